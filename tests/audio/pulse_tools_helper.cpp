@@ -1,0 +1,101 @@
+#include "pulse_tools_helper.h"
+
+#include <pulse/simple.h>
+#include <pulse/timeval.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace audio_test {
+
+std::string Pactl(const std::string& args, bool* ok) {
+    std::string command = "pactl " + args + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    if (!pipe) {
+        if (ok) *ok = false;
+        return out;
+    }
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    int status = pclose(pipe);
+    if (ok) *ok = status == 0;
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+ScopedModule::ScopedModule(const std::string& nameAndArgs) {
+    bool ok = false;
+    std::string out = Pactl("load-module " + nameAndArgs, &ok);
+    if (ok && !out.empty()) index_ = std::stoi(out);
+}
+
+ScopedModule::~ScopedModule() { Unload(); }
+
+void ScopedModule::Unload() {
+    if (index_ >= 0) Pactl("unload-module " + std::to_string(index_));
+    index_ = -1;
+}
+
+TonePlayer::TonePlayer(const std::string& sink, double frequency, double amplitude)
+    : thread_(&TonePlayer::Run, this, sink, frequency, amplitude) {
+    while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TonePlayer::~TonePlayer() {
+    stop_ = true;
+    thread_.join();
+}
+
+void TonePlayer::Run(std::string sink, double frequency, double amplitude) {
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, 48000, 2};
+    int error = 0;
+    // A short buffer: a null sink renders at the latency its inputs ask for,
+    // and its monitor hands the audio on in pieces of that length.
+    pa_buffer_attr attr;
+    attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<uint32_t>(-1);
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+    pa_simple* s = pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, sink.c_str(), "tone", &spec,
+                                 nullptr, &attr, &error);
+    started_ = s != nullptr;
+    ready_ = true;
+    if (!s) return;
+    const int frames = 480;
+    std::vector<short> chunk(frames * 2);
+    double phase = 0;
+    const double step = 2 * M_PI * frequency / spec.rate;
+    while (!stop_) {
+        for (int i = 0; i < frames; ++i) {
+            short v = static_cast<short>(std::lround(std::sin(phase) * amplitude * 32767));
+            chunk[2 * i] = chunk[2 * i + 1] = v;
+            phase += step;
+        }
+        phase = std::fmod(phase, 2 * M_PI);
+        if (pa_simple_write(s, chunk.data(), chunk.size() * sizeof(short), &error) < 0) break;
+    }
+    pa_simple_free(s);
+}
+
+double ZeroCrossingFrequency(const std::vector<short>& samples, double rate) {
+    if (samples.size() < 2) return 0;
+    int crossings = 0;
+    for (size_t i = 1; i < samples.size(); ++i)
+        if ((samples[i - 1] < 0) != (samples[i] < 0)) ++crossings;
+    return crossings / 2.0 / (samples.size() / rate);
+}
+
+double Rms(const std::vector<short>& samples) {
+    if (samples.empty()) return 0;
+    double sum = 0;
+    for (short s : samples) sum += double(s) * s;
+    return std::sqrt(sum / samples.size());
+}
+
+std::vector<short> Channel(const std::vector<short>& interleaved, int channels, int channel) {
+    std::vector<short> out;
+    for (size_t i = channel; i < interleaved.size(); i += channels) out.push_back(interleaved[i]);
+    return out;
+}
+
+}  // namespace audio_test
