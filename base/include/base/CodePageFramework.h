@@ -6,6 +6,6 @@
 
 #include "core/SString.h"
 
-ORIEL::SStringW Utf8ToWideCString(const std::string& utf8);
-ORIEL::SStringA WideCStringToUtf8(const ORIEL::SStringW& text);
-ORIEL::SStringA WideCStringToOem(const ORIEL::SStringW& text);
+SStringW Utf8ToWideCString(const std::string& utf8);
+SStringA WideCStringToUtf8(const SStringW& text);
+SStringA WideCStringToOem(const SStringW& text);

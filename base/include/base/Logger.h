@@ -43,6 +43,7 @@ class CLogger {
 
  private:
   bool WriteEntryLocked(const std::wstring& text);
+  bool CloseFile();
 
   std::mutex mutex_;
   bool keepOpen_ = true;
