@@ -9,6 +9,7 @@
 #include "base/BufferDynamic.h"
 #include "base/FormatWString.h"
 #include "base/UniteBase.h"
+#include "win32/windows.h"
 
 namespace {
 
@@ -257,6 +258,20 @@ TEST(UniteBase, PlainTextSettersUseTheDerivedSetter) {
   } derived;
   EXPECT_EQ(derived.SetLastErrorText(L"50%"), 7);
   EXPECT_EQ(derived.lastFormat, L"%s");
+}
+
+TEST(UniteBase, DerivedClassesReportTheSystemErrorBesideTheirOwnText) {
+  // The members hide the Win32 functions of the same names inside derived
+  // classes; the system's last error stays reachable as ::GetLastError.
+  struct Opener : CUniteBase {
+    bool Open() {
+      ::SetLastError(ERROR_FILE_NOT_FOUND);
+      SetLastError(L"Err:%s,%lu,%s", L"CFile::Open", ::GetLastError(), L"文件不存在");
+      return false;
+    }
+  } opener;
+  EXPECT_FALSE(opener.Open());
+  EXPECT_STREQ(opener.GetLastError(), L"Err:CFile::Open,2,文件不存在");
 }
 
 TEST(UniteBase, CopiesKeepTheirOwnTexts) {
