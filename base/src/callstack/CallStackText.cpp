@@ -1,0 +1,116 @@
+// Formats call stacks as text, one line per frame.
+#include "base/CallStack.h"
+
+#include <execinfo.h>
+
+#include <sstream>
+
+#include "ModuleSymbols.h"
+
+const char* CSym_Engine::GetDefaultFormat() { return "%f(%l) : %m at %s\n"; }
+
+CSym_Engine::FrameInfo CSym_Engine::Describe(void* address, bool isReturnAddress) {
+  FrameInfo info;
+  // A return address points after the call, possibly past the end of a
+  // function that never returns; the call itself lies one byte back.
+  const char* lookup = static_cast<const char*>(address) - (isReturnAddress ? 1 : 0);
+  callstack::ModuleSymbol found = callstack::LookupAddress(lookup);
+  if (!found.modulePath.empty()) {
+    size_t slash = found.modulePath.find_last_of('/');
+    info.module = slash == std::string::npos ? found.modulePath : found.modulePath.substr(slash + 1);
+  }
+  if (!found.symbol.empty()) {
+    info.symbol = callstack::ReadableName(found.symbol);
+    info.symbolDisplacement = found.offset + (isReturnAddress ? 1 : 0);
+  }
+  return info;
+}
+
+void CSym_Engine::FormatFrame(std::ostream& out, const FrameInfo& info, const char* format) {
+  for (const char* p = format; *p; ++p) {
+    if (*p != '%') {
+      out << *p;
+      continue;
+    }
+    char directive = p[1];
+    switch (directive) {
+      case 'f':
+        out << (info.file.empty() ? std::string(" ") : info.file);
+        ++p;
+        break;
+      case 'l':
+        if (p[2] == 'd') {
+          out << info.lineDisplacement;
+          p += 2;
+        } else {
+          out << info.line;
+          ++p;
+        }
+        break;
+      case 'm':
+        out << (info.module.empty() ? std::string("?.?") : info.module);
+        ++p;
+        break;
+      case 's':
+        if (p[2] == 'd') {
+          out << info.symbolDisplacement;
+          p += 2;
+        } else {
+          out << (info.symbol.empty() ? std::string("?") : info.symbol) << "()";
+          ++p;
+        }
+        break;
+      case '%':
+        out << '%';
+        ++p;
+        break;
+      case '\0':
+        out << '%';
+        break;
+      default:
+        out << '%' << directive;
+        ++p;
+        break;
+    }
+  }
+}
+
+bool CSym_Engine::WriteStack(std::ostream& out, void* const* addresses, int count, int frameLimit,
+                             const char* format) {
+  if (!format || !addresses || count <= 0) return false;
+  out << std::dec;
+  for (int i = 0; i < count && frameLimit != 0; ++i) {
+    FormatFrame(out, Describe(addresses[i], i > 0), format);
+    if (!out) return false;
+    if (frameLimit > 0) --frameLimit;
+  }
+  return true;
+}
+
+CRuntimeStack::CRuntimeStack(void* const* addresses, int count, int frameLimit) {
+  std::ostringstream text;
+  if (CSym_Engine::WriteStack(text, addresses, count, frameLimit, CSym_Engine::GetDefaultFormat()))
+    m_text = text.str();
+}
+
+__attribute__((noinline)) void CRuntimeStack::capture(int frameLimit) {
+  void* frames[128];
+  int n = backtrace(frames, 128);
+  std::ostringstream text;
+  m_text.clear();
+  // Frame 0 is capture itself; every frame from the caller on is a return
+  // address.
+  for (int i = 1; i < n && frameLimit != 0; ++i) {
+    CSym_Engine::FormatFrame(text, CSym_Engine::Describe(frames[i], true),
+                             CSym_Engine::GetDefaultFormat());
+    if (frameLimit > 0) --frameLimit;
+  }
+  m_text = text.str();
+}
+
+void CRuntimeStack::write(std::ostream& out) const { out << m_text << std::endl; }
+
+std::ostream& operator<<(std::ostream& out, const CRuntimeStack& stack) {
+  stack.write(out);
+  return out;
+}
