@@ -9,6 +9,7 @@
 #include "win32/messaging.h"
 #include "win32/kernel32.h"
 #include "win32/interlocked.h"
+#include "win32/backend.h"
 
 #if __has_include("win32/codepage.h")
 #include "win32/codepage.h"

@@ -1,0 +1,96 @@
+// The process's handle table and the shared wake-up machinery of waits.
+#include "kernel_object.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace win32::detail {
+namespace {
+
+struct HandleTable {
+  std::mutex mutex;
+  std::unordered_map<uintptr_t, std::shared_ptr<KernelObject>> objects;
+  uintptr_t next = 0x1000;
+};
+
+// Never destroyed: handles may be closed from static destructors and
+// thread-exit hooks that run after ordinary statics are gone.
+HandleTable& table() {
+  static HandleTable* t = new HandleTable();
+  return *t;
+}
+
+struct WaitState {
+  std::mutex mutex;
+  std::condition_variable condition;
+  std::vector<int> watchers;
+};
+
+WaitState& waitState() {
+  static WaitState* s = new WaitState();
+  return *s;
+}
+
+}  // namespace
+
+std::mutex& kernelMutex() { return waitState().mutex; }
+
+std::condition_variable& kernelCondition() { return waitState().condition; }
+
+void signalWaiters() {
+  WaitState& s = waitState();
+  s.condition.notify_all();
+  const uint64_t one = 1;
+  for (int fd : s.watchers) {
+    ssize_t written = ::write(fd, &one, sizeof one);
+    (void)written;  // a full counter already means "wake up"
+  }
+}
+
+void addWatcher(int fd) { waitState().watchers.push_back(fd); }
+
+void removeWatcher(int fd) {
+  auto& w = waitState().watchers;
+  auto it = std::find(w.begin(), w.end(), fd);
+  if (it != w.end()) w.erase(it);
+}
+
+HANDLE insertHandle(std::shared_ptr<KernelObject> object) {
+  HandleTable& t = table();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  // Multiples of 4 as on Windows; values are not reused while they are open.
+  uintptr_t value;
+  do {
+    value = t.next;
+    t.next += 4;
+    if (t.next >= 0x7FFFFFF0) t.next = 0x1000;
+  } while (t.objects.count(value) != 0);
+  t.objects.emplace(value, std::move(object));
+  return reinterpret_cast<HANDLE>(value);
+}
+
+std::shared_ptr<KernelObject> lookupHandle(HANDLE handle) {
+  if (handle == GetCurrentThread()) return currentThreadObject();
+  HandleTable& t = table();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
+  return it == t.objects.end() ? nullptr : it->second;
+}
+
+bool closeHandle(HANDLE handle) {
+  // Declared before the lock so the object dies after the table is unlocked.
+  std::shared_ptr<KernelObject> released;
+  HandleTable& t = table();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
+  if (it == t.objects.end()) return false;
+  released = std::move(it->second);
+  t.objects.erase(it);
+  return true;
+}
+
+}  // namespace win32::detail

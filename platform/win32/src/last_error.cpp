@@ -1,0 +1,10 @@
+// Per-thread last error, as kernel32 keeps it.
+#include "win32/errors.h"
+
+namespace {
+thread_local DWORD t_lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() { return t_lastError; }
+
+void SetLastError(DWORD error) { t_lastError = error; }

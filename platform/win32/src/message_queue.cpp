@@ -1,0 +1,276 @@
+// Queue records, the per-thread queue registry, and retrieving messages in
+// Windows priority order.
+#include "message_queue.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+
+#include "backend_hooks.h"
+#include "win32/kernel32.h"
+#include "window_table.h"
+
+namespace win32::detail {
+namespace {
+
+struct Registry {
+  std::mutex mutex;
+  std::unordered_map<DWORD, std::shared_ptr<Queue>> byThread;
+};
+
+Registry& registry() {
+  static Registry* r = new Registry();
+  return *r;
+}
+
+void complete(SentMessage& sent, LRESULT result) {
+  {
+    std::lock_guard<std::mutex> lock(sent.sender->mutex);
+    sent.result = result;
+    sent.done = true;
+  }
+  sent.sender->wake();
+}
+
+// Ends the thread's queue with the thread: senders still waiting get 0, and
+// the thread's windows leave the table (Windows destroys them too).
+struct QueueHolder {
+  std::shared_ptr<Queue> queue;
+  ~QueueHolder() {
+    if (!queue) return;
+    std::deque<std::shared_ptr<SentMessage>> pending;
+    {
+      std::lock_guard<std::mutex> lock(queue->mutex);
+      queue->alive = false;
+      pending.swap(queue->incoming);
+      queue->posted.clear();
+      queue->timers.clear();
+    }
+    for (auto& sent : pending) complete(*sent, 0);
+    {
+      Registry& r = registry();
+      std::lock_guard<std::mutex> lock(r.mutex);
+      r.byThread.erase(queue->threadId);
+    }
+    std::vector<HWND> orphans;
+    {
+      std::lock_guard<std::mutex> lock(windowLock());
+      for (auto& [value, window] : windowsLocked()) {
+        if (window->threadId == queue->threadId) orphans.push_back(window->hwnd);
+      }
+    }
+    for (HWND hwnd : orphans) removeWindow(hwnd);
+  }
+};
+
+thread_local QueueHolder t_queue;
+
+bool passesRange(UINT message, UINT first, UINT last) {
+  if (first == 0 && last == 0) return true;
+  if (first <= last) return message >= first && message <= last;
+  return message >= first || message <= last;  // a reversed range wraps, as on Windows
+}
+
+// Call with windowLock() held.
+bool passesWindowLocked(HWND hwnd, HWND filter) {
+  if (filter == nullptr) return true;
+  if (filter == reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))) return hwnd == nullptr;
+  return hwnd == filter || (hwnd && isDescendantLocked(filter, hwnd));
+}
+
+MSG makeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG msg{};
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  msg.time = GetTickCount();
+  return msg;
+}
+
+}  // namespace
+
+Queue::Queue(DWORD thread) : threadId(thread), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (wakeFd < 0) std::fprintf(stderr, "message queue: eventfd failed: %s\n", std::strerror(errno));
+}
+
+Queue::~Queue() {
+  if (wakeFd >= 0) ::close(wakeFd);
+}
+
+void Queue::wake() {
+  const uint64_t one = 1;
+  ssize_t written = ::write(wakeFd, &one, sizeof one);
+  (void)written;  // a saturated counter still wakes the reader
+}
+
+void Queue::drainWake() {
+  uint64_t count;
+  ssize_t got = ::read(wakeFd, &count, sizeof count);
+  (void)got;  // EAGAIN: nothing to drain
+}
+
+std::shared_ptr<Queue> currentQueue() {
+  if (!t_queue.queue) {
+    auto queue = std::make_shared<Queue>(GetCurrentThreadId());
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.byThread[queue->threadId] = queue;
+    t_queue.queue = queue;
+  }
+  return t_queue.queue;
+}
+
+std::shared_ptr<Queue> existingCurrentQueue() { return t_queue.queue; }
+
+std::shared_ptr<Queue> queueOfThread(DWORD threadId) {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  auto it = r.byThread.find(threadId);
+  return it == r.byThread.end() ? nullptr : it->second;
+}
+
+LRESULT callWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  WNDPROC proc = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    auto window = lookupWindowLocked(hwnd);
+    if (!window) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    proc = window->proc;
+  }
+  return proc ? proc(hwnd, message, wParam, lParam) : 0;
+}
+
+namespace {
+thread_local int t_handlingForeignSend = 0;
+}
+
+bool inForeignSend() { return t_handlingForeignSend > 0; }
+
+bool handleIncomingSends(Queue& queue) {
+  bool any = false;
+  for (;;) {
+    std::shared_ptr<SentMessage> sent;
+    {
+      std::lock_guard<std::mutex> lock(queue.mutex);
+      if (queue.incoming.empty()) break;
+      sent = queue.incoming.front();
+      queue.incoming.pop_front();
+    }
+    ++t_handlingForeignSend;
+    LRESULT result = callWindow(sent->hwnd, sent->message, sent->wParam, sent->lParam);
+    --t_handlingForeignSend;
+    complete(*sent, result);
+    any = true;
+  }
+  return any;
+}
+
+bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, bool remove) {
+  std::unique_lock<std::mutex> lock(queue.mutex);
+  for (auto it = queue.posted.begin(); it != queue.posted.end();) {
+    bool alive = true;
+    bool passes = false;
+    {
+      std::lock_guard<std::mutex> windows(windowLock());
+      alive = it->hwnd == nullptr || lookupWindowLocked(it->hwnd) != nullptr;
+      passes = alive && passesWindowLocked(it->hwnd, filter);
+    }
+    if (!alive) {  // posted just before its window went away
+      it = queue.posted.erase(it);
+      continue;
+    }
+    if (passes && passesRange(it->message, first, last)) {
+      *out = *it;
+      if (remove) queue.posted.erase(it);
+      return true;
+    }
+    ++it;
+  }
+
+  // WM_QUIT ignores the filter, as on Windows.
+  if (queue.quitPending) {
+    *out = makeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
+    if (remove) queue.quitPending = false;
+    return true;
+  }
+
+  // Timers: one WM_TIMER per due timer however late it is, earliest first.
+  if (passesRange(WM_TIMER, first, last)) {
+    const auto now = std::chrono::steady_clock::now();
+    Timer* chosen = nullptr;
+    {
+      std::lock_guard<std::mutex> windows(windowLock());
+      for (Timer& timer : queue.timers) {
+        if (timer.due > now || !passesWindowLocked(timer.hwnd, filter)) continue;
+        if (!chosen || timer.due < chosen->due) chosen = &timer;
+      }
+    }
+    if (chosen) {
+      *out = makeMessage(chosen->hwnd, WM_TIMER, chosen->id,
+                         reinterpret_cast<LPARAM>(chosen->proc));
+      if (remove) {
+        chosen->due += chosen->period;
+        if (chosen->due <= now) chosen->due = now + chosen->period;
+      }
+      return true;
+    }
+  }
+
+  // WM_PAINT last; the flag stays until the window is validated.
+  if (passesRange(WM_PAINT, first, last)) {
+    std::lock_guard<std::mutex> windows(windowLock());
+    for (auto& [value, window] : windowsLocked()) {
+      if (window->threadId != queue.threadId || !window->needsPaint || window->destroying) continue;
+      if (!passesWindowLocked(window->hwnd, filter)) continue;
+      *out = makeMessage(window->hwnd, WM_PAINT, 0, 0);
+      return true;
+    }
+  }
+  return false;
+}
+
+int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last) {
+  if (!passesRange(WM_TIMER, first, last)) return -1;
+  const auto now = std::chrono::steady_clock::now();
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  std::lock_guard<std::mutex> windows(windowLock());
+  int best = -1;
+  for (const Timer& timer : queue.timers) {
+    if (!passesWindowLocked(timer.hwnd, filter)) continue;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count();
+    int wait = left < 0 ? 0 : static_cast<int>(left);
+    if (best < 0 || wait < best) best = wait;
+  }
+  return best;
+}
+
+void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
+  pollfd fds[2];
+  fds[0] = {queue.wakeFd, POLLIN, 0};
+  nfds_t count = 1;
+  if (int extra = watchBackend ? backendFd() : -1; extra >= 0) {
+    fds[1] = {extra, POLLIN, 0};
+    count = 2;
+  }
+  int rc = ::poll(fds, count, timeoutMs);
+  if (rc < 0 && errno != EINTR)
+    std::fprintf(stderr, "message queue: poll failed: %s\n", std::strerror(errno));
+}
+
+void purgeWindow(Queue& queue, HWND hwnd) {
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  std::erase_if(queue.posted, [hwnd](const MSG& msg) { return msg.hwnd == hwnd; });
+  std::erase_if(queue.timers, [hwnd](const Timer& timer) { return timer.hwnd == hwnd; });
+}
+
+}  // namespace win32::detail

@@ -1,0 +1,83 @@
+// Per-thread message queues. A queue belongs to one thread; other threads
+// only post into it, hand it sent messages, or wake it.
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "win32/messaging.h"
+
+namespace win32::detail {
+
+struct Queue;
+
+// A message sent from another thread, waiting for the owner to handle it.
+// `done` and `result` are guarded by the sender's queue mutex.
+struct SentMessage {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  LRESULT result = 0;
+  bool done = false;
+  std::shared_ptr<Queue> sender;
+};
+
+struct Timer {
+  HWND hwnd;
+  UINT_PTR id;
+  std::chrono::milliseconds period;
+  TIMERPROC proc;
+  std::chrono::steady_clock::time_point due;
+};
+
+struct Queue {
+  explicit Queue(DWORD thread);
+  ~Queue();
+  Queue(const Queue&) = delete;
+  Queue& operator=(const Queue&) = delete;
+
+  void wake();
+  void drainWake();
+
+  const DWORD threadId;
+  const int wakeFd;
+  std::mutex mutex;
+  std::deque<MSG> posted;
+  std::deque<std::shared_ptr<SentMessage>> incoming;
+  std::vector<Timer> timers;
+  bool quitPending = false;
+  int quitCode = 0;
+  bool alive = true;
+};
+
+// Most posted messages a queue holds before PostMessageW fails, as on Windows.
+constexpr size_t kPostedLimit = 10000;
+
+std::shared_ptr<Queue> currentQueue();
+// Null when the calling thread has no queue yet.
+std::shared_ptr<Queue> existingCurrentQueue();
+std::shared_ptr<Queue> queueOfThread(DWORD threadId);
+
+// Runs the window procedure of a window owned by the calling thread.
+LRESULT callWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Handles every message other threads sent to this thread; true if any.
+bool handleIncomingSends(Queue& queue);
+// The next message by Windows priority (posted, quit, timer, paint) that
+// passes the filter; sent messages are not in it (handle them first).
+bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, bool remove);
+// Milliseconds until a timer that passes the filter is due; -1 when none.
+int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last);
+// Sleeps until the queue is woken, the backend has input (when watched) or
+// the timeout ends; -1 waits without limit.
+void waitForWake(Queue& queue, int timeoutMs, bool watchBackend = true);
+// Drops posted messages and timers of a window that is going away.
+void purgeWindow(Queue& queue, HWND hwnd);
+// Runs the display backend's pump, if one is installed.
+void pumpBackend();
+int backendFd();
+
+}  // namespace win32::detail
