@@ -1,0 +1,102 @@
+// Moving, copying and deleting files and folders as the shell's file
+// operation does without asking: an existing target is replaced unless the
+// caller asks for a free name instead.
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "base/PathHelpers.h"
+#include "files/NativePath.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A target that is an existing folder receives the source inside it.
+fs::path ResolveTarget(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (fs::is_directory(to, ec) && !fs::equivalent(from, to, ec)) return to / from.filename();
+  return to;
+}
+
+// "name (2).ext", "name (3).ext", ...: the first name nothing holds.
+fs::path CollisionName(const fs::path& target, int n) {
+  const fs::path stem = target.stem();
+  return target.parent_path() /
+         (stem.string() + " (" + std::to_string(n) + ")" + target.extension().string());
+}
+
+bool CopyTree(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::copy(from, to,
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing |
+               fs::copy_options::copy_symlinks,
+           ec);
+  return !ec;
+}
+
+// Renames without ever replacing what lies at the target.
+bool RenameNoReplace(const fs::path& from, const fs::path& to, int* error) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  *error = errno;
+  return false;
+}
+
+bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
+              const std::wstring& toText) {
+  if (fromText.empty() || toText.empty()) return false;
+  const fs::path from = SystemPathOf(fromText);
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(from, ec))) return false;
+  const fs::path target = ResolveTarget(from, SystemPathOf(toText));
+
+  if (renameOnCollision) {
+    for (int n = 1; n < 10000; ++n) {
+      const fs::path candidate = n == 1 ? target : CollisionName(target, n);
+      if (fs::exists(fs::symlink_status(candidate, ec))) continue;
+      if (!move) {
+        // Copy under a free name; a name taken in between is skipped.
+        if (CopyTree(from, candidate)) return true;
+        if (fs::exists(fs::symlink_status(candidate, ec))) continue;
+        return false;
+      }
+      int error = 0;
+      if (RenameNoReplace(from, candidate, &error)) return true;
+      if (error == EEXIST) continue;
+      if (error != EXDEV) return false;
+      if (!CopyTree(from, candidate)) return false;
+      return fs::remove_all(from, ec) != static_cast<std::uintmax_t>(-1) && !ec;
+    }
+    return false;
+  }
+
+  if (!move) return CopyTree(from, target);
+  fs::rename(from, target, ec);
+  if (!ec) return true;
+  if (ec.value() != EXDEV) return false;
+  if (!CopyTree(from, target)) return false;
+  fs::remove_all(from, ec);
+  return !ec;
+}
+
+}  // namespace
+
+bool MoveFileOp(bool renameOnCollision, const std::wstring& from, const std::wstring& to) {
+  return Transfer(true, renameOnCollision, from, to);
+}
+
+bool CopyFileOp(bool renameOnCollision, const std::wstring& from, const std::wstring& to) {
+  return Transfer(false, renameOnCollision, from, to);
+}
+
+bool DeleteFileOp(const std::wstring& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  const fs::path target = SystemPathOf(path);
+  if (!fs::exists(fs::symlink_status(target, ec))) return false;
+  fs::remove_all(target, ec);
+  return !ec;
+}
