@@ -21,7 +21,7 @@
 
 #include "core/SStringTraits.h"
 
-namespace oriel {
+namespace ORIEL {
 
 // The framework's allocation wrappers; string blocks come from these only.
 inline void* SMemMalloc(size_t size) { return malloc(size); }
@@ -524,8 +524,8 @@ using SStringW = TStringT<wchar_t, wchar_traits>;
 using SStringA = TStringT<char, char_traits>;
 using SStringT = SStringW;
 
-}  // namespace oriel
+}  // namespace ORIEL
 
-using oriel::SStringA;
-using oriel::SStringW;
-using oriel::SStringT;
+using ORIEL::SStringA;
+using ORIEL::SStringW;
+using ORIEL::SStringT;

@@ -11,7 +11,7 @@
 #include "crt/strcase.h"
 #include "crt/wprintf.h"
 
-namespace oriel {
+namespace ORIEL {
 
 struct wchar_traits {
   using Char = wchar_t;
@@ -42,4 +42,4 @@ struct char_traits {
   }
 };
 
-}  // namespace oriel
+}  // namespace ORIEL
