@@ -43,3 +43,67 @@ function(quorvale_test)
     set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
   endif()
 endfunction()
+
+# quorvale_library(NAME <target> DIR <folder> [DEPS <targets...>])
+#
+# A static library of every .cpp below <folder>/src, with <folder>/include as
+# its public include folder. A folder without sources yet gives an
+# interface library, so that targets depending on it always configure.
+function(quorvale_library)
+  cmake_parse_arguments(L "" "NAME;DIR" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${L_DIR}/src/*.cpp ${L_DIR}/src/*.c)
+  if(srcs)
+    add_library(${L_NAME} STATIC ${srcs})
+    target_include_directories(${L_NAME} PUBLIC ${L_DIR}/include PRIVATE ${L_DIR}/src)
+    target_link_libraries(${L_NAME} PUBLIC ${L_DEPS} Threads::Threads)
+  else()
+    add_library(${L_NAME} INTERFACE)
+    target_include_directories(${L_NAME} INTERFACE ${L_DIR}/include)
+    target_link_libraries(${L_NAME} INTERFACE ${L_DEPS} Threads::Threads)
+  endif()
+endfunction()
+
+# quorvale_test_dir(LIBS <targets...>)
+#
+# One test per <name>_test.cpp in the calling folder. The file name gives
+# the label: *_audio_test.cpp needs PulseAudio, *_display_test.cpp an X
+# display, *_net_test.cpp a local server, anything else is `unit`.
+# *_tsan_test.cpp is built with ThreadSanitizer, together with the sources
+# of the first library in LIBS so that their races are seen too.
+# Files named *_helper.cpp are compiled into every test of the folder.
+function(quorvale_test_dir)
+  cmake_parse_arguments(D "" "PREFIX" "LIBS" ${ARGN})
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  if(NOT D_PREFIX)
+    string(REPLACE "-" "_" D_PREFIX ${folder})
+  endif()
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_helper.cpp)
+  foreach(test ${tests})
+    get_filename_component(stem ${test} NAME_WE)
+    set(label unit)
+    set(tsan "")
+    set(extra "")
+    if(stem MATCHES "_audio_test$")
+      set(label audio)
+    elseif(stem MATCHES "_display_test$")
+      set(label display)
+    elseif(stem MATCHES "_net_test$")
+      set(label net)
+    elseif(stem MATCHES "_tsan_test$")
+      set(tsan TSAN)
+    endif()
+    if(tsan)
+      list(GET D_LIBS 0 first)
+      get_target_property(extra ${first} SOURCES)
+      get_target_property(src_dir ${first} SOURCE_DIR)
+      list(TRANSFORM extra PREPEND ${src_dir}/ REGEX "^[^/]")
+    endif()
+    quorvale_test(NAME ${D_PREFIX}_${stem} SOURCES ${test} ${helpers} ${extra}
+                  LIBS ${D_LIBS} LABELS ${label} ${tsan})
+    if(tsan)
+      get_target_property(incs ${first} INCLUDE_DIRECTORIES)
+      target_include_directories(${D_PREFIX}_${stem} PRIVATE ${incs})
+    endif()
+  endforeach()
+endfunction()
