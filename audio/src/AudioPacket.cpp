@@ -1,5 +1,6 @@
 #include "audio/AudioPacket.h"
 
+#include <cstddef>
 #include <utility>
 
 int PacketMilliseconds(int frames, int rate) {
@@ -12,5 +13,5 @@ CAudioPacket::CAudioPacket(std::vector<int16_t>&& samples_, int32_t ms_, int32_t
     : samples(std::move(samples_)), ms(ms_), frames(frames_), channels(channels_), rate(rate_), tag(tag_) {}
 
 CAudioPacket::CAudioPacket(int32_t frames_, int32_t channels_, int32_t rate_, int32_t ms_, int32_t tag_)
-    : samples(static_cast<size_t>(frames_ > 0 && channels_ > 0 ? frames_ * channels_ : 0), 0),
+    : samples(static_cast<std::size_t>(frames_ > 0 && channels_ > 0 ? frames_ * channels_ : 0), 0),
       ms(ms_), frames(frames_), channels(channels_), rate(rate_), tag(tag_) {}
