@@ -6,7 +6,11 @@
 
 #include <clocale>
 #include <cstdint>
+#include <filesystem>
 #include <string>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,16 +102,32 @@ TEST(WidePrintfDialect, FloatsAlwaysUseThePoint) {
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
 }
 
-TEST(WidePrintfDialect, ADecimalCommaLocaleDoesNotLeakIn) {
-  const char* comma = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
-    if ((comma = setlocale(LC_NUMERIC, name))) break;
+// A locale with a decimal comma: an installed one, or one compiled for the
+// test from the system's locale sources.
+const char* SetCommaLocale() {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+    if (const char* set = setlocale(LC_NUMERIC, name)) return set;
   }
-  if (!comma) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  // Under the test's own home, which is removed after the run.
+  const char* home = getenv("HOME");
+  const std::string dir = std::string(home && *home ? home : "/tmp") + "/wprintf-test-locales-" + std::to_string(getpid());
+  std::error_code ignored;
+  std::filesystem::create_directories(dir, ignored);
+  const std::string command = "localedef -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+  if (system(command.c_str()) != 0) return nullptr;
+  setenv("LOCPATH", dir.c_str(), 1);
+  return setlocale(LC_NUMERIC, "de_DE.UTF-8");
+}
+
+TEST(WidePrintfDialect, ADecimalCommaLocaleDoesNotLeakIn) {
+  if (!SetCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma could be set up (localedef missing?)";
   char plain[32];
   snprintf(plain, sizeof plain, "%.1f", 1.5);
   EXPECT_STREQ(plain, "1,5");  // the locale is really in force
   EXPECT_EQ(W(L"%.1f|%g|%e", 1.5, 2.5, 0.5), L"1.5|2.5|5.000000e-01");
+  char narrow[32];
+  EXPECT_EQ(sprintf_s(narrow, "%.2f", 0.25), 4);
+  EXPECT_STREQ(narrow, "0.25");
   setlocale(LC_NUMERIC, "C");
 }
 

@@ -10,20 +10,25 @@
 //   %c %lc %wc     wide character (wint_t)     %C %hc   narrow character
 //   A narrow string is taken as UTF-8; bytes that are not UTF-8 are read as
 //   GBK (code page 936, the "ANSI" page), and a byte neither can read is
-//   shown as U+FFFD. A null string prints "(null)".
-// Narrow formats (char): the C meaning ("%s" narrow, "%ls" wide, "%c" char);
-//   wide arguments are written as UTF-8.
+//   shown as U+FFFD. A lone narrow character is ASCII or U+FFFD. A null
+//   string prints "(null)".
+// Narrow formats (char): the C meaning ("%s" and "%c" narrow, "%ls"/"%lc"
+//   wide), and, as on Windows, "%S"/"%C" wide; wide arguments are written
+//   as UTF-8.
 // Both:
 //   integers d i u o x X with the length prefixes
 //     hh h          char / short
-//     l  w          long, which is 32 bits on Windows: "%ld" reads an int32
-//     ll I64 q      64-bit          I32   32-bit
+//     l             long, which is 32 bits on Windows: "%ld" reads an int32
+//     ll I64        64-bit          I32   32-bit
 //     I  z  t  j    pointer-sized / size_t / ptrdiff_t / intmax_t
 //   flags - + space # 0, width and precision (either may be '*'),
-//   floating point f F e E g G a A, always in the C locale (a '.' point),
+//   floating point f F e E g G a A (with "L": long double), always in the
+//   C locale (a '.' point); "%a" shows all 13 hex digits as Windows does,
 //   %p (16 upper-case hex digits, as Windows prints a 64-bit pointer), %%.
+// Width and the '0' flag pad strings and characters too, as on Windows.
 // Refused: "%n", an unknown conversion, a format ending inside a conversion,
-//   a length prefix that does not fit the conversion. The whole call then
+//   a length prefix that does not fit the conversion ("%I64s", "%hf",
+//   "%wd"), a width or precision beyond the int range. The whole call then
 //   fails (negative result); nothing is read past the bad conversion.
 #pragma once
 
