@@ -52,6 +52,13 @@ TEST_F(NamingFolder, FreePathIsReturnedAndCreatedEmpty) {
   EXPECT_EQ(fs::file_size(root_ / "song.mp3"), 0u);
 }
 
+TEST_F(NamingFolder, NameInAMissingFolderIsReturnedUncreated) {
+  // The caller's own open reports the missing folder; nothing is made here.
+  const SStringW chosen = MakeUniqueFileName(SStringW(W(L"missing/song.mp3").c_str()), false);
+  EXPECT_EQ(Text(chosen), W(L"missing/song.mp3"));
+  EXPECT_FALSE(fs::exists(root_ / "missing"));
+}
+
 TEST_F(NamingFolder, CandidatesFollowTheCounterOrder) {
   const struct {
     std::vector<const char*> existing;

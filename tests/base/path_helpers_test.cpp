@@ -211,6 +211,29 @@ TEST_F(TempFolder, WholeFilesRoundTripUtf16) {
   EXPECT_EQ(text, L"");
 }
 
+TEST_F(TempFolder, TextFilesAreReadAsGbkInTextMode) {
+  Touch("gbk.txt", "\xc2\xbc\xd2\xf4\r\nok\r\n");  // "录音", CR LF, "ok", CR LF
+  std::wstring text;
+  ASSERT_TRUE(ReadTextFile(text, W(L"gbk.txt")));
+  EXPECT_EQ(text, L"录音\nok\n");
+  EXPECT_FALSE(ReadTextFile(text, W(L"none.txt")));
+  EXPECT_FALSE(ReadTextFile(text, L""));
+
+  wchar_t buffer[16];
+  ASSERT_TRUE(ReadTextFileToBuffer(buffer, W(L"gbk.txt"), sizeof(buffer)));
+  EXPECT_EQ(std::wstring(buffer), L"录音\nok\n");
+  // Ten bytes of file are not shorter than a ten-byte buffer.
+  EXPECT_FALSE(ReadTextFileToBuffer(buffer, W(L"gbk.txt"), 10));
+  // Eleven bytes hold the file but not its six wide characters and the
+  // terminator: the buffer is zeroed rather than overrun.
+  wchar_t small[8];
+  std::fill(std::begin(small), std::end(small), L'x');
+  EXPECT_FALSE(ReadTextFileToBuffer(small, W(L"gbk.txt"), 11));
+  EXPECT_EQ(small[0], L'\0');
+  EXPECT_EQ(small[2], L'\0');
+  EXPECT_EQ(small[3], L'x');  // nothing past the eleven bytes was touched
+}
+
 TEST_F(TempFolder, FailedWholeFileWriteLeavesTheOldFile) {
   Touch("keep.txt", "old");
   EXPECT_FALSE(WriteWholeFile("x", 0, W(L"keep.txt")));

@@ -82,6 +82,14 @@ bool WriteWholeFile(const void* data, size_t size, const std::wstring& path);
 // Reads a UTF-16LE file; a zero character ends the text of each 259-unit
 // piece, as the file is read piece by piece. False (out empty) on failure.
 bool ReadWholeFile(std::wstring& out, const std::wstring& path);
+// Reads a text file written in the ANSI code page (GBK) as the runtime's
+// text mode does, CR LF read as LF. The process locale is left alone.
+// False for an empty path or a file that cannot be read.
+bool ReadTextFile(std::wstring& out, const std::wstring& path);
+// The same into a caller's buffer of bufferBytes bytes, terminated. False
+// when the file is not shorter than bufferBytes, or when the text does not
+// fit the buffer (which is then zeroed).
+bool ReadTextFileToBuffer(wchar_t* buffer, const std::wstring& path, size_t bufferBytes);
 
 // Move or copy a file or folder, replacing an existing target; with
 // renameOnCollision an existing target is kept and the source goes to the

@@ -21,19 +21,3 @@ bool LocalSystemTimeOf(const struct timespec& moment, SYSTEMTIME* out) {
   *out = SystemTimeFromTm(local, static_cast<unsigned int>(moment.tv_nsec / 1000000));
   return true;
 }
-
-SYSTEMTIME LocalTimeNow() {
-  struct timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  SYSTEMTIME st{};
-  LocalSystemTimeOf(now, &st);
-  return st;
-}
-
-SYSTEMTIME UtcTimeNow() {
-  struct timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  struct tm utc{};
-  gmtime_r(&now.tv_sec, &utc);
-  return SystemTimeFromTm(utc, static_cast<unsigned int>(now.tv_nsec / 1000000));
-}

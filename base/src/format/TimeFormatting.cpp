@@ -6,7 +6,7 @@
 #include "base/Formatting.h"
 #include "crt/wprintf.h"
 #include "files/StringBridge.h"
-#include "format/LocalClock.h"
+#include "win32/kernel32.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ std::wstring FormatDuration(int seconds) {
 SStringW FormatDurationCString(int seconds) { return ToSString(FormatDuration(seconds)); }
 
 SStringW FormatNow() {
-  const SYSTEMTIME now = LocalTimeNow();
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
   SStringW out;
   FormatSystemTime(out, &now);
   return out;
@@ -52,7 +53,8 @@ std::wstring GetDateTime() {
 }
 
 std::wstring GetDateTimeMs() {
-  const SYSTEMTIME t = LocalTimeNow();
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
   return FormatOrEmpty(crt::Format(L"%.4d%.2d%.2d#%.2d-%.2d-%.2d.%.3d", t.wYear, t.wMonth,
                                    t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds));
 }
@@ -120,7 +122,8 @@ std::string FormatMsDiffA(uint32_t first, uint32_t second) {
 }
 
 uint64_t GetUtcStamp() {
-  const SYSTEMTIME t = UtcTimeNow();
+  SYSTEMTIME t{};
+  GetSystemTime(&t);
   return static_cast<uint64_t>(t.wYear % 100) * 10000000000ull +
          static_cast<uint64_t>(t.wMonth) * 100000000ull +
          static_cast<uint64_t>(t.wDay) * 1000000ull + static_cast<uint64_t>(t.wHour) * 10000ull +
