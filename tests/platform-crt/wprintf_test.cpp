@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -49,6 +50,23 @@ TEST(WidePrintfDialect, StringsFollowTheWindowsMeaning) {
   EXPECT_EQ(W(L"[%8s][%-8s][%.2s][%*.*s]", L"ab", L"ab", L"电脑录音", 5, 1, L"xyz"),
             L"[      ab][ab      ][电脑][    x]");
   EXPECT_EQ(W(L"[%05s]", L"ab"), L"[000ab]");
+}
+
+TEST(WidePrintfDialect, PrecisionBoundsUnterminatedArguments) {
+  // Sentinel-free buffers: reading past the precision would run into the
+  // bytes after them, which the test fills with text that must not show.
+  const wchar_t wide[] = {L'录', L'音', L'X', L'X'};
+  EXPECT_EQ(W(L"[%.2s]", wide), L"[录音]");
+  struct Narrow {
+    char bytes[60];
+  } narrow;
+  memset(narrow.bytes, 'Z', sizeof narrow.bytes);
+  memcpy(narrow.bytes, "\xe7\x94\xb5\xe8\x84\x91", 6);  // 电脑, then no terminator
+  EXPECT_EQ(W(L"[%.2S]", narrow.bytes), L"[电脑]");
+  EXPECT_EQ(W(L"[%.8S]", narrow.bytes), L"[电脑ZZZZZZ]");
+  memset(narrow.bytes, 0, sizeof narrow.bytes);
+  for (int i = 0; i < 20; ++i) memcpy(narrow.bytes + 3 * i, "\xe5\xbd\x95", 3);  // 录 × 20, unterminated
+  EXPECT_EQ(W(L"[%.3S]", narrow.bytes), L"[录录录]");
 }
 
 TEST(WidePrintfDialect, IntegerLengths) {

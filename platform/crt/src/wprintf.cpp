@@ -134,6 +134,22 @@ void AppendNarrow(std::wstring& out, const Spec& s, std::string_view text) {
 }
 void AppendNarrow(std::string& out, const Spec& s, std::string_view text) { AppendText<char>(out, s, text); }
 
+// The bytes of a narrow argument shown in a wide format. With a precision
+// the text need not be terminated: no more bytes are read than that many
+// characters can take (4 each in UTF-8), and a character cut at that limit
+// is dropped, since the precision keeps fewer characters anyway.
+std::string_view NarrowArgumentBytes(const char* text, int precision) {
+  if (precision < 0) return std::string_view(text);
+  const size_t limit = static_cast<size_t>(precision) * 4 + 8;
+  size_t n = strnlen(text, limit);
+  if (n == limit) {
+    size_t dropped = 0;
+    while (n > 0 && dropped < 3 && (static_cast<unsigned char>(text[n - 1]) & 0xC0) == 0x80) --n, ++dropped;
+    if (n > 0 && static_cast<unsigned char>(text[n - 1]) >= 0xC0) --n;
+  }
+  return std::string_view(text, n);
+}
+
 template <class C>
 bool IsDigit(C c) {
   return c >= '0' && c <= '9';
@@ -395,7 +411,7 @@ bool FormatImpl(std::basic_string<C>& out, const C* format, va_list args) {
           const char* text = va_arg(ap, const char*);
           if (!text) text = "(null)";
           if constexpr (kWide) {
-            AppendNarrow(out, s, std::string_view(text));
+            AppendNarrow(out, s, NarrowArgumentBytes(text, s.precision));
           } else {
             size_t n = 0;
             while ((s.precision < 0 || n < static_cast<size_t>(s.precision)) && text[n]) ++n;
