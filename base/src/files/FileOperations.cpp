@@ -29,12 +29,11 @@ fs::path CollisionName(const fs::path& target, int n) {
          (stem.string() + " (" + std::to_string(n) + ")" + target.extension().string());
 }
 
-bool CopyTree(const fs::path& from, const fs::path& to) {
+bool CopyTree(const fs::path& from, const fs::path& to, bool overwrite) {
   std::error_code ec;
-  fs::copy(from, to,
-           fs::copy_options::recursive | fs::copy_options::overwrite_existing |
-               fs::copy_options::copy_symlinks,
-           ec);
+  auto options = fs::copy_options::recursive | fs::copy_options::copy_symlinks;
+  if (overwrite) options |= fs::copy_options::overwrite_existing;
+  fs::copy(from, to, options, ec);
   return !ec;
 }
 
@@ -58,8 +57,9 @@ bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
       const fs::path candidate = n == 1 ? target : CollisionName(target, n);
       if (fs::exists(fs::symlink_status(candidate, ec))) continue;
       if (!move) {
-        // Copy under a free name; a name taken in between is skipped.
-        if (CopyTree(from, candidate)) return true;
+        // Copy under a free name; a name taken in between is skipped, never
+        // overwritten.
+        if (CopyTree(from, candidate, false)) return true;
         if (fs::exists(fs::symlink_status(candidate, ec))) continue;
         return false;
       }
@@ -67,17 +67,17 @@ bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
       if (RenameNoReplace(from, candidate, &error)) return true;
       if (error == EEXIST) continue;
       if (error != EXDEV) return false;
-      if (!CopyTree(from, candidate)) return false;
+      if (!CopyTree(from, candidate, false)) return false;
       return fs::remove_all(from, ec) != static_cast<std::uintmax_t>(-1) && !ec;
     }
     return false;
   }
 
-  if (!move) return CopyTree(from, target);
+  if (!move) return CopyTree(from, target, true);
   fs::rename(from, target, ec);
   if (!ec) return true;
   if (ec.value() != EXDEV) return false;
-  if (!CopyTree(from, target)) return false;
+  if (!CopyTree(from, target, true)) return false;
   fs::remove_all(from, ec);
   return !ec;
 }
