@@ -1,7 +1,6 @@
 #include <time.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
 
 #include "base/Formatting.h"
 #include "crt/wprintf.h"
