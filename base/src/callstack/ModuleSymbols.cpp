@@ -153,6 +153,12 @@ std::string ReadableName(const std::string& raw) {
   }
   std::string name = demangled;
   std::free(demangled);
+  // ABI tags ("[abi:cxx11]") say nothing to a reader of a stack.
+  for (size_t tag = name.find("[abi:"); tag != std::string::npos; tag = name.find("[abi:", tag)) {
+    size_t end = name.find(']', tag);
+    if (end == std::string::npos) break;
+    name.erase(tag, end - tag + 1);
+  }
   // Cut the parameter list (and any qualifiers after it): the line format
   // adds "()" itself.
   size_t close = name.rfind(')');
