@@ -154,33 +154,6 @@ bool SaveIniFile(const std::wstring& path, const IniDocument& document, std::wst
   return error == 0;
 }
 
-bool SetAsideDamagedFile(const std::wstring& path, std::wstring& newPath, std::wstring& problem) {
-  const std::string source = NativePath(path);
-  for (int n = 1; n < 1000; ++n) {
-    std::wstring candidate = path + L".damaged";
-    if (n > 1) candidate += L"-" + std::to_wstring(n);
-    const std::string target = NativePath(candidate);
-    // link + unlink refuses an existing target, where rename would replace
-    // an older set-aside copy.
-    if (::link(source.c_str(), target.c_str()) == 0) {
-      ::unlink(source.c_str());
-      newPath = candidate;
-      return true;
-    }
-    if (errno == EEXIST) continue;
-    int error = errno;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0 && ::rename(source.c_str(), target.c_str()) == 0) {
-      newPath = candidate;  // file systems without hard links
-      return true;
-    }
-    problem = L"cannot set " + path + L" aside: " + SystemError(error);
-    return false;
-  }
-  problem = L"cannot set " + path + L" aside: too many damaged copies";
-  return false;
-}
-
 bool CreateEmptyIniFile(const std::wstring& path, std::wstring& problem) {
   const std::string target = NativePath(path);
   int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

@@ -33,10 +33,6 @@ IniFileContent LoadIniFile(const std::wstring& path);
 // file. Returns false with problem set when the file cannot be written.
 bool SaveIniFile(const std::wstring& path, const IniDocument& document, std::wstring& problem);
 
-// Renames a damaged file to path + ".damaged" (".damaged-2", ... when that
-// is taken). Returns the new name, or false with problem set.
-bool SetAsideDamagedFile(const std::wstring& path, std::wstring& newPath, std::wstring& problem);
-
 // Creates a file holding only FF FE; an existing file is left alone.
 bool CreateEmptyIniFile(const std::wstring& path, std::wstring& problem);
 

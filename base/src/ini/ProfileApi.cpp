@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "damaged/SetAside.h"
 #include "ini/IniFile.h"
 #include "ini/IniText.h"
 
@@ -168,7 +169,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     if (deleting) return TRUE;  // nothing of ours to delete in it
     std::wstring asidePath;
     std::wstring problem;
-    if (!base::ini::SetAsideDamagedFile(lpFileName, asidePath, problem)) {
+    if (!base::damaged::SetAsideDamagedFile(lpFileName, asidePath, problem)) {
       Report(content.problem + L"; " + problem);
       return FALSE;
     }
