@@ -208,6 +208,7 @@ int CloseStream(Stream* stream) {
 }
 
 int IsStreamActive(Stream* stream) {
+    if (InStreamCallback()) return CalledFromCallback;
     HostState& host = Host();
     std::lock_guard<std::mutex> guard(host.mutex);
     Stream* st = FindLocked(host, stream);
