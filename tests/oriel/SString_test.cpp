@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -44,23 +42,6 @@ TEST(SString, CopiesShareUntilOneIsWritten) {
   ASSERT_NE(buffer, nullptr);
   EXPECT_EQ(first.GetRefCount(), 1);
   EXPECT_EQ(first, L"录音文件");
-}
-
-TEST(SString, ReferenceCountsSurviveCopiesOnManyThreads) {
-  const SStringW shared(L"shared text");
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 8; ++t) {
-    threads.emplace_back([&shared] {
-      for (int i = 0; i < 20000; ++i) {
-        SStringW copy(shared);
-        SStringW other;
-        other = copy;
-      }
-    });
-  }
-  for (auto& th : threads) th.join();
-  EXPECT_EQ(shared.GetRefCount(), 1);
-  EXPECT_EQ(shared, L"shared text");
 }
 
 TEST(SString, BlocksAreExactlyTheSizeOfTheirText) {

@@ -68,8 +68,8 @@ class TStringT {
   }
   TStringT(const TStringT& other) {
     TStringData* src = other.GetData();
-    if (src->nRefs >= 0) {
-      std::atomic_ref<int32_t>(src->nRefs).fetch_add(1);
+    if (Refs(src) >= 0) {
+      AddRef(src);
       m_pszData = other.m_pszData;
     } else {
       Init();
@@ -83,10 +83,10 @@ class TStringT {
     TStringData* mine = GetData();
     TStringData* src = other.GetData();
     if (mine == src) return *this;
-    if ((mine->nRefs < 0 && mine != EmptyData()) || src->nRefs < 0) {
+    if ((Refs(mine) < 0 && mine != EmptyData()) || Refs(src) < 0) {
       AssignN(other.m_pszData, src->nDataLength);
     } else {
-      std::atomic_ref<int32_t>(src->nRefs).fetch_add(1);
+      AddRef(src);
       Release(mine);
       m_pszData = other.m_pszData;
     }
@@ -119,13 +119,13 @@ class TStringT {
     m_pszData[i] = ch;
   }
   // Sharing state, for callers that must know whether a write would copy.
-  int GetRefCount() const { return GetData()->nRefs; }
+  int GetRefCount() const { return Refs(GetData()); }
   int GetAllocLength() const { return GetData()->nAllocLength; }
 
   void Empty() {
     TStringData* d = GetData();
     if (d == EmptyData()) return;
-    if (d->nRefs < 0) {
+    if (Refs(d) < 0) {
       d->nDataLength = 0;
       m_pszData[0] = 0;
       return;
@@ -139,7 +139,7 @@ class TStringT {
   C* GetBuffer(int n) {
     if (n < 0) n = 0;
     TStringData* d = GetData();
-    if (d->nRefs > 1 || d->nAllocLength < n) {
+    if (Refs(d) > 1 || d->nAllocLength < n) {
       return PrepareWrite(std::max(n, d->nDataLength));
     }
     return m_pszData;
@@ -387,13 +387,19 @@ class TStringT {
 
   static TStringData* EmptyData() { return &g_stringEmptyBlock.header; }
   static C* EmptyChars() { return static_cast<C*>(EmptyData()->data()); }
+  // Counts are read and changed atomically: other strings sharing the block
+  // may copy or drop it at the same time.
+  static int32_t Refs(TStringData* d) {
+    return std::atomic_ref<int32_t>(d->nRefs).load(std::memory_order_acquire);
+  }
+  static void AddRef(TStringData* d) { std::atomic_ref<int32_t>(d->nRefs).fetch_add(1, std::memory_order_relaxed); }
   static bool IsTrimmed(C ch) { return ch == 10 || ch == 13 || ch == 32 || ch == 9; }
   TStringData* GetData() const { return reinterpret_cast<TStringData*>(m_pszData) - 1; }
   void Init() { m_pszData = EmptyChars(); }
 
   static void Release(TStringData* d) {
     if (d == EmptyData()) return;
-    if (std::atomic_ref<int32_t>(d->nRefs).fetch_sub(1) <= 1) SMemFree(d);
+    if (std::atomic_ref<int32_t>(d->nRefs).fetch_sub(1, std::memory_order_acq_rel) <= 1) SMemFree(d);
   }
 
   // A fresh private block of exactly n characters (n > 0), terminated;
@@ -429,7 +435,7 @@ class TStringT {
       return;
     }
     TStringData* d = GetData();
-    if (d != EmptyData() && d->nRefs <= 1 && d->nAllocLength >= n) {
+    if (d != EmptyData() && Refs(d) <= 1 && d->nAllocLength >= n) {
       std::memmove(m_pszData, text, static_cast<size_t>(n) * sizeof(C));
       d->nDataLength = n;
       m_pszData[n] = 0;
@@ -468,7 +474,7 @@ class TStringT {
     }
     const int oldLength = d->nDataLength;
     const size_t bytes = sizeof(TStringData) + (static_cast<size_t>(n) + 1) * sizeof(C);
-    if (d != EmptyData() && d->nRefs <= 1) {
+    if (d != EmptyData() && Refs(d) <= 1) {
       auto* grown = static_cast<TStringData*>(SMemRealloc(d, bytes));
       if (!grown) {
         SMemFree(d);
@@ -497,7 +503,7 @@ class TStringT {
   }
   void CopyBeforeWrite() {
     TStringData* d = GetData();
-    if (d->nRefs > 1) {
+    if (Refs(d) > 1) {
       TStringT copy(m_pszData, d->nDataLength);
       *this = std::move(copy);
     }
