@@ -1,6 +1,10 @@
 // Call-stack text: one "%f(%l) : %m at %s" line per frame.
+#include <elf.h>
 #include <execinfo.h>
+#include <stdlib.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -10,9 +14,14 @@
 
 namespace stacktest {
 
+// Lines of the two calls the stack should point at.
+int g_captureLine = 0;
+int g_callerLine = 0;
+
 struct Walker {
   __attribute__((noinline)) std::string CaptureHere(int limit, int extra) {
     CRuntimeStack stack;
+    g_captureLine = __LINE__ + 1;
     stack.capture(limit);
     asm volatile("" ::: "memory");  // keep this frame from becoming a tail call
     return stack.GetText() + std::string(static_cast<size_t>(extra), ' ');
@@ -21,6 +30,7 @@ struct Walker {
 
 __attribute__((noinline)) std::string OuterCaller(int limit) {
   Walker walker;
+  g_callerLine = __LINE__ + 1;
   std::string text = walker.CaptureHere(limit, 0);
   asm volatile("" ::: "memory");
   return text;
@@ -36,15 +46,43 @@ int Lines(const std::string& text) {
   return n;
 }
 
-TEST(CallStack, CaptureNamesTheCallersInOrder) {
+// Whether this test program carries line tables (a build with -g).
+bool HasLineTables() {
+  std::ifstream in("/proc/self/exe", std::ios::binary);
+  std::string elf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (elf.size() < sizeof(Elf64_Ehdr)) return false;
+  auto* eh = reinterpret_cast<const Elf64_Ehdr*>(elf.data());
+  if (eh->e_shoff + size_t(eh->e_shnum) * sizeof(Elf64_Shdr) > elf.size() || eh->e_shstrndx >= eh->e_shnum)
+    return false;
+  auto* sections = reinterpret_cast<const Elf64_Shdr*>(elf.data() + eh->e_shoff);
+  const char* names = elf.data() + sections[eh->e_shstrndx].sh_offset;
+  for (int i = 0; i < eh->e_shnum; ++i)
+    if (std::string(names + sections[i].sh_name) == ".debug_line") return true;
+  return false;
+}
+
+// A frame's line: file and line when the program carries line tables.
+std::string Line(int line, const std::string& function) {
+  std::string where = HasLineTables() ? std::string(__FILE__) + "(" + std::to_string(line) + ")" : " (0)";
+  return where + " : base_callstack_test at " + function + "()\n";
+}
+
+TEST(CallStack, CaptureNamesTheCallersWithTheirLinesInOrder) {
   std::string text = stacktest::OuterCaller(-1);
-  size_t inner = text.find(" : base_callstack_test at stacktest::Walker::CaptureHere()\n");
-  size_t outer = text.find(" : base_callstack_test at stacktest::OuterCaller()\n");
-  ASSERT_NE(inner, std::string::npos) << text;
-  ASSERT_NE(outer, std::string::npos) << text;
-  EXPECT_LT(inner, outer);
-  EXPECT_EQ(text.rfind(" (0) : base_callstack_test at stacktest::Walker::CaptureHere()", 0), 0u) << text;
-  EXPECT_NE(text.find("at main()"), std::string::npos) << text;
+  std::string inner = Line(stacktest::g_captureLine, "stacktest::Walker::CaptureHere");
+  std::string outer = Line(stacktest::g_callerLine, "stacktest::OuterCaller");
+  EXPECT_EQ(text.rfind(inner + outer, 0), 0u) << text;
+  EXPECT_NE(text.find(" : base_callstack_test at main()\n"), std::string::npos) << text;
+}
+
+TEST(CallStack, WithoutAddr2lineFramesStillNameTheirFunctions) {
+  std::string path = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", "/nonexistent", 1);
+  std::string text = stacktest::OuterCaller(2);
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(text,
+            " (0) : base_callstack_test at stacktest::Walker::CaptureHere()\n"
+            " (0) : base_callstack_test at stacktest::OuterCaller()\n");
 }
 
 TEST(CallStack, FrameLimits) {
@@ -107,7 +145,11 @@ TEST(CallStack, StackFromAddressesTakesTheFirstAsFaulting) {
   // names that function; as a return address it would fall before it.
   void* entry = reinterpret_cast<void*>(&stacktest::OuterCaller);
   CRuntimeStack stack(&entry, 1);
-  EXPECT_EQ(stack.GetText(), " (0) : base_callstack_test at stacktest::OuterCaller()\n");
+  std::string text = stack.GetText();
+  EXPECT_EQ(text.rfind(HasLineTables() ? std::string(__FILE__) + "(" : " (0)", 0), 0u) << text;
+  std::string tail = ") : base_callstack_test at stacktest::OuterCaller()\n";
+  ASSERT_GE(text.size(), tail.size());
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
   std::ostringstream out;
   out << stack;
   EXPECT_EQ(out.str(), stack.GetText() + "\n");

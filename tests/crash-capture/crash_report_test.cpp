@@ -93,7 +93,8 @@ TEST_P(CrashKinds, ReportNamesTheCrashingFunctionAndObserverIsCalledOnce) {
   std::string report = ReadAll(run.reports[0]);
   EXPECT_NE(report.find(std::string("Crash: ") + c.signalName), std::string::npos) << report;
   EXPECT_NE(report.find("Time: "), std::string::npos) << report;
-  EXPECT_NE(report.find("crash_capture_child at (anonymous namespace)::CrashOnPurposeInNamedFunction()"),
+  EXPECT_NE(report.find("crashing_program.cpp("), std::string::npos) << report;
+  EXPECT_NE(report.find(") : crash_capture_child at (anonymous namespace)::CrashOnPurposeInNamedFunction()"),
             std::string::npos)
       << report;
   // The caller's frame follows the crashing one.

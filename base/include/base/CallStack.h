@@ -1,13 +1,16 @@
 #pragma once
 // Call-stack text: one line per frame with the source file, line, module and
 // function of each address. Built on glibc's backtrace, the dynamic linker's
-// module list, the modules' ELF symbol tables and the C++ demangler.
+// module list, the modules' ELF symbol tables and the C++ demangler; source
+// files and lines come from binutils' addr2line where the module carries
+// line tables (without either, a frame shows " (0)" for them).
 //
 // This file and its sources depend on nothing else of the base library, so
 // the crash-capture module can compile them into itself.
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 class CSym_Engine {
  public:
@@ -31,6 +34,10 @@ class CSym_Engine {
     unsigned long symbolDisplacement = 0;
   };
   static FrameInfo Describe(void* address, bool isReturnAddress);
+  // Describe for a whole stack, with source files and lines where the
+  // modules carry debug information (one addr2line run per module).
+  static std::vector<FrameInfo> DescribeFrames(void* const* addresses, int count,
+                                               bool firstIsFaulting);
 
   // Writes one frame with the format's directives.
   static void FormatFrame(std::ostream& out, const FrameInfo& info, const char* format);

@@ -3,9 +3,11 @@
 
 #include <execinfo.h>
 
+#include <map>
 #include <sstream>
 
 #include "ModuleSymbols.h"
+#include "SourceLines.h"
 
 const char* CSym_Engine::GetDefaultFormat() { return "%f(%l) : %m at %s\n"; }
 
@@ -24,6 +26,31 @@ CSym_Engine::FrameInfo CSym_Engine::Describe(void* address, bool isReturnAddress
     info.symbolDisplacement = found.offset + (isReturnAddress ? 1 : 0);
   }
   return info;
+}
+
+std::vector<CSym_Engine::FrameInfo> CSym_Engine::DescribeFrames(void* const* addresses, int count,
+                                                                bool firstIsFaulting) {
+  std::vector<FrameInfo> frames;
+  std::map<std::string, std::vector<size_t>> byModule;
+  std::vector<uintptr_t> linkAddresses;
+  for (int i = 0; i < count; ++i) {
+    bool isReturn = !(i == 0 && firstIsFaulting);
+    const char* lookup = static_cast<const char*>(addresses[i]) - (isReturn ? 1 : 0);
+    callstack::ModuleSymbol found = callstack::LookupAddress(lookup);
+    frames.push_back(Describe(addresses[i], isReturn));
+    linkAddresses.push_back(found.linkAddress);
+    if (!found.modulePath.empty()) byModule[found.modulePath].push_back(frames.size() - 1);
+  }
+  for (const auto& [module, indexes] : byModule) {
+    std::vector<uintptr_t> wanted;
+    for (size_t i : indexes) wanted.push_back(linkAddresses[i]);
+    std::vector<callstack::SourceLine> lines = callstack::LookupSourceLines(module, wanted);
+    for (size_t k = 0; k < indexes.size() && k < lines.size(); ++k) {
+      frames[indexes[k]].file = lines[k].file;
+      frames[indexes[k]].line = lines[k].line;
+    }
+  }
+  return frames;
 }
 
 void CSym_Engine::FormatFrame(std::ostream& out, const FrameInfo& info, const char* format) {
@@ -79,12 +106,12 @@ bool CSym_Engine::WriteStack(std::ostream& out, void* const* addresses, int coun
                              const char* format) {
   if (!format || !addresses || count <= 0) return false;
   out << std::dec;
-  for (int i = 0; i < count && frameLimit != 0; ++i) {
-    FormatFrame(out, Describe(addresses[i], i > 0), format);
+  if (frameLimit >= 0 && frameLimit < count) count = frameLimit;
+  for (const FrameInfo& frame : DescribeFrames(addresses, count, true)) {
+    FormatFrame(out, frame, format);
     if (!out) return false;
-    if (frameLimit > 0) --frameLimit;
   }
-  return true;
+  return !!out;
 }
 
 CRuntimeStack::CRuntimeStack(void* const* addresses, int count, int frameLimit) {
@@ -100,11 +127,11 @@ __attribute__((noinline)) void CRuntimeStack::capture(int frameLimit) {
   m_text.clear();
   // Frame 0 is capture itself; every frame from the caller on is a return
   // address.
-  for (int i = 1; i < n && frameLimit != 0; ++i) {
-    CSym_Engine::FormatFrame(text, CSym_Engine::Describe(frames[i], true),
-                             CSym_Engine::GetDefaultFormat());
-    if (frameLimit > 0) --frameLimit;
-  }
+  int count = n - 1;
+  if (frameLimit >= 0 && frameLimit < count) count = frameLimit;
+  if (count > 0)
+    for (const auto& frame : CSym_Engine::DescribeFrames(frames + 1, count, false))
+      CSym_Engine::FormatFrame(text, frame, CSym_Engine::GetDefaultFormat());
   m_text = text.str();
 }
 

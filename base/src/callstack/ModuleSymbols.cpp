@@ -139,6 +139,7 @@ ModuleSymbol LookupAddress(const void* address) {
   if (!hit.found) return result;
   result.modulePath = hit.path.empty() ? ProgramPath() : hit.path;
   ElfW(Addr) target = reinterpret_cast<ElfW(Addr)>(address) - hit.bias;
+  result.linkAddress = target;
   SymbolFromFile(result.modulePath, target, result.symbol, result.offset);
   return result;
 }

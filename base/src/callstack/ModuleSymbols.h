@@ -1,6 +1,7 @@
 #pragma once
 // Finds the module and the function that hold an address of this process.
 
+#include <cstdint>
 #include <string>
 
 namespace callstack {
@@ -9,6 +10,7 @@ struct ModuleSymbol {
   std::string modulePath;   // file of the module; empty when no module holds the address
   std::string symbol;       // raw (mangled) name; empty when not found
   unsigned long offset = 0; // address minus the symbol's start
+  uintptr_t linkAddress = 0; // the address as the module file numbers it
 };
 
 ModuleSymbol LookupAddress(const void* address);
