@@ -165,6 +165,9 @@ TEST(WidePrintfDialect, RefusesBadConversionsWithoutReadingOn) {
   EXPECT_TRUE(Refused(L"%hf", 1.0));
   EXPECT_TRUE(Refused(L"%wd", 1));
   EXPECT_TRUE(Refused(L"%99999999999d", 1));
+  EXPECT_TRUE(Refused(L"%*d", 2000000000, 1));
+  EXPECT_TRUE(Refused(L"%.*f", 2000000000, 1.0));
+  EXPECT_EQ(W(L"[%.*s]", 2000000000, L"short"), L"[short]");  // a text's precision only limits
   EXPECT_TRUE(Refused(nullptr));
   EXPECT_EQ(Count(L"%n", &target), -1);
   wchar_t buffer[16] = L"unchanged";

@@ -9,12 +9,15 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <exception>
 #include <locale.h>
 
 #include "narrow_text.h"
 
 namespace crt {
 namespace {
+
+constexpr int kMaxPadding = 1 << 24;
 
 enum class Length { None, hh, h, l, ll, I32, I64, Ptr, L, w };
 
@@ -282,6 +285,13 @@ bool FormatImpl(std::basic_string<C>& out, const C* format, va_list args) {
     s.conv = static_cast<char>(conv);
     ++p;
     if (s.left) s.zero = false;
+    // A width or a number's precision makes that many characters: refuse
+    // the absurd ones (a stray int as '*') rather than fill gigabytes.
+    const bool isText = s.conv == 's' || s.conv == 'S';
+    if (s.width > kMaxPadding || (!isText && s.precision > kMaxPadding)) {
+      ok = false;
+      break;
+    }
     switch (s.conv) {
       case '%':
         out.push_back(static_cast<C>('%'));
@@ -431,8 +441,23 @@ bool FormatImpl(std::basic_string<C>& out, const C* format, va_list args) {
 
 }  // namespace
 
-bool FormatWideV(std::wstring& out, const wchar_t* format, va_list args) { return FormatImpl(out, format, args); }
-bool FormatNarrowV(std::string& out, const char* format, va_list args) { return FormatImpl(out, format, args); }
+// Out of memory is a refused format too, never an exception out of printf.
+bool FormatWideV(std::wstring& out, const wchar_t* format, va_list args) {
+  try {
+    return FormatImpl(out, format, args);
+  } catch (const std::exception&) {
+    out.clear();
+    return false;
+  }
+}
+bool FormatNarrowV(std::string& out, const char* format, va_list args) {
+  try {
+    return FormatImpl(out, format, args);
+  } catch (const std::exception&) {
+    out.clear();
+    return false;
+  }
+}
 
 std::optional<std::wstring> FormatV(const wchar_t* format, va_list args) {
   std::wstring out;
