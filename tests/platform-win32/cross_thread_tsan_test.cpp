@@ -175,3 +175,16 @@ TEST_F(CrossThread, MsgWaitReturnsForObjectsMessagesAndTimeouts) {
   poster.join();
   CloseHandle(event);
 }
+
+TEST_F(CrossThread, WaitMessageReturnsWhenAnotherThreadPosts) {
+  HWND mine = create(L"main");
+  std::thread poster([mine] {
+    Sleep(20);
+    PostMessageW(mine, WM_USER + 6, 0, 0);
+  });
+  ASSERT_TRUE(WaitMessage());
+  poster.join();
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 6));
+}
