@@ -11,12 +11,16 @@
 
 const char* CSym_Engine::GetDefaultFormat() { return "%f(%l) : %m at %s\n"; }
 
-CSym_Engine::FrameInfo CSym_Engine::Describe(void* address, bool isReturnAddress) {
-  FrameInfo info;
-  // A return address points after the call, possibly past the end of a
-  // function that never returns; the call itself lies one byte back.
-  const char* lookup = static_cast<const char*>(address) - (isReturnAddress ? 1 : 0);
-  callstack::ModuleSymbol found = callstack::LookupAddress(lookup);
+namespace {
+
+// A return address points after the call, possibly past the end of a
+// function that never returns; the call itself lies one byte back.
+const char* LookupAddressOf(void* address, bool isReturnAddress) {
+  return static_cast<const char*>(address) - (isReturnAddress ? 1 : 0);
+}
+
+CSym_Engine::FrameInfo FromSymbol(const callstack::ModuleSymbol& found, bool isReturnAddress) {
+  CSym_Engine::FrameInfo info;
   if (!found.modulePath.empty()) {
     size_t slash = found.modulePath.find_last_of('/');
     info.module = slash == std::string::npos ? found.modulePath : found.modulePath.substr(slash + 1);
@@ -28,6 +32,13 @@ CSym_Engine::FrameInfo CSym_Engine::Describe(void* address, bool isReturnAddress
   return info;
 }
 
+}  // namespace
+
+CSym_Engine::FrameInfo CSym_Engine::Describe(void* address, bool isReturnAddress) {
+  return FromSymbol(callstack::LookupAddress(LookupAddressOf(address, isReturnAddress)),
+                    isReturnAddress);
+}
+
 std::vector<CSym_Engine::FrameInfo> CSym_Engine::DescribeFrames(void* const* addresses, int count,
                                                                 bool firstIsFaulting) {
   std::vector<FrameInfo> frames;
@@ -35,9 +46,8 @@ std::vector<CSym_Engine::FrameInfo> CSym_Engine::DescribeFrames(void* const* add
   std::vector<uintptr_t> linkAddresses;
   for (int i = 0; i < count; ++i) {
     bool isReturn = !(i == 0 && firstIsFaulting);
-    const char* lookup = static_cast<const char*>(addresses[i]) - (isReturn ? 1 : 0);
-    callstack::ModuleSymbol found = callstack::LookupAddress(lookup);
-    frames.push_back(Describe(addresses[i], isReturn));
+    callstack::ModuleSymbol found = callstack::LookupAddress(LookupAddressOf(addresses[i], isReturn));
+    frames.push_back(FromSymbol(found, isReturn));
     linkAddresses.push_back(found.linkAddress);
     if (!found.modulePath.empty()) byModule[found.modulePath].push_back(frames.size() - 1);
   }
