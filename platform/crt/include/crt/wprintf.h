@@ -28,8 +28,9 @@
 // Width and the '0' flag pad strings and characters too, as on Windows.
 // Refused: "%n", an unknown conversion, a format ending inside a conversion,
 //   a length prefix that does not fit the conversion ("%I64s", "%hf",
-//   "%wd"), a width (or a number's precision) above 16777216 characters. The whole call then
-//   fails (negative result); nothing is read past the bad conversion.
+//   "%wd"), a width (or a number's precision) above 16777216 characters.
+//   The whole call then fails (negative result); nothing is read past the
+//   bad conversion. Running out of memory fails the same way.
 #pragma once
 
 #include <cstdarg>
