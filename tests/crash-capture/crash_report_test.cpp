@@ -118,6 +118,26 @@ TEST_F(CrashReportTest, ObserverThatCrashesItselfIsCalledOnceAndTheProcessStillE
   EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
 }
 
+TEST_F(CrashReportTest, CrashOnAWorkerThreadIsReportedWithThatThreadsStack) {
+  CrashRun run = Run("thread-segv");
+  EXPECT_EQ(run.termSignal, SIGSEGV);
+  ASSERT_EQ(run.reports.size(), 1u);
+  std::string report = ReadAll(run.reports[0]);
+  EXPECT_NE(report.find("at (anonymous namespace)::CrashOnPurposeInNamedFunction()"), std::string::npos)
+      << report;
+  EXPECT_EQ(report.find(" at main()"), std::string::npos) << report;  // not the main thread's stack
+  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
+}
+
+TEST_F(CrashReportTest, StackOverflowIsReportedFromTheAlternateStack) {
+  CrashRun run = Run("overflow");
+  EXPECT_EQ(run.termSignal, SIGSEGV);
+  ASSERT_EQ(run.reports.size(), 1u);
+  std::string report = ReadAll(run.reports[0]);
+  EXPECT_NE(report.find("at (anonymous namespace)::RecurseWithoutEnd()"), std::string::npos) << report;
+  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1);
+}
+
 TEST_F(CrashReportTest, HandlersOutliveTheLoaderFreeingTheModule) {
   CrashRun run = Run("unload-segv");
   EXPECT_EQ(run.termSignal, SIGSEGV);

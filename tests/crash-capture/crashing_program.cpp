@@ -1,7 +1,8 @@
 // Loads the crash-capture module, registers an observer and crashes in a
 // function of its own, in the way the first argument asks:
 //   segv | abort | fpe | observer-crash | unload-segv (the loader frees the
-//   module first)
+//   module first) | thread-segv (on a worker thread) | overflow (the stack
+//   runs out)
 // The observer appends one line per call to the file named by the second
 // argument, then the text it was given.
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "base/TrevalinDll.h"
 
@@ -52,6 +54,15 @@ __attribute__((noinline)) void CrashOnPurposeInNamedFunction(const std::string& 
   *nowhere = 42;
 }
 
+volatile bool g_deeper = true;  // always true; the compiler cannot tell
+
+__attribute__((noinline)) int RecurseWithoutEnd(int depth) {
+  volatile char frame[256];
+  frame[0] = static_cast<char>(depth);
+  if (!g_deeper) return frame[0];
+  return RecurseWithoutEnd(depth + 1) + frame[0];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +80,11 @@ int main(int argc, char** argv) {
   IDumpCatcher* catcher = manager->GetCatcher();
   if (!catcher || !catcher->RegisterObserver(&g_observer)) return 4;
   if (how == "unload-segv") module.unload();
+  if (how == "overflow") printf("%d\n", RecurseWithoutEnd(0));
+  if (how == "thread-segv") {
+    std::thread worker([] { CrashOnPurposeInNamedFunction("segv"); });
+    worker.join();
+  }
   CrashOnPurposeInNamedFunction(how);
   return 0;
 }
