@@ -213,3 +213,24 @@ TEST(Interlocked, ReturnValuesFollowWindows) {
   for (auto& t : threads) t.join();
   EXPECT_EQ(counter, 40000);
 }
+
+TEST(HandleObjects, OtherLayersObjectsCloseWithCloseHandle) {
+  struct FileLike : Win32HandleObject {
+    explicit FileLike(bool* closed) : closed_(closed) {}
+    ~FileLike() override { *closed_ = true; }
+    bool* closed_;
+  };
+  bool closed = false;
+  HANDLE file = Win32InsertHandle(std::make_shared<FileLike>(&closed));
+  ASSERT_NE(file, nullptr);
+  EXPECT_NE(Win32LookupHandleAs<FileLike>(file), nullptr);
+  EXPECT_EQ(WaitForSingleObject(file, 0), WAIT_FAILED) << "not a waitable object";
+  HANDLE copy = nullptr;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &copy, 0, FALSE,
+                              DUPLICATE_SAME_ACCESS));
+  EXPECT_TRUE(CloseHandle(file));
+  EXPECT_FALSE(closed) << "the duplicate keeps it open";
+  EXPECT_EQ(Win32LookupHandle(file), nullptr);
+  EXPECT_TRUE(CloseHandle(copy));
+  EXPECT_TRUE(closed);
+}

@@ -13,7 +13,7 @@ namespace {
 
 struct HandleTable {
   std::mutex mutex;
-  std::unordered_map<uintptr_t, std::shared_ptr<KernelObject>> objects;
+  std::unordered_map<uintptr_t, std::shared_ptr<Win32HandleObject>> objects;
   uintptr_t next = 0x1000;
 };
 
@@ -59,7 +59,7 @@ void removeWatcher(int fd) {
   if (it != w.end()) w.erase(it);
 }
 
-HANDLE insertHandle(std::shared_ptr<KernelObject> object) {
+HANDLE insertHandle(std::shared_ptr<Win32HandleObject> object) {
   HandleTable& t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
   // Multiples of 4 as on Windows; values are not reused while they are open.
@@ -73,7 +73,7 @@ HANDLE insertHandle(std::shared_ptr<KernelObject> object) {
   return reinterpret_cast<HANDLE>(value);
 }
 
-std::shared_ptr<KernelObject> lookupHandle(HANDLE handle) {
+std::shared_ptr<Win32HandleObject> lookupAnyHandle(HANDLE handle) {
   if (handle == GetCurrentThread()) return currentThreadObject();
   HandleTable& t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
@@ -83,7 +83,7 @@ std::shared_ptr<KernelObject> lookupHandle(HANDLE handle) {
 
 bool closeHandle(HANDLE handle) {
   // Declared before the lock so the object dies after the table is unlocked.
-  std::shared_ptr<KernelObject> released;
+  std::shared_ptr<Win32HandleObject> released;
   HandleTable& t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
   auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
@@ -94,3 +94,11 @@ bool closeHandle(HANDLE handle) {
 }
 
 }  // namespace win32::detail
+
+HANDLE Win32InsertHandle(std::shared_ptr<Win32HandleObject> object) {
+  return win32::detail::insertHandle(std::move(object));
+}
+
+std::shared_ptr<Win32HandleObject> Win32LookupHandle(HANDLE handle) {
+  return win32::detail::lookupAnyHandle(handle);
+}

@@ -8,13 +8,14 @@
 #include <memory>
 #include <mutex>
 
+#include "win32/handle_objects.h"
 #include "win32/kernel32.h"
 
 namespace win32::detail {
 
-class KernelObject {
+// The waitable kinds of handle object.
+class KernelObject : public Win32HandleObject {
  public:
-  virtual ~KernelObject() = default;
   // Both are called with kernelMutex() held.
   virtual bool signaledFor(DWORD threadId) const = 0;
   // Consumes the signal on behalf of a satisfied wait.
@@ -29,13 +30,17 @@ void addWatcher(int fd);
 void removeWatcher(int fd);
 std::condition_variable& kernelCondition();
 
-HANDLE insertHandle(std::shared_ptr<KernelObject> object);
+HANDLE insertHandle(std::shared_ptr<Win32HandleObject> object);
 // Resolves a handle, including the current thread's pseudo handle. Null when
 // the handle is not open.
-std::shared_ptr<KernelObject> lookupHandle(HANDLE handle);
+std::shared_ptr<Win32HandleObject> lookupAnyHandle(HANDLE handle);
+// Null also when the handle is open but not waitable.
+inline std::shared_ptr<KernelObject> lookupHandle(HANDLE handle) {
+  return std::dynamic_pointer_cast<KernelObject>(lookupAnyHandle(handle));
+}
 template <class T>
 std::shared_ptr<T> lookupHandleAs(HANDLE handle) {
-  return std::dynamic_pointer_cast<T>(lookupHandle(handle));
+  return std::dynamic_pointer_cast<T>(lookupAnyHandle(handle));
 }
 bool closeHandle(HANDLE handle);
 

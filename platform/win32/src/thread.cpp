@@ -111,7 +111,7 @@ BOOL DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle, HANDLE h
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  auto object = lookupHandle(hSourceHandle);
+  auto object = lookupAnyHandle(hSourceHandle);
   if (!object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

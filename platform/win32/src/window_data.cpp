@@ -211,3 +211,8 @@ int GetDlgCtrlID(HWND hWnd) {
   }
   return (window->style & WS_CHILD) ? static_cast<int>(window->id) : 0;
 }
+
+BOOL AttachThreadInput(DWORD, DWORD, BOOL) {
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}

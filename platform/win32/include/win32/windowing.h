@@ -154,3 +154,6 @@ BOOL IsChild(HWND hWndParent, HWND hWnd);
 #define GA_PARENT 1
 #define GA_ROOT 2
 #define GA_ROOTOWNER 3
+
+// No live caller: reports failure.
+BOOL AttachThreadInput(DWORD idAttach, DWORD idAttachTo, BOOL fAttach);

@@ -10,6 +10,7 @@
 #include "win32/kernel32.h"
 #include "win32/interlocked.h"
 #include "win32/backend.h"
+#include "win32/handle_objects.h"
 
 #if __has_include("win32/codepage.h")
 #include "win32/codepage.h"
