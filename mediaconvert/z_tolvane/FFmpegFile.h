@@ -1,0 +1,56 @@
+#pragma once
+// One media file opened with FFmpeg: its audio, video and subtitle streams,
+// their decoders on request, and the probe result built from it.
+
+#include <string>
+
+#include "mediaconvert/MCFFmpeg.h"
+#include "z_tolvane/MCMedia.h"
+
+class FFmpegFile {
+ public:
+  FFmpegFile() = default;
+  ~FFmpegFile();
+  FFmpegFile(const FFmpegFile&) = delete;
+  FFmpegFile& operator=(const FFmpegFile&) = delete;
+
+  // A new probe result owned by the caller, or null when the file cannot
+  // be opened (path: UTF-8).
+  MCMedia* Open(const char* path, bool openAudio, bool openVideo);
+  int OpenInput(const char* path, bool openAudio, bool openVideo);
+  MCMedia* BuildMedia() const;
+
+  AVStream* GetSubtitleStream() const { return StreamAt(subtitleIndex_); }
+  AVStream* GetVideoStream() const { return StreamAt(videoIndex_); }
+  AVStream* GetAudioStream() const { return StreamAt(audioIndex_); }
+  bool HasSubtitleStream() const { return GetSubtitleStream() != nullptr; }
+  bool ReadPacket(AVPacket* packet);
+  bool WritePacket(AVPacket* packet);
+  bool WriteHeader();
+  bool WriteTrailer();
+  bool FlushVideoDecoder();
+  void CloseInput();
+  std::string GetRotateTag() const;
+  void CheckDisplayRotation() const;
+
+  AVFormatContext* FormatContext() const { return format_; }
+  AVCodecContext* AudioContext() const { return audioCtx_; }
+  AVCodecContext* VideoContext() const { return videoCtx_; }
+  AVCodecContext* SubtitleContext() const { return subtitleCtx_; }
+
+ private:
+  AVStream* StreamAt(int index) const;
+  void FreeDecoders();
+
+  std::wstring path_;
+  AVFormatContext* format_ = nullptr;
+  AVCodecContext* audioCtx_ = nullptr;
+  AVCodecContext* videoCtx_ = nullptr;
+  AVCodecContext* subtitleCtx_ = nullptr;
+  int subtitleIndex_ = -1;
+  int videoIndex_ = -1;
+  int audioIndex_ = -1;
+  int64_t nextVideoTime_ = 0;
+  int64_t audioEndTime_ = 0;
+  int64_t subtitleEndTime_ = 0;
+};
