@@ -66,6 +66,8 @@ std::shared_ptr<Queue> queueOfThread(DWORD threadId);
 LRESULT callWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Handles every message other threads sent to this thread; true if any.
 bool handleIncomingSends(Queue& queue);
+// True while the calling thread handles a message another thread sent.
+bool inForeignSend();
 // The next message by Windows priority (posted, quit, timer, paint) that
 // passes the filter; sent messages are not in it (handle them first).
 bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, bool remove);
