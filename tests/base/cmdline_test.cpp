@@ -1,5 +1,9 @@
 // key="value" command lines: building, parsing, and the round trip through
 // a child's argument vector.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -7,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "base/CmdLineParse.h"
+#include "base/CodePage.h"
+
+extern char** environ;
 
 namespace {
 
@@ -153,6 +160,59 @@ TEST(CmdLineRoundTrip, ValuesSurviveTheChildsArgumentVector) {
     ASSERT_TRUE(child.getValue(L"/after", out));
     EXPECT_EQ(out, L"next");
   }
+}
+
+// The argument vector a real child process receives through execve: the
+// child (coreutils' printf) writes each argument back, NUL-terminated.
+std::vector<std::wstring> ArgumentsSeenByAChild(const std::vector<std::wstring>& args) {
+  std::vector<std::string> utf8 = {"printf", "%s\\0"};
+  for (const auto& a : args) utf8.push_back(WStringToUtf8Ret(a));
+  std::vector<char*> argv;
+  for (auto& a : utf8) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  int out[2];
+  if (pipe(out) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, "/usr/bin/printf", &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  std::string bytes;
+  char buffer[4096];
+  for (ssize_t n; rc == 0 && (n = read(out[0], buffer, sizeof buffer)) > 0;) bytes.append(buffer, n);
+  close(out[0]);
+  if (rc == 0) waitpid(pid, nullptr, 0);
+  std::vector<std::wstring> seen;
+  for (size_t start = 0, end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
+    seen.push_back(Utf8ToWStringRet(bytes.substr(start, end - start)));
+  return seen;
+}
+
+TEST(CmdLineRoundTrip, ARealChildProcessReadsBackWhatWasBuilt) {
+  CCmdLineParse builder;
+  builder.setValue(L"/appfile", L"/opt/Quorvale 录音/quorvale");
+  builder.setValue(L"/ppid", L"4321");
+  builder.setValue(L"/verinfo", L"2.0 \"beta\"");
+  std::wstring line;
+  ASSERT_TRUE(builder.toCmdLine(line));
+
+  std::vector<std::wstring> args = ArgumentsSeenByAChild(CCmdLineParse::SplitArguments(line));
+  ASSERT_EQ(args.size(), 3u);
+  args.insert(args.begin(), L"/opt/Hovrane");
+  std::vector<wchar_t*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  CCmdLineParse child(static_cast<int>(argv.size()), argv.data());
+  ASSERT_TRUE(child.parse()) << child.getLastError();
+  std::wstring value;
+  ASSERT_TRUE(child.getValue(L"/appfile", value));
+  EXPECT_EQ(value, L"/opt/Quorvale 录音/quorvale");
+  ASSERT_TRUE(child.getValue(L"/ppid", value));
+  EXPECT_EQ(value, L"4321");
+  ASSERT_TRUE(child.getValue(L"/verinfo", value));
+  EXPECT_EQ(value, L"2.0 \"beta\"");
 }
 
 TEST(CmdLineSplit, ArgumentRules) {
