@@ -2,6 +2,7 @@
 // received by a real window on its own thread running a message loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -257,6 +258,21 @@ TEST_F(NoticeWindowTest, DestroyingThePoolWaitsForAWorkerInsideItsNotice) {
     EXPECT_EQ(inbox.Messages(),
               (std::vector<UINT>{UM_TASKPOOL_WORKER_DONE, UM_TASKPOOL_NONE_BUSY, UM_TASKPOOL_NO_WORKER}));
     EXPECT_EQ(owner.use_count(), 1) << "the pool keeps its notify owner after destruction";
+}
+
+TEST_F(NoticeWindowTest, FillingWorkersStartsExactlyTheMaximum) {
+    CTaskThreadPool pool(3);
+    Watch(pool);
+    pool.FillWorkers();
+    ASSERT_TRUE(WaitFor([&] {
+        auto messages = inbox.Messages();
+        return std::count(messages.begin(), messages.end(), UM_TASKPOOL_NO_WORKER) == 1;
+    }));
+    std::this_thread::sleep_for(30ms);
+    auto messages = inbox.Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), UM_TASKPOOL_WORKER_DONE), 3);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), UM_TASKPOOL_NO_WORKER), 1);
+    ExpectFrom(pool, 0);
 }
 
 TEST(NoticeOwner, ReplacedOwnerIsReleased) {

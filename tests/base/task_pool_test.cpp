@@ -476,6 +476,44 @@ TEST(TaskPoolPauseWaiting, TaskEndingWhilePausedLeavesTheListAndTheCountWhole) {
     ASSERT_TRUE(WaitFor([&] { return pool.GetTaskCount() == 0 && Idle(pool); }));
 }
 
+TEST(TaskPoolPauseWaiting, PauseAllAndResumeAllOnlyMakeRequests) {
+    CTaskThreadPool pool;
+    auto running = MakeTask(0);
+    auto waiting = MakeTask(1);
+    waiting->Open();
+    pool.AddTask(L"run", running);
+    ASSERT_TRUE(WaitFor([&] { return running->m_runs == 1; }));
+    pool.AddTask(L"wait", waiting);
+
+    EXPECT_TRUE(pool.PauseAll());
+    EXPECT_TRUE(Has(running->GetState(), ITask::StatePauseAsked));
+    EXPECT_FALSE(Has(running->GetState(), ITask::StatePaused));
+    EXPECT_FALSE(Has(waiting->GetState(), ITask::StateQueued));
+
+    EXPECT_TRUE(pool.ResumeAll());
+    EXPECT_FALSE(Has(running->GetState(), ITask::StatePauseAsked));
+    EXPECT_TRUE(Has(waiting->GetState(), ITask::StateQueued));
+
+    running->Open();
+    ASSERT_TRUE(WaitFor([&] { return pool.GetTaskCount() == 0 && Idle(pool); }));
+    EXPECT_TRUE(running->m_finished);
+    EXPECT_TRUE(waiting->m_finished);
+}
+
+// Workers are counted when they are started, so filling up to the maximum
+// ends even before any of them has begun.
+TEST(TaskPoolOrder, FillingWorkersStopsAtTheMaximum) {
+    CTaskThreadPool pool(3);
+    pool.FillWorkers();
+    EXPECT_LE(pool.GetPendingCount(), 0);
+    ASSERT_TRUE(WaitFor([&] { return Idle(pool); }));
+    auto task = MakeTask(0);
+    task->Open();
+    pool.AddTask(L"t", task);
+    pool.StartWorkers();
+    ASSERT_TRUE(WaitFor([&] { return task->m_finished.load() && Idle(pool); }));
+}
+
 TEST(TaskStateUtil, FlagWordOperations) {
     CStateUtil state;
     EXPECT_EQ(state.Get(), 0u);

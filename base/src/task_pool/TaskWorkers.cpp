@@ -21,9 +21,11 @@ void CTaskThreadPool::SpawnWorkerUnlessMaxLocked() {
         SpawnWorker();
 }
 
+// Both hold the task list's lock while they start workers: a worker can only
+// end under that lock, so the count they watch only grows and the loop ends.
 void CTaskThreadPool::StartWorkers() {
+    std::lock_guard<std::mutex> guard(m_tasksMutex);
     while (!m_counter.IsMax()) {
-        std::lock_guard<std::mutex> guard(m_tasksMutex);
         bool queued = false;
         for (int i = 0; i < m_tasks.Size() && !queued; ++i)
             queued = m_tasks.At(i) && m_tasks.At(i)->HasState(ITask::StateQueued);
@@ -34,6 +36,7 @@ void CTaskThreadPool::StartWorkers() {
 }
 
 void CTaskThreadPool::FillWorkers() {
+    std::lock_guard<std::mutex> guard(m_tasksMutex);
     while (!m_counter.IsMax())
         SpawnWorker();
 }
