@@ -202,8 +202,11 @@ TEST(CmdLineRoundTrip, ARealChildProcessReadsBackWhatWasBuilt) {
   std::vector<std::wstring> args = ArgumentsSeenByAChild(CCmdLineParse::SplitArguments(line));
   ASSERT_EQ(args.size(), 3u);
   args.insert(args.begin(), L"/opt/Hovrane");
-  std::vector<wchar_t*> argv;
-  for (auto& a : args) argv.push_back(a.data());
+  // The child's own main gets its arguments as UTF-8.
+  std::vector<std::string> utf8;
+  for (const auto& a : args) utf8.push_back(WStringToUtf8Ret(a));
+  std::vector<char*> argv;
+  for (auto& a : utf8) argv.push_back(a.data());
   CCmdLineParse child(static_cast<int>(argv.size()), argv.data());
   ASSERT_TRUE(child.parse()) << child.getLastError();
   std::wstring value;

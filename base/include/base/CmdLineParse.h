@@ -23,6 +23,8 @@ class CCmdLineParse : public CUniteBase {
   // does: a child receives its command line split into arguments, and this
   // puts it back together.
   CCmdLineParse(int argc, wchar_t** argv);
+  // The same for a Linux program's own arguments (UTF-8).
+  CCmdLineParse(int argc, char** argv);
   ~CCmdLineParse() override;
 
   // The key is stored as given; a later value replaces an earlier one.

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "base/CodePage.h"
+
 namespace {
 
 // A key runs from '/' up to '=' (no blank, '=' or '"' inside it, so a
@@ -37,6 +39,14 @@ CCmdLineParse::CCmdLineParse(int argc, wchar_t** argv) {
     if (!m_joined.empty()) m_joined += L' ';
     m_joined += arg;
   }
+}
+
+CCmdLineParse::CCmdLineParse(int argc, char** argv) {
+  std::vector<std::wstring> wide;
+  for (int i = 0; i < argc && argv; ++i) wide.push_back(argv[i] ? Utf8ToWStringRet(argv[i]) : L"");
+  std::vector<wchar_t*> pointers;
+  for (auto& arg : wide) pointers.push_back(arg.data());
+  m_joined = CCmdLineParse(static_cast<int>(pointers.size()), pointers.data()).m_joined;
 }
 
 CCmdLineParse::~CCmdLineParse() = default;

@@ -29,7 +29,8 @@ int CSysInfo::GetOSBits() {
   struct utsname info {};
   if (uname(&info) != 0) return 32;
   std::string machine = info.machine;
-  return machine.find("64") != std::string::npos ? 64 : 32;  // x86_64, aarch64, ppc64le, ...
+  // x86_64, aarch64, ppc64le, riscv64, ... and s390x.
+  return machine.find("64") != std::string::npos || machine == "s390x" ? 64 : 32;
 }
 
 namespace {
