@@ -321,6 +321,34 @@ TEST(TaskPoolStop, StopAllStopsEveryTaskAndWaitsForTheWorkers) {
         EXPECT_EQ(tasks[i]->m_runs, 0);
 }
 
+// A task may stop its own pool; the worker running it cannot wait for itself.
+TEST(TaskPoolStop, StopAllFromInsideATaskStopsTheOthersAndReturns) {
+    struct Stopper : ITask {
+        CTaskThreadPool* pool = nullptr;
+        std::atomic<bool> returned{false};
+        bool Run() override {
+            returned = pool->StopAll();
+            return true;
+        }
+        bool Stop() override { return true; }
+    };
+    CTaskThreadPool pool;
+    auto blocker = MakeTask(0);
+    auto stopper = std::make_shared<Stopper>();
+    stopper->pool = &pool;
+    auto waiting = MakeTask(2);
+    pool.AddTask(L"blocker", blocker);
+    pool.AddTask(L"stopper", stopper);
+    pool.AddTask(L"waiting", waiting);
+    blocker->Open();
+
+    ASSERT_TRUE(WaitFor([&] { return stopper->returned.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return pool.GetTaskCount() == 0 && Idle(pool); }));
+    EXPECT_EQ(waiting->Stops(), 1);
+    EXPECT_EQ(waiting->m_runs, 0);
+    EXPECT_TRUE(Has(stopper->GetState(), ITask::StateStopped));
+}
+
 TEST(TaskPoolStop, DestroyingThePoolWaitsForARunningTask) {
     auto task = MakeTask(0);
     {
