@@ -1,0 +1,280 @@
+#include "audio/OutputFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "audio/AudioFormatTable.h"
+#include "audio/EncoderSettings.h"
+#include "base/CodePage.h"
+#include "base/FileNaming.h"
+#include "base/FolderOps.h"
+#include "mediaconvert/MCCodecCaps.h"
+#include "mediaconvert/MCMediaTags.h"
+#include "win32/windows.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+}
+
+const wchar_t* const kTextNoContainer = L"无法创建文件格式。";
+const wchar_t* const kTextNoStream = L"文件创建音频数据流失败。";
+const wchar_t* const kTextDiskFull = L"磁盘空间不足。";
+
+namespace {
+
+// Rates at or above this are refused before any encoder is asked.
+constexpr double kRateLimit = 2959500.9024;
+
+std::wstring AvErrorText(int error) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {0};
+    av_strerror(error, text, sizeof text);
+    return Utf8ToWide(text);
+}
+
+std::wstring JoinFolder(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty()) return name;
+    const wchar_t last = folder.back();
+    return (last == L'/' || last == L'\\') ? folder + name : folder + L"/" + name;
+}
+
+bool FolderExists(const std::wstring& folder) {
+    return !folder.empty() && access(WideToUtf8(folder).c_str(), F_OK) == 0;
+}
+
+}  // namespace
+
+std::wstring MakeRecordingFileName(const SYSTEMTIME& t, const std::wstring& extension) {
+    wchar_t name[64];
+    std::swprintf(name, 64, L"%d-%02d-%02d__%02d-%02d-%02d-%04d.", t.wYear, t.wMonth, t.wDay,
+                  t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    return name + extension;
+}
+
+bool IsDiskFullError(int error) { return error == AVERROR(ENOSPC) || error == AVERROR(EDQUOT); }
+
+AVFormatContext* CreateOutputContext(const std::wstring& path) {
+    const std::string utf8 = WideToUtf8(path);
+    const char* muxer = GetFormatIdByPath(path.c_str()) == 6 ? "ipod" : nullptr;
+    AVFormatContext* context = nullptr;
+    if (avformat_alloc_output_context2(&context, nullptr, muxer, utf8.c_str()) < 0 || !context)
+        return nullptr;
+    if (avio_open(&context->pb, utf8.c_str(), AVIO_FLAG_WRITE) < 0) {
+        avformat_free_context(context);
+        return nullptr;
+    }
+    return context;
+}
+
+COutputFile::~COutputFile() { Close(); }
+
+int COutputFile::OpenForRecord(const CArgOutput& settings) {
+    settings_ = settings;
+    if (!FolderExists(settings_.output_dir)) CreateFolderChain(settings_.output_dir);
+    if (!settings_.output_file.empty()) return Open(settings_.output_file);
+
+    const CAudioFormat format = GetFormatById(settings_.output_format);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return Open(JoinFolder(settings_.output_dir,
+                           MakeRecordingFileName(now, format.extension.c_str())));
+}
+
+int COutputFile::LogError(const wchar_t* what, int error) {
+    WriteLine(std::wstring(what) + AvErrorText(error));
+    return error;
+}
+
+AVCodecContext* COutputFile::CreateEncoder(const AVCodec* codec) {
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    if (!context) return nullptr;
+    EncoderRequest request;
+    request.codecId = codec->id;
+    request.sampleRate = settings_.output_samplerate;
+    request.channels = settings_.output_channel;
+    request.quality = settings_.output_quality;
+    const EncoderSetup setup = MakeEncoderSetup(request);
+    context->codec_id = codec->id;
+    context->codec_type = AVMEDIA_TYPE_AUDIO;
+    context->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    context->sample_rate = setup.sampleRate;
+    context->bit_rate = setup.bitRate;
+    av_channel_layout_default(&context->ch_layout, setup.channels);
+    if (setup.qscale) {
+        context->flags |= AV_CODEC_FLAG_QSCALE;
+        context->global_quality = setup.globalQuality;
+    }
+    if (setup.compressionLevel >= 0) context->compression_level = setup.compressionLevel;
+    return context;
+}
+
+int COutputFile::FitEncoderParams(AVCodecContext* context) {
+    int rate = context->sample_rate;
+    int channels = context->ch_layout.nb_channels;
+    int64_t bitRate = context->bit_rate;
+    FitToEncoder(context->codec, container_ ? container_->oformat->audio_codec : context->codec_id,
+                 &bitRate, &rate, &channels);
+    context->sample_rate = rate;
+    context->bit_rate = bitRate;
+    av_channel_layout_uninit(&context->ch_layout);
+    av_channel_layout_default(&context->ch_layout, channels);
+    return 0;
+}
+
+void COutputFile::Discard() {
+    if (encoder_) avcodec_free_context(&encoder_);
+    if (container_) {
+        avio_closep(&container_->pb);
+        avformat_free_context(container_);
+        container_ = nullptr;
+        // Nothing was written into it: an empty file would only look like a
+        // recording. Only regular files: the path may name a device.
+        const std::string file = WideToUtf8(path_);
+        struct stat info {};
+        if (stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(file.c_str());
+    }
+    stream_ = nullptr;
+    headerWritten_ = false;
+}
+
+int COutputFile::Open(const std::wstring& path) {
+    Close();
+    nextPts_ = 0;
+    path_ = path;
+    WriteLine(L"");
+
+    container_ = CreateOutputContext(path);
+    if (!container_) {
+        WriteLine(kTextNoContainer);
+        return kOutputNoContainer;
+    }
+
+    const AVCodec* codec = nullptr;
+    if (static_cast<double>(settings_.output_samplerate) < kRateLimit)
+        codec = avcodec_find_encoder(container_->oformat->audio_codec);
+    AVCodecContext* context = codec ? CreateEncoder(codec) : nullptr;
+    if (context) {
+        FitEncoderParams(context);
+        if (container_->oformat->flags & AVFMT_GLOBALHEADER)
+            context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        context->time_base = AVRational{1, context->sample_rate};
+        stream_ = avformat_new_stream(container_, nullptr);
+        const int rc = stream_ ? avcodec_open2(context, codec, nullptr) : AVERROR(ENOMEM);
+        if (rc < 0 || avcodec_parameters_from_context(stream_->codecpar, context) < 0) {
+            avcodec_free_context(&context);
+        } else {
+            context->time_base = AVRational{1, context->sample_rate};
+            stream_->time_base = context->time_base;
+            encoder_ = context;
+        }
+    }
+    if (!encoder_) {
+        Discard();
+        WriteLine(kTextNoStream);
+        return kOutputNoStream;
+    }
+
+    WriteTags();
+    const int rc = avformat_write_header(container_, nullptr);
+    if (rc < 0) {
+        Discard();
+        WriteLine(std::wstring(kTextNoContainer) + L" " + AvErrorText(rc));
+        return kOutputNoContainer;
+    }
+    headerWritten_ = true;
+    return kOutputOk;
+}
+
+int COutputFile::WriteTags() {
+    if (!container_) return 0;
+    MCMediaTags tags;
+    tags.SetFormats(WideToUtf8(GetPathExtension(path_)).c_str());
+    tags.SetAlbum(settings_.output_id3_album);
+    tags.SetTitle(settings_.output_id3_title);
+    tags.SetArtist(settings_.output_id3_artist);
+    tags.SetDate(settings_.output_id3_date);
+    tags.SetGenre(settings_.output_id3_genre);
+    AVDictionary* dict = tags.WriteTags(MCSupportsTags(path_));
+    if (dict) {
+        RenameYearForMuxer(&dict, container_->oformat->name);
+        av_dict_copy(&container_->metadata, dict, 0);
+        av_dict_free(&dict);
+    }
+    return 0;
+}
+
+int COutputFile::FrameSize() const {
+    if (!encoder_) return 0;
+    return encoder_->frame_size > 0 ? encoder_->frame_size : 1024;
+}
+
+int COutputFile::WritePacket(AVPacket* packet) {
+    packet->stream_index = stream_->index;
+    av_packet_rescale_ts(packet, encoder_->time_base, stream_->time_base);
+    packet->pos = -1;
+    const int rc = av_interleaved_write_frame(container_, packet);
+    if (rc < 0) return LogError(L"写入文件失败：", rc);
+    return 0;
+}
+
+int COutputFile::DrainPackets(AVPacket* packet) {
+    for (;;) {
+        int rc = avcodec_receive_packet(encoder_, packet);
+        if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return 0;
+        if (rc < 0) return LogError(L"编码失败：", rc);
+        rc = WritePacket(packet);
+        av_packet_unref(packet);
+        if (rc < 0) return rc;
+    }
+}
+
+int COutputFile::EncodeFrame(AVFrame* frame) {
+    if (!encoder_ || !container_ || !headerWritten_) return kOutputNoEncoder;
+    if (!frame) return -1;
+    frame->pts = nextPts_;
+    nextPts_ += frame->nb_samples;
+    int rc = avcodec_send_frame(encoder_, frame);
+    if (rc < 0) return LogError(L"编码失败：", rc);
+    AVPacket* packet = av_packet_alloc();
+    if (!packet) return AVERROR(ENOMEM);
+    rc = DrainPackets(packet);
+    av_packet_free(&packet);
+    return rc;
+}
+
+int64_t COutputFile::GetPtsIn(AVRational timeBase) const {
+    if (!container_ || !encoder_) return 0;
+    return av_rescale_q(nextPts_, encoder_->time_base, timeBase);
+}
+
+int COutputFile::Close() {
+    int result = 0;
+    if (encoder_ && container_ && headerWritten_) {
+        int rc = avcodec_send_frame(encoder_, nullptr);
+        if (rc >= 0) {
+            AVPacket* packet = av_packet_alloc();
+            rc = packet ? DrainPackets(packet) : AVERROR(ENOMEM);
+            av_packet_free(&packet);
+        } else {
+            LogError(L"编码失败：", rc);
+        }
+        result = rc;
+        rc = av_write_trailer(container_);
+        if (rc < 0 && result >= 0) result = LogError(L"写入文件失败：", rc);
+    }
+    if (encoder_) avcodec_free_context(&encoder_);
+    if (container_) {
+        const int rc = avio_closep(&container_->pb);
+        if (rc < 0 && result >= 0) result = LogError(L"写入文件失败：", rc);
+        avformat_free_context(container_);
+    }
+    container_ = nullptr;
+    stream_ = nullptr;
+    encoder_ = nullptr;
+    headerWritten_ = false;
+    return result;
+}

@@ -1,0 +1,113 @@
+#include "decoded_file_helper.h"
+
+#include <cctype>
+#include <cmath>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+namespace audio_test {
+
+DecodedFile DecodeFile(const std::string& path) {
+    DecodedFile out;
+    AVFormatContext* input = nullptr;
+    if (avformat_open_input(&input, path.c_str(), nullptr, nullptr) < 0) {
+        out.error = "cannot open " + path;
+        return out;
+    }
+    AVCodecContext* decoder = nullptr;
+    SwrContext* swr = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    int index = -1;
+    long long frames = 0;
+    auto take = [&](AVFrame* f) {
+        std::vector<short> buffer(static_cast<size_t>(f->nb_samples) * 2 + 64);
+        uint8_t* dst[1] = {reinterpret_cast<uint8_t*>(buffer.data())};
+        const int got = swr_convert(swr, dst, f->nb_samples + 32,
+                                    const_cast<const uint8_t**>(f->extended_data), f->nb_samples);
+        for (int i = 0; i < got; ++i) {
+            out.mono.push_back(buffer[2 * i]);
+            if (out.channels > 1) out.second.push_back(buffer[2 * i + 1]);
+        }
+        frames += f->nb_samples;
+    };
+    do {
+        if (avformat_find_stream_info(input, nullptr) < 0) {
+            out.error = "no stream info";
+            break;
+        }
+        for (const AVDictionaryEntry* e = nullptr;
+             (e = av_dict_get(input->metadata, "", e, AV_DICT_IGNORE_SUFFIX));) {
+            std::string key = e->key;
+            for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            out.tags[key] = e->value;
+        }
+        out.container = input->iformat->name;
+        const AVCodec* codec = nullptr;
+        index = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (index < 0 || !codec) {
+            out.error = "no audio stream";
+            break;
+        }
+        decoder = avcodec_alloc_context3(codec);
+        avcodec_parameters_to_context(decoder, input->streams[index]->codecpar);
+        if (avcodec_open2(decoder, codec, nullptr) < 0) {
+            out.error = "decoder does not open";
+            break;
+        }
+        out.codec = avcodec_get_name(decoder->codec_id);
+        out.rate = decoder->sample_rate;
+        out.channels = decoder->ch_layout.nb_channels;
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        AVChannelLayout inLayout{};
+        av_channel_layout_copy(&inLayout, &decoder->ch_layout);
+        // Mono goes to both channels.
+        if (out.channels > 1) {
+            av_channel_layout_uninit(&inLayout);
+            av_channel_layout_default(&inLayout, out.channels);
+        }
+        swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, out.rate, &inLayout,
+                            decoder->sample_fmt, out.rate, 0, nullptr);
+        av_channel_layout_uninit(&inLayout);
+        if (swr_init(swr) < 0) {
+            out.error = "resampler";
+            break;
+        }
+        while (av_read_frame(input, packet) >= 0) {
+            if (packet->stream_index == index && avcodec_send_packet(decoder, packet) >= 0)
+                while (avcodec_receive_frame(decoder, frame) >= 0) take(frame);
+            av_packet_unref(packet);
+        }
+        avcodec_send_packet(decoder, nullptr);
+        while (avcodec_receive_frame(decoder, frame) >= 0) take(frame);
+        out.duration = out.rate ? double(frames) / out.rate : 0;
+        out.ok = true;
+    } while (false);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    swr_free(&swr);
+    avcodec_free_context(&decoder);
+    avformat_close_input(&input);
+    return out;
+}
+
+double ToneAmplitude(const std::vector<short>& samples, double rate, double frequency) {
+    if (samples.empty()) return 0;
+    const double w = 2 * M_PI * frequency / rate;
+    const double coeff = 2 * std::cos(w);
+    double s1 = 0, s2 = 0;
+    for (short x : samples) {
+        const double s0 = x + coeff * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+    return 2 * std::sqrt(std::max(power, 0.0)) / samples.size();
+}
+
+}  // namespace audio_test

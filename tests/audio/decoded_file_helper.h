@@ -1,0 +1,29 @@
+// Reads a written recording back with FFmpeg, for the recorder's tests.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace audio_test {
+
+struct DecodedFile {
+    bool ok = false;
+    std::string error;
+    std::string codec;      // the stream's codec name, e.g. "mp3"
+    std::string container;  // the demuxer's name
+    int rate = 0;
+    int channels = 0;
+    double duration = 0;         // seconds, from the decoded samples
+    std::vector<short> mono;     // first channel, 16-bit, at `rate`
+    std::vector<short> second;   // second channel when there is one
+    std::map<std::string, std::string> tags;  // container metadata, keys lower case
+};
+
+DecodedFile DecodeFile(const std::string& path);
+
+// Amplitude of the `frequency` component of the signal (Goertzel), in the
+// units of the samples: a full-scale sine gives about 32767.
+double ToneAmplitude(const std::vector<short>& samples, double rate, double frequency);
+
+}  // namespace audio_test
