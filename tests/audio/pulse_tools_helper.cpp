@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <sstream>
 
 namespace audio_test {
 
@@ -75,6 +77,34 @@ void TonePlayer::Run(std::string sink, double frequency, double amplitude) {
         if (pa_simple_write(s, chunk.data(), chunk.size() * sizeof(short), &error) < 0) break;
     }
     pa_simple_free(s);
+}
+
+std::vector<std::pair<int, std::string>> SourceOutputs() {
+    std::map<int, std::string> sources;
+    std::istringstream sourceLines(Pactl("list short sources"));
+    for (std::string line; std::getline(sourceLines, line);) {
+        std::istringstream fields(line);
+        int index;
+        std::string name;
+        if (fields >> index >> name) sources[index] = name;
+    }
+    std::vector<std::pair<int, std::string>> out;
+    std::istringstream outputLines(Pactl("list short source-outputs"));
+    for (std::string line; std::getline(outputLines, line);) {
+        std::istringstream fields(line);
+        int index, source;
+        if (fields >> index >> source) out.emplace_back(index, sources[source]);
+    }
+    return out;
+}
+
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
 }
 
 double ZeroCrossingFrequency(const std::vector<short>& samples, double rate) {

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,6 +46,13 @@ private:
     std::atomic<bool> ready_{false};
     std::thread thread_;
 };
+
+// The source each capture stream of the server records from, by the
+// stream's index.
+std::vector<std::pair<int, std::string>> SourceOutputs();
+
+// Polls `done` every 20 ms for up to `limit`.
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(5));
 
 // Frequency from the zero crossings of a mono signal.
 double ZeroCrossingFrequency(const std::vector<short>& samples, double rate);

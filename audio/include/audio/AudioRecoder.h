@@ -1,0 +1,64 @@
+// Turns one capture device into a steady stream of packets delivered, on a
+// worker thread of its own, to one listener. While the device delivers
+// nothing, the worker makes silent packets of the device's format, paced by
+// the clock, so a quiet source still advances at real time.
+#pragma once
+
+#include "audio/AudioDev.h"
+#include "audio/AudioPacket.h"
+#include "audio/PacketQueue.h"
+#include "win32/windows.h"
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+class CAudioRecoder : public IPacall {
+public:
+    CAudioRecoder();
+    virtual ~CAudioRecoder();
+    CAudioRecoder(const CAudioRecoder&) = delete;
+    CAudioRecoder& operator=(const CAudioRecoder&) = delete;
+
+    int SetOutput(IProcessCapture* sink, int key);
+    // Opens the device on the device server's thread and starts the worker.
+    // Returns the device's open result: 0, or the logged capture failure
+    // (the worker runs either way, so a later restart can still bring the
+    // device in).
+    int Start();
+    int Stop();
+    // Closes and reopens the device with its current name, id and loopback
+    // selector; returns the open result. The worker and the sink stay.
+    int Restart();
+    bool IsStarted() const { return m_started.load(); }
+    IProcessCapture* GetSink();
+
+    // The stream callback's entry: 0 when the block was taken, 2 when refused.
+    int OnAudioData(const int16_t* samples, int frames, int channels, int rate, int ms,
+                    int32_t tag) override;
+
+    void SetName(const std::wstring& name) { m_device.SetName(name); }
+    void SetId(const std::wstring& id) { m_device.SetId(id); }
+    void SetLoopback(int loopback) { m_device.SetLoopback(loopback); }
+    std::wstring GetName() { return m_device.GetName(); }
+    std::wstring GetId() { return m_device.GetId(); }
+
+    CAudioDev& Device() { return m_device; }
+
+private:
+    void WorkerLoop();
+    // Silence while the device delivers nothing; returns when data is
+    // waiting or stop is set.
+    void RunSilence(double& delivered, std::chrono::steady_clock::time_point start);
+
+    std::mutex m_sinkMutex;
+    std::atomic<bool> m_started{false};
+    std::atomic<int> m_key{0};
+    IProcessCapture* m_sink = nullptr;
+    CAudioDev m_device;
+    std::thread* m_worker = nullptr;
+    HANDLE m_wake = nullptr;
+    std::atomic<bool> m_stop{false};
+    CPacketQueue m_queue;
+};

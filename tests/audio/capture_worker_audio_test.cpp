@@ -1,0 +1,143 @@
+// One device turned into a steady packet stream: real blocks, clock-paced
+// silence of the device's own format, and failures the owner sees.
+#include "audio/AudioRecoder.h"
+#include "audio/CaptureDeviceMatch.h"
+#include "collecting_sink_helper.h"
+#include "pulse_tools_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace audio_test;
+using namespace std::chrono_literals;
+
+namespace {
+
+void ExpectOneFormat(const std::vector<PacketFacts>& packets, int frames, int channels, int rate, int ms, int tag) {
+    for (const PacketFacts& p : packets) {
+        ASSERT_EQ(p.frames, frames);
+        ASSERT_EQ(p.channels, channels);
+        ASSERT_EQ(p.rate, rate);
+        ASSERT_EQ(p.ms, ms);
+        ASSERT_EQ(p.tag, tag);
+    }
+}
+
+TEST(CaptureWorker, TwinDeliversThePlayedToneAndSilenceInTheSameFormat) {
+    TonePlayer tone("speakers", 440, 0.5);
+    ASSERT_TRUE(tone.Started());
+    CollectingSink sink;
+    CAudioRecoder rec;  // "__device_out_default", loopback 1
+    rec.SetOutput(&sink, 1);
+    ASSERT_EQ(rec.Start(), 0);
+    EXPECT_TRUE(rec.IsStarted());
+    const int rate = rec.Device().GetSampleRate();
+    const int channels = rec.Device().GetChannels();
+    EXPECT_TRUE(sink.WaitForPackets(50, 10s, true)) << "the tone never arrived";
+    rec.Stop();
+    EXPECT_FALSE(rec.IsStarted());
+    ExpectOneFormat(sink.Packets(), rate / 100, channels, rate, PacketMilliseconds(rate / 100, rate), 1);
+}
+
+TEST(CaptureWorker, QuietDeviceGetsSilencePacedByFramesOverRate) {
+    // A suspended sink at 22050 Hz: its twin opens, and delivers nothing.
+    ScopedModule slow("module-null-sink sink_name=slow_sink rate=22050 sink_properties=device.description=slow");
+    ASSERT_TRUE(slow.Loaded());
+    Pactl("suspend-sink slow_sink 1");
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.Device().SetName(L"slow");
+    rec.Device().SetId(L"slow_sink");
+    rec.Device().SetLoopback(1);
+    rec.SetOutput(&sink, 1);
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(rec.Start(), 0);
+    std::this_thread::sleep_for(3s);
+    rec.Stop();
+    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    auto packets = sink.Packets();
+    ASSERT_FALSE(packets.empty());
+    ExpectOneFormat(packets, 220, 2, 22050, 9, 1);
+    EXPECT_EQ(sink.CountAudible(), 0u);
+    // 220 frames last 9.98 ms: pacing by the 9 whole milliseconds would give
+    // about 11% too much.
+    double seconds = packets.size() * 220 / 22050.0;
+    EXPECT_GT(seconds / elapsed, 0.9);
+    EXPECT_LT(seconds / elapsed, 1.04);
+}
+
+TEST(CaptureWorker, DataEndsTheSilenceAtOnce) {
+    ScopedModule quiet("module-null-sink sink_name=quiet_sink sink_properties=device.description=quiet");
+    ASSERT_TRUE(quiet.Loaded());
+    Pactl("suspend-sink quiet_sink 1");
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.Device().SetName(L"quiet");
+    rec.Device().SetId(L"quiet_sink");
+    rec.Device().SetLoopback(1);
+    rec.SetOutput(&sink, 0);
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_TRUE(sink.WaitForPackets(20, 5s)) << "no silence while the device was quiet";
+    Pactl("suspend-sink quiet_sink 0");
+    TonePlayer tone("quiet_sink", 440, 0.5);
+    EXPECT_TRUE(sink.WaitForPackets(50, 10s, true)) << "real blocks did not come through";
+    rec.Stop();
+}
+
+TEST(CaptureWorker, FailedOpenIsReportedAndMakesNoSilence) {
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.Device().SetName(L"no such device");
+    rec.Device().SetId(L"nothing");
+    rec.Device().SetLoopback(0);
+    rec.SetOutput(&sink, 0);
+    testing::internal::CaptureStderr();
+    int result = rec.Start();
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(result, 0);
+    EXPECT_NE(log.find("cannot open \"no such device\""), std::string::npos) << log;
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(sink.Count(), 0u) << "a device that failed must not record 48000 Hz silence";
+    EXPECT_EQ(rec.Stop(), 0);
+}
+
+TEST(CaptureWorker, RestartKeepsTheWorkerAndFollowsTheNewDevice) {
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.Device().SetName(L"microphone");
+    rec.Device().SetId(L"microphone");
+    rec.Device().SetLoopback(0);
+    rec.SetOutput(&sink, 0);
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_TRUE(sink.WaitForPackets(10, 5s));
+    TonePlayer tone("speakers", 440, 0.5);
+    rec.Device().SetName(kDeviceOutDefault);
+    rec.Device().SetId(L"");
+    rec.Device().SetLoopback(1);
+    EXPECT_EQ(rec.Restart(), 0);
+    EXPECT_EQ(rec.Device().GetOpenedId(), L"speakers");
+    EXPECT_TRUE(rec.IsStarted());
+    EXPECT_TRUE(sink.WaitForPackets(50, 10s, true));
+    rec.Stop();
+}
+
+TEST(CaptureWorker, StopRightAfterStartEndsEverything) {
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.SetOutput(&sink, 1);
+    ASSERT_EQ(rec.Start(), 0);
+    EXPECT_EQ(rec.Stop(), 0);
+    EXPECT_FALSE(rec.IsStarted());
+    EXPECT_FALSE(rec.Device().IsOpened());
+    size_t n = sink.Count();
+    std::this_thread::sleep_for(150ms);
+    EXPECT_EQ(sink.Count(), n);
+    // And it can start again.
+    ASSERT_EQ(rec.Start(), 0);
+    EXPECT_TRUE(rec.Device().IsOpened());
+    rec.Stop();
+}
+
+}  // namespace
