@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <thread>
 
 using namespace audio_test;
@@ -98,7 +99,11 @@ TEST(CaptureWorker, FailedOpenIsReportedAndMakesNoSilence) {
     std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(result, 0);
     EXPECT_NE(log.find("cannot open \"no such device\""), std::string::npos) << log;
-    std::this_thread::sleep_for(400ms);
+    // The worker waits for a format that never comes; it must not spin.
+    const std::clock_t cpuBefore = std::clock();
+    std::this_thread::sleep_for(1s);
+    const double cpu = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+    EXPECT_LT(cpu, 0.3) << "the worker busy-waits while its device has no format";
     EXPECT_EQ(sink.Count(), 0u) << "a device that failed must not record 48000 Hz silence";
     EXPECT_EQ(rec.Stop(), 0);
 }
