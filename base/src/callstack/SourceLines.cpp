@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 extern char** environ;
 
@@ -36,7 +37,9 @@ SourceLine ParseLine(const std::string& text) {
   std::string file = s.substr(0, colon);
   unsigned long line = std::strtoul(s.c_str() + colon + 1, nullptr, 10);
   if (file.empty() || file == "??" || line == 0) return result;
-  result.file = file;
+  // Build folders compile with relative paths ("build/../src/x.cpp"); a
+  // report reads better with the plain path.
+  result.file = std::filesystem::path(file).lexically_normal().string();
   result.line = static_cast<unsigned>(line);
   return result;
 }
