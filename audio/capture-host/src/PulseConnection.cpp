@@ -2,6 +2,8 @@
 
 #include <pulse/rtclock.h>
 
+#include "HostLog.h"
+
 namespace capture_host {
 
 namespace {
@@ -23,8 +25,13 @@ PulseConnection::Lock::~Lock() {
     if (loop_) pa_threaded_mainloop_unlock(loop_);
 }
 
-void PulseConnection::OnContextState(pa_context*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<PulseConnection*>(self)->loop_, 0);
+void PulseConnection::OnContextState(pa_context* c, void* self) {
+    auto* me = static_cast<PulseConnection*>(self);
+    pa_context_state_t st = pa_context_get_state(c);
+    if (st == PA_CONTEXT_READY) me->wasReady_ = true;
+    if (st == PA_CONTEXT_FAILED && me->wasReady_)
+        HostLog("lost the PulseAudio server: %s", pa_strerror(pa_context_errno(c)));
+    pa_threaded_mainloop_signal(me->loop_, 0);
 }
 
 void PulseConnection::OnConnectTimeout(pa_mainloop_api* api, pa_time_event* e,

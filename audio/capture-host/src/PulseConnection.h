@@ -54,6 +54,7 @@ private:
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     bool timedOut_ = false;
+    bool wasReady_ = false;
 };
 
 }  // namespace capture_host
