@@ -193,6 +193,16 @@ TEST_F(SqliteDal, SetUpFailuresThrowGbkTexts) {
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), createFailed);
   }
+  // No path names no file: SQLite would quietly use a temporary database
+  // that vanishes with the connection, and every row would be lost.
+  for (const wchar_t* noFile : {L"", L":memory:"}) {
+    try {
+      DALSQLite dal(noFile, g_recordInfoCreateSql);
+      ADD_FAILURE() << "no exception for \"" << WStringToUtf8Ret(noFile) << "\"";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), createFailed);
+    }
+  }
 
   DALSQLite dal(WPath("data.db"), g_recordInfoCreateSql);
   EXPECT_NO_THROW(dal.Connect());

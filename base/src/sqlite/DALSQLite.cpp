@@ -72,8 +72,16 @@ std::wstring DALSQLite::GetLastErrorText() const {
 }
 
 sqlite3* DALSQLite::Open() {
+  const std::string file = WStringToUtf8Ret(m_path);
+  // SQLite takes these for a private database that dies with its
+  // connection; as every statement has a connection of its own, each row
+  // written would be gone at once while the statement reported success.
+  if (file.empty() || file == ":memory:") {
+    SetLastError(L"cannot open database \"" + m_path + L"\": it names no file");
+    return nullptr;
+  }
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(WStringToUtf8Ret(m_path).c_str(), &db, kOpenFlags, nullptr);
+  int rc = sqlite3_open_v2(file.c_str(), &db, kOpenFlags, nullptr);
   if (rc != SQLITE_OK) {
     SetLastError(L"cannot open database " + m_path + L": " +
                  Wide(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
