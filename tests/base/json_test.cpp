@@ -4,6 +4,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,20 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"TopLevelNumber", "42", false, {}},
         ParseCase{"Empty", "", false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The reader owns its jsoncpp reader: a copy would free it a second time.
+static_assert(!std::is_copy_constructible_v<CJsonCppReader> &&
+              !std::is_copy_assignable_v<CJsonCppReader>);
+
+TEST(JsonReader, ReleaseDropsTheReaderOnlyOnce) {
+  CJsonCppReader reader;
+  EXPECT_NE(reader.GetReader(), nullptr);
+  EXPECT_TRUE(reader.Release());
+  EXPECT_EQ(reader.GetReader(), nullptr);
+  EXPECT_TRUE(reader.Release());
+  std::map<std::string, std::string> out;
+  EXPECT_TRUE(reader.parse(R"({"a":1})", out));  // parsing never needed the kept reader
+}
 
 TEST(JsonReader, TooDeepNestingIsAnErrorNotACrash) {
   std::string deep = "{\"a\":" + std::string(5000, '[') + std::string(5000, ']') + "}";

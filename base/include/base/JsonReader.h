@@ -12,13 +12,16 @@ class CJsonCppReader {
  public:
   CJsonCppReader();
   virtual ~CJsonCppReader();
+  // The object owns its reader: a copy would delete it a second time.
+  CJsonCppReader(const CJsonCppReader&) = delete;
+  CJsonCppReader& operator=(const CJsonCppReader&) = delete;
 
   virtual bool Init() { return true; }
   // Deletes the reader and forgets it.
   virtual bool Release();
   virtual void Reset() {}
 
-  Json::CharReader* GetReader() const { return m_reader; }
+  Json::CharReader* GetReader() const { return m_reader.get(); }
 
   // UTF-8 text of a JSON object (or null) into name -> text. False when the
   // text is not JSON, when its top-level value is neither an object nor
@@ -40,6 +43,6 @@ class CJsonCppReader {
 
  private:
   Json::CharReaderBuilder m_builder;
-  Json::CharReader* m_reader = nullptr;
+  std::unique_ptr<Json::CharReader> m_reader;
   std::string m_parseError;
 };

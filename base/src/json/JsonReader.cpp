@@ -7,11 +7,10 @@
 
 CJsonCppReader::CJsonCppReader() : m_reader(m_builder.newCharReader()) {}
 
-CJsonCppReader::~CJsonCppReader() { delete m_reader; }
+CJsonCppReader::~CJsonCppReader() = default;
 
 bool CJsonCppReader::Release() {
-  delete m_reader;
-  m_reader = nullptr;
+  m_reader.reset();
   return true;
 }
 
