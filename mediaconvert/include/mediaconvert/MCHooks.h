@@ -1,0 +1,64 @@
+#pragma once
+// The hooks of the conversion job: plain conversion (progress, frame-rate
+// thinning, cancel) and reverse playback (windows read from the end,
+// frames handed to the encoders last first).
+
+#include <string>
+#include <vector>
+
+#include "mediaconvert/MCStateMachine.h"
+
+class MCMediaConvert;
+
+class ConvertHook : public IStateMachineHook {
+ public:
+  explicit ConvertHook(MCMediaConvert* job) : job_(job) {}
+  int StatePrepare(MCStateMachine* m) override;
+
+ private:
+  MCMediaConvert* job_;
+  // -1, so that a first picture at index 0 (a cover, the first frame) is
+  // let through.
+  int64_t lastFrameIndex_ = -1;
+  std::wstring label_;
+  int readCountdown_ = 0;
+  int writeCountdown_ = 0;
+  AVRational frameTimeBase_{1, 25};
+};
+
+class MCFrameStack {
+ public:
+  ~MCFrameStack() { Clear(); }
+  int Push(AVFrame* frame);
+  int Pop(AVFrame* frame);
+  void Clear();
+  bool Empty() const { return frames_.empty(); }
+
+ private:
+  std::vector<AVFrame*> frames_;
+  int64_t maxPts_ = 0;
+};
+
+// Reverses the order of an audio frame's samples in place.
+void MCReverseAudioFrame(AVFrame* frame);
+
+class UpEndHook : public IStateMachineHook {
+ public:
+  explicit UpEndHook(MCMediaConvert* job) : job_(job) {}
+  int StatePrepare(MCStateMachine* m) override;
+
+ private:
+  void StartWindow(MCStateMachine* m);
+
+  MCMediaConvert* job_;
+  int64_t windowStart_ = INT64_MAX;
+  int64_t windowEnd_ = INT64_MAX;
+  int doneCount_ = 0;
+  int cursor_ = -1;
+  bool finished_ = false;
+  bool slotDone_[5] = {};
+  int writeCountdown_ = 0;
+  MCFrameStack videoStack_;
+  MCFrameStack audioStack_;
+  std::wstring label_;
+};
