@@ -14,6 +14,7 @@
 #include "base/CodePage.h"
 #include "base/DiskSpace.h"
 #include "base/FolderOps.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,29 +22,7 @@ namespace {
 
 std::wstring Text(const SStringW& s) { return std::wstring(s.c_str(), s.GetLength()); }
 
-class NamingFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "naming-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    wroot_ = Utf8ToWStringRet(root_.string()) + L"/";
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  std::wstring W(const std::wstring& relative) const { return wroot_ + relative; }
-  void Write(const fs::path& relative, const std::string& content) {
-    fs::create_directories((root_ / relative).parent_path());
-    std::ofstream(root_ / relative, std::ios::binary) << content;
-  }
-  std::string Read(const fs::path& relative) {
-    std::ifstream in(root_ / relative, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  fs::path root_;
-  std::wstring wroot_;
-};
+using NamingFolder = scratch::ScratchFolder;
 
 TEST_F(NamingFolder, FreePathIsReturnedAndCreatedEmpty) {
   const SStringW chosen = MakeUniqueFileName(SStringW(W(L"song.mp3").c_str()), false);

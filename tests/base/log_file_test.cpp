@@ -12,37 +12,29 @@
 #include "base/CodePage.h"
 #include "base/LogFile.h"
 #include "base/Utf16.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class LogFiles : public ::testing::Test {
+class LogFiles : public scratch::ScratchFolder {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("logfile-" + std::to_string(getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    wroot_ = Utf8ToWStringRet(root_.string());
+    ScratchFolder::SetUp();
+    dir_ = wroot_.substr(0, wroot_.size() - 1);  // without the trailing '/'
   }
-  void TearDown() override { fs::remove_all(root_); }
 
-  static std::string Bytes(const std::wstring& path) {
-    std::ifstream in(WStringToUtf8Ret(path), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
+  static std::string Bytes(const std::wstring& path) { return scratch::ReadBytes(WStringToUtf8Ret(path)); }
   static bool Exists(const std::wstring& path) { return fs::exists(WStringToUtf8Ret(path)); }
 
-  fs::path root_;
-  std::wstring wroot_;
+  std::wstring dir_;
 };
 
 TEST_F(LogFiles, TwoEntriesAreDatedUtf16WithoutBomAndBareLineFeeds) {
   CLogFileEx log;
-  ASSERT_TRUE(log.SetLogFile(wroot_ + L"/logs", L"a.log"));
-  EXPECT_EQ(log.GetFullPath(), wroot_ + L"/logs/a.log");
+  ASSERT_TRUE(log.SetLogFile(dir_ + L"/logs", L"a.log"));
+  EXPECT_EQ(log.GetFullPath(), dir_ + L"/logs/a.log");
   log.SetEnabled(true);
   ASSERT_TRUE(log.AddLog(L"first %d", 1));
   ASSERT_TRUE(log.AddLog(L"%s", L"第二 100%"));
@@ -59,7 +51,7 @@ TEST_F(LogFiles, TwoEntriesAreDatedUtf16WithoutBomAndBareLineFeeds) {
 
 TEST_F(LogFiles, DisabledOrEmptyEntriesWriteNothing) {
   CLogFileEx log;
-  ASSERT_TRUE(log.SetLogFile(wroot_, L"b.log"));
+  ASSERT_TRUE(log.SetLogFile(dir_, L"b.log"));
   EXPECT_TRUE(log.AddLog(L"not written"));
   EXPECT_FALSE(Exists(log.GetFullPath()));
   log.SetEnabled(true);
@@ -69,7 +61,7 @@ TEST_F(LogFiles, DisabledOrEmptyEntriesWriteNothing) {
 
 TEST_F(LogFiles, UnformattableMessageIsAFailureAndNotAppended) {
   CLogFileEx log;
-  ASSERT_TRUE(log.SetLogFile(wroot_, L"c.log"));
+  ASSERT_TRUE(log.SetLogFile(dir_, L"c.log"));
   log.SetEnabled(true);
   ASSERT_TRUE(log.AddLog(L"kept"));
   std::string before = Bytes(log.GetFullPath());
@@ -91,7 +83,7 @@ TEST_F(LogFiles, UnformattableMessageIsAFailureAndNotAppended) {
 
 TEST_F(LogFiles, FolderIsCreatedFromTheWidePath) {
   // Chinese and a character outside code page 936.
-  std::wstring folder = wroot_ + L"/日志/🎵/深";
+  std::wstring folder = dir_ + L"/日志/🎵/深";
   CLogFileEx log;
   ASSERT_TRUE(log.SetLogFile(folder + L"/", L"录音.log")) << log.getLastError();
   EXPECT_EQ(log.GetFolder(), folder + L"/");
@@ -102,11 +94,11 @@ TEST_F(LogFiles, FolderIsCreatedFromTheWidePath) {
 
 TEST_F(LogFiles, SetLogFileFailures) {
   CLogFileEx log;
-  EXPECT_FALSE(log.SetLogFile(wroot_, L""));
+  EXPECT_FALSE(log.SetLogFile(dir_, L""));
   EXPECT_STREQ(log.getLastError(), L"Error:日志文件名称不能为空!");
   std::ofstream(root_ / "plain") << "x";
-  EXPECT_FALSE(log.SetLogFile(wroot_ + L"/plain/sub", L"a.log"));
-  EXPECT_STREQ(log.getLastError(), (L"Error:创建日志文件夹失败!" + wroot_ + L"/plain/sub").c_str());
+  EXPECT_FALSE(log.SetLogFile(dir_ + L"/plain/sub", L"a.log"));
+  EXPECT_STREQ(log.getLastError(), (L"Error:创建日志文件夹失败!" + dir_ + L"/plain/sub").c_str());
   EXPECT_EQ(log.GetFullPath(), L"");
   ASSERT_TRUE(log.SetLogFile(L"", L"only.log"));
   EXPECT_EQ(log.GetFullPath(), L"only.log");
@@ -116,15 +108,15 @@ TEST_F(LogFiles, WriteFileFailuresAndFlush) {
   CLogFile log;
   EXPECT_FALSE(log.WriteFile(L"", L"x"));
   EXPECT_STREQ(log.getLastError(), L"文件名称不能为空!");
-  EXPECT_FALSE(log.WriteFile(wroot_ + L"/missing/x.log", L"x"));
+  EXPECT_FALSE(log.WriteFile(dir_ + L"/missing/x.log", L"x"));
   EXPECT_STREQ(log.getLastError(), L"错误，日志文件不能被打开");
 
   ASSERT_TRUE(log.addInfo(L"pending"));
-  EXPECT_FALSE(log.FlushTo(wroot_ + L"/missing/x.log"));
+  EXPECT_FALSE(log.FlushTo(dir_ + L"/missing/x.log"));
   EXPECT_STREQ(log.GetText(), L"pending");  // kept for a later attempt
-  ASSERT_TRUE(log.FlushTo(wroot_ + L"/f.log"));
+  ASSERT_TRUE(log.FlushTo(dir_ + L"/f.log"));
   EXPECT_STREQ(log.GetText(), L"");
-  EXPECT_EQ(Bytes(wroot_ + L"/f.log"), base::Utf16LeEncode(L"pending", false));
+  EXPECT_EQ(Bytes(dir_ + L"/f.log"), base::Utf16LeEncode(L"pending", false));
 }
 
 TEST(LogFileHex, ValuesSeparatorsAndLineFeed) {
@@ -141,7 +133,7 @@ TEST(LogFileHex, ValuesSeparatorsAndLineFeed) {
 
 TEST_F(LogFiles, ResetAndDeleteTheFile) {
   CLogFileEx log;
-  ASSERT_TRUE(log.SetLogFile(wroot_, L"r.log"));
+  ASSERT_TRUE(log.SetLogFile(dir_, L"r.log"));
   log.SetEnabled(true);
   ASSERT_TRUE(log.AddLog(L"x"));
   EXPECT_EQ(log.ResetFile(), 0);

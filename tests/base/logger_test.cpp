@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Logger.h"
+#include "scratch_folder.h"
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -20,29 +21,9 @@ namespace {
 const std::string kBom = "\xff\xfe"s;
 const std::string kCrLf = "\r\0\n\0"s;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using scratch::ReadBytes;
 
-class LoggerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "logger-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // The logger takes wide paths; the temporary folder's name is ASCII.
-  std::wstring WidePath(const std::wstring& name) const {
-    const std::string dir = dir_.string();
-    return std::wstring(dir.begin(), dir.end()) + L"/" + name;
-  }
-  fs::path Path(const char* name) const { return dir_ / name; }
-
-  fs::path dir_;
-};
+using LoggerTest = scratch::ScratchFolder;
 
 TEST_F(LoggerTest, WithoutAPathOnlyTheLastTextChanges) {
   CLogger logger;
@@ -52,20 +33,20 @@ TEST_F(LoggerTest, WithoutAPathOnlyTheLastTextChanges) {
   EXPECT_EQ(logger.GetLastText(), L"录音失败");
   EXPECT_TRUE(logger.WriteLast());
   EXPECT_FALSE(logger.IsOpen());
-  EXPECT_TRUE(fs::is_empty(dir_));
+  EXPECT_TRUE(fs::is_empty(root_));
 }
 
 TEST_F(LoggerTest, SetFileCreatesTheLogWithItsBomAtOnce) {
   CLogger logger;
-  EXPECT_TRUE(logger.SetFile(false, WidePath(L"logger-timer-exception.log")));
-  EXPECT_EQ(logger.GetFile(), WidePath(L"logger-timer-exception.log"));
+  EXPECT_TRUE(logger.SetFile(false, W(L"logger-timer-exception.log")));
+  EXPECT_EQ(logger.GetFile(), W(L"logger-timer-exception.log"));
   EXPECT_FALSE(logger.IsOpen());
   EXPECT_EQ(ReadBytes(Path("logger-timer-exception.log")), kBom);
 }
 
 TEST_F(LoggerTest, EntriesAreCrLfTextCrLfAndOnlyTheFirstFileHasABom) {
   CLogger logger;
-  const std::wstring path = WidePath(L"a.log");
+  const std::wstring path = W(L"a.log");
   EXPECT_TRUE(logger.WriteLine(L"no file yet"));  // before SetFile: nothing on disk
   ASSERT_TRUE(logger.SetFile(false, path));
   ASSERT_TRUE(logger.WriteLine(L"磁盘空间不足。"));
@@ -91,7 +72,7 @@ class LoggerEntryTest : public LoggerTest, public ::testing::WithParamInterface<
 
 TEST_P(LoggerEntryTest, WritesTheExactBytes) {
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(false, WidePath(L"entry.log")));
+  ASSERT_TRUE(logger.SetFile(false, W(L"entry.log")));
   ASSERT_TRUE(logger.WriteLine(GetParam().text));
   EXPECT_EQ(ReadBytes(Path("entry.log")), kBom + GetParam().bytes);
 }
@@ -114,7 +95,7 @@ TEST_F(LoggerTest, AppendsToAnExistingFileWithoutASecondBom) {
     out << kBom << "x\0"s;
   }
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(false, WidePath(L"old.log")));
+  ASSERT_TRUE(logger.SetFile(false, W(L"old.log")));
   ASSERT_TRUE(logger.WriteLine(L"y"));
   EXPECT_EQ(ReadBytes(Path("old.log")), kBom + "x\0"s + kCrLf + "y\0"s + kCrLf);
 }
@@ -122,14 +103,14 @@ TEST_F(LoggerTest, AppendsToAnExistingFileWithoutASecondBom) {
 TEST_F(LoggerTest, AnEmptyExistingFileGetsItsBom) {
   std::ofstream(Path("empty.log")).close();
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(false, WidePath(L"empty.log")));
+  ASSERT_TRUE(logger.SetFile(false, W(L"empty.log")));
   ASSERT_TRUE(logger.WriteLine(L"y"));
   EXPECT_EQ(ReadBytes(Path("empty.log")), kBom + kCrLf + "y\0"s + kCrLf);
 }
 
 TEST_F(LoggerTest, KeepOpenHoldsTheFileAndEachEntryIsOnDisk) {
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(true, WidePath(L"kept.log")));
+  ASSERT_TRUE(logger.SetFile(true, W(L"kept.log")));
   EXPECT_TRUE(logger.IsOpen());
   ASSERT_TRUE(logger.WriteLine(L"1"));
   EXPECT_TRUE(logger.IsOpen());
@@ -143,7 +124,7 @@ TEST_F(LoggerTest, KeepOpenHoldsTheFileAndEachEntryIsOnDisk) {
 
 TEST_F(LoggerTest, WithoutKeepOpenEveryEntryClosesTheFile) {
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(false, WidePath(L"closed.log")));
+  ASSERT_TRUE(logger.SetFile(false, W(L"closed.log")));
   ASSERT_TRUE(logger.WriteLine(L"1"));
   EXPECT_FALSE(logger.IsOpen());
   // Another writer may remove or rotate the file between entries.
@@ -157,28 +138,28 @@ class LoggerPathChangeTest : public LoggerTest, public ::testing::WithParamInter
 TEST_P(LoggerPathChangeTest, AnotherPathClosesTheOpenFile) {
   const bool keepOpen = GetParam();
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(true, WidePath(L"first.log")));
+  ASSERT_TRUE(logger.SetFile(true, W(L"first.log")));
   ASSERT_TRUE(logger.WriteLine(L"old"));
-  ASSERT_TRUE(logger.SetFile(keepOpen, WidePath(L"second.log")));
+  ASSERT_TRUE(logger.SetFile(keepOpen, W(L"second.log")));
   EXPECT_EQ(logger.IsOpen(), keepOpen);
   ASSERT_TRUE(logger.WriteLine(L"new"));
 
   EXPECT_EQ(ReadBytes(Path("first.log")), kBom + kCrLf + "o\0l\0d\0"s + kCrLf);
   EXPECT_EQ(ReadBytes(Path("second.log")), kBom + kCrLf + "n\0e\0w\0"s + kCrLf);
-  EXPECT_EQ(logger.GetFile(), WidePath(L"second.log"));
+  EXPECT_EQ(logger.GetFile(), W(L"second.log"));
 }
 
 INSTANTIATE_TEST_SUITE_P(KeepOpen, LoggerPathChangeTest, ::testing::Bool());
 
 TEST_F(LoggerTest, SameAndEmptyPathChanges) {
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(true, WidePath(L"same.log")));
-  ASSERT_TRUE(logger.SetFile(true, WidePath(L"same.log")));
+  ASSERT_TRUE(logger.SetFile(true, W(L"same.log")));
+  ASSERT_TRUE(logger.SetFile(true, W(L"same.log")));
   EXPECT_TRUE(logger.IsOpen());
-  ASSERT_TRUE(logger.SetFile(false, WidePath(L"same.log")));
+  ASSERT_TRUE(logger.SetFile(false, W(L"same.log")));
   EXPECT_FALSE(logger.IsOpen());
 
-  ASSERT_TRUE(logger.SetFile(true, WidePath(L"same.log")));
+  ASSERT_TRUE(logger.SetFile(true, W(L"same.log")));
   ASSERT_TRUE(logger.SetFile(true, L""));
   EXPECT_FALSE(logger.IsOpen());
   EXPECT_TRUE(logger.WriteLine(L"kept in memory"));
@@ -187,7 +168,7 @@ TEST_F(LoggerTest, SameAndEmptyPathChanges) {
 
 TEST_F(LoggerTest, OpenFailureKeepsTheLastTextAndReportsFalse) {
   CLogger logger;
-  const std::wstring path = WidePath(L"missing-folder/x.log");
+  const std::wstring path = W(L"missing-folder/x.log");
   EXPECT_FALSE(logger.SetFile(false, path));
   EXPECT_FALSE(logger.WriteLine(L"lost?"));
   EXPECT_EQ(logger.GetLastText(), L"lost?");
@@ -203,22 +184,22 @@ TEST_F(LoggerTest, OpenFailureKeepsTheLastTextAndReportsFalse) {
 
 TEST_F(LoggerTest, AFolderIsNotALogFile) {
   CLogger logger;
-  EXPECT_FALSE(logger.SetFile(true, WidePath(L"")));
+  EXPECT_FALSE(logger.SetFile(true, W(L"")));
   EXPECT_FALSE(logger.WriteLine(L"x"));
   EXPECT_EQ(logger.GetLastText(), L"x");
 }
 
 TEST_F(LoggerTest, ChinesePathsAreCreated) {
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(false, WidePath(L"录音日志.log")));
+  ASSERT_TRUE(logger.SetFile(false, W(L"录音日志.log")));
   ASSERT_TRUE(logger.WriteLine(L"x"));
-  EXPECT_TRUE(fs::exists(dir_ / u8"录音日志.log"));
+  EXPECT_TRUE(fs::exists(root_ / u8"录音日志.log"));
 }
 
 TEST_F(LoggerTest, DestructionClosesAKeptFile) {
   {
     CLogger logger;
-    ASSERT_TRUE(logger.SetFile(true, WidePath(L"d.log")));
+    ASSERT_TRUE(logger.SetFile(true, W(L"d.log")));
     ASSERT_TRUE(logger.WriteLine(L"z"));
   }
   EXPECT_EQ(ReadBytes(Path("d.log")), kBom + kCrLf + "z\0"s + kCrLf);
@@ -228,7 +209,7 @@ class LoggerThreadsTest : public LoggerTest, public ::testing::WithParamInterfac
 
 TEST_P(LoggerThreadsTest, EntriesFromManyThreadsStayWhole) {
   CLogger logger;
-  ASSERT_TRUE(logger.SetFile(GetParam(), WidePath(L"threads.log")));
+  ASSERT_TRUE(logger.SetFile(GetParam(), W(L"threads.log")));
   constexpr int kThreads = 4;
   constexpr int kLines = 100;
   std::vector<std::thread> threads;

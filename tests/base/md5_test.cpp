@@ -10,6 +10,7 @@
 
 #include "base/CodePage.h"
 #include "base/Md5.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -68,20 +69,13 @@ TEST(Md5, WideTextIsDigestedInTheOemPage) {
   EXPECT_EQ(Md5HexOfWide(L"abc", 0), L"900150983CD24FB0D6963F7D28E17F72");
 }
 
-class Md5Files : public ::testing::Test {
+class Md5Files : public scratch::ScratchFolder {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("md5-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   // name is UTF-8; the path is returned wide, as the helpers take it.
   std::wstring Write(const std::string& name, const std::string& bytes) {
-    std::string path = dir_.string() + "/" + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return Utf8ToWStringRet(path);
+    ScratchFolder::Write(name, bytes);
+    return WPath(name);
   }
-  std::filesystem::path dir_;
 };
 
 TEST_F(Md5Files, FileDigestEqualsTextDigest) {
@@ -99,14 +93,14 @@ TEST_F(Md5Files, UnreadableFileFailsAndLeavesNoStaleDigest) {
   unsigned char digest[16];
   // A digest left over from an earlier call must not survive.
   MD5String("abc", digest);
-  EXPECT_FALSE(MD5File((dir_ / "missing.bin").wstring().c_str(), digest));
+  EXPECT_FALSE(MD5File((root_ / "missing.bin").wstring().c_str(), digest));
   for (unsigned char byte : digest) EXPECT_EQ(byte, 0);
 
   MD5String("abc", digest);
-  EXPECT_FALSE(MD5File(dir_.wstring().c_str(), digest));  // a folder opens but cannot be read
+  EXPECT_FALSE(MD5File(root_.wstring().c_str(), digest));  // a folder opens but cannot be read
   for (unsigned char byte : digest) EXPECT_EQ(byte, 0);
 
-  EXPECT_EQ(Md5HexOfFile((dir_ / "missing.bin").wstring()), std::wstring(32, L'0'));
+  EXPECT_EQ(Md5HexOfFile((root_ / "missing.bin").wstring()), std::wstring(32, L'0'));
   std::wstring present = Write("a.bin", "a");
   EXPECT_TRUE(MD5File(present.c_str(), digest));
 }
@@ -118,9 +112,9 @@ TEST_F(Md5Files, SameMd5ComparesContentsAndRefusesUnreadableFiles) {
   EXPECT_TRUE(FilesHaveSameMd5(a, a));
   EXPECT_TRUE(FilesHaveSameMd5(a, b));
   EXPECT_FALSE(FilesHaveSameMd5(a, c));
-  EXPECT_FALSE(FilesHaveSameMd5(a, (dir_ / "missing").wstring()));
+  EXPECT_FALSE(FilesHaveSameMd5(a, (root_ / "missing").wstring()));
   // Two unreadable paths are not equal files.
-  EXPECT_FALSE(FilesHaveSameMd5((dir_ / "x").wstring(), (dir_ / "y").wstring()));
+  EXPECT_FALSE(FilesHaveSameMd5((root_ / "x").wstring(), (root_ / "y").wstring()));
 }
 
 }  // namespace

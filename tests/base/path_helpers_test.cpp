@@ -12,34 +12,16 @@
 
 #include "base/CodePage.h"
 #include "base/FileInfo.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder per test, removed afterwards; its wide path ends with '/'.
-class TempFolder : public ::testing::Test {
+// A fresh folder per test; Touch makes a file (and its folders) in it.
+class TempFolder : public scratch::ScratchFolder {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "paths-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    wroot_ = Utf8ToWStringRet(root_.string()) + L"/";
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  std::wstring W(const std::wstring& relative) const { return wroot_ + relative; }
-  void Touch(const fs::path& relative, const std::string& content = "") {
-    fs::create_directories((root_ / relative).parent_path());
-    std::ofstream(root_ / relative, std::ios::binary) << content;
-  }
-  std::string Read(const fs::path& relative) {
-    std::ifstream in(root_ / relative, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  fs::path root_;
-  std::wstring wroot_;
+  void Touch(const fs::path& relative, const std::string& content = "") { Write(relative, content); }
 };
 
 TEST(PathSeparators, NormaliseAndAppendWithSlashes) {

@@ -3,26 +3,17 @@
 #pragma once
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include <gtest/gtest.h>
+#include "scratch_folder.h"
 
 namespace sqlite_test {
 
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using scratch::ReadBytes;
+using scratch::WriteBytes;
+using SqliteFolder = scratch::ScratchFolder;
 
 // The first column of the first row of sql, straight from SQLite (UTF-8);
 // "<none>" when there is no row, "<error: ...>" when it fails.
@@ -45,27 +36,5 @@ inline std::string Scalar(const std::filesystem::path& db, const std::string& sq
   sqlite3_close(handle);
   return answer;
 }
-
-class SqliteFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string leaf = "sqlite-test-" + std::to_string(::getpid()) + "-" +
-                       info->test_suite_name() + "-" + info->name();
-    for (char& c : leaf) {
-      if (c == '/') c = '_';
-    }
-    dir_ = std::filesystem::temp_directory_path() / leaf;
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::filesystem::path Path(const std::string& name) const { return dir_ / name; }
-  std::wstring WPath(const std::string& name) const { return Path(name).wstring(); }
-
- private:
-  std::filesystem::path dir_;
-};
 
 }  // namespace sqlite_test
