@@ -87,9 +87,3 @@ class CLogFileEx : public CUniteBase {
   std::wstring m_fullPath;
   CBufferDynamic m_message;
 };
-
-namespace base {
-// The local time as YYYYMMDD#HH-MM-SS; "Error,GetDateTime" when it cannot
-// be read.
-std::wstring LogDateTime();
-}  // namespace base

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <ctime>
 #include <cwchar>
 
 #include "base/CodePage.h"
@@ -102,17 +101,3 @@ bool CLogFile::FlushTo(const std::wstring& path) {
   m_text.clear();
   return true;
 }
-
-namespace base {
-std::wstring LogDateTime() {
-  time_t now = time(nullptr);
-  struct tm local {};
-  wchar_t text[64];
-  if (!localtime_r(&now, &local) || wcsftime(text, 64, L"%Y%m%d#%H-%M-%S", &local) == 0)
-    return L"Error,GetDateTime";
-  return text;
-}
-}  // namespace base
-
-CLogFileEx::CLogFileEx() = default;
-CLogFileEx::~CLogFileEx() = default;

@@ -3,9 +3,13 @@
 
 #include "base/CodePage.h"
 #include "base/FolderOps.h"
+#include "base/Formatting.h"
 #include "base/LogFile.h"
 #include "base/PathHelpers.h"
 #include "crt/wprintf.h"
+
+CLogFileEx::CLogFileEx() = default;
+CLogFileEx::~CLogFileEx() = default;
 
 bool CLogFileEx::SetLogFile(const std::wstring& folder, const std::wstring& fileName) {
   m_fileName.clear();
@@ -58,7 +62,7 @@ bool CLogFileEx::AddLog(const wchar_t* format, ...) {
   }
   if (!m_enabled) return true;
 
-  std::wstring date = base::LogDateTime();
+  std::wstring date = GetDateTime();
   if (!m_log.addInfo(L"[Date %s]\n%s\n", date.c_str(), m_message.getBuffer())) {
     SetLastErrorText(m_log.GetTempText());
     return false;
