@@ -33,21 +33,30 @@ void OutputDebugText(const std::wstring& text) {
 
 }  // namespace base
 
-void CDebugStr::trace(const wchar_t* format, ...) {
+namespace {
+
+// An unformattable text comes out empty rather than as its raw format.
+std::wstring TraceText(const wchar_t* format, va_list args) {
   CBufferDynamic buffer;
+  if (format) buffer.formatV(format, args);
+  return buffer.getBuffer();
+}
+
+}  // namespace
+
+void CDebugStr::trace(const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
-  if (format) buffer.formatV(format, args);
+  const std::wstring text = TraceText(format, args);
   va_end(args);
-  base::OutputDebugText(buffer.getBuffer());
+  base::OutputDebugText(text);
 }
 
 void CDebugStr::traceLine(const wchar_t* format, ...) {
-  CBufferDynamic buffer;
   va_list args;
   va_start(args, format);
-  if (format) buffer.formatV(format, args);
+  const std::wstring text = TraceText(format, args);
   va_end(args);
-  base::OutputDebugText(buffer.getBuffer());
+  base::OutputDebugText(text);
   base::OutputDebugText(L"\r\n");
 }
