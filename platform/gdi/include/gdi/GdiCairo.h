@@ -1,0 +1,66 @@
+// Where the GDI layer meets Cairo and Pango. The render plug-in and the
+// display backend use these to share pixels, regions, fonts and the one
+// DrawText engine with plain GDI callers.
+#pragma once
+
+#include <cairo.h>
+#include <pango/pango.h>
+
+#include "gdi/gdi.h"
+
+// A DC drawing straight into `surface` (an ARGB32 image surface). The DC
+// holds a reference on the surface; DeleteDC drops it. Used for the DC a
+// render target hands out and for window painting.
+HDC GdiCreateSurfaceDC(cairo_surface_t* surface);
+
+// The image surface a DC draws into (its selected bitmap's, or the one it
+// was made over), not referenced; null for an invalid DC.
+cairo_surface_t* GdiSurfaceOfDC(HDC hdc);
+
+// The surface behind a bitmap, not referenced; null for an invalid handle.
+cairo_surface_t* GdiSurfaceOfBitmap(HBITMAP bitmap);
+
+// A region's rectangles (a Cairo region owned by the handle), or null.
+const cairo_region_t* GdiRegionOf(HRGN rgn);
+
+// Region shapes in Cairo terms, shared by HRGN and the render plug-in's
+// regions. Each returns a new region the caller destroys.
+cairo_region_t* GdiMakeEllipseRegion(const RECT& rc);
+cairo_region_t* GdiMakeRoundRectRegion(const RECT& rc, int wEllipse, int hEllipse);
+// Applies an RGN_* mode: dst = dst (mode) src; RGN_COPY copies src.
+bool GdiCombineRegion(cairo_region_t* dst, const cairo_region_t* src, int mode);
+
+// Installs the project's font aliases into fontconfig ("微软雅黑" and "宋体"
+// resolve to installed CJK faces). Idempotent and thread-safe; every text
+// entry point calls it before Pango sees a font.
+void GdiEnsureFontAliases();
+
+// Whether fontconfig has `face` itself or the face our aliases put for it.
+bool GdiFontFaceExists(LPCWSTR face);
+
+// A Pango description for a LOGFONTW (pixel size from lfHeight, weight,
+// italic, face). The caller frees it.
+PangoFontDescription* GdiFontDescriptionFromLogFont(const LOGFONTW& lf);
+
+// The one DrawText engine. Lays `text` out in `rc` by the DT_* bits with
+// the given font; with DT_CALCRECT only measures and writes the extent
+// back into `rc`; otherwise draws in `rgba` (straight, 0-1) into `cr`,
+// which the caller has clipped and positioned. Returns the text height.
+struct GdiTextFont {
+  const PangoFontDescription* desc;
+  bool underline;
+  bool strikeOut;
+};
+int GdiDrawTextCairo(cairo_t* cr, const GdiTextFont& font, LPCWSTR text, int len, RECT* rc, UINT format,
+                     const double rgba[4]);
+
+// Width and height of one run of text, as GetTextExtentPoint32W measures it.
+SIZE GdiMeasureTextRun(const GdiTextFont& font, LPCWSTR text, int len);
+
+// Inverts the colours of a rectangle of premultiplied pixels (c' = A - c per
+// channel, alpha kept), limited to `clip` when it is not null. Device
+// coordinates.
+void GdiInvertPixels(cairo_surface_t* surface, const RECT& rc, const cairo_region_t* clip);
+
+// Sets Cairo's line width and dash pattern for a PS_* pen style.
+void GdiApplyPenStyle(cairo_t* cr, int style, double width);
