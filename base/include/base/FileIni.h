@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ class CFileIni {
   // The value when present and not empty; records any file problem.
   bool ReadValue(const wchar_t* key, std::wstring& value) const;
   void NotANumber(const wchar_t* key, const std::wstring& value) const;
+  // The key's value read by parse; nullopt when it is missing, empty or not
+  // a number (the last one reported in the last error).
+  template <typename T>
+  std::optional<T> ReadNumber(const wchar_t* key,
+                              std::optional<T> (*parse)(const std::wstring&)) const;
   bool Write(const wchar_t* key, const std::wstring& value);
 
   std::wstring m_file;

@@ -75,6 +75,8 @@ private:
     void WorkerLoop();
     void RunTask(const TaskPtr& task);
     void StopTaskPtr(const TaskPtr& task);
+    // The task kept under the key (possibly empty); false when the key is absent.
+    bool FindByKey(const std::wstring& key, TaskPtr& task);
     // Step 1 of a pause (the request); true when it should be applied.
     bool RequestPause(ITask& task);
     // Step 1 of a resume; true when it queued a task that never ran.

@@ -58,46 +58,31 @@ float CFileIni::ReadFloat(const wchar_t* key, float defaultValue) const {
   return static_cast<float>(ReadDouble(key, static_cast<double>(defaultValue)));
 }
 
-int CFileIni::ReadInt(const wchar_t* key, int defaultValue) const {
+template <typename T>
+std::optional<T> CFileIni::ReadNumber(const wchar_t* key,
+                                      std::optional<T> (*parse)(const std::wstring&)) const {
   std::wstring value;
-  if (!ReadValue(key, value)) return defaultValue;
-  std::optional<int32_t> number = base::ini::ParseInt32(value);
-  if (!number) {
-    NotANumber(key, value);
-    return defaultValue;
-  }
-  return *number;
+  if (!ReadValue(key, value)) return std::nullopt;
+  std::optional<T> number = parse(value);
+  if (!number) NotANumber(key, value);
+  return number;
+}
+
+int CFileIni::ReadInt(const wchar_t* key, int defaultValue) const {
+  return ReadNumber(key, &base::ini::ParseInt32).value_or(defaultValue);
 }
 
 int64_t CFileIni::ReadInt64(const wchar_t* key, int64_t defaultValue) const {
-  std::wstring value;
-  if (!ReadValue(key, value)) return defaultValue;
-  std::optional<int64_t> number = base::ini::ParseInt64(value);
-  if (!number) {
-    NotANumber(key, value);
-    return defaultValue;
-  }
-  return *number;
+  return ReadNumber(key, &base::ini::ParseInt64).value_or(defaultValue);
 }
 
 bool CFileIni::ReadBool(const wchar_t* key, bool defaultValue) const {
-  std::wstring value;
-  if (!ReadValue(key, value)) return defaultValue;
-  std::optional<int32_t> number = base::ini::ParseInt32(value);
-  if (!number) {
-    NotANumber(key, value);
-    return defaultValue;
-  }
-  return *number > 0;
+  std::optional<int32_t> number = ReadNumber(key, &base::ini::ParseInt32);
+  return number ? *number > 0 : defaultValue;
 }
 
 int CFileIni::ReadIntRaw(const wchar_t* key, int defaultValue) const {
-  std::wstring value;
-  if (!ReadValue(key, value)) return defaultValue;
-  if (!base::ini::ParseInt32(value)) {
-    NotANumber(key, value);
-    return defaultValue;
-  }
+  if (!ReadNumber(key, &base::ini::ParseInt32)) return defaultValue;
   return static_cast<int>(
       GetPrivateProfileIntW(m_section.c_str(), key, defaultValue, m_file.c_str()));
 }

@@ -1,15 +1,17 @@
 // Stopping, pausing and resuming the tasks of CTaskThreadPool.
 #include "base/TaskThreadPool.h"
 
+bool CTaskThreadPool::FindByKey(const std::wstring& key, TaskPtr& task) {
+    std::lock_guard<std::mutex> guard(m_tasksMutex);
+    if (!m_tasks.Contains(key))
+        return false;
+    task = m_tasks.Get(key);
+    return true;
+}
+
 bool CTaskThreadPool::StopTask(const std::wstring& key) {
     TaskPtr task;
-    {
-        std::lock_guard<std::mutex> guard(m_tasksMutex);
-        if (!m_tasks.Contains(key))
-            return false;
-        task = m_tasks.Get(key);
-    }
-    if (!task)
+    if (!FindByKey(key, task) || !task)
         return false;
     StopTaskPtr(task);
     return true;
@@ -89,12 +91,8 @@ bool CTaskThreadPool::RequestPause(ITask& task) {
 
 bool CTaskThreadPool::PauseTask(const std::wstring& key) {
     TaskPtr task;
-    {
-        std::lock_guard<std::mutex> guard(m_tasksMutex);
-        if (!m_tasks.Contains(key))
-            return false;
-        task = m_tasks.Get(key);
-    }
+    if (!FindByKey(key, task))
+        return false;
     if (!task)
         return true;
     {
@@ -143,12 +141,8 @@ void CTaskThreadPool::ApplyResumeLocked(ITask& task) {
 
 bool CTaskThreadPool::ResumeTask(const std::wstring& key) {
     TaskPtr task;
-    {
-        std::lock_guard<std::mutex> guard(m_tasksMutex);
-        if (!m_tasks.Contains(key))
-            return false;
-        task = m_tasks.Get(key);
-    }
+    if (!FindByKey(key, task))
+        return false;
     if (!task)
         return false;
     bool requeued;
