@@ -141,7 +141,10 @@ int GdiDrawTextCairo(cairo_t* cr, const GdiTextFont& font, LPCWSTR text, int len
   const int top = TopOf(t, *rc, format);
   cairo_save(cr);
   if (!(format & DT_NOCLIP)) {
-    cairo_rectangle(cr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top);
+    // Glyph ink may overhang its advance by a pixel at either end of a line;
+    // that sliver is kept, so text drawn in its measured rectangle is whole.
+    const int overhang = 2;
+    cairo_rectangle(cr, rc->left - overhang, rc->top, rc->right - rc->left + 2 * overhang, rc->bottom - rc->top);
     cairo_clip(cr);
   }
   cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
