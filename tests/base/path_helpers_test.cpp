@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "base/CodePage.h"
 #include "base/FileInfo.h"
@@ -252,6 +254,26 @@ TEST_F(TempFolder, MoveAndCopyKeepOrReplaceTargets) {
   ASSERT_TRUE(DeleteFileOp(W(L"into")));
   EXPECT_FALSE(FileExists(W(L"into")));
   EXPECT_FALSE(DeleteFileOp(W(L"into")));
+}
+
+TEST_F(TempFolder, ACopyThatFailsUnderAFreeNameLeavesNothingBehind) {
+  // A folder holding something that cannot be copied (a named pipe): the
+  // copy fails half-way, after its first files were made.
+  Touch("album/a.txt", "a");
+  ASSERT_EQ(mkfifo((root_ / "album" / "pipe").c_str(), 0600), 0);
+  Touch("copy/kept.txt", "kept");
+  Touch("copy/album/old.txt", "old");  // the first name is taken
+  EXPECT_FALSE(CopyFileOp(true, W(L"album"), W(L"copy")));
+  auto names = [](const fs::path& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder)) found.push_back(entry.path().filename());
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  EXPECT_EQ(names(root_), (std::vector<std::string>{"album", "copy"}));
+  EXPECT_EQ(names(root_ / "copy"), (std::vector<std::string>{"album", "kept.txt"}));
+  EXPECT_EQ(names(root_ / "copy" / "album"), (std::vector<std::string>{"old.txt"}));
+  EXPECT_EQ(Read("album/a.txt"), "a");
 }
 
 TEST(UserFolders, FollowTheEnvironment) {

@@ -3,7 +3,9 @@
 // caller asks for a free name instead.
 #include <fcntl.h>
 #include <stdio.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -44,6 +46,31 @@ bool RenameNoReplace(const fs::path& from, const fs::path& to, int* error) {
   return false;
 }
 
+// A hidden name beside the target that no other copy uses.
+fs::path StagingName(const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  return target.parent_path() / ("." + target.filename().string() + ".partial-" +
+                                 std::to_string(getpid()) + "-" + std::to_string(counter++));
+}
+
+// Copies into a hidden staging name first and renames the finished copy to
+// the first free name: a copy that fails half-way takes no name and leaves
+// nothing behind, and a name taken meanwhile is never written into.
+bool CopyToFreeName(const fs::path& from, const fs::path& target) {
+  const fs::path staging = StagingName(target);
+  std::error_code ec;
+  bool placed = false;
+  if (CopyTree(from, staging, false)) {
+    for (int n = 1; n < 10000 && !placed; ++n) {
+      int error = 0;
+      if (RenameNoReplace(staging, n == 1 ? target : CollisionName(target, n), &error)) placed = true;
+      else if (error != EEXIST) break;
+    }
+  }
+  if (!placed) fs::remove_all(staging, ec);
+  return placed;
+}
+
 bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
               const std::wstring& toText) {
   if (fromText.empty() || toText.empty()) return false;
@@ -53,24 +80,16 @@ bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
   const fs::path target = ResolveTarget(from, SystemPathOf(toText));
 
   if (renameOnCollision) {
-    for (int n = 1; n < 10000; ++n) {
-      const fs::path candidate = n == 1 ? target : CollisionName(target, n);
-      if (fs::exists(fs::symlink_status(candidate, ec))) continue;
-      if (!move) {
-        // Copy under a free name; a name taken in between is skipped, never
-        // overwritten.
-        if (CopyTree(from, candidate, false)) return true;
-        if (fs::exists(fs::symlink_status(candidate, ec))) continue;
-        return false;
+    if (move) {
+      int error = EEXIST;
+      for (int n = 1; n < 10000 && error == EEXIST; ++n) {
+        if (RenameNoReplace(from, n == 1 ? target : CollisionName(target, n), &error)) return true;
       }
-      int error = 0;
-      if (RenameNoReplace(from, candidate, &error)) return true;
-      if (error == EEXIST) continue;
+      // Another volume: copy, then remove the source once the copy is whole.
       if (error != EXDEV) return false;
-      if (!CopyTree(from, candidate, false)) return false;
-      return fs::remove_all(from, ec) != static_cast<std::uintmax_t>(-1) && !ec;
     }
-    return false;
+    if (!CopyToFreeName(from, target)) return false;
+    return !move || (fs::remove_all(from, ec) != static_cast<std::uintmax_t>(-1) && !ec);
   }
 
   if (!move) return CopyTree(from, target, true);
