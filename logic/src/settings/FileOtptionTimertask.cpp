@@ -1,0 +1,26 @@
+#include "logic/FileOtptionTimertask.h"
+
+#include "logic/DataFiles.h"
+
+CFileOtptionTimertask::CFileOtptionTimertask() : CFileOutputArgument(false) {
+  if (Bind(GetTimerIniPath())) Read();
+}
+
+// Written here, while the object is still whole; the base's destructor then
+// writes the same OUTPUT keys once more, which changes nothing.
+CFileOtptionTimertask::~CFileOtptionTimertask() { CFileOtptionTimertask::Write(); }
+
+bool CFileOtptionTimertask::Read() {
+  if (HasFile()) {
+    SetSection(L"OPTION");
+    option_everyday = ReadBool(L"option_everyday", option_everyday > 0) ? 1 : 0;
+  }
+  return ReadOutput();
+}
+
+bool CFileOtptionTimertask::Write() {
+  if (!HasFile()) return false;
+  SetSection(L"OPTION");
+  bool ok = WriteInt(L"option_everyday", option_everyday ? 1 : 0);
+  return WriteOutput() && ok;
+}
