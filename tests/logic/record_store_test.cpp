@@ -1,0 +1,185 @@
+// The store of recordings over a real SQLite file in the data folder: load,
+// save in one transaction, the history.ini import, and files that cannot
+// be read.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/AppFolders.h"
+#include "base/FolderOps.h"
+#include "base/PathHelpers.h"
+#include "data_files.h"
+#include "logic/DataFiles.h"
+#include "logic/RecordFileStore.h"
+
+namespace {
+
+struct Row {
+  std::string id, path, name;
+};
+
+std::vector<Row> DbRows(const std::wstring& db) {
+  std::vector<Row> rows;
+  sqlite3* conn = nullptr;
+  if (sqlite3_open_v2(WStringToUtf8Ret(db).c_str(), &conn, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(conn);
+    return rows;
+  }
+  sqlite3_exec(
+      conn, "select RecordFileID, FilePath, FileName from RecordInfo order by RecordFileID",
+      [](void* ctx, int, char** v, char**) {
+        static_cast<std::vector<Row>*>(ctx)->push_back({v[0], v[1] ? v[1] : "", v[2] ? v[2] : ""});
+        return 0;
+      },
+      &rows, nullptr);
+  sqlite3_close(conn);
+  return rows;
+}
+
+void ExecSql(const std::wstring& db, const char* sql) {
+  sqlite3* conn = nullptr;
+  ASSERT_EQ(sqlite3_open(WStringToUtf8Ret(db).c_str(), &conn), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(conn, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(conn);
+}
+
+CRecordFileInfo Record(const std::wstring& path, const wchar_t* duration = L"00:00:05") {
+  CRecordFileInfo info;
+  info.FilePath = path.c_str();
+  info.FileName = GetFileNameOfPath(path).c_str();
+  info.Duration = duration;
+  info.Size = L"1.00KB";
+  info.Date = L"2026-12-10 10：00：00";
+  return info;
+}
+
+class RecordStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(EnsureDataFolder());
+    m_dir = std::wstring(GetDataDir().c_str()) + L"recs/";
+    CreateFolderChain(m_dir);
+    for (const std::wstring& p : {GetFileListDbPath(), GetHistoryIniPath()}) std::remove(WStringToUtf8Ret(p).c_str());
+  }
+  std::wstring MakeRecording(const std::wstring& name) {
+    std::wstring path = m_dir + name;
+    WriteFileBytes(path, "audio");
+    return path;
+  }
+  std::wstring m_dir;
+};
+
+TEST_F(RecordStoreTest, AFreshStoreMakesAnEmptyTableAndKeepsItEmpty) {
+  {
+    CRecordFileStore store;
+    EXPECT_TRUE(store.m_records.empty());
+    EXPECT_TRUE(FileExists(GetFileListDbPath()));
+  }
+  EXPECT_TRUE(DbRows(GetFileListDbPath()).empty());
+  EXPECT_FALSE(FileExists(GetFileListDbPath() + L".damaged"));
+}
+
+TEST_F(RecordStoreTest, RecordsRoundTripInOrderAndMissingFilesDropOut) {
+  std::wstring a = MakeRecording(L"it's one.mp3"), b = MakeRecording(L"录音 two.wav"), c = MakeRecording(L"three.flac");
+  {
+    CRecordFileStore store;
+    store.m_records = {Record(a, L"00:01:00"), Record(b), Record(c)};
+  }
+  std::vector<Row> rows = DbRows(GetFileListDbPath());
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].path, WStringToUtf8Ret(a));  // the apostrophe is stored as it is
+  EXPECT_EQ(rows[1].name, "录音 two.wav");
+
+  std::remove(WStringToUtf8Ret(b).c_str());
+  {
+    CRecordFileStore store;
+    ASSERT_EQ(store.m_records.size(), 2u);
+    EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), a);
+    EXPECT_EQ(std::wstring(store.m_records[0].FileName.c_str()), L"it's one.mp3");
+    EXPECT_EQ(std::wstring(store.m_records[0].Duration.c_str()), L"00:01:00");
+    EXPECT_EQ(std::wstring(store.m_records[0].Date.c_str()), L"2026-12-10 10：00：00");
+    EXPECT_EQ(std::wstring(store.m_records[1].FilePath.c_str()), c);
+    // The file list puts a new recording first.
+    store.m_records.insert(store.m_records.begin(), Record(b));
+    WriteFileBytes(b, "again");
+  }
+  rows = DbRows(GetFileListDbPath());
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].path, WStringToUtf8Ret(b));
+  EXPECT_EQ(rows[2].path, WStringToUtf8Ret(c));
+  // The table is emptied and refilled: new ids, in list order.
+  EXPECT_GT(std::stoi(rows[0].id), 3);
+  EXPECT_LT(std::stoi(rows[0].id), std::stoi(rows[1].id));
+}
+
+TEST_F(RecordStoreTest, HistoryIniIsAddedToTheDatabaseRowsOnceAndThenDeleted) {
+  std::wstring kept = MakeRecording(L"kept.mp3");
+  {
+    CRecordFileStore store;
+    store.m_records = {Record(kept)};
+  }
+  std::wstring first = MakeRecording(L"old1.mp3"), third = MakeRecording(L"old3.mp3");
+  WriteUtf16File(GetHistoryIniPath(), L"[size]\r\nsize=4\r\n"
+                                      L"[0]\r\nname=" + first + L"\r\ntime=00:00:10\r\nsize=2KB\r\ndata=2019\r\n"
+                                      L"[1]\r\nname=" + m_dir + L"gone.mp3\r\ntime=1\r\nsize=1\r\ndata=1\r\n"
+                                      L"[2]\r\nname=" + third + L"\r\ntime=00:00:30\r\nsize=3KB\r\ndata=2020\r\n"
+                                      L"[3]\r\nname=" + kept + L"\r\ntime=x\r\nsize=x\r\ndata=x\r\n");
+  {
+    CRecordFileStore store;
+    ASSERT_EQ(store.m_records.size(), 3u);
+    EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), kept);
+    EXPECT_EQ(std::wstring(store.m_records[1].FilePath.c_str()), first);
+    EXPECT_EQ(std::wstring(store.m_records[1].FileName.c_str()), L"old1.mp3");
+    EXPECT_EQ(std::wstring(store.m_records[1].Duration.c_str()), L"00:00:10");
+    EXPECT_EQ(std::wstring(store.m_records[1].Size.c_str()), L"2KB");
+    EXPECT_EQ(std::wstring(store.m_records[1].Date.c_str()), L"2019");
+    EXPECT_EQ(std::wstring(store.m_records[2].FilePath.c_str()), third);
+    EXPECT_FALSE(FileExists(GetHistoryIniPath()));
+    // Already in the database, before the store's own save at exit.
+    EXPECT_EQ(DbRows(GetFileListDbPath()).size(), 3u);
+  }
+  CRecordFileStore store;
+  EXPECT_EQ(store.m_records.size(), 3u);
+}
+
+TEST_F(RecordStoreTest, UnreadableDatabasesAreNeverReplacedByAnEmptyList) {
+  // Not a database at all: its bytes are kept aside, the list starts anew.
+  WriteFileBytes(GetFileListDbPath(), std::string(4096, 'x'));
+  std::wstring rec = MakeRecording(L"first.mp3");
+  {
+    CRecordFileStore store;
+    EXPECT_TRUE(store.m_records.empty());
+    store.m_records.push_back(Record(rec));
+  }
+  EXPECT_EQ(ReadFileBytes(GetFileListDbPath() + L".damaged"), std::string(4096, 'x'));
+  ASSERT_EQ(DbRows(GetFileListDbPath()).size(), 1u);
+}
+
+TEST_F(RecordStoreTest, ADatabaseWhoseTableCannotBeReadKeepsItsBytes) {
+  // A healthy database whose RecordInfo cannot be selected from.
+  ExecSql(GetFileListDbPath(), "create table Other(x); create view RecordInfo as select * from Missing;");
+  std::string before = ReadFileBytes(GetFileListDbPath());
+  std::wstring rec = MakeRecording(L"new.mp3");
+  {
+    CRecordFileStore store;
+    EXPECT_TRUE(store.m_records.empty());
+    EXPECT_FALSE(store.GetLastErrorText().empty());
+    store.m_records.push_back(Record(rec));
+  }
+  // The old bytes survive somewhere: unchanged in place, or set aside.
+  bool keptInPlace = ReadFileBytes(GetFileListDbPath()) == before;
+  bool setAside = ReadFileBytes(GetFileListDbPath() + L".damaged") == before;
+  EXPECT_TRUE(keptInPlace || setAside);
+  if (setAside) {
+    std::vector<Row> rows = DbRows(GetFileListDbPath());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].path, WStringToUtf8Ret(rec));
+  }
+}
+
+}  // namespace
