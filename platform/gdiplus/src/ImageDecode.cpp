@@ -1,5 +1,6 @@
 #include "gdiplus/ImageDecode.h"
 
+#include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <cstring>
@@ -27,6 +28,21 @@ void PixbufToPremultiplied(GdkPixbuf* pb, DecodedFrame* f) {
     }
   }
 }
+
+// Which rows a loader has delivered: some loaders close without an error
+// on data that ends early, leaving the rows they never got blank.
+struct Coverage {
+  cairo_region_t* rows = cairo_region_create();
+  ~Coverage() { cairo_region_destroy(rows); }
+  static void OnArea(GdkPixbufLoader*, gint x, gint y, gint w, gint h, gpointer self) {
+    cairo_rectangle_int_t r{x, y, w, h};
+    cairo_region_union_rectangle(static_cast<Coverage*>(self)->rows, &r);
+  }
+  bool Covers(int w, int h) const {
+    cairo_rectangle_int_t all{0, 0, w, h};
+    return cairo_region_contains_rectangle(rows, &all) == CAIRO_REGION_OVERLAP_IN;
+  }
+};
 
 // Skips a chain of GIF data sub-blocks; false when the data ends first.
 bool SkipSubBlocks(const unsigned char* d, size_t n, size_t& i) {
@@ -82,6 +98,8 @@ bool DecodeImageBytes(const void* data, size_t size, DecodedImage* out, std::str
   };
   if (!data || size == 0) return fail("no image data");
   GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  Coverage coverage;
+  g_signal_connect(loader, "area-updated", G_CALLBACK(Coverage::OnArea), &coverage);
   GError* err = nullptr;
   bool ok = gdk_pixbuf_loader_write(loader, static_cast<const guchar*>(data), size, &err);
   // Closing tells a loader the data ended: a truncated file fails here.
@@ -129,6 +147,10 @@ bool DecodeImageBytes(const void* data, size_t size, DecodedImage* out, std::str
     if (!pb) {
       g_object_unref(loader);
       return fail("the image data could not be decoded");
+    }
+    if (!coverage.Covers(gdk_pixbuf_get_width(pb), gdk_pixbuf_get_height(pb))) {
+      g_object_unref(loader);
+      return fail("the image data ends before the picture does");
     }
     DecodedFrame f;
     PixbufToPremultiplied(pb, &f);
