@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/AppFolders.h"
 #include "base/CodePage.h"
 #include "base/SysInfo.h"
 #include "win32/windows.h"
@@ -75,6 +76,31 @@ TEST_F(SpecialFolders, UserDirsFileIsFollowed) {
   EXPECT_EQ(CSysSpecialFolder::GetDesktop(), W(home_ + "/桌面/"));
   EXPECT_EQ(CSysSpecialFolder::GetDownloadsFolder(), L"/srv/dl");
   EXPECT_EQ(CSysSpecialFolder::GetMyPictures(), W(home_ + "/Pictures/"));  // not listed
+}
+
+// The special folders and the program's own folder helpers name the same
+// folders whatever the environment holds: a home with a trailing slash, a
+// relative home (ignored, as the passwd entry then counts) or none at all.
+TEST_F(SpecialFolders, AgreeWithTheProgramsFolders) {
+  std::filesystem::create_directories(home_ + "/cfg");
+  unsetenv("XDG_DATA_HOME");
+  for (const char* home : std::initializer_list<const char*>{"<home>/", "relative/home", nullptr}) {
+    if (!home) {
+      unsetenv("HOME");
+    } else {
+      std::string value = home;
+      if (value.rfind("<home>", 0) == 0) value = home_ + value.substr(6);
+      setenv("HOME", value.c_str(), 1);
+    }
+    const std::wstring data = std::wstring(GetCommonAppDataPath().c_str()) + L"/";
+    ASSERT_NE(data, L"/") << (home ? home : "no HOME");
+    EXPECT_EQ(CSysSpecialFolder::GetCommonAppData(), data) << (home ? home : "no HOME");
+    EXPECT_EQ(CSysSpecialFolder::GetAppData(), data) << (home ? home : "no HOME");
+    EXPECT_EQ(CSysSpecialFolder::GetMyMusic(), std::wstring(GetCommonMusicPath().c_str()) + L"/")
+        << (home ? home : "no HOME");
+    EXPECT_EQ(CSysSpecialFolder::GetDesktop(), GetDesktopDir() + L"/") << (home ? home : "no HOME");
+  }
+  setenv("HOME", home_.c_str(), 1);
 }
 
 TEST(SysInfo, OperatingSystemFromUname) {

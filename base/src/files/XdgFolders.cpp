@@ -34,13 +34,18 @@ std::string HomeNarrow() {
   return std::string();
 }
 
+// An XDG base folder: the variable when it holds an absolute path, else
+// the default under the home folder; empty when neither is known.
+std::string XdgBase(const char* variable, const char* underHome, const std::string& home) {
+  const std::string value = AbsoluteFromEnvironment(variable);
+  if (!value.empty()) return TrimTrailingSlashes(value);
+  return home.empty() ? std::string() : home + "/" + underHome;
+}
+
 // One XDG_<key>_DIR="..." line of user-dirs.dirs; "$HOME" may lead the value.
 std::string UserDirEntry(const std::string& key, const std::string& home) {
-  std::string config = AbsoluteFromEnvironment("XDG_CONFIG_HOME");
-  if (config.empty()) {
-    if (home.empty()) return std::string();
-    config = home + "/.config";
-  }
+  const std::string config = XdgBase("XDG_CONFIG_HOME", ".config", home);
+  if (config.empty()) return std::string();
   std::ifstream file(config + "/user-dirs.dirs");
   const std::string prefix = "XDG_" + key + "_DIR=\"";
   std::string line;
@@ -62,12 +67,9 @@ std::string UserDirEntry(const std::string& key, const std::string& home) {
 
 std::wstring HomeFolder() { return FromSystemPath(HomeNarrow()); }
 
-std::wstring XdgDataHome() {
-  const std::string data = AbsoluteFromEnvironment("XDG_DATA_HOME");
-  if (!data.empty()) return FromSystemPath(TrimTrailingSlashes(data));
-  const std::string home = HomeNarrow();
-  return home.empty() ? std::wstring() : FromSystemPath(home + "/.local/share");
-}
+std::wstring XdgDataHome() { return FromSystemPath(XdgBase("XDG_DATA_HOME", ".local/share", HomeNarrow())); }
+
+std::wstring XdgConfigHome() { return FromSystemPath(XdgBase("XDG_CONFIG_HOME", ".config", HomeNarrow())); }
 
 std::wstring XdgUserDir(const char* key, const wchar_t* fallbackName) {
   const std::string home = HomeNarrow();

@@ -8,5 +8,7 @@
 std::wstring HomeFolder();
 // $XDG_DATA_HOME, else ~/.local/share.
 std::wstring XdgDataHome();
+// $XDG_CONFIG_HOME, else ~/.config.
+std::wstring XdgConfigHome();
 // The XDG_<key>_DIR entry of user-dirs.dirs, else ~/<fallbackName>.
 std::wstring XdgUserDir(const char* key, const wchar_t* fallbackName);

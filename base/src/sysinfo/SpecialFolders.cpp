@@ -1,74 +1,34 @@
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
-#include "base/CodePage.h"
 #include "base/PathHelpers.h"
 #include "base/SysInfo.h"
+#include "files/XdgFolders.h"
 
 namespace {
 
-std::string Home() {
-  const char* home = getenv("HOME");
-  return home && *home ? home : "";
+// The folders come from the same XDG rules as the program's own folders, so
+// the common application-data folder here is the one the data lives in.
+std::wstring Under(const std::wstring& base, const wchar_t* leaf) {
+  return base.empty() ? std::wstring() : base + L"/" + leaf;
 }
 
-// An XDG base folder: the variable when it holds an absolute path, else
-// the default under the home folder.
-std::string XdgBase(const char* variable, const char* fallback) {
-  const char* value = getenv(variable);
-  if (value && *value == '/') return value;
-  std::string home = Home();
-  return home.empty() ? "" : home + "/" + fallback;
-}
-
-// A user folder from user-dirs.dirs (lines such as
-// XDG_MUSIC_DIR="$HOME/Music"), else ~/<fallback>.
-std::string XdgUserDir(const std::string& name, const char* fallback) {
-  std::string home = Home();
-  std::string config = XdgBase("XDG_CONFIG_HOME", ".config");
-  std::ifstream file(config + "/user-dirs.dirs");
-  std::string key = "XDG_" + name + "_DIR=";
-  for (std::string line; std::getline(file, line);) {
-    if (line.rfind(key, 0) != 0) continue;
-    std::string value = line.substr(key.size());
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-      value = value.substr(1, value.size() - 2);
-    if (value.rfind("$HOME", 0) == 0) {
-      if (home.empty()) return "";
-      value = home + value.substr(5);
-    }
-    if (!value.empty() && value[0] == '/') return value;
-  }
-  return home.empty() ? "" : home + "/" + fallback;
-}
-
-std::string FolderOf(int csidl) {
+std::wstring FolderOf(int csidl) {
   switch (csidl) {
     case CSIDL_DESKTOP:
     case CSIDL_DESKTOPDIRECTORY:
-    case CSIDL_COMMON_DESKTOPDIRECTORY: return XdgUserDir("DESKTOP", "Desktop");
-    case CSIDL_PERSONAL: return XdgUserDir("DOCUMENTS", "Documents");
-    case CSIDL_MYMUSIC: return XdgUserDir("MUSIC", "Music");
-    case CSIDL_MYPICTURES: return XdgUserDir("PICTURES", "Pictures");
-    case CSIDL_MYVIDEO: return XdgUserDir("VIDEOS", "Videos");
+    case CSIDL_COMMON_DESKTOPDIRECTORY: return XdgUserDir("DESKTOP", L"Desktop");
+    case CSIDL_PERSONAL: return XdgUserDir("DOCUMENTS", L"Documents");
+    case CSIDL_MYMUSIC: return XdgUserDir("MUSIC", L"Music");
+    case CSIDL_MYPICTURES: return XdgUserDir("PICTURES", L"Pictures");
+    case CSIDL_MYVIDEO: return XdgUserDir("VIDEOS", L"Videos");
     case CSIDL_APPDATA:
-    case CSIDL_COMMON_APPDATA: return XdgBase("XDG_DATA_HOME", ".local/share");
+    case CSIDL_COMMON_APPDATA: return XdgDataHome();
     case CSIDL_PROGRAMS:
-    case CSIDL_COMMON_PROGRAMS: {
-      std::string data = XdgBase("XDG_DATA_HOME", ".local/share");
-      return data.empty() ? "" : data + "/applications";
-    }
-    case CSIDL_FONTS: {
-      std::string data = XdgBase("XDG_DATA_HOME", ".local/share");
-      return data.empty() ? "" : data + "/fonts";
-    }
-    case CSIDL_STARTUP: {
-      std::string config = XdgBase("XDG_CONFIG_HOME", ".config");
-      return config.empty() ? "" : config + "/autostart";
-    }
-    case CSIDL_PROFILE: return Home();
-    default: return "";  // no counterpart here
+    case CSIDL_COMMON_PROGRAMS: return Under(XdgDataHome(), L"applications");
+    case CSIDL_FONTS: return Under(XdgDataHome(), L"fonts");
+    case CSIDL_STARTUP: return Under(XdgConfigHome(), L"autostart");
+    case CSIDL_PROFILE: return HomeFolder();
+    default: return std::wstring();  // no counterpart here
   }
 }
 
@@ -81,12 +41,8 @@ std::wstring Get(int csidl) {
 }  // namespace
 
 void CSysSpecialFolder::GetPath(std::wstring& out, int csidl) {
-  std::string folder = FolderOf(csidl);
-  if (folder.empty()) {
-    out.clear();
-    return;
-  }
-  out = Utf8ToWStringRet(folder);
+  out = FolderOf(csidl);
+  if (out.empty()) return;
   if (out.back() != L'/' && out.back() != L'\\') out += L'/';
   NormalizePathSeparators(out);
 }
@@ -110,11 +66,7 @@ std::wstring CSysSpecialFolder::GetProfile() { return Get(CSIDL_PROFILE); }
 std::wstring CSysSpecialFolder::GetWindows() { return Get(CSIDL_WINDOWS); }
 std::wstring CSysSpecialFolder::GetStartup() { return Get(CSIDL_STARTUP); }
 
-std::wstring CSysSpecialFolder::GetDownloadsFolder() {
-  std::string folder = XdgUserDir("DOWNLOAD", "Downloads");
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return Utf8ToWStringRet(folder);
-}
+std::wstring CSysSpecialFolder::GetDownloadsFolder() { return XdgUserDir("DOWNLOAD", L"Downloads"); }
 
 void CSysSpecialFolder::MakeCopyDataStruct(COPYDATASTRUCT& out, const void* data, DWORD size) {
   out.dwData = 0;
