@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -30,6 +31,7 @@ const char* SignalName(int signal) {
 }
 
 bool MakeFolders(const std::string& folder) {
+  if (folder.empty()) return false;
   for (size_t pos = 1; pos <= folder.size(); ++pos) {
     if (pos != folder.size() && folder[pos] != '/') continue;
     std::string part = folder.substr(0, pos);
@@ -41,17 +43,28 @@ bool MakeFolders(const std::string& folder) {
 
 }  // namespace
 
+// The same rules as the program's data folder, so that the reports land
+// where the uploader looks: only absolute variables count, and without a
+// HOME the account's home folder does.
 std::string DataFolder() {
   std::string base;
   const char* xdg = getenv("XDG_DATA_HOME");
+  const char* home = getenv("HOME");
   if (xdg && *xdg == '/') {
     base = xdg;
+  } else if (home && *home == '/') {
+    base = std::string(home) + "/.local/share";
   } else {
-    const char* home = getenv("HOME");
-    base = std::string(home && *home ? home : "/tmp") + "/.local/share";
+    char buffer[16384];
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || !found ||
+        !found->pw_dir || found->pw_dir[0] != '/')
+      return {};
+    base = std::string(found->pw_dir) + "/.local/share";
   }
-  if (base.back() != '/') base += '/';
-  return base + "Quorvale/";
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return base + "/Quorvale/";
 }
 
 std::string BuildCrashReport(int signal, bool hasFaultAddress, const void* faultAddress,

@@ -18,7 +18,8 @@ std::string StoreCrashReport(const std::string& folder, const std::string& text)
 // lacks become '?'.
 std::string ToAnsiCodePage(const std::string& utf8);
 
-// $XDG_DATA_HOME/Quorvale/, else ~/.local/share/Quorvale/.
+// $XDG_DATA_HOME/Quorvale/, else ~/.local/share/Quorvale/; empty when no
+// home folder is known.
 std::string DataFolder();
 
 }  // namespace trevalin
