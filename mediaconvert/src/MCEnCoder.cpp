@@ -106,6 +106,11 @@ void SetupVideo(AVCodecContext* ctx, AVDictionary** options) {
 void SetupAudio(AVCodecContext* ctx) {
   const AVCodec* codec = ctx->codec;
   if (ctx->sample_rate <= 0) ctx->sample_rate = 44100;
+  if (ctx->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC && ctx->ch_layout.nb_channels > 0) {
+    const int count = ctx->ch_layout.nb_channels;
+    av_channel_layout_uninit(&ctx->ch_layout);
+    av_channel_layout_default(&ctx->ch_layout, count);
+  }
   if (codec != nullptr && codec->ch_layouts != nullptr) {
     if (codec->ch_layouts[0].nb_channels == 0) {
       av_channel_layout_uninit(&ctx->ch_layout);

@@ -233,9 +233,9 @@ int MCGetOutputStreamParams(const MCConvertParam& param, AVCodecID defaultCodec,
     } else {
       p->bit_rate = MCDefaultAudioBitRate(id, &p->sample_rate);
     }
-    // An input with the same channel count keeps its own layout, so that
-    // a stream copy compares equal.
-    if (channels == in->ch_layout.nb_channels && in->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC) {
+    // An input with the same channel count keeps its own layout (also an
+    // unspecified one), so that a stream copy compares equal.
+    if (channels == in->ch_layout.nb_channels && (in->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC || id == in->codec_id)) {
       av_channel_layout_copy(&p->ch_layout, &in->ch_layout);
     } else {
       av_channel_layout_default(&p->ch_layout, channels);
@@ -295,6 +295,14 @@ int MCCopyMetadata(MCMediaTags& tags, const MCDeMuxerBase* demuxer, MCMuxerBase*
   if (inAudio != nullptr && outAudio != nullptr) {
     rc = av_dict_copy(&outAudio->metadata, inAudio->metadata, AV_DICT_DONT_OVERWRITE);
     av_dict_set(&inAudio->metadata, "rotate", nullptr, 0);
+    // Containers that keep tags per stream (ogg) would write the input's
+    // old texts copied above: the job's texts replace them.
+    AVDictionary* mine = tags.WriteTags(!(ext == L"wav" || ext == L"aac"));
+    const AVDictionaryEntry* e = nullptr;
+    while ((e = av_dict_get(mine, "", e, AV_DICT_IGNORE_SUFFIX)) != nullptr) {
+      av_dict_set(&outAudio->metadata, e->key, e->value, 0);
+    }
+    av_dict_free(&mine);
   }
   return rc;
 }

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "base/CodePage.h"
+#include "base/TaskThreadPool.h"
+#include "logic/TaskId3.h"
+#include "z_tolvane/FFmpegFile.h"
+// The media-file helpers of the media library's tests (ffmpeg and ffprobe
+// runs), compiled into this test as they stand.
+#include "../mediaconvert/media_files_helper.cpp"
+
+namespace {
+
+using mctest::Probe;
+
+LRESULT CALLBACK SinkProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(wnd, message, wParam, lParam);
+}
+
+class Id3TaskTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = SinkProc;
+    wc.lpszClassName = L"Id3ResultSink";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, L"Id3ResultSink", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window_, nullptr);
+    dir_ = mctest::MakeTempDir("id3");
+  }
+  void TearDown() override { DestroyWindow(window_); }
+
+  // The result the task posted to the dialog window; 99 when none came.
+  int WaitForResult() {
+    MSG msg;
+    for (int i = 0; i < 6000; ++i) {
+      if (PeekMessageW(&msg, window_, UM_ID3_RESULT, UM_ID3_RESULT, PM_REMOVE)) {
+        EXPECT_EQ(msg.lParam, 0);
+        return static_cast<int>(static_cast<intptr_t>(msg.wParam));
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 99;
+  }
+
+  int RunTask(const std::string& path, int formatId, const MCMediaTags& tags) {
+    CTaskThreadPool pool;
+    pool.AddTask(WStringFromUtf8(path), std::make_shared<CTaskId3>(SStringW(WStringFromUtf8(path).c_str()), formatId,
+                                                                     tags, window_));
+    return WaitForResult();
+  }
+
+  MCMediaTags NewTags(const std::string& path) {
+    CId3Fields fields = ReadId3Fields(WStringFromUtf8(path));
+    EXPECT_TRUE(fields.probed);
+    MCMediaTags tags;
+    tags.Assign(fields.tags);
+    tags.SetTitle(L"新标题");
+    tags.SetArtist(L"Artist Two");
+    tags.SetGenre(L"");
+    tags.SetAlbum(L"Album Two");
+    tags.SetDate(L"2024");
+    return tags;
+  }
+
+  HWND window_ = nullptr;
+  std::string dir_;
+};
+
+std::string Tag(std::map<std::string, std::string>& facts, const std::string& name) {
+  for (const auto& [key, value] : facts) {
+    const size_t dot = key.rfind('.');
+    if (key.find(".tags.") != std::string::npos && strcasecmp(key.c_str() + dot + 1, name.c_str()) == 0)
+      return value;
+  }
+  return "<none>";
+}
+
+TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
+  const std::string cover = dir_ + "/cover.png";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=64x48 -frames:v 1 '" + cover + "'"));
+  const struct {
+    const char* ext;
+    const char* args;
+    int formatId;
+    bool withCover;
+  } cases[] = {
+      {"mp3", "-c:a libmp3lame -b:a 128k", 0, true},
+      {"m4a", "-c:a aac -b:a 96k", 5, false},
+      {"m4r", "-c:a aac -b:a 96k -f ipod", kFormatIdM4r, false},
+      {"flac", "-c:a flac", 3, true},
+      {"ogg", "-c:a libvorbis", 2, false},
+      {"wma", "-c:a wmav2 -b:a 128k", 9, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ext);
+    const std::string folder = mctest::MakeTempDir(c.ext);
+    const std::string path = folder + "/rec." + c.ext;
+    const std::string coverArgs =
+        c.withCover ? " -i '" + cover + "' -map 0 -map 1 -c:v png -disposition:v attached_pic " : " ";
+    ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=2 -ac 2" + coverArgs + c.args +
+                               " -metadata title=Old -metadata genre=Rock -metadata artist=Someone '" + path + "'"));
+    const auto before = mctest::AudioPacketSums(path);
+    ASSERT_FALSE(before.empty());
+
+    EXPECT_EQ(RunTask(path, c.formatId, NewTags(path)), kId3ResultDone);
+
+    auto facts = Probe(path);
+    EXPECT_EQ(Tag(facts, "title"), "新标题");
+    EXPECT_EQ(Tag(facts, "artist"), "Artist Two");
+    EXPECT_EQ(Tag(facts, "album"), "Album Two");
+    EXPECT_EQ(Tag(facts, "genre"), "Rock");  // an empty text leaves the old one
+    CId3Fields reread = ReadId3Fields(WStringFromUtf8(path));
+    EXPECT_EQ(reread.year.value_or(L"<none>"), L"2024");
+    EXPECT_EQ(reread.title.value_or(L""), L"新标题");
+    EXPECT_EQ(mctest::AudioPacketSums(path), before);
+    if (c.withCover) {
+      EXPECT_EQ(facts["streams.stream.1.disposition.attached_pic"], "1");
+      EXPECT_EQ(facts["streams.stream.1.width"], "64");
+    }
+    if (std::string(c.ext) == "m4r") EXPECT_EQ(facts["format.tags.major_brand"].substr(0, 3), "M4A");
+    EXPECT_EQ(mctest::ListDir(folder), std::vector<std::string>{std::string("rec.") + c.ext});
+    EXPECT_TRUE(mctest::DecodesCleanly(path));
+  }
+}
+
+TEST_F(Id3TaskTest, SavingTwiceReplacesTheFileEachTime) {
+  const std::string path = dir_ + "/twice.mp3";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame '" + path + "'"));
+  MCMediaTags tags = NewTags(path);
+  EXPECT_EQ(RunTask(path, 0, tags), kId3ResultDone);
+  tags.SetTitle(L"Third");
+  EXPECT_EQ(RunTask(path, 0, tags), kId3ResultDone);
+  auto facts = Probe(path);
+  EXPECT_EQ(Tag(facts, "title"), "Third");
+  EXPECT_EQ(mctest::ListDir(dir_), std::vector<std::string>{"twice.mp3"});
+}
+
+TEST_F(Id3TaskTest, CancelLeavesTheSourceUntouched) {
+  const std::string path = dir_ + "/long.flac";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=30 -ac 2 -c:a flac -compression_level 0 '" + path + "'"));
+  const std::string original = mctest::ReadFile(path);
+  for (int delayMs : {0, 2, 10}) {
+    SCOPED_TRACE(delayMs);
+    CTaskThreadPool pool;
+    auto task = std::make_shared<CTaskId3>(SStringW(WStringFromUtf8(path).c_str()), 3, NewTags(path), window_);
+    pool.AddTask(L"long", task);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    pool.StopAll();  // cancels and waits for the worker
+    // A task stopped before it started posts nothing.
+    MSG msg;
+    const int result = PeekMessageW(&msg, window_, UM_ID3_RESULT, UM_ID3_RESULT, PM_REMOVE)
+                           ? static_cast<int>(static_cast<intptr_t>(msg.wParam))
+                           : kId3ResultCancelled;
+    // A rewrite that finished before the cancel reached it replaced the
+    // file completely; any other run ends cancelled with the source as it was.
+    if (result == kId3ResultCancelled) {
+      EXPECT_EQ(mctest::ReadFile(path), original);
+    } else {
+      EXPECT_EQ(result, kId3ResultDone);
+      EXPECT_TRUE(mctest::DecodesCleanly(path));
+    }
+    EXPECT_EQ(mctest::ListDir(dir_), std::vector<std::string>{"long.flac"});
+  }
+  // A task cancelled before it runs never touches the file.
+  auto idle = std::make_shared<CTaskId3>(SStringW(WStringFromUtf8(path).c_str()), 3, MCMediaTags(), window_);
+  const std::string now = mctest::ReadFile(path);
+  idle->Cancel();
+  EXPECT_FALSE(idle->Run());
+  EXPECT_EQ(idle->Result(), kId3ResultCancelled);
+  EXPECT_EQ(WaitForResult(), kId3ResultCancelled);
+  EXPECT_EQ(mctest::ReadFile(path), now);
+}
+
+TEST_F(Id3TaskTest, FailuresKeepTheSourceAndReportMinusTwo) {
+  std::string junk(4096, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919u + 13u) % 251u);
+  const struct {
+    const char* name;
+  } cases[] = {{"broken.mp3"}, {"upper.AC3"}, {"lower.ac3"}, {"noext"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = mctest::MakeTempDir("fail");
+    const std::string path = folder + "/" + c.name;
+    mctest::WriteFile(path, junk);
+    EXPECT_EQ(RunTask(path, 52, MCMediaTags()), kId3ResultFailed);
+    EXPECT_EQ(mctest::ReadFile(path), junk);
+    EXPECT_EQ(mctest::ListDir(folder), std::vector<std::string>{c.name});
+  }
+}
+
+TEST(Id3Fields, AbsentTagsAndRealTexts) {
+  const std::string dir = mctest::MakeTempDir("fields");
+  const std::string path = dir + "/a.mp3";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -metadata title=T -metadata genre=无 '" + path +
+                             "'"));
+  CId3Fields fields = ReadId3Fields(WStringFromUtf8(path));
+  ASSERT_TRUE(fields.probed);
+  EXPECT_EQ(fields.title.value_or(L"<none>"), L"T");
+  EXPECT_EQ(fields.genre.value_or(L"<none>"), L"无");  // a real text, not "no tag"
+  EXPECT_FALSE(fields.artist.has_value());
+  EXPECT_FALSE(fields.year.has_value());
+  EXPECT_TRUE(fields.tags.HasFormat(L"mp3"));
+
+  const std::string junk = dir + "/junk.mp3";
+  mctest::WriteFile(junk, std::string(64, 'x'));
+  CId3Fields none = ReadId3Fields(WStringFromUtf8(junk));
+  EXPECT_FALSE(none.probed);
+  EXPECT_FALSE(none.title || none.artist || none.genre || none.album || none.year);
+
+  for (const wchar_t* p : {L"/a/b.ac3", L"/a/b.AC3", L"/a/b.Mp2", L"/a/b.amr", L"/a/b", L"/a.d/b", L"/a/b."})
+    EXPECT_FALSE(Id3FormatSupported(p)) << p;
+  for (const wchar_t* p : {L"/a/b.mp3", L"/a/b.M4R", L"/a/b.flac", L"/a/b.wma"}) EXPECT_TRUE(Id3FormatSupported(p)) << p;
+}
+
+}  // namespace
