@@ -100,26 +100,31 @@ static BOOL Stretch(GdiDC* dst, int x, int y, int cx, int cy, GdiDC* src, int xs
   if (sx < 0 || sy < 0 || sx + cxs > cairo_image_surface_get_width(whole) ||
       sy + cys > cairo_image_surface_get_height(whole))
     return FALSE;  // GDI refuses a source rectangle outside the source bitmap
-  cairo_surface_t* source = SourceFor(whole, GdiTargetOf(dst), sx, sy, cxs, cys);
-  if (ignoreSourceAlpha) {
-    cairo_surface_t* opaque = cairo_image_surface_create_for_data(
-        cairo_image_surface_get_data(source), CAIRO_FORMAT_RGB24, cairo_image_surface_get_width(source),
-        cairo_image_surface_get_height(source), cairo_image_surface_get_stride(source));
-    cairo_surface_destroy(source);
-    source = opaque;  // shares the pixels; valid while the DC's bitmap lives
-  }
+  // GDI reads only the source rectangle: cut it out so filtering at its
+  // edges never pulls in the pixels around it.
+  cairo_surface_t* source = SourceFor(whole, (cx != cxs || cy != cys) ? whole : GdiTargetOf(dst), sx, sy, cxs, cys);
+  // Without AC_SRC_ALPHA the source counts as opaque: view its pixels as
+  // RGB24, which ignores the alpha byte.
+  cairo_surface_t* view = ignoreSourceAlpha
+                              ? cairo_image_surface_create_for_data(
+                                    cairo_image_surface_get_data(source), CAIRO_FORMAT_RGB24,
+                                    cairo_image_surface_get_width(source), cairo_image_surface_get_height(source),
+                                    cairo_image_surface_get_stride(source))
+                              : cairo_surface_reference(source);
   cairo_t* cr = GdiBeginDraw(dst);
   cairo_rectangle(cr, x, y, cx, cy);
   cairo_clip(cr);
   cairo_translate(cr, x, y);
   cairo_scale(cr, (double)cx / cxs, (double)cy / cys);
-  cairo_set_source_surface(cr, source, -sx, -sy);
+  cairo_set_source_surface(cr, view, -sx, -sy);
   cairo_pattern_t* pat = cairo_get_source(cr);
   cairo_pattern_set_extend(pat, CAIRO_EXTEND_PAD);
-  cairo_pattern_set_filter(pat, (cx == cxs && cy == cys) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  // GDI stretches by dropping and repeating pixels (COLORONCOLOR).
+  cairo_pattern_set_filter(pat, CAIRO_FILTER_NEAREST);
   cairo_set_operator(cr, op);
   cairo_paint_with_alpha(cr, alpha);
   cairo_destroy(cr);
+  cairo_surface_destroy(view);
   cairo_surface_destroy(source);
   return TRUE;
 }
