@@ -31,6 +31,10 @@ class FakeTimerClock : public ITimerClock {
     for (int i = 0; i < 20000 && m_hold && !m_hold(); ++i)
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     std::this_thread::sleep_for(std::chrono::microseconds(m_realPauseUs.load()));
+    if (m_frozen) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return;
+    }
     int64_t step = m_step.load() ? m_step.load() : ms;
     std::lock_guard<std::mutex> lock(m_lock);
     m_wall += static_cast<uint64_t>(step) * kTimerMsUnits;
@@ -41,6 +45,8 @@ class FakeTimerClock : public ITimerClock {
   // Milliseconds of virtual time per scheduler sleep (0: the real interval).
   void SetStep(int64_t ms) { m_step = ms; }
   void SetRealPauseUs(int us) { m_realPauseUs = us; }
+  // A frozen clock stands still whatever the scheduler sleeps.
+  void SetFrozen(bool frozen) { m_frozen = frozen; }
   void SetHold(std::function<bool()> ready) { m_hold = std::move(ready); }
   // Moves only the wall clock, by a signed number of milliseconds.
   void JumpWall(int64_t ms) {
@@ -73,6 +79,7 @@ class FakeTimerClock : public ITimerClock {
   int64_t m_sleeps = 0;
   std::atomic<int64_t> m_step{0};
   std::atomic<int> m_realPauseUs{100};
+  std::atomic<bool> m_frozen{false};
   std::function<bool()> m_hold;
 };
 
