@@ -1,6 +1,7 @@
 #include "decoded_file_helper.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 
 extern "C" {
@@ -108,6 +109,54 @@ double ToneAmplitude(const std::vector<short>& samples, double rate, double freq
     }
     const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
     return 2 * std::sqrt(std::max(power, 0.0)) / samples.size();
+}
+
+double DominantFrequency(const std::vector<short>& samples, double rate, double low, double high,
+                         double step) {
+    double best = 0, bestAmplitude = -1;
+    for (double f = low; f <= high; f += step) {
+        const double a = ToneAmplitude(samples, rate, f);
+        if (a > bestAmplitude) {
+            bestAmplitude = a;
+            best = f;
+        }
+    }
+    return best;
+}
+
+namespace {
+
+std::vector<double> BlockRms(const std::vector<short>& samples, int rate) {
+    std::vector<double> out;
+    const size_t per = rate > 100 ? rate / 100 : 1;
+    for (size_t at = 0; at + per <= samples.size(); at += per) {
+        double sum = 0;
+        for (size_t i = at; i < at + per; ++i) sum += double(samples[i]) * samples[i];
+        out.push_back(std::sqrt(sum / per));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<short> LoudPart(const std::vector<short>& samples, int rate, double threshold) {
+    const std::vector<double> rms = BlockRms(samples, rate);
+    const size_t per = rate > 100 ? rate / 100 : 1;
+    size_t first = rms.size(), last = 0;
+    for (size_t i = 0; i < rms.size(); ++i) {
+        if (rms[i] < threshold) continue;
+        first = std::min(first, i);
+        last = i;
+    }
+    if (first >= rms.size()) return {};
+    return std::vector<short>(samples.begin() + first * per, samples.begin() + (last + 1) * per);
+}
+
+int QuietBlocksInside(const std::vector<short>& samples, int rate, double threshold) {
+    int quiet = 0;
+    for (double r : BlockRms(LoudPart(samples, rate, threshold), rate))
+        if (r < threshold) ++quiet;
+    return quiet;
 }
 
 }  // namespace audio_test

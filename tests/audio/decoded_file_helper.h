@@ -26,4 +26,15 @@ DecodedFile DecodeFile(const std::string& path);
 // units of the samples: a full-scale sine gives about 32767.
 double ToneAmplitude(const std::vector<short>& samples, double rate, double frequency);
 
+// The frequency in [low, high] (steps of `step` Hz) with the largest
+// Goertzel amplitude: unlike zero crossings, not fooled by codec noise.
+double DominantFrequency(const std::vector<short>& samples, double rate, double low, double high,
+                         double step = 2);
+
+// From the first to the last 10 ms block whose RMS passes `threshold`: a
+// capture may begin with silence before its device delivers.
+std::vector<short> LoudPart(const std::vector<short>& samples, int rate, double threshold = 1000);
+// 10 ms blocks below `threshold` inside the loud part.
+int QuietBlocksInside(const std::vector<short>& samples, int rate, double threshold = 1000);
+
 }  // namespace audio_test

@@ -86,7 +86,7 @@ TEST_F(OutputFileTest, EveryWritableFormatDecodesAsExpected) {
         EXPECT_NEAR(d.duration, 2.0, 0.15);
         const std::vector<short> middle(d.mono.begin() + d.mono.size() / 4,
                                         d.mono.end() - d.mono.size() / 4);
-        EXPECT_NEAR(audio_test::ZeroCrossingFrequency(middle, d.rate), 1000, 15);
+        EXPECT_NEAR(audio_test::DominantFrequency(middle, d.rate, 800, 1200), 1000, 6);
     }
 }
 

@@ -1,0 +1,90 @@
+// The recorder: captures system sound (key 1, through the loopback twin of
+// a render device), the microphone (key 0) or both, mixes them, encodes the
+// mix into one file or a series of timed files, stops by itself when the
+// disk is nearly full, and reports every file opened or closed and the end
+// of the recording to the settings' IOutputCall.
+//
+// The caller's thread starts, stops, pauses and resumes it and changes
+// volumes; capture workers hand in packets; one worker thread of its own
+// does all mixing, encoding and writing and makes every report.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "audio/AudioPacket.h"
+#include "audio/CmdQueue.h"
+#include "base/Logger.h"
+#include "logic/ArgOutput.h"
+#include "win32/windows.h"
+
+class CAudioRecoder;
+class CAudioMixer;
+class COutputFile;
+
+enum RecorderStateFlags : uint32_t {
+    kRecorderRecording = 1,
+    kRecorderStopRequested = 2,
+    kRecorderPaused = 4,
+};
+
+// Free space below this ends a recording (10 MiB or less left).
+constexpr uint64_t kMinFreeDiskBytes = 0xA00001;
+constexpr int kRecorderQueueCapacity = 1000;
+
+extern const wchar_t* const kTextNoSource;  // "没有可录制的音频源。"
+
+class COutputRecorder : public IProcessCapture, public CLogger {
+public:
+    COutputRecorder();
+    // Stops and joins a recording still running.
+    ~COutputRecorder() override;
+    COutputRecorder(const COutputRecorder&) = delete;
+    COutputRecorder& operator=(const COutputRecorder&) = delete;
+
+    // Starts a recording with `settings`. Sources whose device cannot be
+    // opened are left out; with none left the recording ends at once with
+    // -99997. Always true: the outcome arrives as events.
+    bool Start();
+    void Stop();
+    void Pause();
+    void Resume();
+    // volume 1.0 = as captured; applied when the worker reaches it.
+    void SetVolume(int key, float volume);
+
+    int OnCapture(CAudioPacket& packet) override;
+
+    int64_t GetElapsedMs() const { return elapsedMs_.load(); }
+    uint32_t GetState() const { return state.load(); }
+
+    // The settings of the next recording, assigned before Start.
+    CArgOutput settings;
+    // RecorderStateFlags; the user interface reads bits 1 and 4.
+    std::atomic<uint32_t> state{0};
+
+private:
+    void WorkerMain(CArgOutput s);
+    int OpenOutput(COutputFile& writer, const CArgOutput& s);
+    int CloseOutput(COutputFile& writer, const CArgOutput& s);
+    int EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s);
+    int AddSourceFifo(CAudioMixer& mixer, COutputFile& writer, int key, int rate, int channels,
+                      int volume);
+    // Handles the commands taken at one wake; non-zero ends the recording.
+    int HandleCommands(CCmdQueue::Commands& commands, CAudioMixer& mixer, COutputFile& writer,
+                       const CArgOutput& s);
+    int ReportResult(int code, const std::wstring& path, const CArgOutput& s);
+    void Notify(COutputCallInfo& info, const CArgOutput& s);
+    bool StartSource(int key, const std::wstring& name, const std::wstring& id, int loopback);
+
+    std::atomic<int64_t> sampleCounter_{0};
+    std::atomic<int64_t> elapsedMs_{0};
+    std::mutex sourcesMutex_;
+    std::map<int, std::unique_ptr<CAudioRecoder>> sources_;
+    HANDLE wake_ = nullptr;
+    CCmdQueue commands_;
+    std::thread* worker_ = nullptr;
+};

@@ -1,0 +1,293 @@
+#include "audio/OutputRecorder.h"
+
+#include <vector>
+
+#include "audio/AudioMixer.h"
+#include "audio/AudioRecoder.h"
+#include "audio/OutputFile.h"
+#include "base/CodePage.h"
+#include "base/DiskSpace.h"
+#include "base/FileNaming.h"
+
+extern "C" {
+#include <libavutil/mathematics.h>
+}
+
+const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
+
+COutputRecorder::COutputRecorder() {
+    wake_ = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+    commands_.SetCapacity(kRecorderQueueCapacity);
+}
+
+COutputRecorder::~COutputRecorder() {
+    Stop();
+    if (wake_) CloseHandle(wake_);
+}
+
+bool COutputRecorder::StartSource(int key, const std::wstring& name, const std::wstring& id,
+                                  int loopback) {
+    std::lock_guard<std::mutex> lock(sourcesMutex_);
+    std::unique_ptr<CAudioRecoder>& source = sources_[key];
+    if (!source) source = std::make_unique<CAudioRecoder>();
+    source->SetLoopback(loopback);
+    source->SetName(name);
+    source->SetId(id);
+    source->SetOutput(this, key);
+    if (source->Start() == 0) return true;
+    // A device that cannot be opened delivers nothing: kept in the mix, it
+    // would hold back every frame of the other source.
+    source->Stop();
+    sources_.erase(key);
+    WriteLine(L"capture device cannot be opened: " + name);
+    return false;
+}
+
+bool COutputRecorder::Start() {
+    Stop();
+    WriteLine(L"");
+    state.exchange(kRecorderRecording);
+    if (!settings.output_speaker_name.empty() && settings.output_device != 0)
+        StartSource(1, settings.output_speaker_name, settings.output_speaker_id, 1);
+    if (!settings.output_mic_name.empty() && settings.output_device != 1)
+        StartSource(0, settings.output_mic_name, settings.output_mic_id, 0);
+    worker_ = new std::thread(&COutputRecorder::WorkerMain, this, CArgOutput(settings));
+    return true;
+}
+
+void COutputRecorder::Stop() {
+    state.fetch_or(kRecorderStopRequested);
+    if (!worker_) return;
+    ReleaseSemaphore(wake_, 1, nullptr);
+    worker_->join();
+    delete worker_;
+    worker_ = nullptr;
+}
+
+void COutputRecorder::Pause() { state.fetch_or(kRecorderPaused); }
+
+void COutputRecorder::Resume() { state.fetch_and(~static_cast<uint32_t>(kRecorderPaused)); }
+
+void COutputRecorder::SetVolume(int key, float volume) {
+    commands_.Push(std::make_shared<CCmdProcessSetVolume>(key, static_cast<int>(volume * 255.0)));
+    ReleaseSemaphore(wake_, 1, nullptr);
+}
+
+int COutputRecorder::OnCapture(CAudioPacket& packet) {
+    if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
+    commands_.Push(
+        std::make_shared<CCmdProcessCapture>(packet.tag, std::make_unique<CAudioPacket>(packet)));
+    ReleaseSemaphore(wake_, 1, nullptr);
+    return 0;
+}
+
+void COutputRecorder::Notify(COutputCallInfo& info, const CArgOutput& s) {
+    if (!s.output_call) return;
+    info.semaphore = s.output_done;
+    s.output_call->OnOutput(&info);
+}
+
+int COutputRecorder::OpenOutput(COutputFile& writer, const CArgOutput& s) {
+    const int result = writer.OpenForRecord(s);
+    COutputCallInfo info;
+    info.type = COutputCallInfo::kFileOpened;
+    info.code = result;
+    info.text = writer.GetLastText();
+    info.path = writer.GetPath();
+    WriteLine(info.text);
+    Notify(info, s);
+    return result;
+}
+
+int COutputRecorder::CloseOutput(COutputFile& writer, const CArgOutput& s) {
+    const int result = writer.Close();
+    COutputCallInfo info;
+    info.type = COutputCallInfo::kFileClosed;
+    info.code = result;
+    info.text = result == 0 ? std::wstring() : writer.GetLastText();
+    info.path = writer.GetPath();
+    if (result != 0) WriteLine(info.text);
+    Notify(info, s);
+    return result;
+}
+
+int COutputRecorder::AddSourceFifo(CAudioMixer& mixer, COutputFile& writer, int key, int rate,
+                                   int channels, int volume) {
+    AVCodecContext* e = writer.Encoder();
+    auto* fifo = new CAudioFifo;
+    const int rc = fifo->Init(rate, channels, e->sample_fmt, e->sample_rate, e->ch_layout.nb_channels);
+    fifo->SetVolume(volume);
+    std::lock_guard<std::mutex> lock(sourcesMutex_);
+    mixer.AddInput(key, fifo);
+    return rc;
+}
+
+int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s) {
+    AVCodecContext* e = writer.Encoder();
+    if (!e) return kOutputNoEncoder;
+    const int n = writer.FrameSize();
+    for (;;) {
+        int error = 0;
+        AVFrame* frame = mixer.ReadMixedFrame(n, sampleCounter_.load(), &error);
+        if (!frame) {
+            if (error < 0) {
+                WriteLine(Utf8ToWide(mixer.LastError()));
+                CloseOutput(writer, s);
+                return error;
+            }
+            return 0;
+        }
+        const int64_t counter = sampleCounter_.fetch_add(frame->nb_samples) + frame->nb_samples;
+        elapsedMs_ = av_rescale_q(counter, AVRational{1, e->sample_rate}, AVRational{1, 1000});
+        const int rc = writer.EncodeFrame(frame);
+        av_frame_free(&frame);
+        if (rc != 0) {
+            const std::wstring text = writer.GetLastText();
+            CloseOutput(writer, s);
+            if (IsDiskFullError(rc)) {
+                WriteLine(kTextDiskFull);
+                return kOutputDiskFull;
+            }
+            WriteLine(text);
+            return rc;
+        }
+
+        uint64_t freeBytes = 0, totalBytes = 0;
+        std::wstring diskError;
+        if (GetDiskSpace(GetPathDir(writer.GetPath()), freeBytes, totalBytes, diskError) &&
+            freeBytes < kMinFreeDiskBytes) {
+            CloseOutput(writer, s);
+            WriteLine(kTextDiskFull);
+            return kOutputDiskFull;
+        }
+
+        if (s.output_open_split && writer.GetPtsIn(AVRational{1, 1000}) >= s.output_split_time) {
+            const int closed = CloseOutput(writer, s);
+            if (closed != 0) return IsDiskFullError(closed) ? kOutputDiskFull : closed;
+            const int opened = OpenOutput(writer, s);
+            if (opened != 0) return opened;
+            e = writer.Encoder();
+        }
+    }
+}
+
+int COutputRecorder::HandleCommands(CCmdQueue::Commands& commands, CAudioMixer& mixer,
+                                    COutputFile& writer, const CArgOutput& s) {
+    while (!commands.empty()) {
+        std::shared_ptr<ICmd> command = std::move(commands.front());
+        commands.pop_front();
+        if (command->type() == CCmdProcessSetVolume::kType) {
+            auto& c = static_cast<CCmdProcessSetVolume&>(*command);
+            mixer.SetVolume(c.key, c.volume);
+            continue;
+        }
+        if (command->type() != CCmdProcessCapture::kType) continue;
+        auto& c = static_cast<CCmdProcessCapture&>(*command);
+        CAudioFifo* fifo = mixer.GetInput(c.key);
+        if (!fifo || !c.packet || c.packet->frames <= 0) continue;  // not a source of this recording
+        const CAudioPacket& p = *c.packet;
+        if (p.channels != fifo->SourceChannels() || p.rate != fifo->SourceRate()) {
+            // The device changed its format: encode what the old FIFO still
+            // makes whole, then start over in the new format.
+            int rc = EncodeMixed(mixer, writer, s);
+            if (rc != 0) return rc;
+            rc = AddSourceFifo(mixer, writer, c.key, p.rate, p.channels, fifo->GetVolume());
+            fifo = mixer.GetInput(c.key);
+            if (rc < 0) continue;
+        }
+        const int written = fifo->Write(p.samples.data(), p.frames);
+        if (written < 0) {
+            WriteLine(L"resampling failed for source " + std::to_wstring(c.key));
+            continue;
+        }
+        if (mixer.HasEnoughAll(writer.FrameSize())) {
+            const int rc = EncodeMixed(mixer, writer, s);
+            if (rc != 0) return rc;
+        }
+    }
+    return 0;
+}
+
+void COutputRecorder::WorkerMain(CArgOutput s) {
+    COutputFile writer;
+    CAudioMixer mixer;
+
+    struct SourceFormat {
+        int key, rate, channels;
+    };
+    std::vector<SourceFormat> formats;
+    {
+        std::lock_guard<std::mutex> lock(sourcesMutex_);
+        for (auto& [key, source] : sources_) {
+            int frames = 0, channels = 0, ms = 0, rate = 0;
+            source->Device().GetFormat(frames, channels, ms, rate);
+            formats.push_back({key, rate, channels});
+        }
+    }
+    if (formats.empty()) {
+        WriteLine(kTextNoSource);
+        ReportResult(kOutputNoStream, L"", s);
+        return;
+    }
+
+    const int opened = OpenOutput(writer, s);
+    if (opened != 0) {
+        ReportResult(opened, L"", s);
+        return;
+    }
+
+    for (const SourceFormat& f : formats) {
+        const double volume = f.key == 0 ? s.output_mic_volume : s.output_speaker_volume;
+        // A source that cannot be set up yet is rebuilt from its first packet.
+        AddSourceFifo(mixer, writer, f.key, f.rate, f.channels, static_cast<int>(volume * 255.0));
+    }
+    // Record the sources there are: both mixed only when both opened.
+    if (formats.size() == 2) mixer.SetMode(CAudioMixer::kBoth);
+    else mixer.SetMode(formats.front().key == 0 ? CAudioMixer::kMicrophone : CAudioMixer::kSystemSound);
+    sampleCounter_ = 0;
+    elapsedMs_ = 0;
+
+    for (;;) {
+        WaitForSingleObject(wake_, INFINITE);
+        const bool stopping = state.load() & kRecorderStopRequested;
+        // Packets that arrived before the stop still belong to the file.
+        CCmdQueue::Commands pending = commands_.TakeAll();
+        const int rc = HandleCommands(pending, mixer, writer, s);
+        if (rc != 0) {
+            ReportResult(rc, writer.GetPath(), s);
+            return;
+        }
+        if (stopping) break;
+    }
+
+    int rc = EncodeMixed(mixer, writer, s);
+    if (rc == 0) {
+        rc = CloseOutput(writer, s);
+        if (IsDiskFullError(rc)) {
+            WriteLine(kTextDiskFull);
+            rc = kOutputDiskFull;
+        }
+    }
+    ReportResult(rc, writer.GetPath(), s);
+}
+
+int COutputRecorder::ReportResult(int code, const std::wstring& path, const CArgOutput& s) {
+    {
+        std::lock_guard<std::mutex> lock(sourcesMutex_);
+        for (auto& [key, source] : sources_) source->Stop();
+        sources_.clear();
+    }
+    commands_.Clear();
+    sampleCounter_ = 0;
+    elapsedMs_ = 0;
+    state.exchange(0);
+
+    COutputCallInfo info;
+    info.type = COutputCallInfo::kRecordingEnded;
+    info.code = code;
+    info.text = GetLastText();
+    info.path = path;
+    if (!s.output_call) return 0;
+    info.semaphore = s.output_done;
+    return s.output_call->OnOutput(&info);
+}

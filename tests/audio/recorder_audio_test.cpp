@@ -1,0 +1,245 @@
+// The recorder against the test PulseAudio daemon: mixing two sources at
+// their volumes, pausing, splitting by time, its events and its failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "audio/OutputFile.h"
+#include "audio/OutputRecorder.h"
+#include "base/CodePage.h"
+#include "decoded_file_helper.h"
+#include "pulse_tools_helper.h"
+#include "recorder_events_helper.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using audio_test::DecodeFile;
+using audio_test::ToneAmplitude;
+
+class RecorderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder.path().empty());
+        recorder.settings.output_dir = Utf8ToWide(folder.path());
+        recorder.settings.output_format = 1;  // wav: exact samples to measure
+        recorder.settings.output_device = 1;
+        recorder.settings.output_call = &events;
+    }
+
+    // A second null sink whose monitor, remapped, is a microphone "testmic".
+    void AddTestMicrophone() {
+        feed = std::make_unique<audio_test::ScopedModule>(
+            "module-null-sink sink_name=micfeed sink_properties=device.description=micfeed");
+        mic = std::make_unique<audio_test::ScopedModule>(
+            "module-remap-source master=micfeed.monitor source_name=testmic "
+            "source_properties=device.description=testmic");
+        ASSERT_TRUE(feed->Loaded() && mic->Loaded());
+        recorder.settings.output_mic_name = L"testmic";
+        recorder.settings.output_mic_id = L"testmic";
+    }
+
+    void TearDown() override {
+        recorder.Stop();
+        mic.reset();
+        feed.reset();
+    }
+
+    audio_test::ScratchFolder folder;
+    audio_test::EventLog events;
+    COutputRecorder recorder;
+    std::unique_ptr<audio_test::ScopedModule> feed, mic;
+};
+
+TEST_F(RecorderTest, BothSourcesAreMixedAtTheirVolumes) {
+    AddTestMicrophone();
+    audio_test::TonePlayer system("speakers", 1000, 0.4);
+    audio_test::TonePlayer voice("micfeed", 300, 0.4);
+    struct Case {
+        double speakerVolume, micVolume;
+    };
+    for (const Case c : {Case{1.0, 0.5}, Case{1.0, 0.0}}) {
+        SCOPED_TRACE(c.micVolume);
+        recorder.settings.output_device = 2;
+        recorder.settings.output_speaker_volume = c.speakerVolume;
+        recorder.settings.output_mic_volume = c.micVolume;
+        recorder.settings.output_file = Utf8ToWide(folder.path() + "/mix" +
+                                                   std::to_string(c.micVolume) + ".wav");
+        recorder.Start();
+        std::this_thread::sleep_for(3000ms);
+        recorder.Stop();
+        const auto d = DecodeFile(WideToUtf8(recorder.settings.output_file));
+        ASSERT_TRUE(d.ok) << d.error;
+        ASSERT_GT(d.duration, 2.5);
+        // The last second, by when both devices deliver.
+        const std::vector<short> middle(d.mono.end() - d.rate * 11 / 10, d.mono.end() - d.rate / 10);
+        const double speakers = ToneAmplitude(middle, d.rate, 1000);
+        const double microphone = ToneAmplitude(middle, d.rate, 300);
+        EXPECT_GT(speakers, 2000);
+        if (c.micVolume > 0)
+            EXPECT_NEAR(microphone / speakers, c.micVolume / c.speakerVolume, 0.08);
+        else
+            EXPECT_LT(microphone, speakers * 0.01);
+    }
+}
+
+TEST_F(RecorderTest, PauseLeavesTheTimeOutAndStopsTheCounter) {
+    audio_test::TonePlayer tone("speakers", 1000, 0.4);
+    recorder.Start();
+    std::this_thread::sleep_for(1500ms);
+    recorder.Pause();
+    EXPECT_EQ(recorder.GetState(), 5u);
+    std::this_thread::sleep_for(300ms);  // packets already queued still land
+    const int64_t atPause = recorder.GetElapsedMs();
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(recorder.GetElapsedMs(), atPause);
+    recorder.Resume();
+    EXPECT_EQ(recorder.GetState(), 1u);
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_GT(recorder.GetElapsedMs(), atPause + 1000);
+    recorder.Stop();
+    ASSERT_TRUE(events.WaitFor(2, 1s));
+    const auto d = DecodeFile(WideToUtf8(events.Events().back().path));
+    ASSERT_TRUE(d.ok) << d.error;
+    // 4.8 s passed, 1.8 s of them paused: the tone runs on in the file
+    // without the pause in it, neither as time nor as silence. (A capture
+    // can start late, so only the time after the resume is sure to be in.)
+    const double toneSeconds = double(audio_test::LoudPart(d.mono, d.rate).size()) / d.rate;
+    EXPECT_GT(toneSeconds, 1.3);
+    EXPECT_LT(toneSeconds, 3.4);
+    EXPECT_LE(audio_test::QuietBlocksInside(d.mono, d.rate), 2);
+}
+
+TEST_F(RecorderTest, SplitByTimeGivesConsecutiveFilesOfTheSplitLength) {
+    audio_test::TonePlayer tone("speakers", 1000, 0.4);
+    recorder.settings.output_format = 0;
+    recorder.settings.output_quality = 128;
+    recorder.settings.output_open_split = true;
+    recorder.settings.output_split_time = 1000;
+    recorder.Start();
+    std::this_thread::sleep_for(3600ms);
+    const int64_t elapsed = recorder.GetElapsedMs();
+    recorder.Stop();
+    EXPECT_GT(elapsed, 3000);  // runs on across files
+
+    const std::vector<COutputCallInfo> all = events.Events();
+    const std::vector<int> types = events.Types();
+    ASSERT_GE(types.size(), 8u);
+    EXPECT_EQ(types.front(), 16);
+    for (size_t i = 1; i + 2 < types.size(); i += 2) {
+        EXPECT_EQ(types[i], 8) << i;
+        EXPECT_EQ(types[i + 1], 16) << i;
+        EXPECT_EQ(all[i].path, all[i - 1].path);  // closes the file opened before
+        EXPECT_NE(all[i + 1].path, all[i].path);
+    }
+    EXPECT_EQ(types[types.size() - 2], 8);
+    EXPECT_EQ(types.back(), 2);
+    EXPECT_EQ(all.back().code, 0);
+
+    const std::vector<std::string> files = folder.Files();
+    ASSERT_EQ(files.size(), (types.size() - 1) / 2);
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_TRUE(std::regex_search(files[i], std::regex(R"(__\d\d-\d\d-\d\d-\d{4}\.mp3$)")));
+        const auto d = DecodeFile(files[i]);
+        ASSERT_TRUE(d.ok) << files[i];
+        if (i + 1 < files.size()) EXPECT_NEAR(d.duration, 1.0, 0.06) << files[i];
+    }
+}
+
+TEST_F(RecorderTest, AMissingMicrophoneRecordsTheSystemSoundAlone) {
+    audio_test::TonePlayer tone("speakers", 1000, 0.4);
+    recorder.settings.output_device = 2;
+    recorder.settings.output_mic_name = L"no such microphone";
+    recorder.settings.output_mic_id = L"nowhere";
+    recorder.Start();
+    std::this_thread::sleep_for(2500ms);
+    recorder.Stop();
+    ASSERT_EQ(events.Types(), (std::vector<int>{16, 8, 2}));
+    const auto d = DecodeFile(WideToUtf8(events.Events().back().path));
+    ASSERT_TRUE(d.ok);
+    EXPECT_GT(d.duration, 0.8);
+    EXPECT_NEAR(audio_test::DominantFrequency(audio_test::LoudPart(d.mono, d.rate), d.rate, 800, 1200),
+                1000, 6);
+}
+
+TEST_F(RecorderTest, NoSourceAtAllEndsAtOnceWithAnError) {
+    recorder.settings.output_device = 0;
+    recorder.settings.output_mic_name = L"";
+    recorder.Start();
+    ASSERT_TRUE(events.WaitFor(2, 5s));
+    const auto all = events.Events();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].code, kOutputNoStream);
+    EXPECT_EQ(all[0].text, kTextNoSource);
+    EXPECT_TRUE(all[0].path.empty());
+    EXPECT_TRUE(folder.Files().empty());
+    EXPECT_EQ(recorder.GetState(), 0u);
+}
+
+TEST_F(RecorderTest, AFirstFileThatCannotBeOpenedEndsTheRecording) {
+    recorder.settings.output_file = Utf8ToWide(folder.path() + "/take.xyz");
+    recorder.Start();
+    ASSERT_TRUE(events.WaitFor(2, 5s));
+    const auto all = events.Events();
+    ASSERT_EQ(events.Types(), (std::vector<int>{16, 2}));
+    EXPECT_EQ(all[0].code, kOutputNoContainer);
+    EXPECT_EQ(all[1].code, kOutputNoContainer);
+    EXPECT_EQ(all[1].text, L"无法创建文件格式。");
+    EXPECT_TRUE(all[1].path.empty());
+    EXPECT_TRUE(folder.Files().empty());
+}
+
+TEST_F(RecorderTest, EndReportGoesToTheRecordingsOwnListener) {
+    HANDLE done = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+    recorder.settings.output_done = done;
+    recorder.Start();
+    std::this_thread::sleep_for(500ms);
+    audio_test::EventLog next;
+    recorder.settings.output_call = &next;  // the controller prepares the next one
+    recorder.settings.output_done = nullptr;
+    recorder.Stop();
+    ASSERT_EQ(events.Types(), (std::vector<int>{16, 8, 2}));
+    EXPECT_TRUE(next.Events().empty());
+    EXPECT_EQ(events.Events().back().semaphore, done);
+    CloseHandle(done);
+}
+
+TEST_F(RecorderTest, StartingAgainEndsTheFirstRecordingFirst) {
+    recorder.Start();
+    std::this_thread::sleep_for(500ms);
+    recorder.Start();
+    std::this_thread::sleep_for(500ms);
+    recorder.Stop();
+    ASSERT_EQ(events.Types(), (std::vector<int>{16, 8, 2, 16, 8, 2}));
+    EXPECT_EQ(folder.Files().size(), 2u);
+    recorder.Stop();  // a second stop does nothing
+    EXPECT_EQ(events.Types().size(), 6u);
+}
+
+TEST_F(RecorderTest, VolumeChangesApplyWhileRecording) {
+    audio_test::TonePlayer player("speakers", 1000, 0.4);
+    recorder.Start();
+    std::this_thread::sleep_for(1500ms);
+    recorder.SetVolume(1, 0.25f);
+    std::this_thread::sleep_for(1200ms);
+    recorder.Stop();
+    const auto d = DecodeFile(WideToUtf8(events.Events().back().path));
+    ASSERT_TRUE(d.ok);
+    // The loudest tenth of a second is from before the change, the last
+    // half second from after it.
+    const std::vector<short> tone = audio_test::LoudPart(d.mono, d.rate);
+    ASSERT_GT(tone.size(), size_t(d.rate));
+    double before = 0;
+    for (size_t at = 0; at + d.rate / 10 <= tone.size(); at += d.rate / 10)
+        before = std::max(before, ToneAmplitude(std::vector<short>(tone.begin() + at,
+                                                                   tone.begin() + at + d.rate / 10),
+                                                d.rate, 1000));
+    const std::vector<short> after(tone.end() - d.rate / 2, tone.end() - d.rate / 20);
+    const double ratio = ToneAmplitude(after, d.rate, 1000) / before;
+    EXPECT_NEAR(ratio, 63.0 / 255.0, 0.03);  // int(0.25 x 255) over int(1.0 x 255)
+}
+
+}  // namespace
