@@ -1,6 +1,7 @@
 // The UTF-16LE text log, checked byte for byte on real files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -120,6 +121,21 @@ TEST_F(LoggerTest, KeepOpenHoldsTheFileAndEachEntryIsOnDisk) {
   logger.Close();
   EXPECT_FALSE(logger.IsOpen());
   EXPECT_EQ(ReadBytes(Path("kept.log")), kBom + kCrLf + "1\0"s + kCrLf + kCrLf + "2\0"s + kCrLf);
+}
+
+TEST_F(LoggerTest, AKeptFileIsNotHandedToChildPrograms) {
+  CLogger logger;
+  ASSERT_TRUE(logger.SetFile(true, W(L"kept.log")));
+  ASSERT_TRUE(logger.IsOpen());
+  // A program started meanwhile (the updater, a file opener) must not hold
+  // the log open behind the logger's back.
+  FILE* child = popen("ls -l /proc/self/fd/", "r");
+  ASSERT_NE(child, nullptr);
+  std::string listing;
+  char chunk[512];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, child)) > 0;) listing.append(chunk, n);
+  ASSERT_EQ(pclose(child), 0) << listing;
+  EXPECT_EQ(listing.find("kept.log"), std::string::npos) << listing;
 }
 
 TEST_F(LoggerTest, WithoutKeepOpenEveryEntryClosesTheFile) {

@@ -72,8 +72,9 @@ bool CLogger::Open() {
   std::string nativePath;
   if (!WStringToUtf8(path_, nativePath) || nativePath.empty()) return false;
   // Binary append: the UTF-16LE bytes are produced here, never by the C
-  // library's locale conversion.
-  FILE* file = std::fopen(nativePath.c_str(), "ab");
+  // library's locale conversion. Close-on-exec ('e'): a kept log must not
+  // stay open in the programs this process starts.
+  FILE* file = std::fopen(nativePath.c_str(), "abe");
   if (file == nullptr) return false;
   if (std::fseek(file, 0, SEEK_END) != 0) {
     std::fclose(file);

@@ -77,7 +77,7 @@ bool CLogFile::WriteFile(const std::wstring& path, const std::wstring& text) {
     SetLastErrorText(L"文件名称不能为空!");
     return false;
   }
-  FILE* file = std::fopen(WStringToUtf8Ret(path).c_str(), "ab+");
+  FILE* file = std::fopen(WStringToUtf8Ret(path).c_str(), "ab+e");
   if (!file) {
     SetLastErrorText(L"错误，日志文件不能被打开");
     return false;

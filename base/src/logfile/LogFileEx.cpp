@@ -79,7 +79,7 @@ bool CLogFileEx::DeleteLogFile() {
 }
 
 int CLogFileEx::ResetFile() {
-  FILE* file = std::fopen(WStringToUtf8Ret(m_fullPath).c_str(), "w");
+  FILE* file = std::fopen(WStringToUtf8Ret(m_fullPath).c_str(), "we");
   if (!file) return errno ? errno : -1;
   std::fclose(file);
   return 0;

@@ -8,7 +8,7 @@
 bool MD5File(const wchar_t* fileName, unsigned char digest[16]) {
   std::memset(digest, 0, 16);
   if (!fileName) return false;
-  FILE* file = std::fopen(WStringToUtf8Ret(fileName).c_str(), "rb");
+  FILE* file = std::fopen(WStringToUtf8Ret(fileName).c_str(), "rbe");
   if (!file) return false;
   MD5Context context;
   MD5Init(&context);
