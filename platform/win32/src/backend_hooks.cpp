@@ -18,6 +18,12 @@ void pumpBackend() {
   if (backend && backend->pump) backend->pump(backend->context);
 }
 
+bool isForeignWindow(HWND hwnd) {
+  const Win32DisplayBackend* backend = displayBackend();
+  return backend && backend->isForeignWindow && hwnd &&
+         backend->isForeignWindow(hwnd, backend->context);
+}
+
 int backendFd() {
   const Win32DisplayBackend* backend = displayBackend();
   return backend ? backend->fd : -1;

@@ -7,5 +7,13 @@ namespace win32::detail {
 
 // The installed backend, or null. The record stays valid for the process's life.
 const Win32DisplayBackend* displayBackend();
+// Opens the X display the first time a top-level window is made (and
+// installs its backend), unless another backend is installed already.
+void openDisplayOnFirstUse();
+// Forgets focus, capture, activation, hot keys and caret of a window that
+// is going away.
+void forgetWindowState(HWND hwnd);
+// True when a backend recognises `hwnd` as another process's window.
+bool isForeignWindow(HWND hwnd);
 
 }  // namespace win32::detail

@@ -98,6 +98,11 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (window) queue = window->queue;
   }
   if (!queue) {
+    if (isForeignWindow(hWnd)) {
+      const Win32DisplayBackend* backend = displayBackend();
+      return backend->postForeign ? backend->postForeign(hWnd, Msg, wParam, lParam, backend->context)
+                                  : FALSE;
+    }
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
@@ -125,6 +130,12 @@ LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
   }
   if (!owner) {
+    // Another process's window: delivered there, with no answer to wait for.
+    if (isForeignWindow(hWnd)) {
+      const Win32DisplayBackend* backend = displayBackend();
+      if (backend->postForeign) backend->postForeign(hWnd, Msg, wParam, lParam, backend->context);
+      return 0;
+    }
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }

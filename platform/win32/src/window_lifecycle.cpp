@@ -8,6 +8,7 @@
 #include "message_queue.h"
 #include "win32/kernel32.h"
 #include "win32/messaging.h"
+#include "win32/user32.h"
 #include "window_class.h"
 
 using namespace win32::detail;
@@ -63,11 +64,28 @@ void finishDestroy(HWND hwnd) {
   auto window = lookupWindow(hwnd);
   if (!window) return;
   SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
+  forgetWindowState(hwnd);
   if (const Win32DisplayBackend* backend = displayBackend();
       backend && backend->windowDestroyed)
     backend->windowDestroyed(hwnd, backend->context);
   purgeWindow(*window->queue, hwnd);
   removeWindow(hwnd);
+}
+
+// CW_USEDEFAULT places a top-level window at a cascade position with a
+// default size, as Windows does; a child gets zero.
+RECT initialRect(int x, int y, int width, int height, bool child) {
+  if (x == CW_USEDEFAULT) {
+    x = child ? 0 : 100;
+    y = child ? 0 : 100;
+  }
+  if (width == CW_USEDEFAULT) {
+    width = child ? 0 : 640;
+    height = child ? 0 : 480;
+  }
+  if (width < 0) width = 0;
+  if (height < 0) height = 0;
+  return RECT{x, y, x + width, y + height};
 }
 
 }  // namespace
@@ -107,6 +125,8 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
     return nullptr;
   }
   if (child) window->id = reinterpret_cast<LONG_PTR>(hMenu);
+  window->rect = initialRect(X, Y, nWidth, nHeight, child);
+  window->restoreRect = window->rect;
 
   {
     std::lock_guard<std::mutex> lock(windowLock());
@@ -128,6 +148,7 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   create.lpszClass = lpClassName;
   create.dwExStyle = dwExStyle;
 
+  if (!child && !window->messageOnly) openDisplayOnFirstUse();
   if (const Win32DisplayBackend* backend = displayBackend(); backend && backend->windowCreated)
     backend->windowCreated(hwnd, &create, backend->context);
 
@@ -139,6 +160,12 @@ HWND CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
   if (SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     DestroyWindow(hwnd);
     return nullptr;
+  }
+  // A top-level window created visible is shown once created, as Windows
+  // does, with the show messages.
+  if (!child && (dwStyle & WS_VISIBLE) && IsWindow(hwnd)) {
+    SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) & ~WS_VISIBLE);
+    ShowWindow(hwnd, SW_SHOW);
   }
   // The window may have destroyed itself while being created.
   return IsWindow(hwnd) ? hwnd : nullptr;
@@ -167,7 +194,8 @@ BOOL DestroyWindow(HWND hWnd) {
 
 BOOL IsWindow(HWND hWnd) {
   if (hWnd == desktopHandle()) return TRUE;
-  return hWnd && lookupWindow(hWnd) ? TRUE : FALSE;
+  if (hWnd && lookupWindow(hWnd)) return TRUE;
+  return isForeignWindow(hWnd) ? TRUE : FALSE;
 }
 
 DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {

@@ -48,6 +48,21 @@ struct Window {
   std::shared_ptr<Queue> queue;
   bool destroying = false;
   bool needsPaint = false;
+  // Placement: a top-level window's rectangle in screen coordinates, a
+  // child's in its parent's client coordinates. Hosts have no non-client
+  // area, so the client area is the whole window.
+  RECT rect{};
+  RECT restoreRect{};  // the normal placement while minimised or maximised
+  bool everShown = false;
+  // Painting: the bounding box of the invalid area (empty when none) and
+  // whether WM_ERASEBKGND is due.
+  RECT invalid{};
+  bool erasePending = false;
+  // Layered-window attributes.
+  COLORREF layeredKey = 0;
+  BYTE layeredAlpha = 255;
+  DWORD layeredFlags = 0;
+  bool layeredByUpdate = false;  // content comes from UpdateLayeredWindow
 };
 
 std::mutex& windowLock();

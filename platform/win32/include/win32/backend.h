@@ -33,8 +33,17 @@ struct Win32DisplayBackend {
   HWND (*findForeignWindow)(LPCWSTR className, LPCWSTR title, void* context);
   BOOL (*translate)(const MSG* msg, void* context);
   void* context;
+  // Windows of other processes (handles that findForeignWindow gave out):
+  // whether a handle still names one, and a message for it, delivered to
+  // the owning process, which posts it to its window.
+  BOOL (*isForeignWindow)(HWND hwnd, void* context);
+  BOOL (*postForeign)(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, void* context);
 };
 
+// The hooks above: `isForeignWindow` lets IsWindow accept such handles and
+// `postForeign` carries PostMessageW and SendMessageW to them (a send to
+// another process cannot wait for its answer and returns 0).
+//
 // Installs the backend (copied), or removes it with null. Install it before
 // any thread waits for messages.
 void Win32SetDisplayBackend(const Win32DisplayBackend* backend);
@@ -45,3 +54,24 @@ void Win32SetDisplayBackend(const Win32DisplayBackend* backend);
 // DefWindowProcW's WM_PAINT handling). Callable from any thread.
 void Win32SetNeedsPaint(HWND hwnd, BOOL needsPaint);
 BOOL Win32NeedsPaint(HWND hwnd);
+
+// Window painting meets the GDI layer here. A window's DC draws into a Cairo
+// ARGB32 image surface (its backing store); the GDI layer makes HDCs over
+// such surfaces and installs these functions once, before any painting.
+// Until it does, BeginPaint and GetDC hand out DCs of the layer's own that
+// only Win32SurfaceOfDC understands.
+struct Win32SurfaceDCFactory {
+  HDC (*create)(void* cairoSurface);          // a DC drawing into the surface
+  BOOL (*destroy)(HDC hdc);                   // frees a DC made by `create`
+  void* (*surfaceOf)(HDC hdc);                // the surface of any DC, or null
+};
+void Win32SetSurfaceDCFactory(const Win32SurfaceDCFactory* factory);
+// The Cairo surface (cairo_surface_t*) a DC draws into: window DCs of this
+// layer, or any DC through the installed factory. Null when unknown.
+void* Win32SurfaceOfDC(HDC hdc);
+// A DC over a Cairo ARGB32 image surface, made by the installed factory (or
+// one of this layer's own), and its release: what the GDI layer wraps.
+HDC Win32CreateSurfaceDC(void* cairoSurface);
+void Win32DeleteSurfaceDC(HDC hdc);
+// True when an X display is open for this process (opened on first use).
+BOOL Win32HasDisplay();

@@ -11,6 +11,8 @@
 #include "win32/interlocked.h"
 #include "win32/backend.h"
 #include "win32/handle_objects.h"
+#include "win32/user32.h"
+#include "win32/menus.h"
 
 #if __has_include("win32/codepage.h")
 #include "win32/codepage.h"

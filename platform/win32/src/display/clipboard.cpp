@@ -1,0 +1,293 @@
+// The clipboard: CF_UNICODETEXT over the X CLIPBOARD selection. Text set
+// here is offered as UTF8_STRING by the process's hidden helper window;
+// text of another owner is asked for with XConvertSelection and read back
+// from the helper's property. Without a display the text stays in memory.
+#include <X11/Xatom.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstring>
+#include <cwchar>
+#include <mutex>
+
+#include "event_routing.h"
+#include "hooks.h"
+#include "win32/errors.h"
+#include "win32/kernel32.h"
+#include "win32/user32.h"
+#include "x_display.h"
+
+namespace win32::display {
+namespace {
+
+struct Clipboard {
+  DWORD openThread = 0;
+  bool hasOwnText = false;
+  std::wstring ownText;
+  HGLOBAL ownHandle = nullptr;   // the handle given to SetClipboardData
+  HGLOBAL readHandle = nullptr;  // the copy GetClipboardData handed out
+  // The answer to our last XConvertSelection.
+  bool replyArrived = false;
+  Atom replyProperty = 0;
+};
+
+std::mutex g_mutex;
+Clipboard g_clipboard;
+
+constexpr auto kReplyWait = std::chrono::seconds(2);
+
+HGLOBAL textHandle(const std::wstring& text) {
+  HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!handle) return nullptr;
+  std::memcpy(GlobalLock(handle), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(handle);
+  return handle;
+}
+
+void replaceReadHandle(HGLOBAL handle) {
+  if (g_clipboard.readHandle) GlobalFree(g_clipboard.readHandle);
+  g_clipboard.readHandle = handle;
+}
+
+bool weOwnSelection(XDisplay* x) {
+  return XGetSelectionOwner(x->dpy, x->atoms.clipboard) == x->helper;
+}
+
+void answerRequest(XDisplay* x, const XSelectionRequestEvent& request) {
+  XSelectionEvent reply{};
+  reply.type = SelectionNotify;
+  reply.display = request.display;
+  reply.requestor = request.requestor;
+  reply.selection = request.selection;
+  reply.target = request.target;
+  reply.time = request.time;
+  reply.property = None;
+  const Atom property = request.property != None ? request.property : request.target;
+  std::string utf8;
+  bool have = false;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    have = g_clipboard.hasOwnText;
+    if (have) utf8 = toUtf8(g_clipboard.ownText);
+  }
+  const Atom& a = x->atoms.targets;
+  if (have && request.selection == x->atoms.clipboard) {
+    if (request.target == a) {
+      Atom offered[] = {x->atoms.targets, x->atoms.utf8String, x->atoms.text, XA_STRING};
+      XChangeProperty(x->dpy, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(offered), 4);
+      reply.property = property;
+    } else if (request.target == x->atoms.utf8String || request.target == x->atoms.text ||
+               request.target == XA_STRING) {
+      // Larger texts would need the INCR protocol; the request limit is
+      // far above what the program copies.
+      const long limit = XExtendedMaxRequestSize(x->dpy) > 0 ? XExtendedMaxRequestSize(x->dpy)
+                                                             : XMaxRequestSize(x->dpy);
+      if (static_cast<long>(utf8.size()) < limit * 4 - 1024) {
+        XChangeProperty(x->dpy, request.requestor, property, x->atoms.utf8String, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(utf8.data()),
+                        static_cast<int>(utf8.size()));
+        reply.property = property;
+      }
+    }
+  }
+  XSendEvent(x->dpy, request.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&reply));
+  XFlush(x->dpy);
+}
+
+// Reads the reply property; null when there is no text.
+HGLOBAL readReply(XDisplay* x, Atom property) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  HGLOBAL handle = nullptr;
+  if (XGetWindowProperty(x->dpy, x->helper, property, 0, 0x7FFFFFF, True, AnyPropertyType, &type,
+                         &format, &count, &after, &data) == Success &&
+      data && format == 8 && type != x->atoms.incr) {
+    handle = textHandle(fromUtf8(std::string(reinterpret_cast<char*>(data), count)));
+  } else if (type == x->atoms.incr) {
+    std::fprintf(stderr, "display: clipboard text too large to read (INCR)\n");
+  }
+  if (data) XFree(data);
+  return handle;
+}
+
+HGLOBAL requestForeignText(XDisplay* x) {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_clipboard.replyArrived = false;
+  }
+  XConvertSelection(x->dpy, x->atoms.clipboard, x->atoms.utf8String, x->atoms.clipboardProperty,
+                    x->helper, CurrentTime);
+  XFlush(x->dpy);
+  const auto deadline = std::chrono::steady_clock::now() + kReplyWait;
+  for (;;) {
+    pumpEvents(x);
+    {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      if (g_clipboard.replyArrived) {
+        const Atom property = g_clipboard.replyProperty;
+        if (property == None) return nullptr;
+        break;
+      }
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      std::fprintf(stderr, "display: the clipboard owner did not answer\n");
+      return nullptr;
+    }
+    pollfd fd{x->fd, POLLIN, 0};
+    poll(&fd, 1, static_cast<int>(std::min<long>(left.count(), 50)));
+  }
+  return readReply(x, x->atoms.clipboardProperty);
+}
+
+bool openedHere() {
+  return g_clipboard.openThread == GetCurrentThreadId();
+}
+
+}  // namespace
+
+bool handleClipboardEvent(XDisplay* x, const XEvent& event) {
+  switch (event.type) {
+    case SelectionRequest:
+      if (event.xselectionrequest.owner != x->helper) return false;
+      answerRequest(x, event.xselectionrequest);
+      return true;
+    case SelectionClear:
+      if (event.xselectionclear.window != x->helper) return false;
+      {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_clipboard.hasOwnText = false;
+        g_clipboard.ownText.clear();
+      }
+      return true;
+    case SelectionNotify:
+      if (event.xselection.requestor != x->helper) return false;
+      {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_clipboard.replyArrived = true;
+        g_clipboard.replyProperty = event.xselection.property;
+      }
+      return true;
+    case PropertyNotify:
+      return event.xproperty.window == x->helper;
+    default:
+      return false;
+  }
+}
+
+}  // namespace win32::display
+
+using namespace win32::display;
+
+BOOL OpenClipboard(HWND) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (g_clipboard.openThread && !openedHere()) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  g_clipboard.openThread = GetCurrentThreadId();
+  return TRUE;
+}
+
+BOOL CloseClipboard() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!openedHere()) {
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+    return FALSE;
+  }
+  g_clipboard.openThread = 0;
+  return TRUE;
+}
+
+BOOL EmptyClipboard() {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!openedHere()) {
+      SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+      return FALSE;
+    }
+    g_clipboard.hasOwnText = false;
+    g_clipboard.ownText.clear();
+    if (g_clipboard.ownHandle) GlobalFree(g_clipboard.ownHandle);
+    g_clipboard.ownHandle = nullptr;
+  }
+  if (XDisplay* x = xdisplay()) {
+    XSetSelectionOwner(x->dpy, x->atoms.clipboard, x->helper, CurrentTime);
+    XFlush(x->dpy);
+  }
+  return TRUE;
+}
+
+HANDLE SetClipboardData(UINT uFormat, HANDLE hMem) {
+  if (uFormat != CF_UNICODETEXT) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  const auto* text = static_cast<const wchar_t*>(GlobalLock(hMem));
+  if (!text) return nullptr;
+  const size_t capacity = GlobalSize(hMem) / sizeof(wchar_t);
+  const std::wstring copy(text, wcsnlen(text, capacity));  // never past the block
+  GlobalUnlock(hMem);
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!openedHere()) {
+      SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+      return nullptr;
+    }
+    if (g_clipboard.ownHandle && g_clipboard.ownHandle != hMem) GlobalFree(g_clipboard.ownHandle);
+    g_clipboard.ownHandle = hMem;
+    g_clipboard.ownText = copy;
+    g_clipboard.hasOwnText = true;
+  }
+  if (XDisplay* x = xdisplay()) {
+    XSetSelectionOwner(x->dpy, x->atoms.clipboard, x->helper, CurrentTime);
+    XFlush(x->dpy);
+    if (!weOwnSelection(x)) {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      g_clipboard.hasOwnText = false;
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
+  }
+  return hMem;
+}
+
+HANDLE GetClipboardData(UINT uFormat) {
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!openedHere()) {
+      SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
+      return nullptr;
+    }
+  }
+  if (uFormat != CF_UNICODETEXT) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  XDisplay* x = xdisplay();
+  if (!x || weOwnSelection(x)) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_clipboard.hasOwnText) return nullptr;
+    replaceReadHandle(textHandle(g_clipboard.ownText));
+    return g_clipboard.readHandle;
+  }
+  if (XGetSelectionOwner(x->dpy, x->atoms.clipboard) == None) return nullptr;
+  HGLOBAL handle = requestForeignText(x);
+  std::lock_guard<std::mutex> lock(g_mutex);
+  replaceReadHandle(handle);
+  return handle;
+}
+
+BOOL IsClipboardFormatAvailable(UINT format) {
+  if (format != CF_UNICODETEXT) return FALSE;
+  XDisplay* x = xdisplay();
+  if (!x || weOwnSelection(x)) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_clipboard.hasOwnText ? TRUE : FALSE;
+  }
+  return XGetSelectionOwner(x->dpy, x->atoms.clipboard) != None ? TRUE : FALSE;
+}

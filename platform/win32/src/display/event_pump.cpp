@@ -1,0 +1,374 @@
+// Reads X events and turns them into Windows messages. Any thread may read
+// the connection; each event is queued for the thread that owns its window
+// and handled there (the next time that thread looks for messages), so
+// window procedures always run on their own thread and messages that
+// Windows sends (WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEACTIVATE, activation)
+// are plain calls.
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <deque>
+#include <map>
+
+#include "../message_queue.h"
+#include "../user/geometry.h"
+#include "../user/input_state.h"
+#include "../user/placement.h"
+#include "../window_table.h"
+#include "event_routing.h"
+#include "foreign.h"
+#include "hooks.h"
+#include "keyboard.h"
+#include "native.h"
+#include "win32/kernel32.h"
+#include "win32/messaging.h"
+#include "win32/user32.h"
+#include "x_display.h"
+
+namespace win32::display {
+namespace {
+
+struct Routed {
+  HWND hwnd;
+  XEvent event;
+};
+
+std::map<DWORD, std::deque<Routed>>& pending() {
+  static auto* map = new std::map<DWORD, std::deque<Routed>>();
+  return *map;
+}
+
+struct LastClick {
+  HWND hwnd = nullptr;
+  unsigned button = 0;
+  Time time = 0;
+  int x = 0, y = 0;
+};
+thread_local LastClick t_lastClick;
+
+UINT classStyle(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(detail::windowLock());
+  auto window = detail::lookupWindowLocked(hwnd);
+  return window && window->windowClass ? window->windowClass->style : 0;
+}
+
+LONG exStyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_EXSTYLE); }
+
+LPARAM pointParam(LONG x, LONG y) {
+  return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
+}
+
+// Message numbers per button: down, up, double click, and the key bit.
+struct ButtonMessages {
+  UINT down, up, dblclk, ncDown, ncUp, ncDblclk;
+  WPARAM mk;
+  UINT vk;
+};
+
+bool buttonMessages(unsigned button, ButtonMessages* out) {
+  switch (button) {
+    case Button1:
+      *out = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP,
+              WM_NCLBUTTONDBLCLK, MK_LBUTTON, VK_LBUTTON};
+      return true;
+    case Button2:
+      *out = {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, WM_NCMBUTTONDOWN, WM_NCMBUTTONUP,
+              WM_NCMBUTTONDBLCLK, MK_MBUTTON, VK_MBUTTON};
+      return true;
+    case Button3:
+      *out = {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_NCRBUTTONDOWN, WM_NCRBUTTONUP,
+              WM_NCRBUTTONDBLCLK, MK_RBUTTON, VK_RBUTTON};
+      return true;
+    default:
+      return false;
+  }
+}
+
+HWND mouseTarget(HWND top, POINT screen) {
+  if (HWND capture = GetCapture()) return capture;
+  return detail::childAt(top, screen);
+}
+
+void mouseLeaveCheck(HWND target) {
+  HWND tracked = detail::leaveTrackedWindow();
+  if (tracked && tracked != target && !IsChild(tracked, target)) {
+    detail::clearLeaveTracking();
+    PostMessageW(tracked, WM_MOUSELEAVE, 0, 0);
+  }
+}
+
+void onMotion(HWND top, const XMotionEvent& e) {
+  const POINT screen{e.x_root, e.y_root};
+  HWND target = mouseTarget(top, screen);
+  if (!target) return;
+  mouseLeaveCheck(target);
+  if (!detail::windowEnabled(detail::rootOf(target))) return;
+  const bool captured = GetCapture() != nullptr;
+  LRESULT hit = captured ? HTCLIENT : SendMessageW(target, WM_NCHITTEST, 0, pointParam(screen.x, screen.y));
+  if (!captured)
+    SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, WM_MOUSEMOVE));
+  if (hit == HTCLIENT) {
+    POINT client = screen;
+    ScreenToClient(target, &client);
+    PostMessageW(target, WM_MOUSEMOVE, mouseKeyState(e.state), pointParam(client.x, client.y));
+  } else {
+    PostMessageW(target, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), pointParam(screen.x, screen.y));
+  }
+}
+
+void onWheel(HWND top, const XButtonEvent& e) {
+  const POINT screen{e.x_root, e.y_root};
+  HWND target = mouseTarget(top, screen);
+  HWND focus = GetFocus();
+  if (focus && detail::rootOf(focus) == detail::rootOf(target)) target = focus;
+  if (!target || !detail::windowEnabled(detail::rootOf(target))) return;
+  const bool horizontal = e.button == 6 || e.button == 7;
+  const SHORT delta = (e.button == Button4 || e.button == 7) ? WHEEL_DELTA : -WHEEL_DELTA;
+  const WPARAM wParam = MAKEWPARAM(mouseKeyState(e.state), static_cast<WORD>(delta));
+  PostMessageW(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, wParam,
+               pointParam(screen.x, screen.y));
+}
+
+void onButton(HWND top, const XButtonEvent& e, bool press) {
+  if (press && (e.button == Button4 || e.button == Button5 || e.button == 6 || e.button == 7)) {
+    onWheel(top, e);
+    return;
+  }
+  ButtonMessages m{};
+  if (!buttonMessages(e.button, &m)) return;
+  setKeyDown(m.vk, press);
+  const POINT screen{e.x_root, e.y_root};
+  HWND target = mouseTarget(top, screen);
+  if (!target) return;
+  HWND root = detail::rootOf(target);
+  const bool captured = GetCapture() != nullptr;
+  // A disabled window (the owner of a modal dialog) takes no input.
+  if (!captured && !detail::windowEnabled(root)) return;
+  LRESULT hit = captured ? HTCLIENT : SendMessageW(target, WM_NCHITTEST, 0, pointParam(screen.x, screen.y));
+  if (press && !captured && GetActiveWindow() != root) {
+    const LRESULT answer = SendMessageW(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root),
+                                        MAKELPARAM(hit, m.down));
+    if (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT) {
+      detail::activate(root, WA_CLICKACTIVE, true);
+    }
+    if (answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT) return;
+  }
+  if (press && !captured)
+    SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, m.down));
+  WPARAM keys = mouseKeyState(e.state);
+  keys = press ? (keys | m.mk) : (keys & ~m.mk);
+  UINT message = press ? m.down : m.up;
+  if (press) {
+    const bool wantsDouble = hit != HTCLIENT || (classStyle(target) & CS_DBLCLKS);
+    const LastClick& last = t_lastClick;
+    const bool isDouble = wantsDouble && last.hwnd == target && last.button == e.button &&
+                          e.time - last.time <= GetDoubleClickTime() &&
+                          std::abs(e.x_root - last.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                          std::abs(e.y_root - last.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    if (isDouble) {
+      message = m.dblclk;
+      t_lastClick = LastClick{};
+    } else {
+      t_lastClick = LastClick{target, e.button, e.time, e.x_root, e.y_root};
+    }
+  }
+  if (hit == HTCLIENT) {
+    POINT client = screen;
+    ScreenToClient(target, &client);
+    PostMessageW(target, message, keys, pointParam(client.x, client.y));
+  } else {
+    UINT nc = message == m.down ? m.ncDown : message == m.up ? m.ncUp : m.ncDblclk;
+    PostMessageW(target, nc, static_cast<WPARAM>(hit), pointParam(screen.x, screen.y));
+  }
+}
+
+void onKey(HWND top, XKeyEvent& e, bool press) {
+  HWND focus = GetFocus();
+  HWND target = focus && detail::rootOf(focus) == top ? focus : top;
+  if (!detail::windowEnabled(top)) return;
+  char buffer[64] = {};
+  KeySym keysym = 0;
+  Status status = 0;
+  int length = 0;
+  XIC ic = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    if (Native* native = nativeLocked(top)) ic = native->ic;
+  }
+  if (press && ic) {
+    length = Xutf8LookupString(ic, &e, buffer, sizeof buffer - 1, &keysym, &status);
+    if (status == XBufferOverflow) length = 0;
+    if (status == XLookupChars || status == XLookupBoth || status == XLookupKeySym) {
+    } else {
+      keysym = status == XLookupNone ? 0 : keysym;
+    }
+  } else {
+    length = XLookupString(&e, buffer, sizeof buffer - 1, &keysym, nullptr);
+    if (!press) length = 0;
+  }
+  const std::wstring text = fromUtf8(std::string(buffer, static_cast<size_t>(length > 0 ? length : 0)));
+  const UINT vk = virtualKeyOf(keysym);
+  if (press && e.keycode == 0 && !text.empty()) {
+    // Committed input-method text with no key behind it.
+    const bool imeClass = (classStyle(target) & CS_IME) != 0;
+    for (wchar_t ch : text)
+      PostMessageW(target, imeClass && ch > 0x7F ? WM_IME_CHAR : WM_CHAR, static_cast<WPARAM>(ch), 1);
+    return;
+  }
+  if (!vk) return;
+  const bool wasDown = keyDown(vk);
+  setKeyDown(vk, press);
+  const UINT scan = static_cast<UINT>((e.keycode - 8) & 0xFF);
+  const bool alt = keyDown(VK_MENU);
+  const bool sys = (alt && !keyDown(VK_CONTROL)) || vk == VK_F10;
+  LPARAM lParam = 1 | (static_cast<LPARAM>(scan) << 16);
+  if (alt) lParam |= 1L << 29;
+  if (press) {
+    if (wasDown) lParam |= 1L << 30;
+    std::wstring chars;
+    for (wchar_t ch : text) {
+      if (ch != 0x7F) chars.push_back(ch);  // Delete makes no character on Windows
+    }
+    rememberKeyText(target, scan, chars);
+    PostMessageW(target, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, lParam);
+  } else {
+    lParam |= (1L << 30) | (1L << 31);
+    PostMessageW(target, sys ? WM_SYSKEYUP : WM_KEYUP, vk, lParam);
+  }
+}
+
+RECT screenRectOf(XDisplay* x, ::Window xid, int width, int height) {
+  int rootX = 0, rootY = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(x->dpy, xid, x->root, 0, 0, &rootX, &rootY, &child);
+  return RECT{rootX, rootY, rootX + width, rootY + height};
+}
+
+bool focusIsOurs(XDisplay* x) {
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(x->dpy, &focus, &revert);
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  return focus && hwndOfXLocked(focus) != nullptr;
+}
+
+void handle(XDisplay* x, HWND hwnd, XEvent& event) {
+  if (!IsWindow(hwnd)) return;
+  switch (event.type) {
+    case Expose: {
+      cairo_surface_t* layered = nullptr;
+      {
+        std::lock_guard<std::recursive_mutex> lock(displayMutex());
+        Native* native = nativeLocked(hwnd);
+        if (native && native->layered) layered = native->layeredImage;
+      }
+      if (layered) {
+        presentLayered(hwnd, layered);
+      } else {
+        const XExposeEvent& e = event.xexpose;
+        presentRect(hwnd, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
+      }
+      break;
+    }
+    case ConfigureNotify: {
+      const XConfigureEvent& e = event.xconfigure;
+      RECT rect = e.send_event ? RECT{e.x, e.y, e.x + e.width, e.y + e.height}
+                               : screenRectOf(x, e.window, e.width, e.height);
+      detail::placementFromDisplay(hwnd, rect);
+      break;
+    }
+    case ClientMessage: {
+      const XClientMessageEvent& e = event.xclient;
+      if (e.message_type == x->atoms.wmProtocols &&
+          static_cast<Atom>(e.data.l[0]) == x->atoms.wmDeleteWindow) {
+        if (detail::windowEnabled(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+      } else if (e.message_type == x->atoms.win32Operation) {
+        performForeignRequest(hwnd, e);
+      }
+      break;
+    }
+    case FocusIn:
+      if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab) break;
+      if (event.xfocus.detail == NotifyPointer) break;
+      if (!(exStyleOf(hwnd) & WS_EX_NOACTIVATE) && GetActiveWindow() != hwnd)
+        detail::activate(hwnd, WA_ACTIVE, false);
+      break;
+    case FocusOut:
+      if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab) break;
+      if (event.xfocus.detail == NotifyInferior || event.xfocus.detail == NotifyPointer) break;
+      if (GetActiveWindow() == hwnd && !focusIsOurs(x)) detail::activate(nullptr, WA_INACTIVE, false);
+      break;
+    case MotionNotify: {
+      // Only the latest position of a burst matters.
+      XEvent next;
+      while (XCheckTypedWindowEvent(x->dpy, event.xmotion.window, MotionNotify, &next)) event = next;
+      onMotion(hwnd, event.xmotion);
+      break;
+    }
+    case ButtonPress:
+      onButton(hwnd, event.xbutton, true);
+      break;
+    case ButtonRelease:
+      onButton(hwnd, event.xbutton, false);
+      break;
+    case LeaveNotify:
+      if (event.xcrossing.mode != NotifyNormal || event.xcrossing.detail == NotifyInferior) break;
+      if (HWND tracked = detail::leaveTrackedWindow();
+          tracked && detail::rootOf(tracked) == hwnd) {
+        detail::clearLeaveTracking();
+        PostMessageW(tracked, WM_MOUSELEAVE, 0, 0);
+      }
+      break;
+    case KeyPress:
+      onKey(hwnd, event.xkey, true);
+      break;
+    case KeyRelease:
+      onKey(hwnd, event.xkey, false);
+      break;
+    default:
+      break;
+  }
+}
+
+void wakeThread(DWORD thread) {
+  if (auto queue = detail::queueOfThread(thread)) queue->wake();
+}
+
+}  // namespace
+
+void pumpEvents(void* context) {
+  auto* x = static_cast<XDisplay*>(context);
+  const DWORD self = GetCurrentThreadId();
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    while (XPending(x->dpy) > 0) {
+      XEvent event;
+      XNextEvent(x->dpy, &event);
+      if (event.type == KeyPress && event.xkey.window == x->root) {
+        dispatchHotKey(x, event.xkey);
+        continue;
+      }
+      if (handleClipboardEvent(x, event)) continue;
+      if (XFilterEvent(&event, None)) continue;
+      HWND hwnd = hwndOfXLocked(event.xany.window);
+      if (!hwnd) continue;
+      Native* native = nativeLocked(hwnd);
+      if (event.type == UnmapNotify && native->ownUnmaps > 0) --native->ownUnmaps;
+      pending()[native->thread].push_back(Routed{hwnd, event});
+      if (native->thread != self) wakeThread(native->thread);
+    }
+  }
+  for (;;) {
+    Routed routed;
+    {
+      std::lock_guard<std::recursive_mutex> lock(displayMutex());
+      auto it = pending().find(self);
+      if (it == pending().end() || it->second.empty()) return;
+      routed = it->second.front();
+      it->second.pop_front();
+    }
+    handle(x, routed.hwnd, routed.event);
+  }
+}
+
+}  // namespace win32::display

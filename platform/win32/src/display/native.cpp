@@ -1,0 +1,547 @@
+// Creating, placing and presenting the X windows of top-level windows.
+#include "native.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+#include <cairo-xlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "../user/paint_store.h"
+#include "../window_table.h"
+#include "hooks.h"
+#include "x_display.h"
+
+namespace win32::display {
+namespace {
+
+std::map<HWND, Native>& natives() {
+  static auto* map = new std::map<HWND, Native>();
+  return *map;
+}
+
+struct TableFacts {
+  bool found = false;
+  bool child = false;
+  bool messageOnly = false;
+  LONG style = 0, exStyle = 0;
+  RECT rect{};
+  HWND owner = nullptr;
+  std::wstring className, title;
+  DWORD thread = 0;
+};
+
+TableFacts factsOf(HWND hwnd) {
+  TableFacts facts;
+  std::lock_guard<std::mutex> lock(detail::windowLock());
+  auto window = detail::lookupWindowLocked(hwnd);
+  if (!window) return facts;
+  facts.found = true;
+  facts.child = (window->style & WS_CHILD) != 0;
+  facts.messageOnly = window->messageOnly;
+  facts.style = window->style;
+  facts.exStyle = window->exStyle;
+  facts.rect = window->rect;
+  facts.owner = window->owner;
+  facts.className = window->windowClass ? window->windowClass->name : L"";
+  facts.title = window->text;
+  facts.thread = window->threadId;
+  return facts;
+}
+
+// Menus, drop-downs and tooltips: pop-ups that never take part in window
+// management (no focus, no taskbar entry, no frame placement).
+bool wantsOverrideRedirect(LONG style, LONG exStyle) {
+  return (style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW) &&
+         (exStyle & (WS_EX_NOACTIVATE | WS_EX_TOPMOST));
+}
+
+void setUtf8Property(XDisplay* x, ::Window xid, Atom property, const std::string& text) {
+  XChangeProperty(x->dpy, xid, property, x->atoms.utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()),
+                  static_cast<int>(text.size()));
+}
+
+void setTitle(XDisplay* x, ::Window xid, const std::wstring& title) {
+  const std::string utf8 = toUtf8(title);
+  setUtf8Property(x, xid, x->atoms.netWmName, utf8);
+  XTextProperty property{};
+  char* list[] = {const_cast<char*>(utf8.c_str())};
+  if (Xutf8TextListToTextProperty(x->dpy, list, 1, XStdICCTextStyle, &property) >= 0) {
+    XSetWMName(x->dpy, xid, &property);
+    XFree(property.value);
+  }
+}
+
+void sendNetWmState(XDisplay* x, ::Window xid, bool add, Atom first, Atom second) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = xid;
+  event.xclient.message_type = x->atoms.netWmState;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = add ? 1 : 0;
+  event.xclient.data.l[1] = static_cast<long>(first);
+  event.xclient.data.l[2] = static_cast<long>(second);
+  event.xclient.data.l[3] = 1;
+  XSendEvent(x->dpy, x->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+}
+
+// The _NET_WM_STATE list a window manager reads when the window is mapped.
+void writeNetWmState(XDisplay* x, ::Window xid, LONG exStyle) {
+  std::vector<Atom> states;
+  if (exStyle & WS_EX_TOPMOST) states.push_back(x->atoms.netWmStateAbove);
+  if ((exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_APPWINDOW))
+    states.push_back(x->atoms.netWmStateSkipTaskbar);
+  XChangeProperty(x->dpy, xid, x->atoms.netWmState, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
+}
+
+}  // namespace
+
+Native* nativeLocked(HWND hwnd) {
+  auto it = natives().find(hwnd);
+  return it == natives().end() ? nullptr : &it->second;
+}
+
+HWND hwndOfXLocked(::Window xid) {
+  for (auto& [hwnd, native] : natives()) {
+    if (native.xid == xid) return hwnd;
+  }
+  return nullptr;
+}
+
+::Window xidOf(HWND hwnd) {
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  return native ? native->xid : 0;
+}
+
+void nativeWindowCreated(HWND hwnd, const CREATESTRUCTW*, void* context) {
+  auto* x = static_cast<XDisplay*>(context);
+  TableFacts facts = factsOf(hwnd);
+  if (!facts.found || facts.child || facts.messageOnly) return;
+  Native native;
+  native.hwnd = hwnd;
+  native.thread = facts.thread;
+  native.layered = (facts.exStyle & WS_EX_LAYERED) != 0;
+  native.overrideRedirect = wantsOverrideRedirect(facts.style, facts.exStyle);
+  native.argb = native.layered && x->argbVisual && compositorRunning(x);
+  native.width = std::max<LONG>(1, facts.rect.right - facts.rect.left);
+  native.height = std::max<LONG>(1, facts.rect.bottom - facts.rect.top);
+
+  XSetWindowAttributes attributes{};
+  unsigned long mask = CWEventMask | CWOverrideRedirect | CWBackPixmap | CWBorderPixel;
+  attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
+                          ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                          EnterWindowMask | LeaveWindowMask | FocusChangeMask |
+                          PropertyChangeMask;
+  attributes.override_redirect = native.overrideRedirect ? True : False;
+  attributes.background_pixmap = None;  // no server-side clearing: our surface paints everything
+  attributes.border_pixel = 0;
+  Visual* visual = DefaultVisual(x->dpy, x->screen);
+  int depth = DefaultDepth(x->dpy, x->screen);
+  if (native.argb) {
+    visual = x->argbVisual;
+    depth = 32;
+    attributes.colormap = x->argbColormap;
+    mask |= CWColormap;
+  }
+  native.xid = XCreateWindow(x->dpy, x->root, facts.rect.left, facts.rect.top,
+                             static_cast<unsigned>(native.width),
+                             static_cast<unsigned>(native.height), 0, depth, InputOutput, visual,
+                             mask, &attributes);
+
+  // Class and title, as FindWindowW in another process searches them.
+  const std::string cls = toUtf8(facts.className);
+  XClassHint hint{};
+  hint.res_name = const_cast<char*>(cls.c_str());
+  hint.res_class = const_cast<char*>(cls.c_str());
+  XSetClassHint(x->dpy, native.xid, &hint);
+  setTitle(x, native.xid, facts.title);
+  Atom protocols[] = {x->atoms.wmDeleteWindow};
+  XSetWMProtocols(x->dpy, native.xid, protocols, 1);
+  const long pid = getpid();
+  XChangeProperty(x->dpy, native.xid, x->atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&pid), 1);
+  XChangeProperty(x->dpy, native.xid, x->atoms.win32Process, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&pid), 1);
+  // No native frame: the framework draws its own caption and borders.
+  long motif[5] = {2, 0, 0, 0, 0};
+  XChangeProperty(x->dpy, native.xid, x->atoms.motifWmHints, x->atoms.motifWmHints, 32,
+                  PropModeReplace, reinterpret_cast<unsigned char*>(motif), 5);
+  Atom type = (facts.exStyle & WS_EX_TOOLWINDOW) ? x->atoms.netWmWindowTypeUtility
+                                                 : x->atoms.netWmWindowTypeNormal;
+  if (native.overrideRedirect)
+    type = (facts.exStyle & WS_EX_NOACTIVATE) ? x->atoms.netWmWindowTypeTooltip
+                                              : x->atoms.netWmWindowTypePopupMenu;
+  XChangeProperty(x->dpy, native.xid, x->atoms.netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&type), 1);
+  writeNetWmState(x, native.xid, facts.exStyle);
+  XWMHints wmHints{};
+  wmHints.flags = InputHint;
+  wmHints.input = (facts.exStyle & WS_EX_NOACTIVATE) ? False : True;
+  XSetWMHints(x->dpy, native.xid, &wmHints);
+  XSizeHints sizeHints{};
+  sizeHints.flags = USPosition | PPosition;
+  sizeHints.x = facts.rect.left;
+  sizeHints.y = facts.rect.top;
+  XSetWMNormalHints(x->dpy, native.xid, &sizeHints);
+  if (facts.owner) {
+    if (::Window ownerX = xidOf(facts.owner)) XSetTransientForHint(x->dpy, native.xid, ownerX);
+  }
+  if (x->im) {
+    native.ic = XCreateIC(x->im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
+                          XNClientWindow, native.xid, XNFocusWindow, native.xid, nullptr);
+  }
+  if (native.ic) {
+    long imEvents = 0;
+    XGetICValues(native.ic, XNFilterEvents, &imEvents, nullptr);
+    XSelectInput(x->dpy, native.xid, attributes.event_mask | imEvents);
+  }
+  native.xsurface = cairo_xlib_surface_create(
+      x->dpy, native.xid, native.argb ? x->argbVisual : DefaultVisual(x->dpy, x->screen),
+      native.width, native.height);
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    natives()[hwnd] = native;
+  }
+  nativePublishStyle(hwnd, facts.style);
+  XFlush(x->dpy);
+}
+
+void nativeWindowDestroyed(HWND hwnd, void* context) {
+  auto* x = static_cast<XDisplay*>(context);
+  Native native;
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    auto it = natives().find(hwnd);
+    if (it == natives().end()) return;
+    native = it->second;
+    natives().erase(it);
+    if (native.xsurface) cairo_surface_destroy(native.xsurface);
+    if (native.layeredImage) cairo_surface_destroy(native.layeredImage);
+    if (native.ic) XDestroyIC(native.ic);
+    XDestroyWindow(x->dpy, native.xid);
+  }
+  detail::dropBacking(hwnd);
+  XFlush(x->dpy);
+}
+
+void nativeTitleChanged(HWND hwnd, LPCWSTR text, void* context) {
+  auto* x = static_cast<XDisplay*>(context);
+  ::Window xid = xidOf(hwnd);
+  if (!xid) return;
+  setTitle(x, xid, text ? text : L"");
+  XFlush(x->dpy);
+}
+
+void nativeMoveResize(HWND hwnd, const RECT& rect) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native) return;
+  native->width = std::max<LONG>(1, rect.right - rect.left);
+  native->height = std::max<LONG>(1, rect.bottom - rect.top);
+  XMoveResizeWindow(x->dpy, native->xid, rect.left, rect.top, static_cast<unsigned>(native->width),
+                    static_cast<unsigned>(native->height));
+  if (native->xsurface) cairo_xlib_surface_set_size(native->xsurface, native->width, native->height);
+  XFlush(x->dpy);
+}
+
+void nativeMap(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || native->mapped) return;
+  native->mapped = true;
+  XMapRaised(x->dpy, native->xid);
+  XFlush(x->dpy);
+}
+
+void nativeUnmap(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->mapped) return;
+  native->mapped = false;
+  ++native->ownUnmaps;
+  XUnmapWindow(x->dpy, native->xid);
+  XFlush(x->dpy);
+}
+
+void nativeIconify(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  // Without a window manager nobody answers WM_CHANGE_STATE: a minimised
+  // window is then simply unmapped, and restoring maps it again.
+  if (!windowManagerRunning(x)) {
+    nativeUnmap(hwnd);
+    return;
+  }
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native) return;
+  ++native->ownUnmaps;
+  native->mapped = false;
+  XIconifyWindow(x->dpy, native->xid, x->screen);
+  XFlush(x->dpy);
+}
+
+void nativeRaise(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (::Window xid = x ? xidOf(hwnd) : 0) {
+    XRaiseWindow(x->dpy, xid);
+    XFlush(x->dpy);
+  }
+}
+
+void nativeLower(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (::Window xid = x ? xidOf(hwnd) : 0) {
+    XLowerWindow(x->dpy, xid);
+    XFlush(x->dpy);
+  }
+}
+
+void nativeRestackBelow(HWND hwnd, HWND above) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  ::Window xid = xidOf(hwnd), aboveXid = xidOf(above);
+  if (!xid || !aboveXid) return;
+  ::Window order[] = {aboveXid, xid};
+  XRestackWindows(x->dpy, order, 2);
+  XFlush(x->dpy);
+}
+
+void nativeSetTopmost(HWND hwnd, bool topmost) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  ::Window xid = xidOf(hwnd);
+  if (!xid) return;
+  LONG exStyle = 0;
+  {
+    std::lock_guard<std::mutex> lock(detail::windowLock());
+    if (auto window = detail::lookupWindowLocked(hwnd)) exStyle = window->exStyle;
+  }
+  writeNetWmState(x, xid, topmost ? (exStyle | WS_EX_TOPMOST) : (exStyle & ~WS_EX_TOPMOST));
+  sendNetWmState(x, xid, topmost, x->atoms.netWmStateAbove, 0);
+  if (topmost) XRaiseWindow(x->dpy, xid);
+  XFlush(x->dpy);
+}
+
+void nativeMaximizedHint(HWND hwnd, bool maximized) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  sendNetWmState(x, xid, maximized, x->atoms.netWmStateMaximizedVert,
+                 x->atoms.netWmStateMaximizedHorz);
+  XFlush(x->dpy);
+}
+
+void nativeFocus(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->mapped || native->overrideRedirect) return;
+  // The window may not be viewable yet (just mapped): the error is harmless.
+  withErrorTrap(x, [&] { XSetInputFocus(x->dpy, native->xid, RevertToParent, CurrentTime); });
+  if (native->ic) XSetICFocus(native->ic);
+}
+
+void nativeActivateRequest(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = xid;
+  event.xclient.message_type = x->atoms.netActiveWindow;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 1;  // from an application
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x->dpy, x->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XFlush(x->dpy);
+}
+
+void nativePublishStyle(HWND hwnd, LONG style) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  const long value = static_cast<long>(static_cast<unsigned long>(static_cast<DWORD>(style)));
+  XChangeProperty(x->dpy, xid, x->atoms.win32Style, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&value), 1);
+  XFlush(x->dpy);
+}
+
+void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  if (set) {
+    const unsigned long opacity = static_cast<unsigned long>(alpha) * 0x01010101UL;
+    XChangeProperty(x->dpy, xid, x->atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&opacity), 1);
+  } else {
+    XDeleteProperty(x->dpy, xid, x->atoms.netWmWindowOpacity);
+  }
+  XFlush(x->dpy);
+}
+
+void presentRect(HWND hwnd, const RECT& clip) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  cairo_surface_t* backing = detail::backingSurface(hwnd);
+  if (!backing) return;
+  bool layered = false;
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    Native* native = nativeLocked(hwnd);
+    if (!native || !native->xsurface) return;
+    layered = native->layered;
+  }
+  if (layered) {
+    // A layered window painted through WM_PAINT: its attributes (colour
+    // key, constant alpha) turn the backing into the shown image.
+    cairo_surface_t* image = detail::layeredImageFromBacking(hwnd);
+    if (image) {
+      presentLayered(hwnd, image);
+      cairo_surface_destroy(image);
+    }
+    return;
+  }
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->xsurface) return;
+  cairo_t* cr = cairo_create(native->xsurface);
+  cairo_rectangle(cr, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+  cairo_clip(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, backing, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(native->xsurface);
+  XFlush(x->dpy);
+}
+
+namespace {
+
+// Without a compositor the window is opaque: pixels at least half covered
+// keep their colour at full strength (premultiplied colour would darken
+// them towards black) and the rest are cut away by the shape mask.
+constexpr int kShapeAlphaThreshold = 128;
+
+void applyShapeFromAlpha(XDisplay* x, ::Window xid, cairo_surface_t* image) {
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  const unsigned char* data = cairo_image_surface_get_data(image);
+  std::vector<XRectangle> rects;
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+    int start = -1;
+    for (int px = 0; px <= width; ++px) {
+      const bool inside = px < width && static_cast<int>(row[px] >> 24) >= kShapeAlphaThreshold;
+      if (inside && start < 0) start = px;
+      if (!inside && start >= 0) {
+        rects.push_back(XRectangle{static_cast<short>(start), static_cast<short>(y),
+                                   static_cast<unsigned short>(px - start), 1});
+        start = -1;
+      }
+    }
+  }
+  XShapeCombineRectangles(x->dpy, xid, ShapeBounding, 0, 0, rects.data(),
+                          static_cast<int>(rects.size()), ShapeSet, Unsorted);
+}
+
+cairo_surface_t* unpremultipliedCopy(cairo_surface_t* image) {
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_surface_flush(image);
+  const int inStride = cairo_image_surface_get_stride(image);
+  const int outStride = cairo_image_surface_get_stride(copy);
+  const unsigned char* in = cairo_image_surface_get_data(image);
+  unsigned char* out = cairo_image_surface_get_data(copy);
+  for (int y = 0; y < height; ++y) {
+    const auto* src = reinterpret_cast<const uint32_t*>(in + y * inStride);
+    auto* dst = reinterpret_cast<uint32_t*>(out + y * outStride);
+    for (int px = 0; px < width; ++px) {
+      const uint32_t p = src[px];
+      const uint32_t a = p >> 24;
+      if (a == 0) {
+        dst[px] = 0;
+        continue;
+      }
+      auto channel = [&](int shift) {
+        return std::min<uint32_t>(255, (((p >> shift) & 0xff) * 255 + a / 2) / a) << shift;
+      };
+      dst[px] = channel(16) | channel(8) | channel(0);
+    }
+  }
+  cairo_surface_mark_dirty(copy);
+  return copy;
+}
+
+}  // namespace
+
+void presentLayered(HWND hwnd, cairo_surface_t* image) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->xsurface) return;
+  if (image != native->layeredImage) {
+    if (native->layeredImage) cairo_surface_destroy(native->layeredImage);
+    native->layeredImage = cairo_surface_reference(image);
+  }
+  cairo_t* cr = cairo_create(native->xsurface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  if (native->argb) {
+    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_paint(cr);
+  } else {
+    if (x->hasShape) applyShapeFromAlpha(x, native->xid, image);
+    cairo_surface_t* opaque = unpremultipliedCopy(image);
+    cairo_set_source_surface(cr, opaque, 0, 0);
+    cairo_paint(cr);
+    cairo_surface_destroy(opaque);
+  }
+  cairo_destroy(cr);
+  cairo_surface_flush(native->xsurface);
+  XFlush(x->dpy);
+}
+
+}  // namespace win32::display
+
+namespace win32::display {
+
+bool nativeGrabKeyboard(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return false;
+  // A freshly mapped window may not be viewable yet: try for a moment.
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (XGrabKeyboard(x->dpy, xid, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess)
+      return true;
+    XSync(x->dpy, False);
+    usleep(2000);
+  }
+  return false;
+}
+
+void nativeUngrabKeyboard() {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  XUngrabKeyboard(x->dpy, CurrentTime);
+  XFlush(x->dpy);
+}
+
+}  // namespace win32::display

@@ -1,0 +1,237 @@
+// Opening the X connection, the atoms, error trapping and the backend record.
+#include "x_display.h"
+
+#include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "../backend_hooks.h"
+#include "hooks.h"
+#include "win32/codepage.h"
+
+namespace win32::display {
+namespace {
+
+std::once_flag g_openOnce;
+XDisplay* g_display = nullptr;
+
+// X reports errors through one process-wide handler; trapping is
+// serialised so each trap sees only its own requests' errors.
+std::recursive_mutex g_trapMutex;
+std::atomic<int> g_trappedError{0};
+int g_trapDepth = 0;
+XErrorHandler g_previousHandler = nullptr;
+
+int trapHandler(Display*, XErrorEvent* event) {
+  int expected = 0;
+  g_trappedError.compare_exchange_strong(expected, event->error_code);
+  return 0;
+}
+
+// Errors outside a trap (a window destroyed by another client under us) are
+// reported, never fatal.
+int reportingHandler(Display* dpy, XErrorEvent* event) {
+  char text[256] = {};
+  XGetErrorText(dpy, event->error_code, text, sizeof text);
+  std::fprintf(stderr, "display: X error %s (request %d)\n", text, event->request_code);
+  return 0;
+}
+
+Atom intern(Display* dpy, const char* name) { return XInternAtom(dpy, name, False); }
+
+void internAtoms(XDisplay* x) {
+  Display* d = x->dpy;
+  Atoms& a = x->atoms;
+  a.wmProtocols = intern(d, "WM_PROTOCOLS");
+  a.wmDeleteWindow = intern(d, "WM_DELETE_WINDOW");
+  a.wmState = intern(d, "WM_STATE");
+  a.wmChangeState = intern(d, "WM_CHANGE_STATE");
+  a.wmClass = XA_WM_CLASS;
+  a.netWmName = intern(d, "_NET_WM_NAME");
+  a.utf8String = intern(d, "UTF8_STRING");
+  a.netWmState = intern(d, "_NET_WM_STATE");
+  a.netWmStateAbove = intern(d, "_NET_WM_STATE_ABOVE");
+  a.netWmStateSkipTaskbar = intern(d, "_NET_WM_STATE_SKIP_TASKBAR");
+  a.netWmStateHidden = intern(d, "_NET_WM_STATE_HIDDEN");
+  a.netWmStateMaximizedVert = intern(d, "_NET_WM_STATE_MAXIMIZED_VERT");
+  a.netWmStateMaximizedHorz = intern(d, "_NET_WM_STATE_MAXIMIZED_HORZ");
+  a.netActiveWindow = intern(d, "_NET_ACTIVE_WINDOW");
+  a.netWmMoveResize = intern(d, "_NET_WM_MOVERESIZE");
+  a.netWorkarea = intern(d, "_NET_WORKAREA");
+  a.netSupported = intern(d, "_NET_SUPPORTED");
+  a.netSupportingWmCheck = intern(d, "_NET_SUPPORTING_WM_CHECK");
+  a.netWmWindowType = intern(d, "_NET_WM_WINDOW_TYPE");
+  a.netWmWindowTypeNormal = intern(d, "_NET_WM_WINDOW_TYPE_NORMAL");
+  a.netWmWindowTypeUtility = intern(d, "_NET_WM_WINDOW_TYPE_UTILITY");
+  a.netWmWindowTypePopupMenu = intern(d, "_NET_WM_WINDOW_TYPE_POPUP_MENU");
+  a.netWmWindowTypeTooltip = intern(d, "_NET_WM_WINDOW_TYPE_TOOLTIP");
+  a.netWmWindowOpacity = intern(d, "_NET_WM_WINDOW_OPACITY");
+  a.netWmPid = intern(d, "_NET_WM_PID");
+  a.netWmIcon = intern(d, "_NET_WM_ICON");
+  a.motifWmHints = intern(d, "_MOTIF_WM_HINTS");
+  a.clipboard = intern(d, "CLIPBOARD");
+  a.targets = intern(d, "TARGETS");
+  a.incr = intern(d, "INCR");
+  a.text = intern(d, "TEXT");
+  a.clipboardProperty = intern(d, "_QUORVALE_CLIPBOARD");
+  a.win32Message = intern(d, "_QUORVALE_WIN32_MESSAGE");
+  a.win32Style = intern(d, "_QUORVALE_WIN32_STYLE");
+  a.win32Process = intern(d, "_QUORVALE_WIN32_PROCESS");
+  a.win32Operation = intern(d, "_QUORVALE_WIN32_OPERATION");
+}
+
+void findArgbVisual(XDisplay* x) {
+  XVisualInfo wanted{};
+  wanted.screen = x->screen;
+  wanted.depth = 32;
+  wanted.c_class = TrueColor;
+  int count = 0;
+  XVisualInfo* infos =
+      XGetVisualInfo(x->dpy, VisualScreenMask | VisualDepthMask | VisualClassMask, &wanted, &count);
+  for (int i = 0; i < count; ++i) {
+    if (infos[i].red_mask == 0xff0000 && infos[i].green_mask == 0xff00 &&
+        infos[i].blue_mask == 0xff) {
+      x->argbVisual = infos[i].visual;
+      x->argbColormap = XCreateColormap(x->dpy, x->root, x->argbVisual, AllocNone);
+      break;
+    }
+  }
+  if (infos) XFree(infos);
+}
+
+void open() {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) return;
+  XInitThreads();
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) {
+    std::fprintf(stderr, "display: cannot open X display %s; running without windows\n", name);
+    return;
+  }
+  auto* x = new XDisplay();
+  x->dpy = dpy;
+  x->screen = DefaultScreen(dpy);
+  x->root = RootWindow(dpy, x->screen);
+  x->fd = ConnectionNumber(dpy);
+  g_previousHandler = XSetErrorHandler(reportingHandler);
+  internAtoms(x);
+  int event = 0, error = 0;
+  x->hasShape = XShapeQueryExtension(dpy, &event, &error);
+  x->hasRandr = XRRQueryExtension(dpy, &event, &error);
+  findArgbVisual(x);
+  // Input methods follow the locale's character set; UTF-8 text is asked
+  // for explicitly, so any UTF-8 locale (or C.UTF-8) serves.
+  if (!XSupportsLocale()) std::fprintf(stderr, "display: locale not supported by Xlib\n");
+  XSetLocaleModifiers("");
+  x->im = XOpenIM(dpy, nullptr, nullptr, nullptr);
+  XSetWindowAttributes attributes{};
+  attributes.event_mask = PropertyChangeMask;
+  x->helper = XCreateWindow(dpy, x->root, -10, -10, 1, 1, 0, CopyFromParent, InputOnly,
+                            CopyFromParent, CWEventMask, &attributes);
+  // Hot keys arrive as key events on the root window.
+  XSelectInput(dpy, x->root, KeyPressMask | PropertyChangeMask);
+  XFlush(dpy);
+  g_display = x;
+
+  Win32DisplayBackend backend{};
+  backend.fd = x->fd;
+  backend.pump = pumpEvents;
+  backend.windowCreated = nativeWindowCreated;
+  backend.windowDestroyed = nativeWindowDestroyed;
+  backend.windowTextChanged = nativeTitleChanged;
+  backend.findForeignWindow = findForeign;
+  backend.translate = translateKey;
+  backend.isForeignWindow = isForeign;
+  backend.postForeign = postToForeign;
+  backend.context = x;
+  Win32SetDisplayBackend(&backend);
+}
+
+}  // namespace
+
+XDisplay* xdisplay() {
+  // Another backend installed first (tests of the hooks) keeps its place.
+  std::call_once(g_openOnce, [] {
+    if (!win32::detail::displayBackend()) open();
+  });
+  return g_display;
+}
+
+XDisplay* activeDisplay() {
+  const Win32DisplayBackend* backend = win32::detail::displayBackend();
+  if (!g_display || !backend || backend->context != g_display) return nullptr;
+  return g_display;
+}
+
+std::recursive_mutex& displayMutex() {
+  static std::recursive_mutex* mutex = new std::recursive_mutex();
+  return *mutex;
+}
+
+int trapBegin(XDisplay* x) {
+  g_trapMutex.lock();
+  if (g_trapDepth++ == 0) {
+    XSync(x->dpy, False);
+    g_trappedError = 0;
+    XSetErrorHandler(trapHandler);
+  }
+  return 0;
+}
+
+int trapEnd(XDisplay* x) {
+  XSync(x->dpy, False);
+  const int error = g_trappedError.load();
+  if (--g_trapDepth == 0) XSetErrorHandler(reportingHandler);
+  g_trapMutex.unlock();
+  return error;
+}
+
+bool windowManagerRunning(XDisplay* x) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool running = false;
+  if (XGetWindowProperty(x->dpy, x->root, x->atoms.netSupportingWmCheck, 0, 1, False, XA_WINDOW,
+                         &type, &format, &count, &after, &data) == Success &&
+      data && count == 1) {
+    running = true;
+  }
+  if (data) XFree(data);
+  return running;
+}
+
+bool compositorRunning(XDisplay* x) {
+  char name[32];
+  std::snprintf(name, sizeof name, "_NET_WM_CM_S%d", x->screen);
+  return XGetSelectionOwner(x->dpy, XInternAtom(x->dpy, name, False)) != 0;
+}
+
+std::string toUtf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+  return out;
+}
+
+std::wstring fromUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+  if (size > 0)
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size);
+  return out;
+}
+
+}  // namespace win32::display
+
+BOOL Win32HasDisplay() { return win32::display::xdisplay() ? TRUE : FALSE; }

@@ -1,0 +1,211 @@
+// Layered windows: SetLayeredWindowAttributes for windows painted through
+// WM_PAINT, UpdateLayeredWindow for windows that hand over a whole
+// premultiplied ARGB image. The display shows the result with per-pixel
+// alpha under a compositor, or opaque with a shape mask without one.
+#include <cstring>
+
+#include "../display/native.h"
+#include "../window_table.h"
+#include "paint_store.h"
+#include "win32/backend.h"
+#include "win32/errors.h"
+#include "win32/user32.h"
+
+// gdi32's record, declared (not defined) by user32.h.
+struct _BLENDFUNCTION {
+  BYTE BlendOp;
+  BYTE BlendFlags;
+  BYTE SourceConstantAlpha;
+  BYTE AlphaFormat;
+};
+
+using namespace win32::detail;
+
+namespace {
+
+struct Attributes {
+  bool layered = false;
+  COLORREF key = 0;
+  BYTE alpha = 255;
+  DWORD flags = 0;
+  bool byUpdate = false;
+};
+
+Attributes attributesOf(HWND hwnd) {
+  Attributes a;
+  std::lock_guard<std::mutex> lock(windowLock());
+  auto window = lookupWindowLocked(hwnd);
+  if (!window) return a;
+  a.layered = (window->exStyle & WS_EX_LAYERED) != 0;
+  a.key = window->layeredKey;
+  a.alpha = window->layeredAlpha;
+  a.flags = window->layeredFlags;
+  a.byUpdate = window->layeredByUpdate;
+  return a;
+}
+
+// Scales every pixel by alpha/255 and drops pixels of the key colour, in
+// place (premultiplied ARGB32).
+void applyKeyAndAlpha(cairo_surface_t* image, bool useKey, COLORREF key, BYTE alpha) {
+  cairo_surface_flush(image);
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  unsigned char* data = cairo_image_surface_get_data(image);
+  const uint32_t keyPixel = 0xFF000000u | (static_cast<uint32_t>(GetRValue(key)) << 16) |
+                            (static_cast<uint32_t>(GetGValue(key)) << 8) | GetBValue(key);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+    for (int x = 0; x < width; ++x) {
+      uint32_t p = row[x];
+      if (useKey && (p | 0xFF000000u) == keyPixel && (p >> 24) == 0xFF) {
+        row[x] = 0;
+        continue;
+      }
+      if (alpha == 255) continue;
+      uint32_t out = 0;
+      for (int shift = 0; shift < 32; shift += 8)
+        out |= ((((p >> shift) & 0xFF) * alpha + 127) / 255) << shift;
+      row[x] = out;
+    }
+  }
+  cairo_surface_mark_dirty(image);
+}
+
+}  // namespace
+
+cairo_surface_t* win32::detail::layeredImageFromBacking(HWND hwnd) {
+  cairo_surface_t* backing = backingSurface(hwnd);
+  if (!backing) return nullptr;
+  const Attributes a = attributesOf(hwnd);
+  if (a.byUpdate) return cairo_surface_reference(backing);
+  const int width = cairo_image_surface_get_width(backing);
+  const int height = cairo_image_surface_get_height(backing);
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t* cr = cairo_create(image);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, backing, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  applyKeyAndAlpha(image, (a.flags & LWA_COLORKEY) != 0, a.key,
+                   (a.flags & LWA_ALPHA) ? a.alpha : 255);
+  return image;
+}
+
+BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF crKey, BYTE bAlpha, DWORD dwFlags) {
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    auto window = lookupWindowLocked(hwnd);
+    if (!window || !(window->exStyle & WS_EX_LAYERED)) {
+      SetLastError(window ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    window->layeredKey = crKey;
+    window->layeredAlpha = bAlpha;
+    window->layeredFlags = dwFlags;
+    window->layeredByUpdate = false;
+  }
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return TRUE;
+}
+
+BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* pcrKey, BYTE* pbAlpha, DWORD* pdwFlags) {
+  const Attributes a = attributesOf(hwnd);
+  if (!a.layered || a.byUpdate) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (pcrKey) *pcrKey = a.key;
+  if (pbAlpha) *pbAlpha = a.alpha;
+  if (pdwFlags) *pdwFlags = a.flags;
+  return TRUE;
+}
+
+BOOL UpdateLayeredWindowIndirect(HWND hWnd, const UPDATELAYEREDWINDOWINFO* info) {
+  if (!info || info->cbSize != sizeof(UPDATELAYEREDWINDOWINFO)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const Attributes a = attributesOf(hWnd);
+  if (!a.layered) {
+    SetLastError(IsWindow(hWnd) ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  RECT rect{};
+  GetWindowRect(hWnd, &rect);
+  const POINT at = info->pptDst ? *info->pptDst : POINT{rect.left, rect.top};
+  const SIZE size = info->psize ? *info->psize : SIZE{rect.right - rect.left, rect.bottom - rect.top};
+  if (size.cx <= 0 || size.cy <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  auto* source = static_cast<cairo_surface_t*>(Win32SurfaceOfDC(info->hdcSrc));
+  if (info->hdcSrc && !source) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    if (auto window = lookupWindowLocked(hWnd)) window->layeredByUpdate = true;
+  }
+  if (at.x != rect.left || at.y != rect.top || size.cx != rect.right - rect.left ||
+      size.cy != rect.bottom - rect.top)
+    SetWindowPos(hWnd, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!source) return TRUE;  // a move only
+  // The window's backing keeps the whole image, so a dirty rectangle
+  // updates only its part.
+  resizeBacking(hWnd, size.cx, size.cy);
+  cairo_surface_t* backing = backingSurface(hWnd);
+  const POINT from = info->pptSrc ? *info->pptSrc : POINT{0, 0};
+  RECT dirty{0, 0, size.cx, size.cy};
+  if (info->prcDirty) IntersectRect(&dirty, &dirty, info->prcDirty);
+  cairo_surface_t* part =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, dirty.right - dirty.left, dirty.bottom - dirty.top);
+  cairo_t* cr = cairo_create(part);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, source, -(from.x + dirty.left), -(from.y + dirty.top));
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  const BYTE alpha = info->pblend && (info->dwFlags & ULW_ALPHA) ? info->pblend->SourceConstantAlpha : 255;
+  applyKeyAndAlpha(part, (info->dwFlags & ULW_COLORKEY) != 0, info->crKey, alpha);
+  if ((info->dwFlags & ULW_OPAQUE) || (info->pblend && info->pblend->AlphaFormat != 0x01 /* AC_SRC_ALPHA */ &&
+                                       (info->dwFlags & ULW_ALPHA))) {
+    // No per-pixel alpha in the source: every pixel is as opaque as the
+    // constant alpha says.
+    cairo_surface_flush(part);
+    const int stride = cairo_image_surface_get_stride(part);
+    unsigned char* data = cairo_image_surface_get_data(part);
+    for (int y = 0; y < dirty.bottom - dirty.top; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+      for (int x = 0; x < dirty.right - dirty.left; ++x)
+        row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<uint32_t>(alpha) << 24);
+    }
+    cairo_surface_mark_dirty(part);
+  }
+  cr = cairo_create(backing);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, part, dirty.left, dirty.top);
+  cairo_rectangle(cr, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_surface_destroy(part);
+  cairo_surface_flush(backing);
+  win32::display::presentLayered(hWnd, backing);
+  return TRUE;
+}
+
+BOOL UpdateLayeredWindow(HWND hWnd, HDC hdcDst, const POINT* pptDst, const SIZE* psize, HDC hdcSrc,
+                         const POINT* pptSrc, COLORREF crKey, const _BLENDFUNCTION* pblend,
+                         DWORD dwFlags) {
+  UPDATELAYEREDWINDOWINFO info{};
+  info.cbSize = sizeof info;
+  info.hdcDst = hdcDst;
+  info.pptDst = pptDst;
+  info.psize = psize;
+  info.hdcSrc = hdcSrc;
+  info.pptSrc = pptSrc;
+  info.crKey = crKey;
+  info.pblend = pblend;
+  info.dwFlags = dwFlags;
+  return UpdateLayeredWindowIndirect(hWnd, &info);
+}

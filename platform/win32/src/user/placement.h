@@ -1,0 +1,24 @@
+// Shared by the placement, activation and default-procedure code.
+#pragma once
+
+#include "win32/user32.h"
+
+namespace win32::detail {
+
+// Moves, sizes and restacks a window with WM_WINDOWPOSCHANGING and
+// WM_WINDOWPOSCHANGED, as SetWindowPos does, without activation.
+void positionWindow(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+// Records a placement the window manager made (an X ConfigureNotify).
+void placementFromDisplay(HWND hwnd, const RECT& screenRect);
+// The work area of the monitor holding most of `rect`.
+RECT workAreaFor(const RECT& rect);
+// Activation: makes `hwnd` (a top-level window, or null for "none of ours")
+// the active window with the Windows message sequence.
+void activate(HWND hwnd, WORD how, bool takeDisplayFocus);
+// Drops capture, focus and activation state of a window going away.
+void forgetInputState(HWND hwnd);
+bool windowEnabled(HWND hwnd);
+// Runs the move or size loop of WM_SYSCOMMAND SC_MOVE / SC_SIZE.
+void moveSizeLoop(HWND hwnd, UINT command, POINT start);
+
+}  // namespace win32::detail
