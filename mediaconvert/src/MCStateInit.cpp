@@ -7,6 +7,8 @@
 
 namespace {
 
+bool IsAttachedPic(const AVStream* s) { return s != nullptr && (s->disposition & AV_DISPOSITION_ATTACHED_PIC); }
+
 bool SameAudio(const AVCodecParameters* in, const AVCodecParameters* out) {
   return in->codec_id == out->codec_id && in->sample_rate == out->sample_rate &&
          av_channel_layout_compare(&in->ch_layout, &out->ch_layout) == 0 &&
@@ -18,14 +20,14 @@ bool SameVideo(const MCStateMachine* m, const AVStream* in, const AVCodecParamet
   const MCStreamParam& s = m->param.stream;
   const AVRational guessed =
       MCFixFrameRate(in, av_guess_frame_rate(m->demuxer->Context(), const_cast<AVStream*>(in), nullptr));
+  // A cover picture has no frame rate to compare.
+  const bool sameRate = IsAttachedPic(in) || av_cmp_q(tb, guessed) == 0;
   return in->codecpar->codec_id == out->codec_id && in->codecpar->width == out->width &&
-         in->codecpar->height == out->height && av_cmp_q(tb, guessed) == 0 && s.speed == 1.0 && s.contrast == 1.0 &&
+         in->codecpar->height == out->height && sameRate && s.speed == 1.0 && s.contrast == 1.0 &&
          s.brightness == 0 && s.saturation == 1.0 && s.redBalance == 0 && s.greenBalance == 0 &&
          s.blueBalance == 0 && !s.watermark && !s.noVideoCopy && s.cropX == -1 && s.rotation == 0 &&
          setup.subtitleSource.empty() && s.subtitlePath.empty();
 }
-
-bool IsAttachedPic(const AVStream* s) { return s != nullptr && (s->disposition & AV_DISPOSITION_ATTACHED_PIC); }
 
 }  // namespace
 
@@ -70,7 +72,15 @@ int StateInit::Build(MCStateMachine* m) {
   for (int s : slots) {
     AVStream* is = m->inStreams[s];
     if (is == nullptr) continue;
-    const AVCodecID codec = s == 0 ? defaults.video : s == 1 ? defaults.audio : subtitleCodec;
+    AVCodecID codec = s == 0 ? defaults.video : s == 1 ? defaults.audio : subtitleCodec;
+    // A cover picture keeps its own codec where the container stores it,
+    // rather than becoming a one-frame video the container may refuse.
+    const AVCodecID picture = is->codecpar->codec_id;
+    if (s == 0 && IsAttachedPic(is) && p.codecIds[0] == 0 &&
+        (picture == AV_CODEC_ID_PNG || picture == AV_CODEC_ID_MJPEG || picture == AV_CODEC_ID_BMP ||
+         avformat_query_codec(out->oformat, picture, FF_COMPLIANCE_NORMAL) == 1)) {
+      codec = is->codecpar->codec_id;
+    }
     const bool keep = s == 0 ? p.keepVideo : s == 1 ? p.keepAudio : p.keepSubtitle;
     if (!keep || (codec == AV_CODEC_ID_NONE && p.codecIds[s] == 0)) continue;
     if (s == 0) {

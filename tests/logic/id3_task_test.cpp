@@ -89,7 +89,7 @@ TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
     bool withCover;
   } cases[] = {
       {"mp3", "-c:a libmp3lame -b:a 128k", 0, true},
-      {"m4a", "-c:a aac -b:a 96k", 5, false},
+      {"m4a", "-c:a aac -b:a 96k", 5, true},
       {"m4r", "-c:a aac -b:a 96k -f ipod", kFormatIdM4r, false},
       {"flac", "-c:a flac", 3, true},
       {"ogg", "-c:a libvorbis", 2, false},

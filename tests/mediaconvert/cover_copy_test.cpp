@@ -7,7 +7,7 @@ namespace {
 
 // Rewriting a file with a cover picture keeps the picture, whether it is
 // copied (same codec) or decoded and encoded again.
-TEST(CoverPicture, SurvivesMp3AndFlacRewrites) {
+TEST(CoverPicture, SurvivesMp3FlacAndM4aRewrites) {
   const std::string dir = mctest::MakeTempDir("cover");
   const std::string png = dir + "/cover.png";
   const std::string jpg = dir + "/cover.jpg";
@@ -20,7 +20,8 @@ TEST(CoverPicture, SurvivesMp3AndFlacRewrites) {
     const char* pictureCodec;
   } cases[] = {{"mp3", "libmp3lame", "cover.png", "png"},
                {"mp3", "libmp3lame", "cover.jpg", "mjpeg"},
-               {"flac", "flac", "cover.png", "png"}};
+               {"flac", "flac", "cover.png", "png"},
+               {"m4a", "aac", "cover.png", "png"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.ext) + " " + c.picture);
     const std::string in = dir + "/in." + c.ext;
