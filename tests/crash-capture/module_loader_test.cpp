@@ -3,12 +3,16 @@
 // in a "提示" message and leaves what was obtained before.
 #include <filesystem>
 #include <string>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
 #include "base/TrevalinDll.h"
 
 namespace {
+
+// The loader owns its module handle: a copy would free the module twice.
+static_assert(!std::is_copy_constructible_v<CTrevalinDll> && !std::is_copy_assignable_v<CTrevalinDll>);
 
 TEST(CrashModuleLoader, LoadsTheModuleFromTheProgramFolder) {
   CTrevalinDll module;

@@ -16,6 +16,9 @@ class CTrevalinDll {
   explicit CTrevalinDll(const std::string& modulePath);
   // The module stays loaded: its signal handlers must outlive this object.
   virtual ~CTrevalinDll() = default;
+  // One object per module handle: a copy would free the module twice.
+  CTrevalinDll(const CTrevalinDll&) = delete;
+  CTrevalinDll& operator=(const CTrevalinDll&) = delete;
 
   // Frees the module when there is one and forgets everything; true.
   virtual bool unload();
