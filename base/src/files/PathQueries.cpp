@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/FolderOps.h"
 #include "base/PathHelpers.h"
 #include "files/NativePath.h"
 #include "files/XdgFolders.h"
@@ -102,11 +103,6 @@ bool IsFileWritable(const std::wstring& path) {
 int64_t GetFileSizeOfPath(const wchar_t* path) {
   std::wstring full;
   if (path == nullptr || !GetFullPath(path, full) || !FileExists(full)) return -1;
-  const int fd = open(SystemPathOf(full).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat info;
-  const bool ok = fstat(fd, &info) == 0;
-  close(fd);
   // The whole 64-bit size: files of 4 GiB and more are not cut to 32 bits.
-  return ok ? static_cast<int64_t>(info.st_size) : -1;
+  return GetFileSize64(full);
 }
