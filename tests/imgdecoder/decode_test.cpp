@@ -259,9 +259,8 @@ TEST(GdiplusDecode, GifFramesAndDelaysThroughFrameDimensionTime) {
 
 TEST(GdiplusDecode, FromAMemoryStreamAndDamagedData) {
   std::vector<unsigned char> bytes = ReadFile("opaque.png");
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 0);
   IStream* stream = nullptr;
-  ASSERT_EQ(CreateStreamOnHGlobal(mem, TRUE, &stream), S_OK);
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
   ULONG written = 0;
   ASSERT_EQ(stream->Write(bytes.data(), (ULONG)bytes.size(), &written), S_OK);
   Bitmap* bmp = Bitmap::FromStream(stream);

@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cwchar>
+#include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "GdiObjects.h"
@@ -76,7 +78,66 @@ struct TextLayout {
   }
 };
 
+// Laid-out texts of this thread, most recently used first: windows repaint
+// the same texts over and over, and shaping is what text costs.
+class LayoutCache {
+ public:
+  ~LayoutCache() {
+    for (auto& e : order_) g_object_unref(e.second.layout);
+  }
+  struct Entry {
+    PangoLayout* layout;
+    int width, height;
+  };
+  bool Find(const std::string& key, Entry* out) {
+    auto it = index_.find(key);
+    if (it == index_.end()) return false;
+    order_.splice(order_.begin(), order_, it->second);
+    *out = it->second->second;
+    return true;
+  }
+  void Put(const std::string& key, const Entry& e) {
+    g_object_ref(e.layout);
+    order_.emplace_front(key, e);
+    index_[key] = order_.begin();
+    if (order_.size() > kCapacity) {
+      g_object_unref(order_.back().second.layout);
+      index_.erase(order_.back().first);
+      order_.pop_back();
+    }
+  }
+
+ private:
+  static constexpr size_t kCapacity = 512;
+  std::list<std::pair<std::string, Entry>> order_;
+  std::unordered_map<std::string, std::list<std::pair<std::string, Entry>>::iterator> index_;
+};
+
+std::string CacheKey(const GdiTextFont& font, LPCWSTR text, int len, const RECT& rc, UINT format) {
+  const UINT shaping = format & (DT_SINGLELINE | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX);
+  const bool wrap = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE);
+  const bool sized = wrap || (format & DT_END_ELLIPSIS);
+  char* desc = pango_font_description_to_string(font.desc);
+  std::string key = desc;
+  g_free(desc);
+  key += '\x1f' + std::to_string(shaping) + ',' + std::to_string(font.underline) + std::to_string(font.strikeOut);
+  if (sized) key += ',' + std::to_string(rc.right - rc.left);
+  if (wrap && (format & DT_END_ELLIPSIS)) key += ',' + std::to_string(rc.bottom - rc.top);
+  key += '\x1f';
+  key.append(reinterpret_cast<const char*>(text), (size_t)len * sizeof(wchar_t));
+  return key;
+}
+
 void BuildLayout(TextLayout& t, const GdiTextFont& font, LPCWSTR text, int len, const RECT& rc, UINT format) {
+  thread_local LayoutCache cache;
+  const std::string key = CacheKey(font, text, len, rc, format);
+  LayoutCache::Entry hit;
+  if (cache.Find(key, &hit)) {
+    t.layout = static_cast<PangoLayout*>(g_object_ref(hit.layout));
+    t.width = hit.width;
+    t.height = hit.height;
+    return;
+  }
   Prepared p = Prepare(text, len, !(format & DT_NOPREFIX));
   t.layout = pango_layout_new(ThreadContext());
   pango_layout_set_font_description(t.layout, font.desc);
@@ -114,6 +175,7 @@ void BuildLayout(TextLayout& t, const GdiTextFont& font, LPCWSTR text, int len, 
   pango_layout_get_pixel_extents(t.layout, nullptr, &logical);
   t.width = p.utf8.empty() ? 0 : logical.width;
   t.height = p.utf8.empty() ? 0 : logical.height;
+  cache.Put(key, LayoutCache::Entry{t.layout, t.width, t.height});
 }
 
 int TopOf(const TextLayout& t, const RECT& rc, UINT format) {

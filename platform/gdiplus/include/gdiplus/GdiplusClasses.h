@@ -96,6 +96,8 @@ class Bitmap : public Image {
   explicit Bitmap(LPCWSTR path) : Image(nullptr, Ok) { last_ = GdipCreateBitmapFromFile(path, &native_); }
   explicit Bitmap(IStream* stream) : Image(nullptr, Ok) { last_ = GdipCreateBitmapFromStream(stream, &native_); }
 
+  // Wraps a flat-API bitmap; the new object owns and disposes it.
+  static Bitmap* FromNative(GpBitmap* native) { return native ? new Bitmap(native, Ok) : nullptr; }
   static Bitmap* FromFile(LPCWSTR path) { return new Bitmap(path); }
   static Bitmap* FromStream(IStream* stream) { return new Bitmap(stream); }
   static Bitmap* FromHBITMAP(HBITMAP hbm, void* palette) {

@@ -14,23 +14,25 @@
 #include "gdi/gdi.h"
 #include "win32/windows.h"
 
-// --- Memory streams (the part of COM's IStream and kernel32's global memory
-// that decoding from memory needs).
+// --- Memory streams: the part of COM's IStream that decoding from memory
+// needs. Global memory blocks are kernel32's (platform/win32); they are
+// declared here only when that header does not declare them.
+#ifndef GMEM_MOVEABLE
 typedef HANDLE HGLOBAL;
-typedef ULONG PROPID;
 #define GMEM_FIXED 0x0000
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_ZEROINIT 0x0040
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
-#define STREAM_SEEK_SET 0
-#define STREAM_SEEK_CUR 1
-#define STREAM_SEEK_END 2
-
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
 LPVOID GlobalLock(HGLOBAL mem);
 BOOL GlobalUnlock(HGLOBAL mem);
 SIZE_T GlobalSize(HGLOBAL mem);
 HGLOBAL GlobalFree(HGLOBAL mem);
+#endif
+typedef ULONG PROPID;
+#define STREAM_SEEK_SET 0
+#define STREAM_SEEK_CUR 1
+#define STREAM_SEEK_END 2
 
 struct IStream {
   virtual ULONG AddRef() = 0;
@@ -43,8 +45,9 @@ struct IStream {
   ~IStream() = default;
 };
 
-// A stream over a global memory block (a new one when `mem` is null); with
-// deleteOnRelease the stream frees the block when it is released.
+// A stream over a global memory block's bytes, or over a new, empty block
+// when `mem` is null. Writes grow the stream, not the caller's block; with
+// deleteOnRelease the stream frees `mem` when it is released.
 HRESULT CreateStreamOnHGlobal(HGLOBAL mem, BOOL deleteOnRelease, IStream** out);
 
 #ifndef _GUID_DEFINED
