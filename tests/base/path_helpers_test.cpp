@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -254,6 +256,26 @@ TEST_F(TempFolder, MoveAndCopyKeepOrReplaceTargets) {
   ASSERT_TRUE(DeleteFileOp(W(L"into")));
   EXPECT_FALSE(FileExists(W(L"into")));
   EXPECT_FALSE(DeleteFileOp(W(L"into")));
+}
+
+TEST_F(TempFolder, ACopyThatFailsKeepsTheFileItWasToReplace) {
+  Touch("big.bin", std::string(1 << 20, 'x'));
+  Touch("target.txt", "precious");
+  // Writes past 64 KiB fail (EFBIG), as a full disk would fail them.
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto* previousHandler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool copied = CopyFileOp(false, W(L"big.bin"), W(L"target.txt"));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previousHandler);
+  EXPECT_FALSE(copied);
+  const std::string kept = Read("target.txt");
+  EXPECT_TRUE(kept == "precious") << "the target now holds " << kept.size() << " other bytes";
+  EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2)
+      << "a partial copy was left beside the target";
 }
 
 TEST_F(TempFolder, ACopyThatFailsUnderAFreeNameLeavesNothingBehind) {

@@ -71,6 +71,18 @@ bool CopyToFreeName(const fs::path& from, const fs::path& target) {
   return placed;
 }
 
+// A file that replaces another is copied beside it first and renamed over
+// it once whole: a copy that fails half-way leaves the old file as it was.
+// Folders are merged into an existing target, entry by entry.
+bool CopyReplacing(const fs::path& from, const fs::path& target) {
+  std::error_code ec;
+  if (fs::is_directory(fs::symlink_status(from, ec))) return CopyTree(from, target, true);
+  const fs::path staging = StagingName(target);
+  if (CopyTree(from, staging, false) && ::rename(staging.c_str(), target.c_str()) == 0) return true;
+  fs::remove_all(staging, ec);
+  return false;
+}
+
 bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
               const std::wstring& toText) {
   if (fromText.empty() || toText.empty()) return false;
@@ -92,11 +104,11 @@ bool Transfer(bool move, bool renameOnCollision, const std::wstring& fromText,
     return !move || (fs::remove_all(from, ec) != static_cast<std::uintmax_t>(-1) && !ec);
   }
 
-  if (!move) return CopyTree(from, target, true);
+  if (!move) return CopyReplacing(from, target);
   fs::rename(from, target, ec);
   if (!ec) return true;
   if (ec.value() != EXDEV) return false;
-  if (!CopyTree(from, target, true)) return false;
+  if (!CopyReplacing(from, target)) return false;
   fs::remove_all(from, ec);
   return !ec;
 }
