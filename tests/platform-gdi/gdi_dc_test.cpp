@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "gdi/GdiCairo.h"
 #include "gdi/gdi.h"
 
 namespace {
@@ -163,6 +164,39 @@ TEST(GdiDc, SystemValues) {
   EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
   EXPECT_EQ(SetGraphicsMode(dc, GM_COMPATIBLE), GM_COMPATIBLE);
   DeleteDC(dc);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GdiIcons, IconsKeepTheirPictureHotSpotAndDraw) {
+  uint32_t px[4] = {0xFFFF0000, 0x80008000, 0, 0xFF0000FF};
+  HICON icon = GdiCreateIconFromPixels(2, 2, px, 1, 1, true);
+  ASSERT_NE(icon, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  EXPECT_TRUE(info.fIcon);
+  EXPECT_EQ(info.xHotspot, 1u);
+  BITMAP bm{};
+  GetObjectW(info.hbmColor, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 2);
+  EXPECT_EQ(static_cast<uint32_t*>(bm.bmBits)[1], 0x80008000u);
+  GetObjectW(info.hbmMask, sizeof bm, &bm);
+  EXPECT_EQ(static_cast<uint32_t*>(bm.bmBits)[2], 0xFFFFFFFFu) << "clear pixels are white in the mask";
+  EXPECT_EQ(static_cast<uint32_t*>(bm.bmBits)[0], 0xFF000000u);
+  HICON copy = CreateIconIndirect(&info);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  ASSERT_NE(copy, nullptr);
+  Canvas c(4, 4);
+  ASSERT_TRUE(DrawIconEx(c.dc, 0, 0, copy, 4, 4, 0, nullptr, DI_NORMAL));
+  EXPECT_EQ(c.at(0, 0), 0xFFFF0000u);
+  EXPECT_EQ(c.at(3, 3), 0xFF0000FFu);
+  EXPECT_TRUE(DestroyIcon(copy));
+  EXPECT_TRUE(DestroyIcon(icon));
+  EXPECT_FALSE(DestroyIcon(icon));
+  EXPECT_EQ(GetObjectType(icon), 0u);
 }
 
 }  // namespace

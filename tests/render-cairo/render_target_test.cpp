@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "RenderPlugin.h"
+#include "gdi/GdiCairo.h"
 
 namespace {
 
@@ -363,6 +364,24 @@ TEST_F(RenderTargetTest, ObjectsKeepTheFactoryAliveAndSelectionsHoldReferences) 
   EXPECT_EQ(rt->GetCurrentObject(OT_PEN), pen);
   rt->SelectDefaultObject(OT_PEN, nullptr);
   EXPECT_EQ(rt->GetCurrentObject(OT_PEN), old);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RenderPluginTest, IconsDrawAtTheirSizeOrStretched) {
+  std::vector<uint32_t> px(4 * 4, 0xFF00FF00);
+  HICON icon = GdiCreateIconFromPixels(4, 4, px.data(), 2, 2, true);
+  IRenderTarget* rt = NewTarget(20, 20);
+  ASSERT_EQ(rt->DrawIconEx(1, 1, icon, 0, 0, DI_NORMAL), S_OK);
+  EXPECT_EQ(Pixel(rt, 4, 4), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(rt, 5, 5), 0u);
+  ASSERT_EQ(rt->DrawIconEx(10, 10, icon, 8, 8, DI_NORMAL), S_OK);
+  EXPECT_EQ(Pixel(rt, 17, 17), 0xFF00FF00u);
+  EXPECT_EQ(Pixel(rt, 18, 18), 0u);
+  DestroyIcon(icon);
+  EXPECT_EQ(rt->DrawIconEx(0, 0, icon, 0, 0, DI_NORMAL), E_INVALIDARG);
 }
 
 }  // namespace

@@ -199,6 +199,10 @@ struct IRenderTarget : IObjRef {
   virtual HRESULT DrawGradient(const RECT* rect, int type, COLORREF start, COLORREF center, COLORREF end,
                                float angle, float centerX, float centerY, int radius, BYTE alpha) = 0;
 
+  // An icon (HICON) drawn at (x, y), stretched to cx x cy (0 = its own
+  // size); flags are DrawIconEx's DI_* bits.
+  virtual HRESULT DrawIconEx(int x, int y, HICON icon, int cx, int cy, UINT flags) = 0;
+
   // A DC over the target's pixels, for GDI callers; give it back with
   // ReleaseDC. The DC sees the current viewport origin and clip.
   virtual HDC GetDC(UINT flags) = 0;

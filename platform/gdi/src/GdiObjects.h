@@ -47,6 +47,17 @@ struct GdiRegion : GdiObject {
   cairo_region_t* region = nullptr;
 };
 
+// Not a GDI object kind: icons are user32's, kept in the same table.
+constexpr DWORD kGdiIconType = 0x100;
+
+struct GdiIcon : GdiObject {
+  GdiIcon() : GdiObject(kGdiIconType) {}
+  ~GdiIcon() override;
+  cairo_surface_t* surface = nullptr;
+  int xHotspot = 0, yHotspot = 0;
+  bool isIcon = true;
+};
+
 struct GdiDC : GdiObject {
   GdiDC() : GdiObject(OBJ_DC) {}
   ~GdiDC() override;

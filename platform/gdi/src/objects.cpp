@@ -88,7 +88,7 @@ HGDIOBJ GetStockObject(int index) {
 
 DWORD GetObjectType(HGDIOBJ obj) {
   GdiObject* o = GdiLookup(obj);
-  if (!o) return 0;
+  if (!o || o->type == kGdiIconType) return 0;
   if (o->type == OBJ_DC && static_cast<GdiDC*>(o)->defaultBitmap) return OBJ_MEMDC;
   return o->type;
 }
@@ -112,7 +112,7 @@ HPEN CreatePen(int style, int width, COLORREF color) {
 
 BOOL DeleteObject(HGDIOBJ obj) {
   GdiObject* o = GdiLookup(obj);
-  if (!o || o->type == OBJ_DC) return FALSE;
+  if (!o || o->type == OBJ_DC || o->type == kGdiIconType) return FALSE;
   if (o->stock) return TRUE;
   // GDI keeps an object that is still selected into a DC alive.
   if (o->selectedIn > 0) return FALSE;

@@ -744,6 +744,19 @@ HRESULT RenderTarget::DrawGradient(const RECT* rect, int type, COLORREF start, C
   return S_OK;
 }
 
+HRESULT RenderTarget::DrawIconEx(int x, int y, HICON icon, int cx, int cy, UINT flags) {
+  cairo_surface_t* picture = GdiSurfaceOfIcon(icon);
+  if (!picture) return E_INVALIDARG;
+  if (!(flags & DI_IMAGE)) return S_OK;
+  const int w = cairo_image_surface_get_width(picture), h = cairo_image_surface_get_height(picture);
+  RECT src{0, 0, w, h};
+  RECT dst{x, y, x + (cx > 0 ? cx : w), y + (cy > 0 ? cy : h)};
+  cairo_t* cr = Begin();
+  HRESULT hr = DrawPart(cr, picture, src, dst, EM_STRETCH, kFilterMedium, 255);
+  cairo_destroy(cr);
+  return hr;
+}
+
 HDC RenderTarget::GetDC(UINT) {
   HDC dc = GdiCreateSurfaceDC(surface_);
   if (!dc) return nullptr;

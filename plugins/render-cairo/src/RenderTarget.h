@@ -66,6 +66,7 @@ class RenderTarget final : public TRefImpl<IRenderTarget> {
   HRESULT DrawGradient(const RECT* rect, int type, COLORREF start, COLORREF center, COLORREF end, float angle,
                        float centerX, float centerY, int radius, BYTE alpha) override;
 
+  HRESULT DrawIconEx(int x, int y, HICON icon, int cx, int cy, UINT flags) override;
   HDC GetDC(UINT flags) override;
   void ReleaseDC(HDC hdc) override;
 

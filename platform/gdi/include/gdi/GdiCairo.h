@@ -64,3 +64,10 @@ void GdiInvertPixels(cairo_surface_t* surface, const RECT& rc, const cairo_regio
 
 // Sets Cairo's line width and dash pattern for a PS_* pen style.
 void GdiApplyPenStyle(cairo_t* cr, int style, double width);
+
+// An icon from premultiplied BGRA pixels (width x height, no padding) with
+// its hot spot, for loaders that decode icon files and resources.
+HICON GdiCreateIconFromPixels(int width, int height, const void* pixels, int xHotspot, int yHotspot, bool isIcon);
+
+// The picture behind an icon, not referenced; null for an invalid handle.
+cairo_surface_t* GdiSurfaceOfIcon(HICON icon);
