@@ -1,11 +1,29 @@
 #include "files/WindowRaise.h"
 
-// HOOK for the display layer. The steps are, in the kActivateFirst order:
-// SetActiveWindow, SetFocus; if IsIconic, send WM_SYSCOMMAND with
-// SC_RESTORE; ShowWindow(SW_SHOW); SetWindowPos to HWND_TOPMOST and then
-// HWND_NOTOPMOST (SWP_NOMOVE | SWP_NOSIZE); SetForegroundWindow. kShowFirst
-// restores and shows before activating and focusing. The platform layer
-// does not offer those calls yet (a foreign window needs
-// _NET_ACTIVE_WINDOW and XMapRaised), so nothing can be raised here and
-// the caller is told so.
-bool RaiseInstanceWindow(HWND /*window*/, RaiseOrder /*order*/) { return false; }
+#include "win32/windows.h"
+
+// Raising to the topmost band and back puts the window above every other
+// window without leaving it topmost. A window of another process (the first
+// instance's) is restored and raised by that process on our request.
+bool RaiseInstanceWindow(HWND window, RaiseOrder order) {
+  if (!IsWindow(window)) return false;
+  auto restoreAndShow = [window] {
+    if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ShowWindow(window, SW_SHOW);
+  };
+  auto activateAndFocus = [window] {
+    SetActiveWindow(window);
+    SetFocus(window);
+  };
+  if (order == RaiseOrder::kActivateFirst) {
+    activateAndFocus();
+    restoreAndShow();
+  } else {
+    restoreAndShow();
+    activateAndFocus();
+  }
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(window);
+  return true;
+}

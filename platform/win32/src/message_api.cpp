@@ -89,6 +89,29 @@ bool retrieve(Queue& queue, LPMSG msg, HWND filter, UINT first, UINT last, bool 
 
 }  // namespace
 
+bool win32::detail::postNext(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  std::shared_ptr<Queue> queue;
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    auto window = lookupWindowLocked(hwnd);
+    if (window) queue = window->queue;
+  }
+  if (!queue) return false;
+  {
+    std::lock_guard<std::mutex> lock(queue->mutex);
+    if (!queue->alive) return false;
+    MSG msg{};
+    msg.hwnd = hwnd;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = GetTickCount();
+    queue->posted.push_front(msg);
+  }
+  queue->wake();
+  return true;
+}
+
 BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   if (hWnd == nullptr) return postTo(currentQueue(), nullptr, Msg, wParam, lParam) ? TRUE : FALSE;
   std::shared_ptr<Queue> queue;

@@ -78,6 +78,9 @@ int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last);
 void waitForWake(Queue& queue, int timeoutMs, bool watchBackend = true);
 // Drops posted messages and timers of a window that is going away.
 void purgeWindow(Queue& queue, HWND hwnd);
+// Puts a message at the head of a window's queue, so it is the next one
+// retrieved (TranslateMessage's characters come before later input).
+bool postNext(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs the display backend's pump, if one is installed.
 void pumpBackend();
 int backendFd();

@@ -73,5 +73,8 @@ void* Win32SurfaceOfDC(HDC hdc);
 // one of this layer's own), and its release: what the GDI layer wraps.
 HDC Win32CreateSurfaceDC(void* cairoSurface);
 void Win32DeleteSurfaceDC(HDC hdc);
+// The X window behind a top-level window (for protocols that name X
+// windows, such as the tray's XEmbed), or 0 without one.
+unsigned long Win32XWindowOf(HWND hwnd);
 // True when an X display is open for this process (opened on first use).
 BOOL Win32HasDisplay();

@@ -6,6 +6,7 @@
 // are plain calls.
 #include <X11/Xutil.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -277,6 +278,11 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
       detail::placementFromDisplay(hwnd, rect);
       break;
     }
+    case MapNotify:
+      // Focus can only go to a viewable window: the active window gets it
+      // now that it is.
+      if (GetActiveWindow() == hwnd) nativeFocus(hwnd);
+      break;
     case ClientMessage: {
       const XClientMessageEvent& e = event.xclient;
       if (e.message_type == x->atoms.wmProtocols &&

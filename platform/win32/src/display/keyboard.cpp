@@ -5,10 +5,13 @@
 #include <X11/keysym.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
 #include "../backend_hooks.h"
+#include "../message_queue.h"
 #include "win32/messaging.h"
 #include "win32/user32.h"
 #include "x_display.h"
@@ -123,8 +126,8 @@ BOOL translateKey(const MSG* msg, void*) {
   std::wstring text = takeKeyText(msg->hwnd, scan);
   if (text.empty()) return FALSE;
   const UINT charMessage = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
-  for (wchar_t ch : text)
-    PostMessageW(msg->hwnd, charMessage, static_cast<WPARAM>(ch), msg->lParam);
+  for (auto it = text.rbegin(); it != text.rend(); ++it)
+    detail::postNext(msg->hwnd, charMessage, static_cast<WPARAM>(*it), msg->lParam);
   return TRUE;
 }
 

@@ -545,3 +545,5 @@ void nativeUngrabKeyboard() {
 }
 
 }  // namespace win32::display
+
+unsigned long Win32XWindowOf(HWND hwnd) { return win32::display::xidOf(hwnd); }

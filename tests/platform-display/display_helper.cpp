@@ -1,0 +1,133 @@
+#include "display_helper.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <map>
+
+Display* userDisplay() {
+  static Display* display = XOpenDisplay(nullptr);
+  return display;
+}
+
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      if (done()) return true;
+    }
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+void pumpFor(int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  pumpUntil([&] { return std::chrono::steady_clock::now() >= deadline; }, ms + 1000);
+}
+
+void moveMouse(int x, int y) {
+  XTestFakeMotionEvent(userDisplay(), -1, x, y, CurrentTime);
+  XSync(userDisplay(), False);
+}
+
+void clickButton(unsigned button) {
+  XTestFakeButtonEvent(userDisplay(), button, True, CurrentTime);
+  XTestFakeButtonEvent(userDisplay(), button, False, CurrentTime);
+  XSync(userDisplay(), False);
+}
+
+void pressKey(KeySym keysym) {
+  XTestFakeKeyEvent(userDisplay(), XKeysymToKeycode(userDisplay(), keysym), True, CurrentTime);
+  XSync(userDisplay(), False);
+}
+
+void releaseKey(KeySym keysym) {
+  XTestFakeKeyEvent(userDisplay(), XKeysymToKeycode(userDisplay(), keysym), False, CurrentTime);
+  XSync(userDisplay(), False);
+}
+
+void tapKey(KeySym keysym) {
+  pressKey(keysym);
+  releaseKey(keysym);
+}
+
+unsigned long screenPixel(int x, int y) {
+  Display* d = userDisplay();
+  XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xFFFFFFFF;
+  const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+  XDestroyImage(image);
+  return pixel;
+}
+
+bool waitViewable(HWND hwnd, int timeoutMs) {
+  const ::Window xid = Win32XWindowOf(hwnd);
+  if (!xid) return false;
+  return pumpUntil(
+      [&] {
+        XWindowAttributes attributes{};
+        XSync(userDisplay(), False);
+        return XGetWindowAttributes(userDisplay(), xid, &attributes) &&
+               attributes.map_state == IsViewable;
+      },
+      timeoutMs);
+}
+
+namespace {
+std::map<std::wstring, RecordingClass*>& classes() {
+  static std::map<std::wstring, RecordingClass*> map;
+  return map;
+}
+}  // namespace
+
+RecordingClass::RecordingClass(const wchar_t* name, UINT style) : name_(name) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  EXPECT_NE(RegisterClassExW(&wc), 0);
+  classes()[name_] = this;
+}
+
+RecordingClass::~RecordingClass() {
+  classes().erase(name_);
+  UnregisterClassW(name_.c_str(), nullptr);
+}
+
+std::vector<Seen> RecordingClass::take() {
+  std::vector<Seen> out;
+  out.swap(seen_);
+  return out;
+}
+
+std::vector<UINT> RecordingClass::messagesOf(std::initializer_list<UINT> wanted) {
+  std::vector<UINT> out;
+  for (const Seen& s : take()) {
+    for (UINT w : wanted) {
+      if (s.message == w) out.push_back(s.message);
+    }
+  }
+  return out;
+}
+
+LRESULT CALLBACK RecordingClass::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  wchar_t name[256] = {};
+  GetClassNameW(hwnd, name, 256);
+  auto it = classes().find(name);
+  if (it != classes().end()) {
+    RecordingClass* self = it->second;
+    self->seen_.push_back(Seen{hwnd, message, wParam, lParam});
+    if (self->handler) {
+      if (auto result = self->handler(hwnd, message, wParam, lParam)) return *result;
+    }
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}

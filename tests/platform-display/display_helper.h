@@ -1,0 +1,63 @@
+// Shared by the display tests: a second X connection that plays the user
+// (XTest input) and the screen (pixels read back), a message pump with a
+// deadline, and a window class that records what it receives.
+#pragma once
+
+#include <gtest/gtest.h>
+// After gtest: Xlib defines macros (None, Bool, Status) that gtest uses as names.
+#include <X11/Xlib.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win32/windows.h"
+
+// The test's own connection, for input and screenshots.
+Display* userDisplay();
+
+// Dispatches messages until `done` holds or `timeoutMs` passes; returns
+// whether it held.
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// Dispatches whatever arrives for `ms` milliseconds.
+void pumpFor(int ms);
+
+void moveMouse(int x, int y);
+void clickButton(unsigned button);
+void pressKey(KeySym keysym);
+void releaseKey(KeySym keysym);
+void tapKey(KeySym keysym);
+
+// The colour of a screen pixel as 0xRRGGBB.
+unsigned long screenPixel(int x, int y);
+// Waits until the window is viewable on the X server and the server has
+// caught up with our drawing.
+bool waitViewable(HWND hwnd, int timeoutMs = 5000);
+
+struct Seen {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+using Handler = std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)>;
+
+// A registered class whose procedure records each message, calls the
+// handler first, then DefWindowProcW.
+class RecordingClass {
+ public:
+  explicit RecordingClass(const wchar_t* name, UINT style = 0);
+  ~RecordingClass();
+  const wchar_t* name() const { return name_.c_str(); }
+  std::vector<Seen> take();
+  std::vector<UINT> messagesOf(std::initializer_list<UINT> wanted);
+  void clear() { take(); }
+  Handler handler;
+
+ private:
+  static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+  std::wstring name_;
+  std::vector<Seen> seen_;
+};
