@@ -1,6 +1,9 @@
 // Render target behaviour: text measuring agrees with drawing, the clip
 // stack and viewport, the DC shares the target's pixels, regions, bitmaps.
+#include <dlfcn.h>
+
 #include <cstring>
+#include <string>
 #include <cwchar>
 #include <vector>
 
@@ -382,6 +385,43 @@ TEST_F(RenderPluginTest, IconsDrawAtTheirSizeOrStretched) {
   EXPECT_EQ(Pixel(rt, 18, 18), 0u);
   DestroyIcon(icon);
   EXPECT_EQ(rt->DrawIconEx(0, 0, icon, 0, 0, DI_NORMAL), E_INVALIDARG);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RenderPluginTest, BitmapsLoadThroughTheImageDecoderPlugin) {
+  void* module = dlopen((ProgramFolder() + "imgdecoder-pixbuf.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(module, nullptr) << dlerror();
+  auto create = reinterpret_cast<SCreateInstanceFn>(dlsym(module, "SCreateInstance"));
+  IObjRef* obj = nullptr;
+  ASSERT_TRUE(create && create(&obj));
+  auto* decoder = static_cast<IImgDecoderFactory*>(obj);
+  factory->SetImgDecoderFactory(decoder);
+  EXPECT_EQ(decoder->Release(), 1) << "the render factory holds the decoder";
+  ASSERT_EQ(factory->GetImgDecoderFactory(), decoder);
+
+  const std::string png = std::string(QUORVALE_GOLDEN_DIR) + "/round_rect.png";
+  IBitmap* bmp = nullptr;
+  factory->CreateBitmap(&bmp);
+  ASSERT_EQ(bmp->LoadFromFile(std::wstring(png.begin(), png.end()).c_str()), S_OK);
+  cairo_surface_t* ref = cairo_image_surface_create_from_png(png.c_str());
+  ASSERT_EQ(bmp->Width(), (UINT)cairo_image_surface_get_width(ref));
+  ASSERT_EQ(bmp->Height(), (UINT)cairo_image_surface_get_height(ref));
+  // Cairo's own PNG reader agrees with the plug-in pixel for pixel.
+  cairo_surface_flush(ref);
+  const auto* a = static_cast<const uint32_t*>(bmp->GetPixelBits());
+  int differ = 0;
+  for (UINT y = 0; y < bmp->Height(); ++y)
+    for (UINT x = 0; x < bmp->Width(); ++x)
+      differ += a[y * bmp->Width() + x] !=
+                reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(ref) + y * cairo_image_surface_get_stride(ref))[x];
+  EXPECT_EQ(differ, 0);
+  cairo_surface_destroy(ref);
+  EXPECT_TRUE(FAILED(bmp->LoadFromFile(L"/nonexistent.png")));
+  bmp->Release();
+  factory->SetImgDecoderFactory(nullptr);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ struct IFont : IRenderObj {
   virtual BOOL IsUnderline() const = 0;
   virtual BOOL IsStrikeOut() const = 0;
   // Further properties from a font element of the UI definition. None is
-  // defined beyond the LOGFONTW yet; the element is accepted and kept.
+  // defined beyond the LOGFONTW, so the render-cairo plug-in reads nothing.
   virtual void SetProp(const pugi::xml_node* element) = 0;
 };
 

@@ -63,13 +63,14 @@ class Font final : public RenderObj<IFont> {
   BOOL IsItalic() const override { return lf_.lfItalic != 0; }
   BOOL IsUnderline() const override { return lf_.lfUnderline != 0; }
   BOOL IsStrikeOut() const override { return lf_.lfStrikeOut != 0; }
-  void SetProp(const pugi::xml_node* element) override { element_ = element; }
+  // The system defines no font property beyond the LOGFONTW, so the element
+  // has nothing to add.
+  void SetProp(const pugi::xml_node*) override {}
   GdiTextFont TextFont() const { return GdiTextFont{desc_, lf_.lfUnderline != 0, lf_.lfStrikeOut != 0}; }
 
  private:
   LOGFONTW lf_;
   PangoFontDescription* desc_;
-  const pugi::xml_node* element_ = nullptr;
 };
 
 class Region final : public RenderObj<IRegion> {
