@@ -1,7 +1,11 @@
 // Rendered pictures compared with golden images (tolerance for rasteriser
 // and font-hinting noise): text layouts, nine-patch skins, gradients,
 // anti-aliased rounded rectangles, alpha blending and the caret inversion.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <cwchar>
 #include <vector>
 
@@ -175,6 +179,43 @@ TEST_F(RenderGolden, CaretInversionOnTranslucentBackground) {
   EXPECT_EQ(0, memcmp(cairo_image_surface_get_data(once), cairo_image_surface_get_data(twice), 100 * 40 * 4));
   cairo_surface_destroy(once);
   cairo_surface_destroy(twice);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GoldenComparison, AMismatchFailsAndLeavesThePictureForALook) {
+  // While goldens are being rewritten this picture must not become one.
+  if (getenv("QUORVALE_WRITE_GOLDEN")) GTEST_SKIP() << "goldens are being written";
+  cairo_surface_t* ref = cairo_image_surface_create_from_png((std::string(QUORVALE_GOLDEN_DIR) + "/round_rect.png").c_str());
+  ASSERT_EQ(cairo_surface_status(ref), CAIRO_STATUS_SUCCESS);
+  cairo_surface_t* same = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 160, 90);
+  cairo_t* cr = cairo_create(same);
+  cairo_set_source_surface(cr, ref, 0, 0);
+  cairo_paint(cr);
+  // A few pixels of noise stay within the tolerance...
+  cairo_set_source_rgba(cr, 1, 1, 1, 0.02);
+  cairo_rectangle(cr, 0, 0, 160, 90);
+  cairo_fill(cr);
+  EXPECT_TRUE(MatchesGolden(same, "round_rect"));
+  // ...a visible change does not.
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_rectangle(cr, 60, 30, 20, 20);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  const std::string out = std::string(QUORVALE_GOLDEN_OUT) + "/round_rect.png";
+  unlink(out.c_str());
+  ::testing::AssertionResult r = MatchesGolden(same, "round_rect");
+  EXPECT_FALSE(r);
+  EXPECT_NE(std::string(r.message()).find("400 pixels differ"), std::string::npos) << r.message();
+  cairo_surface_t* written = cairo_image_surface_create_from_png(out.c_str());
+  EXPECT_EQ(cairo_surface_status(written), CAIRO_STATUS_SUCCESS) << "the rendered picture is left in " << out;
+  cairo_surface_destroy(written);
+  unlink(out.c_str());
+  unlink((std::string(QUORVALE_GOLDEN_OUT) + "/round_rect.rendered-vs-golden.png").c_str());
+  cairo_surface_destroy(same);
+  cairo_surface_destroy(ref);
 }
 
 }  // namespace
