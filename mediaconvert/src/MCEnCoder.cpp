@@ -111,6 +111,12 @@ void SetupAudio(AVCodecContext* ctx) {
     av_channel_layout_uninit(&ctx->ch_layout);
     av_channel_layout_default(&ctx->ch_layout, count);
   }
+  // Snapped first, so that a rate the encoder lacks goes to its nearest
+  // higher rate rather than to whatever its table lists first.
+  ctx->sample_rate = MCSnapToList(MCGetEncoderSampleRates(codec), ctx->sample_rate);
+  const int channels = MCSnapToList(MCGetEncoderChannels(codec), ctx->ch_layout.nb_channels);
+  av_channel_layout_uninit(&ctx->ch_layout);
+  av_channel_layout_default(&ctx->ch_layout, channels);
   if (codec != nullptr && codec->ch_layouts != nullptr) {
     if (codec->ch_layouts[0].nb_channels == 0) {
       av_channel_layout_uninit(&ctx->ch_layout);
@@ -132,10 +138,6 @@ void SetupAudio(AVCodecContext* ctx) {
     for (const int* r = codec->supported_samplerates; *r != 0; ++r) found |= *r == ctx->sample_rate;
     if (!found) ctx->sample_rate = codec->supported_samplerates[0];
   }
-  ctx->sample_rate = MCSnapToList(MCGetEncoderSampleRates(codec), ctx->sample_rate);
-  const int channels = MCSnapToList(MCGetEncoderChannels(codec), ctx->ch_layout.nb_channels);
-  av_channel_layout_uninit(&ctx->ch_layout);
-  av_channel_layout_default(&ctx->ch_layout, channels);
   if (ctx->codec_id == AV_CODEC_ID_AMR_NB) {
     ctx->sample_fmt = AV_SAMPLE_FMT_S16;
     ctx->sample_rate = 8000;
