@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <cwchar>
 #include <vector>
 
@@ -422,6 +423,38 @@ TEST_F(RenderPluginTest, BitmapsLoadThroughTheImageDecoderPlugin) {
   EXPECT_TRUE(FAILED(bmp->LoadFromFile(L"/nonexistent.png")));
   bmp->Release();
   factory->SetImgDecoderFactory(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RenderPluginTest, TextDrawsTheSameOnSeveralThreadsAtOnce) {
+  // Each thread has its own Pango context and layout cache; the pictures
+  // must not depend on which thread drew them.
+  auto draw = [this](IRenderTarget* rt, IFont* font) {
+    rt->SelectObject(font, nullptr);
+    rt->SetTextColor(0xFF000000);
+    for (int i = 0; i < 30; ++i) {
+      RECT r{0, (i % 5) * 20, 200, (i % 5) * 20 + 20};
+      rt->DrawText(i % 2 ? L"线程 thread" : L"Parallel 文本", -1, &r, DT_SINGLELINE | DT_CENTER);
+    }
+  };
+  IFont* font = TestFont(14);
+  IRenderTarget* alone = NewTarget(200, 100);
+  draw(alone, font);
+  cairo_surface_t* want = SurfaceOf(alone);
+  std::vector<IRenderTarget*> targets;
+  for (int i = 0; i < 4; ++i) targets.push_back(NewTarget(200, 100));
+  std::vector<std::thread> threads;
+  for (IRenderTarget* rt : targets) threads.emplace_back([&, rt] { draw(rt, font); });
+  for (std::thread& t : threads) t.join();
+  for (IRenderTarget* rt : targets) {
+    cairo_surface_t* got = SurfaceOf(rt);
+    EXPECT_TRUE(SamePixels(got, want));
+    cairo_surface_destroy(got);
+  }
+  cairo_surface_destroy(want);
 }
 
 }  // namespace

@@ -18,7 +18,11 @@ namespace {
 // One Pango context per thread with fixed font options: measured sizes must
 // not depend on the surface a text happens to be drawn on.
 PangoContext* ThreadContext() {
-  thread_local PangoContext* ctx = [] {
+  struct Holder {
+    PangoContext* ctx;
+    ~Holder() { g_object_unref(ctx); }  // layouts still cached keep their own reference
+  };
+  thread_local Holder holder{[] {
     GdiEnsureFontAliases();
     PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
     cairo_font_options_t* o = cairo_font_options_create();
@@ -29,8 +33,8 @@ PangoContext* ThreadContext() {
     pango_cairo_context_set_resolution(c, 96);
     cairo_font_options_destroy(o);
     return c;
-  }();
-  return ctx;
+  }()};
+  return holder.ctx;
 }
 
 // '&' marks the next character as the mnemonic (underlined, '&' dropped);

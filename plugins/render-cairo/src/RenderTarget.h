@@ -75,6 +75,8 @@ class RenderTarget final : public TRefImpl<IRenderTarget> {
  private:
   // One level of the clip stack: a pixel region in device coordinates, and
   // anti-aliased paths (device coordinates) that further intersect it.
+  // Pushing a rectangle or region combines it with the pixel region only, so
+  // a path clip, once pushed, keeps limiting every level above it.
   struct Clip {
     cairo_region_t* region = nullptr;
     std::vector<cairo_path_t*> paths;
