@@ -2,6 +2,10 @@
 // defaults and say why; a writer keeps the old bytes aside and starts anew.
 #include <random>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "base/FileIni.h"
@@ -123,6 +127,28 @@ TEST_F(IniDamaged, AFolderInPlaceOfTheFileIsReportedAndLeftAlone) {
   EXPECT_EQ(WritePrivateProfileStringW(L"A", L"k", L"v", file.c_str()), 0);
   EXPECT_FALSE(base::IniLastErrorText().empty());
   EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
+// A named pipe in place of the file must not block the reader or the
+// writer until some other program writes into it. Run in a child process,
+// so a reader that does block is ended by its alarm instead of hanging.
+TEST_F(IniDamaged, APipeInPlaceOfTheFileIsReportedWithoutWaiting) {
+  const std::wstring file = WPath("pipe.ini");
+  ASSERT_EQ(mkfifo(Path("pipe.ini").c_str(), 0600), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(10);
+    wchar_t buffer[16];
+    bool ok = GetPrivateProfileStringW(L"A", L"k", L"d", buffer, 16, file.c_str()) == 1u &&
+              !base::IniLastErrorText().empty();
+    ok = ok && WritePrivateProfileStringW(L"A", L"k", L"v", file.c_str()) == 0;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
 }
 
 }  // namespace

@@ -66,7 +66,10 @@ int WriteAndClose(int fd, std::string_view bytes) {
 
 IniFileContent LoadIniFile(const std::wstring& path) {
   IniFileContent content;
-  int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking: a named pipe in the file's place would otherwise hold
+  // the open until another program writes into it. It is refused below,
+  // and reads of a regular file are not affected.
+  int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return content;
     content.status = IniFileStatus::kUnreadable;
@@ -79,7 +82,9 @@ IniFileContent LoadIniFile(const std::wstring& path) {
     ::close(fd);
     content.status = IniFileStatus::kUnreadable;
     content.problem = L"cannot read " + path + L": " +
-                      (S_ISDIR(st.st_mode) ? std::wstring(L"it is a folder") : SystemError(error));
+                      (S_ISDIR(st.st_mode)    ? std::wstring(L"it is a folder")
+                       : st.st_mode != 0      ? std::wstring(L"it is not a regular file")
+                                              : SystemError(error));
     return content;
   }
   if (st.st_size > kLargestIniFile) {
