@@ -5,6 +5,11 @@
 //                                   prints "ready", serves it until standard
 //                                   input closes
 //   probe clipboard-read            prints the clipboard text as UTF-8
+//   probe window <title>            shows a "ProbeWindow" window, prints
+//                                   "ready", then prints each message that
+//                                   another process sent it ("user" for
+//                                   WM_USER, "close" for WM_CLOSE) and exits
+//                                   when the window is destroyed
 #include <poll.h>
 #include <unistd.h>
 
@@ -72,6 +77,31 @@ int readText() {
   return data ? 0 : 1;
 }
 
+LRESULT CALLBACK probeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER) std::printf("user\n");
+  if (message == WM_CLOSE) std::printf("close\n");
+  std::fflush(stdout);
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+int window(const char* title) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = probeProc;
+  wc.lpszClassName = L"ProbeWindow";
+  RegisterClassExW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"ProbeWindow", wide(title).c_str(), WS_POPUP, 10, 10, 60, 40,
+                              nullptr, nullptr, nullptr, nullptr);
+  if (!hwnd) return 2;
+  ShowWindow(hwnd, SW_SHOWNA);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,5 +112,6 @@ int main(int argc, char** argv) {
                   static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)));
   if (mode == "clipboard-hold" && argc == 3) return hold(argv[2]);
   if (mode == "clipboard-read") return readText();
+  if (mode == "window" && argc == 3) return window(argv[2]);
   return 2;
 }

@@ -36,6 +36,8 @@ HWND findOwnTopLevelWindow(LPCWSTR className, LPCWSTR title) {
 
 HWND FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName) {
   if (HWND own = findOwnTopLevelWindow(lpClassName, lpWindowName)) return own;
+  // A second instance looks before it has windows of its own.
+  openDisplayOnFirstUse();
   const Win32DisplayBackend* backend = displayBackend();
   if (backend && backend->findForeignWindow)
     return backend->findForeignWindow(lpClassName, lpWindowName, backend->context);
