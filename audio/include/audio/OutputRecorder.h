@@ -25,6 +25,7 @@
 class CAudioRecoder;
 class CAudioMixer;
 class COutputFile;
+class CWakeSignal;
 
 enum RecorderStateFlags : uint32_t {
     kRecorderRecording = 1,
@@ -84,7 +85,7 @@ private:
     std::atomic<int64_t> elapsedMs_{0};
     std::mutex sourcesMutex_;
     std::map<int, std::unique_ptr<CAudioRecoder>> sources_;
-    HANDLE wake_ = nullptr;
+    std::unique_ptr<CWakeSignal> wake_;  // released after every queued command and by Stop
     CCmdQueue commands_;
     std::thread* worker_ = nullptr;
 };

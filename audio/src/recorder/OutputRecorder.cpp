@@ -1,10 +1,12 @@
 #include "audio/OutputRecorder.h"
 
+#include <chrono>
 #include <vector>
 
 #include "audio/AudioMixer.h"
 #include "audio/AudioRecoder.h"
 #include "audio/OutputFile.h"
+#include "WakeSignal.h"
 #include "base/CodePage.h"
 #include "base/DiskSpace.h"
 #include "base/FileNaming.h"
@@ -15,14 +17,18 @@ extern "C" {
 
 const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
 
-COutputRecorder::COutputRecorder() {
-    wake_ = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+namespace {
+
+constexpr std::chrono::milliseconds kGatherTime{20};
+
+}  // namespace
+
+COutputRecorder::COutputRecorder() : wake_(std::make_unique<CWakeSignal>()) {
     commands_.SetCapacity(kRecorderQueueCapacity);
 }
 
 COutputRecorder::~COutputRecorder() {
     Stop();
-    if (wake_) CloseHandle(wake_);
 }
 
 bool COutputRecorder::StartSource(int key, const std::wstring& name, const std::wstring& id,
@@ -58,7 +64,7 @@ bool COutputRecorder::Start() {
 void COutputRecorder::Stop() {
     state.fetch_or(kRecorderStopRequested);
     if (!worker_) return;
-    ReleaseSemaphore(wake_, 1, nullptr);
+    wake_->Signal();
     worker_->join();
     delete worker_;
     worker_ = nullptr;
@@ -70,14 +76,14 @@ void COutputRecorder::Resume() { state.fetch_and(~static_cast<uint32_t>(kRecorde
 
 void COutputRecorder::SetVolume(int key, float volume) {
     commands_.Push(std::make_shared<CCmdProcessSetVolume>(key, static_cast<int>(volume * 255.0)));
-    ReleaseSemaphore(wake_, 1, nullptr);
+    wake_->Signal();
 }
 
 int COutputRecorder::OnCapture(CAudioPacket& packet) {
     if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
     commands_.Push(
         std::make_shared<CCmdProcessCapture>(packet.tag, std::make_unique<CAudioPacket>(packet)));
-    ReleaseSemaphore(wake_, 1, nullptr);
+    wake_->Signal();
     return 0;
 }
 
@@ -248,7 +254,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
     elapsedMs_ = 0;
 
     for (;;) {
-        WaitForSingleObject(wake_, INFINITE);
+        wake_->Wait();
         const bool stopping = state.load() & kRecorderStopRequested;
         // Packets that arrived before the stop still belong to the file.
         CCmdQueue::Commands pending = commands_.TakeAll();
@@ -258,6 +264,9 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
             return;
         }
         if (stopping) break;
+        // Packets come every 10 ms per source and a frame needs a few of
+        // them: gathering them for a moment saves a wake-up per packet.
+        if (!(state.load() & kRecorderStopRequested)) std::this_thread::sleep_for(kGatherTime);
     }
 
     int rc = EncodeMixed(mixer, writer, s);

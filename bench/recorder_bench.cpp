@@ -1,0 +1,157 @@
+// Recording system sound plus microphone, mixed, to mp3 at 128 kbit/s,
+// 44100 Hz stereo, for a fixed stretch of audio: process CPU time per minute
+// of audio and peak memory of the recorder, beside the same job done by the
+// ffmpeg command line (-f pulse inputs, amix, libmp3lame) in the same run.
+//
+//   recorder_bench [seconds]     (default 20; needs PULSE_SERVER)
+//
+// Each job runs in a child process of its own, so getrusage of that child
+// gives its CPU time and peak resident size alone.
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/OutputRecorder.h"
+#include "base/CodePage.h"
+#include "bench_tones.h"
+
+extern char** environ;
+
+namespace {
+
+const char* kMicName = "benchmic";
+
+struct EndListener : IOutputCall {
+    int code = 1;
+    int OnOutput(COutputCallInfo* info) override {
+        if (info->type == COutputCallInfo::kRecordingEnded) code = info->code;
+        return 0;
+    }
+};
+
+int RecordChild(double seconds, const std::string& path) {
+    EndListener listener;
+    COutputRecorder recorder;
+    recorder.settings.output_device = 2;
+    recorder.settings.output_mic_name = Utf8ToWide(kMicName);
+    recorder.settings.output_mic_id = Utf8ToWide(kMicName);
+    recorder.settings.output_format = 0;
+    recorder.settings.output_quality = 128;
+    recorder.settings.output_samplerate = 44100;
+    recorder.settings.output_channel = 2;
+    recorder.settings.output_file = Utf8ToWide(path);
+    recorder.settings.output_call = &listener;
+    recorder.Start();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    recorder.Stop();
+    return listener.code == 0 ? 0 : 1;
+}
+
+struct Usage {
+    bool ok = false;
+    double cpuSeconds = 0;
+    double peakMiB = 0;
+};
+
+Usage RunChild(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    Usage usage;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        return usage;
+    }
+    int status = 0;
+    struct rusage ru {};
+    if (wait4(pid, &status, 0, &ru) != pid) return usage;
+    usage.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    usage.cpuSeconds = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec +
+                       ru.ru_stime.tv_usec / 1e6;
+    usage.peakMiB = ru.ru_maxrss / 1024.0;  // kilobytes on Linux
+    return usage;
+}
+
+long FileSize(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--record-child") == 0)
+        return RecordChild(std::atof(argv[2]), argv[3]);
+
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
+    if (seconds <= 0 || !std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "usage: PULSE_SERVER=... %s [seconds]\n", argv[0]);
+        return 2;
+    }
+    char folder[] = "/tmp/recorder-bench-XXXXXX";
+    if (!mkdtemp(folder)) return 2;
+
+    // The microphone: a remapped monitor of a sink of its own, fed a tone.
+    const int feed = LoadModule(
+        "module-null-sink sink_name=benchmicfeed sink_properties=device.description=benchmicfeed");
+    const int mic = LoadModule(std::string("module-remap-source master=benchmicfeed.monitor "
+                                           "source_name=") + kMicName +
+                               " source_properties=device.description=" + kMicName);
+    int rc = 0;
+    {
+        BenchTone system("speakers", 1000, 0.4);
+        BenchTone voice("benchmicfeed", 300, 0.4);
+        if (feed < 0 || mic < 0 || !system.Started() || !voice.Started()) {
+            std::fprintf(stderr, "cannot set up the sources on the PulseAudio daemon\n");
+            rc = 2;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            const std::string self = "/proc/self/exe";
+            char exe[4096] = {0};
+            if (readlink(self.c_str(), exe, sizeof exe - 1) <= 0) return 2;
+            const std::string ours = std::string(folder) + "/recorder.mp3";
+            const std::string theirs = std::string(folder) + "/ffmpeg.mp3";
+            const std::string length = std::to_string(seconds);
+
+            const Usage recorder = RunChild({exe, "--record-child", length, ours});
+            const Usage ffmpeg = RunChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-y",
+                                           "-f", "pulse", "-i", "speakers.monitor",
+                                           "-f", "pulse", "-i", kMicName,
+                                           "-filter_complex", "[0:a][1:a]amix=inputs=2",
+                                           "-c:a", "libmp3lame", "-b:a", "128k", "-ar", "44100",
+                                           "-ac", "2", "-t", length, theirs});
+            const double minutes = seconds / 60.0;
+            std::printf("audio: %.1f s of system sound + microphone, mixed, mp3 128 kbit/s 44100 Hz stereo\n",
+                        seconds);
+            std::printf("%-10s %8s %16s %12s %10s\n", "job", "cpu s", "cpu s/min audio",
+                        "peak MiB", "file KiB");
+            std::printf("%-10s %8.3f %16.3f %12.1f %10ld%s\n", "recorder", recorder.cpuSeconds,
+                        recorder.cpuSeconds / minutes, recorder.peakMiB, FileSize(ours) / 1024,
+                        recorder.ok ? "" : "  (failed)");
+            std::printf("%-10s %8.3f %16.3f %12.1f %10ld%s\n", "ffmpeg", ffmpeg.cpuSeconds,
+                        ffmpeg.cpuSeconds / minutes, ffmpeg.peakMiB, FileSize(theirs) / 1024,
+                        ffmpeg.ok ? "" : "  (failed)");
+            if (ffmpeg.cpuSeconds > 0 && ffmpeg.peakMiB > 0)
+                std::printf("ratio recorder/ffmpeg: cpu %.2f, peak memory %.2f\n",
+                            recorder.cpuSeconds / ffmpeg.cpuSeconds, recorder.peakMiB / ffmpeg.peakMiB);
+            if (!recorder.ok || !ffmpeg.ok) rc = 1;
+        }
+    }
+    UnloadModule(mic);
+    UnloadModule(feed);
+    std::remove((std::string(folder) + "/recorder.mp3").c_str());
+    std::remove((std::string(folder) + "/ffmpeg.mp3").c_str());
+    rmdir(folder);
+    return rc;
+}
