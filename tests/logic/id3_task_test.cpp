@@ -121,7 +121,9 @@ TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
       EXPECT_EQ(facts["streams.stream.1.disposition.attached_pic"], "1");
       EXPECT_EQ(facts["streams.stream.1.width"], "64");
     }
-    if (std::string(c.ext) == "m4r") EXPECT_EQ(facts["format.tags.major_brand"].substr(0, 3), "M4A");
+    if (std::string(c.ext) == "m4r") {
+      EXPECT_EQ(facts["format.tags.major_brand"].substr(0, 3), "M4A");
+    }
     EXPECT_EQ(mctest::ListDir(folder), std::vector<std::string>{std::string("rec.") + c.ext});
     EXPECT_TRUE(mctest::DecodesCleanly(path));
   }
