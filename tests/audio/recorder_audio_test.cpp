@@ -7,6 +7,8 @@
 #include <regex>
 #include <thread>
 
+#include <unistd.h>
+
 #include "audio/OutputFile.h"
 #include "audio/OutputRecorder.h"
 #include "base/CodePage.h"
@@ -190,6 +192,22 @@ TEST_F(RecorderTest, AFirstFileThatCannotBeOpenedEndsTheRecording) {
     EXPECT_EQ(all[1].text, L"无法创建文件格式。");
     EXPECT_TRUE(all[1].path.empty());
     EXPECT_TRUE(folder.Files().empty());
+}
+
+TEST_F(RecorderTest, AFailedWriteEndsTheRecordingWithAnErrorNotSuccess) {
+    audio_test::TonePlayer tone("speakers", 1000, 0.4);
+    const std::string full = folder.path() + "/full.mp3";
+    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+    recorder.settings.output_format = 0;
+    recorder.settings.output_file = Utf8ToWide(full);
+    recorder.Start();
+    ASSERT_TRUE(events.WaitFor(2, 10s)) << "the recording did not end by itself";
+    const auto all = events.Events();
+    ASSERT_EQ(events.Types(), (std::vector<int>{16, 8, 2}));
+    EXPECT_EQ(all[0].code, 0);
+    EXPECT_EQ(all[2].code, kOutputDiskFull);  // the device answers "no space left"
+    EXPECT_EQ(all[2].text, L"磁盘空间不足。");
+    EXPECT_EQ(all[2].path, Utf8ToWide(full));
 }
 
 TEST_F(RecorderTest, EndReportGoesToTheRecordingsOwnListener) {
