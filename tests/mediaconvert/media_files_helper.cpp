@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +36,20 @@ std::string Quote(const std::string& s) {
 
 }  // namespace
 
+namespace {
+
+// Folders made for a test run are removed when the test program ends.
+struct TempDirs {
+  std::vector<std::string> made;
+  ~TempDirs() {
+    std::error_code ignored;
+    for (const auto& dir : made) std::filesystem::remove_all(dir, ignored);
+  }
+};
+TempDirs gTempDirs;
+
+}  // namespace
+
 std::string MakeTempDir(const std::string& name) {
   const char* base = std::getenv("TMPDIR");
   std::string root = base && *base ? base : "/tmp";
@@ -42,7 +57,9 @@ std::string MakeTempDir(const std::string& name) {
   std::vector<char> buf(pattern.begin(), pattern.end());
   buf.push_back('\0');
   const char* made = mkdtemp(buf.data());
-  return made ? std::string(made) : std::string();
+  if (made == nullptr) return std::string();
+  gTempDirs.made.push_back(made);
+  return made;
 }
 
 bool Ffmpeg(const std::string& args) {
