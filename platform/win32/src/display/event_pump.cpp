@@ -209,8 +209,9 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
   }
   const std::wstring text = fromUtf8(std::string(buffer, static_cast<size_t>(length > 0 ? length : 0)));
   const UINT vk = virtualKeyOf(keysym);
-  if (press && e.keycode == 0 && !text.empty()) {
-    // Committed input-method text with no key behind it.
+  if (press && (e.keycode == 0 || !vk) && !text.empty()) {
+    // Committed input-method text, or a key that only types a character
+    // (no virtual key stands for it): the characters alone.
     const bool imeClass = (classStyle(target) & CS_IME) != 0;
     for (wchar_t ch : text)
       PostMessageW(target, imeClass && ch > 0x7F ? WM_IME_CHAR : WM_CHAR, static_cast<WPARAM>(ch), 1);
