@@ -276,6 +276,9 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
       const XConfigureEvent& e = event.xconfigure;
       RECT rect = e.send_event ? RECT{e.x, e.y, e.x + e.width, e.y + e.height}
                                : screenRectOf(x, e.window, e.width, e.height);
+      // Our own requests come back as plain events; a window manager's
+      // placements come as synthetic ones or differ from what we asked.
+      if (!e.send_event && takeOwnConfigure(hwnd, rect)) break;
       detail::placementFromDisplay(hwnd, rect);
       break;
     }

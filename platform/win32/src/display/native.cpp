@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "../message_queue.h"
 #include "../user/paint_store.h"
 #include "../window_table.h"
 #include "hooks.h"
@@ -100,6 +101,13 @@ void writeNetWmState(XDisplay* x, ::Window xid, LONG exStyle) {
                   reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
 }
 
+}  // namespace
+
+namespace {
+// Threads that own X windows. Kept under a lock of its own that is never
+// held while taking another: wakeEventReaders runs inside other locks.
+std::mutex g_readerMutex;
+std::vector<DWORD> g_readerThreads;
 }  // namespace
 
 Native* nativeLocked(HWND hwnd) {
@@ -209,6 +217,11 @@ void nativeWindowCreated(HWND hwnd, const CREATESTRUCTW*, void* context) {
     std::lock_guard<std::recursive_mutex> lock(displayMutex());
     natives()[hwnd] = native;
   }
+  {
+    std::lock_guard<std::mutex> lock(g_readerMutex);
+    if (std::find(g_readerThreads.begin(), g_readerThreads.end(), native.thread) == g_readerThreads.end())
+      g_readerThreads.push_back(native.thread);
+  }
   nativePublishStyle(hwnd, facts.style);
   XFlush(x->dpy);
 }
@@ -249,8 +262,37 @@ void nativeMoveResize(HWND hwnd, const RECT& rect) {
   native->height = std::max<LONG>(1, rect.bottom - rect.top);
   XMoveResizeWindow(x->dpy, native->xid, rect.left, rect.top, static_cast<unsigned>(native->width),
                     static_cast<unsigned>(native->height));
+  native->ownConfigures.push_back(RECT{rect.left, rect.top, rect.left + native->width,
+                                       rect.top + native->height});
+  if (native->ownConfigures.size() > 64) native->ownConfigures.pop_front();
   if (native->xsurface) cairo_xlib_surface_set_size(native->xsurface, native->width, native->height);
   XFlush(x->dpy);
+}
+
+void wakeEventReaders() {
+  std::vector<DWORD> threads;
+  {
+    std::lock_guard<std::mutex> lock(g_readerMutex);
+    threads = g_readerThreads;
+  }
+  for (DWORD thread : threads) {
+    if (auto queue = detail::queueOfThread(thread)) queue->wake();
+  }
+}
+
+bool takeOwnConfigure(HWND hwnd, const RECT& rect) {
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native) return false;
+  auto& pending = native->ownConfigures;
+  for (auto it = pending.begin(); it != pending.end(); ++it) {
+    if (it->left == rect.left && it->top == rect.top && it->right == rect.right &&
+        it->bottom == rect.bottom) {
+      pending.erase(pending.begin(), it + 1);
+      return true;
+    }
+  }
+  return false;
 }
 
 void nativeMap(HWND hwnd) {

@@ -7,6 +7,8 @@
 #include <X11/Xlib.h>
 #include <cairo.h>
 
+#include <deque>
+
 #include "win32/types.h"
 
 namespace win32::display {
@@ -22,6 +24,9 @@ struct Native {
   int width = 0, height = 0;
   bool mapped = false;
   int ownUnmaps = 0;         // unmaps we asked for, so the echo is not an iconify
+  // Placements we asked the server for and whose ConfigureNotify has not
+  // come back yet: their echoes must not undo a later placement.
+  std::deque<RECT> ownConfigures;
   cairo_surface_t* xsurface = nullptr;
   cairo_surface_t* layeredImage = nullptr;  // the last UpdateLayeredWindow content
 };
@@ -44,6 +49,9 @@ void nativeFocus(HWND hwnd);
 void nativeActivateRequest(HWND hwnd);
 void nativePublishStyle(HWND hwnd, LONG style);
 void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set);
+// True when a ConfigureNotify with this placement is the echo of our own
+// request (it is then dropped with the requests before it).
+bool takeOwnConfigure(HWND hwnd, const RECT& rect);
 // Copies `clientRect` of the window's backing surface to the screen.
 void presentRect(HWND hwnd, const RECT& clientRect);
 // Shows an ARGB32 premultiplied image as the whole window's content.

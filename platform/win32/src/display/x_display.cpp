@@ -1,6 +1,7 @@
 // Opening the X connection, the atoms, error trapping and the backend record.
 #include "x_display.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
@@ -128,6 +129,9 @@ void open() {
   // for explicitly, so any UTF-8 locale (or C.UTF-8) serves.
   if (!XSupportsLocale()) std::fprintf(stderr, "display: locale not supported by Xlib\n");
   XSetLocaleModifiers("");
+  // A held key repeats as presses only, as Windows repeats WM_KEYDOWN.
+  Bool detectable = False;
+  XkbSetDetectableAutoRepeat(dpy, True, &detectable);
   x->im = XOpenIM(dpy, nullptr, nullptr, nullptr);
   XSetWindowAttributes attributes{};
   attributes.event_mask = PropertyChangeMask;
@@ -188,6 +192,9 @@ int trapEnd(XDisplay* x) {
   const int error = g_trappedError.load();
   if (--g_trapDepth == 0) XSetErrorHandler(reportingHandler);
   g_trapMutex.unlock();
+  // The round trip may have moved events from the socket into Xlib's
+  // queue, where a thread waiting on the socket would not see them.
+  if (XEventsQueued(x->dpy, QueuedAlready) > 0) wakeEventReaders();
   return error;
 }
 

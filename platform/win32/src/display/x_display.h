@@ -65,6 +65,10 @@ int withErrorTrap(XDisplay* x, F call) {
   return trapEnd(x);
 }
 
+// Wakes every thread that owns X windows, so one of them reads the events
+// Xlib has queued.
+void wakeEventReaders();
+
 // True when a window manager announces itself (_NET_SUPPORTING_WM_CHECK)
 // and when a compositing manager owns _NET_WM_CM_S<screen>.
 bool windowManagerRunning(XDisplay* x);
