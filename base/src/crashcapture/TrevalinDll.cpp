@@ -3,20 +3,14 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <cstdio>
-
-#include "base/CodePage.h"
+#include "win32/windows.h"
 
 namespace {
 
-// Stand-in for MessageBoxW(nullptr, text, L"提示", MB_OK) until the display
-// layer offers message boxes: with no display a message box is written to
-// standard error and answered as if OK were pressed.
-void ShowNotice(const std::wstring& text) {
-  std::string line = WStringToUtf8Ret(L"提示: " + text);
-  fprintf(stderr, "%s\n", line.c_str());
-  fflush(stderr);
-}
+// The module lies outside the program: its absence is told, and the
+// program goes on without it. Without a display the message box is written
+// to standard error and answered at once.
+void ShowNotice(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), L"提示", MB_OK); }
 
 // dlopen does not search the program's folder for a bare name.
 std::string ModuleInProgramFolder() {
