@@ -143,6 +143,30 @@ TEST_F(WindowManagement, CaptionDragMovesAndCornerDragSizes) {
   EXPECT_EQ(attributes.height, 180);
 }
 
+TEST_F(WindowManagement, QuickMovesEndWhereTheLastOnePutTheWindow) {
+  make(0, 100, 100, 120, 90);
+  ShowWindow(hwnd_, SW_SHOWNA);
+  ASSERT_TRUE(waitViewable(hwnd_));
+  cls_.clear();
+  for (int i = 1; i <= 10; ++i) MoveWindow(hwnd_, 100 + 10 * i, 100, 120 + i, 90, TRUE);
+  pumpFor(300);
+  RECT rect{};
+  GetWindowRect(hwnd_, &rect);
+  EXPECT_EQ(rect.left, 200);
+  EXPECT_EQ(rect.right - rect.left, 130);
+  // Each move reported once, in order; the server's echoes add nothing.
+  std::vector<LPARAM> moves;
+  for (const Seen& s : cls_.take()) {
+    if (s.message == WM_MOVE) moves.push_back(s.lParam);
+  }
+  ASSERT_EQ(moves.size(), 10u);
+  EXPECT_EQ(moves.back(), MAKELPARAM(200, 100));
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(userDisplay(), Win32XWindowOf(hwnd_), &attributes);
+  EXPECT_EQ(attributes.x, 200);
+  EXPECT_EQ(attributes.width, 130);
+}
+
 TEST_F(WindowManagement, ZOrderAndTaskbarHints) {
   make(WS_EX_TOOLWINDOW, 50, 50, 100, 100);
   HWND other = CreateWindowExW(0, cls_.name(), L"other", WS_POPUP, 60, 60, 100, 100, nullptr,

@@ -274,12 +274,24 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
     }
     case ConfigureNotify: {
       const XConfigureEvent& e = event.xconfigure;
-      RECT rect = e.send_event ? RECT{e.x, e.y, e.x + e.width, e.y + e.height}
-                               : screenRectOf(x, e.window, e.width, e.height);
+      bool parentIsRoot = true;
+      {
+        std::lock_guard<std::recursive_mutex> lock(displayMutex());
+        if (Native* native = nativeLocked(hwnd)) parentIsRoot = native->parentIsRoot;
+      }
+      // Coordinates are the parent's: the root's unless a window manager
+      // put a frame around the window (then ask where it is now).
+      RECT rect = e.send_event || parentIsRoot ? RECT{e.x, e.y, e.x + e.width, e.y + e.height}
+                                               : screenRectOf(x, e.window, e.width, e.height);
       // Our own requests come back as plain events; a window manager's
       // placements come as synthetic ones or differ from what we asked.
       if (!e.send_event && takeOwnConfigure(hwnd, rect)) break;
       detail::placementFromDisplay(hwnd, rect);
+      break;
+    }
+    case ReparentNotify: {
+      std::lock_guard<std::recursive_mutex> lock(displayMutex());
+      if (Native* native = nativeLocked(hwnd)) native->parentIsRoot = event.xreparent.parent == x->root;
       break;
     }
     case MapNotify:

@@ -27,6 +27,7 @@ struct Native {
   // Placements we asked the server for and whose ConfigureNotify has not
   // come back yet: their echoes must not undo a later placement.
   std::deque<RECT> ownConfigures;
+  bool parentIsRoot = true;  // false once a window manager reparents it
   cairo_surface_t* xsurface = nullptr;
   cairo_surface_t* layeredImage = nullptr;  // the last UpdateLayeredWindow content
 };
