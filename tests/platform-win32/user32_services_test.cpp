@@ -135,3 +135,25 @@ TEST(MonitorsHeadless, OneStandInMonitor) {
 }
 
 }  // namespace
+
+namespace {
+
+class InputContexts : public RecordingWindowTest {};
+
+TEST_F(InputContexts, DetachingAndRestoringAWindowsContext) {
+  HWND hwnd = create();
+  HIMC own = ImmGetContext(hwnd);
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(ImmAssociateContext(hwnd, nullptr), own);
+  EXPECT_EQ(ImmGetContext(hwnd), nullptr);
+  EXPECT_EQ(ImmAssociateContext(hwnd, own), nullptr);
+  EXPECT_EQ(ImmGetContext(hwnd), own);
+  COMPOSITIONFORM form{CFS_POINT, {10, 20}, {}};
+  EXPECT_TRUE(ImmSetCompositionWindow(own, &form));
+  EXPECT_FALSE(ImmSetCompositionWindow(nullptr, &form));
+  CANDIDATEFORM candidate{0, CFS_EXCLUDE, {10, 20}, {0, 0, 10, 10}};
+  EXPECT_TRUE(ImmSetCandidateWindow(own, &candidate));
+  EXPECT_EQ(ImmGetContext(reinterpret_cast<HWND>(0x5552)), nullptr);
+}
+
+}  // namespace

@@ -13,6 +13,7 @@
 #include "win32/handle_objects.h"
 #include "win32/user32.h"
 #include "win32/menus.h"
+#include "win32/imm.h"
 
 #if __has_include("win32/codepage.h")
 #include "win32/codepage.h"
