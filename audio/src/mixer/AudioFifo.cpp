@@ -25,8 +25,11 @@ int CAudioFifo::Init(int sourceRate, int sourceChannels, int targetFormat, int t
 
     {
         std::lock_guard<std::mutex> lock(fifoMutex_);
+        // Room for a second to start with: the ring grows on demand up to
+        // its capacity, and a small ring keeps touching the same pages,
+        // where a full-size one would fault in all of its megabytes.
         fifo_ = av_audio_fifo_alloc(static_cast<AVSampleFormat>(targetFormat), targetChannels,
-                                    kFifoCapacity);
+                                    std::min(kFifoCapacity, std::max(targetRate, 4096)));
         if (!fifo_) return AVERROR(ENOMEM);
     }
     std::lock_guard<std::mutex> lock(converterMutex_);
