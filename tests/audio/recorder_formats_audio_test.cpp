@@ -34,6 +34,16 @@ TEST(RecorderFormats, ToneRecordedInEveryFormat) {
     ASSERT_TRUE(tone.Started());
     std::this_thread::sleep_for(500ms);  // the sink is playing before the first take
     COutputRecorder recorder;
+    {
+        // The first capture stream of a process can take a second to deliver;
+        // a short take first keeps that out of the table.
+        audio_test::ScratchFolder warmUp;
+        recorder.settings.output_device = 1;
+        recorder.settings.output_dir = Utf8ToWide(warmUp.path());
+        recorder.Start();
+        std::this_thread::sleep_for(1000ms);
+        recorder.Stop();
+    }
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(c.codec);
         audio_test::ScratchFolder folder;
@@ -68,8 +78,7 @@ TEST(RecorderFormats, ToneRecordedInEveryFormat) {
         EXPECT_GT(elapsed, 2000);
         EXPECT_NEAR(d.duration, elapsed / 1000.0, 0.3);
         const std::vector<short> tonePart = audio_test::LoudPart(d.mono, d.rate);
-        // The first capture of a process may start up to about a second late.
-        ASSERT_GT(tonePart.size(), size_t(d.rate / 2));
+        ASSERT_GT(tonePart.size(), size_t(d.rate));
         EXPECT_NEAR(audio_test::DominantFrequency(tonePart, d.rate, 800, 1200), 1000, 6);
         EXPECT_GT(audio_test::Rms(tonePart), 3000);
         if (c.format == 0) {
