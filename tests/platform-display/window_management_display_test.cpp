@@ -167,6 +167,29 @@ TEST_F(WindowManagement, QuickMovesEndWhereTheLastOnePutTheWindow) {
   EXPECT_EQ(attributes.width, 130);
 }
 
+TEST_F(WindowManagement, TransparentWindowLetsClicksThrough) {
+  make(0, 500, 400, 100, 100);
+  ShowWindow(hwnd_, SW_SHOWNA);
+  HWND glass = CreateWindowExW(WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, cls_.name(),
+                               L"drag image", WS_POPUP, 520, 420, 60, 60, nullptr, nullptr, nullptr,
+                               nullptr);
+  ShowWindow(glass, SW_SHOWNA);
+  ASSERT_TRUE(waitViewable(hwnd_));
+  ASSERT_TRUE(waitViewable(glass));
+  cls_.clear();
+  moveMouse(550, 450);
+  clickButton(Button1);
+  std::vector<HWND> clicked;
+  ASSERT_TRUE(pumpUntil([&] {
+    for (const Seen& s : cls_.take()) {
+      if (s.message == WM_LBUTTONDOWN) clicked.push_back(s.hwnd);
+    }
+    return !clicked.empty();
+  }));
+  EXPECT_EQ(clicked, std::vector<HWND>{hwnd_});
+  DestroyWindow(glass);
+}
+
 TEST_F(WindowManagement, ZOrderAndTaskbarHints) {
   make(WS_EX_TOOLWINDOW, 50, 50, 100, 100);
   HWND other = CreateWindowExW(0, cls_.name(), L"other", WS_POPUP, 60, 60, 100, 100, nullptr,

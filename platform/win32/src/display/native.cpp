@@ -205,6 +205,9 @@ void nativeWindowCreated(HWND hwnd, const CREATESTRUCTW*, void* context) {
     native.ic = XCreateIC(x->im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
                           XNClientWindow, native.xid, XNFocusWindow, native.xid, nullptr);
   }
+  // Click-through windows (the drag image) take no pointer input at all.
+  if ((facts.exStyle & WS_EX_TRANSPARENT) && x->hasShape)
+    XShapeCombineRectangles(x->dpy, native.xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
   if (native.ic) {
     long imEvents = 0;
     XGetICValues(native.ic, XNFilterEvents, &imEvents, nullptr);
@@ -442,12 +445,13 @@ void presentRect(HWND hwnd, const RECT& clip) {
   if (!x) return;
   cairo_surface_t* backing = detail::backingSurface(hwnd);
   if (!backing) return;
-  bool layered = false;
+  // WS_EX_LAYERED may have been added after creation.
+  bool layered = (factsOf(hwnd).exStyle & WS_EX_LAYERED) != 0;
   {
     std::lock_guard<std::recursive_mutex> lock(displayMutex());
     Native* native = nativeLocked(hwnd);
     if (!native || !native->xsurface) return;
-    layered = native->layered;
+    layered = layered || native->layered;
   }
   if (layered) {
     // A layered window painted through WM_PAINT: its attributes (colour
@@ -540,6 +544,7 @@ void presentLayered(HWND hwnd, cairo_surface_t* image) {
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
   Native* native = nativeLocked(hwnd);
   if (!native || !native->xsurface) return;
+  native->layered = true;
   if (image != native->layeredImage) {
     if (native->layeredImage) cairo_surface_destroy(native->layeredImage);
     native->layeredImage = cairo_surface_reference(image);
