@@ -28,26 +28,44 @@ class FakeTimerClock : public ITimerClock {
   // Holds time still while the test says it is not ready (a run still
   // coming up), so virtual time never outruns real threads.
   void Sleep(int64_t ms) override {
-    for (int i = 0; i < 20000 && m_hold && !m_hold(); ++i)
+    std::function<bool()> hold = Get(m_hold), realtime = Get(m_realtime);
+    for (int i = 0; i < 20000 && hold && !hold(); ++i)
       std::this_thread::sleep_for(std::chrono::microseconds(200));
-    std::this_thread::sleep_for(std::chrono::microseconds(m_realPauseUs.load()));
+    if (realtime && realtime()) {
+      // Real pace while something real (a recording) is going on.
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      Advance(static_cast<uint64_t>(ms) * kTimerMsUnits);
+      return;
+    }
     if (m_frozen) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       return;
     }
-    int64_t step = m_step.load() ? m_step.load() : ms;
+    std::this_thread::sleep_for(std::chrono::microseconds(m_realPauseUs.load()));
+    uint64_t step = static_cast<uint64_t>(m_step.load() ? m_step.load() : ms) * kTimerMsUnits;
     std::lock_guard<std::mutex> lock(m_lock);
-    m_wall += static_cast<uint64_t>(step) * kTimerMsUnits;
-    m_mono += step;
+    // Onto the next whole step, so starts on the step grid are met exactly
+    // even after a stretch at real pace.
+    uint64_t next = (m_wall / step + 1) * step;
+    m_mono += static_cast<int64_t>((next - m_wall) / kTimerMsUnits);
+    m_wall = next;
     ++m_sleeps;
   }
 
   // Milliseconds of virtual time per scheduler sleep (0: the real interval).
   void SetStep(int64_t ms) { m_step = ms; }
   void SetRealPauseUs(int us) { m_realPauseUs = us; }
+  // While the predicate holds, each sleep lasts as long as it says.
+  void SetRealtimeWhile(std::function<bool()> predicate) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_realtime = std::move(predicate);
+  }
   // A frozen clock stands still whatever the scheduler sleeps.
   void SetFrozen(bool frozen) { m_frozen = frozen; }
-  void SetHold(std::function<bool()> ready) { m_hold = std::move(ready); }
+  void SetHold(std::function<bool()> ready) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_hold = std::move(ready);
+  }
   // Moves only the wall clock, by a signed number of milliseconds.
   void JumpWall(int64_t ms) {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -73,6 +91,17 @@ class FakeTimerClock : public ITimerClock {
   }
 
  private:
+  std::function<bool()> Get(const std::function<bool()>& f) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return f;
+  }
+  void Advance(uint64_t units) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_wall += units;
+    m_mono += static_cast<int64_t>(units / kTimerMsUnits);
+    ++m_sleeps;
+  }
+
   std::mutex m_lock;
   uint64_t m_wall;
   int64_t m_mono = 1000000;
@@ -81,6 +110,7 @@ class FakeTimerClock : public ITimerClock {
   std::atomic<int> m_realPauseUs{100};
   std::atomic<bool> m_frozen{false};
   std::function<bool()> m_hold;
+  std::function<bool()> m_realtime;
 };
 
 inline SYSTEMTIME MakeTime(int year, int month, int day, int hour, int minute, int second = 0) {
