@@ -72,9 +72,12 @@ class TimerEngineTest : public ::testing::Test {
   }
   void Start() {
     m_engine = std::make_unique<CTimerTaskMgr>(m_clock);
-    m_clock->SetHold([this] {
+    // The engine itself, not the holder: the scheduler may still ask while
+    // the holder is being reset.
+    CTimerTaskMgr* engine = m_engine.get();
+    m_clock->SetHold([engine] {
       std::vector<std::shared_ptr<ITimerTask>> running;
-      m_engine->GetRunning(running);
+      engine->GetRunning(running);
       for (auto& task : running)
         if (!static_cast<ProbeTask*>(task.get())->Settled()) return false;
       return true;
