@@ -2,6 +2,7 @@
 
 #include "HostLog.h"
 #include "PulseConnection.h"
+#include "crt/utf8.h"
 
 #include <algorithm>
 
@@ -126,11 +127,11 @@ long EndpointEnumerator::UnregisterEndpointNotificationCallback(IMMNotificationC
 }
 
 std::wstring EndpointEnumerator::GetFriendlyName(const std::wstring& deviceId) const {
-    std::string id = Utf8FromWide(deviceId);
+    std::string id = crt::WideToUtf8(deviceId);
     std::lock_guard<std::mutex> guard(endpointsMutex_);
     for (const auto* map : {&sinks_, &sources_})
         for (const auto& [index, e] : *map)
-            if (e.name == id) return WideFromUtf8(e.description);
+            if (e.name == id) return crt::Utf8ToWide(e.description);
     return std::wstring();
 }
 
@@ -144,7 +145,7 @@ void EndpointEnumerator::Added(bool sink, uint32_t index, const char* name, cons
         std::lock_guard<std::mutex> guard(endpointsMutex_);
         (sink ? sinks_ : sources_)[index] = {name, description ? description : ""};
     }
-    std::wstring id = WideFromUtf8(name);
+    std::wstring id = crt::Utf8ToWide(name);
     for (IMMNotificationClient* c : Clients()) {
         c->OnDeviceAdded(id.c_str());
         c->OnDeviceStateChanged(id.c_str(), DEVICE_STATE_ACTIVE);
@@ -160,7 +161,7 @@ void EndpointEnumerator::Removed(bool sink, uint32_t index) {
         if (it == map.end()) return;  // a monitor, or never seen
         name = it->second.name;
     }
-    std::wstring id = WideFromUtf8(name);
+    std::wstring id = crt::Utf8ToWide(name);
     for (IMMNotificationClient* c : Clients()) {
         c->OnDeviceStateChanged(id.c_str(), DEVICE_STATE_UNPLUGGED);
         c->OnDeviceRemoved(id.c_str());
@@ -176,12 +177,12 @@ void EndpointEnumerator::DefaultsSeen(const std::string& sink, const std::string
     defaultSource_ = source;
     if (!notify) return;
     if (sinkChanged) {
-        std::wstring id = WideFromUtf8(sink);
+        std::wstring id = crt::Utf8ToWide(sink);
         for (IMMNotificationClient* c : Clients())
             c->OnDefaultDeviceChanged(eRender, eMultimedia, sink.empty() ? nullptr : id.c_str());
     }
     if (sourceChanged) {
-        std::wstring id = WideFromUtf8(source);
+        std::wstring id = crt::Utf8ToWide(source);
         for (IMMNotificationClient* c : Clients())
             c->OnDefaultDeviceChanged(eCapture, eMultimedia, source.empty() ? nullptr : id.c_str());
     }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "GdiObjects.h"
-#include "Utf8.h"
+#include "crt/utf8.h"
 #include "gdi/GdiCairo.h"
 
 namespace {
@@ -61,7 +61,7 @@ void GdiEnsureFontAliases() {
 bool GdiFontFaceExists(LPCWSTR face) {
   if (!face || !*face) return false;
   GdiEnsureFontAliases();
-  std::string name = GdiWideToUtf8(face, -1);
+  std::string name = crt::WideToUtf8(face);
   const char* target = AliasTarget(name);
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
@@ -88,7 +88,7 @@ PangoFontDescription* GdiFontDescriptionFromLogFont(const LOGFONTW& lf) {
   WCHAR face[LF_FACESIZE];
   wcsncpy(face, lf.lfFaceName, LF_FACESIZE - 1);
   face[LF_FACESIZE - 1] = 0;
-  std::string family = face[0] ? GdiWideToUtf8(face, -1) : std::string("微软雅黑");
+  std::string family = face[0] ? crt::WideToUtf8(face) : std::string("微软雅黑");
   pango_font_description_set_family(d, family.c_str());
   // A negative height is the character height in pixels; a positive one the
   // cell height, of which the character takes about the font's em square.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "GdiObjects.h"
-#include "Utf8.h"
+#include "crt/utf8.h"
 #include "gdi/GdiCairo.h"
 
 namespace {
@@ -47,7 +47,7 @@ struct Prepared {
 Prepared Prepare(LPCWSTR text, int len, bool prefix) {
   Prepared p;
   if (!prefix) {
-    p.utf8 = GdiWideToUtf8(text, len);
+    p.utf8 = crt::WideToUtf8(std::wstring_view(text, len));
     return p;
   }
   std::wstring out;
@@ -65,11 +65,11 @@ Prepared Prepare(LPCWSTR text, int len, bool prefix) {
     out += text[i];
   }
   for (size_t m : marks) {
-    unsigned start = GdiWideToUtf8(out.data(), m).size();
-    unsigned end = GdiWideToUtf8(out.data(), m + 1).size();
+    unsigned start = crt::WideToUtf8(std::wstring_view(out.data(), m)).size();
+    unsigned end = crt::WideToUtf8(std::wstring_view(out.data(), m + 1)).size();
     p.underlines.emplace_back(start, end);
   }
-  p.utf8 = GdiWideToUtf8(out.data(), out.size());
+  p.utf8 = crt::WideToUtf8(out);
   return p;
 }
 

@@ -98,9 +98,4 @@ private:
     std::vector<IMMNotificationClient*> clients_;
 };
 
-// UTF-8 to wide text and back, one code point per wchar_t; malformed UTF-8
-// becomes U+FFFD.
-std::wstring WideFromUtf8(const std::string& text);
-std::string Utf8FromWide(const std::wstring& text);
-
 }  // namespace capture_host
