@@ -216,6 +216,42 @@ TEST_F(WindowManagement, ZOrderAndTaskbarHints) {
   DestroyWindow(other);
 }
 
+TEST_F(WindowManagement, StylesChangedAfterCreationReachTheServer) {
+  make(0, 500, 400, 100, 100);
+  ShowWindow(hwnd_, SW_SHOWNA);
+  HWND glass = CreateWindowExW(WS_EX_TOPMOST, cls_.name(), L"later glass", WS_POPUP, 520, 420, 60, 60,
+                               nullptr, nullptr, nullptr, nullptr);
+  ShowWindow(glass, SW_SHOWNA);
+  ASSERT_TRUE(waitViewable(hwnd_));
+  ASSERT_TRUE(waitViewable(glass));
+  const ::Window xid = Win32XWindowOf(glass);
+  EXPECT_TRUE(hasState(xid, "_NET_WM_STATE_ABOVE"));
+  SetWindowLongW(glass, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT);
+  XSync(userDisplay(), False);
+  EXPECT_FALSE(hasState(xid, "_NET_WM_STATE_ABOVE"));
+  EXPECT_TRUE(hasState(xid, "_NET_WM_STATE_SKIP_TASKBAR"));
+  // Now click-through: the click reaches the window beneath.
+  auto clickAt = [&](int x, int y) {
+    cls_.clear();
+    moveMouse(x, y);
+    clickButton(Button1);
+    HWND target = nullptr;
+    pumpUntil([&] {
+      for (const Seen& s : cls_.take()) {
+        if (s.message == WM_LBUTTONDOWN) target = s.hwnd;
+      }
+      return target != nullptr;
+    });
+    return target;
+  };
+  EXPECT_EQ(clickAt(550, 450), hwnd_);
+  SetWindowLongW(glass, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+  XSync(userDisplay(), False);
+  pumpFor(600);  // no double click with the last one
+  EXPECT_EQ(clickAt(551, 451), glass);
+  DestroyWindow(glass);
+}
+
 TEST_F(WindowManagement, MonitorsAndMetricsComeFromTheServer) {
   Display* d = userDisplay();
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), DisplayWidth(d, DefaultScreen(d)));

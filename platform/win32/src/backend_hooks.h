@@ -13,6 +13,9 @@ void openDisplayOnFirstUse();
 // Forgets focus, capture, activation, hot keys and caret of a window that
 // is going away.
 void forgetWindowState(HWND hwnd);
+// Brings a window's X counterpart in line after SetWindowLong changed its
+// style, extended style or owner (`index`), `previous` being the old value.
+void windowStyleChanged(HWND hwnd, int index, LONG_PTR previous);
 // True when a backend recognises `hwnd` as another process's window.
 bool isForeignWindow(HWND hwnd);
 

@@ -4,6 +4,7 @@
 
 #include "win32/errors.h"
 #include "win32/messaging.h"
+#include "backend_hooks.h"
 #include "window_table.h"
 
 using namespace win32::detail;
@@ -71,7 +72,7 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
 }
 
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-  std::lock_guard<std::mutex> lock(windowLock());
+  std::unique_lock<std::mutex> lock(windowLock());
   auto window = lookupWindowLocked(hWnd);
   if (!window) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -81,6 +82,12 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   if (!readLong(*window, nIndex, &previous) || !writeLong(*window, nIndex, dwNewLong)) {
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
+  }
+  // The display learns of style and owner changes once the table is
+  // unlocked (it reads the table back).
+  if (nIndex == GWL_STYLE || nIndex == GWL_EXSTYLE || nIndex == GWLP_HWNDPARENT) {
+    lock.unlock();
+    if (previous != dwNewLong) windowStyleChanged(hWnd, nIndex, previous);
   }
   return previous;
 }

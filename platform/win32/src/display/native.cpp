@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "../backend_hooks.h"
 #include "../message_queue.h"
 #include "../user/paint_store.h"
 #include "../window_table.h"
@@ -594,3 +595,40 @@ void nativeUngrabKeyboard() {
 }  // namespace win32::display
 
 unsigned long Win32XWindowOf(HWND hwnd) { return win32::display::xidOf(hwnd); }
+
+void win32::detail::windowStyleChanged(HWND hwnd, int index, LONG_PTR previous) {
+  using namespace win32::display;
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  const TableFacts facts = factsOf(hwnd);
+  if (!facts.found) return;
+  if (index == GWL_STYLE) {
+    nativePublishStyle(hwnd, facts.style);
+    return;
+  }
+  if (index == GWLP_HWNDPARENT) {
+    ::Window ownerX = facts.owner ? xidOf(facts.owner) : 0;
+    if (ownerX) XSetTransientForHint(x->dpy, xid, ownerX);
+    else XDeleteProperty(x->dpy, xid, XA_WM_TRANSIENT_FOR);
+    XFlush(x->dpy);
+    return;
+  }
+  const LONG before = static_cast<LONG>(previous), now = facts.exStyle;
+  if ((before ^ now) & WS_EX_TOPMOST) {
+    nativeSetTopmost(hwnd, (now & WS_EX_TOPMOST) != 0);
+  } else if ((before ^ now) & (WS_EX_TOOLWINDOW | WS_EX_APPWINDOW)) {
+    writeNetWmState(x, xid, now);
+    sendNetWmState(x, xid, (now & WS_EX_TOOLWINDOW) && !(now & WS_EX_APPWINDOW),
+                   x->atoms.netWmStateSkipTaskbar, 0);
+  }
+  if (((before ^ now) & WS_EX_TRANSPARENT) && x->hasShape) {
+    if (now & WS_EX_TRANSPARENT) {
+      XShapeCombineRectangles(x->dpy, xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+    } else {
+      // The whole window takes input again.
+      XShapeCombineMask(x->dpy, xid, ShapeInput, 0, 0, None, ShapeSet);
+    }
+  }
+  XFlush(x->dpy);
+}

@@ -193,12 +193,13 @@ void positionWindow(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, U
     InvalidateRect(hwnd, nullptr, TRUE);
   }
   if (!(pos.flags & SWP_NOZORDER) && !s.child) {
+    // The extended style's topmost bit reaches the display through
+    // SetWindowLongW's notice.
     if (insertAfter == HWND_TOPMOST) {
       SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_TOPMOST);
-      display::nativeSetTopmost(hwnd, true);
+      display::nativeRaise(hwnd);
     } else if (insertAfter == HWND_NOTOPMOST) {
       SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) & ~WS_EX_TOPMOST);
-      display::nativeSetTopmost(hwnd, false);
       display::nativeRaise(hwnd);
     } else if (insertAfter == HWND_TOP) {
       display::nativeRaise(hwnd);
