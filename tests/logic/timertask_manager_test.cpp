@@ -213,6 +213,20 @@ TEST_F(TimertaskManagerTest, ATaskDueWithNoWindowIsRefusedAndLoggedNotLeftWaitin
   EXPECT_NE(log.find(L"任务名称：“closed”"), std::wstring::npos);
 }
 
+TEST_F(TimertaskManagerTest, ATaskWhoseTimePassedWhileAsleepIsLoggedAsExpired) {
+  auto m = NewManager();
+  int messages = 0;
+  TestWindow window([&](UINT msg, WPARAM, LPARAM) -> LRESULT { return messages += msg == UM_TIMERTASK_EVENT, 0; });
+  m->SetTargetWindow(window.hwnd());
+  ASSERT_TRUE(Add(*m, Task(L"slept", MakeDate(MakeTime(2026, 12, 10, 10, 2), 5 * kMinute))));
+  m_clock->JumpWall(60 * kMinute);
+  m_clock->SetFrozen(false);
+  EXPECT_TRUE(TestWindow::PumpUntil([&] { return m->GetCount() == 0; }, 10));
+  EXPECT_NE(Log().find(L"任务名称：“slept”\r\n开始时间：“2026-12-10 10：02：00”\r\n失败原因：“客户端未启动，导致任务过期。”"),
+            std::wstring::npos);
+  EXPECT_EQ(messages, 0);  // never started for a moment
+}
+
 TEST_F(TimertaskManagerTest, StoppingARecordingTaskFromTheWindowThreadDoesNotDeadlock) {
   auto m = NewManager();
   std::atomic<int> starts{0}, finishes{0}, cancels{0};
