@@ -207,6 +207,57 @@ TEST_F(WindowSession, ScriptedSessionArrivesInWindowsOrder) {
   EXPECT_EQ(find(log, WM_SYSCOMMAND)->wParam, static_cast<WPARAM>(SC_CLOSE));
 }
 
+TEST_F(WindowSession, ClickActivatesUnlessThePopupDeclines) {
+  HWND first = CreateWindowExW(0, cls_.name(), L"first", WS_POPUP | WS_VISIBLE, 100, 100, 150, 100,
+                               nullptr, nullptr, nullptr, nullptr);
+  HWND popup = CreateWindowExW(WS_EX_TOOLWINDOW, cls_.name(), L"drop-down", WS_POPUP, 300, 100, 150,
+                               100, nullptr, nullptr, nullptr, nullptr);
+  ShowWindow(popup, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(waitViewable(first));
+  ASSERT_TRUE(waitViewable(popup));
+  ASSERT_EQ(GetActiveWindow(), first);
+  auto handler = cls_.handler;
+  cls_.handler = [&](HWND hwnd, UINT message, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+    if (message == WM_MOUSEACTIVATE && hwnd == popup) return MA_NOACTIVATE;
+    return handler(hwnd, message, w, l);
+  };
+  // The pop-up declines: it gets the click, the active window stays.
+  std::vector<Seen> log;
+  moveMouse(350, 150);
+  clickButton(Button1);
+  ASSERT_TRUE(pumpUntil([&] { return has(cls_, log, WM_LBUTTONUP); }));
+  ASSERT_NE(find(log, WM_MOUSEACTIVATE), nullptr);
+  EXPECT_EQ(find(log, WM_MOUSEACTIVATE)->hwnd, popup);
+  EXPECT_EQ(HIWORD(find(log, WM_MOUSEACTIVATE)->lParam), WM_LBUTTONDOWN);
+  EXPECT_EQ(find(log, WM_LBUTTONDOWN)->hwnd, popup);
+  EXPECT_EQ(GetActiveWindow(), first);
+  EXPECT_EQ(GetFocus(), first);
+
+  // A plain window is activated by the click, before the click arrives.
+  HWND second = CreateWindowExW(0, cls_.name(), L"second", WS_POPUP, 100, 300, 150, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+  ShowWindow(second, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(waitViewable(second));
+  pumpFor(600);
+  cls_.clear();
+  log.clear();
+  moveMouse(150, 350);
+  clickButton(Button1);
+  ASSERT_TRUE(pumpUntil([&] { return has(cls_, log, WM_LBUTTONUP); }));
+  std::vector<UINT> order;
+  for (const Seen& s : log) {
+    if (s.hwnd == second && (s.message == WM_MOUSEACTIVATE || s.message == WM_ACTIVATE ||
+                             s.message == WM_SETFOCUS || s.message == WM_LBUTTONDOWN))
+      order.push_back(s.message);
+  }
+  EXPECT_EQ(order, (std::vector<UINT>{WM_MOUSEACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_LBUTTONDOWN}));
+  EXPECT_EQ(LOWORD(find(log, WM_ACTIVATE, 1)->wParam), WA_CLICKACTIVE);
+  EXPECT_EQ(GetActiveWindow(), second);
+  DestroyWindow(second);
+  DestroyWindow(popup);
+  DestroyWindow(first);
+}
+
 TEST_F(WindowSession, DisabledWindowTakesNoClicks) {
   HWND hwnd = CreateWindowExW(0, cls_.name(), L"modal owner", WS_POPUP | WS_VISIBLE, 100, 100, 200,
                               120, nullptr, nullptr, nullptr, nullptr);
