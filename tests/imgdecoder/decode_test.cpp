@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -281,6 +282,27 @@ TEST(GdiplusDecode, FromAMemoryStreamAndDamagedData) {
   }
   Bitmap missing(L"/nonexistent/picture.png");
   EXPECT_EQ(missing.GetLastStatus(), FileNotFound);
+}
+
+// File names leave the process as UTF-8: a picture under a Chinese name is
+// found by the plug-in and by GDI+ alike.
+TEST_F(PluginDecoder, ChineseFileNamesAreOpenedByTheirUtf8Bytes) {
+  const char* home = std::getenv("HOME");
+  ASSERT_NE(home, nullptr);
+  const std::vector<unsigned char> bytes = ReadFile("opaque.png");
+  {
+    std::ofstream out(std::string(home) + "/录音封面.png", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
+    ASSERT_TRUE(out.good());
+  }
+  const std::string narrowHome(home);
+  const std::wstring path = std::wstring(narrowHome.begin(), narrowHome.end()) + L"/录音封面.png";
+  IImgX* img = NewImage();
+  EXPECT_EQ(img->LoadFromFile(path.c_str()), 1);
+  img->Release();
+  Bitmap bmp(path.c_str());
+  EXPECT_EQ(bmp.GetLastStatus(), Ok);
+  EXPECT_EQ(bmp.GetWidth(), 48u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "GpObjects.h"
+#include "crt/utf8.h"
 #include "gdi/GdiCairo.h"
 #include "gdiplus/ImageDecode.h"
 
@@ -54,29 +55,6 @@ Status Decode(const void* data, size_t size, GpImage** out) {
   if (!DecodeImageBytes(data, size, &d, &why)) return size ? UnknownImageFormat : InvalidParameter;
   *out = FromDecoded(d);
   return *out ? Ok : OutOfMemory;
-}
-
-std::string WideToUtf8(const wchar_t* w) {
-  std::string out;
-  for (; *w; ++w) {
-    unsigned u = (unsigned)*w;
-    if (u < 0x80) {
-      out += (char)u;
-    } else if (u < 0x800) {
-      out += (char)(0xC0 | (u >> 6));
-      out += (char)(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-      out += (char)(0xE0 | (u >> 12));
-      out += (char)(0x80 | ((u >> 6) & 0x3F));
-      out += (char)(0x80 | (u & 0x3F));
-    } else {
-      out += (char)(0xF0 | (u >> 18));
-      out += (char)(0x80 | ((u >> 12) & 0x3F));
-      out += (char)(0x80 | ((u >> 6) & 0x3F));
-      out += (char)(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
 }
 
 bool SameGuid(const GUID& a, const GUID& b) { return memcmp(&a, &b, sizeof(GUID)) == 0; }
@@ -149,7 +127,7 @@ GpStatus GdipCreateBitmapFromFile(LPCWSTR path, GpBitmap** out) {
   *out = nullptr;
   if (!path) return InvalidParameter;
   // Paths leave the process as UTF-8.
-  std::string utf8 = WideToUtf8(path);
+  std::string utf8 = crt::WideToUtf8(path);
   DecodedImage d;
   std::string why;
   if (!DecodeImageFile(utf8, &d, &why)) return why.rfind("cannot open", 0) == 0 ? FileNotFound : UnknownImageFormat;

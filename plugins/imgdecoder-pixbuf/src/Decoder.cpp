@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "crt/utf8.h"
 #include "gdiplus/ImageDecode.h"
 #include "render/IImgDecoder.h"
 
@@ -38,29 +39,6 @@ class Frame final : public IImgFrame {
   DecodedFrame f_;
 };
 
-std::string Utf8(LPCWSTR w) {
-  std::string out;
-  for (; *w; ++w) {
-    unsigned u = (unsigned)*w;
-    if (u < 0x80) {
-      out += (char)u;
-    } else if (u < 0x800) {
-      out += (char)(0xC0 | (u >> 6));
-      out += (char)(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-      out += (char)(0xE0 | (u >> 12));
-      out += (char)(0x80 | ((u >> 6) & 0x3F));
-      out += (char)(0x80 | (u & 0x3F));
-    } else {
-      out += (char)(0xF0 | (u >> 18));
-      out += (char)(0x80 | ((u >> 12) & 0x3F));
-      out += (char)(0x80 | ((u >> 6) & 0x3F));
-      out += (char)(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
-}
-
 class ImgX final : public RefCounted<IImgX> {
  public:
   int LoadFromFile(LPCWSTR path) override {
@@ -68,8 +46,8 @@ class ImgX final : public RefCounted<IImgX> {
     if (!path) return 0;
     DecodedImage d;
     std::string why;
-    if (!DecodeImageFile(Utf8(path), &d, &why)) {
-      fprintf(stderr, "imgdecoder-pixbuf: %s: %s\n", Utf8(path).c_str(), why.c_str());
+    if (!DecodeImageFile(crt::WideToUtf8(path), &d, &why)) {
+      fprintf(stderr, "imgdecoder-pixbuf: %s: %s\n", crt::WideToUtf8(path).c_str(), why.c_str());
       return 0;
     }
     return Take(d);

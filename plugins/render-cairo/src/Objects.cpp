@@ -5,35 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "crt/utf8.h"
 #include "gdiplus/ImageDecode.h"
 
 namespace {
 
 cairo_rectangle_int_t ToCairo(const RECT& rc) {
   return cairo_rectangle_int_t{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
-}
-
-std::string Utf8Path(LPCWSTR w) {
-  std::string out;
-  for (; *w; ++w) {
-    unsigned u = (unsigned)*w;
-    if (u < 0x80) {
-      out += (char)u;
-    } else if (u < 0x800) {
-      out += (char)(0xC0 | (u >> 6));
-      out += (char)(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-      out += (char)(0xE0 | (u >> 12));
-      out += (char)(0x80 | ((u >> 6) & 0x3F));
-      out += (char)(0x80 | (u & 0x3F));
-    } else {
-      out += (char)(0xF0 | (u >> 18));
-      out += (char)(0x80 | ((u >> 12) & 0x3F));
-      out += (char)(0x80 | ((u >> 6) & 0x3F));
-      out += (char)(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -230,7 +208,7 @@ HRESULT Bitmap::LoadFromFile(LPCWSTR path) {
   // Without a decoder plug-in the bitmap decodes through gdk-pixbuf itself.
   DecodedImage d;
   std::string why;
-  if (!DecodeImageFile(Utf8Path(path), &d, &why)) return E_FAIL;
+  if (!DecodeImageFile(crt::WideToUtf8(path), &d, &why)) return E_FAIL;
   return Init(d.frames[0].width, d.frames[0].height, d.frames[0].pixels.data());
 }
 
