@@ -43,6 +43,20 @@ int reportingHandler(Display* dpy, XErrorEvent* event) {
   return 0;
 }
 
+// The X server went away (it was stopped, or the connection broke). Xlib
+// would end the process here; instead the backend is taken out and the
+// process goes on without a display, so a recording in progress is not
+// lost with the windows.
+std::atomic<bool> g_lost{false};
+
+void connectionLost(Display*, void*) {
+  if (g_lost.exchange(true)) return;
+  std::fprintf(stderr, "display: lost the X connection; continuing without windows\n");
+  Win32SetDisplayBackend(nullptr);
+}
+
+int reportLostConnection(Display*) { return 0; }
+
 Atom intern(Display* dpy, const char* name) { return XInternAtom(dpy, name, False); }
 
 void internAtoms(XDisplay* x) {
@@ -120,6 +134,8 @@ void open() {
   x->root = RootWindow(dpy, x->screen);
   x->fd = ConnectionNumber(dpy);
   g_previousHandler = XSetErrorHandler(reportingHandler);
+  XSetIOErrorHandler(reportLostConnection);
+  XSetIOErrorExitHandler(dpy, connectionLost, nullptr);
   internAtoms(x);
   int event = 0, error = 0;
   x->hasShape = XShapeQueryExtension(dpy, &event, &error);
@@ -163,12 +179,12 @@ XDisplay* xdisplay() {
   std::call_once(g_openOnce, [] {
     if (!win32::detail::displayBackend()) open();
   });
-  return g_display;
+  return g_lost.load() ? nullptr : g_display;
 }
 
 XDisplay* activeDisplay() {
   const Win32DisplayBackend* backend = win32::detail::displayBackend();
-  if (!g_display || !backend || backend->context != g_display) return nullptr;
+  if (!g_display || g_lost.load() || !backend || backend->context != g_display) return nullptr;
   return g_display;
 }
 
