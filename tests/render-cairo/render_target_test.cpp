@@ -214,6 +214,30 @@ TEST_F(RenderTargetTest, PathClipKeepsDrawingInsideTheOval) {
   EXPECT_GT(partial, 0);
 }
 
+// A rounded clip path and a filled rounded rectangle are one shape: the same
+// corners are cut, the same edge pixels partly covered.
+TEST_F(RenderTargetTest, RoundedClipPathMatchesTheFilledRoundRect) {
+  RECT box{2, 3, 38, 27};
+  IRenderTarget* filled = NewTarget(40, 30);
+  ASSERT_EQ(filled->FillSolidRoundRect(&box, POINT{10, 8}, 0xFFFFFFFF), S_OK);
+  IRenderTarget* clipped = NewTarget(40, 30);
+  IPath* path = nullptr;
+  ASSERT_TRUE(factory->CreatePath(&path));
+  path->AddRoundRect(&box, 10, 8, 5);
+  clipped->PushClipPath(path, kCombineAnd);
+  RECT all{0, 0, 40, 30};
+  clipped->FillSolidRect(&all, 0xFFFFFFFF);
+  clipped->PopClip();
+  path->Release();
+  EXPECT_EQ(Pixel(filled, 2, 3) >> 24, 0u);    // corner cut away
+  EXPECT_EQ(Pixel(filled, 20, 15), 0xFFFFFFFFu);
+  int worst = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x)
+      worst = std::max(worst, std::abs((int)(Pixel(filled, x, y) >> 24) - (int)(Pixel(clipped, x, y) >> 24)));
+  EXPECT_LE(worst, 2);
+}
+
 TEST_F(RenderTargetTest, DcDrawsIntoTheSamePixelsWithViewportAndClip) {
   IRenderTarget* rt = NewTarget(30, 30);
   rt->SetViewportOrg(POINT{5, 5});

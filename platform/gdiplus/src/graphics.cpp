@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "GpObjects.h"
+#include "gdi/GdiCairo.h"
 
 using namespace Gdiplus;
 
@@ -40,16 +41,6 @@ bool SetBrush(cairo_t* cr, GpBrush* b) {
   cairo_set_source(cr, pat);
   cairo_pattern_destroy(pat);
   return true;
-}
-
-void EllipsePath(cairo_t* cr, double x, double y, double w, double h) {
-  cairo_save(cr);
-  cairo_translate(cr, x + w / 2, y + h / 2);
-  cairo_scale(cr, w / 2, h / 2);
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-  cairo_close_path(cr);
-  cairo_restore(cr);
 }
 
 GpStatus Fill(GpGraphics* g, GpBrush* brush, cairo_fill_rule_t rule) {
@@ -158,7 +149,7 @@ GpStatus GdipDeleteBrush(GpBrush* brush) {
 
 GpStatus GdipFillEllipse(GpGraphics* g, GpBrush* brush, REAL x, REAL y, REAL width, REAL height) {
   if (!g || !brush || width <= 0 || height <= 0) return InvalidParameter;
-  EllipsePath(g->cr, x, y, width, height);
+  GdiEllipsePath(g->cr, x, y, width, height);
   return Fill(g, brush, CAIRO_FILL_RULE_WINDING);
 }
 
@@ -209,7 +200,7 @@ GpStatus GdipFillPath(GpGraphics* g, GpBrush* brush, GpPath* path) {
   if (!g || !brush || !path) return InvalidParameter;
   for (const GpPath::Figure& f : path->figures) {
     if (f.ellipse) {
-      if (f.w > 0 && f.h > 0) EllipsePath(g->cr, f.x, f.y, f.w, f.h);
+      GdiEllipsePath(g->cr, f.x, f.y, f.w, f.h);
       continue;
     }
     cairo_move_to(g->cr, f.points[0].X, f.points[0].Y);

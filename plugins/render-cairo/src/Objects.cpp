@@ -135,30 +135,9 @@ void Path::AppendTo(cairo_t* cr) const {
     if (f.kind == 0) {
       cairo_rectangle(cr, x, y, w, h);
     } else if (f.kind == 2) {
-      cairo_save(cr);
-      cairo_translate(cr, x + w / 2, y + h / 2);
-      cairo_scale(cr, w / 2, h / 2);
-      cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-      cairo_restore(cr);
-      cairo_close_path(cr);
+      GdiEllipsePath(cr, x, y, w, h);
     } else {
-      double rx = std::min<double>(f.rx, w / 2), ry = std::min<double>(f.ry, h / 2);
-      if (rx <= 0 || ry <= 0) {
-        cairo_rectangle(cr, x, y, w, h);
-        continue;
-      }
-      auto corner = [&](double cx, double cy, double a0) {
-        cairo_save(cr);
-        cairo_translate(cr, cx, cy);
-        cairo_scale(cr, rx, ry);
-        cairo_arc(cr, 0, 0, 1, a0, a0 + M_PI / 2);
-        cairo_restore(cr);
-      };
-      corner(x + w - rx, y + ry, -M_PI / 2);
-      corner(x + w - rx, y + h - ry, 0);
-      corner(x + rx, y + h - ry, M_PI / 2);
-      corner(x + rx, y + ry, M_PI);
-      cairo_close_path(cr);
+      GdiRoundRectPath(cr, x, y, w, h, f.rx, f.ry);
     }
   }
 }

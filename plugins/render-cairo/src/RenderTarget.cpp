@@ -13,39 +13,6 @@ cairo_rectangle_int_t ToCairo(const RECT& rc) {
 
 bool Empty(const RECT& rc) { return rc.right <= rc.left || rc.bottom <= rc.top; }
 
-void RoundRectPath(cairo_t* cr, double x, double y, double w, double h, double rx, double ry) {
-  rx = std::min(rx, w / 2);
-  ry = std::min(ry, h / 2);
-  if (rx <= 0 || ry <= 0) {
-    cairo_rectangle(cr, x, y, w, h);
-    return;
-  }
-  auto corner = [&](double cx, double cy, double a0) {
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_arc(cr, 0, 0, 1, a0, a0 + M_PI / 2);
-    cairo_restore(cr);
-  };
-  cairo_new_sub_path(cr);
-  corner(x + w - rx, y + ry, -M_PI / 2);
-  corner(x + w - rx, y + h - ry, 0);
-  corner(x + rx, y + h - ry, M_PI / 2);
-  corner(x + rx, y + ry, M_PI);
-  cairo_close_path(cr);
-}
-
-void EllipsePath(cairo_t* cr, double x, double y, double w, double h) {
-  if (w <= 0 || h <= 0) return;
-  cairo_save(cr);
-  cairo_translate(cr, x + w / 2, y + h / 2);
-  cairo_scale(cr, w / 2, h / 2);
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-  cairo_close_path(cr);
-  cairo_restore(cr);
-}
-
 // Colour word with its alpha weighted by a drawing alpha, as straight RGBA.
 void AddStop(cairo_pattern_t* p, double offset, COLORREF c, BYTE alpha) {
   cairo_pattern_add_color_stop_rgba(p, offset, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
@@ -551,7 +518,7 @@ HRESULT RenderTarget::FillSolidRoundRect(const RECT* rect, POINT radius, COLORRE
   if (!rect) return E_INVALIDARG;
   if (IsNoColor(color)) return S_FALSE;
   cairo_t* cr = Begin();
-  RoundRectPath(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, radius.x, radius.y);
+  GdiRoundRectPath(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, radius.x, radius.y);
   FillPath(cr, color);
   cairo_destroy(cr);
   return S_OK;
@@ -562,7 +529,7 @@ HRESULT RenderTarget::FillEllipse(const RECT* rect) {
   COLORREF color = static_cast<Brush*>(brush_.get())->GetColor();
   if (IsNoColor(color)) return S_FALSE;
   cairo_t* cr = Begin();
-  EllipsePath(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+  GdiEllipsePath(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
   FillPath(cr, color);
   cairo_destroy(cr);
   return S_OK;
@@ -596,7 +563,7 @@ HRESULT RenderTarget::DrawRoundRect(const RECT* rect, POINT radius) {
   cairo_t* cr = Begin();
   double in;
   if (StrokeSetup(cr, &in)) {
-    RoundRectPath(cr, rect->left + in, rect->top + in, rect->right - rect->left - 2 * in,
+    GdiRoundRectPath(cr, rect->left + in, rect->top + in, rect->right - rect->left - 2 * in,
                   rect->bottom - rect->top - 2 * in, radius.x, radius.y);
     cairo_stroke(cr);
   }
@@ -609,7 +576,7 @@ HRESULT RenderTarget::DrawEllipse(const RECT* rect) {
   cairo_t* cr = Begin();
   double in;
   if (StrokeSetup(cr, &in)) {
-    EllipsePath(cr, rect->left + in, rect->top + in, rect->right - rect->left - 2 * in,
+    GdiEllipsePath(cr, rect->left + in, rect->top + in, rect->right - rect->left - 2 * in,
                 rect->bottom - rect->top - 2 * in);
     cairo_stroke(cr);
   }

@@ -62,6 +62,13 @@ SIZE GdiMeasureTextRun(const GdiTextFont& font, LPCWSTR text, int len);
 // coordinates.
 void GdiInvertPixels(cairo_surface_t* surface, const RECT& rc, const cairo_region_t* clip);
 
+// Shape paths shared by GDI+ and the render plug-in, each added as a new
+// sub-path of `cr`. The ellipse fills the box (x, y, w, h) and adds nothing
+// for an empty box. The rounded rectangle has elliptic corners of radii rx,
+// ry, each capped at half the side; a radius of 0 gives the plain rectangle.
+void GdiEllipsePath(cairo_t* cr, double x, double y, double w, double h);
+void GdiRoundRectPath(cairo_t* cr, double x, double y, double w, double h, double rx, double ry);
+
 // Sets Cairo's line width and dash pattern for a PS_* pen style.
 void GdiApplyPenStyle(cairo_t* cr, int style, double width);
 
