@@ -1,31 +1,15 @@
 // The image-decoder plug-in: image objects that decode PNG, JPEG, BMP, GIF
 // (every frame with its delay) and ICO through gdk-pixbuf into premultiplied
 // BGRA frames.
-#include <atomic>
 #include <cstdio>
 #include <string>
 
 #include "crt/utf8.h"
 #include "gdiplus/ImageDecode.h"
 #include "render/IImgDecoder.h"
+#include "render/TObjRefImpl.h"
 
 namespace {
-
-template <class Interface>
-class RefCounted : public Interface {
- public:
-  long AddRef() override { return ++refs_; }
-  long Release() override {
-    long n = --refs_;
-    if (n == 0) this->OnLastRelease();
-    return n;
-  }
-  void OnLastRelease() override { delete this; }
-  virtual ~RefCounted() = default;
-
- private:
-  std::atomic<long> refs_{1};
-};
 
 class Frame final : public IImgFrame {
  public:
@@ -39,7 +23,7 @@ class Frame final : public IImgFrame {
   DecodedFrame f_;
 };
 
-class ImgX final : public RefCounted<IImgX> {
+class ImgX final : public TObjRefImpl<IImgX> {
  public:
   int LoadFromFile(LPCWSTR path) override {
     frames_.clear();
@@ -73,7 +57,7 @@ class ImgX final : public RefCounted<IImgX> {
   std::vector<::Frame> frames_;
 };
 
-class DecoderFactory final : public RefCounted<IImgDecoderFactory> {
+class DecoderFactory final : public TObjRefImpl<IImgDecoderFactory> {
  public:
   BOOL CreateImgX(IImgX** out) override {
     if (!out) return FALSE;

@@ -16,7 +16,7 @@ void SetSourceColor(cairo_t* cr, COLORREF color, BYTE alpha = 255);
 bool IsNoColor(COLORREF color);
 
 template <class Interface>
-class RenderObj : public TRefImpl<Interface> {
+class RenderObj : public TObjRefImpl<Interface> {
  public:
   explicit RenderObj(IRenderFactory* f) : factory_(f) {}
   IRenderFactory* GetRenderFactory() const override { return factory_.get(); }

@@ -1,24 +1,9 @@
-// Reference counting for the plug-in's objects: the creator holds the first
-// reference; the last Release deletes the object.
+// Reference counting for the plug-in's objects (TObjRefImpl: the creator
+// holds the first reference; the last Release deletes the object) and a
+// holder of one reference.
 #pragma once
 
-#include <atomic>
-
-template <class Interface>
-class TRefImpl : public Interface {
- public:
-  long AddRef() override { return ++refs_; }
-  long Release() override {
-    long n = --refs_;
-    if (n == 0) this->OnLastRelease();
-    return n;
-  }
-  void OnLastRelease() override { delete this; }
-  virtual ~TRefImpl() = default;
-
- private:
-  std::atomic<long> refs_{1};
-};
+#include "render/TObjRefImpl.h"
 
 // Holds one reference, released on destruction or replacement.
 template <class T>

@@ -3,7 +3,7 @@
 
 #include "Objects.h"
 
-class RenderFactory final : public TRefImpl<IRenderFactory> {
+class RenderFactory final : public TObjRefImpl<IRenderFactory> {
  public:
   IImgDecoderFactory* GetImgDecoderFactory() override { return decoder_.get(); }
   void SetImgDecoderFactory(IImgDecoderFactory* factory) override { decoder_.Reset(factory); }

@@ -7,7 +7,7 @@
 
 #include "Objects.h"
 
-class RenderTarget final : public TRefImpl<IRenderTarget> {
+class RenderTarget final : public TObjRefImpl<IRenderTarget> {
  public:
   explicit RenderTarget(IRenderFactory* factory);
   ~RenderTarget() override;
