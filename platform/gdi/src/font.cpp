@@ -111,14 +111,19 @@ HFONT CreateFontIndirectW(const LOGFONTW* lf) {
   return reinterpret_cast<HFONT>(f);
 }
 
+LOGFONTW GdiDefaultLogFont() {
+  LOGFONTW lf{};
+  lf.lfHeight = -12;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfQuality = CLEARTYPE_QUALITY;
+  wcscpy(lf.lfFaceName, L"微软雅黑");
+  return lf;
+}
+
 GdiFont* GdiStockFont() {
   static GdiFont* font = [] {
-    LOGFONTW lf{};
-    lf.lfHeight = -12;
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy(lf.lfFaceName, L"微软雅黑");
+    const LOGFONTW lf = GdiDefaultLogFont();
     auto* f = reinterpret_cast<GdiFont*>(CreateFontIndirectW(&lf));
     f->stock = true;
     return f;

@@ -48,13 +48,7 @@ RenderTarget::RenderTarget(IRenderFactory* factory) : factory_(factory) {
   obj = new Brush(factory, 0xFFFFFFFF);
   defBrush_.Reset(obj);
   obj->Release();
-  LOGFONTW lf{};
-  lf.lfHeight = -12;
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = CLEARTYPE_QUALITY;
-  wcscpy(lf.lfFaceName, L"微软雅黑");
-  obj = new Font(factory, lf);
+  obj = new Font(factory, GdiDefaultLogFont());
   defFont_.Reset(obj);
   obj->Release();
   pen_ = defPen_;

@@ -38,6 +38,10 @@ void GdiEnsureFontAliases();
 // Whether fontconfig has `face` itself or the face our aliases put for it.
 bool GdiFontFaceExists(LPCWSTR face);
 
+// The default UI font (12 pixels, normal weight, "微软雅黑"): GDI's stock
+// font and the first font of every render target.
+LOGFONTW GdiDefaultLogFont();
+
 // A Pango description for a LOGFONTW (pixel size from lfHeight, weight,
 // italic, face). The caller frees it.
 PangoFontDescription* GdiFontDescriptionFromLogFont(const LOGFONTW& lf);
