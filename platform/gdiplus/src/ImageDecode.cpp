@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "GpObjects.h"
+
 namespace {
 
 void PixbufToPremultiplied(GdkPixbuf* pb, DecodedFrame* f) {
@@ -21,10 +23,9 @@ void PixbufToPremultiplied(GdkPixbuf* pb, DecodedFrame* f) {
     const guchar* row = data + (size_t)y * stride;
     for (int x = 0; x < f->width; ++x) {
       const guchar* p = row + (size_t)x * channels;
-      uint32_t a = alpha ? p[3] : 255;
-      // Premultiply with rounding: c * a / 255 to the nearest integer.
-      auto pm = [a](uint32_t c) { uint32_t t = c * a + 128; return (t + (t >> 8)) >> 8; };
-      f->pixels[(size_t)y * f->width + x] = (a << 24) | (pm(p[0]) << 16) | (pm(p[1]) << 8) | pm(p[2]);
+      const uint32_t a = alpha ? p[3] : 255;
+      const uint32_t straight = (a << 24) | ((uint32_t)p[0] << 16) | ((uint32_t)p[1] << 8) | p[2];
+      f->pixels[(size_t)y * f->width + x] = GdipToPremultiplied(straight, Gdiplus::PixelFormat32bppARGB);
     }
   }
 }

@@ -12,6 +12,7 @@ uint32_t GdipToPremultiplied(uint32_t px, PixelFormat from) {
     uint32_t r = std::min((px >> 16) & 0xFF, a), g = std::min((px >> 8) & 0xFF, a), b = std::min(px & 0xFF, a);
     return (a << 24) | (r << 16) | (g << 8) | b;
   }
+  // c * a / 255 rounded to the nearest integer, without a division.
   auto pm = [a](uint32_t c) { uint32_t t = c * a + 128; return (t + (t >> 8)) >> 8; };
   return (a << 24) | (pm((px >> 16) & 0xFF) << 16) | (pm((px >> 8) & 0xFF) << 8) | pm(px & 0xFF);
 }
