@@ -40,11 +40,13 @@ class PrivateServer {
       close(fds[0]);
       return false;
     }
-    char number[32] = {};
-    ssize_t got = read(fds[0], number, sizeof number - 1);
+    // The server writes its display number and a newline once it listens.
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
     close(fds[0]);
-    if (got <= 0) return false;
-    display_ = ":" + std::string(number, number + std::string(number).find_first_of("\n"));
+    if (number.empty()) return false;
+    display_ = ":" + number;
     return true;
   }
   void stop() {

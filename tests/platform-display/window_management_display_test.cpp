@@ -202,17 +202,16 @@ TEST_F(WindowManagement, ZOrderAndTaskbarHints) {
   EXPECT_TRUE(hasState(mine, "_NET_WM_STATE_SKIP_TASKBAR"));
   EXPECT_FALSE(hasState(theirs, "_NET_WM_STATE_SKIP_TASKBAR"));
   EXPECT_LT(stackIndex(mine), stackIndex(theirs));
+  // Our requests travel on another connection: wait until the server shows them.
   SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  XSync(userDisplay(), False);
-  EXPECT_TRUE(hasState(mine, "_NET_WM_STATE_ABOVE"));
-  EXPECT_GT(stackIndex(mine), stackIndex(theirs));
+  EXPECT_TRUE(pumpUntil([&] {
+    return hasState(mine, "_NET_WM_STATE_ABOVE") && stackIndex(mine) > stackIndex(theirs);
+  }));
   SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  XSync(userDisplay(), False);
-  EXPECT_FALSE(hasState(mine, "_NET_WM_STATE_ABOVE"));
+  EXPECT_TRUE(pumpUntil([&] { return !hasState(mine, "_NET_WM_STATE_ABOVE"); }));
   EXPECT_GT(stackIndex(mine), stackIndex(theirs));  // still above: raised, not topmost
   BringWindowToTop(other);
-  XSync(userDisplay(), False);
-  EXPECT_GT(stackIndex(theirs), stackIndex(mine));
+  EXPECT_TRUE(pumpUntil([&] { return stackIndex(theirs) > stackIndex(mine); }));
   DestroyWindow(other);
 }
 
@@ -227,9 +226,9 @@ TEST_F(WindowManagement, StylesChangedAfterCreationReachTheServer) {
   const ::Window xid = Win32XWindowOf(glass);
   EXPECT_TRUE(hasState(xid, "_NET_WM_STATE_ABOVE"));
   SetWindowLongW(glass, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT);
-  XSync(userDisplay(), False);
-  EXPECT_FALSE(hasState(xid, "_NET_WM_STATE_ABOVE"));
-  EXPECT_TRUE(hasState(xid, "_NET_WM_STATE_SKIP_TASKBAR"));
+  EXPECT_TRUE(pumpUntil([&] {
+    return !hasState(xid, "_NET_WM_STATE_ABOVE") && hasState(xid, "_NET_WM_STATE_SKIP_TASKBAR");
+  }));
   // Now click-through: the click reaches the window beneath.
   auto clickAt = [&](int x, int y) {
     cls_.clear();
