@@ -160,6 +160,32 @@ TEST_F(Placement, FocusMovesKillBeforeSetAndActivationGoesFirst) {
   EXPECT_EQ(LOWORD(first(log, WM_ACTIVATE)->wParam), WA_INACTIVE);
 }
 
+TEST_F(Placement, ClosingAnOwnedWindowGivesTheActivationBackToItsOwner) {
+  HWND owner = create();
+  ShowWindow(owner, SW_SHOW);
+  HWND dialog = create(L"", WS_POPUP, owner);
+  ShowWindow(dialog, SW_SHOW);
+  ASSERT_EQ(GetActiveWindow(), dialog);
+  takeLog();
+  DestroyWindow(dialog);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_EQ(GetFocus(), owner);
+  const auto log = takeLog();
+  const Recorded* activated = first(log, WM_ACTIVATE);
+  ASSERT_NE(activated, nullptr);
+  EXPECT_EQ(activated->hwnd, owner);
+  EXPECT_EQ(LOWORD(activated->wParam), WA_ACTIVE);
+  EXPECT_EQ(first(log, WM_ACTIVATEAPP), nullptr);  // the application stayed active
+  // Hiding works the same way; the last window going deactivates the application.
+  HWND second = create(L"", WS_POPUP, owner);
+  ShowWindow(second, SW_SHOW);
+  ShowWindow(second, SW_HIDE);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  takeLog();
+  DestroyWindow(owner);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+}
+
 TEST_F(Placement, CaptureChangesAreAnnounced) {
   HWND a = create();
   HWND b = create();

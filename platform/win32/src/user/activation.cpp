@@ -80,11 +80,24 @@ void activate(HWND hwnd, WORD how, bool takeDisplayFocus) {
   if (takeDisplayFocus) display::nativeFocus(hwnd);
 }
 
+HWND activationSuccessor(HWND hwnd) {
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  if (!owner || !IsWindow(owner)) return nullptr;
+  const LONG style = GetWindowLongW(owner, GWL_STYLE);
+  if (!(style & WS_VISIBLE) || (style & (WS_DISABLED | WS_MINIMIZE))) return nullptr;
+  return owner;
+}
+
 void forgetInputState(HWND hwnd) {
   bool hadCapture = false;
+  HWND successor = nullptr;
+  bool wasActive = false;
   {
     std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    if (g_active == hwnd) g_active = nullptr;
+    if (g_active == hwnd) {
+      wasActive = true;
+      g_active = nullptr;
+    }
     if (g_focus == hwnd) g_focus = nullptr;
     if (g_leaveTracked == hwnd) g_leaveTracked = nullptr;
     if (g_capture == hwnd) {
@@ -93,6 +106,27 @@ void forgetInputState(HWND hwnd) {
     }
   }
   if (hadCapture) display::nativeUngrabPointer();
+  if (!wasActive) return;
+  // The owner of a destroyed active window (a dialog's) becomes active, as
+  // on Windows; with none the application loses the activation.
+  successor = activationSuccessor(hwnd);
+  if (successor) {
+    {
+      std::lock_guard<std::recursive_mutex> lock(g_mutex);
+      g_active = successor;
+    }
+    SendMessageW(successor, WM_NCACTIVATE, TRUE, 0);
+    SendMessageW(successor, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, FALSE), reinterpret_cast<LPARAM>(hwnd));
+    display::nativeFocus(successor);
+    return;
+  }
+  {
+    std::lock_guard<std::recursive_mutex> lock(g_mutex);
+    g_appActive = false;
+  }
+  for (HWND top : topLevelWindows()) {
+    if (top != hwnd) SendMessageW(top, WM_ACTIVATEAPP, FALSE, 0);
+  }
 }
 
 HWND leaveTrackedWindow() {

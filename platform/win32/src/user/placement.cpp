@@ -63,7 +63,7 @@ void hide(HWND hwnd, const Snapshot& s) {
   if (!s.child) display::nativeUnmap(hwnd);
   positionWindow(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  if (GetActiveWindow() == hwnd) activate(nullptr, WA_INACTIVE, false);
+  if (GetActiveWindow() == hwnd) activate(activationSuccessor(hwnd), WA_ACTIVE, true);
   if (s.child) {
     if (HWND parent = GetParent(hwnd)) InvalidateRect(parent, &s.rect, TRUE);
   }
@@ -282,10 +282,8 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow) {
       break;
     default:  // SW_SHOW
       if (!wasVisible || !s.everShown) show(hWnd, s, true);
-      else if (s.style & WS_MINIMIZE) {
-        // Shown but minimised stays minimised, as on Windows; only a
-        // hidden window's state is made visible.
-      }
+      // Already shown: it is activated; a minimised window stays minimised.
+      else if (!(s.style & WS_MINIMIZE) && activatesOnShow(s)) activate(hWnd, WA_ACTIVE, true);
       break;
   }
   return wasVisible;

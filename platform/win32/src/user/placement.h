@@ -15,6 +15,9 @@ RECT workAreaFor(const RECT& rect);
 // Activation: makes `hwnd` (a top-level window, or null for "none of ours")
 // the active window with the Windows message sequence.
 void activate(HWND hwnd, WORD how, bool takeDisplayFocus);
+// The window that takes the activation when `hwnd` (active) goes: its
+// owner when that is visible, enabled and not minimised; else null.
+HWND activationSuccessor(HWND hwnd);
 // Drops capture, focus and activation state of a window going away.
 void forgetInputState(HWND hwnd);
 bool windowEnabled(HWND hwnd);
