@@ -141,6 +141,41 @@ TEST_F(ControllerTest, ATasksEndStopsOnlyTheRecordingThatTaskStarted) {
   CloseHandle(other.semaphore);
 }
 
+TEST_F(ControllerTest, PauseBitAndTaskBookkeeping) {
+  TestMainWindow main(m_controller);
+  TestTimerList list;
+  m_controller->SetMainWindow(&main);
+  m_controller->AttachAdapters(nullptr, &list);
+  EXPECT_EQ(m_controller->SetRecordFlag(true), 0);
+  EXPECT_EQ(m_controller->GetRecorder().state.load() & kRecorderPaused, static_cast<uint32_t>(kRecorderPaused));
+  EXPECT_EQ(m_controller->SetRecordFlag(false), 0);
+  EXPECT_EQ(m_controller->GetRecorder().state.load() & kRecorderPaused, 0u);
+  EXPECT_EQ(main.refreshes, 2);
+
+  CTimertaskManager& timers = m_controller->GetTimerManager();
+  CTimertaskInfo task;
+  task.name = L"bookkept";
+  task.date.start = {2099, 1, 0, 2, 8, 0, 0, 0};
+  task.date.duration = 60000;
+  CTimerDate date = task.date;
+  ASSERT_TRUE(timers.AddTask(date, task));
+  m_controller->OnTimerTaskStatus(0, 0, task);
+  EXPECT_EQ(std::wstring(timers.GetTask(date).status.c_str()), L"执行中...");
+  m_controller->OnTimerTaskStatus(0, kTaskBusy, task);
+  EXPECT_EQ(timers.GetCount(), 0u);
+  EXPECT_NE(ReadUtf16File(GetTimerLogPath()).find(L"任务名称：“bookkept”\r\n开始时间：“2099-01-02 08：00：00”\r\n"
+                                                  L"失败原因：“当前有任务正在执行，导致该任务启动失败。”"),
+            std::wstring::npos);
+  task.date.start.wDay = 3;  // the engine still holds the first, never started
+  date = task.date;
+  ASSERT_TRUE(timers.AddTask(date, task));
+  m_controller->OnTimerTaskStatus(1, 0, task);
+  EXPECT_EQ(timers.GetCount(), 0u);
+  EXPECT_EQ(list.notices, 3);
+  m_controller->AttachAdapters(nullptr, nullptr);
+  m_controller->SetMainWindow(nullptr);
+}
+
 TEST_F(ControllerTest, TheSiblingEditorStartsWithTheRecordingOrIsReportedMissing) {
   std::wstring dir;
   ASSERT_TRUE(GetModuleDir(dir));
