@@ -1,5 +1,7 @@
 #include "text_codec.h"
 
+#include "crt/utf8.h"
+
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
@@ -61,53 +63,11 @@ std::wstring FromUtf16Le(const std::string& bytes) {
   return out;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  std::string out;
-  for (wchar_t ch : text) {
-    char32_t c = static_cast<char32_t>(ch);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
+std::string ToUtf8(const std::wstring& text) { return crt::WideToUtf8(text); }
 
-std::wstring FromUtf8(const std::string& text) {
-  std::wstring out;
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || i + extra >= text.size()) {
-      out += static_cast<wchar_t>(0xFFFD);
-      ++i;
-      continue;
-    }
-    char32_t c = extra == 0 ? b : (b & (0x3F >> extra));
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      unsigned char n = static_cast<unsigned char>(text[i + k]);
-      if ((n & 0xC0) != 0x80) ok = false;
-      c = (c << 6) | (n & 0x3F);
-    }
-    out += ok ? static_cast<wchar_t>(c) : static_cast<wchar_t>(0xFFFD);
-    i += ok ? extra + 1 : 1;
-  }
-  return out;
-}
+// Overlong forms, encoded surrogates and values past U+10FFFF become U+FFFD,
+// so a hand-edited hive file can never smuggle in a character that is not one.
+std::wstring FromUtf8(const std::string& text) { return crt::Utf8ToWide(text); }
 
 std::wstring FoldCase(const std::wstring& text) {
   std::wstring out(text);

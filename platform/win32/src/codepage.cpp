@@ -2,6 +2,8 @@
 // codec of our own.
 #include "win32/codepage.h"
 
+#include "crt/utf8.h"
+
 #include <iconv.h>
 
 #include <algorithm>
@@ -53,56 +55,10 @@ class Iconv {
 };
 
 void DecodeUtf8(const unsigned char* in, size_t n, std::wstring& out) {
-  size_t i = 0;
-  while (i < n) {
-    const unsigned char b0 = in[i];
-    if (b0 < 0x80) {
-      out.push_back(static_cast<wchar_t>(b0));
-      ++i;
-      continue;
-    }
-    size_t extra = 0;
-    uint32_t cp = 0, min = 0;
-    if ((b0 & 0xE0) == 0xC0) extra = 1, cp = b0 & 0x1F, min = 0x80;
-    else if ((b0 & 0xF0) == 0xE0) extra = 2, cp = b0 & 0x0F, min = 0x800;
-    else if ((b0 & 0xF8) == 0xF0) extra = 3, cp = b0 & 0x07, min = 0x10000;
-    bool good = extra > 0 && i + extra < n;
-    for (size_t k = 1; good && k <= extra; ++k) {
-      if ((in[i + k] & 0xC0) != 0x80) good = false;
-      else cp = (cp << 6) | (in[i + k] & 0x3F);
-    }
-    if (good && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) good = false;
-    if (!good) {
-      out.push_back(kReplacement);  // one per bad byte; the next byte starts afresh
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<wchar_t>(cp));
-    i += extra + 1;
-  }
+  out += crt::Utf8ToWide({reinterpret_cast<const char*>(in), n});
 }
 
-void EncodeUtf8(const wchar_t* in, size_t n, std::string& out) {
-  for (size_t i = 0; i < n; ++i) {
-    auto cp = static_cast<uint32_t>(in[i]);
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-}
+void EncodeUtf8(const wchar_t* in, size_t n, std::string& out) { out += crt::WideToUtf8({in, n}); }
 
 bool DecodeGbk(const char* in, size_t n, std::wstring& out) {
   Iconv cd("WCHAR_T", "CP936");

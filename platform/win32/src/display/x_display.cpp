@@ -13,6 +13,7 @@
 
 #include "../backend_hooks.h"
 #include "hooks.h"
+#include "crt/utf8.h"
 #include "win32/codepage.h"
 
 namespace win32::display {
@@ -235,25 +236,9 @@ bool compositorRunning(XDisplay* x) {
   return XGetSelectionOwner(x->dpy, XInternAtom(x->dpy, name, False)) != 0;
 }
 
-std::string toUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-  return out;
-}
+std::string toUtf8(const std::wstring& text) { return crt::WideToUtf8(text); }
 
-std::wstring fromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-  if (size > 0)
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size);
-  return out;
-}
+std::wstring fromUtf8(const std::string& text) { return crt::Utf8ToWide(text); }
 
 }  // namespace win32::display
 
