@@ -11,7 +11,15 @@ CAudioDev::CAudioDev() { GetServerAudioDev()->RegisterDevice(this); }
 
 CAudioDev::~CAudioDev() {
     GetServerAudioDev()->UnregisterDevice(this);
-    Close();
+    bool streaming = false;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        streaming = m_stream != nullptr;
+    }
+    // A device dropped while its stream runs is closed on the task thread
+    // like any other: the capture host takes one caller at a time.
+    if (streaming) GetServerAudioDev()->CloseDevice(this);
+    else Close();
 }
 
 void CAudioDev::SetName(const std::wstring& name) {
