@@ -117,6 +117,12 @@ function(quorvale_test_dir)
     endif()
     quorvale_test(NAME ${D_PREFIX}_${stem} SOURCES ${test} ${helpers} ${extra}
                   LIBS ${D_LIBS} LABELS ${label} ${tsan})
+    if(tsan AND D_TSAN_LIBS)
+      # The libraries are still linked for what they build on, and an archive
+      # member pulled in for a shared template brings its code a second
+      # time: the instrumented copies come first on the link line and win.
+      target_link_options(${D_PREFIX}_${stem} PRIVATE -Wl,--allow-multiple-definition)
+    endif()
     foreach(lib ${instrumented})
       get_target_property(incs ${lib} INCLUDE_DIRECTORIES)
       target_include_directories(${D_PREFIX}_${stem} PRIVATE ${incs})
