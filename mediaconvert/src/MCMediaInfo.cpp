@@ -1,6 +1,7 @@
 #include "mediaconvert/MCMediaInfo.h"
 
 #include <dlfcn.h>
+#include <locale.h>
 
 #include <mutex>
 
@@ -53,9 +54,30 @@ const MediaInfoLib& Library() {
   return gLib;
 }
 
+// The library turns a wide path into bytes through the C library's
+// multibyte conversion, which in the process's C locale fails on every
+// non-ASCII name (the default output folder has one). This thread speaks
+// UTF-8 for the duration of a query; other threads are not affected.
+class Utf8CtypeScope {
+ public:
+  Utf8CtypeScope() {
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    previous_ = utf8 ? uselocale(utf8) : static_cast<locale_t>(0);
+  }
+  ~Utf8CtypeScope() {
+    if (previous_) uselocale(previous_);
+  }
+  Utf8CtypeScope(const Utf8CtypeScope&) = delete;
+  Utf8CtypeScope& operator=(const Utf8CtypeScope&) = delete;
+
+ private:
+  locale_t previous_;
+};
+
 std::wstring QueryField(const std::wstring& path, int stream, const wchar_t* field) {
   const MediaInfoLib& lib = Library();
   if (lib.create == nullptr) return std::wstring();
+  Utf8CtypeScope utf8;
   void* handle = lib.create();
   if (handle == nullptr) return std::wstring();
   std::wstring value;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <strings.h>
@@ -224,6 +227,21 @@ TEST(MediaInfo, ParsesDurationsAndReadsFiles) {
   EXPECT_DOUBLE_EQ(media->audio.bitRate, 256.0);
   MCMediaInfoUseLibrary("libmediainfo.so.0");
   EXPECT_TRUE(MCMediaInfoAvailable());
+}
+
+// Recordings live in folders with Chinese names (the default output folder
+// has one) while the process runs in the C locale.
+TEST(MediaInfo, ReadsFilesUnderNonAsciiFolders) {
+  ASSERT_TRUE(MCMediaInfoAvailable()) << "libmediainfo.so.0 is installed here";
+  const std::string dir = mctest::MakeTempDir("mediainfo");
+  ASSERT_EQ(mkdir((dir + "/Velmora电脑录音软件").c_str(), 0700), 0);
+  const std::string wav = dir + "/Velmora电脑录音软件/录音 é.wav";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1.5:sample_rate=16000 -ac 1 -c:a pcm_s16le '" + wav + "'"));
+  EXPECT_NEAR(MCMediaInfoDuration(WStringFromUtf8(wav)), 1.5, 0.01);
+  EXPECT_NEAR(MCMediaInfoDurationUtf8(wav), 1.5, 0.01);
+  EXPECT_DOUBLE_EQ(MCMediaInfoAudioBitRate(WStringFromUtf8(wav)), 256.0);
+  // The caller's locale is left as it was.
+  EXPECT_STREQ(setlocale(LC_CTYPE, nullptr), "C");
 }
 
 }  // namespace
