@@ -153,6 +153,12 @@ TEST(GdiDc, AlphaBlendAndStretchBlt) {
   src.at(0, 0) = 0xFF00FF00;
   ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 0, 0, 1, 1, SRCCOPY));
   EXPECT_EQ(dst.at(3, 3), 0xFF00FF00u);
+  // A source rectangle whose far edge overflows an int is outside the
+  // bitmap too, and is refused instead of being reported as drawn.
+  const int big = 0x7FFFFFFF;
+  EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 1, 0, big, 1, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 4, 4, src.dc, 0, 1, 1, big, SRCCOPY));
+  EXPECT_FALSE(AlphaBlend(dst.dc, 0, 0, 4, 4, src.dc, 1, 0, big, 1, bf));
 }
 
 TEST(GdiDc, SystemValues) {

@@ -143,3 +143,25 @@ TEST(Gdiplus, CloneDrawImageAndFromHbitmap) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rectangles whose far edge does not fit in an int: checking x + width
+// against the bitmap overflowed and let them through.
+TEST(Gdiplus, RectanglesReachingPastIntRangeAreRefused) {
+  const INT big = 0x7FFFFFFF;
+  Bitmap bmp(4, 4);
+  BitmapData d{};
+  for (Rect r : {Rect(1, 0, big, 1), Rect(0, 1, 1, big), Rect(big, 0, 1, 1)}) {
+    SCOPED_TRACE(testing::Message() << r.X << "," << r.Y << " " << r.Width << "x" << r.Height);
+    EXPECT_EQ(bmp.LockBits(&r, ImageLockModeRead, PixelFormat32bppARGB, &d), InvalidParameter);
+    EXPECT_EQ(bmp.Clone(r, PixelFormat32bppARGB), nullptr);
+    TextureBrush brush(&bmp, WrapModeClamp, r);
+    EXPECT_EQ(brush.GetLastStatus(), InvalidParameter);
+  }
+  Rect all(0, 0, 4, 4);
+  ASSERT_EQ(bmp.LockBits(&all, ImageLockModeRead, PixelFormat32bppARGB, &d), Ok) << "no lock was left behind";
+  bmp.UnlockBits(&d);
+}
+
+}  // namespace

@@ -96,10 +96,13 @@ static BOOL Stretch(GdiDC* dst, int x, int y, int cx, int cy, GdiDC* src, int xs
   if (cx <= 0 || cy <= 0 || cxs <= 0 || cys <= 0) return cx == 0 || cy == 0;
   cairo_surface_t* whole = GdiTargetOf(src);
   if (!whole) return FALSE;
-  int sx = xs + src->viewport.x, sy = ys + src->viewport.y;
-  if (sx < 0 || sy < 0 || sx + cxs > cairo_image_surface_get_width(whole) ||
-      sy + cys > cairo_image_surface_get_height(whole))
-    return FALSE;  // GDI refuses a source rectangle outside the source bitmap
+  // GDI refuses a source rectangle outside the source bitmap. The edges are
+  // computed wide: a huge size must not wrap around into range.
+  const long long sx64 = (long long)xs + src->viewport.x, sy64 = (long long)ys + src->viewport.y;
+  if (sx64 < 0 || sy64 < 0 || sx64 + cxs > cairo_image_surface_get_width(whole) ||
+      sy64 + cys > cairo_image_surface_get_height(whole))
+    return FALSE;
+  int sx = (int)sx64, sy = (int)sy64;
   // GDI reads only the source rectangle: cut it out so filtering at its
   // edges never pulls in the pixels around it.
   cairo_surface_t* source = SourceFor(whole, (cx != cxs || cy != cys) ? whole : GdiTargetOf(dst), sx, sy, cxs, cys);

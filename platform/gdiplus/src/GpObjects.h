@@ -62,3 +62,9 @@ struct GpPath {
 uint32_t GdipToPremultiplied(uint32_t px, Gdiplus::PixelFormat from);
 uint32_t GdipFromPremultiplied(uint32_t px, Gdiplus::PixelFormat to);
 bool GdipReadWholeStream(IStream* stream, std::vector<unsigned char>* bytes);
+
+// Whether a non-empty rectangle lies inside an image of width x height; its
+// far edges are computed wide, so huge sizes cannot wrap around into range.
+inline bool GdipRectInside(INT x, INT y, INT w, INT h, int width, int height) {
+  return x >= 0 && y >= 0 && w > 0 && h > 0 && (long long)x + w <= width && (long long)y + h <= height;
+}

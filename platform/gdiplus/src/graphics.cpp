@@ -110,8 +110,8 @@ GpStatus GdipCreateSolidFill(ARGB color, GpSolidFill** out) {
 GpStatus GdipCreateTexture2I(GpImage* image, WrapMode wrap, INT x, INT y, INT width, INT height, GpTexture** out) {
   if (!out) return InvalidParameter;
   *out = nullptr;
-  if (!image || wrap < WrapModeTile || wrap > WrapModeClamp || x < 0 || y < 0 || width <= 0 || height <= 0 ||
-      x + width > image->width() || y + height > image->height())
+  if (!image || wrap < WrapModeTile || wrap > WrapModeClamp ||
+      !GdipRectInside(x, y, width, height, image->width(), image->height()))
     return InvalidParameter;
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   cairo_t* cr = cairo_create(s);

@@ -1,4 +1,5 @@
 // GDI+ images and bitmaps: creation, decoding, frames, properties, locks.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -93,7 +94,7 @@ GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, PixelForma
   if (!out) return InvalidParameter;
   *out = nullptr;
   if (width <= 0 || height <= 0 || !Supported(format)) return InvalidParameter;
-  if (scan0 && stride < width * 4 && -stride < width * 4) return InvalidParameter;
+  if (scan0 && std::llabs((long long)stride) < 4LL * width) return InvalidParameter;
   cairo_surface_t* s = NewSurface(width, height);
   if (!s) return OutOfMemory;
   if (scan0) {
@@ -168,8 +169,7 @@ GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
 GpStatus GdipCloneBitmapAreaI(INT x, INT y, INT width, INT height, PixelFormat format, GpBitmap* src, GpBitmap** out) {
   if (!out) return InvalidParameter;
   *out = nullptr;
-  if (!src || !Supported(format) || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > src->width() ||
-      y + height > src->height())
+  if (!src || !Supported(format) || !GdipRectInside(x, y, width, height, src->width(), src->height()))
     return InvalidParameter;
   if (src->locked) return WrongState;
   *out = CopyArea(src, x, y, width, height, format);
@@ -257,9 +257,7 @@ GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const GpRect* rect, UINT flags, Pi
   if (bitmap->locked) return WrongState;
   if (!Supported(format) || !(flags & (ImageLockModeRead | ImageLockModeWrite))) return InvalidParameter;
   Rect r = rect ? *rect : Rect(0, 0, bitmap->width(), bitmap->height());
-  if (r.X < 0 || r.Y < 0 || r.Width <= 0 || r.Height <= 0 || r.X + r.Width > bitmap->width() ||
-      r.Y + r.Height > bitmap->height())
-    return InvalidParameter;
+  if (!GdipRectInside(r.X, r.Y, r.Width, r.Height, bitmap->width(), bitmap->height())) return InvalidParameter;
   uint32_t* target = nullptr;
   INT stride = r.Width * 4;
   if (flags & ImageLockModeUserInputBuf) {
