@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "media_files_helper.h"
 #include "mediaconvert/MCMediaConvert.h"
@@ -27,6 +29,26 @@ int PeakOf(const std::string& path) {
   while (fread(&sample, sizeof sample, 1, pipe) == 1) peak = std::max(peak, std::abs(static_cast<int>(sample)));
   pclose(pipe);
   return peak;
+}
+
+// Zero crossings of the first channel in the first and in the last
+// `span` seconds, decoded by ffmpeg as s16 at 8000 Hz.
+std::pair<int, int> CrossingsAtEnds(const std::string& path, double span) {
+  FILE* pipe = popen(("ffmpeg -nostdin -v error -i '" + path + "' -f s16le -ac 1 -ar 8000 -").c_str(), "r");
+  std::vector<int16_t> samples;
+  if (pipe != nullptr) {
+    int16_t sample;
+    while (fread(&sample, sizeof sample, 1, pipe) == 1) samples.push_back(sample);
+    pclose(pipe);
+  }
+  const size_t n = static_cast<size_t>(span * 8000);
+  if (samples.size() < 2 * n) return {-1, -1};
+  auto count = [&samples](size_t from, size_t to) {
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+    return crossings;
+  };
+  return {count(0, n), count(samples.size() - n, samples.size())};
 }
 
 class ConvertJobTest : public ::testing::Test {
@@ -202,6 +224,15 @@ TEST_F(ConvertJobTest, ReversePlaysBackwards) {
   ASSERT_EQ(job.Convert(in.c_str(), out.c_str(), param, nullptr), 0) << job.GetErrorInfo().message;
   EXPECT_NEAR(Seconds(Probe(out)), 1.0, 0.05);
   EXPECT_TRUE(mctest::DecodesCleanly(out));
+  // The tone rises from 200 to 1000 Hz: the input crosses zero far more
+  // often at its end, the reversed output at its start.
+  const auto [inStart, inEnd] = CrossingsAtEnds(in, 0.3);
+  const auto [outStart, outEnd] = CrossingsAtEnds(out, 0.3);
+  ASSERT_GT(inStart, 0);
+  EXPECT_GT(inEnd, inStart * 2);
+  EXPECT_GT(outStart, outEnd * 2);
+  EXPECT_NEAR(outStart, inEnd, inEnd * 0.15);
+  EXPECT_NEAR(outEnd, inStart, inStart * 0.15);
 }
 
 }  // namespace
