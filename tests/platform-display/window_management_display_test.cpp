@@ -305,3 +305,19 @@ TEST_F(WindowManagement, MessageBoxIsModalAndAnsweredByKeys) {
 }
 
 }  // namespace
+
+// A thread that ends with a window still shown takes the X window with it,
+// as Windows destroys a thread's windows when the thread ends.
+TEST_F(WindowManagement, AThreadEndingTakesItsXWindowAlong) {
+  ::Window xid = 0;
+  std::thread owner([&] {
+    HWND left = CreateWindowExW(0, cls_.name(), L"left behind", WS_POPUP, 70, 70, 80, 80, nullptr,
+                                nullptr, nullptr, nullptr);
+    ShowWindow(left, SW_SHOWNA);
+    if (waitViewable(left)) xid = Win32XWindowOf(left);
+  });
+  owner.join();
+  ASSERT_NE(xid, 0u);
+  EXPECT_TRUE(pumpUntil([&] { return stackIndex(xid) < 0; }))
+      << "the X window is gone from the root's children";
+}

@@ -94,3 +94,15 @@ TEST_F(DisplayBackendHooks, FindWindowAsksTheBackendWhenNoOwnWindowMatches) {
   EXPECT_EQ(FindWindowW(nullptr, L"elsewhere"), display_.foreign);
   EXPECT_EQ(FindWindowW(nullptr, L"nowhere"), nullptr);
 }
+
+// A thread that ends with windows still open must not leave their native
+// windows behind: Windows destroys a thread's windows with the thread.
+TEST_F(DisplayBackendHooks, WindowsOfAnEndedThreadReleaseTheirNativeWindows) {
+  HWND left = nullptr;
+  std::thread owner([&] { left = create(L"left"); });
+  owner.join();
+  ASSERT_NE(left, nullptr);
+  EXPECT_FALSE(IsWindow(left));
+  EXPECT_EQ(display_.events, (std::vector<std::string>{"created 100", "title 4", "gone"}))
+      << "the backend hears of every window of the ended thread";
+}

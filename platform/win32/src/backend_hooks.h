@@ -11,8 +11,9 @@ const Win32DisplayBackend* displayBackend();
 // installs its backend), unless another backend is installed already.
 void openDisplayOnFirstUse();
 // Forgets focus, capture, activation, hot keys and caret of a window that
-// is going away.
-void forgetWindowState(HWND hwnd);
+// is going away, and releases its native window and backing surface.
+// Without `notify` (its thread is ending) no message is sent on its behalf.
+void forgetWindowState(HWND hwnd, bool notify = true);
 // Brings a window's X counterpart in line after SetWindowLong changed its
 // style, extended style or owner (`index`), `previous` being the old value.
 void windowStyleChanged(HWND hwnd, int index, LONG_PTR previous);

@@ -65,7 +65,12 @@ struct QueueHolder {
         if (window->threadId == queue->threadId) orphans.push_back(window->hwnd);
       }
     }
-    for (HWND hwnd : orphans) removeWindow(hwnd);
+    // Out of the table first, so nothing is sent to them while their native
+    // windows, grabs and surfaces are released.
+    for (HWND hwnd : orphans) {
+      removeWindow(hwnd);
+      forgetWindowState(hwnd, false);
+    }
   }
 };
 

@@ -65,9 +65,6 @@ void finishDestroy(HWND hwnd) {
   if (!window) return;
   SendMessageW(hwnd, WM_NCDESTROY, 0, 0);
   forgetWindowState(hwnd);
-  if (const Win32DisplayBackend* backend = displayBackend();
-      backend && backend->windowDestroyed)
-    backend->windowDestroyed(hwnd, backend->context);
   purgeWindow(*window->queue, hwnd);
   removeWindow(hwnd);
 }

@@ -88,7 +88,7 @@ HWND activationSuccessor(HWND hwnd) {
   return owner;
 }
 
-void forgetInputState(HWND hwnd) {
+void forgetInputState(HWND hwnd, bool notify) {
   bool hadCapture = false;
   HWND successor = nullptr;
   bool wasActive = false;
@@ -97,6 +97,7 @@ void forgetInputState(HWND hwnd) {
     if (g_active == hwnd) {
       wasActive = true;
       g_active = nullptr;
+      if (!notify) g_appActive = false;
     }
     if (g_focus == hwnd) g_focus = nullptr;
     if (g_leaveTracked == hwnd) g_leaveTracked = nullptr;
@@ -106,7 +107,7 @@ void forgetInputState(HWND hwnd) {
     }
   }
   if (hadCapture) display::nativeUngrabPointer();
-  if (!wasActive) return;
+  if (!wasActive || !notify) return;
   // The owner of a destroyed active window (a dialog's) becomes active, as
   // on Windows; with none the application loses the activation.
   successor = activationSuccessor(hwnd);

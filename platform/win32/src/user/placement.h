@@ -18,8 +18,10 @@ void activate(HWND hwnd, WORD how, bool takeDisplayFocus);
 // The window that takes the activation when `hwnd` (active) goes: its
 // owner when that is visible, enabled and not minimised; else null.
 HWND activationSuccessor(HWND hwnd);
-// Drops capture, focus and activation state of a window going away.
-void forgetInputState(HWND hwnd);
+// Drops capture, focus and activation state of a window going away. With
+// `notify`, the activation passes on with its messages; without (the owner
+// thread is ending), nothing is sent.
+void forgetInputState(HWND hwnd, bool notify = true);
 bool windowEnabled(HWND hwnd);
 // Runs the move or size loop of WM_SYSCOMMAND SC_MOVE / SC_SIZE.
 void moveSizeLoop(HWND hwnd, UINT command, POINT start);

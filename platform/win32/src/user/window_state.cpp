@@ -2,6 +2,7 @@
 // display when the first top-level window is made.
 #include "../backend_hooks.h"
 #include "../display/x_display.h"
+#include "paint_store.h"
 #include "placement.h"
 #include "window_state.h"
 
@@ -9,10 +10,14 @@ namespace win32::detail {
 
 void openDisplayOnFirstUse() { win32::display::xdisplay(); }
 
-void forgetWindowState(HWND hwnd) {
-  forgetInputState(hwnd);
+void forgetWindowState(HWND hwnd, bool notify) {
+  forgetInputState(hwnd, notify);
   forgetHotKeys(hwnd);
   forgetCaret(hwnd);
+  if (const Win32DisplayBackend* backend = displayBackend(); backend && backend->windowDestroyed)
+    backend->windowDestroyed(hwnd, backend->context);
+  // Headless windows have a backing surface too, and no backend to drop it.
+  dropBacking(hwnd);
 }
 
 }  // namespace win32::detail
