@@ -146,6 +146,18 @@ TEST_F(WindowTable, WindowDataAndSubclassing) {
   SetLastError(0);
   EXPECT_EQ(GetWindowLongPtrW(hwnd, 9), 0) << "past the 16 extra bytes";
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+  // The 32-bit calls read and write four extra bytes, never their neighbours.
+  EXPECT_EQ(SetWindowLongW(hwnd, 0, -1), 0);
+  EXPECT_EQ(GetWindowLongW(hwnd, 4), 0) << "bytes 4..7 untouched by a write at 0";
+  EXPECT_EQ(SetWindowLongW(hwnd, 4, 7), 0);
+  EXPECT_EQ(GetWindowLongW(hwnd, 0), -1);
+  EXPECT_EQ(GetWindowLongW(hwnd, 4), 7);
+  EXPECT_EQ(SetWindowLongW(hwnd, 12, 5), 0);
+  SetLastError(0);
+  EXPECT_EQ(GetWindowLongW(hwnd, 12), 5) << "the last four of the 16 extra bytes";
+  EXPECT_EQ(GetLastError(), 0u);
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, 12), 0) << "eight bytes at 12 run past the end";
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
   // A pointer cannot travel through the 32-bit call.
   EXPECT_EQ(GetWindowLongW(hwnd, GWL_WNDPROC), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));

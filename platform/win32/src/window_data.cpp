@@ -15,8 +15,9 @@ bool validExtraIndex(const Window& window, int index, size_t size) {
   return index >= 0 && static_cast<size_t>(index) + size <= window.extra.size();
 }
 
-// Call with windowLock() held. False when the index is unknown.
-bool readLong(const Window& window, int index, LONG_PTR* value) {
+// Call with windowLock() held. False when the index is unknown. Extra bytes
+// are read `width` at a time: four for the 32-bit calls, eight for the Ptr ones.
+bool readLong(const Window& window, int index, size_t width, LONG_PTR* value) {
   switch (index) {
     case GWLP_WNDPROC: *value = reinterpret_cast<LONG_PTR>(window.proc); return true;
     case GWLP_HINSTANCE: *value = reinterpret_cast<LONG_PTR>(window.instance); return true;
@@ -28,13 +29,19 @@ bool readLong(const Window& window, int index, LONG_PTR* value) {
     case GWL_STYLE: *value = window.style; return true;
     case GWL_EXSTYLE: *value = window.exStyle; return true;
     default:
-      if (!validExtraIndex(window, index, sizeof(LONG_PTR))) return false;
-      std::memcpy(value, window.extra.data() + index, sizeof(LONG_PTR));
+      if (!validExtraIndex(window, index, width)) return false;
+      if (width == sizeof(LONG)) {
+        LONG narrow;
+        std::memcpy(&narrow, window.extra.data() + index, sizeof narrow);
+        *value = narrow;
+      } else {
+        std::memcpy(value, window.extra.data() + index, sizeof(LONG_PTR));
+      }
       return true;
   }
 }
 
-bool writeLong(Window& window, int index, LONG_PTR value) {
+bool writeLong(Window& window, int index, size_t width, LONG_PTR value) {
   switch (index) {
     case GWLP_WNDPROC: window.proc = reinterpret_cast<WNDPROC>(value); return true;
     case GWLP_HINSTANCE: window.instance = reinterpret_cast<HINSTANCE>(value); return true;
@@ -47,8 +54,13 @@ bool writeLong(Window& window, int index, LONG_PTR value) {
     case GWL_STYLE: window.style = static_cast<LONG>(value); return true;
     case GWL_EXSTYLE: window.exStyle = static_cast<LONG>(value); return true;
     default:
-      if (!validExtraIndex(window, index, sizeof(LONG_PTR))) return false;
-      std::memcpy(window.extra.data() + index, &value, sizeof(LONG_PTR));
+      if (!validExtraIndex(window, index, width)) return false;
+      if (width == sizeof(LONG)) {
+        const LONG narrow = static_cast<LONG>(value);
+        std::memcpy(window.extra.data() + index, &narrow, sizeof narrow);
+      } else {
+        std::memcpy(window.extra.data() + index, &value, sizeof(LONG_PTR));
+      }
       return true;
   }
 }
@@ -57,9 +69,7 @@ bool holdsPointer(int index) {
   return index == GWLP_WNDPROC || index == GWLP_HINSTANCE || index == GWLP_HWNDPARENT;
 }
 
-}  // namespace
-
-LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
+LONG_PTR getLong(HWND hWnd, int nIndex, size_t width) {
   std::lock_guard<std::mutex> lock(windowLock());
   auto window = lookupWindowLocked(hWnd);
   if (!window) {
@@ -67,11 +77,11 @@ LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) {
     return 0;
   }
   LONG_PTR value = 0;
-  if (!readLong(*window, nIndex, &value)) SetLastError(ERROR_INVALID_INDEX);
+  if (!readLong(*window, nIndex, width, &value)) SetLastError(ERROR_INVALID_INDEX);
   return value;
 }
 
-LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+LONG_PTR setLong(HWND hWnd, int nIndex, size_t width, LONG_PTR dwNewLong) {
   std::unique_lock<std::mutex> lock(windowLock());
   auto window = lookupWindowLocked(hWnd);
   if (!window) {
@@ -79,7 +89,8 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     return 0;
   }
   LONG_PTR previous = 0;
-  if (!readLong(*window, nIndex, &previous) || !writeLong(*window, nIndex, dwNewLong)) {
+  if (!readLong(*window, nIndex, width, &previous) ||
+      !writeLong(*window, nIndex, width, dwNewLong)) {
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
@@ -92,12 +103,20 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   return previous;
 }
 
+}  // namespace
+
+LONG_PTR GetWindowLongPtrW(HWND hWnd, int nIndex) { return getLong(hWnd, nIndex, sizeof(LONG_PTR)); }
+
+LONG_PTR SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  return setLong(hWnd, nIndex, sizeof(LONG_PTR), dwNewLong);
+}
+
 LONG GetWindowLongW(HWND hWnd, int nIndex) {
   if (holdsPointer(nIndex)) {
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
-  return static_cast<LONG>(GetWindowLongPtrW(hWnd, nIndex));
+  return static_cast<LONG>(getLong(hWnd, nIndex, sizeof(LONG)));
 }
 
 LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) {
@@ -105,7 +124,7 @@ LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong) {
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
-  return static_cast<LONG>(SetWindowLongPtrW(hWnd, nIndex, dwNewLong));
+  return static_cast<LONG>(setLong(hWnd, nIndex, sizeof(LONG), dwNewLong));
 }
 
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString) {
