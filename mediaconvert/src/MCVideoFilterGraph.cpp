@@ -5,7 +5,7 @@
 std::string MCEscapeFilterArg(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == ':' || c == '\\') out += '\\';
+    if (c == ':' || c == '\\' || c == '\'') out += '\\';
     out += c;
   }
   return out;
@@ -54,7 +54,7 @@ int MCVideoFilterGraph::AddOverlayChain(const std::string& path, const std::stri
   AVFilterContext *movie = nullptr, *scale = nullptr, *overlay = nullptr;
   const std::string movieName = NextName("movie"), scaleName = NextName("scale"), overlayName = NextName("overlay");
   int rc = avfilter_graph_create_filter(&movie, avfilter_get_by_name("movie"), movieName.c_str(),
-                                        ("'" + path + "'").c_str(), nullptr, graph_);
+                                        MCEscapeFilterArg(path).c_str(), nullptr, graph_);
   if (rc >= 0) rc = avfilter_graph_create_filter(&scale, avfilter_get_by_name("scale"), scaleName.c_str(),
                                                  scaleArgs.c_str(), nullptr, graph_);
   if (rc >= 0) rc = avfilter_graph_create_filter(&overlay, avfilter_get_by_name("overlay"), overlayName.c_str(),
@@ -143,7 +143,7 @@ int MCVideoFilterGraph::AddPalette(const std::string& palettePath) {
   int rc;
   if (!palettePath.empty()) {
     rc = avfilter_graph_create_filter(&movie, avfilter_get_by_name("movie"), "moviepal",
-                                      ("'" + palettePath + "'").c_str(), nullptr, graph_);
+                                      MCEscapeFilterArg(palettePath).c_str(), nullptr, graph_);
     if (rc >= 0) rc = avfilter_graph_create_filter(&use, avfilter_get_by_name("paletteuse"), "paletteuse",
                                                    "diff_mode=rectangle", nullptr, graph_);
     if (rc >= 0) rc = avfilter_link(end_, 0, use, 0);

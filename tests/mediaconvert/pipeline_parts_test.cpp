@@ -273,6 +273,38 @@ TEST(VideoConvert, GraphFollowsTheStreamSettings) {
   EXPECT_NE(graph.find("=scale;"), std::string::npos) << graph;
   EXPECT_NE(graph.find("=pad;"), std::string::npos) << graph;
   EXPECT_EQ(MCEscapeFilterArg("C:\\subs\\a.srt"), "C\\:\\\\subs\\\\a.srt");
+  EXPECT_EQ(MCEscapeFilterArg("it's"), "it\\'s");
+  avcodec_free_context(&dec);
+  avcodec_free_context(&enc);
+}
+
+// Users name files "Rock'n'roll.srt" or "a: b.png": the filters that open
+// a file must find it whatever its name holds.
+TEST(VideoConvert, FilterFilesOpenWhateverTheirNames) {
+  const std::string dir = mctest::MakeTempDir("names");
+  const std::string picture = dir + "/it's a: mark\\1.png";
+  const std::string subtitles = dir + "/Rock'n'roll: live.srt";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i color=c=red:s=32x32 -frames:v 1 \"" + picture + "\""));
+  mctest::WriteFile(subtitles, "1\n00:00:00,000 --> 00:00:01,000\nhello\n\n");
+  AVCodecContext* dec = avcodec_alloc_context3(nullptr);
+  dec->width = 160;
+  dec->height = 120;
+  dec->pix_fmt = AV_PIX_FMT_YUV420P;
+  dec->pkt_timebase = {1, 25};
+  AVCodecContext* enc = avcodec_alloc_context3(nullptr);
+  enc->width = 160;
+  enc->height = 120;
+  enc->pix_fmt = AV_PIX_FMT_YUV420P;
+  enc->framerate = {25, 1};
+  MCStreamSetup setup;
+  setup.watermark = true;
+  setup.watermarkPath = picture;
+  setup.subtitlePath = subtitles;
+  MCImageConvertBase conv(setup);
+  EXPECT_EQ(conv.Init(dec, enc, -1), 0) << conv.error_.message;
+  const std::string graph = conv.Graph() ? conv.Graph()->Describe() : std::string();
+  EXPECT_NE(graph.find("overlay"), std::string::npos) << graph;
+  EXPECT_NE(graph.find("subtitles"), std::string::npos) << graph;
   avcodec_free_context(&dec);
   avcodec_free_context(&enc);
 }

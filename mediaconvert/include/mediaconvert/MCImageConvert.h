@@ -58,7 +58,8 @@ class MCVideoFilterGraph {
   AVFilterContext* end_ = nullptr;
 };
 
-// Escapes ':' and '\' for a filter argument.
+// Escapes ':', '\' and the quote "'" for a filter argument, so that a
+// file name reaches the filter as it stands.
 std::string MCEscapeFilterArg(const std::string& text);
 
 class MCIImageConvert {
