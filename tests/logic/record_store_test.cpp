@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -145,6 +146,20 @@ TEST_F(RecordStoreTest, HistoryIniIsAddedToTheDatabaseRowsOnceAndThenDeleted) {
   }
   CRecordFileStore store;
   EXPECT_EQ(store.m_records.size(), 3u);
+}
+
+TEST_F(RecordStoreTest, AHistoryCountFarBeyondItsEntriesImportsWhatIsThereWithoutReadingOnAndOn) {
+  std::wstring only = MakeRecording(L"only.mp3");
+  // A damaged count: reading two thousand million missing sections would
+  // keep the program from starting.
+  WriteUtf16File(GetHistoryIniPath(), L"[size]\r\nsize=2147483647\r\n[0]\r\nname=" + only + L"\r\ntime=1\r\n");
+  auto begun = std::chrono::steady_clock::now();
+  CRecordFileStore store;
+  // Loose: a few entries' worth of reads, nowhere near the count's.
+  EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(20));
+  ASSERT_EQ(store.m_records.size(), 1u);
+  EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), only);
+  EXPECT_FALSE(FileExists(GetHistoryIniPath()));
 }
 
 TEST_F(RecordStoreTest, UnreadableDatabasesAreNeverReplacedByAnEmptyList) {

@@ -101,6 +101,11 @@ bool CRecordFileStore::ImportHistoryIni() {
   m_historyIni.SetFile(path.c_str());
   m_historyIni.SetSection(L"size");
   int count = m_historyIni.ReadInt(L"size", 0);
+  // Every entry takes far more than 16 bytes of the file ("[n]", "name="
+  // and a path, in UTF-16), so a count beyond that is damage, and reading
+  // that many missing sections would hold up the start for hours.
+  int64_t bytes = GetFileSizeOfPath(path.c_str());
+  if (bytes >= 0 && count > bytes / 16) count = static_cast<int>(bytes / 16);
   for (int i = 0; i < count; ++i) {
     m_historyIni.SetSection(std::to_wstring(i).c_str());
     std::wstring name = m_historyIni.ReadString(L"name", L"");
