@@ -24,13 +24,7 @@ bool postTo(const std::shared_ptr<Queue>& queue, HWND hwnd, UINT message, WPARAM
       SetLastError(ERROR_NOT_ENOUGH_QUOTA);
       return false;
     }
-    MSG msg{};
-    msg.hwnd = hwnd;
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = GetTickCount();
-    queue->posted.push_back(msg);
+    queue->posted.push_back(makeMessage(hwnd, message, wParam, lParam));
   }
   queue->wake();
   return true;
@@ -100,13 +94,7 @@ bool win32::detail::postNext(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   {
     std::lock_guard<std::mutex> lock(queue->mutex);
     if (!queue->alive) return false;
-    MSG msg{};
-    msg.hwnd = hwnd;
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = GetTickCount();
-    queue->posted.push_front(msg);
+    queue->posted.push_front(makeMessage(hwnd, message, wParam, lParam));
   }
   queue->wake();
   return true;

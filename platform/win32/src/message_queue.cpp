@@ -89,6 +89,8 @@ bool passesWindowLocked(HWND hwnd, HWND filter) {
   return hwnd == filter || (hwnd && isDescendantLocked(filter, hwnd));
 }
 
+}  // namespace
+
 MSG makeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   MSG msg{};
   msg.hwnd = hwnd;
@@ -98,8 +100,6 @@ MSG makeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   msg.time = GetTickCount();
   return msg;
 }
-
-}  // namespace
 
 Queue::Queue(DWORD thread) : threadId(thread), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
   if (wakeFd < 0) std::fprintf(stderr, "message queue: eventfd failed: %s\n", std::strerror(errno));

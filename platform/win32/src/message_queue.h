@@ -62,6 +62,9 @@ std::shared_ptr<Queue> currentQueue();
 std::shared_ptr<Queue> existingCurrentQueue();
 std::shared_ptr<Queue> queueOfThread(DWORD threadId);
 
+// A message stamped with the current tick count.
+MSG makeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Runs the window procedure of a window owned by the calling thread.
 LRESULT callWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Handles every message other threads sent to this thread; true if any.

@@ -5,6 +5,7 @@
 
 #include "atoms.h"
 #include "win32/errors.h"
+#include "win32/user32.h"
 #include "window_class.h"
 
 namespace win32::detail {
@@ -156,4 +157,14 @@ int GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount) {
   std::wmemcpy(lpClassName, name.c_str(), n);
   lpClassName[n] = L'\0';
   return static_cast<int>(n);
+}
+
+const wchar_t* win32::detail::registerLayerClass(const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.lpszClassName = name;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  RegisterClassExW(&wc);
+  return name;
 }

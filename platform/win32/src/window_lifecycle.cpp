@@ -15,17 +15,6 @@ using namespace win32::detail;
 
 namespace {
 
-// Call with windowLock() held.
-HWND rootOfLocked(HWND hwnd) {
-  auto window = lookupWindowLocked(hwnd);
-  while (window && (window->style & WS_CHILD) && window->parent) {
-    auto parent = lookupWindowLocked(window->parent);
-    if (!parent) break;
-    window = parent;
-  }
-  return window ? window->hwnd : nullptr;
-}
-
 std::vector<HWND> childrenOf(HWND hwnd) {
   std::vector<HWND> children;
   std::lock_guard<std::mutex> lock(windowLock());

@@ -72,6 +72,16 @@ bool isDescendantLocked(HWND ancestor, HWND descendant) {
   return false;
 }
 
+HWND rootOfLocked(HWND hwnd) {
+  auto window = lookupWindowLocked(hwnd);
+  while (window && (window->style & WS_CHILD) && window->parent) {
+    auto parent = lookupWindowLocked(window->parent);
+    if (!parent) break;
+    window = parent;
+  }
+  return window ? window->hwnd : nullptr;
+}
+
 HWND desktopHandle() { return reinterpret_cast<HWND>(kDesktop); }
 
 }  // namespace win32::detail

@@ -75,6 +75,9 @@ HWND insertWindow(const std::shared_ptr<Window>& window);
 void removeWindow(HWND hwnd);
 // True when `descendant` is a child, grandchild... of `ancestor`.
 bool isDescendantLocked(HWND ancestor, HWND descendant);
+// The top-level window above a child (the window itself when it is one);
+// null for an unknown handle.
+HWND rootOfLocked(HWND hwnd);
 HWND desktopHandle();
 
 }  // namespace win32::detail

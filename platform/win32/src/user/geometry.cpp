@@ -9,13 +9,7 @@ namespace win32::detail {
 
 HWND rootOf(HWND hwnd) {
   std::lock_guard<std::mutex> lock(windowLock());
-  auto window = lookupWindowLocked(hwnd);
-  while (window && (window->style & WS_CHILD) && window->parent) {
-    auto parent = lookupWindowLocked(window->parent);
-    if (!parent) break;
-    window = parent;
-  }
-  return window ? window->hwnd : nullptr;
+  return rootOfLocked(hwnd);
 }
 
 bool clientOrigin(HWND hwnd, POINT* origin) {

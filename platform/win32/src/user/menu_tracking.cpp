@@ -10,6 +10,7 @@
 
 #include "../display/native.h"
 #include "../display/x_display.h"
+#include "../window_class.h"
 #include "menu_store.h"
 #include "win32/backend.h"
 #include "win32/messaging.h"
@@ -146,15 +147,7 @@ LRESULT CALLBACK menuProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 const wchar_t* menuClass() {
-  static const wchar_t* name = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = menuProc;
-    wc.lpszClassName = L"QuorvalePopupMenu";
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    RegisterClassExW(&wc);
-    return L"QuorvalePopupMenu";
-  }();
+  static const wchar_t* name = registerLayerClass(L"QuorvalePopupMenu", menuProc);
   return name;
 }
 

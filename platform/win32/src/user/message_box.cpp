@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../display/x_display.h"
+#include "../window_class.h"
 #include "paint_store.h"
 #include "win32/backend.h"
 #include "win32/codepage.h"
@@ -147,15 +148,7 @@ LRESULT CALLBACK boxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 const wchar_t* boxClass() {
-  static const wchar_t* name = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = boxProc;
-    wc.lpszClassName = L"QuorvaleMessageBox";
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    RegisterClassExW(&wc);
-    return L"QuorvaleMessageBox";
-  }();
+  static const wchar_t* name = win32::detail::registerLayerClass(L"QuorvaleMessageBox", boxProc);
   return name;
 }
 
