@@ -80,7 +80,7 @@ void MCReverseAudioFrame(AVFrame* frame) {
     if (data == nullptr) continue;
     int size = av_samples_get_buffer_size(nullptr, channels, frame->nb_samples, format, 1);
     if (size <= 0) return;
-    if (format > AV_SAMPLE_FMT_DBL) size /= channels;
+    if (av_sample_fmt_is_planar(format)) size /= channels;
     const int unit = size / frame->nb_samples;
     const int n = size / unit;
     std::vector<uint8_t> swap(unit);

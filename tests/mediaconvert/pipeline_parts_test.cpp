@@ -3,9 +3,11 @@
 // converters, the state machine's loop and the demuxer.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <stdexcept>
 
 #include "media_files_helper.h"
+#include "mediaconvert/MCHooks.h"
 #include "mediaconvert/MCMediaConvert.h"
 
 namespace {
@@ -307,6 +309,37 @@ TEST(VideoConvert, FilterFilesOpenWhateverTheirNames) {
   EXPECT_NE(graph.find("subtitles"), std::string::npos) << graph;
   avcodec_free_context(&dec);
   avcodec_free_context(&enc);
+}
+
+// Reversing a frame turns its samples around while every sample keeps its
+// channel, packed or planar, whatever the sample width.
+TEST(ReversePlayback, FrameSamplesReversedPerChannel) {
+  for (AVSampleFormat format : {AV_SAMPLE_FMT_S16, AV_SAMPLE_FMT_FLT, AV_SAMPLE_FMT_S64, AV_SAMPLE_FMT_S16P,
+                                AV_SAMPLE_FMT_FLTP, AV_SAMPLE_FMT_S64P}) {
+    SCOPED_TRACE(av_get_sample_fmt_name(format));
+    AVFrame* frame = av_frame_alloc();
+    frame->format = format;
+    frame->nb_samples = 5;
+    av_channel_layout_default(&frame->ch_layout, 2);
+    ASSERT_EQ(av_frame_get_buffer(frame, 0), 0);
+    const int width = av_get_bytes_per_sample(format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    // Sample i of channel c gets the byte pattern 16 * c + i in every byte.
+    auto at = [&](int c, int i) {
+      return planar ? frame->data[c] + static_cast<size_t>(i) * width
+                    : frame->data[0] + (static_cast<size_t>(i) * 2 + c) * width;
+    };
+    for (int c = 0; c < 2; ++c)
+      for (int i = 0; i < 5; ++i) std::memset(at(c, i), 16 * c + i, width);
+    MCReverseAudioFrame(frame);
+    for (int c = 0; c < 2; ++c) {
+      for (int i = 0; i < 5; ++i) {
+        const uint8_t* sample = at(c, i);
+        for (int b = 0; b < width; ++b) EXPECT_EQ(sample[b], 16 * c + (4 - i)) << "channel " << c << " sample " << i;
+      }
+    }
+    av_frame_free(&frame);
+  }
 }
 
 struct RecordingHook : IStateMachineHook {
