@@ -247,8 +247,11 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem) {
     XSetSelectionOwner(x->dpy, x->atoms.clipboard, x->helper, CurrentTime);
     XFlush(x->dpy);
     if (!weOwnSelection(x)) {
+      // Reported as failure, the caller keeps the block and frees it: we
+      // must not free it again later.
       std::lock_guard<std::mutex> lock(g_mutex);
       g_clipboard.hasOwnText = false;
+      if (g_clipboard.ownHandle == hMem) g_clipboard.ownHandle = nullptr;
       SetLastError(ERROR_ACCESS_DENIED);
       return nullptr;
     }
