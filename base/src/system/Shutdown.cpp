@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,7 +21,11 @@ bool run(std::vector<std::string> args) {
   pid_t pid = 0;
   if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return false;
+  pid_t waited;
+  do {
+    waited = waitpid(pid, &status, 0);  // a signal must not leave a zombie or a false failure
+  } while (waited < 0 && errno == EINTR);
+  if (waited != pid) return false;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
