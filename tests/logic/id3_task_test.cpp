@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <memory>
@@ -130,15 +131,18 @@ TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
 }
 
 TEST_F(Id3TaskTest, SavingTwiceReplacesTheFileEachTime) {
-  const std::string path = dir_ + "/twice.mp3";
-  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame '" + path + "'"));
+  // Recordings sit in folders with Chinese names and may carry quotes.
+  const std::string folder = dir_ + "/Velmora电脑录音软件";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string path = folder + "/两次 it's.mp3";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame \"" + path + "\""));
   MCMediaTags tags = NewTags(path);
   EXPECT_EQ(RunTask(path, 0, tags), kId3ResultDone);
   tags.SetTitle(L"Third");
   EXPECT_EQ(RunTask(path, 0, tags), kId3ResultDone);
   auto facts = Probe(path);
   EXPECT_EQ(Tag(facts, "title"), "Third");
-  EXPECT_EQ(mctest::ListDir(dir_), std::vector<std::string>{"twice.mp3"});
+  EXPECT_EQ(mctest::ListDir(folder), std::vector<std::string>{"两次 it's.mp3"});
 }
 
 TEST_F(Id3TaskTest, CancelLeavesTheSourceUntouched) {
