@@ -98,8 +98,15 @@ TEST(NamedMutex, WithinOneProcessTheSecondCreatorSharesIt) {
 }
 
 TEST(NamedMutex, WithoutARuntimeFolderTheLockLivesUnderTmp) {
-  const char* saved = getenv("XDG_RUNTIME_DIR");
-  const std::string keep = saved ? saved : "";
+  // Put back even when an assertion ends the test early, so later tests of
+  // this process keep the fresh runtime folder.
+  struct RuntimeDirBack {
+    const char* saved = getenv("XDG_RUNTIME_DIR");
+    const std::string keep = saved ? saved : "";
+    ~RuntimeDirBack() {
+      if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+    }
+  } back;
   unsetenv("XDG_RUNTIME_DIR");
   const std::string name = uniqueName("tmpfallback");
   HANDLE mine = CreateMutexW(nullptr, FALSE, wide(name).c_str());
@@ -109,5 +116,4 @@ TEST(NamedMutex, WithoutARuntimeFolderTheLockLivesUnderTmp) {
   EXPECT_EQ(probe(name), 1);
   CloseHandle(mine);
   unlink(lock.c_str());
-  if (saved) setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
 }
