@@ -214,6 +214,32 @@ TEST_F(RenderTargetTest, PathClipKeepsDrawingInsideTheOval) {
   EXPECT_GT(partial, 0);
 }
 
+// Paths pushed with a mode other than AND become pixel regions; only the
+// pixels of the target count, however far the path reaches beyond it.
+TEST_F(RenderTargetTest, PathClipsByModeCoverOnlyTheTargetsPixels) {
+  IRenderTarget* rt = NewTarget(20, 20);
+  RECT all{0, 0, 20, 20};
+  IPath* huge = nullptr;
+  ASSERT_TRUE(factory->CreatePath(&huge));
+  RECT far{-200000, -200000, 200000, 200000};
+  huge->AddRect(&far, 5);
+  ASSERT_EQ(rt->PushClipPath(huge, kCombineDiff), S_OK);
+  rt->FillSolidRect(&all, 0xFFFFFFFF);
+  EXPECT_EQ(Pixel(rt, 10, 10), 0u) << "everything was cut away";
+  ASSERT_EQ(rt->PopClip(), S_OK);
+  IPath* oval = nullptr;
+  ASSERT_TRUE(factory->CreatePath(&oval));
+  RECT inner{-10, -10, 30, 30};
+  oval->AddOval(&inner, 5);
+  ASSERT_EQ(rt->PushClipPath(oval, kCombineCopy), S_OK);
+  rt->FillSolidRect(&all, 0xFFFFFFFF);
+  rt->PopClip();
+  EXPECT_EQ(Pixel(rt, 10, 10), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(rt, 19, 0), 0xFFFFFFFFu);
+  huge->Release();
+  oval->Release();
+}
+
 // A rounded clip path and a filled rounded rectangle are one shape: the same
 // corners are cut, the same edge pixels partly covered.
 TEST_F(RenderTargetTest, RoundedClipPathMatchesTheFilledRoundRect) {

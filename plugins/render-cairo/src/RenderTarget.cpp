@@ -182,9 +182,14 @@ cairo_region_t* RenderTarget::RegionOfPath(const IPath* path) const {
   cairo_identity_matrix(cr);
   double x0, y0, x1, y1;
   cairo_fill_extents(cr, &x0, &y0, &x1, &y1);
+  // Only the target's pixels are tested: the clip is cut to the surface
+  // anyway, and a path reaching far beyond it must not cost its whole area.
+  const int left = (int)std::max(std::floor(x0), 0.0), top = (int)std::max(std::floor(y0), 0.0);
+  const int right = (int)std::min(std::ceil(x1), (double)cairo_image_surface_get_width(surface_));
+  const int bottom = (int)std::min(std::ceil(y1), (double)cairo_image_surface_get_height(surface_));
   cairo_region_t* out = cairo_region_create();
-  for (int y = (int)std::floor(y0); y < (int)std::ceil(y1); ++y)
-    for (int x = (int)std::floor(x0); x < (int)std::ceil(x1); ++x)
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x)
       if (cairo_in_fill(cr, x + 0.5, y + 0.5)) {
         cairo_rectangle_int_t px{x, y, 1, 1};
         cairo_region_union_rectangle(out, &px);
