@@ -59,15 +59,36 @@ TEST_F(GdiplusHelpers, ConversionRoundTripKeepsPixelsAndPremultipliesOnce) {
       EXPECT_NEAR((int)((got[i] >> ch) & 0xFF), (int)((px[i] >> ch) & 0xFF), 1) << "pixel " << i;
   }
   back->Release();
-  // The round picture of a framework bitmap, as the image window makes it.
-  Bitmap* round = MakeRoundImage(gdi);
-  IBitmap* shown = GdiBitmapToOrielBitmap(round, factory);
-  ASSERT_NE(shown, nullptr);
-  shown->Release();
-  delete round;
   delete gdi;
   EXPECT_EQ(OrielBitmapToGdiBitmap(nullptr), nullptr);
   EXPECT_EQ(GdiBitmapToOrielBitmap(nullptr, factory), nullptr);
+}
+
+// The image window's three calls in a row on a translucent picture: inside
+// the ellipse the pixels come back as they went in (premultiplied once),
+// outside it they are clear.
+TEST_F(GdiplusHelpers, RoundPictureOfATranslucentFrameworkBitmapKeepsItsPixels) {
+  const uint32_t half = 0x80402010;  // premultiplied: alpha 0x80 over a dark orange
+  std::vector<uint32_t> px(20 * 10, half);
+  IBitmap* fw = NewBitmap(20, 10, px.data());
+  Bitmap* gdi = OrielBitmapToGdiBitmap(fw);
+  ASSERT_NE(gdi, nullptr);
+  Bitmap* round = MakeRoundImage(gdi);
+  ASSERT_NE(round, nullptr);
+  IBitmap* shown = GdiBitmapToOrielBitmap(round, factory);
+  ASSERT_NE(shown, nullptr);
+  ASSERT_EQ(shown->Width(), 20u);
+  ASSERT_EQ(shown->Height(), 10u);
+  auto* got = static_cast<const uint32_t*>(shown->GetPixelBits());
+  for (int x : {6, 10, 13}) {
+    uint32_t p = got[5 * 20 + x];
+    for (int ch = 0; ch < 32; ch += 8)
+      EXPECT_NEAR((int)((p >> ch) & 0xFF), (int)((half >> ch) & 0xFF), 1) << "pixel " << x << ",5 channel " << ch;
+  }
+  for (int i : {0, 19, 9 * 20, 9 * 20 + 19}) EXPECT_EQ(got[i], 0u) << "corner " << i;
+  shown->Release();
+  delete round;
+  delete gdi;
 }
 
 TEST_F(GdiplusHelpers, ALockedBitmapConvertsToNothing) {
