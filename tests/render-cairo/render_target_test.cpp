@@ -396,6 +396,30 @@ TEST_F(RenderTargetTest, BitmapsLockCloneScaleAndTile) {
   empty->Release();
 }
 
+// Source rectangles come from skin definitions: one reaching past the
+// bitmap draws what lies inside it, as the plain bitmap drawing does, and
+// an alpha blend from outside the source target is refused.
+TEST_F(RenderTargetTest, SourceRectanglesBeyondTheBitmapStayInsideIt) {
+  std::vector<uint32_t> px(12 * 12, 0xFF2050A0);
+  for (int i = 0; i < 12; ++i) px[i] = px[11 * 12 + i] = 0xFFFF0000;  // red top and bottom rows
+  IBitmap* skin = NewBitmap(12, 12, px.data());
+  RECT dst{0, 0, 30, 20};
+  RECT margins{4, 4, 4, 4};
+  RECT exact{0, 0, 12, 12}, past{0, 0, 30000, 30000};
+  IRenderTarget* want = NewTarget(30, 20);
+  IRenderTarget* got = NewTarget(30, 20);
+  ASSERT_EQ(want->DrawBitmap9Patch(&dst, skin, &exact, &margins, EM_STRETCH, 255), S_OK);
+  ASSERT_EQ(got->DrawBitmap9Patch(&dst, skin, &past, &margins, EM_STRETCH, 255), S_OK);
+  for (POINT p : {POINT{0, 0}, POINT{29, 19}, POINT{15, 10}, POINT{29, 0}})
+    EXPECT_EQ(Pixel(got, p.x, p.y), Pixel(want, p.x, p.y)) << p.x << "," << p.y;
+  EXPECT_EQ(Pixel(got, 29, 19), 0xFFFF0000u);
+
+  IRenderTarget* layer = NewTarget(10, 10);
+  RECT whole{0, 0, 10, 10}, beyond{5, 5, 30000, 30000};
+  EXPECT_EQ(got->AlphaBlend(&whole, layer, &beyond, 255), E_INVALIDARG);
+  EXPECT_EQ(got->AlphaBlend(&whole, layer, &whole, 255), S_OK);
+}
+
 TEST_F(RenderTargetTest, DamagedImageLeavesTheBitmapEmpty) {
   IBitmap* bmp = nullptr;
   factory->CreateBitmap(&bmp);

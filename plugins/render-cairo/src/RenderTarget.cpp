@@ -38,6 +38,15 @@ cairo_surface_t* CopyPart(cairo_surface_t* src, const RECT& s) {
   return part;
 }
 
+// The source part of a bitmap drawing (the whole bitmap when null), kept
+// inside the bitmap: skin rectangles may reach past it.
+RECT ClampToBitmap(const RECT* src, const Bitmap& b) {
+  RECT whole{0, 0, (LONG)b.Width(), (LONG)b.Height()};
+  if (!src) return whole;
+  return RECT{std::max<LONG>(src->left, 0), std::max<LONG>(src->top, 0), std::min(src->right, whole.right),
+              std::min(src->bottom, whole.bottom)};
+}
+
 }  // namespace
 
 RenderTarget::RenderTarget(IRenderFactory* factory) : factory_(factory) {
@@ -324,6 +333,9 @@ HRESULT RenderTarget::AlphaBlend(const RECT* dst, IRenderTarget* src, const RECT
   if (Empty(*dst) || Empty(*srcRect)) return S_OK;
   RECT dev{srcRect->left + s->viewport_.x, srcRect->top + s->viewport_.y, srcRect->right + s->viewport_.x,
            srcRect->bottom + s->viewport_.y};
+  // As GDI's AlphaBlend, a source part outside the source is refused.
+  const SIZE size = s->GetSize();
+  if (dev.left < 0 || dev.top < 0 || dev.right > size.cx || dev.bottom > size.cy) return E_INVALIDARG;
   cairo_t* cr = Begin();
   HRESULT hr = DrawPart(cr, s->surface_, dev, *dst, EM_STRETCH, kFilterMedium, alpha);
   cairo_destroy(cr);
@@ -447,13 +459,7 @@ HRESULT RenderTarget::DrawBitmapEx(const RECT* dst, const IBitmap* bmp, const RE
   auto* b = dynamic_cast<const Bitmap*>(bmp);
   if (!dst || !b) return E_INVALIDARG;
   if (!b->surface()) return S_FALSE;
-  RECT whole{0, 0, (LONG)b->Width(), (LONG)b->Height()};
-  RECT s = src ? *src : whole;
-  // Keep the source part inside the bitmap.
-  s.left = std::max<LONG>(s.left, 0);
-  s.top = std::max<LONG>(s.top, 0);
-  s.right = std::min(s.right, whole.right);
-  s.bottom = std::min(s.bottom, whole.bottom);
+  RECT s = ClampToBitmap(src, *b);
   cairo_t* cr = Begin();
   HRESULT hr = DrawPart(cr, b->surface(), s, *dst, expandMode & 0xFFFF, expandMode >> 16, alpha);
   cairo_destroy(cr);
@@ -465,7 +471,7 @@ HRESULT RenderTarget::DrawBitmap9Patch(const RECT* dst, const IBitmap* bmp, cons
   auto* b = dynamic_cast<const Bitmap*>(bmp);
   if (!dst || !b || !margins) return E_INVALIDARG;
   if (!b->surface()) return S_FALSE;
-  RECT s = src ? *src : RECT{0, 0, (LONG)b->Width(), (LONG)b->Height()};
+  RECT s = ClampToBitmap(src, *b);
   UINT mode = expandMode & 0xFFFF;
   if (mode == EM_NULL) mode = EM_STRETCH;
   const UINT filter = expandMode >> 16;
