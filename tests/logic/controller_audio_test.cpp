@@ -215,4 +215,36 @@ TEST_F(ControllerAudioTest, ATaskDueDuringAManualRecordingIsRefusedAndTheRecordi
   EXPECT_EQ(m_main->Count(COutputCallInfo::kFileClosed), 1u);
 }
 
+// The start-up code deletes the controller while the main window still
+// exists; a task whose recording runs then must not reach the window with
+// a controller that is half gone.
+TEST_F(ControllerAudioTest, ARunningTaskTellsTheWindowNothingWhileTheControllerGoes) {
+  auto clock = std::make_shared<FakeTimerClock>(MakeTime(2026, 12, 10, 7, 59));
+  clock->SetStep(kMinute);
+  clock->SetFrozen(true);  // until the task is filed
+  CBllMain* controller = new CBllMain(clock);
+  CTimerTaskMgr* engine = &controller->GetTimerManager().Engine();
+  // Real pace once the task runs, so its ten hours do not pass meanwhile.
+  clock->SetRealtimeWhile([engine] { return engine->GetRunningDate().IsSet(); });
+  TestMainWindow main(controller);
+  controller->SetMainWindow(&main);
+  controller->GetOutput().output_dir = m_dir;
+  CTimertaskInfo task;
+  task.name = L"running at exit";
+  task.date = MakeDate(MakeTime(2026, 12, 10, 8, 0), 600 * kMinute);
+  CTimerDate date = task.date;
+  ASSERT_TRUE(controller->GetTimerManager().AddTask(date, task));
+  clock->SetFrozen(false);
+  ASSERT_TRUE(TestWindow::PumpUntil([&] { return !main.taskMessages.empty(); }, 60));
+  ASSERT_EQ(main.taskMessages[0].first, static_cast<WPARAM>(kTimerTaskStart));
+  EXPECT_NE(controller->GetRecorder().state.load() & kRecorderRecording, 0u);
+  size_t heard = main.taskMessages.size();
+  delete controller;
+  controller = nullptr;
+  clock->SetRealtimeWhile(nullptr);
+  EXPECT_EQ(main.taskMessages.size(), heard);
+  // The task is still listed for the next run to judge.
+  EXPECT_NE(ReadFileBytes(GetTimerXmlPath()).find("running at exit"), std::string::npos);
+}
+
 }  // namespace

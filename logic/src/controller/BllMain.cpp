@@ -20,9 +20,10 @@ void CBllMain::DeleteInstance() {
 CBllMain::CBllMain(std::shared_ptr<ITimerClock> clock) : m_timers(std::move(clock)) {}
 
 CBllMain::~CBllMain() {
-  // A recording still running ends now, while every member its last
-  // events touch is whole; nothing is posted to a window any more.
-  m_mainHwnd.store(nullptr);
+  // The window first: a task run ending below must not reach it while
+  // the members its handlers use go one by one. Then a recording still
+  // running ends, while every member its last events touch is whole.
+  SetMainWindow(nullptr);
   m_recorder.Stop();
 }
 

@@ -27,14 +27,18 @@ void CTimerTaskAction::Run(const CTimerDate& run) {
   // A release left over from an earlier run must not end this one at once.
   if (info.semaphore) WaitForSingleObject(info.semaphore, 0);
   LRESULT answer = SendMessageW(target, UM_TIMERTASK_EVENT, kTimerTaskStart, reinterpret_cast<LPARAM>(&info));
+  // The window is ours while it lives and the manager still names it: a
+  // controller that is going takes its window away first, and must not
+  // be reached through it any more.
+  auto windowStays = [&] { return m_manager->GetTargetWindow() == target && IsWindow(target); };
   if (answer == 0 && info.semaphore) {
     // The recording's end releases the semaphore; a window that goes away
     // meanwhile ends the wait too.
     while (WaitForSingleObject(info.semaphore, 100) == WAIT_TIMEOUT) {
-      if (!IsWindow(target)) return;
+      if (!windowStays()) return;
     }
   }
-  if (IsWindow(target))
+  if (windowStays())
     SendMessageW(target, UM_TIMERTASK_EVENT, kTimerTaskFinished, reinterpret_cast<LPARAM>(&info));
 }
 
