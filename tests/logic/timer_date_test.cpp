@@ -79,6 +79,11 @@ TEST(TimerDate, SetAndValid) {
   EXPECT_FALSE(MakeDate(MakeTime(2026, 4, 1, 24, 0), 1).IsValid());
   EXPECT_FALSE(MakeDate(MakeTime(0, 0, 0, 0, 0), 1).IsValid());
   EXPECT_FALSE(MakeDate(MakeTime(2026, 4, 1, 10, 0), -1).IsValid());
+  // An end past the last time there is would wrap around and order the
+  // date before every other.
+  EXPECT_TRUE(MakeDate(MakeTime(2026, 4, 1, 10, 0), 100LL * 365 * 86400000).IsValid());
+  EXPECT_FALSE(MakeDate(MakeTime(2026, 4, 1, 10, 0), 1000000000000000000LL).IsValid());
+  EXPECT_FALSE(MakeDate(MakeTime(2026, 4, 1, 10, 0), INT64_MAX).IsValid());
 }
 
 }  // namespace

@@ -96,6 +96,8 @@ TEST_F(TimertaskManagerTest, LoadingFillsDefaultsAndRejectsWhatCannotRun) {
                  "<dataRec name=\"bad\"><date year=\"2026\" month=\"13\" day=\"11\" hour=\"8\" minute=\"0\" "
                  "second=\"0\" duration=\"60000\" everyday=\"false\"/></dataRec>\n"
                  "<dataRec name=\"empty\"/>\n"
+                 "<dataRec name=\"forever\"><date year=\"2026\" month=\"12\" day=\"12\" hour=\"8\" minute=\"0\" "
+                 "second=\"0\" duration=\"1000000000000000000\" everyday=\"false\"/></dataRec>\n"
                  "<dataRec name=\"late\"><date year=\"2026\" month=\"12\" day=\"10\" hour=\"9\" minute=\"0\" "
                  "second=\"0\" duration=\"60000\" everyday=\"false\"/>"
                  "<outputArgument type=\"1\" format=\"2\"/></dataRec>\n"
@@ -115,6 +117,9 @@ TEST_F(TimertaskManagerTest, LoadingFillsDefaultsAndRejectsWhatCannotRun) {
       << WStringToUtf8Ret(log);
   EXPECT_NE(log.find(L"\r\n2026-12-10 10：00：00\r\n任务名称：“late”\r\n开始时间：“2026-12-10 09：00：00”\r\n"
                      L"失败原因：“客户端未启动，导致任务过期。”\r\n"),
+            std::wstring::npos)
+      << WStringToUtf8Ret(log);
+  EXPECT_NE(log.find(L"任务名称：“forever”\r\n开始时间：“2026-12-12 08：00：00”\r\n失败原因：“任务时间无效，该任务已忽略。”"),
             std::wstring::npos)
       << WStringToUtf8Ret(log);
   EXPECT_EQ(log.find(L"empty"), std::wstring::npos);

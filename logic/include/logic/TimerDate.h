@@ -21,7 +21,7 @@ struct CTimerDate {
   // False when the duration and all eight start fields are 0.
   bool IsSet() const;
   // A start that names a real calendar date and time of day, and a
-  // duration that is not negative.
+  // duration that is not negative and ends at a time that can be named.
   bool IsValid() const;
 
   // The class of this interval (A) against other (B):

@@ -1,5 +1,7 @@
 #include "logic/TimerDate.h"
 
+#include <cstdint>
+
 #include "win32/kernel32.h"
 
 uint64_t TimerUnits(const SYSTEMTIME& time) {
@@ -29,7 +31,12 @@ bool CTimerDate::IsValid() const {
   int y = start.wYear;
   bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
   int days = kDays[start.wMonth - 1] + (start.wMonth == 2 && leap ? 1 : 0);
-  return start.wDay <= days;
+  if (start.wDay > days) return false;
+  // The end must be a time too: one past it would wrap around and put the
+  // date before every other in the maps.
+  uint64_t startUnits = StartUnits();
+  constexpr uint64_t kLastUnits = static_cast<uint64_t>(INT64_MAX);
+  return startUnits != 0 && static_cast<uint64_t>(duration) <= (kLastUnits - startUnits) / kTimerMsUnits;
 }
 
 uint64_t CTimerDate::StartUnits() const { return TimerUnits(start); }
