@@ -287,22 +287,26 @@ TEST(GdiplusDecode, FromAMemoryStreamAndDamagedData) {
 // File names leave the process as UTF-8: a picture under a Chinese name is
 // found by the plug-in and by GDI+ alike.
 TEST_F(PluginDecoder, ChineseFileNamesAreOpenedByTheirUtf8Bytes) {
-  const char* home = std::getenv("HOME");
-  ASSERT_NE(home, nullptr);
+  // A folder of this test's own, so parallel runs and the user's files are
+  // never touched.
+  std::string folder = ::testing::TempDir() + "decode-test-XXXXXX";
+  ASSERT_NE(mkdtemp(folder.data()), nullptr);
+  const std::string file = folder + "/录音封面.png";
   const std::vector<unsigned char> bytes = ReadFile("opaque.png");
   {
-    std::ofstream out(std::string(home) + "/录音封面.png", std::ios::binary);
+    std::ofstream out(file, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
     ASSERT_TRUE(out.good());
   }
-  const std::string narrowHome(home);
-  const std::wstring path = std::wstring(narrowHome.begin(), narrowHome.end()) + L"/录音封面.png";
+  const std::wstring path = std::wstring(folder.begin(), folder.end()) + L"/录音封面.png";
   IImgX* img = NewImage();
   EXPECT_EQ(img->LoadFromFile(path.c_str()), 1);
   img->Release();
   Bitmap bmp(path.c_str());
   EXPECT_EQ(bmp.GetLastStatus(), Ok);
   EXPECT_EQ(bmp.GetWidth(), 48u);
+  unlink(file.c_str());
+  rmdir(folder.c_str());
 }
 
 }  // namespace
