@@ -32,9 +32,10 @@ class RenderPluginTest : public ::testing::Test {
 // per channel on all but `maxBadFraction` of the pixels. On a mismatch the
 // rendered picture and the golden one are written side by side into the
 // build folder's golden-out/ for a look. QUORVALE_WRITE_GOLDEN=1 (re)writes
-// the golden image instead.
+// the golden image instead. `outName`, when given, names the pictures left
+// in golden-out/ in place of `name`.
 ::testing::AssertionResult MatchesGolden(cairo_surface_t* picture, const std::string& name, int tol = 10,
-                                         double maxBadFraction = 0.003);
+                                         double maxBadFraction = 0.003, const std::string& outName = "");
 
 // The folder of the running program, with a trailing '/'.
 std::string ProgramFolder();

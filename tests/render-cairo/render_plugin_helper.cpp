@@ -130,7 +130,7 @@ cairo_surface_t* SideBySide(cairo_surface_t* a, cairo_surface_t* b) {
 }  // namespace
 
 ::testing::AssertionResult MatchesGolden(cairo_surface_t* picture, const std::string& name, int tol,
-                                         double maxBadFraction) {
+                                         double maxBadFraction, const std::string& outName) {
   const std::string golden = std::string(QUORVALE_GOLDEN_DIR) + "/" + name + ".png";
   const char* write = getenv("QUORVALE_WRITE_GOLDEN");
   if (write && strcmp(write, "1") == 0) {
@@ -138,8 +138,9 @@ cairo_surface_t* SideBySide(cairo_surface_t* a, cairo_surface_t* b) {
     return ::testing::AssertionSuccess() << "golden written: " << golden;
   }
   mkdir(QUORVALE_GOLDEN_OUT, 0755);
-  const std::string out = std::string(QUORVALE_GOLDEN_OUT) + "/" + name + ".png";
-  const std::string pair = std::string(QUORVALE_GOLDEN_OUT) + "/" + name + ".rendered-vs-golden.png";
+  const std::string stem = std::string(QUORVALE_GOLDEN_OUT) + "/" + (outName.empty() ? name : outName);
+  const std::string out = stem + ".png";
+  const std::string pair = stem + ".rendered-vs-golden.png";
   cairo_surface_t* ref = cairo_image_surface_create_from_png(golden.c_str());
   auto fail = [&](const std::string& why) {
     cairo_surface_write_to_png(picture, out.c_str());
