@@ -34,7 +34,7 @@ IBitmap* LoadOrielBitmapFromMemory(const void* bytes, size_t count, IRenderFacto
 
 // Width and height of a text in the font and style `target` was prepared
 // with (the window's inherited paint setup). Multi-line texts are cut at
-// each "\n": the widest piece gives the width, the pieces' heights add up.
+// each "\n": the widest line gives the width, the lines' heights add up.
 // An empty text is 0 x 0.
 SIZE MeasureTextSize(IRenderTarget* target, const SStringW& text, bool multiLine);
 

@@ -115,10 +115,10 @@ SIZE MeasureTextSize(IRenderTarget* target, const SStringW& text, bool multiLine
   for (;;) {
     int end = text.Find(L'\n', start);
     int len = (end < 0 ? text.GetLength() : end) - start;
-    SIZE piece{0, 0};
-    target->MeasureText(text.c_str() + start, len, &piece);
-    if (piece.cx > result.cx) result.cx = piece.cx;
-    result.cy += piece.cy;
+    SIZE line{0, 0};
+    target->MeasureText(text.c_str() + start, len, &line);
+    if (line.cx > result.cx) result.cx = line.cx;
+    result.cy += line.cy;
     if (end < 0) break;
     start = end + 1;
   }
