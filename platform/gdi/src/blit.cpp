@@ -7,16 +7,12 @@
 namespace {
 
 // Cairo must not read and write one surface in one operation: copy the
-// source part first when both sides are the same surface.
+// source part first when both sides are the same surface. Null when the
+// copy cannot be made.
 cairo_surface_t* SourceFor(cairo_surface_t* src, cairo_surface_t* dst, int& sx, int& sy, int w, int h) {
   cairo_surface_mark_dirty(src);
   if (src != dst) return cairo_surface_reference(src);
-  cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(w, 1), std::max(h, 1));
-  cairo_t* cr = cairo_create(copy);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, src, -sx, -sy);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  cairo_surface_t* copy = GdiCopySurfaceArea(src, sx, sy, std::max(w, 1), std::max(h, 1));
   sx = 0;
   sy = 0;
   return copy;
@@ -80,6 +76,7 @@ BOOL BitBlt(HDC hdst, int x, int y, int cx, int cy, HDC hsrc, int x1, int y1, DW
   cairo_surface_t* dstSurface = GdiTargetOf(dst);
   int sx = x1 + src->viewport.x, sy = y1 + src->viewport.y;
   cairo_surface_t* source = SourceFor(GdiTargetOf(src), dstSurface, sx, sy, cx, cy);
+  if (!source) return FALSE;
   cairo_t* cr = GdiBeginDraw(dst);
   // SRCCOPY copies alpha too: the destination takes the source's pixels.
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -106,6 +103,7 @@ static BOOL Stretch(GdiDC* dst, int x, int y, int cx, int cy, GdiDC* src, int xs
   // GDI reads only the source rectangle: cut it out so filtering at its
   // edges never pulls in the pixels around it.
   cairo_surface_t* source = SourceFor(whole, (cx != cxs || cy != cys) ? whole : GdiTargetOf(dst), sx, sy, cxs, cys);
+  if (!source) return FALSE;
   // Without AC_SRC_ALPHA the source counts as opaque: view its pixels as
   // RGB24, which ignores the alpha byte.
   cairo_surface_t* view = ignoreSourceAlpha

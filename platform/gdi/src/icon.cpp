@@ -1,5 +1,4 @@
 // Icons and cursors: an ARGB picture and a hot spot.
-#include <cstring>
 
 #include "GdiObjects.h"
 #include "gdi/GdiCairo.h"
@@ -10,33 +9,14 @@ GdiIcon::~GdiIcon() {
 
 namespace {
 
-cairo_surface_t* CopySurface(cairo_surface_t* src) {
-  int w = cairo_image_surface_get_width(src), h = cairo_image_surface_get_height(src);
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  cairo_t* cr = cairo_create(s);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, src, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  return s;
-}
-
 GdiIcon* IconOf(HICON icon) { return GdiAs<GdiIcon>(icon, kGdiIconType); }
 
 }  // namespace
 
 HICON GdiCreateIconFromPixels(int width, int height, const void* pixels, int xHotspot, int yHotspot, bool isIcon) {
   if (width <= 0 || height <= 0 || !pixels) return nullptr;
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    return nullptr;
-  }
-  cairo_surface_flush(s);
-  for (int y = 0; y < height; ++y)
-    memcpy(cairo_image_surface_get_data(s) + (size_t)y * cairo_image_surface_get_stride(s),
-           static_cast<const unsigned char*>(pixels) + (size_t)y * width * 4, (size_t)width * 4);
-  cairo_surface_mark_dirty(s);
+  cairo_surface_t* s = GdiSurfaceFromPixels(width, height, pixels);
+  if (!s) return nullptr;
   auto* icon = new GdiIcon;
   icon->surface = s;
   icon->xHotspot = xHotspot;
@@ -55,9 +35,11 @@ HICON CreateIconIndirect(const ICONINFO* info) {
   if (!info) return nullptr;
   cairo_surface_t* color = GdiSurfaceOfBitmap(info->hbmColor);
   if (!color) return nullptr;  // every bitmap here has colour and alpha
-  auto* icon = new GdiIcon;
-  icon->surface = CopySurface(color);
   const int w = cairo_image_surface_get_width(color), h = cairo_image_surface_get_height(color);
+  cairo_surface_t* picture = GdiCopySurfaceArea(color, 0, 0, w, h);
+  if (!picture) return nullptr;
+  auto* icon = new GdiIcon;
+  icon->surface = picture;
   // Icons are made with their hot spot in the centre.
   icon->isIcon = info->fIcon != FALSE;
   icon->xHotspot = icon->isIcon ? w / 2 : (int)info->xHotspot;

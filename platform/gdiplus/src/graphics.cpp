@@ -113,12 +113,8 @@ GpStatus GdipCreateTexture2I(GpImage* image, WrapMode wrap, INT x, INT y, INT wi
   if (!image || wrap < WrapModeTile || wrap > WrapModeClamp ||
       !GdipRectInside(x, y, width, height, image->width(), image->height()))
     return InvalidParameter;
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(s);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, image->surface(), -x, -y);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  cairo_surface_t* s = GdiCopySurfaceArea(image->surface(), x, y, width, height);
+  if (!s) return OutOfMemory;
   auto* b = new GpBrush;
   b->texture = true;
   b->image = s;

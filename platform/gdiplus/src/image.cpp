@@ -19,15 +19,6 @@ bool Supported(PixelFormat f) {
   return f == PixelFormat32bppARGB || f == PixelFormat32bppPARGB || f == PixelFormat32bppRGB;
 }
 
-cairo_surface_t* NewSurface(int w, int h) {
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    return nullptr;
-  }
-  return s;
-}
-
 uint32_t* Row(cairo_surface_t* s, int y) {
   return reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(s) + (size_t)y * cairo_image_surface_get_stride(s));
 }
@@ -35,14 +26,11 @@ uint32_t* Row(cairo_surface_t* s, int y) {
 GpImage* FromDecoded(DecodedImage& d) {
   auto* img = new GpImage;
   for (DecodedFrame& f : d.frames) {
-    cairo_surface_t* s = NewSurface(f.width, f.height);
+    cairo_surface_t* s = GdiSurfaceFromPixels(f.width, f.height, f.pixels.data());
     if (!s) {
       delete img;
       return nullptr;
     }
-    cairo_surface_flush(s);
-    for (int y = 0; y < f.height; ++y) memcpy(Row(s, y), f.pixels.data() + (size_t)y * f.width, (size_t)f.width * 4);
-    cairo_surface_mark_dirty(s);
     img->frames.push_back({s, f.delay});
   }
   img->timeFrames = d.format == "gif";
@@ -61,13 +49,8 @@ Status Decode(const void* data, size_t size, GpImage** out) {
 bool SameGuid(const GUID& a, const GUID& b) { return memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 GpImage* CopyArea(GpImage* src, int x, int y, int w, int h, PixelFormat format) {
-  cairo_surface_t* s = NewSurface(w, h);
+  cairo_surface_t* s = GdiCopySurfaceArea(src->surface(), x, y, w, h);
   if (!s) return nullptr;
-  cairo_t* cr = cairo_create(s);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, src->surface(), -x, -y);
-  cairo_paint(cr);
-  cairo_destroy(cr);
   auto* img = new GpImage;
   img->frames.push_back({s, 0});
   img->format = format;
@@ -95,7 +78,7 @@ GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, PixelForma
   *out = nullptr;
   if (width <= 0 || height <= 0 || !Supported(format)) return InvalidParameter;
   if (scan0 && std::llabs((long long)stride) < 4LL * width) return InvalidParameter;
-  cairo_surface_t* s = NewSurface(width, height);
+  cairo_surface_t* s = GdiSurfaceFromPixels(width, height, nullptr);
   if (!s) return OutOfMemory;
   if (scan0) {
     // The caller's pixels are copied in; later drawing does not reach them.
@@ -182,7 +165,7 @@ GpStatus GdipGetImageThumbnail(GpImage* image, UINT width, UINT height, GpImage*
   if (!image) return InvalidParameter;
   if (width == 0) width = 120;
   if (height == 0) height = 120;
-  cairo_surface_t* s = NewSurface((int)width, (int)height);
+  cairo_surface_t* s = GdiSurfaceFromPixels((int)width, (int)height, nullptr);
   if (!s) return OutOfMemory;
   cairo_t* cr = cairo_create(s);
   cairo_scale(cr, (double)width / image->width(), (double)height / image->height());

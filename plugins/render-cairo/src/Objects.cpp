@@ -150,20 +150,8 @@ Bitmap::~Bitmap() {
 
 HRESULT Bitmap::Init(int width, int height, const void* bits) {
   if (width < 0 || height < 0) return E_INVALIDARG;
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    return E_OUTOFMEMORY;
-  }
-  if (bits && width > 0 && height > 0) {
-    cairo_surface_flush(s);
-    unsigned char* dst = cairo_image_surface_get_data(s);
-    int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < height; ++y)
-      memcpy(dst + (size_t)y * stride, static_cast<const unsigned char*>(bits) + (size_t)y * width * 4,
-             (size_t)width * 4);
-    cairo_surface_mark_dirty(s);
-  }
+  cairo_surface_t* s = GdiSurfaceFromPixels(width, height, bits);
+  if (!s) return E_OUTOFMEMORY;
   if (surface_) cairo_surface_destroy(surface_);
   surface_ = s;
   return S_OK;

@@ -28,14 +28,7 @@ void MixColor(COLORREF a, COLORREF b, double t, double out[4]) {
 }
 
 cairo_surface_t* CopyPart(cairo_surface_t* src, const RECT& s) {
-  cairo_surface_t* part =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, s.right - s.left, s.bottom - s.top);
-  cairo_t* cr = cairo_create(part);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, src, -s.left, -s.top);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  return part;
+  return GdiCopySurfaceArea(src, s.left, s.top, s.right - s.left, s.bottom - s.top);
 }
 
 // The source part of a bitmap drawing (the whole bitmap when null), kept
@@ -313,6 +306,7 @@ HRESULT RenderTarget::BitBlt(const RECT* dst, IRenderTarget* src, int xSrc, int 
   if (s->surface_ == surface_) {
     RECT part{sx, sy, sx + dst->right - dst->left, sy + dst->bottom - dst->top};
     source = CopyPart(surface_, part);
+    if (!source) return E_OUTOFMEMORY;
     sx = sy = 0;
   } else {
     source = cairo_surface_reference(s->surface_);
@@ -427,6 +421,7 @@ HRESULT RenderTarget::DrawPart(cairo_t* cr, cairo_surface_t* src, const RECT& s,
   bool whole = s.left == 0 && s.top == 0 && sw == cairo_image_surface_get_width(src) &&
                sh == cairo_image_surface_get_height(src);
   cairo_surface_t* part = whole ? cairo_surface_reference(src) : CopyPart(src, s);
+  if (!part) return E_OUTOFMEMORY;
   cairo_save(cr);
   cairo_rectangle(cr, d.left, d.top, dw, dh);
   cairo_clip(cr);

@@ -82,3 +82,12 @@ HICON GdiCreateIconFromPixels(int width, int height, const void* pixels, int xHo
 
 // The picture behind an icon, not referenced; null for an invalid handle.
 cairo_surface_t* GdiSurfaceOfIcon(HICON icon);
+
+// A new ARGB32 surface of width x height premultiplied BGRA pixels (no row
+// padding), clear when `pixels` is null; null when it cannot be made.
+cairo_surface_t* GdiSurfaceFromPixels(int width, int height, const void* pixels);
+
+// A new ARGB32 surface of width x height holding the part of `src` whose
+// corner is (x, y), clear where the part lies outside `src`; null when it
+// cannot be made.
+cairo_surface_t* GdiCopySurfaceArea(cairo_surface_t* src, int x, int y, int width, int height);
