@@ -184,7 +184,19 @@ int MCImageConvertBase::GetFrameConvert(AVFrame* out) {
         return av_frame_ref(out, current_);
       }
       // A gap in the input: the last picture is shown again one frame on.
-      current_->pts = av_rescale_q(cur + 1, av_inv_q(frameRate_), inTimeBase_);
+      // An input time base coarser than the output's frames cannot express
+      // every frame: the picture goes to the first later frame it can
+      // express, and never stays on its own frame, which would repeat it
+      // for ever.
+      int64_t pts = av_rescale_q_rnd(cur + 1, av_inv_q(frameRate_), inTimeBase_, AV_ROUND_UP);
+      if (pts <= current_->pts) pts = current_->pts + 1;
+      while (IndexOf(pts) <= cur) ++pts;
+      if (IndexOf(pts) >= IndexOf(next_->pts)) {
+        av_frame_unref(current_);
+        av_frame_move_ref(current_, next_);
+        return av_frame_ref(out, current_);
+      }
+      current_->pts = pts;
       return av_frame_ref(out, current_);
     }
     const int rc = av_buffersink_get_frame_flags(graph_->Sink(), next_, 0);

@@ -120,6 +120,28 @@ TEST_F(ConvertJobTest, VideoThroughFilterGraph) {
   EXPECT_EQ(frames, 50);  // the first picture (index 0) included
 }
 
+// A 15 frames/s input whose time base counts fifteenths of a second (a
+// common screen or webcam recording), into a container whose encoder only
+// offers 23.976 frames/s or more: the run ends, with every picture.
+TEST_F(ConvertJobTest, CoarseTimeBaseToAHigherFrameRateEnds) {
+  const std::string in = dir_ + "/fifteen.avi";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=d=1:s=160x120:r=15 -c:v mpeg4 -f avi '" + in + "'"));
+  ASSERT_EQ(Probe(in)["streams.stream.0.time_base"], "1/15");
+  const std::string out = dir_ + "/fifteen.mpg";
+  MCMediaConvert job;
+  ASSERT_EQ(job.Convert(in.c_str(), out.c_str(), MCConvertParam(), nullptr), 0) << job.GetErrorInfo().message;
+  EXPECT_EQ(Probe(out)["streams.stream.0.codec_name"], "mpeg1video");
+  EXPECT_TRUE(mctest::DecodesCleanly(out));
+  FILE* pipe = popen(("ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames "
+                      "-of csv=p=0 '" + out + "'").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[64] = {0};
+  const bool read = fgets(line, sizeof line, pipe) != nullptr;
+  pclose(pipe);
+  ASSERT_TRUE(read);
+  EXPECT_GE(std::atoi(line), 15);
+}
+
 TEST_F(ConvertJobTest, SameParametersAreCopiedBitExact) {
   const std::string in = dir_ + "/in.mp3";
   ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1.5 -c:a libmp3lame -b:a 96k '" + in + "'"));
