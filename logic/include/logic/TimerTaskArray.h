@@ -93,6 +93,8 @@ class CTimerTaskArray {
   bool TakeDue(std::vector<RunPtr>& due, std::vector<std::pair<CTimerDate, std::shared_ptr<ITimerTask>>>& expired);
   void StartDue();
   void StopExpired();
+  // The pending entry of run moves on by days until it collides with no
+  // other; the maps lock is held by the caller.
   bool Reschedule(const CTimerDate& run);
   void RunThread(const RunPtr& run);
   void CancelAndWait(const RunPtr& run);

@@ -242,24 +242,15 @@ bool CTimerTaskArray::TakeDue(std::vector<RunPtr>& due,
     due.push_back(run);
   }
   for (const CTimerDate& date : taken) {
-    if (date.IsEveryDay()) {
-      auto it = m_pending.find(date);
-      if (it == m_pending.end()) continue;
-      std::shared_ptr<ITimerTask> task = it->second;
-      CTimerDate next = it->first;
-      m_pending.erase(it);
-      do next.AddOneDay();
-      while (m_pending.count(next));
-      m_pending[next] = task;
-    } else {
+    if (date.IsEveryDay())
+      Reschedule(date);
+    else
       m_pending.erase(date);
-    }
   }
   return !due.empty() || !expired.empty();
 }
 
 bool CTimerTaskArray::Reschedule(const CTimerDate& run) {
-  std::lock_guard<std::mutex> lock(m_mapsLock);
   auto it = m_pending.find(run);
   if (it == m_pending.end()) return false;
   std::shared_ptr<ITimerTask> task = it->second;
