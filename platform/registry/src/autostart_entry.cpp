@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <vector>
 
+#include "file_replace.h"
 #include "registry/registry.h"
 #include "text_codec.h"
 
@@ -92,23 +92,7 @@ bool WriteAutostartEntry(const std::wstring& name, const std::wstring& commandLi
   std::string parent = folder.substr(0, folder.rfind('/'));
   mkdir(parent.c_str(), 0700);
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  std::string file = ToUtf8(path), tmp = file + ".new";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << DesktopEntryText(name, commandLine);
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), file.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFile(ToUtf8(path), DesktopEntryText(name, commandLine));
 }
 
 bool DeleteAutostartEntry(const std::wstring& name) {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "file_replace.h"
 #include "text_codec.h"
 
 namespace registry::detail {
@@ -229,24 +230,7 @@ bool SaveHive(const std::wstring& file, const Hive& hive) {
     for (const auto& [vf, v] : key.values)
       text += L"\"" + Escape(v.name) + L"\"=" + std::to_wstring(v.type) + L":" + Hex(v.data) + L"\r\n";
   }
-  std::string path = ToUtf8(file);
-  std::string tmp = path + ".new";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << "\xFF\xFE" << ToUtf16Le(text);
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFile(ToUtf8(file), "\xFF\xFE" + ToUtf16Le(text));
 }
 
 }  // namespace registry::detail
