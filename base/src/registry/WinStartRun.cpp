@@ -10,18 +10,28 @@ const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 HKEY RootFor(bool allUsers) { return allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-}  // namespace
-
-bool CWinStartRun::Add(const std::wstring& name, const std::wstring& path, bool allUsers) {
+// Opens the Run key (the view wish dropped afterwards, as every operation
+// here does), names the value and lets work do the rest; whatever throws
+// answers false.
+template <class Work>
+bool OnRunValue(const std::wstring& name, bool allUsers, Work work) {
   try {
     CRegistryEx reg(RootFor(allUsers), kRunKey, L"");
     reg.ClearViewChoice(false);
     reg.SetValueName(name);
-    reg.SetSz(path);
-    return true;
+    return work(reg);
   } catch (const std::exception&) {
     return false;
   }
+}
+
+}  // namespace
+
+bool CWinStartRun::Add(const std::wstring& name, const std::wstring& path, bool allUsers) {
+  return OnRunValue(name, allUsers, [&](CRegistryEx& reg) {
+    reg.SetSz(path);
+    return true;
+  });
 }
 
 bool CWinStartRun::AddSelf(const std::wstring& name, bool allUsers) {
@@ -31,28 +41,18 @@ bool CWinStartRun::AddSelf(const std::wstring& name, bool allUsers) {
 }
 
 bool CWinStartRun::Remove(const std::wstring& name, bool allUsers) {
-  try {
-    CRegistryEx reg(RootFor(allUsers), kRunKey, L"");
-    reg.ClearViewChoice(false);
-    reg.SetValueName(name);
+  return OnRunValue(name, allUsers, [](CRegistryEx& reg) {
     reg.DeleteValue();
     return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  });
 }
 
 bool CWinStartRun::IsSet(const std::wstring& name, const std::wstring& path, bool allUsers) {
-  try {
-    CRegistryEx reg(RootFor(allUsers), kRunKey, L"");
-    reg.ClearViewChoice(false);
-    reg.SetValueName(name);
+  return OnRunValue(name, allUsers, [&](CRegistryEx& reg) {
     std::wstring text;
     reg.GetSz(text);
     return !text.empty() && _wcsicmp(text.c_str(), path.c_str()) == 0;
-  } catch (const std::exception&) {
-    return false;
-  }
+  });
 }
 
 bool CWinStartRun::IsSelfSet(const std::wstring& name, bool allUsers) {
