@@ -123,6 +123,31 @@ TEST(RegistryStore, HiveFileIsUtf16LeAndADamagedOneIsSetAside) {
   RegCloseKey(key);
 }
 
+TEST(RegistryStore, AHandEditedOddLengthTextNeverWritesPastTheCallersBuffer) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Odd", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  // Three bytes of REG_SZ: one unit and half of another.
+  std::wstring file = registry::HiveFilePath(HKEY_CURRENT_USER);
+  std::string text = "Quorvale registry 1\r\n[Software\\\\Odd]\r\n\"v\"=1:410042\r\n", bytes = "\xFF\xFE";
+  for (char c : text) bytes += std::string{c, '\0'};
+  std::ofstream(Narrow(file), std::ios::binary | std::ios::trunc) << bytes;
+
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Odd", 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD type = 0, size = 0;
+  ASSERT_EQ(RegQueryValueExW(key, L"v", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 3u);
+  // A buffer of size / 2 characters, as the byte count promises, and a
+  // guard behind it.
+  wchar_t buffer[3] = {L'#', L'#', L'#'};
+  ASSERT_EQ(RegQueryValueExW(key, L"v", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size), ERROR_SUCCESS);
+  EXPECT_EQ(buffer[0], L'A');
+  EXPECT_EQ(buffer[1], L'#');
+  RegCloseKey(key);
+}
+
 TEST(RegistryStore, DeletingKeysEmptyOnlyOrWithEverythingUnder) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Tree\\Leaf", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

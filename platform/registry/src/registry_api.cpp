@@ -1,6 +1,7 @@
 // The Reg* and SH*Key calls over the hive store.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -204,8 +205,11 @@ LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, L
   *lpcbData = size;
   if (capacity < size) return ERROR_MORE_DATA;
   if (IsStringType(found.type)) {
+    // A hand-edited hive can hold an odd byte count, whose last half unit
+    // decodes to a character of its own: never more than capacity / 2.
     std::wstring text = FromUtf16Le(found.data);
-    std::memcpy(lpData, text.data(), text.size() * sizeof(wchar_t));
+    size_t count = std::min<size_t>(text.size(), capacity / 2);
+    std::memcpy(lpData, text.data(), count * sizeof(wchar_t));
   } else {
     std::memcpy(lpData, found.data.data(), size);
   }
