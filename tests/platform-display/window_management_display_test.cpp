@@ -270,6 +270,25 @@ TEST_F(WindowManagement, MonitorsAndMetricsComeFromTheServer) {
   EXPECT_EQ(GetDpiForWindow(hwnd_), 96u);
 }
 
+// Any client may set the root's work area; one not made of 32-bit values
+// is ignored rather than read past its end.
+TEST_F(WindowManagement, AMalformedWorkAreaIsIgnored) {
+  Display* d = userDisplay();
+  const Atom workArea = XInternAtom(d, "_NET_WORKAREA", False);
+  const unsigned char bytes[] = {1, 2, 3, 4};
+  XChangeProperty(d, DefaultRootWindow(d), workArea, XA_CARDINAL, 8, PropModeReplace, bytes, 4);
+  XSync(d, False);
+  RECT work{-1, -1, -1, -1};
+  const BOOL answered = SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  XDeleteProperty(d, DefaultRootWindow(d), workArea);
+  XSync(d, False);
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(work.left, 0);
+  EXPECT_EQ(work.top, 0);
+  EXPECT_EQ(work.right, DisplayWidth(d, DefaultScreen(d)));
+  EXPECT_EQ(work.bottom, DisplayHeight(d, DefaultScreen(d)));
+}
+
 TEST_F(WindowManagement, MessageBoxIsModalAndAnsweredByKeys) {
   make(0, 10, 10, 100, 80);
   ShowWindow(hwnd_, SW_SHOW);

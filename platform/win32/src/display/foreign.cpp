@@ -174,7 +174,7 @@ bool foreignStyle(HWND hwnd, LONG* style) {
     unsigned char* data = nullptr;
     if (XGetWindowProperty(x->dpy, xid, x->atoms.win32Style, 0, 1, False, XA_CARDINAL, &type,
                            &format, &count, &after, &data) == Success &&
-        data && count == 1) {
+        data && format == 32 && count == 1) {
       *style = static_cast<LONG>(static_cast<DWORD>(*reinterpret_cast<unsigned long*>(data)));
       found = true;
     }

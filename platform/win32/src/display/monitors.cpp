@@ -40,7 +40,8 @@ RECT desktopWorkArea(XDisplay* x) {
   unsigned char* data = nullptr;
   if (XGetWindowProperty(x->dpy, x->root, x->atoms.netWorkarea, 0, 4, False, XA_CARDINAL, &type,
                          &format, &count, &after, &data) == Success &&
-      data && count >= 4) {
+      data && format == 32 && count >= 4) {
+    // Xlib hands 32-bit values over as longs; any other format is not a work area.
     const long* v = reinterpret_cast<const long*>(data);
     work = RECT{static_cast<LONG>(v[0]), static_cast<LONG>(v[1]), static_cast<LONG>(v[0] + v[2]),
                 static_cast<LONG>(v[1] + v[3])};

@@ -24,7 +24,7 @@ bool windowManagerMovesWindows(XDisplay* x) {
   bool supported = false;
   if (XGetWindowProperty(x->dpy, x->root, x->atoms.netSupported, 0, 1024, False, XA_ATOM, &type,
                          &format, &count, &after, &data) == Success &&
-      data) {
+      data && format == 32) {
     const Atom* atoms = reinterpret_cast<const Atom*>(data);
     for (unsigned long i = 0; i < count; ++i) {
       if (atoms[i] == x->atoms.netWmMoveResize) supported = true;

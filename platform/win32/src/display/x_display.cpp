@@ -223,7 +223,7 @@ bool windowManagerRunning(XDisplay* x) {
   bool running = false;
   if (XGetWindowProperty(x->dpy, x->root, x->atoms.netSupportingWmCheck, 0, 1, False, XA_WINDOW,
                          &type, &format, &count, &after, &data) == Success &&
-      data && count == 1) {
+      data && format == 32 && count == 1) {
     running = true;
   }
   if (data) XFree(data);
