@@ -262,4 +262,29 @@ TEST_F(TimertaskManagerTest, StoppingARecordingTaskFromTheWindowThreadDoesNotDea
   EXPECT_EQ(m->Engine().Count(), 0u);
 }
 
+TEST_F(TimertaskManagerTest, StoppingARunningEveryDayTaskTakesOutItsNextDaysToo) {
+  auto m = NewManager();
+  std::atomic<int> starts{0};
+  TestWindow window([&](UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (msg != UM_TIMERTASK_EVENT) return 0;
+    if (wParam == kTimerTaskStart) ++starts;
+    if (wParam == kTimerTaskCancel) ReleaseSemaphore(reinterpret_cast<CTimertaskInfo*>(lParam)->semaphore, 1, nullptr);
+    return 0;
+  });
+  m->SetTargetWindow(window.hwnd());
+  CTimerDate date = MakeDate(MakeTime(2026, 12, 10, 10, 2), 600 * kMinute, true);
+  ASSERT_TRUE(Add(*m, Task(L"daily", date)));
+  m_clock->SetStep(kMinute);
+  m_clock->SetFrozen(false);
+  ASSERT_TRUE(TestWindow::PumpUntil([&] { return starts.load() == 1; }));
+  m_clock->SetFrozen(true);
+  // The list shows today's run; deleting it must not leave tomorrow's
+  // filed in the engine, recording every day for a task nobody lists.
+  ASSERT_EQ(m->GetCount(), 1u);
+  EXPECT_TRUE(m->StopTask(m->GetTaskAt(0).date));
+  EXPECT_EQ(m->GetCount(), 0u);
+  EXPECT_EQ(m->Engine().Count(), 0u);
+  EXPECT_TRUE(m->Engine().GetPendingDates().empty());
+}
+
 }  // namespace

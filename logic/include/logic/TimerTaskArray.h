@@ -56,7 +56,9 @@ class CTimerTaskArray {
   // running task.
   virtual bool Add(CTimerDate date, std::shared_ptr<ITimerTask> task);
   // Takes the date out of the pending tasks and cancels a run under it,
-  // waiting for its thread. Sent messages reach this thread while it waits.
+  // waiting for its thread; the run's task leaves the pending tasks too (an
+  // every-day task's next day). Sent messages reach this thread while it
+  // waits.
   virtual bool Stop(const CTimerDate& date);
   virtual bool StopAll();
   // Pending plus running entries.

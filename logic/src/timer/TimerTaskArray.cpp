@@ -90,7 +90,13 @@ bool CTimerTaskArray::Stop(const CTimerDate& date) {
       found = true;
     }
     auto r = m_running.find(date);
-    if (r != m_running.end()) run = r->second;
+    if (r != m_running.end()) {
+      run = r->second;
+      // An every-day task's next day was filed when this run began: the
+      // task is stopped, not only today's run.
+      for (auto p = m_pending.begin(); p != m_pending.end();)
+        p = p->second == run->task ? m_pending.erase(p) : std::next(p);
+    }
   }
   if (!run) return found;
   CancelAndWait(run);
