@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <deque>
 #include <map>
+#include <string>
 
 #include "../message_queue.h"
 #include "../user/geometry.h"
@@ -188,6 +189,7 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
   HWND target = focus && detail::rootOf(focus) == top ? focus : top;
   if (!detail::windowEnabled(top)) return;
   char buffer[64] = {};
+  std::string committed;  // text an input method commits past `buffer`
   KeySym keysym = 0;
   Status status = 0;
   int length = 0;
@@ -198,7 +200,17 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
   }
   if (press && ic) {
     length = Xutf8LookupString(ic, &e, buffer, sizeof buffer - 1, &keysym, &status);
-    if (status == XBufferOverflow) length = 0;
+    if (status == XBufferOverflow) {
+      // A long phrase from the input method: asked again with the size Xlib
+      // gave, so none of it is lost.
+      committed.assign(static_cast<size_t>(length > 0 ? length : 0), '\0');
+      length = committed.empty() ? 0
+                                 : Xutf8LookupString(ic, &e, committed.data(),
+                                                     static_cast<int>(committed.size()), &keysym,
+                                                     &status);
+      if (status == XBufferOverflow || length < 0) length = 0;
+      committed.resize(static_cast<size_t>(length));
+    }
     if (status == XLookupChars || status == XLookupBoth || status == XLookupKeySym) {
     } else {
       keysym = status == XLookupNone ? 0 : keysym;
@@ -207,7 +219,9 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
     length = XLookupString(&e, buffer, sizeof buffer - 1, &keysym, nullptr);
     if (!press) length = 0;
   }
-  const std::wstring text = fromUtf8(std::string(buffer, static_cast<size_t>(length > 0 ? length : 0)));
+  const std::wstring text =
+      fromUtf8(!committed.empty() ? committed
+                                  : std::string(buffer, static_cast<size_t>(length > 0 ? length : 0)));
   const UINT vk = virtualKeyOf(keysym);
   if (press && (e.keycode == 0 || !vk) && !text.empty()) {
     // Committed input-method text, or a key that only types a character
