@@ -92,6 +92,17 @@ TEST(AutostartEntry, OnlyTheCurrentUsersRunKeyWritesEntries) {
   DWORD one = 1;
   ASSERT_EQ(RegSetValueExW(run, L"Other", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4), ERROR_SUCCESS);
   EXPECT_FALSE(Exists(registry::AutostartEntryPath(L"Other")));
+  // Nor does a text that names no program: the value is kept, as Windows
+  // keeps it, and starts nothing.
+  for (const wchar_t* nothing : {L"", L"  ", L"\"\""}) {
+    ASSERT_EQ(SetSz(run, L"Other", L"/bin/true"), ERROR_SUCCESS);
+    EXPECT_EQ(SetSz(run, L"Other", nothing), ERROR_SUCCESS);
+    EXPECT_FALSE(Exists(registry::AutostartEntryPath(L"Other")));
+  }
+  ASSERT_EQ(SetSz(run, L"Other", L""), ERROR_SUCCESS);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(run, L"Other", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 2u);
   RegCloseKey(run);
 }
 

@@ -70,6 +70,11 @@ std::wstring EscapeValue(const std::wstring& text) {
 
 }  // namespace
 
+bool IsCommand(const std::wstring& commandLine) {
+  std::vector<std::wstring> args = Arguments(commandLine);
+  return !args.empty() && !args[0].empty();
+}
+
 bool IsUserRunKey(const std::wstring& keyPath) {
   return FoldCase(keyPath) == L"software\\microsoft\\windows\\currentversion\\run";
 }
@@ -87,7 +92,7 @@ std::string DesktopEntryText(const std::wstring& name, const std::wstring& comma
 
 bool WriteAutostartEntry(const std::wstring& name, const std::wstring& commandLine) {
   std::wstring path = AutostartEntryPath(name);
-  if (path.empty() || Arguments(commandLine).empty()) return false;
+  if (path.empty() || !IsCommand(commandLine)) return false;
   std::string folder = ToUtf8(path.substr(0, path.rfind(L'/')));
   std::string parent = folder.substr(0, folder.rfind('/'));
   mkdir(parent.c_str(), 0700);

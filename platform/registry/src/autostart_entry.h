@@ -7,6 +7,8 @@ namespace registry::detail {
 
 // "Software\Microsoft\Windows\CurrentVersion\Run", compared without case.
 bool IsUserRunKey(const std::wstring& keyPath);
+// True when the command line names a program (it is not empty or blank).
+bool IsCommand(const std::wstring& commandLine);
 // The desktop entry's text for a Windows command line: Exec= holds each
 // argument quoted as the desktop-entry format asks.
 std::string DesktopEntryText(const std::wstring& name, const std::wstring& commandLine);

@@ -99,9 +99,10 @@ LONG SyncAutostart(HKEY root, const std::wstring& keyPath, const std::wstring& n
   // The entry carries the name as it was created, whatever case the caller used.
   const Value* old = FindValue(before, keyPath, name);
   std::wstring stored = value ? value->name : old ? old->name : name;
-  bool ok = value && (value->type == REG_SZ || value->type == REG_EXPAND_SZ)
-                ? WriteAutostartEntry(stored, TextOf(value->data))
-                : DeleteAutostartEntry(stored);
+  // Only a text that names a program starts something at logon.
+  bool starts = value && (value->type == REG_SZ || value->type == REG_EXPAND_SZ) &&
+                IsCommand(TextOf(value->data));
+  bool ok = starts ? WriteAutostartEntry(stored, TextOf(value->data)) : DeleteAutostartEntry(stored);
   if (ok) return ERROR_SUCCESS;
   SaveHive(registry::HiveFilePath(root), before);
   return ERROR_WRITE_FAULT;
