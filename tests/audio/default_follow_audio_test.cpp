@@ -53,22 +53,24 @@ private:
     std::vector<Packet> packets_;
 };
 
-// Audible packets from `first` on, and the frequency of their first channel.
+// Audible packets from `first` on.
 size_t AudibleFrom(const std::vector<TimedSink::Packet>& packets, size_t first) {
     size_t n = 0;
     for (size_t i = first; i < packets.size(); ++i) n += packets[i].Audible();
     return n;
 }
 
+// Over the last `count` audible packets: a player that fell behind for a
+// moment leaves silent blocks, which say nothing about the tone.
 double FrequencyOfLast(const std::vector<TimedSink::Packet>& packets, size_t count) {
     std::vector<short> mono;
-    size_t from = packets.size() > count ? packets.size() - count : 0;
     int rate = 0;
-    for (size_t i = from; i < packets.size(); ++i) {
-        std::vector<short> ch = Channel({packets[i].samples.begin(), packets[i].samples.end()},
-                                        packets[i].channels, 0);
-        mono.insert(mono.end(), ch.begin(), ch.end());
-        rate = packets[i].rate;
+    for (auto p = packets.rbegin(); p != packets.rend() && count > 0; ++p) {
+        if (!p->Audible()) continue;
+        std::vector<short> ch = Channel({p->samples.begin(), p->samples.end()}, p->channels, 0);
+        mono.insert(mono.begin(), ch.begin(), ch.end());
+        rate = p->rate;
+        --count;
     }
     return rate ? ZeroCrossingFrequency(mono, rate) : 0;
 }

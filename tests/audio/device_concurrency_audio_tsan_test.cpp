@@ -223,6 +223,9 @@ TEST(DeviceConcurrency, ManyThreadsOpenCloseListAndFollowDefaultsWithoutOverlapO
     ScopedModule otherSource("module-null-source source_name=conc_in description=conc_in");
     ASSERT_TRUE(otherSink.Loaded());
     ASSERT_TRUE(otherSource.Loaded());
+    // The other default output delivers nothing: a worker that follows the
+    // default makes silence from its format while restarts reopen it.
+    Pactl("suspend-sink conc_out 1");
 
     // One of each on this thread first: the platform layer's one-time
     // set-ups are not instrumented, so ThreadSanitizer would not see them
@@ -230,6 +233,11 @@ TEST(DeviceConcurrency, ManyThreadsOpenCloseListAndFollowDefaultsWithoutOverlapO
     OpenAndClose(kDevices[0], 0);
     RecordBriefly(kDevices[1]);
     DropWhileOpen();
+
+    CollectingSink followerSink;
+    CAudioRecoder follower;  // "__device_out_default" for the whole run
+    follower.SetOutput(&followerSink, 1);
+    ASSERT_EQ(follower.Start(), 0);
 
     constexpr int kThreads = 4;
     constexpr int kRounds = 60;
@@ -266,7 +274,7 @@ TEST(DeviceConcurrency, ManyThreadsOpenCloseListAndFollowDefaultsWithoutOverlapO
                 Pactl(std::string("set-default-sink ") + (other ? "conc_out" : "speakers"));
                 Pactl(std::string("set-default-source ") + (other ? "conc_in" : "microphone"));
                 ++defaultChanges;
-                std::this_thread::sleep_for(150ms);
+                std::this_thread::sleep_for(250ms);
             }
             Pactl("set-default-sink speakers");
             Pactl("set-default-source microphone");
@@ -275,7 +283,9 @@ TEST(DeviceConcurrency, ManyThreadsOpenCloseListAndFollowDefaultsWithoutOverlapO
         // Restarts queued by the last changes run before this waited listing.
         std::this_thread::sleep_for(300ms);
         GetServerAudioDev()->GetDevices();
+        follower.Stop();
     }
+    EXPECT_GT(followerSink.Count(), 0u) << "the worker following the default delivered nothing";
 
     std::printf("%ld host calls, %ld opens, %ld listings, %ld default changes\n", g_calls.load(),
                 g_opens.load(), listings.load(), defaultChanges.load());
