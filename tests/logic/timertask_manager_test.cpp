@@ -125,6 +125,20 @@ TEST_F(TimertaskManagerTest, LoadingFillsDefaultsAndRejectsWhatCannotRun) {
   EXPECT_EQ(log.find(L"empty"), std::wstring::npos);
 }
 
+TEST_F(TimertaskManagerTest, AQualityThatIsNoNumberKeepsTheDefault) {
+  for (const char* quality : {"inf", "-inf", "nan", "1e400", "12x"}) {
+    SCOPED_TRACE(quality);
+    WriteFileBytes(GetTimerXmlPath(),
+                   std::string("<content><dataRec name=\"q\"><date year=\"2026\" month=\"12\" day=\"11\" hour=\"8\" "
+                               "duration=\"60000\"/><outputArgument format=\"1\" quality=\"") +
+                       quality + "\"/></dataRec></content>");
+    auto m = NewManager();
+    ASSERT_EQ(m->GetCount(), 1u);
+    EXPECT_EQ(m->GetTaskAt(0).output.output_format, 1);
+    EXPECT_DOUBLE_EQ(m->GetTaskAt(0).output.output_quality, 320.0);
+  }
+}
+
 TEST_F(TimertaskManagerTest, AnUnreadableTaskFileIsSetAsideNotOverwritten) {
   WriteFileBytes(GetTimerXmlPath(), "<content><dataRec name=\"x\"><date year=");
   {

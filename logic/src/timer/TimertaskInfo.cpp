@@ -1,6 +1,7 @@
 #include "logic/TimertaskInfo.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -16,10 +17,15 @@ std::string FormatG(double value) {
   return std::string(buffer, result.ptr);
 }
 
+// "inf" and "nan" read as numbers but are none a recording can use: the
+// encoder turns the quality into an integer bit rate.
 bool ParseReal(const char* text, double& out) {
   const char* end = text + std::strlen(text);
-  auto result = std::from_chars(text, end, out);
-  return result.ec == std::errc() && result.ptr == end;
+  double value = 0;
+  auto result = std::from_chars(text, end, value);
+  if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return false;
+  out = value;
+  return true;
 }
 
 template <class T>
