@@ -269,6 +269,9 @@ MCMedia* FFmpegFile::BuildMedia() const {
       media->duration = corrected;
       media->audio.duration = corrected;
       media->video.duration = corrected;
+    } else {
+      // FFmpeg's "unknown" would read as a huge negative length.
+      media->duration = 0.0;
     }
   }
   return media;

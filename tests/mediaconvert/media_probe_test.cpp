@@ -197,6 +197,14 @@ TEST_F(ProbeTest, UnknownDurationTakenFromMediaInfo) {
   EXPECT_GE(media->duration, 0.0);
   EXPECT_DOUBLE_EQ(media->audio.duration, media->duration);
   EXPECT_DOUBLE_EQ(media->audio.bitRate, MCMediaInfoAudioBitRate(wpath));
+
+  // Without the library an unknown length is no length, never FFmpeg's
+  // "unknown" turned into a huge negative number of seconds.
+  MCMediaInfoUseLibrary("libquorvale-missing.so.0");
+  auto alone = ProbeWithLibrary(mkv);
+  MCMediaInfoUseLibrary("libmediainfo.so.0");
+  ASSERT_NE(alone, nullptr);
+  EXPECT_DOUBLE_EQ(alone->duration, 0.0);
 }
 
 TEST(MediaInfo, ParsesDurationsAndReadsFiles) {
