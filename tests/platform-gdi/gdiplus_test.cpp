@@ -165,3 +165,33 @@ TEST(Gdiplus, RectanglesReachingPastIntRangeAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A memory stream may be moved past its end; a write there that cannot be
+// stored fails with an error instead of ending the process, and the stream
+// stays usable.
+TEST(GdiplusStream, AWriteFarPastTheEndFailsAndTheStreamStaysUsable) {
+  IStream* stream = nullptr;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+  LARGE_INTEGER far{};
+  far.QuadPart = (LONGLONG)1 << 62;
+  ASSERT_EQ(stream->Seek(far, STREAM_SEEK_SET, nullptr), S_OK);
+  ULONG written = 7;
+  EXPECT_TRUE(FAILED(stream->Write("x", 1, &written)));
+  EXPECT_EQ(written, 0u);
+  LARGE_INTEGER start{};
+  ASSERT_EQ(stream->Seek(start, STREAM_SEEK_SET, nullptr), S_OK);
+  ASSERT_EQ(stream->Write("ab", 2, &written), S_OK);
+  ASSERT_EQ(stream->Seek(start, STREAM_SEEK_SET, nullptr), S_OK);
+  char back[3] = {};
+  ULONG read = 0;
+  EXPECT_EQ(stream->Read(back, 2, &read), S_OK);
+  EXPECT_STREQ(back, "ab");
+  LARGE_INTEGER past{};
+  past.QuadPart = 0x7FFFFFFFFFFFFFFF;
+  EXPECT_TRUE(FAILED(stream->Seek(past, STREAM_SEEK_CUR, nullptr))) << "a position that does not fit is refused";
+  stream->Release();
+}
+
+}  // namespace

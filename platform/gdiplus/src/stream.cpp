@@ -1,5 +1,6 @@
 // A stream over memory, for decoding from memory.
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "gdiplus/gdiplus.h"
@@ -37,8 +38,17 @@ class MemoryStream final : public IStream {
     return n == bytes ? S_OK : S_FALSE;
   }
   HRESULT Write(const void* buffer, ULONG bytes, ULONG* written) override {
+    if (written) *written = 0;
     if (!buffer && bytes) return E_INVALIDARG;
-    if (pos_ + bytes > bytes_.size()) bytes_.resize(pos_ + bytes);
+    if (pos_ + bytes > bytes_.size()) {
+      // The position may lie anywhere past the end; a block that cannot be
+      // had is this call's failure, not the process's.
+      try {
+        bytes_.resize(pos_ + bytes);
+      } catch (const std::exception&) {
+        return E_OUTOFMEMORY;
+      }
+    }
     if (bytes) memcpy(bytes_.data() + pos_, buffer, bytes);
     pos_ += bytes;
     if (written) *written = bytes;
@@ -49,8 +59,9 @@ class MemoryStream final : public IStream {
                      : origin == STREAM_SEEK_CUR ? (long long)pos_
                      : origin == STREAM_SEEK_END ? (long long)bytes_.size()
                                                  : -1;
-    if (base < 0 || base + move.QuadPart < 0) return E_INVALIDARG;
-    pos_ = (size_t)(base + move.QuadPart);
+    long long next = 0;
+    if (base < 0 || __builtin_add_overflow(base, move.QuadPart, &next) || next < 0) return E_INVALIDARG;
+    pos_ = (size_t)next;
     if (newPos) newPos->QuadPart = pos_;
     return S_OK;
   }
