@@ -115,6 +115,11 @@ TEST(RegistryStore, HiveFileIsUtf16LeAndADamagedOneIsSetAside) {
   std::ofstream(Narrow(file), std::ios::binary | std::ios::trunc) << "not a hive";
   EXPECT_EQ(GetSz(key, L"v").size(), 0u);  // the key went with the damaged file
   EXPECT_EQ(ReadBytes(file + L".damaged"), "not a hive");
+  // A second damaged file keeps the first one's rescue copy.
+  std::ofstream(Narrow(file), std::ios::binary | std::ios::trunc) << "damaged again";
+  EXPECT_EQ(GetSz(key, L"v").size(), 0u);
+  EXPECT_EQ(ReadBytes(file + L".damaged"), "not a hive");
+  EXPECT_EQ(ReadBytes(file + L".damaged(1)"), "damaged again");
   HKEY run = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_READ,
                           &run),

@@ -128,6 +128,18 @@ bool Parse(const std::wstring& text, Hive& hive) {
   return true;
 }
 
+// Renames a damaged file to the first free "<file>.damaged", then
+// "<file>.damaged(1)", ..., so no earlier rescue copy is replaced.
+void SetAside(const std::string& path) {
+  for (int n = 0; n < 1000; ++n) {
+    std::string target = path + ".damaged" + (n ? "(" + std::to_string(n) + ")" : "");
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0) continue;
+    std::rename(path.c_str(), target.c_str());
+    return;
+  }
+}
+
 }  // namespace
 
 std::wstring JoinKeyPath(const std::wstring& base, const std::wstring& sub) {
@@ -217,7 +229,7 @@ bool LoadHive(const std::wstring& file, Hive& hive) {
   bool ok = raw.size() >= 2 && raw.compare(0, 2, "\xFF\xFE") == 0 && Parse(FromUtf16Le(raw.substr(2)), hive);
   if (!ok) {
     hive = Hive();
-    std::rename(path.c_str(), (path + ".damaged").c_str());
+    SetAside(path);
   }
   return true;
 }

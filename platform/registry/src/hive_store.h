@@ -47,7 +47,8 @@ class HiveLock {
 };
 
 // A missing file gives an empty hive; a damaged one is set aside as
-// "<file>.damaged" and gives an empty hive. False only when the file
+// "<file>.damaged" (or "<file>.damaged(n)" when that is taken) and gives
+// an empty hive. False only when the file
 // exists and cannot be read at all.
 bool LoadHive(const std::wstring& file, Hive& hive);
 // Written to a temporary file and renamed over the old one.

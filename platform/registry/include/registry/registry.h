@@ -19,7 +19,8 @@
 // Other types are stored and returned byte for byte.
 //
 // Every call returns ERROR_SUCCESS (0) or a Windows error code; a store
-// file that cannot be read as one is set aside as "<file>.damaged".
+// file that cannot be read as one is set aside as "<file>.damaged" (or
+// "<file>.damaged(n)", keeping earlier ones).
 #pragma once
 
 #include <string>
