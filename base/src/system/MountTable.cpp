@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -32,6 +33,20 @@ std::string unescape(const char* text) {
   return out;
 }
 
+// The first `count` blank-separated fields of a line, each whole.
+std::vector<std::string> firstFields(const char* line, size_t count) {
+  std::vector<std::string> fields;
+  const char* p = line;
+  while (fields.size() < count) {
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!*p || *p == '\n') break;
+    const char* start = p;
+    while (*p && *p != ' ' && *p != '\t' && *p != '\n') ++p;
+    fields.emplace_back(start, p);
+  }
+  return fields;
+}
+
 }  // namespace
 
 bool ReadDriveMounts(std::vector<MountEntry>& mounts, int& error) {
@@ -41,13 +56,16 @@ bool ReadDriveMounts(std::vector<MountEntry>& mounts, int& error) {
     error = errno;
     return false;
   }
-  char source[4096], point[4096], type[256];
   bool haveRoot = false;
   std::set<std::string> seen;
-  char line[9000];
-  while (std::fgets(line, sizeof line, file)) {
-    if (std::sscanf(line, "%4095s %4095s %255s", source, point, type) != 3) continue;
-    MountEntry entry{unescape(point), unescape(source), type};
+  // Whole lines of any length: overlay mounts carry option lists longer than
+  // any fixed buffer, and a cut line would read its tail as another mount.
+  char* line = nullptr;
+  size_t capacity = 0;
+  while (getline(&line, &capacity, file) != -1) {
+    const std::vector<std::string> fields = firstFields(line, 3);
+    if (fields.size() < 3) continue;
+    MountEntry entry{unescape(fields[1].c_str()), unescape(fields[0].c_str()), fields[2]};
     if (entry.mountPoint == "/") {
       haveRoot = true;
     } else if (kPseudo.count(entry.type) || entry.mountPoint.rfind("/proc", 0) == 0 ||
@@ -59,6 +77,7 @@ bool ReadDriveMounts(std::vector<MountEntry>& mounts, int& error) {
     if (!seen.insert(entry.mountPoint).second) continue;  // mounted over: listed once
     mounts.push_back(entry);
   }
+  std::free(line);
   std::fclose(file);
   if (!haveRoot) mounts.insert(mounts.begin(), MountEntry{"/", "", ""});
   // The root first, as C:\ comes first.
