@@ -149,16 +149,19 @@ TEST_F(RecordStoreTest, HistoryIniIsAddedToTheDatabaseRowsOnceAndThenDeleted) {
 }
 
 TEST_F(RecordStoreTest, AHistoryCountFarBeyondItsEntriesImportsWhatIsThereWithoutReadingOnAndOn) {
-  std::wstring only = MakeRecording(L"only.mp3");
+  std::wstring first = MakeRecording(L"first.mp3"), later = MakeRecording(L"later.mp3");
   // A damaged count: reading two thousand million missing sections would
-  // keep the program from starting.
-  WriteUtf16File(GetHistoryIniPath(), L"[size]\r\nsize=2147483647\r\n[0]\r\nname=" + only + L"\r\ntime=1\r\n");
+  // keep the program from starting. The entries there are come in index
+  // order, wherever they stand in the file.
+  WriteUtf16File(GetHistoryIniPath(), L"[size]\r\nsize=2147483647\r\n[70000]\r\nname=" + later +
+                                          L"\r\n[007]\r\nname=" + later + L"\r\n[0]\r\nname=" + first + L"\r\n");
   auto begun = std::chrono::steady_clock::now();
   CRecordFileStore store;
   // Loose: a few entries' worth of reads, nowhere near the count's.
   EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(20));
-  ASSERT_EQ(store.m_records.size(), 1u);
-  EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), only);
+  ASSERT_EQ(store.m_records.size(), 2u);
+  EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), first);
+  EXPECT_EQ(std::wstring(store.m_records[1].FilePath.c_str()), later);
   EXPECT_FALSE(FileExists(GetHistoryIniPath()));
 }
 

@@ -1,10 +1,14 @@
 #include "logic/RecordFileStore.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <exception>
+#include <vector>
 
 #include "../settings/SetAside.h"
 #include "base/CodePage.h"
+#include "base/IniEngine.h"
 #include "base/PathHelpers.h"
 #include "base/RecordInfoTable.h"
 #include "base/SqlText.h"
@@ -17,6 +21,29 @@ const wchar_t kTable[] = L"RecordInfo";
 std::wstring Column(const SqlRow& row, const wchar_t* name) {
   auto it = row.find(name);
   return it == row.end() ? L"" : it->second;
+}
+
+// The sections of history.ini named by an index below count ("0", "1",
+// ...), in ascending order.
+std::vector<int> HistoryIndices(const std::wstring& path, int count) {
+  std::vector<wchar_t> names(4096);
+  DWORD length = 0;
+  for (;;) {
+    length = GetPrivateProfileStringW(nullptr, nullptr, L"", names.data(), static_cast<DWORD>(names.size()),
+                                      path.c_str());
+    if (length + 2 < names.size() || names.size() >= (1u << 24)) break;
+    names.resize(names.size() * 2);  // the list was cut short
+  }
+  std::vector<int> indices;
+  for (const wchar_t* name = names.data(); *name && name < names.data() + length; name += wcslen(name) + 1) {
+    wchar_t* end = nullptr;
+    long index = std::wcstol(name, &end, 10);
+    if (*end || index < 0 || index >= count || std::to_wstring(index) != name) continue;
+    indices.push_back(static_cast<int>(index));
+  }
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  return indices;
 }
 
 std::wstring LastComponent(const std::wstring& path) {
@@ -101,12 +128,9 @@ bool CRecordFileStore::ImportHistoryIni() {
   m_historyIni.SetFile(path.c_str());
   m_historyIni.SetSection(L"size");
   int count = m_historyIni.ReadInt(L"size", 0);
-  // Every entry takes far more than 16 bytes of the file ("[n]", "name="
-  // and a path, in UTF-16), so a count beyond that is damage, and reading
-  // that many missing sections would hold up the start for hours.
-  int64_t bytes = GetFileSizeOfPath(path.c_str());
-  if (bytes >= 0 && count > bytes / 16) count = static_cast<int>(bytes / 16);
-  for (int i = 0; i < count; ++i) {
+  // Only the sections the file holds are read: a damaged count of two
+  // thousand million would otherwise hold up the start for hours.
+  for (int i : HistoryIndices(path, count)) {
     m_historyIni.SetSection(std::to_wstring(i).c_str());
     std::wstring name = m_historyIni.ReadString(L"name", L"");
     if (name.empty() || !FileExists(name)) continue;
