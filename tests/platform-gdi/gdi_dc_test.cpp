@@ -70,6 +70,10 @@ TEST(GdiDc, SelectionReturnsThePreviousObjectAndGuardsDeletion) {
   EXPECT_FALSE(DeleteObject(b)) << "a bitmap selected into a DC stays alive";
   HDC other = CreateCompatibleDC(nullptr);
   EXPECT_EQ(SelectObject(other, b), nullptr) << "one bitmap lives in one DC";
+  // A memory DC's first bitmap goes with that DC: another DC cannot hold it,
+  // or it would draw into freed pixels once the first DC is deleted.
+  EXPECT_EQ(SelectObject(other, first), nullptr);
+  EXPECT_NE(GetCurrentObject(other, OBJ_BITMAP), first);
   DeleteDC(other);
   SelectObject(dc, first);
   EXPECT_TRUE(DeleteObject(a));

@@ -93,6 +93,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
       // Only memory DCs take bitmaps; one bitmap lives in one DC at a time.
       if (dc->ownSurface) return nullptr;
       if (o->selectedIn > 0 && o != dc->bitmap) return nullptr;
+      // A memory DC's first bitmap is deleted with that DC: no other DC may
+      // hold it.
+      if (o->stock && o != dc->defaultBitmap) return nullptr;
       old = dc->bitmap;
       Select(reinterpret_cast<GdiObject*&>(dc->bitmap), o);
       return old;
