@@ -36,7 +36,12 @@ std::wstring RunValue(LONG* result) {
 
 class ControllerTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_controller = new CBllMain(); }
+  void SetUp() override {
+    // Each test starts from no list of recordings and no tasks.
+    ASSERT_TRUE(EnsureDataFolder());
+    for (const std::wstring& p : {GetFileListDbPath(), GetTimerXmlPath()}) RemoveDataFile(p);
+    m_controller = new CBllMain();
+  }
   void TearDown() override { delete m_controller; }
   CBllMain* m_controller = nullptr;
 };

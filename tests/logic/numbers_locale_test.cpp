@@ -35,6 +35,7 @@ class NumbersLocaleTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EnsureDataFolder());
+    RemoveDataFile(GetTimerXmlPath());
     if (!SetCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma could be set up";
     char probe[16];
     snprintf(probe, sizeof probe, "%.1f", 1.5);

@@ -65,7 +65,7 @@ class RecordStoreTest : public ::testing::Test {
     ASSERT_TRUE(EnsureDataFolder());
     m_dir = std::wstring(GetDataDir().c_str()) + L"recs/";
     CreateFolderChain(m_dir);
-    for (const std::wstring& p : {GetFileListDbPath(), GetHistoryIniPath()}) std::remove(WStringToUtf8Ret(p).c_str());
+    for (const std::wstring& p : {GetFileListDbPath(), GetHistoryIniPath()}) RemoveDataFile(p);
   }
   std::wstring MakeRecording(const std::wstring& name) {
     std::wstring path = m_dir + name;
