@@ -150,6 +150,21 @@ TEST_F(TimertaskManagerTest, AnUnreadableTaskFileIsSetAsideNotOverwritten) {
   EXPECT_EQ(ReadFileBytes(GetTimerXmlPath()), "<?xml version=\"1.0\"?>\n<content />\n");
 }
 
+TEST_F(TimertaskManagerTest, AnUnreadableTaskFileThatCannotBeSetAsideIsLeftAsItIs) {
+  const std::string unreadable = "<content><dataRec name=\"x\"><date year=";
+  WriteFileBytes(GetTimerXmlPath(), unreadable);
+  // Every name a set-aside copy could take is taken.
+  WriteFileBytes(GetTimerXmlPath() + L".damaged", "older");
+  for (int n = 1; n < 1000; ++n) WriteFileBytes(GetTimerXmlPath() + L".damaged(" + std::to_wstring(n) + L")", "older");
+  {
+    auto m = NewManager();
+    EXPECT_NE(m->GetLastErrorText().find(L"could not be moved"), std::wstring::npos);
+    EXPECT_TRUE(Add(*m, Task(L"new", MakeDate(MakeTime(2026, 12, 11, 9, 0), kMinute))));
+  }
+  EXPECT_EQ(ReadFileBytes(GetTimerXmlPath()), unreadable);
+  RemoveDataFile(GetTimerXmlPath());
+}
+
 TEST_F(TimertaskManagerTest, FilingRules) {
   auto m = NewManager();
   ASSERT_TRUE(Add(*m, Task(L"a", MakeDate(MakeTime(2026, 12, 10, 11, 0), 5 * kMinute))));

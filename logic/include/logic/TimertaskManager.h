@@ -70,7 +70,8 @@ class CTimertaskManager {
   // One log entry: the time, the task's name and start, and the reason.
   bool LogException(int code, const CTimerDate& date, const CTimertaskInfo& task);
   // A file that exists but cannot be read is set aside first, so that the
-  // save at exit does not replace tasks that were never loaded.
+  // save at exit does not replace tasks that were never loaded; one that
+  // cannot be moved is never saved over.
   bool LoadTasks(const std::wstring& path);
   bool SaveTasks(const std::wstring& path);
   bool SetTargetWindow(HWND window);
@@ -91,6 +92,8 @@ class CTimertaskManager {
   std::map<CTimerDate, CTimertaskInfo> m_tasks;
   std::atomic<HWND> m_target{nullptr};
   std::wstring m_error;
+  // An unreadable task file that could not be set aside; never saved over.
+  std::wstring m_keptUnreadable;
   // Last, so it stops (and its threads stop calling in) before the rest goes.
   std::unique_ptr<CTimerTaskMgr> m_engine;
 };

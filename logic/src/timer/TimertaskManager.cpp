@@ -217,6 +217,9 @@ bool CTimertaskManager::LoadTasks(const std::wstring& path) {
   pugi::xml_node root = doc.child("content");
   if (!parsed || !root) {
     std::wstring aside = logic::SetFileAside(path);
+    // A file that could not be moved keeps its place: no save may replace
+    // tasks that were never loaded.
+    if (aside.empty()) m_keptUnreadable = path;
     m_error = L"timer-task file unreadable (" + Utf8ToWStringRet(parsed.description()) + L"), set aside as " +
               (aside.empty() ? L"(could not be moved)" : aside);
     return false;
@@ -237,6 +240,10 @@ bool CTimertaskManager::LoadTasks(const std::wstring& path) {
 }
 
 bool CTimertaskManager::SaveTasks(const std::wstring& path) {
+  if (!m_keptUnreadable.empty() && path == m_keptUnreadable) {
+    m_error = L"timer-task file left as it is: it could not be read nor set aside";
+    return false;
+  }
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("content");
   {
