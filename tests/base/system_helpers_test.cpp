@@ -101,11 +101,15 @@ TEST(RunValue, SetQueryAndDelete) {
   EXPECT_TRUE(IsRunValuePresent(L"QuorvaleTest"));
   ASSERT_TRUE(SetRunValue(false, L"QuorvaleTest", nullptr));
   EXPECT_FALSE(IsRunValuePresent(L"QuorvaleTest"));
-  // A value longer than the 1024 bytes read back counts as absent.
-  const std::wstring longValue(600, L'x');
-  ASSERT_TRUE(SetRunValue(true, L"QuorvaleLong", longValue.c_str()));
-  EXPECT_FALSE(IsRunValuePresent(L"QuorvaleLong"));
-  SetRunValue(false, L"QuorvaleLong", nullptr);
+  // Long values are present too, whatever their length (300 characters are
+  // 600 bytes stored but 1200 in memory; 600 characters pass 1024 bytes).
+  for (size_t length : {300u, 600u}) {
+    const std::wstring longValue(length, L'x');
+    ASSERT_TRUE(SetRunValue(true, L"QuorvaleLong", longValue.c_str()));
+    EXPECT_TRUE(IsRunValuePresent(L"QuorvaleLong")) << length;
+    SetRunValue(false, L"QuorvaleLong", nullptr);
+    EXPECT_FALSE(IsRunValuePresent(L"QuorvaleLong")) << length;
+  }
 }
 
 TEST(ParentPath, CutsTheLastPart) {

@@ -10,9 +10,10 @@ const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 bool IsRunValuePresent(const wchar_t* name) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  BYTE data[1024];
-  DWORD size = sizeof data;
-  const LONG result = RegQueryValueExW(key, name, nullptr, nullptr, data, &size);
+  // Only whether the value exists matters: asking for its size alone needs no
+  // buffer, so no stored length can overrun one.
+  DWORD size = 0;
+  const LONG result = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size);
   RegCloseKey(key);
   return result == ERROR_SUCCESS;
 }
