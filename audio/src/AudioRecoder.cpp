@@ -1,6 +1,7 @@
 #include "audio/AudioRecoder.h"
 
 #include "AudioLog.h"
+#include "WakeSignal.h"
 #include "audio/ServerAudioDev.h"
 #include "base/CodePage.h"
 
@@ -13,10 +14,20 @@ constexpr int kEmptyWaitsBeforeSilence = 10;
 // The wait period while the device has no format (between a close and an
 // open, or after a failed open): no busy loop, and data still wakes us.
 constexpr int kIdleWaitMs = 10;
+// Real blocks may run this far ahead of the clock before they count as a
+// late copy of time that silence already filled: a block is handed over
+// when its last frame is captured, and a wake-up can be a few ms late.
+constexpr double kAheadSlackSeconds = 0.025;
+// Silence is matched against late data only while that data follows it:
+// once real data has run on time for this long, the silence stays.
+constexpr double kSilenceCreditLifetime = 2.0;
+// Blocks come every 10 ms: after handing a batch on, the worker lets a few
+// gather before it looks again, so it wakes (and wakes its listener) about
+// a third as often, at no cost in steadiness.
+constexpr auto kGatherTime = std::chrono::milliseconds(20);
 }  // namespace
 
-CAudioRecoder::CAudioRecoder() {
-    m_wake = CreateSemaphoreW(nullptr, 0, 1, nullptr);
+CAudioRecoder::CAudioRecoder() : m_wake(std::make_unique<CWakeSignal>()) {
     m_queue.SetCapacity(100);
 }
 
@@ -27,7 +38,6 @@ CAudioRecoder::~CAudioRecoder() {
         m_device.SetTargetLocked(nullptr, 0);
     }
     m_queue.Clear();
-    CloseHandle(m_wake);
 }
 
 int CAudioRecoder::SetOutput(IProcessCapture* sink, int key) {
@@ -77,53 +87,70 @@ int CAudioRecoder::OnAudioData(const int16_t* samples, int frames, int channels,
     if (m_stop || !m_device.IsOpened()) return 2;
     std::vector<int16_t> copy(samples, samples + static_cast<std::size_t>(frames) * channels);
     m_queue.Push(CAudioPacket(std::move(copy), ms, frames, channels, rate, tag));
-    ReleaseSemaphore(m_wake, 1, nullptr);  // past the maximum of 1: one wake for a burst
+    m_wake->Signal();  // a signal already waiting absorbs this one: one wake for a burst
     return 0;
 }
 
 void CAudioRecoder::WorkerLoop() {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    double delivered = 0;  // seconds handed to the sink, real and silent
+    Timeline timeline;
+    timeline.start = std::chrono::steady_clock::now();
     int empty = 0;
     while (true) {
         int wait = m_device.GetMsPerBuffer();
         if (wait <= 0) wait = kIdleWaitMs;
-        DWORD woke = WaitForSingleObject(m_wake, static_cast<DWORD>(wait));
+        const bool woke = m_wake->WaitFor(wait);
         if (m_stop) return;
-        if (woke == WAIT_OBJECT_0) {
+        if (woke) {
             long dropped = 0;
             std::deque<CAudioPacket> packets = m_queue.TakeAll(&dropped);
             if (dropped > 0)
                 AudioLog("capture of \"%s\" fell behind: %ld packets lost",
                          WStringToUtf8Ret(m_device.GetName()).c_str(), dropped);
-            for (CAudioPacket& packet : packets) {
-                IProcessCapture* sink = GetSink();
-                if (!sink) continue;  // taken and dropped; not counted as delivered
-                if (packet.rate > 0) delivered += static_cast<double>(packet.frames) / packet.rate;
-                sink->OnCapture(packet);
-            }
+            const long late = Forward(packets, timeline);
+            if (late > 0)
+                AudioLog("capture of \"%s\": %ld late blocks left out, silence already stood for them",
+                         WStringToUtf8Ret(m_device.GetName()).c_str(), late);
             empty = 0;
+            if (!m_stop) std::this_thread::sleep_for(kGatherTime);
             continue;
         }
         if (++empty < kEmptyWaitsBeforeSilence) continue;
-        RunSilence(delivered, start);
+        RunSilence(timeline);
     }
 }
 
-void CAudioRecoder::RunSilence(double& delivered, std::chrono::steady_clock::time_point start) {
-    using Clock = std::chrono::steady_clock;
-    while (!m_stop) {
-        if (WaitForSingleObject(m_wake, 0) == WAIT_OBJECT_0) {
-            ReleaseSemaphore(m_wake, 1, nullptr);  // for the worker's own wait
-            return;
+long CAudioRecoder::Forward(std::deque<CAudioPacket>& packets, Timeline& timeline) {
+    const double now = timeline.Elapsed();
+    long late = 0;
+    for (CAudioPacket& packet : packets) {
+        IProcessCapture* sink = GetSink();
+        if (!sink) continue;  // taken and dropped; not counted as delivered
+        const double seconds = packet.rate > 0 ? static_cast<double>(packet.frames) / packet.rate : 0;
+        // Audio cannot be captured before it is played: blocks that would
+        // put the stream ahead of the clock repeat a stretch that silence
+        // already filled while the device held them back.
+        if (timeline.silenceCredit > 0 && timeline.delivered + seconds > now + kAheadSlackSeconds) {
+            timeline.silenceCredit -= seconds;
+            ++late;
+            continue;
         }
+        timeline.delivered += seconds;
+        timeline.realSinceSilence += seconds;
+        if (timeline.realSinceSilence > kSilenceCreditLifetime) timeline.silenceCredit = 0;
+        sink->OnCapture(packet);
+    }
+    return late;
+}
+
+void CAudioRecoder::RunSilence(Timeline& timeline) {
+    while (!m_stop) {
+        if (m_wake->IsSignalled()) return;  // left for the worker's own wait
         int frames = 0, channels = 0, ms = 0, rate = 0;
         m_device.GetFormat(frames, channels, ms, rate);
         if (frames == 0 || channels == 0 || ms == 0 || rate == 0) {
             // No format: the device is between a close and an open, or failed.
-            if (WaitForSingleObject(m_wake, kIdleWaitMs) == WAIT_OBJECT_0) {
-                ReleaseSemaphore(m_wake, 1, nullptr);
+            if (m_wake->WaitFor(kIdleWaitMs)) {
+                m_wake->Signal();  // for the worker's own wait
                 return;
             }
             continue;
@@ -131,19 +158,21 @@ void CAudioRecoder::RunSilence(double& delivered, std::chrono::steady_clock::tim
         // Paced by frames over rate: a block of 220 frames at 22050 Hz lasts
         // 9.98 ms, not the 9 ms of its whole-millisecond duration.
         const double block = static_cast<double>(frames) / rate;
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        const long n = static_cast<long>(std::floor((elapsed - delivered) / block));
+        const double elapsed = timeline.Elapsed();
+        const long n = static_cast<long>(std::floor((elapsed - timeline.delivered) / block));
         if (n <= 0) {
-            double until = delivered + block - elapsed;
-            auto sleep = static_cast<DWORD>(std::ceil(until * 1000.0));
-            if (WaitForSingleObject(m_wake, sleep > 0 ? sleep : 1) == WAIT_OBJECT_0) {
-                ReleaseSemaphore(m_wake, 1, nullptr);
+            double until = timeline.delivered + block - elapsed;
+            const long sleep = static_cast<long>(std::ceil(until * 1000.0));
+            if (m_wake->WaitFor(sleep > 0 ? sleep : 1)) {
+                m_wake->Signal();
                 return;
             }
             continue;
         }
         IProcessCapture* sink = GetSink();
-        delivered += n * block;
+        timeline.delivered += n * block;
+        timeline.silenceCredit += n * block;
+        timeline.realSinceSilence = 0;
         if (!sink) continue;
         const int key = m_key;
         for (long i = 0; i < n && !m_stop; ++i) {

@@ -87,6 +87,48 @@ TEST(CaptureWorker, DataEndsTheSilenceAtOnce) {
     rec.Stop();
 }
 
+TEST(CaptureWorker, LateBlocksForAStretchSilenceFilledAreNotCountedTwice) {
+    ScopedModule quiet("module-null-sink sink_name=late_sink sink_properties=device.description=late");
+    ASSERT_TRUE(quiet.Loaded());
+    Pactl("suspend-sink late_sink 1");
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.Device().SetName(L"late");
+    rec.Device().SetId(L"late_sink");
+    rec.Device().SetLoopback(1);
+    rec.SetOutput(&sink, 1);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(rec.Start(), 0);
+    const int rate = rec.Device().GetSampleRate();
+    const int channels = rec.Device().GetChannels();
+    const int frames = rate / 100;
+    const int ms = PacketMilliseconds(frames, rate);
+    const std::vector<int16_t> block(static_cast<size_t>(frames) * channels, 1000);
+
+    // The device holds its first 0.8 s back and then hands it over at once,
+    // as a source does whose server buffers ahead: the worker has already
+    // filled that stretch with silence.
+    std::this_thread::sleep_for(1200ms);
+    for (int i = 0; i < 80; ++i) rec.OnAudioData(block.data(), frames, channels, rate, ms, 1);
+    // Then it delivers on time for a second.
+    auto next = std::chrono::steady_clock::now();
+    for (int i = 0; i < 100; ++i) {
+        next += std::chrono::microseconds(1000000 * frames / rate);
+        std::this_thread::sleep_until(next);
+        rec.OnAudioData(block.data(), frames, channels, rate, ms, 1);
+    }
+    std::this_thread::sleep_for(50ms);
+    rec.Stop();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    double seconds = 0;
+    for (const PacketFacts& p : sink.Packets()) seconds += double(p.frames) / p.rate;
+    EXPECT_LE(seconds, elapsed + 0.05) << "the stream ran ahead of the clock: a stretch is in it twice";
+    EXPECT_GE(seconds, elapsed - 0.15);
+    // Blocks that came on time are all kept.
+    EXPECT_GE(sink.CountAudible(), 100u);
+}
+
 TEST(CaptureWorker, FailedOpenIsReportedAndMakesNoSilence) {
     CollectingSink sink;
     CAudioRecoder rec;

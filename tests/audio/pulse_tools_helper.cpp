@@ -5,11 +5,34 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <sstream>
 
 namespace audio_test {
+
+namespace {
+
+// A sink this close to the present plays what is written to it now.
+constexpr long kHeardLatencyUsec = 100000;
+
+// How far ahead of the present the sink has rendered, from `pactl list
+// sinks`; -1 when the sink is not listed.
+long SinkLatencyUsec(const std::string& sink) {
+    std::istringstream lines(Pactl("list sinks"));
+    bool ours = false;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t name = line.find("Name: ");
+        if (name != std::string::npos) ours = line.substr(name + 6) == sink;
+        const size_t latency = line.find("Latency: ");
+        if (ours && latency != std::string::npos && line.find("usec") != std::string::npos)
+            return std::atol(line.c_str() + latency + 9);
+    }
+    return -1;
+}
+
+}  // namespace
 
 std::string Pactl(const std::string& args, bool* ok) {
     std::string command = "pactl " + args + " 2>/dev/null";
@@ -43,6 +66,15 @@ void ScopedModule::Unload() {
 TonePlayer::TonePlayer(const std::string& sink, double frequency, double amplitude)
     : thread_(&TonePlayer::Run, this, sink, frequency, amplitude) {
     while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // A sink that had nobody to play for rendered up to its full latency of
+    // silence ahead; the tone is heard (and reaches the monitor) only once
+    // that has played out. Return when it is heard, as a listener would.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (started_ && std::chrono::steady_clock::now() < limit) {
+        const long latency = SinkLatencyUsec(sink);
+        if (latency >= 0 && latency < kHeardLatencyUsec) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 TonePlayer::~TonePlayer() {

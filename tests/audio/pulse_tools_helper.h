@@ -32,7 +32,8 @@ private:
 };
 
 // Plays a sine of `frequency` Hz at `amplitude` (0..1 of full scale) into
-// `sink` until destroyed.
+// `sink` until destroyed. Construction returns once the sink plays the tone
+// (at most a few seconds), so a capture started then records it at once.
 class TonePlayer {
 public:
     TonePlayer(const std::string& sink, double frequency, double amplitude);

@@ -28,8 +28,16 @@ namespace {
 
 thread_local bool tl_inCallback = false;
 
-// 10 ms fragments: the server then hands over about one block per wake-up.
-constexpr pa_usec_t kFragment = 10 * PA_USEC_PER_MSEC;
+// 20 ms fragments, asked for with PA_STREAM_ADJUST_LATENCY: the source
+// then delivers steadily, two blocks per wake-up, far inside the 100 ms
+// after which the capture worker fills in silence, at half the wake-ups of
+// one block per fragment (the stream thread's wake-ups are most of the
+// capture's processor time).
+constexpr pa_usec_t kFragment = 20 * PA_USEC_PER_MSEC;
+// At most a second waits on the server for us, as much as the capture
+// worker's queue holds: a stalled client loses the oldest audio there
+// rather than getting seconds of backlog in one burst.
+constexpr pa_usec_t kMaxBacklog = 1000 * PA_USEC_PER_MSEC;
 
 void OnStreamState(pa_stream* s, void* user) {
     auto* st = static_cast<Stream*>(user);
@@ -136,7 +144,7 @@ int OpenInputStream(Stream** stream, const DeviceInfo& device, int channelCount,
     pa_stream_set_state_callback(st->pa, OnStreamState, st);
     pa_stream_set_read_callback(st->pa, OnReadable, st);
     pa_buffer_attr attr;
-    attr.maxlength = static_cast<uint32_t>(-1);
+    attr.maxlength = static_cast<uint32_t>(pa_usec_to_bytes(kMaxBacklog, &spec));
     attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kFragment, &spec));
     // DONT_MOVE: a stream records the device it was opened on, or nothing.

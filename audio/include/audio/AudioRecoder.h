@@ -11,8 +11,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
+
+class CWakeSignal;
 
 class CAudioRecoder : public IPacall {
 public:
@@ -47,10 +51,24 @@ public:
     CAudioDev& Device() { return m_device; }
 
 private:
+    // The worker's account of time: what it handed on against the clock.
+    struct Timeline {
+        std::chrono::steady_clock::time_point start;
+        double delivered = 0;         // seconds handed to the sink, real and silent
+        double silenceCredit = 0;     // silence that late real data may still stand for
+        double realSinceSilence = 0;  // real seconds handed on since the last silence
+        double Elapsed() const {
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+    };
+
     void WorkerLoop();
+    // Hands real packets on; returns how many were left out because silence
+    // had already filled their stretch.
+    long Forward(std::deque<CAudioPacket>& packets, Timeline& timeline);
     // Silence while the device delivers nothing; returns when data is
     // waiting or stop is set.
-    void RunSilence(double& delivered, std::chrono::steady_clock::time_point start);
+    void RunSilence(Timeline& timeline);
 
     std::mutex m_sinkMutex;
     std::atomic<bool> m_started{false};
@@ -58,7 +76,7 @@ private:
     IProcessCapture* m_sink = nullptr;
     CAudioDev m_device;
     std::thread* m_worker = nullptr;
-    HANDLE m_wake = nullptr;
+    std::unique_ptr<CWakeSignal> m_wake;  // maximum count 1: a burst of blocks makes one wake
     std::atomic<bool> m_stop{false};
     CPacketQueue m_queue;
 };

@@ -46,6 +46,16 @@ bool FolderExists(const std::wstring& folder) {
     return !folder.empty() && access(WideToUtf8(folder).c_str(), F_OK) == 0;
 }
 
+// Planar float where the encoder takes it: the mix is made in float, and the
+// encoder is then fed without a conversion on either side of the mixer
+// (libmp3lame lists 32-bit integers first). Otherwise its first format.
+AVSampleFormat PickSampleFormat(const AVCodec* codec) {
+    if (!codec->sample_fmts) return AV_SAMPLE_FMT_FLTP;
+    for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f)
+        if (*f == AV_SAMPLE_FMT_FLTP) return *f;
+    return codec->sample_fmts[0];
+}
+
 }  // namespace
 
 std::wstring MakeRecordingFileName(const SYSTEMTIME& t, const std::wstring& extension) {
@@ -100,7 +110,7 @@ AVCodecContext* COutputFile::CreateEncoder(const AVCodec* codec) {
     const EncoderSetup setup = MakeEncoderSetup(request);
     context->codec_id = codec->id;
     context->codec_type = AVMEDIA_TYPE_AUDIO;
-    context->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
+    context->sample_fmt = PickSampleFormat(codec);
     context->sample_rate = setup.sampleRate;
     context->bit_rate = setup.bitRate;
     av_channel_layout_default(&context->ch_layout, setup.channels);

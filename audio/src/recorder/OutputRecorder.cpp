@@ -1,12 +1,13 @@
 #include "audio/OutputRecorder.h"
 
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include "audio/AudioMixer.h"
 #include "audio/AudioRecoder.h"
 #include "audio/OutputFile.h"
-#include "WakeSignal.h"
+#include "../WakeSignal.h"
 #include "base/CodePage.h"
 #include "base/DiskSpace.h"
 #include "base/FileNaming.h"
@@ -81,8 +82,10 @@ void COutputRecorder::SetVolume(int key, float volume) {
 
 int COutputRecorder::OnCapture(CAudioPacket& packet) {
     if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
-    commands_.Push(
-        std::make_shared<CCmdProcessCapture>(packet.tag, std::make_unique<CAudioPacket>(packet)));
+    // The packet is the capture worker's to discard after this call: its
+    // samples move into the command instead of being copied.
+    commands_.Push(std::make_shared<CCmdProcessCapture>(
+        packet.tag, std::make_unique<CAudioPacket>(std::move(packet))));
     wake_->Signal();
     return 0;
 }
