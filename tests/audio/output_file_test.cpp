@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -254,6 +256,17 @@ TEST(EncoderSettings, QualityBecomesEncoderSettings) {
     EXPECT_EQ(mp3.bitRate, 320000);
     EXPECT_EQ(mp3.channels, 2);
     EXPECT_EQ(MakeEncoderSetup({AV_CODEC_ID_AMR_NB, 8000, 1, 7.95}).bitRate, 7950);
+}
+
+TEST(EncoderSettings, QualityThatIsNoNumberOrTooLargeIsClamped) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(MakeEncoderSetup({AV_CODEC_ID_MP3, 44100, 2, nan}).bitRate, 0);
+    EXPECT_EQ(MakeEncoderSetup({AV_CODEC_ID_MP3, 44100, 2, -5}).bitRate, 0);
+    EXPECT_EQ(MakeEncoderSetup({AV_CODEC_ID_MP3, 44100, 2, 1e300}).bitRate,
+              std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(MakeEncoderSetup({AV_CODEC_ID_VORBIS, 44100, 2, 1e300}).globalQuality,
+              std::numeric_limits<int>::max());
+    EXPECT_EQ(MakeEncoderSetup({AV_CODEC_ID_FLAC, 44100, 2, nan}).compressionLevel, 0);
 }
 
 TEST(EncoderSettings, RatesAndChannelsSnapToTheEncoder) {

@@ -6,18 +6,19 @@
 #include <string>
 
 #include "mediaconvert/MCCodecCaps.h"
+#include "../SaturatingCast.h"
 
 EncoderSetup MakeEncoderSetup(const EncoderRequest& request) {
     EncoderSetup setup;
     setup.sampleRate = request.sampleRate;
     setup.channels = request.channels > 0 ? request.channels : 2;
-    setup.bitRate = static_cast<int64_t>(request.quality * 1000.0);
+    setup.bitRate = SaturatingCast<int64_t>(request.quality * 1000.0, 0);
     if (request.codecId == AV_CODEC_ID_VORBIS) {
         setup.qscale = true;
-        setup.globalQuality = static_cast<int>(request.quality * 118.0);
+        setup.globalQuality = SaturatingCast<int>(request.quality * 118.0, 0);
         setup.bitRate = 0;
     } else if (request.codecId == AV_CODEC_ID_FLAC) {
-        setup.compressionLevel = static_cast<int>(request.quality);
+        setup.compressionLevel = SaturatingCast<int>(request.quality, 0);
         setup.bitRate = 0;
     }
     return setup;

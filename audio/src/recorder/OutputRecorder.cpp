@@ -7,6 +7,7 @@
 #include "audio/AudioMixer.h"
 #include "audio/AudioRecoder.h"
 #include "audio/OutputFile.h"
+#include "../SaturatingCast.h"
 #include "../WakeSignal.h"
 #include "base/CodePage.h"
 #include "base/DiskSpace.h"
@@ -76,7 +77,7 @@ void COutputRecorder::Pause() { state.fetch_or(kRecorderPaused); }
 void COutputRecorder::Resume() { state.fetch_and(~static_cast<uint32_t>(kRecorderPaused)); }
 
 void COutputRecorder::SetVolume(int key, float volume) {
-    commands_.Push(std::make_shared<CCmdProcessSetVolume>(key, static_cast<int>(volume * 255.0)));
+    commands_.Push(std::make_shared<CCmdProcessSetVolume>(key, SaturatingCast<int>(volume * 255.0, 0)));
     wake_->Signal();
 }
 
@@ -248,7 +249,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
     for (const SourceFormat& f : formats) {
         const double volume = f.key == 0 ? s.output_mic_volume : s.output_speaker_volume;
         // A source that cannot be set up yet is rebuilt from its first packet.
-        AddSourceFifo(mixer, writer, f.key, f.rate, f.channels, static_cast<int>(volume * 255.0));
+        AddSourceFifo(mixer, writer, f.key, f.rate, f.channels, SaturatingCast<int>(volume * 255.0, 0));
     }
     // Record the sources there are: both mixed only when both opened.
     if (formats.size() == 2) mixer.SetMode(CAudioMixer::kBoth);
