@@ -64,21 +64,33 @@ std::shared_ptr<WindowClass> findClass(LPCWSTR nameOrAtom) {
 
 using namespace win32::detail;
 
+namespace {
+
+// The fields both class records share; the small icon exists only in the
+// extended record.
+template <typename ClassRecord>
+std::shared_ptr<WindowClass> classFrom(const ClassRecord& wc) {
+  auto cls = std::make_shared<WindowClass>();
+  cls->style = wc.style;
+  cls->proc = wc.lpfnWndProc;
+  cls->instance = wc.hInstance;
+  cls->icon = wc.hIcon;
+  cls->cursor = wc.hCursor;
+  cls->background = wc.hbrBackground;
+  cls->classExtra = wc.cbClsExtra > 0 ? wc.cbClsExtra : 0;
+  cls->windowExtra = wc.cbWndExtra > 0 ? wc.cbWndExtra : 0;
+  return cls;
+}
+
+}  // namespace
+
 ATOM RegisterClassExW(const WNDCLASSEXW* wc) {
   if (!wc || wc->cbSize != sizeof(WNDCLASSEXW)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  auto cls = std::make_shared<WindowClass>();
-  cls->style = wc->style;
-  cls->proc = wc->lpfnWndProc;
-  cls->instance = wc->hInstance;
-  cls->icon = wc->hIcon;
+  auto cls = classFrom(*wc);
   cls->iconSmall = wc->hIconSm;
-  cls->cursor = wc->hCursor;
-  cls->background = wc->hbrBackground;
-  cls->classExtra = wc->cbClsExtra > 0 ? wc->cbClsExtra : 0;
-  cls->windowExtra = wc->cbWndExtra > 0 ? wc->cbWndExtra : 0;
   return registerClass(cls, wc->lpszClassName);
 }
 
@@ -87,16 +99,7 @@ ATOM RegisterClassW(const WNDCLASSW* wc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  auto cls = std::make_shared<WindowClass>();
-  cls->style = wc->style;
-  cls->proc = wc->lpfnWndProc;
-  cls->instance = wc->hInstance;
-  cls->icon = wc->hIcon;
-  cls->cursor = wc->hCursor;
-  cls->background = wc->hbrBackground;
-  cls->classExtra = wc->cbClsExtra > 0 ? wc->cbClsExtra : 0;
-  cls->windowExtra = wc->cbWndExtra > 0 ? wc->cbWndExtra : 0;
-  return registerClass(cls, wc->lpszClassName);
+  return registerClass(classFrom(*wc), wc->lpszClassName);
 }
 
 BOOL UnregisterClassW(LPCWSTR lpClassName, HINSTANCE) {
