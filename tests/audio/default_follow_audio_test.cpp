@@ -183,7 +183,10 @@ TEST(DefaultFollow, PlaceholderWorkerFollowsTheNewDefaultWhileTheNamedTwinRunsOn
     EXPECT_EQ(OutputsOn("follow_out.monitor").size(), 1u);
 
     // Packets of the named twin track the clock across the change: one block
-    // of 10 ms per 10 ms, no missing stretch, no long pause.
+    // of 10 ms per 10 ms, no missing stretch, no long pause. Arrival times are
+    // what is measured, and a loaded two-core machine delays a few hundred
+    // milliseconds of them now and then; a reopened device is caught exactly
+    // by the stream check above, so the bounds here leave room for that.
     auto packets = namedSink.Packets();
     ASSERT_FALSE(packets.empty());
     double seconds = 0;
@@ -196,9 +199,9 @@ TEST(DefaultFollow, PlaceholderWorkerFollowsTheNewDefaultWhileTheNamedTwinRunsOn
         previous = p.at;
     }
     const double wall = std::chrono::duration<double>(end - changed).count();
-    EXPECT_GT(seconds / wall, 0.85) << seconds << " s of audio in " << wall << " s";
-    EXPECT_LT(seconds / wall, 1.15) << seconds << " s of audio in " << wall << " s";
-    EXPECT_LT(longestPause, 300ms) << "the named twin paused for "
+    EXPECT_GT(seconds / wall, 0.75) << seconds << " s of audio in " << wall << " s";
+    EXPECT_LT(seconds / wall, 1.25) << seconds << " s of audio in " << wall << " s";
+    EXPECT_LT(longestPause, 600ms) << "the named twin paused for "
                                    << std::chrono::duration_cast<std::chrono::milliseconds>(longestPause).count()
                                    << " ms";
 
