@@ -166,63 +166,64 @@ int OpenInputStream(Stream** stream, const DeviceInfo& device, int channelCount,
     return NoError;
 }
 
-int StartStream(Stream* stream) {
+// Calls on an open stream: refused from inside a stream callback (its main
+// loop lock is held there), and for a stream this host does not know; `use`
+// runs with the host's lock held.
+template <typename Use>
+int WithStream(Stream* stream, Use&& use) {
     if (InStreamCallback()) return CalledFromCallback;
     HostState& host = Host();
     std::lock_guard<std::mutex> guard(host.mutex);
     Stream* st = FindLocked(host, stream);
     if (!st) return BadStreamPtr;
-    PulseConnection::Lock lock(*st->connection);
-    if (st->running) return StreamNotStopped;
-    if (pa_stream_get_state(st->pa) != PA_STREAM_READY) {
-        HostLog("cannot start the stream on \"%s\" (%s): the device is gone", st->deviceName.c_str(),
-                st->source.c_str());
-        return DeviceUnavailable;
-    }
-    st->blocks.Clear();
-    st->finished = false;
-    st->running = true;
-    st->connection->Wait(pa_stream_cork(st->pa, 0, nullptr, nullptr));
-    return NoError;
+    return use(host, st);
+}
+
+int StartStream(Stream* stream) {
+    return WithStream(stream, [](HostState&, Stream* st) -> int {
+        PulseConnection::Lock lock(*st->connection);
+        if (st->running) return StreamNotStopped;
+        if (pa_stream_get_state(st->pa) != PA_STREAM_READY) {
+            HostLog("cannot start the stream on \"%s\" (%s): the device is gone", st->deviceName.c_str(),
+                    st->source.c_str());
+            return DeviceUnavailable;
+        }
+        st->blocks.Clear();
+        st->finished = false;
+        st->running = true;
+        st->connection->Wait(pa_stream_cork(st->pa, 0, nullptr, nullptr));
+        return NoError;
+    });
 }
 
 int StopStream(Stream* stream) {
-    if (InStreamCallback()) return CalledFromCallback;
-    HostState& host = Host();
-    std::lock_guard<std::mutex> guard(host.mutex);
-    Stream* st = FindLocked(host, stream);
-    if (!st) return BadStreamPtr;
-    // Callbacks run with the main loop locked: once this lock is held, none
-    // is running, and with `running` cleared none delivers again.
-    PulseConnection::Lock lock(*st->connection);
-    if (!st->running) return NoError;
-    st->running = false;
-    if (pa_stream_get_state(st->pa) == PA_STREAM_READY) {
-        st->connection->Wait(pa_stream_cork(st->pa, 1, nullptr, nullptr));
-        st->connection->Wait(pa_stream_flush(st->pa, nullptr, nullptr));
-    }
-    st->blocks.Clear();
-    return NoError;
+    return WithStream(stream, [](HostState&, Stream* st) -> int {
+        // Callbacks run with the main loop locked: once this lock is held, none
+        // is running, and with `running` cleared none delivers again.
+        PulseConnection::Lock lock(*st->connection);
+        if (!st->running) return NoError;
+        st->running = false;
+        if (pa_stream_get_state(st->pa) == PA_STREAM_READY) {
+            st->connection->Wait(pa_stream_cork(st->pa, 1, nullptr, nullptr));
+            st->connection->Wait(pa_stream_flush(st->pa, nullptr, nullptr));
+        }
+        st->blocks.Clear();
+        return NoError;
+    });
 }
 
 int CloseStream(Stream* stream) {
-    if (InStreamCallback()) return CalledFromCallback;
-    HostState& host = Host();
-    std::lock_guard<std::mutex> guard(host.mutex);
-    Stream* st = FindLocked(host, stream);
-    if (!st) return BadStreamPtr;
-    DestroyStreamLocked(host, st);
-    return NoError;
+    return WithStream(stream, [](HostState& host, Stream* st) -> int {
+        DestroyStreamLocked(host, st);
+        return NoError;
+    });
 }
 
 int IsStreamActive(Stream* stream) {
-    if (InStreamCallback()) return CalledFromCallback;
-    HostState& host = Host();
-    std::lock_guard<std::mutex> guard(host.mutex);
-    Stream* st = FindLocked(host, stream);
-    if (!st) return BadStreamPtr;
-    PulseConnection::Lock lock(*st->connection);
-    return st->running && !st->finished && pa_stream_get_state(st->pa) == PA_STREAM_READY ? 1 : 0;
+    return WithStream(stream, [](HostState&, Stream* st) -> int {
+        PulseConnection::Lock lock(*st->connection);
+        return st->running && !st->finished && pa_stream_get_state(st->pa) == PA_STREAM_READY ? 1 : 0;
+    });
 }
 
 }  // namespace capture_host
