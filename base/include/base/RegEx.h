@@ -1,12 +1,14 @@
 #pragma once
-// Every match of a regular expression with its groups, over Boost.Regex.
+// Matches of a regular expression with their groups, over Boost.Regex.
 // Failures (no match, a bad pattern, a search that gives up) are reported
-// by false and the last-error text; nothing throws out.
+// by false or an empty result and the last-error text; nothing throws out.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <boost/regex.hpp>
+#include <boost/smart_ptr/bad_weak_ptr.hpp>
 
 #include "base/CodePage.h"
 #include "base/UniteBase.h"
@@ -56,6 +58,43 @@ class CRegEx : public CUniteBase {
       return false;
     }
     return !result.empty();
+  }
+
+  // The first match only: its whole text (index 0) and its groups in order,
+  // a group that took no part giving the empty text. Index -1 joins them all
+  // with separator between them; any other index picks one element, and an
+  // index past the end (or below -1) gives the empty text. Empty arguments
+  // are filled from the fields; when one stays empty, so does the result.
+  STR fetch(STR pattern, STR subject, int index = -1, STR separator = STR()) {
+    if (!prepareArgs(pattern, subject)) return STR();
+    try {
+      REGEX expression(pattern);
+      RESULTS match;
+      if (!boost::regex_search(subject.cbegin(), subject.cend(), match, expression)) return STR();
+      std::vector<STR> entries;
+      for (size_t i = 0; i < match.size(); ++i)
+        entries.push_back(match[i].matched ? STR(match[i].first, match[i].second) : STR());
+      if (index == -1) {
+        STR joined;
+        for (size_t i = 0; i < entries.size(); ++i) {
+          if (i > 0) joined += separator;
+          joined += entries[i];
+        }
+        return joined;
+      }
+      if (index < 0 || static_cast<size_t>(index) >= entries.size()) return STR();
+      return entries[static_cast<size_t>(index)];
+    } catch (const boost::regex_error& error) {
+      SetLastErrorText(L"fetch boost::bad_expression " + AnsiToWStringRet(error.what()));
+    } catch (const boost::bad_weak_ptr& error) {
+      SetLastErrorText(L"fetch boost::bad_weak_ptr " + AnsiToWStringRet(error.what()));
+    } catch (const std::bad_weak_ptr& error) {
+      SetLastErrorText(L"fetch boost::bad_weak_ptr " + AnsiToWStringRet(error.what()));
+    } catch (const std::exception& error) {
+      // Boost gives up on searches that grow too complex or deep.
+      SetLastErrorText(L"boost::exception CRegEx::fetch " + AnsiToWStringRet(error.what()));
+    }
+    return STR();
   }
 
   STR m_subject;
