@@ -102,6 +102,16 @@ TEST(HttpRequest, PostGoesToTheConfiguredUploadHostWithItsBodyWhole) {
   SetUploadHost("");
 }
 
+TEST(HttpRequest, PostWithNoUploadHostConfiguredFailsWithoutARequest) {
+  SetUploadHost("");
+  CCurlHttpPost post;
+  EXPECT_EQ(post.getUrl(), "");
+  post.setPostData("a=b");
+  EXPECT_FALSE(post.performSafe());
+  EXPECT_TRUE(StartsWith(post.getLastError(), L"URL using bad/illegal format or missing URL"))
+      << post.getLastError();
+}
+
 TEST(HttpRequest, AnErrorStatusIsAReplyWithItsPage) {
   LocalServer server;
   ASSERT_TRUE(server.running());

@@ -19,4 +19,8 @@ std::string GetUploadHost() {
   return g_host;
 }
 
-std::string GetUploadUrl() { return "http://" + GetUploadHost() + "/DoLoadLog.php"; }
+std::string GetUploadUrl() {
+  // "http:///DoLoadLog.php" would send libcurl to resolve "DoLoadLog.php".
+  const std::string host = GetUploadHost();
+  return host.empty() ? std::string() : "http://" + host + "/DoLoadLog.php";
+}
