@@ -181,6 +181,8 @@ TEST_F(FileDownload, BadRepliesFailWithTheirOwnTextAndNeverBecomeTheFile) {
        L"file down size is not match,CCurlHttpFile::onWrite", false, false},
       {"whole file to a resume", "/file?size=50000&ignore_range=1",
        L"Requested range was not delivered by the server", true, false},
+      {"a part past the end of a file of unknown size", "/file?size=500&nolength=1",
+       L"The requested URL returned error: 416", true, false},
       {"bigger than the disk", "/file?claim=1125899906842624000",
        L"disk not enough space,", false, false},
       {"another host's certificate", "/file?size=1000", L"host name", false, true},

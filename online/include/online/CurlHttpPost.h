@@ -1,8 +1,7 @@
 // A POST of one body to the log-upload endpoint: plain HTTP, path
-// "/DoLoadLog.php", on the host of GetUploadHost (UploadHost.h; no URL while
-// none is set), with no CA
-// file, no time-outs and verbose off. libcurl's default content type for a
-// POST body is sent.
+// "/DoLoadLog.php", on the host of GetUploadHost (UploadHost.h; no URL
+// while none is set), with no CA file, no time-outs and verbose off.
+// libcurl's default content type for a POST body is sent.
 #pragma once
 
 #include <string>

@@ -343,9 +343,14 @@ int CCurlHttpFile::onProgress(int64_t downloadedNow) {
 
 bool CCurlHttpFile::onPerformEnd(CURLcode code) {
   const bool written = closeLocalFile();
-  if (code == CURLE_RANGE_ERROR) {
-    // The server sent the whole file to a resumed request: the part must
-    // not be continued, or the next try would append a second copy.
+  long status = 0;
+  const bool rangeRefused = code == CURLE_HTTP_RETURNED_ERROR && startOffset_ > 0 &&
+                            curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
+                            status == 416;
+  if (code == CURLE_RANGE_ERROR || rangeRefused) {
+    // The server sent the whole file to a resumed request, or has nothing
+    // past the part's end: the part is not a beginning of this file. Kept,
+    // the next try would append a second copy or be refused again.
     std::remove(WStringToUtf8Ret(getPartPath()).c_str());
   }
   return written;
