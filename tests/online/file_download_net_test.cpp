@@ -202,8 +202,10 @@ TEST_F(FileDownload, BadRepliesFailWithTheirOwnTextAndNeverBecomeTheFile) {
       const std::string path =
           c.path + (c.path.find('?') == std::string::npos ? "?" : "&") + "run=" + std::to_string(++runs);
       const std::string url = c.otherHostTls ? otherHost.url(path) : server_.url(path);
-      CCurlHttpFile file(WPath("bad.bin"), url, certificates.caFile, 2000, 0, false);
-      file.setLowSpeedLimit(1, 1);
+      CCurlHttpFile file(WPath("bad.bin"), url, certificates.caFile, 10000, 0, false);
+      // Only the stall rows shorten the stall guard: a loaded machine may
+      // pause the other replies for a moment.
+      if (c.expected == L"Operation too slow") file.setLowSpeedLimit(1, 1);
       file.setResume(c.resumeFromPart);
       EXPECT_FALSE(file.performSafe());
       EXPECT_TRUE(Contains(file.getLastError(), c.expected)) << file.getLastError();
