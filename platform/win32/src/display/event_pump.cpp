@@ -278,18 +278,16 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
   if (!IsWindow(hwnd)) return;
   switch (event.type) {
     case Expose: {
-      cairo_surface_t* layered = nullptr;
+      bool layered = false;
       {
         std::lock_guard<std::recursive_mutex> lock(displayMutex());
         Native* native = nativeLocked(hwnd);
-        if (native && native->layered) layered = native->layeredImage;
+        layered = native && native->layered && native->layeredImage;
       }
-      if (layered) {
-        presentLayered(hwnd, layered);
-      } else {
-        const XExposeEvent& e = event.xexpose;
-        presentRect(hwnd, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
-      }
+      const XExposeEvent& e = event.xexpose;
+      const RECT area{e.x, e.y, e.x + e.width, e.y + e.height};
+      if (layered) representLayered(hwnd, area);
+      else presentRect(hwnd, area);
       break;
     }
     case ConfigureNotify: {
