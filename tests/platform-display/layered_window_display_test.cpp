@@ -245,4 +245,30 @@ TEST_F(LayeredWindow, OnlyTheDirtyRectangleIsPresentedAndReshaped) {
   DestroyWindow(fed);
 }
 
+// A source without per-pixel alpha, shown whole with a colour key: the key
+// colour is cut away, not shown as black.
+TEST_F(LayeredWindow, ColourKeyCutsASourceWithoutPerPixelAlpha) {
+  HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, cls_.name(), L"keyed", WS_POPUP,
+                              kX, kY, kSize, kSize, nullptr, nullptr, nullptr, nullptr);
+  cairo_surface_t* image = solid(0, 0, 1);
+  cairo_t* cr = cairo_create(image);
+  cairo_set_source_rgb(cr, 1, 0, 1);
+  cairo_rectangle(cr, 20, 20, 40, 40);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(image);
+  HDC source = Win32CreateSurfaceDC(image);
+  POINT origin{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, 0};
+  ASSERT_TRUE(UpdateLayeredWindow(hwnd, nullptr, nullptr, nullptr, source, &origin,
+                                  RGB(255, 0, 255), &blend, ULW_ALPHA | ULW_COLORKEY));
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(waitViewable(hwnd));
+  ASSERT_TRUE(pumpUntil([&] { return screenPixel(kX + 80, kY + 80) == 0x0000FF; }));
+  EXPECT_EQ(screenPixel(kX + 40, kY + 40), 0xFFFFFFUL) << "the key colour is cut away";
+  Win32DeleteSurfaceDC(source);
+  cairo_surface_destroy(image);
+  DestroyWindow(hwnd);
+}
+
 }  // namespace
