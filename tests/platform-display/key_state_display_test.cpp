@@ -71,6 +71,9 @@ TEST_F(KeyState, EachKeyMessageSeesTheModifiersOfItsOwnMoment) {
 }
 
 TEST_F(KeyState, TheStateMovesOnlyAsMessagesAreRetrieved) {
+  // A key typed and handled first: this thread has input of its own.
+  typeInOneBatch({{XK_c, true}, {XK_c, false}});
+  ASSERT_TRUE(pumpUntil([&] { return !cls_.messagesOf({WM_KEYUP}).empty(); }));
   typeInOneBatch({{XK_Shift_L, true}, {XK_a, true}});
   // Peeking without removing leaves the state where it was.
   MSG msg;
