@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 #include <atomic>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -85,6 +87,60 @@ TEST_F(Clipboard, TextWeSetIsReadByAnotherProcess) {
   EXPECT_EQ(output, kChinese);
   // Our own reads come from memory.
   EXPECT_EQ(readText(), wide(kChinese));
+}
+
+// What another client gets when it asks for our text as `target`: the
+// property's type and bytes, or nullopt when we refused.
+std::optional<std::pair<Atom, std::string>> convertAs(const char* target) {
+  Display* d = userDisplay();
+  const ::Window requestor = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  const Atom targetAtom = XInternAtom(d, target, False);
+  const Atom property = XInternAtom(d, "QV_TEST_CONVERTED", False);
+  XConvertSelection(d, clipboard, targetAtom, property, requestor, CurrentTime);
+  XSync(d, False);
+  XEvent event{};
+  const bool answered = pumpUntil(
+      [&] { return XCheckTypedWindowEvent(d, requestor, SelectionNotify, &event) == True; });
+  std::optional<std::pair<Atom, std::string>> result;
+  if (answered && event.xselection.property != 0) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, requestor, property, 0, 1 << 20, True, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success && format == 8)
+      result.emplace(type, std::string(reinterpret_cast<char*>(data), count));
+    if (data) XFree(data);
+  }
+  XDestroyWindow(d, requestor);
+  XSync(d, False);
+  EXPECT_TRUE(answered) << "no answer for " << target;
+  return result;
+}
+
+// STRING is Latin-1: the text in it when it fits, a refusal when it does
+// not; UTF8_STRING always carries the whole text in UTF-8.
+TEST_F(Clipboard, StringRequestsGetLatin1AndUtf8RequestsGetUtf8) {
+  Display* d = userDisplay();
+  const Atom string = XInternAtom(d, "STRING", False);
+  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  const std::string latin = "Gr\xC3\xBC\xC3\x9F""e \xC3\xBF!";  // "Grüße ÿ!"
+  ASSERT_TRUE(setText(wide(latin.c_str())));
+  auto asString = convertAs("STRING");
+  ASSERT_TRUE(asString.has_value());
+  EXPECT_EQ(asString->first, string);
+  EXPECT_EQ(asString->second, "Gr\xFC\xDF""e \xFF!");
+  auto asUtf8 = convertAs("UTF8_STRING");
+  ASSERT_TRUE(asUtf8.has_value());
+  EXPECT_EQ(asUtf8->first, utf8);
+  EXPECT_EQ(asUtf8->second, latin);
+
+  ASSERT_TRUE(setText(wide(kChinese)));
+  EXPECT_FALSE(convertAs("STRING").has_value()) << "Chinese does not fit Latin-1";
+  asUtf8 = convertAs("UTF8_STRING");
+  ASSERT_TRUE(asUtf8.has_value());
+  EXPECT_EQ(asUtf8->second, kChinese);
 }
 
 TEST_F(Clipboard, CallsNeedAnOpenClipboard) {

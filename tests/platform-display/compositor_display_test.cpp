@@ -3,6 +3,8 @@
 #include "display_helper.h"
 
 #include <cairo.h>
+
+#include "gdi/gdi.h"
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -78,6 +80,66 @@ TEST_F(Compositor, TranslucentPixelsBlendWithWhatIsBeneath) {
     return r > 100 && r < 160 && b == 255;
   });
   EXPECT_TRUE(blended) << std::hex << pixel;
+  Win32DeleteSurfaceDC(source);
+  cairo_surface_destroy(image);
+  DestroyWindow(hwnd);
+  DestroyWindow(under);
+}
+
+// The constant alpha of an update fades the whole window, and an update
+// limited to a dirty rectangle changes only that part.
+TEST_F(Compositor, ConstantAlphaFadesAndDirtyUpdatesStayInTheirRectangle) {
+  HWND under = CreateWindowExW(0, cls_.name(), L"beneath", WS_POPUP, kX - 20, kY - 20, kSize + 40,
+                               kSize + 40, nullptr, nullptr, nullptr, nullptr);
+  cls_.handler = [under](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (message != WM_PAINT || hwnd != under) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    cairo_t* cr = cairo_create(static_cast<cairo_surface_t*>(Win32SurfaceOfDC(hdc)));
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    EndPaint(hwnd, &ps);
+    return 0;
+  };
+  ShowWindow(under, SW_SHOWNA);
+  ASSERT_TRUE(waitViewable(under));
+  HWND hwnd = CreateWindowExW(WS_EX_LAYERED, cls_.name(), L"fading", WS_POPUP, kX, kY, kSize,
+                              kSize, nullptr, nullptr, nullptr, nullptr);
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
+  cairo_t* cr = cairo_create(image);
+  cairo_set_source_rgb(cr, 0, 0, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  HDC source = Win32CreateSurfaceDC(image);
+  UPDATELAYEREDWINDOWINFO info{};
+  info.cbSize = sizeof info;
+  info.hdcSrc = source;
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 128, AC_SRC_ALPHA};
+  info.pblend = &blend;
+  info.dwFlags = ULW_ALPHA;
+  ASSERT_TRUE(UpdateLayeredWindowIndirect(hwnd, &info));
+  ShowWindow(hwnd, SW_SHOWNA);
+  ASSERT_TRUE(waitViewable(hwnd));
+  auto halfBlue = [](unsigned long pixel) {
+    const int r = static_cast<int>((pixel >> 16) & 0xFF), b = static_cast<int>(pixel & 0xFF);
+    return r > 100 && r < 160 && b == 255;
+  };
+  unsigned long pixel = 0;
+  EXPECT_TRUE(pumpUntil([&] { return halfBlue(pixel = screenPixel(kX + 10, kY + 10)); }))
+      << std::hex << pixel;
+  // Opaque again, red in the source, but only the left half is dirty.
+  blend.SourceConstantAlpha = 255;
+  cr = cairo_create(image);
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  const RECT dirty{0, 0, kSize / 2, kSize};
+  info.prcDirty = &dirty;
+  ASSERT_TRUE(UpdateLayeredWindowIndirect(hwnd, &info));
+  EXPECT_TRUE(pumpUntil([&] { return screenPixel(kX + 10, kY + 10) == 0xFF0000; }));
+  EXPECT_EQ(screenPixel(kX + kSize - 10, kY + 10), 0x0000FFUL)
+      << "outside the dirty rectangle: the blue image, now opaque";
   Win32DeleteSurfaceDC(source);
   cairo_surface_destroy(image);
   DestroyWindow(hwnd);

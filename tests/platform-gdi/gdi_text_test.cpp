@@ -117,6 +117,39 @@ TEST(GdiText, ExtentsAndPrefixes) {
   EXPECT_GT(none.right, width(L"File"));
 }
 
+// A single line ignores line breaks: it neither breaks nor shows a glyph
+// for them, so it draws exactly what the text without them draws.
+TEST(GdiText, SingleLineIgnoresLineBreaks) {
+  const wchar_t* const withBreaks[] = {L"AB\nCD", L"AB\r\nCD", L"\nABCD\r", L"A&B\nCD"};
+  for (const wchar_t* text : withBreaks) {
+    SCOPED_TRACE(::testing::PrintToString(std::wstring(text)));
+    TextDc plain(16), broken(16);
+    SetBkMode(plain.dc, TRANSPARENT);
+    SetBkMode(broken.dc, TRANSPARENT);
+    std::wstring joined;
+    for (const wchar_t* c = text; *c; ++c)
+      if (*c != L'\r' && *c != L'\n') joined += *c;
+    RECT calcPlain{0, 0, 300, 100}, calcBroken{0, 0, 300, 100};
+    DrawTextW(plain.dc, joined.c_str(), -1, &calcPlain, DT_SINGLELINE | DT_CALCRECT);
+    DrawTextW(broken.dc, text, -1, &calcBroken, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(calcBroken.right, calcPlain.right);
+    EXPECT_EQ(calcBroken.bottom, calcPlain.bottom) << "one line high";
+    RECT r{0, 0, 300, 100};
+    DrawTextW(plain.dc, joined.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER);
+    DrawTextW(broken.dc, text, -1, &r, DT_SINGLELINE | DT_VCENTER);
+    int differing = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 300; ++x) differing += plain.at(x, y) != broken.at(x, y);
+    EXPECT_EQ(differing, 0);
+  }
+  // Without DT_SINGLELINE the break still starts a new line.
+  TextDc t(16);
+  RECT one{0, 0, 300, 0}, two{0, 0, 300, 0};
+  DrawTextW(t.dc, L"ABCD", -1, &one, DT_CALCRECT);
+  DrawTextW(t.dc, L"AB\nCD", -1, &two, DT_CALCRECT);
+  EXPECT_EQ(two.bottom - two.top, 2 * (one.bottom - one.top));
+}
+
 TEST(GdiText, ColourAndBackgroundMode) {
   TextDc t(20);
   SetTextColor(t.dc, RGB(0, 0, 255));

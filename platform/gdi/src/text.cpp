@@ -38,22 +38,21 @@ PangoContext* ThreadContext() {
 }
 
 // '&' marks the next character as the mnemonic (underlined, '&' dropped);
-// "&&" is a literal '&'. DT_NOPREFIX turns this off.
+// "&&" is a literal '&'. DT_NOPREFIX turns this off. A single line ignores
+// line breaks: they neither break it nor show as a glyph.
 struct Prepared {
   std::string utf8;
   std::vector<std::pair<unsigned, unsigned>> underlines;  // byte ranges
 };
 
-Prepared Prepare(LPCWSTR text, int len, bool prefix) {
+Prepared Prepare(LPCWSTR text, int len, bool prefix, bool singleLine) {
   Prepared p;
-  if (!prefix) {
-    p.utf8 = crt::WideToUtf8(std::wstring_view(text, len));
-    return p;
-  }
   std::wstring out;
+  out.reserve(static_cast<size_t>(len));
   std::vector<size_t> marks;
   for (int i = 0; i < len; ++i) {
-    if (text[i] == L'&') {
+    if (singleLine && (text[i] == L'\r' || text[i] == L'\n')) continue;
+    if (prefix && text[i] == L'&') {
       if (i + 1 < len && text[i + 1] == L'&') {
         out += L'&';
         ++i;
@@ -65,6 +64,7 @@ Prepared Prepare(LPCWSTR text, int len, bool prefix) {
     out += text[i];
   }
   for (size_t m : marks) {
+    if (m >= out.size()) continue;  // the marked character was a dropped line break
     unsigned start = crt::WideToUtf8(std::wstring_view(out.data(), m)).size();
     unsigned end = crt::WideToUtf8(std::wstring_view(out.data(), m + 1)).size();
     p.underlines.emplace_back(start, end);
@@ -142,7 +142,7 @@ void BuildLayout(TextLayout& t, const GdiTextFont& font, LPCWSTR text, int len, 
     t.height = hit.height;
     return;
   }
-  Prepared p = Prepare(text, len, !(format & DT_NOPREFIX));
+  Prepared p = Prepare(text, len, !(format & DT_NOPREFIX), (format & DT_SINGLELINE) != 0);
   t.layout = pango_layout_new(ThreadContext());
   pango_layout_set_font_description(t.layout, font.desc);
   PangoAttrList* attrs = pango_attr_list_new();

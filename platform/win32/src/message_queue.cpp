@@ -196,7 +196,10 @@ bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, boo
     }
     if (passes && passesRange(it->message, first, last)) {
       *out = *it;
-      if (remove) queue.posted.erase(it);
+      if (remove) {
+        if (it->keys) queue.keys = it->keys;  // the key state moves with the input
+        queue.posted.erase(it);
+      }
       return true;
     }
     ++it;
@@ -270,6 +273,42 @@ void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
   int rc = ::poll(fds, count, timeoutMs);
   if (rc < 0 && errno != EINTR)
     std::fprintf(stderr, "message queue: poll failed: %s\n", std::strerror(errno));
+}
+
+bool postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+               std::shared_ptr<const KeyStates> keys) {
+  std::shared_ptr<Queue> queue;
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    if (auto window = lookupWindowLocked(hwnd)) queue = window->queue;
+  }
+  if (!queue) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(queue->mutex);
+    if (!queue->alive) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return false;
+    }
+    if (queue->posted.size() >= kPostedLimit) {
+      SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+      return false;
+    }
+    PostedMessage posted(makeMessage(hwnd, message, wParam, lParam));
+    posted.keys = std::move(keys);
+    queue->posted.push_back(std::move(posted));
+  }
+  queue->wake();
+  return true;
+}
+
+std::shared_ptr<const KeyStates> retrievedKeyStates() {
+  std::shared_ptr<Queue> queue = existingCurrentQueue();
+  if (!queue) return nullptr;
+  std::lock_guard<std::mutex> lock(queue->mutex);
+  return queue->keys;
 }
 
 void purgeWindow(Queue& queue, HWND hwnd) {

@@ -2,6 +2,7 @@
 // only post into it, hand it sent messages, or wake it.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <deque>
 #include <memory>
@@ -34,6 +35,18 @@ struct Timer {
   std::chrono::steady_clock::time_point due;
 };
 
+// The state of every virtual key (0x80 down, 0x01 toggled), as GetKeyState
+// reports it.
+using KeyStates = std::array<unsigned char, 256>;
+
+// A posted message; input from the display carries the key state as it was
+// when that input happened, which becomes the thread's state once the
+// message is retrieved.
+struct PostedMessage : MSG {
+  PostedMessage(const MSG& msg) : MSG(msg) {}  // NOLINT: a plain post carries no state
+  std::shared_ptr<const KeyStates> keys;
+};
+
 struct Queue {
   explicit Queue(DWORD thread);
   ~Queue();
@@ -46,7 +59,9 @@ struct Queue {
   const DWORD threadId;
   const int wakeFd;
   std::mutex mutex;
-  std::deque<MSG> posted;
+  std::deque<PostedMessage> posted;
+  // The key state as of the last input message retrieved; null until one is.
+  std::shared_ptr<const KeyStates> keys;
   std::deque<std::shared_ptr<SentMessage>> incoming;
   std::vector<Timer> timers;
   bool quitPending = false;
@@ -84,6 +99,12 @@ void purgeWindow(Queue& queue, HWND hwnd);
 // Puts a message at the head of a window's queue, so it is the next one
 // retrieved (TranslateMessage's characters come before later input).
 bool postNext(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Posts display input to a window, with the key state as of that input.
+bool postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+               std::shared_ptr<const KeyStates> keys);
+// The calling thread's key state as of the input it has retrieved, or null
+// when it has retrieved none.
+std::shared_ptr<const KeyStates> retrievedKeyStates();
 // Runs the display backend's pump, if one is installed.
 void pumpBackend();
 int backendFd();

@@ -53,6 +53,18 @@ bool weOwnSelection(XDisplay* x) {
   return XGetSelectionOwner(x->dpy, x->atoms.clipboard) == x->helper;
 }
 
+// STRING is Latin-1 by the selection conventions: the text in it, or
+// nothing when it has characters Latin-1 cannot hold.
+bool toLatin1(const std::wstring& text, std::string* out) {
+  out->clear();
+  out->reserve(text.size());
+  for (wchar_t ch : text) {
+    if (static_cast<unsigned long>(ch) > 0xFF) return false;
+    out->push_back(static_cast<char>(static_cast<unsigned char>(ch)));
+  }
+  return true;
+}
+
 void answerRequest(XDisplay* x, const XSelectionRequestEvent& request) {
   XSelectionEvent reply{};
   reply.type = SelectionNotify;
@@ -63,12 +75,12 @@ void answerRequest(XDisplay* x, const XSelectionRequestEvent& request) {
   reply.time = request.time;
   reply.property = None;
   const Atom property = request.property != None ? request.property : request.target;
-  std::string utf8;
+  std::wstring text;
   bool have = false;
   {
     std::lock_guard<std::mutex> lock(g_mutex);
     have = g_clipboard.hasOwnText;
-    if (have) utf8 = toUtf8(g_clipboard.ownText);
+    if (have) text = g_clipboard.ownText;
   }
   const Atom& a = x->atoms.targets;
   if (have && request.selection == x->atoms.clipboard) {
@@ -79,14 +91,24 @@ void answerRequest(XDisplay* x, const XSelectionRequestEvent& request) {
       reply.property = property;
     } else if (request.target == x->atoms.utf8String || request.target == x->atoms.text ||
                request.target == XA_STRING) {
+      // TEXT lets the owner choose: UTF-8, which holds every character.
+      std::string bytes;
+      Atom type = x->atoms.utf8String;
+      bool encoded = true;
+      if (request.target == XA_STRING) {
+        type = XA_STRING;
+        encoded = toLatin1(text, &bytes);
+      } else {
+        bytes = toUtf8(text);
+      }
       // Larger texts would need the INCR protocol; the request limit is
       // far above what the program copies.
       const long limit = XExtendedMaxRequestSize(x->dpy) > 0 ? XExtendedMaxRequestSize(x->dpy)
                                                              : XMaxRequestSize(x->dpy);
-      if (static_cast<long>(utf8.size()) < limit * 4 - 1024) {
-        XChangeProperty(x->dpy, request.requestor, property, x->atoms.utf8String, 8,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(utf8.data()),
-                        static_cast<int>(utf8.size()));
+      if (encoded && static_cast<long>(bytes.size()) < limit * 4 - 1024) {
+        XChangeProperty(x->dpy, request.requestor, property, type, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(bytes.data()),
+                        static_cast<int>(bytes.size()));
         reply.property = property;
       }
     }

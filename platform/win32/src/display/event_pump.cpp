@@ -56,6 +56,12 @@ UINT classStyle(HWND hwnd) {
 
 LONG exStyleOf(HWND hwnd) { return GetWindowLongW(hwnd, GWL_EXSTYLE); }
 
+// Keyboard and mouse messages carry the key state as of their input, which
+// becomes the thread's GetKeyState when the message is retrieved.
+void postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  detail::postInput(hwnd, message, wParam, lParam, keyStatesNow());
+}
+
 LPARAM pointParam(LONG x, LONG y) {
   return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
 }
@@ -112,9 +118,9 @@ void onMotion(HWND top, const XMotionEvent& e) {
   if (hit == HTCLIENT) {
     POINT client = screen;
     ScreenToClient(target, &client);
-    PostMessageW(target, WM_MOUSEMOVE, mouseKeyState(e.state), pointParam(client.x, client.y));
+    postInput(target, WM_MOUSEMOVE, mouseKeyState(e.state), pointParam(client.x, client.y));
   } else {
-    PostMessageW(target, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), pointParam(screen.x, screen.y));
+    postInput(target, WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), pointParam(screen.x, screen.y));
   }
 }
 
@@ -127,7 +133,7 @@ void onWheel(HWND top, const XButtonEvent& e) {
   const bool horizontal = e.button == 6 || e.button == 7;
   const SHORT delta = (e.button == Button4 || e.button == 7) ? WHEEL_DELTA : -WHEEL_DELTA;
   const WPARAM wParam = MAKEWPARAM(mouseKeyState(e.state), static_cast<WORD>(delta));
-  PostMessageW(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, wParam,
+  postInput(target, horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, wParam,
                pointParam(screen.x, screen.y));
 }
 
@@ -177,10 +183,10 @@ void onButton(HWND top, const XButtonEvent& e, bool press) {
   if (hit == HTCLIENT) {
     POINT client = screen;
     ScreenToClient(target, &client);
-    PostMessageW(target, message, keys, pointParam(client.x, client.y));
+    postInput(target, message, keys, pointParam(client.x, client.y));
   } else {
     UINT nc = message == m.down ? m.ncDown : message == m.up ? m.ncUp : m.ncDblclk;
-    PostMessageW(target, nc, static_cast<WPARAM>(hit), pointParam(screen.x, screen.y));
+    postInput(target, nc, static_cast<WPARAM>(hit), pointParam(screen.x, screen.y));
   }
 }
 
@@ -228,7 +234,7 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
     // (no virtual key stands for it): the characters alone.
     const bool imeClass = (classStyle(target) & CS_IME) != 0;
     for (wchar_t ch : text)
-      PostMessageW(target, imeClass && ch > 0x7F ? WM_IME_CHAR : WM_CHAR, static_cast<WPARAM>(ch), 1);
+      postInput(target, imeClass && ch > 0x7F ? WM_IME_CHAR : WM_CHAR, static_cast<WPARAM>(ch), 1);
     return;
   }
   if (!vk) return;
@@ -246,10 +252,10 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
       if (ch != 0x7F) chars.push_back(ch);  // Delete makes no character on Windows
     }
     rememberKeyText(target, scan, chars);
-    PostMessageW(target, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, lParam);
+    postInput(target, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, lParam);
   } else {
     lParam |= (1L << 30) | (1L << 31);
-    PostMessageW(target, sys ? WM_SYSKEYUP : WM_KEYUP, vk, lParam);
+    postInput(target, sys ? WM_SYSKEYUP : WM_KEYUP, vk, lParam);
   }
 }
 
@@ -272,18 +278,16 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
   if (!IsWindow(hwnd)) return;
   switch (event.type) {
     case Expose: {
-      cairo_surface_t* layered = nullptr;
+      bool layered = false;
       {
         std::lock_guard<std::recursive_mutex> lock(displayMutex());
         Native* native = nativeLocked(hwnd);
-        if (native && native->layered) layered = native->layeredImage;
+        layered = native && native->layered && native->layeredImage;
       }
-      if (layered) {
-        presentLayered(hwnd, layered);
-      } else {
-        const XExposeEvent& e = event.xexpose;
-        presentRect(hwnd, RECT{e.x, e.y, e.x + e.width, e.y + e.height});
-      }
+      const XExposeEvent& e = event.xexpose;
+      const RECT area{e.x, e.y, e.x + e.width, e.y + e.height};
+      if (layered) representLayered(hwnd, area);
+      else presentRect(hwnd, area);
       break;
     }
     case ConfigureNotify: {

@@ -95,6 +95,12 @@ void setKeyDown(UINT vk, bool down) {
 
 bool keyDown(UINT vk) { return vk < 256 && (g_keys[vk].load() & 0x80); }
 
+std::shared_ptr<const detail::KeyStates> keyStatesNow() {
+  auto states = std::make_shared<detail::KeyStates>();
+  for (size_t vk = 0; vk < states->size(); ++vk) (*states)[vk] = g_keys[vk].load();
+  return states;
+}
+
 WPARAM mouseKeyState(unsigned int xState) {
   WPARAM keys = 0;
   if (xState & ShiftMask) keys |= MK_SHIFT;
@@ -133,13 +139,28 @@ BOOL translateKey(const MSG* msg, void*) {
 
 }  // namespace win32::display
 
-SHORT GetKeyState(int nVirtKey) {
-  const unsigned char state =
-      nVirtKey >= 0 && nVirtKey < 256 ? win32::display::g_keys[nVirtKey].load() : 0;
+namespace {
+
+SHORT keyStateWord(unsigned char state) {
   return static_cast<SHORT>(((state & 0x80) ? 0x8000 : 0) | (state & 0x01));
 }
 
-SHORT GetAsyncKeyState(int vKey) { return GetKeyState(vKey) & static_cast<SHORT>(0x8000); }
+}  // namespace
+
+// As on Windows, the state as of the input message the thread retrieved
+// last, not as the keyboard is now; a thread that has retrieved no input
+// sees the keyboard as it is.
+SHORT GetKeyState(int nVirtKey) {
+  if (nVirtKey < 0 || nVirtKey >= 256) return 0;
+  if (auto retrieved = win32::detail::retrievedKeyStates())
+    return keyStateWord((*retrieved)[static_cast<size_t>(nVirtKey)]);
+  return keyStateWord(win32::display::g_keys[nVirtKey].load());
+}
+
+SHORT GetAsyncKeyState(int vKey) {
+  if (vKey < 0 || vKey >= 256) return 0;
+  return keyStateWord(win32::display::g_keys[vKey].load()) & static_cast<SHORT>(0x8000);
+}
 
 UINT MapVirtualKeyW(UINT uCode, UINT uMapType) { return MapVirtualKeyA(uCode, uMapType); }
 

@@ -4,8 +4,10 @@
 
 #include <X11/Xlib.h>
 
+#include <memory>
 #include <string>
 
+#include "../message_queue.h"
 #include "win32/types.h"
 
 namespace win32::display {
@@ -14,6 +16,8 @@ namespace win32::display {
 UINT virtualKeyOf(KeySym keysym);
 void setKeyDown(UINT vk, bool down);
 bool keyDown(UINT vk);
+// The whole key table as it is now, for the input message it goes with.
+std::shared_ptr<const detail::KeyStates> keyStatesNow();
 // The modifier part of WM_*BUTTON* wParam from an X state mask and our table.
 WPARAM mouseKeyState(unsigned int xState);
 // The text a key press produced, for TranslateMessage of its WM_KEYDOWN

@@ -455,13 +455,15 @@ void presentRect(HWND hwnd, const RECT& clip) {
     layered = layered || native->layered;
   }
   if (layered) {
-    // A layered window painted through WM_PAINT: its attributes (colour
-    // key, constant alpha) turn the backing into the shown image.
-    cairo_surface_t* image = detail::layeredImageFromBacking(hwnd);
-    if (image) {
-      presentLayered(hwnd, image);
-      cairo_surface_destroy(image);
+    // A layered window painted through WM_PAINT shows its backing with the
+    // look its attributes give; one fed by UpdateLayeredWindow keeps the
+    // look of its last update.
+    LayeredLook look;
+    if (!detail::layeredAttributesLook(hwnd, &look)) {
+      std::lock_guard<std::recursive_mutex> lock(displayMutex());
+      if (Native* native = nativeLocked(hwnd)) look = native->look;
     }
+    presentLayered(hwnd, backing, look, clip);
     return;
   }
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
@@ -473,95 +475,6 @@ void presentRect(HWND hwnd, const RECT& clip) {
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, backing, 0, 0);
   cairo_paint(cr);
-  cairo_destroy(cr);
-  cairo_surface_flush(native->xsurface);
-  XFlush(x->dpy);
-}
-
-namespace {
-
-// Without a compositor the window is opaque: pixels at least half covered
-// keep their colour at full strength (premultiplied colour would darken
-// them towards black) and the rest are cut away by the shape mask.
-constexpr int kShapeAlphaThreshold = 128;
-
-void applyShapeFromAlpha(XDisplay* x, ::Window xid, cairo_surface_t* image) {
-  const int width = cairo_image_surface_get_width(image);
-  const int height = cairo_image_surface_get_height(image);
-  const int stride = cairo_image_surface_get_stride(image);
-  const unsigned char* data = cairo_image_surface_get_data(image);
-  std::vector<XRectangle> rects;
-  for (int y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
-    int start = -1;
-    for (int px = 0; px <= width; ++px) {
-      const bool inside = px < width && static_cast<int>(row[px] >> 24) >= kShapeAlphaThreshold;
-      if (inside && start < 0) start = px;
-      if (!inside && start >= 0) {
-        rects.push_back(XRectangle{static_cast<short>(start), static_cast<short>(y),
-                                   static_cast<unsigned short>(px - start), 1});
-        start = -1;
-      }
-    }
-  }
-  XShapeCombineRectangles(x->dpy, xid, ShapeBounding, 0, 0, rects.data(),
-                          static_cast<int>(rects.size()), ShapeSet, Unsorted);
-}
-
-cairo_surface_t* unpremultipliedCopy(cairo_surface_t* image) {
-  const int width = cairo_image_surface_get_width(image);
-  const int height = cairo_image_surface_get_height(image);
-  cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-  cairo_surface_flush(image);
-  const int inStride = cairo_image_surface_get_stride(image);
-  const int outStride = cairo_image_surface_get_stride(copy);
-  const unsigned char* in = cairo_image_surface_get_data(image);
-  unsigned char* out = cairo_image_surface_get_data(copy);
-  for (int y = 0; y < height; ++y) {
-    const auto* src = reinterpret_cast<const uint32_t*>(in + y * inStride);
-    auto* dst = reinterpret_cast<uint32_t*>(out + y * outStride);
-    for (int px = 0; px < width; ++px) {
-      const uint32_t p = src[px];
-      const uint32_t a = p >> 24;
-      if (a == 0) {
-        dst[px] = 0;
-        continue;
-      }
-      auto channel = [&](int shift) {
-        return std::min<uint32_t>(255, (((p >> shift) & 0xff) * 255 + a / 2) / a) << shift;
-      };
-      dst[px] = channel(16) | channel(8) | channel(0);
-    }
-  }
-  cairo_surface_mark_dirty(copy);
-  return copy;
-}
-
-}  // namespace
-
-void presentLayered(HWND hwnd, cairo_surface_t* image) {
-  XDisplay* x = activeDisplay();
-  if (!x) return;
-  std::lock_guard<std::recursive_mutex> lock(displayMutex());
-  Native* native = nativeLocked(hwnd);
-  if (!native || !native->xsurface) return;
-  native->layered = true;
-  if (image != native->layeredImage) {
-    if (native->layeredImage) cairo_surface_destroy(native->layeredImage);
-    native->layeredImage = cairo_surface_reference(image);
-  }
-  cairo_t* cr = cairo_create(native->xsurface);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  if (native->argb) {
-    cairo_set_source_surface(cr, image, 0, 0);
-    cairo_paint(cr);
-  } else {
-    if (x->hasShape) applyShapeFromAlpha(x, native->xid, image);
-    cairo_surface_t* opaque = unpremultipliedCopy(image);
-    cairo_set_source_surface(cr, opaque, 0, 0);
-    cairo_paint(cr);
-    cairo_surface_destroy(opaque);
-  }
   cairo_destroy(cr);
   cairo_surface_flush(native->xsurface);
   XFlush(x->dpy);

@@ -7,11 +7,22 @@
 #include <X11/Xlib.h>
 #include <cairo.h>
 
+#include <cstdint>
 #include <deque>
 
 #include "win32/types.h"
 
 namespace win32::display {
+
+// How a layered window's image is shown: opaque pixels of the colour key
+// (0xRRGGBB) are cut away, and `alpha` makes the whole window that much
+// more transparent on top of each pixel's own alpha.
+struct LayeredLook {
+  bool useKey = false;
+  uint32_t keyRgb = 0;
+  BYTE alpha = 255;
+  bool operator==(const LayeredLook&) const = default;
+};
 
 struct Native {
   HWND hwnd = nullptr;
@@ -29,7 +40,10 @@ struct Native {
   std::deque<RECT> ownConfigures;
   bool parentIsRoot = true;  // false once a window manager reparents it
   cairo_surface_t* xsurface = nullptr;
-  cairo_surface_t* layeredImage = nullptr;  // the last UpdateLayeredWindow content
+  cairo_surface_t* layeredImage = nullptr;  // the image last shown, with its look
+  LayeredLook look;
+  // The image size last shown whole (and shaped for); 0 until one is.
+  int shapedWidth = 0, shapedHeight = 0;
 };
 
 // Call with displayMutex() held.
@@ -55,8 +69,12 @@ void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set);
 bool takeOwnConfigure(HWND hwnd, const RECT& rect);
 // Copies `clientRect` of the window's backing surface to the screen.
 void presentRect(HWND hwnd, const RECT& clientRect);
-// Shows an ARGB32 premultiplied image as the whole window's content.
-void presentLayered(HWND hwnd, cairo_surface_t* image);
+// Shows the `dirty` part of an ARGB32 premultiplied image of the whole
+// window (per-pixel alpha only; the look adds the rest). The image is kept
+// for re-exposure.
+void presentLayered(HWND hwnd, cairo_surface_t* image, const LayeredLook& look, const RECT& dirty);
+// Shows the `area` part of the last image again (after an Expose).
+void representLayered(HWND hwnd, const RECT& area);
 
 }  // namespace win32::display
 

@@ -44,52 +44,52 @@ Attributes attributesOf(HWND hwnd) {
   return a;
 }
 
-// Scales every pixel by alpha/255 and drops pixels of the key colour, in
-// place (premultiplied ARGB32).
-void applyKeyAndAlpha(cairo_surface_t* image, bool useKey, COLORREF key, BYTE alpha) {
+uint32_t keyRgb(COLORREF key) {
+  return (static_cast<uint32_t>(GetRValue(key)) << 16) |
+         (static_cast<uint32_t>(GetGValue(key)) << 8) | GetBValue(key);
+}
+
+// Clears pixels of the key colour, in place (premultiplied ARGB32).
+void cutKey(cairo_surface_t* image, COLORREF key) {
   cairo_surface_flush(image);
   const int width = cairo_image_surface_get_width(image);
   const int height = cairo_image_surface_get_height(image);
   const int stride = cairo_image_surface_get_stride(image);
   unsigned char* data = cairo_image_surface_get_data(image);
-  const uint32_t keyPixel = 0xFF000000u | (static_cast<uint32_t>(GetRValue(key)) << 16) |
-                            (static_cast<uint32_t>(GetGValue(key)) << 8) | GetBValue(key);
+  const uint32_t keyPixel = 0xFF000000u | keyRgb(key);
   for (int y = 0; y < height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
     for (int x = 0; x < width; ++x) {
-      uint32_t p = row[x];
-      if (useKey && (p | 0xFF000000u) == keyPixel && (p >> 24) == 0xFF) {
-        row[x] = 0;
-        continue;
-      }
-      if (alpha == 255) continue;
-      uint32_t out = 0;
-      for (int shift = 0; shift < 32; shift += 8)
-        out |= ((((p >> shift) & 0xFF) * alpha + 127) / 255) << shift;
-      row[x] = out;
+      if (row[x] == keyPixel) row[x] = 0;
     }
+  }
+  cairo_surface_mark_dirty(image);
+}
+
+// Makes every pixel opaque, for sources without per-pixel alpha.
+void makeOpaque(cairo_surface_t* image) {
+  cairo_surface_flush(image);
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  unsigned char* data = cairo_image_surface_get_data(image);
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+    for (int x = 0; x < width; ++x) row[x] |= 0xFF000000u;
   }
   cairo_surface_mark_dirty(image);
 }
 
 }  // namespace
 
-cairo_surface_t* win32::detail::layeredImageFromBacking(HWND hwnd) {
-  cairo_surface_t* backing = backingSurface(hwnd);
-  if (!backing) return nullptr;
+bool win32::detail::layeredAttributesLook(HWND hwnd, win32::display::LayeredLook* look) {
   const Attributes a = attributesOf(hwnd);
-  if (a.byUpdate) return cairo_surface_reference(backing);
-  const int width = cairo_image_surface_get_width(backing);
-  const int height = cairo_image_surface_get_height(backing);
-  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(image);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, backing, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  applyKeyAndAlpha(image, (a.flags & LWA_COLORKEY) != 0, a.key,
-                   (a.flags & LWA_ALPHA) ? a.alpha : 255);
-  return image;
+  if (!a.layered || a.byUpdate) return false;
+  *look = win32::display::LayeredLook{};
+  look->useKey = (a.flags & LWA_COLORKEY) != 0;
+  look->keyRgb = keyRgb(a.key);
+  look->alpha = (a.flags & LWA_ALPHA) ? a.alpha : 255;
+  return true;
 }
 
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF crKey, BYTE bAlpha, DWORD dwFlags) {
@@ -166,22 +166,19 @@ BOOL UpdateLayeredWindowIndirect(HWND hWnd, const UPDATELAYEREDWINDOWINFO* info)
   cairo_set_source_surface(cr, source, -(from.x + dirty.left), -(from.y + dirty.top));
   cairo_paint(cr);
   cairo_destroy(cr);
-  const BYTE alpha = info->pblend && (info->dwFlags & ULW_ALPHA) ? info->pblend->SourceConstantAlpha : 255;
-  applyKeyAndAlpha(part, (info->dwFlags & ULW_COLORKEY) != 0, info->crKey, alpha);
-  if ((info->dwFlags & ULW_OPAQUE) || (info->pblend && info->pblend->AlphaFormat != 0x01 /* AC_SRC_ALPHA */ &&
-                                       (info->dwFlags & ULW_ALPHA))) {
+  // The backing keeps the per-pixel image; the constant alpha applies to
+  // the whole window when it is shown, so a fade changes no pixel here and
+  // leaves the shape without a compositor as the pixels make it.
+  const bool constant = info->pblend && (info->dwFlags & ULW_ALPHA);
+  win32::display::LayeredLook look;
+  look.alpha = constant ? info->pblend->SourceConstantAlpha : 255;
+  if ((info->dwFlags & ULW_OPAQUE) ||
+      (constant && info->pblend->AlphaFormat != 0x01 /* AC_SRC_ALPHA */)) {
     // No per-pixel alpha in the source: every pixel is as opaque as the
     // constant alpha says.
-    cairo_surface_flush(part);
-    const int stride = cairo_image_surface_get_stride(part);
-    unsigned char* data = cairo_image_surface_get_data(part);
-    for (int y = 0; y < dirty.bottom - dirty.top; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-      for (int x = 0; x < dirty.right - dirty.left; ++x)
-        row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<uint32_t>(alpha) << 24);
-    }
-    cairo_surface_mark_dirty(part);
+    makeOpaque(part);
   }
+  if (info->dwFlags & ULW_COLORKEY) cutKey(part, info->crKey);
   cr = cairo_create(backing);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, part, dirty.left, dirty.top);
@@ -190,7 +187,7 @@ BOOL UpdateLayeredWindowIndirect(HWND hWnd, const UPDATELAYEREDWINDOWINFO* info)
   cairo_destroy(cr);
   cairo_surface_destroy(part);
   cairo_surface_flush(backing);
-  win32::display::presentLayered(hWnd, backing);
+  win32::display::presentLayered(hWnd, backing, look, dirty);
   return TRUE;
 }
 

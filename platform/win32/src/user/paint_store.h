@@ -7,6 +7,10 @@
 
 #include "win32/types.h"
 
+namespace win32::display {
+struct LayeredLook;
+}
+
 namespace win32::detail {
 
 // The ARGB32 surface of a top-level window, sized to its client area and
@@ -15,10 +19,10 @@ cairo_surface_t* backingSurface(HWND topLevel);
 void resizeBacking(HWND topLevel, int width, int height);
 void dropBacking(HWND topLevel);
 
-// The image a layered window shows: its backing with the colour key and
-// constant alpha of SetLayeredWindowAttributes applied (a new reference),
-// or the backing itself for windows fed by UpdateLayeredWindow.
-cairo_surface_t* layeredImageFromBacking(HWND topLevel);
+// How SetLayeredWindowAttributes says a layered window's backing is shown
+// (colour key, constant alpha); false for a window fed by
+// UpdateLayeredWindow, which shows what its last update said.
+bool layeredAttributesLook(HWND topLevel, win32::display::LayeredLook* look);
 
 // A DC over `surface` (the GDI layer's when installed, else one of ours).
 HDC makeSurfaceDC(cairo_surface_t* surface);

@@ -4,9 +4,11 @@
 
 #include "../display/native.h"
 #include "../window_table.h"
+#include "child_clip.h"
 #include "geometry.h"
 #include "paint_store.h"
 #include "win32/backend.h"
+#include "win32/kernel32.h"
 #include "win32/messaging.h"
 #include "win32/user32.h"
 
@@ -58,14 +60,16 @@ struct OpenDC {
   HDC hdc;
   HWND hwnd;
   cairo_surface_t* surface;
+  ChildPixels children;  // put back when the DC is released
 };
 std::mutex g_dcMutex;
 std::vector<OpenDC> g_openDCs;
 
 HDC openDC(HWND hwnd, cairo_surface_t* surface) {
+  ChildPixels children = hwnd ? ChildPixels::save(hwnd) : ChildPixels{};
   HDC hdc = makeSurfaceDC(surface);
   std::lock_guard<std::mutex> lock(g_dcMutex);
-  g_openDCs.push_back(OpenDC{hdc, hwnd, surface});
+  g_openDCs.push_back(OpenDC{hdc, hwnd, surface, std::move(children)});
   return hdc;
 }
 
@@ -76,20 +80,69 @@ bool closeDC(HDC hdc, HWND* hwnd) {
     auto it = std::find_if(g_openDCs.begin(), g_openDCs.end(),
                            [hdc](const OpenDC& dc) { return dc.hdc == hdc; });
     if (it == g_openDCs.end()) return false;
-    found = *it;
+    found = std::move(*it);
     g_openDCs.erase(it);
   }
   freeSurfaceDC(hdc);
   cairo_surface_flush(found.surface);
   cairo_surface_destroy(found.surface);
+  // The parent is clipped to its visible children: whatever it drew over
+  // them is undone.
+  found.children.restore();
   if (hwnd) *hwnd = found.hwnd;
   return true;
+}
+
+// Adds `area` (client coordinates) to the window's invalid area and to the
+// visible children it covers, collecting every window that now needs paint.
+// Call with windowLock() held.
+void invalidateLocked(win32::detail::Window& window, const RECT& area, bool erase, std::vector<HWND>* flagged) {
+  const RECT clipped = intersect(area, clientBounds(window));
+  if (isEmpty(clipped)) return;
+  window.invalid = unite(window.invalid, clipped);
+  if (erase) window.erasePending = true;
+  flagged->push_back(window.hwnd);
+  for (const auto& [child, r] : visibleChildrenLocked(window.hwnd)) {
+    auto record = lookupWindowLocked(child);
+    if (!record) continue;
+    const RECT inChild{clipped.left - r.left, clipped.top - r.top, clipped.right - r.left,
+                       clipped.bottom - r.top};
+    invalidateLocked(*record, inChild, erase, flagged);
+  }
+}
+
+// Windows' "all windows": each top-level window of the calling thread,
+// with `screenRect` (when given) in screen coordinates.
+BOOL invalidateThreadWindows(const RECT* screenRect, BOOL erase) {
+  std::vector<HWND> tops;
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    const DWORD self = GetCurrentThreadId();
+    for (auto& [value, window] : windowsLocked()) {
+      if (window->threadId != self || (window->style & WS_CHILD) || window->messageOnly ||
+          window->destroying)
+        continue;
+      tops.push_back(window->hwnd);
+    }
+  }
+  for (HWND top : tops) {
+    POINT origin{};
+    if (!screenRect) {
+      InvalidateRect(top, nullptr, erase);
+    } else if (clientOrigin(top, &origin)) {
+      const RECT local{screenRect->left - origin.x, screenRect->top - origin.y,
+                       screenRect->right - origin.x, screenRect->bottom - origin.y};
+      InvalidateRect(top, &local, erase);
+    }
+  }
+  return TRUE;
 }
 
 }  // namespace
 
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
-  if (!hWnd) return TRUE;  // "all windows": each repaints what it shows anyway
+  if (!hWnd) return invalidateThreadWindows(lpRect, bErase);
+  std::vector<HWND> flagged;
   {
     std::lock_guard<std::mutex> lock(windowLock());
     auto window = lookupWindowLocked(hWnd);
@@ -97,13 +150,9 @@ BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return FALSE;
     }
-    const RECT bounds = clientBounds(*window);
-    const RECT area = lpRect ? intersect(*lpRect, bounds) : bounds;
-    if (isEmpty(area)) return TRUE;
-    window->invalid = unite(window->invalid, area);
-    if (bErase) window->erasePending = true;
+    invalidateLocked(*window, lpRect ? *lpRect : clientBounds(*window), bErase != FALSE, &flagged);
   }
-  Win32SetNeedsPaint(hWnd, TRUE);
+  for (HWND hwnd : flagged) Win32SetNeedsPaint(hwnd, TRUE);
   return TRUE;
 }
 
@@ -179,7 +228,8 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   HDC hdc = openDC(hWnd, surface);
   lpPaint->hdc = hdc;
   lpPaint->rcPaint = area;
-  lpPaint->fErase = TRUE;
+  // fErase: an erase was due and WM_ERASEBKGND left it to the painter.
+  lpPaint->fErase = FALSE;
   if (erase) lpPaint->fErase = SendMessageW(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
   return hdc;
 }

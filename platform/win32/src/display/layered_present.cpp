@@ -1,0 +1,187 @@
+// Showing layered windows. Under a compositor the window has a 32-bit
+// visual and gets the image with its alpha; without one the window is
+// opaque, cut to shape by a mask from the per-pixel alpha. Either way only
+// the dirty rectangle is converted, drawn and (without a compositor)
+// re-shaped: a small update of a large window costs what it covers.
+#include <X11/extensions/shape.h>
+#include <cairo-xlib.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "hooks.h"
+#include "native.h"
+#include "x_display.h"
+
+namespace win32::display {
+namespace {
+
+// Without a compositor, pixels at least half covered keep their colour at
+// full strength (premultiplied colour would darken them towards black) and
+// the rest are cut away. The constant alpha cannot show here, so it takes
+// no part in the shape: a faded window keeps its outline.
+constexpr uint32_t kShapeAlphaThreshold = 128;
+
+bool isKey(uint32_t pixel, const LayeredLook& look) {
+  return look.useKey && (pixel >> 24) == 0xFF && (pixel & 0x00FFFFFFu) == look.keyRgb;
+}
+
+RECT clampToImage(const RECT& r, int width, int height) {
+  RECT out{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, width),
+           std::min<LONG>(r.bottom, height)};
+  if (out.right < out.left) out.right = out.left;
+  if (out.bottom < out.top) out.bottom = out.top;
+  return out;
+}
+
+const uint32_t* rowOf(cairo_surface_t* image, int y) {
+  return reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image) +
+                                           y * cairo_image_surface_get_stride(image));
+}
+
+// The dirty part for a 32-bit visual: key cut, constant alpha applied.
+cairo_surface_t* translucentPart(cairo_surface_t* image, const RECT& d, const LayeredLook& look) {
+  const int w = d.right - d.left, h = d.bottom - d.top;
+  cairo_surface_t* part = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  const int stride = cairo_image_surface_get_stride(part);
+  unsigned char* data = cairo_image_surface_get_data(part);
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = rowOf(image, d.top + y) + d.left;
+    auto* dst = reinterpret_cast<uint32_t*>(data + y * stride);
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p = src[x];
+      if (isKey(p, look)) {
+        dst[x] = 0;
+      } else if (look.alpha == 255) {
+        dst[x] = p;
+      } else {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+          out |= ((((p >> shift) & 0xFF) * look.alpha + 127) / 255) << shift;
+        dst[x] = out;
+      }
+    }
+  }
+  cairo_surface_mark_dirty(part);
+  return part;
+}
+
+// The dirty part for an opaque window: colours unpremultiplied, and the
+// rows of the shape it covers (in window coordinates) added to `shape`.
+cairo_surface_t* opaquePart(cairo_surface_t* image, const RECT& d, const LayeredLook& look,
+                            std::vector<XRectangle>* shape) {
+  const int w = d.right - d.left, h = d.bottom - d.top;
+  cairo_surface_t* part = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  const int stride = cairo_image_surface_get_stride(part);
+  unsigned char* data = cairo_image_surface_get_data(part);
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = rowOf(image, d.top + y) + d.left;
+    auto* dst = reinterpret_cast<uint32_t*>(data + y * stride);
+    int start = -1;
+    for (int x = 0; x <= w; ++x) {
+      bool inside = false;
+      if (x < w) {
+        const uint32_t p = src[x];
+        const uint32_t a = isKey(p, look) ? 0 : p >> 24;
+        inside = a >= kShapeAlphaThreshold;
+        if (a == 0) {
+          dst[x] = 0;
+        } else if (a == 255) {
+          dst[x] = p & 0x00FFFFFFu;
+        } else {
+          auto channel = [&](int shift) {
+            return std::min<uint32_t>(255, (((p >> shift) & 0xff) * 255 + a / 2) / a) << shift;
+          };
+          dst[x] = channel(16) | channel(8) | channel(0);
+        }
+      }
+      if (inside && start < 0) start = x;
+      if (!inside && start >= 0) {
+        shape->push_back(XRectangle{static_cast<short>(d.left + start), static_cast<short>(d.top + y),
+                                    static_cast<unsigned short>(x - start), 1});
+        start = -1;
+      }
+    }
+  }
+  cairo_surface_mark_dirty(part);
+  return part;
+}
+
+// Call with displayMutex() held.
+void show(XDisplay* x, Native& native, cairo_surface_t* image, RECT dirty, bool reshape) {
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  // A new size or a first showing: the whole window, the shape set anew.
+  const bool whole = reshape && (native.shapedWidth != width || native.shapedHeight != height);
+  if (whole) {
+    dirty = RECT{0, 0, width, height};
+    native.shapedWidth = width;
+    native.shapedHeight = height;
+  }
+  dirty = clampToImage(dirty, width, height);
+  if (dirty.right <= dirty.left || dirty.bottom <= dirty.top) return;
+  cairo_surface_flush(image);
+  cairo_surface_t* part = nullptr;
+  if (native.argb) {
+    part = translucentPart(image, dirty, native.look);
+  } else {
+    std::vector<XRectangle> shape;
+    part = opaquePart(image, dirty, native.look, &shape);
+    if (reshape && x->hasShape) {
+      if (whole) {
+        XShapeCombineRectangles(x->dpy, native.xid, ShapeBounding, 0, 0, shape.data(),
+                                static_cast<int>(shape.size()), ShapeSet, YXBanded);
+      } else {
+        XRectangle area{static_cast<short>(dirty.left), static_cast<short>(dirty.top),
+                        static_cast<unsigned short>(dirty.right - dirty.left),
+                        static_cast<unsigned short>(dirty.bottom - dirty.top)};
+        XShapeCombineRectangles(x->dpy, native.xid, ShapeBounding, 0, 0, &area, 1, ShapeSubtract,
+                                Unsorted);
+        XShapeCombineRectangles(x->dpy, native.xid, ShapeBounding, 0, 0, shape.data(),
+                                static_cast<int>(shape.size()), ShapeUnion, YXBanded);
+      }
+    }
+  }
+  cairo_t* cr = cairo_create(native.xsurface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, part, dirty.left, dirty.top);
+  cairo_rectangle(cr, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_surface_destroy(part);
+  cairo_surface_flush(native.xsurface);
+  XFlush(x->dpy);
+}
+
+}  // namespace
+
+void presentLayered(HWND hwnd, cairo_surface_t* image, const LayeredLook& look, const RECT& dirty) {
+  XDisplay* x = activeDisplay();
+  if (!x || !image) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->xsurface) return;
+  native->layered = true;
+  if (image != native->layeredImage) {
+    if (native->layeredImage) cairo_surface_destroy(native->layeredImage);
+    native->layeredImage = cairo_surface_reference(image);
+  }
+  // A new key or constant alpha changes every pixel.
+  if (!(look == native->look)) {
+    native->look = look;
+    native->shapedWidth = native->shapedHeight = 0;
+  }
+  show(x, *native, image, dirty, true);
+}
+
+void representLayered(HWND hwnd, const RECT& area) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->xsurface || !native->layeredImage) return;
+  // The shape is the server's and survives the exposure.
+  show(x, *native, native->layeredImage, area, false);
+}
+
+}  // namespace win32::display
