@@ -273,7 +273,7 @@ TEST_F(TimertaskManagerTest, ATaskWhoseTimePassedWhileAsleepIsLoggedAsExpired) {
   TestWindow window([&](UINT msg, WPARAM, LPARAM) -> LRESULT { return messages += msg == UM_TIMERTASK_EVENT, 0; });
   m->SetTargetWindow(window.hwnd());
   ASSERT_TRUE(Add(*m, Task(L"slept", MakeDate(MakeTime(2026, 12, 10, 10, 2), 5 * kMinute))));
-  m_clock->JumpWall(60 * kMinute);
+  m_clock->Suspend(60 * kMinute);
   m_clock->SetFrozen(false);
   EXPECT_TRUE(TestWindow::PumpUntil([&] { return m->GetCount() == 0; }, 10));
   EXPECT_NE(Log().find(L"任务名称：“slept”\r\n开始时间：“2026-12-10 10：02：00”\r\n失败原因：“客户端未启动，导致任务过期。”"),
