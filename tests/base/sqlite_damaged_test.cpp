@@ -121,4 +121,27 @@ TEST_F(SqliteDamaged, AFileDamagedLaterMakesStatementsFailWithAMessage) {
   EXPECT_TRUE(ReadBytes(file) == garbage) << "statements leave the bytes alone";
 }
 
+TEST_F(SqliteDamaged, AFileLockedPastTheWaitIsLeftAloneWithItsReason) {
+  const std::filesystem::path file = Path("locked.db");
+  WriteBytes(file, DatabaseBytes(Path("scratch.db"), 3));
+  const std::string before = ReadBytes(file);
+  // Another connection holds the file against every reader.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  std::unique_ptr<DALSQLite> dal;
+  EXPECT_NO_THROW(dal = std::make_unique<DALSQLite>(file.wstring(), g_recordInfoCreateSql));
+  ASSERT_TRUE(dal);
+  EXPECT_EQ(dal->GetLastErrorCode(), SQLITE_BUSY) << dal->GetLastErrorText();
+  EXPECT_NE(dal->GetLastErrorText().find(L"locked"), std::wstring::npos) << dal->GetLastErrorText();
+  EXPECT_FALSE(std::filesystem::exists(file.string() + ".damaged"));
+
+  sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_TRUE(ReadBytes(file) == before);
+  EXPECT_EQ(dal->Query(L"select * from RecordInfo").size(), 3u);
+  EXPECT_EQ(dal->GetLastErrorCode(), SQLITE_OK);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "base/AppFolders.h"
@@ -181,11 +182,36 @@ TEST_F(ControllerTest, PauseBitAndTaskBookkeeping) {
   m_controller->SetMainWindow(nullptr);
 }
 
+// The editor is looked for beside the program, so the test runs from a copy
+// of itself in a folder of its own (with a home of its own): no other run
+// of the test program shares the editor's place.
+constexpr char kPrivateCopyVariable[] = "QUORVALE_TEST_PRIVATE_COPY";
+
 TEST_F(ControllerTest, TheSiblingEditorStartsWithTheRecordingOrIsReportedMissing) {
+  if (!std::getenv(kPrivateCopyVariable)) {
+    std::wstring exe;
+    ASSERT_TRUE(GetModuleFilePath(exe));
+    std::string own = WStringToUtf8Ret(std::wstring(GetDataDir().c_str())) + "own-folder-XXXXXX";
+    ASSERT_NE(mkdtemp(own.data()), nullptr) << own;
+    const std::string copy = own + "/controller_test", home = own + "/home", output = own + "/output.txt";
+    std::error_code error;
+    std::filesystem::copy_file(WStringToUtf8Ret(exe), copy, error);
+    ASSERT_FALSE(error) << error.message();
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_all, error);
+    const std::string command =
+        "env " + std::string(kPrivateCopyVariable) + "=1 HOME='" + home + "' XDG_DATA_HOME='" + home +
+        "/.local/share' XDG_CONFIG_HOME='" + home + "/.config' '" + copy +
+        "' --gtest_filter=ControllerTest.TheSiblingEditorStartsWithTheRecordingOrIsReportedMissing > '" +
+        output + "' 2>&1";
+    int status = std::system(command.c_str());
+    EXPECT_EQ(status, 0) << ReadFileBytes(Utf8ToWStringRet(output));
+    EXPECT_NE(ReadFileBytes(Utf8ToWStringRet(output)).find("[  PASSED  ] 1 test"), std::string::npos);
+    std::filesystem::remove_all(own, error);
+    return;
+  }
   std::wstring dir;
   ASSERT_TRUE(GetModuleDir(dir));
   std::wstring editor = dir + L"Tarnwell/Tarnwell";
-  std::remove(WStringToUtf8Ret(editor).c_str());
   EXPECT_EQ(m_controller->RunAudioMontage(L"/music/a b.mp3"), 2);
   EXPECT_NE(m_controller->GetLastErrorText().find(L"Tarnwell/Tarnwell"), std::wstring::npos);
 
@@ -196,8 +222,6 @@ TEST_F(ControllerTest, TheSiblingEditorStartsWithTheRecordingOrIsReportedMissing
   EXPECT_EQ(m_controller->RunAudioMontage(L"/music/a b.mp3"), 0);
   for (int i = 0; i < 500 && ReadFileBytes(out).empty(); ++i) Sleep(10);
   EXPECT_EQ(ReadFileBytes(out), "1|/music/a b.mp3");
-  std::remove(WStringToUtf8Ret(editor).c_str());
-  rmdir(WStringToUtf8Ret(dir + L"Tarnwell").c_str());
 }
 
 TEST_F(ControllerTest, TheStoreAndSettingsOutliveTheController) {

@@ -1,7 +1,8 @@
 // A clock for the timer tasks that tests drive: each scheduler sleep moves
-// the wall clock and the monotonic clock on by a chosen step at once, so a
-// day of schedule passes in moments. The wall clock can also jump alone,
-// as a user's change or a resume from sleep makes it.
+// the wall clock and the clock since boot on by a chosen step at once, so a
+// day of schedule passes in moments. The wall clock can also jump alone, as
+// a user's change makes it, and the machine can be suspended: both clocks
+// move on at once while the scheduler was asleep with it.
 #pragma once
 
 #include <atomic>
@@ -21,9 +22,9 @@ class FakeTimerClock : public ITimerClock {
     std::lock_guard<std::mutex> lock(m_lock);
     return TimerTimeOfUnits(m_wall);
   }
-  int64_t MonotonicMs() override {
+  int64_t SinceBootMs() override {
     std::lock_guard<std::mutex> lock(m_lock);
-    return m_mono;
+    return m_boot;
   }
   // Holds time still while the test says it is not ready (a run still
   // coming up), so virtual time never outruns real threads.
@@ -37,7 +38,7 @@ class FakeTimerClock : public ITimerClock {
       Advance(static_cast<uint64_t>(ms) * kTimerMsUnits);
       return;
     }
-    if (m_frozen) {
+    if (m_frozen || AtStopMark()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       return;
     }
@@ -45,11 +46,10 @@ class FakeTimerClock : public ITimerClock {
     uint64_t step = static_cast<uint64_t>(m_step.load() ? m_step.load() : ms) * kTimerMsUnits;
     std::lock_guard<std::mutex> lock(m_lock);
     // Onto the next whole step, so starts on the step grid are met exactly
-    // even after a stretch at real pace.
+    // even after a stretch at real pace; never past the stop mark.
     uint64_t next = (m_wall / step + 1) * step;
-    m_mono += static_cast<int64_t>((next - m_wall) / kTimerMsUnits);
-    m_wall = next;
-    ++m_sleeps;
+    if (m_stopAt > m_wall && next > m_stopAt) next = m_stopAt;
+    MoveOn(next - m_wall);
   }
 
   // Milliseconds of virtual time per scheduler sleep (0: the real interval).
@@ -65,6 +65,20 @@ class FakeTimerClock : public ITimerClock {
   void SetHold(std::function<bool()> ready) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_hold = std::move(ready);
+  }
+  // The clock stops by itself once the wall clock reaches units (0: never),
+  // so a test can look and jump at an exact moment while the scheduler
+  // goes on waking.
+  void SetStopAt(uint64_t units) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_stopAt = units;
+  }
+  // The machine sleeps for ms: the wall clock and the clock since boot
+  // move on together, and no scheduler wake-up falls in between.
+  void Suspend(int64_t ms) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_wall += static_cast<uint64_t>(ms) * kTimerMsUnits;
+    m_boot += ms;
   }
   // Moves only the wall clock, by a signed number of milliseconds.
   void JumpWall(int64_t ms) {
@@ -97,14 +111,23 @@ class FakeTimerClock : public ITimerClock {
   }
   void Advance(uint64_t units) {
     std::lock_guard<std::mutex> lock(m_lock);
+    MoveOn(units);
+  }
+  // With the lock held: real time passes on every clock.
+  void MoveOn(uint64_t units) {
     m_wall += units;
-    m_mono += static_cast<int64_t>(units / kTimerMsUnits);
+    m_boot += static_cast<int64_t>(units / kTimerMsUnits);
     ++m_sleeps;
+  }
+  bool AtStopMark() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_stopAt != 0 && m_wall >= m_stopAt;
   }
 
   std::mutex m_lock;
   uint64_t m_wall;
-  int64_t m_mono = 1000000;
+  int64_t m_boot = 5000000;
+  uint64_t m_stopAt = 0;
   int64_t m_sleeps = 0;
   std::atomic<int64_t> m_step{0};
   std::atomic<int> m_realPauseUs{100};

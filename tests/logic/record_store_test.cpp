@@ -6,10 +6,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/AppFolders.h"
+#include "base/DebugStr.h"
 #include "base/FolderOps.h"
 #include "base/PathHelpers.h"
 #include "data_files.h"
@@ -48,6 +51,46 @@ void ExecSql(const std::wstring& db, const char* sql) {
   sqlite3_free(error);
   sqlite3_close(conn);
 }
+
+// Another program's connection that holds the database file locked
+// against every reader until it lets go.
+class LockingConnection {
+ public:
+  explicit LockingConnection(const std::wstring& db) {
+    EXPECT_EQ(sqlite3_open(WStringToUtf8Ret(db).c_str(), &m_conn), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(m_conn, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+  ~LockingConnection() { Release(); }
+  void Release() {
+    if (!m_conn) return;
+    sqlite3_exec(m_conn, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(m_conn);
+    m_conn = nullptr;
+  }
+
+ private:
+  sqlite3* m_conn = nullptr;
+};
+
+// What the program writes to its debug log while it lives.
+class DebugLog {
+ public:
+  DebugLog() {
+    base::SetDebugSink([this](const std::wstring& text) {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_text += text;
+    });
+  }
+  ~DebugLog() { base::SetDebugSink(nullptr); }
+  std::wstring Text() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_text;
+  }
+
+ private:
+  std::mutex m_lock;
+  std::wstring m_text;
+};
 
 CRecordFileInfo Record(const std::wstring& path, const wchar_t* duration = L"00:00:05") {
   CRecordFileInfo info;
@@ -198,6 +241,57 @@ TEST_F(RecordStoreTest, ADatabaseWhoseTableCannotBeReadKeepsItsBytes) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].path, WStringToUtf8Ret(rec));
   }
+}
+
+TEST_F(RecordStoreTest, ADatabaseLockedForAMomentIsWaitedFor) {
+  std::wstring rec = MakeRecording(L"kept.mp3");
+  {
+    CRecordFileStore store;
+    store.m_records.push_back(Record(rec));
+  }
+  LockingConnection other(GetFileListDbPath());
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    other.Release();
+  });
+  CRecordFileStore store;
+  release.join();
+  ASSERT_EQ(store.m_records.size(), 1u) << WStringToUtf8Ret(store.GetLastErrorText());
+  EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), rec);
+}
+
+TEST_F(RecordStoreTest, ADatabaseLockedPastTheWaitIsNeitherSetAsideNorSavedOver) {
+  std::wstring kept = MakeRecording(L"kept.mp3"), added = MakeRecording(L"added.mp3");
+  {
+    CRecordFileStore store;
+    store.m_records.push_back(Record(kept));
+  }
+  const std::string before = ReadFileBytes(GetFileListDbPath());
+  DebugLog log;
+  {
+    LockingConnection other(GetFileListDbPath());
+    {
+      CRecordFileStore store;
+      EXPECT_TRUE(store.m_records.empty());
+      EXPECT_NE(store.GetLastErrorText().find(L"locked"), std::wstring::npos)
+          << WStringToUtf8Ret(store.GetLastErrorText());
+      // The user records on; this run's list stays in memory.
+      store.m_records.push_back(Record(added));
+    }
+    EXPECT_FALSE(FileExists(GetFileListDbPath() + L".damaged"));
+    EXPECT_FALSE(FileExists(GetFileListDbPath() + L".damaged-2"));
+  }
+  EXPECT_EQ(ReadFileBytes(GetFileListDbPath()), before);
+  std::vector<Row> rows = DbRows(GetFileListDbPath());
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].path, WStringToUtf8Ret(kept));
+  std::wstring text = log.Text();
+  EXPECT_NE(text.find(GetFileListDbPath()), std::wstring::npos) << WStringToUtf8Ret(text);
+  EXPECT_NE(text.find(L"not be saved"), std::wstring::npos) << WStringToUtf8Ret(text);
+  // The next start finds the old list whole.
+  CRecordFileStore store;
+  ASSERT_EQ(store.m_records.size(), 1u);
+  EXPECT_EQ(std::wstring(store.m_records[0].FilePath.c_str()), kept);
 }
 
 }  // namespace

@@ -25,6 +25,19 @@ CTimertaskInfo Task(const wchar_t* name, CTimerDate date) {
   return task;
 }
 
+// While it lives, the clock moves on only when the engine runs nothing.
+class HoldWhileRunning {
+ public:
+  HoldWhileRunning(FakeTimerClock& clock, CTimertaskManager& manager) : m_clock(clock) {
+    CTimerTaskMgr* engine = &manager.Engine();
+    m_clock.SetHold([engine] { return !engine->GetRunningDate().IsSet(); });
+  }
+  ~HoldWhileRunning() { m_clock.SetHold(nullptr); }
+
+ private:
+  FakeTimerClock& m_clock;
+};
+
 class TimertaskManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -231,14 +244,21 @@ TEST_F(TimertaskManagerTest, ConflictsOfOnceAndEveryDayTasks) {
 
 TEST_F(TimertaskManagerTest, ATaskDueWithNoWindowIsRefusedAndLoggedNotLeftWaiting) {
   auto m = NewManager();
+  // Time stands still while a run is on: on a loaded machine its thread
+  // could otherwise come up only after the run's five minutes had passed.
+  HoldWhileRunning hold(*m_clock, *m);
   ASSERT_TRUE(Add(*m, Task(L"orphan", MakeDate(MakeTime(2026, 12, 10, 10, 2), 5 * kMinute))));
   TestWindow gone([](UINT, WPARAM, LPARAM) -> LRESULT { return 0; });
   ASSERT_TRUE(Add(*m, Task(L"closed", MakeDate(MakeTime(2026, 12, 10, 10, 20), 5 * kMinute))));
   m_clock->SetStep(kMinute);
+  // Still at 10:10 while the window comes and goes: the second task must
+  // not fall due in between and send to a window this thread then destroys.
+  m_clock->SetStopAt(TimerUnits(MakeTime(2026, 12, 10, 10, 10)));
   m_clock->SetFrozen(false);
   ASSERT_TRUE(m_clock->WaitUntil(TimerUnits(MakeTime(2026, 12, 10, 10, 10))));
   m->SetTargetWindow(gone.hwnd());
   gone.Destroy();
+  m_clock->SetStopAt(0);
   ASSERT_TRUE(m_clock->WaitUntil(TimerUnits(MakeTime(2026, 12, 10, 10, 40))));
   EXPECT_TRUE(TestWindow::PumpUntil([&] { return m->GetCount() == 0 && m->Engine().Count() == 0; }, 10));
   std::wstring log = Log();
@@ -253,7 +273,7 @@ TEST_F(TimertaskManagerTest, ATaskWhoseTimePassedWhileAsleepIsLoggedAsExpired) {
   TestWindow window([&](UINT msg, WPARAM, LPARAM) -> LRESULT { return messages += msg == UM_TIMERTASK_EVENT, 0; });
   m->SetTargetWindow(window.hwnd());
   ASSERT_TRUE(Add(*m, Task(L"slept", MakeDate(MakeTime(2026, 12, 10, 10, 2), 5 * kMinute))));
-  m_clock->JumpWall(60 * kMinute);
+  m_clock->Suspend(60 * kMinute);
   m_clock->SetFrozen(false);
   EXPECT_TRUE(TestWindow::PumpUntil([&] { return m->GetCount() == 0; }, 10));
   EXPECT_NE(Log().find(L"任务名称：“slept”\r\n开始时间：“2026-12-10 10：02：00”\r\n失败原因：“客户端未启动，导致任务过期。”"),

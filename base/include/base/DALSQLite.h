@@ -6,8 +6,10 @@
 // UTF-8 at the SQLite boundary.
 //
 // Construction makes sure the file holds the table: a missing file is
-// created with it; an existing file without it gets it; a file that is not
-// a healthy database is set aside as "<file>.damaged" and started anew.
+// created with it; an existing file without it gets it; a file SQLite calls
+// foreign or corrupt is set aside as "<file>.damaged" and started anew. A
+// file that cannot be examined (locked past the wait, a read error) is left
+// alone, with its reason in GetLastErrorCode() and GetLastErrorText().
 // Only a table that cannot be created, and a kept connection that cannot be
 // opened, throw (std::runtime_error with a GBK text); failed statements
 // return false and leave a message in GetLastErrorText().
@@ -64,12 +66,15 @@ class DALSQLite {
 
   // What the last failure was; empty after a statement that succeeded.
   std::wstring GetLastErrorText() const;
+  // SQLite's result code of the last failure (SQLITE_BUSY, SQLITE_NOTADB,
+  // ...); SQLITE_OK after an operation that succeeded.
+  int GetLastErrorCode() const;
 
  private:
-  void SetLastError(const std::wstring& text);
+  void SetLastError(const std::wstring& text, int code);
   bool TableExists(const std::wstring& table, bool& exists);
   enum class Health { kHealthy, kDamaged, kUnknown };
-  Health CheckHealth(std::wstring& problem);
+  Health CheckHealth(std::wstring& problem, int& problemCode);
   void CreateTableOrThrow();
 
   std::wstring m_createSql;
@@ -77,4 +82,5 @@ class DALSQLite {
   sqlite3* m_connection = nullptr;
   mutable std::mutex m_errorLock;
   std::wstring m_lastError;
+  int m_lastCode = 0;
 };

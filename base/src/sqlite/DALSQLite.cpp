@@ -61,14 +61,20 @@ DALSQLite::DALSQLite(const std::wstring& databasePath, const std::wstring& creat
 
 DALSQLite::~DALSQLite() { Close(); }
 
-void DALSQLite::SetLastError(const std::wstring& text) {
+void DALSQLite::SetLastError(const std::wstring& text, int code) {
   std::lock_guard<std::mutex> lock(m_errorLock);
   m_lastError = text;
+  m_lastCode = code;
 }
 
 std::wstring DALSQLite::GetLastErrorText() const {
   std::lock_guard<std::mutex> lock(m_errorLock);
   return m_lastError;
+}
+
+int DALSQLite::GetLastErrorCode() const {
+  std::lock_guard<std::mutex> lock(m_errorLock);
+  return m_lastCode;
 }
 
 sqlite3* DALSQLite::Open() {
@@ -77,14 +83,14 @@ sqlite3* DALSQLite::Open() {
   // connection; as every statement has a connection of its own, each row
   // written would be gone at once while the statement reported success.
   if (file.empty() || file == ":memory:") {
-    SetLastError(L"cannot open database \"" + m_path + L"\": it names no file");
+    SetLastError(L"cannot open database \"" + m_path + L"\": it names no file", SQLITE_CANTOPEN);
     return nullptr;
   }
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(file.c_str(), &db, kOpenFlags, nullptr);
   if (rc != SQLITE_OK) {
-    SetLastError(L"cannot open database " + m_path + L": " +
-                 Wide(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    SetLastError(L"cannot open database " + m_path + L": " + Wide(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)),
+                 rc);
     sqlite3_close(db);  // SQLite hands out a handle even when opening fails
     return nullptr;
   }
@@ -98,6 +104,7 @@ bool DALSQLite::Exec(RowCallback callback, void* context, const std::wstring& sq
   const std::string text = WStringToUtf8Ret(sql);
   const char* tail = text.c_str();
   std::wstring failure;
+  int failureCode = SQLITE_OK;
   // Our own loop rather than sqlite3_exec: a callback that throws must not
   // unwind through SQLite's C frames.
   while (failure.empty() && *tail) {
@@ -105,6 +112,7 @@ bool DALSQLite::Exec(RowCallback callback, void* context, const std::wstring& sq
     const char* next = nullptr;
     if (sqlite3_prepare_v2(db, tail, -1, &stmt, &next) != SQLITE_OK) {
       failure = Wide(sqlite3_errmsg(db));
+      failureCode = sqlite3_errcode(db);
       break;
     }
     tail = next;
@@ -128,17 +136,23 @@ bool DALSQLite::Exec(RowCallback callback, void* context, const std::wstring& sq
         failure = L"the row handler failed";
       }
       if (stop != 0 && failure.empty()) failure = L"the row handler stopped the statement";
-      if (!failure.empty()) break;
+      if (!failure.empty()) {
+        failureCode = SQLITE_ABORT;
+        break;
+      }
     }
-    if (failure.empty() && rc != SQLITE_DONE) failure = Wide(sqlite3_errmsg(db));
+    if (failure.empty() && rc != SQLITE_DONE) {
+      failure = Wide(sqlite3_errmsg(db));
+      failureCode = sqlite3_errcode(db);
+    }
     sqlite3_finalize(stmt);
   }
   sqlite3_close_v2(db);
   if (!failure.empty()) {
-    SetLastError(failure + L" (" + m_path + L"; " + sql + L")");
+    SetLastError(failure + L" (" + m_path + L"; " + sql + L")", failureCode);
     return false;
   }
-  SetLastError(L"");
+  SetLastError(L"", SQLITE_OK);
   return true;
 }
 
@@ -178,7 +192,7 @@ std::vector<bool> DALSQLite::Update(const std::wstring& table, const RowSet& row
     if (row.empty()) {
       // Its text would run straight into the conditions and turn them into
       // assignments to every row.
-      SetLastError(L"an update without new values is refused (" + table + L")");
+      SetLastError(L"an update without new values is refused (" + table + L")", SQLITE_MISUSE);
       results.push_back(false);
       continue;
     }
@@ -212,10 +226,11 @@ void DALSQLite::CreateTableOrThrow() {
   ThrowGbk(L"创建数据库表异常");
 }
 
-DALSQLite::Health DALSQLite::CheckHealth(std::wstring& problem) {
+DALSQLite::Health DALSQLite::CheckHealth(std::wstring& problem, int& problemCode) {
   sqlite3* db = Open();
   if (!db) {
     problem = GetLastErrorText();
+    problemCode = GetLastErrorCode();
     return Health::kUnknown;
   }
   std::string answer;
@@ -224,6 +239,7 @@ DALSQLite::Health DALSQLite::CheckHealth(std::wstring& problem) {
   Health health = Health::kHealthy;
   if (!QueryFirstText(db, "PRAGMA quick_check", nullptr, answer, hasRow, errorCode)) {
     problem = Wide(sqlite3_errmsg(db));
+    problemCode = errorCode;
     // Only a file SQLite calls foreign or corrupt is damaged; a lock held
     // too long or a read error says nothing about the file itself.
     int primary = errorCode & 0xFF;
@@ -231,6 +247,7 @@ DALSQLite::Health DALSQLite::CheckHealth(std::wstring& problem) {
                                                                      : Health::kUnknown;
   } else if (!hasRow || answer != "ok") {
     problem = L"the integrity check says: " + Wide(answer.c_str());
+    problemCode = SQLITE_CORRUPT;
     health = Health::kDamaged;
   }
   sqlite3_close_v2(db);
@@ -246,7 +263,7 @@ bool DALSQLite::TableExists(const std::wstring& table, bool& exists) {
   bool ran = QueryFirstText(
       db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", &name,
       answer, exists, errorCode);
-  if (!ran) SetLastError(Wide(sqlite3_errmsg(db)) + L" (" + m_path + L")");
+  if (!ran) SetLastError(Wide(sqlite3_errmsg(db)) + L" (" + m_path + L")", errorCode);
   sqlite3_close_v2(db);
   return ran;
 }
@@ -257,10 +274,11 @@ void DALSQLite::EnsureTable() {
     return;
   }
   std::wstring problem;
-  Health health = CheckHealth(problem);
+  int problemCode = SQLITE_OK;
+  Health health = CheckHealth(problem, problemCode);
   if (health == Health::kUnknown) {
     // Not ours to judge: leave the file alone; statements will report.
-    SetLastError(L"cannot examine " + m_path + L": " + problem);
+    SetLastError(L"cannot examine " + m_path + L": " + problem, problemCode);
     return;
   }
   if (health == Health::kDamaged) {
@@ -270,17 +288,24 @@ void DALSQLite::EnsureTable() {
     std::wstring moveProblem;
     // SQLite has already dealt with its own journal or log while checking.
     if (!base::damaged::SetAsideDamagedFile(m_path, aside, moveProblem)) {
-      SetLastError(m_path + L" is not a usable database (" + problem + L"); " + moveProblem);
+      SetLastError(m_path + L" is not a usable database (" + problem + L"); " + moveProblem, problemCode);
       ThrowGbk(L"创建数据库表异常");
     }
     CreateTableOrThrow();
-    SetLastError(m_path + L" was not a usable database (" + problem + L"); it was kept as " +
-                 aside + L" and started anew");
+    // Done: the note says what happened to the old file.
+    SetLastError(m_path + L" was not a usable database (" + problem + L"); it was kept as " + aside +
+                     L" and started anew",
+                 SQLITE_OK);
     return;
   }
   const std::wstring table = Utf8ToWStringRet(base::sqlite::CreateTableName(WStringToUtf8Ret(m_createSql)));
   bool exists = false;
-  if (!table.empty() && TableExists(table, exists) && exists) return;
+  if (!table.empty()) {
+    // A look that fails (the file locked meanwhile) proves nothing: the
+    // file is left alone as above.
+    if (!TableExists(table, exists)) return;
+    if (exists) return;
+  }
   // An existing database without the table (an empty file, another
   // program's database) gets it now.
   CreateTableOrThrow();

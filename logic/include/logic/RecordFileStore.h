@@ -26,8 +26,10 @@ class CRecordFileStore {
  public:
   // Opens the database (creating the table), loads it, then adds what a
   // history.ini holds. A database whose table cannot be made leaves the
-  // list in memory only; one that cannot be read is set aside first, so
-  // the save at exit never replaces rows that were never loaded.
+  // list in memory only. One that SQLite calls foreign or corrupt is set
+  // aside and started anew; one that cannot be read otherwise (locked by
+  // another program past the wait) is left alone and never saved over in
+  // this run. Either is written to the debug log.
   CRecordFileStore();
   // Saves the list.
   ~CRecordFileStore();
@@ -53,8 +55,11 @@ class CRecordFileStore {
 
  private:
   bool OpenDatabase();
+  void LoadOrKeepAside();
 
   CFileIni m_historyIni;
   std::shared_ptr<DALSQLite> m_db;
   std::wstring m_error;
+  // The file could not be read at start: this run never writes over it.
+  bool m_keepFile = false;
 };

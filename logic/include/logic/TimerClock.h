@@ -14,10 +14,12 @@ class ITimerClock {
   // The local wall-clock time; it may jump (a user's change, daylight
   // saving, a resume).
   virtual SYSTEMTIME LocalNow() = 0;
-  // Milliseconds that only ever grow, at the pace of real time.
-  virtual int64_t MonotonicMs() = 0;
+  // Milliseconds that only ever grow, at the pace of real time, the time
+  // the machine spent suspended included.
+  virtual int64_t SinceBootMs() = 0;
   virtual void Sleep(int64_t ms) = 0;
 };
 
-// GetLocalTime, the steady clock and a real sleep.
+// GetLocalTime, CLOCK_BOOTTIME (the steady clock stops while the machine
+// sleeps) and a real sleep.
 std::shared_ptr<ITimerClock> SystemTimerClock();

@@ -4,11 +4,15 @@
 //
 // Each run is tracked on its own: an every-day task runs under the date of
 // that day, is cancelled once its duration has passed counted from that
-// day's start, and leaves the next day's run filed. A run's end is fixed on
-// the monotonic clock when it starts, so a wall clock set back or forward
-// never cuts a running task short. A task whose whole interval is over
-// before it could start (the machine slept, the clock jumped) is handed to
-// the expired hook instead of being started for a moment.
+// day's start, and leaves the next day's run filed. A run ends at its end on
+// the wall clock or once the rest of its time has passed on a clock that
+// counts suspended time, whichever comes first: a wall clock set back never
+// makes it run on, and a machine that slept through its end ends it at
+// resume. Each wake-up ends such runs before it starts new ones, so a task
+// that fell due while the machine slept starts at resume (when its window
+// is still open) without meeting the run that should have ended. A task
+// whose whole interval is over before it could start is handed to the
+// expired hook instead of being started for a moment.
 #pragma once
 
 #include <atomic>
@@ -89,12 +93,24 @@ class CTimerTaskArray {
   struct Run;
   using RunPtr = std::shared_ptr<Run>;
 
+  using ExpiredList = std::vector<std::pair<CTimerDate, std::shared_ptr<ITimerTask>>>;
+
   static DWORD WINAPI SchedulerEntry(LPVOID self);
   static DWORD WINAPI RunEntry(LPVOID context);
   void SchedulerLoop();
-  bool TakeDue(std::vector<RunPtr>& due, std::vector<std::pair<CTimerDate, std::shared_ptr<ITimerTask>>>& expired);
-  void StartDue();
-  void StopExpired();
+  // The moment one wake-up works with: both clocks read once, so that a
+  // resume between ending runs and starting new ones is seen by neither.
+  struct Moment {
+    SYSTEMTIME wall;
+    int64_t sinceBootMs;
+  };
+  // Files each due run as running together with its thread, under the maps
+  // lock; collects the tasks whose interval is over.
+  void TakeDue(const Moment& now, ExpiredList& expired);
+  // The run's thread, created under the maps lock; false when none could be.
+  bool StartRunThread(const RunPtr& run);
+  void StartDue(const Moment& now);
+  void StopExpired(const Moment& now);
   // The pending entry of run moves on by days until it collides with no
   // other; the maps lock is held by the caller.
   bool Reschedule(const CTimerDate& run);

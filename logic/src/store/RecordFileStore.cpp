@@ -6,8 +6,11 @@
 #include <exception>
 #include <vector>
 
+#include <sqlite3.h>
+
 #include "../settings/SetAside.h"
 #include "base/CodePage.h"
+#include "base/DebugStr.h"
 #include "base/IniEngine.h"
 #include "base/PathHelpers.h"
 #include "base/RecordInfoTable.h"
@@ -51,20 +54,46 @@ std::wstring LastComponent(const std::wstring& path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// Only these say the file itself is unusable; a lock held past the wait, a
+// read error or a missing table say nothing of the rows in it.
+bool IsDamagedCode(int code) {
+  int primary = code & 0xFF;
+  return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
 }  // namespace
 
 CRecordFileStore::CRecordFileStore() {
   EnsureDataFolder();
-  if (OpenDatabase() && !LoadFromDb()) {
-    // Rows that could not be read must not be replaced at exit: keep the
-    // file under another name and start a new one.
-    std::wstring aside = logic::SetFileAside(GetFileListDbPath());
-    std::wstring problem = m_error;
-    m_db.reset();
-    if (!aside.empty()) OpenDatabase();
-    m_error = problem + L"; set aside as " + (aside.empty() ? L"(could not be moved)" : aside);
-  }
+  if (OpenDatabase()) LoadOrKeepAside();
   ImportHistoryIni();
+}
+
+void CRecordFileStore::LoadOrKeepAside() {
+  // A file the database layer could not even examine is not read either:
+  // it has already been waited for.
+  int code = m_db->GetLastErrorCode();
+  if (code == SQLITE_OK) {
+    if (LoadFromDb()) return;
+    code = m_db->GetLastErrorCode();
+  } else {
+    m_error = L"reading the list of recordings failed: " + m_db->GetLastErrorText();
+  }
+  std::wstring problem = m_error;
+  if (!IsDamagedCode(code)) {
+    // Rows that could not be read must not be replaced at exit: the list
+    // lives in memory for this run and the file stays as it is.
+    m_keepFile = true;
+    m_error = problem + L"; the file is left as it is and this run's list will not be saved";
+    base::OutputDebugText(m_error + L"\r\n");
+    return;
+  }
+  // A damaged file: keep its bytes under another name and start anew.
+  std::wstring aside = logic::SetFileAside(GetFileListDbPath());
+  m_db.reset();
+  if (!aside.empty()) OpenDatabase();
+  m_error = problem + L"; set aside as " + (aside.empty() ? L"(could not be moved)" : aside);
+  base::OutputDebugText(m_error + L"\r\n");
 }
 
 CRecordFileStore::~CRecordFileStore() { SaveToDb(); }
@@ -105,6 +134,12 @@ bool CRecordFileStore::LoadFromDb() {
 
 bool CRecordFileStore::SaveToDb() {
   if (!m_db) return false;
+  if (m_keepFile) {
+    m_error = L"the list of recordings was not saved: " + GetFileListDbPath() +
+              L" could not be read at start and is left as it is";
+    base::OutputDebugText(m_error + L"\r\n");
+    return false;
+  }
   std::wstring sql = L"BEGIN TRANSACTION;DELETE FROM RecordInfo;";
   for (const CRecordFileInfo& info : m_records) {
     SqlRow row{{L"FileName", info.FileName.c_str()},

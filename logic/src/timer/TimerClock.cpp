@@ -1,5 +1,7 @@
 #include "logic/TimerClock.h"
 
+#include <time.h>
+
 #include <chrono>
 #include <thread>
 
@@ -14,10 +16,10 @@ class CSystemTimerClock : public ITimerClock {
     GetLocalTime(&now);
     return now;
   }
-  int64_t MonotonicMs() override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+  int64_t SinceBootMs() override {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
   }
   void Sleep(int64_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };

@@ -5,14 +5,16 @@
 #include "PumpingWait.h"
 #include "win32/windows.h"
 
-// One run of a task: its own date, its end on the monotonic clock, its
+// One run of a task: its own date, its end on the clock since boot, its
 // cancel mark and the thread that runs it.
 struct CTimerTaskArray::Run {
   CTimerDate date;
   std::shared_ptr<ITimerTask> task;
-  int64_t deadlineMs = 0;
+  int64_t deadlineBootMs = 0;
   std::atomic<bool> finished{false};
-  HANDLE thread = nullptr;  // set under the maps lock once the thread exists
+  // Set under the maps lock before the run is filed as running, so whoever
+  // finds the run can wait for its thread.
+  HANDLE thread = nullptr;
   CTimerTaskArray* owner = nullptr;
 
   ~Run() {
@@ -214,28 +216,25 @@ void CTimerTaskArray::SchedulerLoop() {
       StopAll();
       return;
     }
-    StartDue();
-    StopExpired();
+    // Ended runs first: after a resume, a task due meanwhile must not meet
+    // the recording of a run whose time ran out while the machine slept.
+    Moment now{m_clock->LocalNow(), 0};
+    now.sinceBootMs = m_clock->SinceBootMs();
+    StopExpired(now);
+    StartDue(now);
   }
 }
 
-bool CTimerTaskArray::TakeDue(std::vector<RunPtr>& due,
-                              std::vector<std::pair<CTimerDate, std::shared_ptr<ITimerTask>>>& expired) {
-  {
-    std::lock_guard<std::mutex> lock(m_mapsLock);
-    if (m_pending.empty() && m_running.empty()) return false;
-  }
-  SYSTEMTIME now = m_clock->LocalNow();
-  int64_t nowMs = m_clock->MonotonicMs();
-  uint64_t nowUnits = TimerUnits(now);
+void CTimerTaskArray::TakeDue(const Moment& now, ExpiredList& expired) {
+  uint64_t nowUnits = TimerUnits(now.wall);
   std::lock_guard<std::mutex> lock(m_mapsLock);
   std::vector<CTimerDate> taken;
   for (const auto& [date, task] : m_pending) {
-    int where = date.Locate(now);
+    int where = date.Locate(now.wall);
     if (where == 2) break;  // this one and all later ones are still ahead
     if (m_running.count(date)) continue;
-    taken.push_back(date);
     if (where == -2) {
+      taken.push_back(date);
       expired.emplace_back(date, task);
       continue;
     }
@@ -243,9 +242,11 @@ bool CTimerTaskArray::TakeDue(std::vector<RunPtr>& due,
     run->date = date;
     run->task = task;
     run->owner = this;
-    run->deadlineMs = nowMs + static_cast<int64_t>((date.EndUnits() - nowUnits) / kTimerMsUnits);
+    run->deadlineBootMs = now.sinceBootMs + static_cast<int64_t>((date.EndUnits() - nowUnits) / kTimerMsUnits);
+    // A run whose thread cannot be made stays pending for the next wake-up.
+    if (!StartRunThread(run)) continue;
     m_running[date] = run;
-    due.push_back(run);
+    taken.push_back(date);
   }
   for (const CTimerDate& date : taken) {
     if (date.IsEveryDay())
@@ -253,7 +254,25 @@ bool CTimerTaskArray::TakeDue(std::vector<RunPtr>& due,
     else
       m_pending.erase(date);
   }
-  return !due.empty() || !expired.empty();
+}
+
+bool CTimerTaskArray::StartRunThread(const RunPtr& run) {
+  std::shared_ptr<LiveRuns> live = LiveOf(this);
+  {
+    std::lock_guard<std::mutex> lock(live->lock);
+    ++live->count;
+  }
+  auto* context = new RunPtr(run);
+  HANDLE thread = CreateThread(nullptr, 0, &CTimerTaskArray::RunEntry, context, 0, nullptr);
+  if (!thread) {
+    delete context;
+    std::lock_guard<std::mutex> lock(live->lock);
+    --live->count;
+    live->done.notify_all();
+    return false;
+  }
+  run->thread = thread;
+  return true;
 }
 
 bool CTimerTaskArray::Reschedule(const CTimerDate& run) {
@@ -268,36 +287,13 @@ bool CTimerTaskArray::Reschedule(const CTimerDate& run) {
   return true;
 }
 
-void CTimerTaskArray::StartDue() {
-  std::vector<RunPtr> due;
-  std::vector<std::pair<CTimerDate, std::shared_ptr<ITimerTask>>> expired;
-  if (!TakeDue(due, expired)) return;
-  if (!expired.empty()) {
-    std::lock_guard<std::mutex> lock(m_hookLock);
-    for (const auto& [date, task] : expired)
-      if (m_expiredHook) m_expiredHook(date, task);
-  }
-  for (const RunPtr& run : due) {
-    std::shared_ptr<LiveRuns> live = LiveOf(this);
-    {
-      std::lock_guard<std::mutex> lock(live->lock);
-      ++live->count;
-    }
-    auto* context = new RunPtr(run);
-    HANDLE thread = CreateThread(nullptr, 0, &CTimerTaskArray::RunEntry, context, 0, nullptr);
-    if (!thread) {
-      delete context;
-      {
-        std::lock_guard<std::mutex> lock(live->lock);
-        --live->count;
-      }
-      std::lock_guard<std::mutex> lock(m_mapsLock);
-      m_running.erase(run->date);
-      continue;
-    }
-    std::lock_guard<std::mutex> lock(m_mapsLock);
-    run->thread = thread;
-  }
+void CTimerTaskArray::StartDue(const Moment& now) {
+  ExpiredList expired;
+  TakeDue(now, expired);
+  if (expired.empty()) return;
+  std::lock_guard<std::mutex> lock(m_hookLock);
+  for (const auto& [date, task] : expired)
+    if (m_expiredHook) m_expiredHook(date, task);
 }
 
 DWORD WINAPI CTimerTaskArray::RunEntry(LPVOID context) {
@@ -305,6 +301,9 @@ DWORD WINAPI CTimerTaskArray::RunEntry(LPVOID context) {
   delete static_cast<RunPtr*>(context);
   CTimerTaskArray* owner = run->owner;
   std::shared_ptr<LiveRuns> live = LiveOf(owner);
+  // The scheduler holds the maps lock until the run is filed with this
+  // thread's handle: no work starts before a stop could wait for it.
+  { std::lock_guard<std::mutex> gate(owner->m_mapsLock); }
   owner->RunThread(run);
   run.reset();
   std::lock_guard<std::mutex> lock(live->lock);
@@ -325,15 +324,18 @@ void CTimerTaskArray::RunThread(const RunPtr& run) {
   if (m_finishedHook) m_finishedHook(run->date, nullptr);
 }
 
-void CTimerTaskArray::StopExpired() {
+void CTimerTaskArray::StopExpired(const Moment& now) {
   std::vector<RunPtr> runs;
   {
     std::lock_guard<std::mutex> lock(m_mapsLock);
     for (const auto& [key, run] : m_running) runs.push_back(run);
   }
-  int64_t nowMs = m_clock->MonotonicMs();
+  uint64_t nowUnits = TimerUnits(now.wall);
   for (const RunPtr& run : runs) {
-    if (run->finished.load() || nowMs < run->deadlineMs) continue;
+    if (run->finished.load()) continue;
+    // Whichever comes first: the end on the wall clock, or the run's length
+    // counted with suspended time (a wall clock set back).
+    if (nowUnits < run->date.EndUnits() && now.sinceBootMs < run->deadlineBootMs) continue;
     if (!run->finished.exchange(true)) run->task->Cancel(run->date);
   }
 }
