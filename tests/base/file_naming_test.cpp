@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -31,11 +32,85 @@ TEST_F(NamingFolder, FreePathIsReturnedAndCreatedEmpty) {
   EXPECT_EQ(fs::file_size(root_ / "song.mp3"), 0u);
 }
 
-TEST_F(NamingFolder, NameInAMissingFolderIsReturnedUncreated) {
-  // The caller's own open reports the missing folder; nothing is made here.
+TEST_F(NamingFolder, NameThatCannotBeCreatedIsNotReturned) {
+  // A name is only worth returning once it exists; nothing else is made.
   const SStringW chosen = MakeUniqueFileName(SStringW(W(L"missing/song.mp3").c_str()), false);
-  EXPECT_EQ(Text(chosen), W(L"missing/song.mp3"));
+  EXPECT_EQ(Text(chosen), L"");
   EXPECT_FALSE(fs::exists(root_ / "missing"));
+  EXPECT_EQ(MakeUniqueFileNameStd(W(L"missing/song.mp3"), false), L"");
+}
+
+// --- names at the file system's 255-byte limit ----------------------------
+
+size_t Utf8Bytes(const std::wstring& text) { return WStringToUtf8Ret(text).size(); }
+
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.rfind(L'/') + 1); }
+
+TEST_F(NamingFolder, LongTitlesAreCutToFitTheNameLimit) {
+  const std::wstring cjk83(83, L'录');        // 249 bytes: with ".mp3", 253
+  const std::wstring cjk100(100, L'录');      // 300 bytes: too long as given
+  const std::wstring emoji63(63, L'\U0001F3B5');  // 252 bytes of 4-byte characters
+  const std::wstring emoji62(62, L'\U0001F3B5');  // 248 bytes: with ".mp3", 252
+  const std::wstring ascii251(251, L'a');     // with ".mp3", exactly 255
+  const struct {
+    std::wstring title;
+    bool taken;     // the name as given exists already
+    bool convert;
+    const wchar_t* tail;  // what follows the (possibly cut) title
+  } cases[] = {
+      {cjk83, true, false, L"(0).mp3"},
+      {cjk83, true, true, L"_convert.mp3"},
+      {cjk100, false, false, L".mp3"},
+      {emoji63, false, false, L".mp3"},
+      {emoji62, true, true, L"_convert.mp3"},
+      {ascii251, false, false, L".mp3"},
+      {ascii251, true, false, L"(0).mp3"},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(root_);
+    fs::create_directory(root_);
+    const std::wstring given = c.title + L".mp3";
+    if (c.taken) Write(WStringToUtf8Ret(given), "taken");
+    const std::wstring chosen = Text(MakeUniqueFileName(SStringW(W(given).c_str()), c.convert));
+    SCOPED_TRACE(testing::Message() << Utf8Bytes(given) << " bytes given, tail "
+                                    << WStringToUtf8Ret(c.tail));
+    ASSERT_FALSE(chosen.empty());
+    const std::wstring name = FileNameOf(chosen);
+    EXPECT_LE(Utf8Bytes(name), 255u);
+    ASSERT_GE(name.size(), wcslen(c.tail));
+    EXPECT_EQ(name.substr(name.size() - wcslen(c.tail)), c.tail);
+    // The title keeps whole characters from its start, as many as fit.
+    const std::wstring title = name.substr(0, name.size() - wcslen(c.tail));
+    EXPECT_EQ(c.title.compare(0, title.size(), title), 0);
+    if (title.size() < c.title.size()) {
+      EXPECT_GT(Utf8Bytes(name) + Utf8Bytes(c.title.substr(title.size(), 1)), 255u)
+          << "cut further than the limit asks";
+    }
+    EXPECT_TRUE(fs::is_regular_file(fs::path(WStringToUtf8Ret(chosen))));
+    if (c.taken) EXPECT_EQ(Read(WStringToUtf8Ret(given)), "taken");
+  }
+}
+
+TEST_F(NamingFolder, RepeatedSearchesAtTheLimitGiveDistinctExistingNames) {
+  const std::wstring given = W(std::wstring(83, L'音') + L".mp3");
+  Write(WStringToUtf8Ret(FileNameOf(given)), "taken");
+  std::set<std::wstring> names;
+  for (int i = 0; i < 12; ++i) {
+    const std::wstring chosen = Text(MakeUniqueFileName(SStringW(given.c_str()), false));
+    ASSERT_FALSE(chosen.empty()) << i;
+    EXPECT_TRUE(fs::is_regular_file(fs::path(WStringToUtf8Ret(chosen)))) << i;
+    names.insert(chosen);
+  }
+  EXPECT_EQ(names.size(), 12u);
+  EXPECT_EQ(MakeUniqueFileNameStd(given, false).empty(), false);
+}
+
+TEST_F(NamingFolder, NoLockSearchCutsNamesAsWell) {
+  const std::wstring given = std::wstring(83, L'音') + L".mp3";
+  Write(WStringToUtf8Ret(given), "taken");
+  const std::wstring chosen = Text(MakeUniqueNameNoLock(SStringW(W(given).c_str()), false));
+  EXPECT_EQ(FileNameOf(chosen), std::wstring(82, L'音') + L"(0).mp3");
+  EXPECT_FALSE(fs::exists(fs::path(WStringToUtf8Ret(chosen))));
 }
 
 TEST_F(NamingFolder, CandidatesFollowTheCounterOrder) {

@@ -2,6 +2,7 @@
 // shortcuts, shutdown requests and keeping rectangles inside bounds.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cwchar>
 
 #include "base/SystemHelpers.h"
@@ -146,6 +147,30 @@ TEST_F(FolderTree, ShortcutIsADesktopEntryInANewFolder) {
   EXPECT_NE(text.find("Path=" + Path("menu").string() + "\n"), std::string::npos);
   Write("blocker", "x");
   EXPECT_FALSE(CreateShortcutFile(WPath("blocker/x.desktop"), L"/bin/true", L"", L"", L"", 0));
+}
+
+// The Exec line must give a launcher back exactly the program and arguments:
+// reserved characters quoted, '"', '`', '$' and '\' escaped in quotes, '%'
+// doubled, and then every '\' doubled again as the string value asks.
+TEST_F(FolderTree, ShortcutExecLinesAreEscapedForTheLauncher) {
+  const struct {
+    const wchar_t* target;
+    const wchar_t* arguments;
+    const char* exec;
+  } cases[] = {
+      {L"/opt/a\\b$c%d\"e", L"", R"(Exec="/opt/a\\\\b\\$c%%d\\"e")"},
+      {L"/opt/my app/recorder", L"--tray \"C:\\My Files\\x.mp3\" 50%",
+       R"(Exec="/opt/my app/recorder" --tray "C:\\\\My Files\\\\x.mp3" 50%%)"},
+      {L"/usr/bin/rec", L"say\\\"hi `x`", R"(Exec=/usr/bin/rec "say\\"hi" "\\`x\\`")"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.exec);
+    ASSERT_TRUE(CreateShortcutFile(WPath("menu/q.desktop"), c.target, c.arguments, L"", L"", 0));
+    const std::string text = Read("menu/q.desktop");
+    EXPECT_NE(text.find(std::string("\n") + c.exec + "\n"), std::string::npos) << text;
+    const std::string validate = "desktop-file-validate '" + Path("menu/q.desktop").string() + "'";
+    EXPECT_EQ(std::system(validate.c_str()), 0) << text;
+  }
 }
 
 }  // namespace

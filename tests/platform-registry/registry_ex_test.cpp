@@ -1,11 +1,14 @@
 // The typed value wrapper and the start-at-logon helper over the store.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
 #include "base/PathHelpers.h"
 #include "base/RegistryEx.h"
+#include "registry/registry.h"
 
 namespace {
 
@@ -115,6 +118,46 @@ TEST_F(RegistryExTest, StartRunAddsTestsAndRemovesItsValue) {
   EXPECT_TRUE(run.Add(L"QvTest", L"/opt/x", true));
   EXPECT_TRUE(run.IsSet(L"QvTest", L"/opt/x", true));
   EXPECT_FALSE(run.IsSet(L"QvTest", L"/opt/x", false));
+}
+
+std::string EntryText(const std::wstring& name) {
+  std::string path;
+  for (wchar_t c : registry::AutostartEntryPath(name)) path += static_cast<char>(c);
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The start-at-logon value must start the one program whatever its path
+// holds: the value is one quoted argument, and the autostart entry made
+// from it names the same path.
+TEST_F(RegistryExTest, StartRunPathsStayOneProgram) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* stored;
+    const char* exec;
+  } cases[] = {
+      {L"/opt/my app/Quorvale", LR"("/opt/my app/Quorvale")", R"(Exec="/opt/my app/Quorvale")"},
+      {LR"(/opt/a "b"/q$%\x)", LR"("/opt/a \"b\"/q$%\x")", R"(Exec="/opt/a \\"b\\"/q\\$%%\\\\x")"},
+      {LR"(/opt/dir\)", LR"("/opt/dir\\")", R"(Exec="/opt/dir\\\\")"},
+  };
+  CWinStartRun run;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.exec);
+    ASSERT_TRUE(run.Add(L"QvPath", c.path, false));
+    CRegistryEx reg(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"QvPath");
+    std::wstring stored;
+    reg.GetSz(stored);
+    EXPECT_EQ(stored, c.stored);
+    const std::string entry = EntryText(L"QvPath");
+    EXPECT_NE(entry.find(std::string("\n") + c.exec + "\n"), std::string::npos) << entry;
+    EXPECT_TRUE(run.IsSet(L"QvPath", c.path, false));
+  }
+  // A value written bare by an older version still counts as set.
+  CRegistryEx(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"QvPath")
+      .SetSz(L"/opt/q/Quorvale");
+  EXPECT_TRUE(run.IsSet(L"QvPath", L"/opt/q/Quorvale", false));
+  EXPECT_FALSE(run.IsSet(L"QvPath", L"/opt/q", false));
+  EXPECT_TRUE(run.Remove(L"QvPath", false));
 }
 
 }  // namespace

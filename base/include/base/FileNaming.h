@@ -10,10 +10,14 @@
 // else title(0).ext, title(1).ext, ... in the same folder; with
 // convertSuffix title_convert.ext, title_convert(0).ext, ... The name is
 // taken with an exclusive create, so an existing file is never truncated,
-// not even one another process made in between. Empty when every candidate
-// is taken. Throws std::system_error when its lock cannot be taken.
+// not even one another process made in between. A title that would make a
+// name longer than the file system's 255 bytes is cut at a character
+// boundary first. Only a name that now exists is returned: empty when every
+// candidate is taken or the chosen one cannot be created (a missing folder,
+// no permission). Throws std::system_error when its lock cannot be taken.
 SStringW MakeUniqueFileName(const SStringW& path, bool convertSuffix);
-// The same search with the suffix "_pxAudio"; no lock, no file created.
+// The same search with the suffix "_pxAudio", names cut to the same limit;
+// no lock, no file created.
 SStringW MakeUniqueNameNoLock(const SStringW& path, bool suffix);
 // As MakeUniqueFileName under a lock of its own; the counter follows the
 // suffix without parentheses: title_convert0.ext, title_convert1.ext, ...

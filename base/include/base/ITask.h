@@ -43,6 +43,9 @@ public:
     virtual void Suspend();
     virtual void Resume();
 
+    // The pool keeps its own index of waiting tasks: setting 0x01 or 0x40
+    // here from outside the pool does not make a worker pick the task; the
+    // pool's ResumeTask does.
     uint32_t GetState() const { return m_state.load(); }
     void SetState(uint32_t word) { m_state.exchange(word); }
     void AddState(uint32_t bits) { m_state.fetch_or(bits); }

@@ -79,11 +79,14 @@ class CWinStartRun {
  public:
   virtual ~CWinStartRun() = default;
 
-  // Writes the path as it is, unquoted.
+  // Writes the path as one quoted command-line argument (quotes inside it
+  // escaped, backslashes before them doubled), so a path with blanks or
+  // quotes starts that one program.
   bool Add(const std::wstring& name, const std::wstring& path, bool allUsers);
   bool AddSelf(const std::wstring& name, bool allUsers);
   bool Remove(const std::wstring& name, bool allUsers);
-  // True when the value's text equals path, compared without case.
+  // True when the value's text is path, quoted as Add writes it or bare as
+  // older versions wrote it, compared without case.
   bool IsSet(const std::wstring& name, const std::wstring& path, bool allUsers);
   bool IsSelfSet(const std::wstring& name, bool allUsers);
 };

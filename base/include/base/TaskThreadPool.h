@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/ITask.h"
-#include "base/JNVector.h"
+#include "base/TaskList.h"
 #include "base/ThreadCounter.h"
 #include "win32/windows.h"
 
@@ -81,6 +81,8 @@ private:
     bool RequestPause(ITask& task);
     // Step 1 of a resume; true when it queued a task that never ran.
     bool RequestResume(ITask& task);
+    // Under the task's mutex, after a resume request: tells the task list.
+    void NoteRequeued(const ITask& task);
     // Under the task's mutex: lets a paused task with a resume request go on.
     void ApplyResumeLocked(ITask& task);
     // Under m_tasksMutex: starts a worker unless the pool is at its maximum.
@@ -95,7 +97,7 @@ private:
     std::mutex m_workersMutex;
     std::vector<std::unique_ptr<Worker>> m_workers;
     CThreadCounter m_counter;
-    JNVector<std::wstring, TaskPtr> m_tasks;
+    CTaskList m_tasks;
     std::mutex m_tasksMutex;
     std::mutex m_notifyMutex;
     HWND m_notifyWnd = nullptr;

@@ -9,6 +9,7 @@
 #include "damaged/SetAside.h"
 #include "ini/IniFile.h"
 #include "ini/IniText.h"
+#include "ini/IniWriteGuard.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ using base::ini::IniFileContent;
 using base::ini::IniFileStatus;
 
 // One profile call at a time inside the process, so that two threads that
-// update the same file never lose each other's keys.
+// update the same file never lose each other's keys; writes also hold a
+// lock across processes (IniWriteGuard).
 std::mutex& EngineMutex() {
   static std::mutex m;
   return m;
@@ -158,8 +160,13 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     return FALSE;
   }
 
-  IniFileContent content = base::ini::LoadIniFile(lpFileName);
-  std::wstring note;
+  // Through a symbolic link the file it names is written, and the link
+  // stays; the folder lock keeps another process from writing the file
+  // between our read and our replace.
+  const std::wstring file = base::ini::FollowLinks(lpFileName);
+  base::ini::IniWriteGuard guard(file);
+  IniFileContent content = base::ini::LoadIniFile(file);
+  std::wstring note = guard.problem();
   if (content.status == IniFileStatus::kUnreadable) {
     Report(content.problem);
     return FALSE;
@@ -169,11 +176,12 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     if (deleting) return TRUE;  // nothing of ours to delete in it
     std::wstring asidePath;
     std::wstring problem;
-    if (!base::damaged::SetAsideDamagedFile(lpFileName, asidePath, problem)) {
+    if (!base::damaged::SetAsideDamagedFile(file, asidePath, problem)) {
       Report(content.problem + L"; " + problem);
       return FALSE;
     }
-    note = content.problem + L"; it was kept as " + asidePath + L" and started anew";
+    if (!note.empty()) note += L"; ";
+    note += content.problem + L"; it was kept as " + asidePath + L" and started anew";
     content.document = IniDocument();
   }
 
@@ -189,7 +197,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     return TRUE;
   }
   std::wstring problem;
-  if (!base::ini::SaveIniFile(lpFileName, content.document, problem)) {
+  if (!base::ini::SaveIniFile(file, content.document, problem)) {
     Report(note.empty() ? problem : note + L"; " + problem);
     return FALSE;
   }

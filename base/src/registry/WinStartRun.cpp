@@ -1,5 +1,6 @@
 #include <exception>
 
+#include "base/CmdLineParse.h"
 #include "base/PathHelpers.h"
 #include "base/RegistryEx.h"
 #include "crt/strcase.h"
@@ -29,7 +30,7 @@ bool OnRunValue(const std::wstring& name, bool allUsers, Work work) {
 
 bool CWinStartRun::Add(const std::wstring& name, const std::wstring& path, bool allUsers) {
   return OnRunValue(name, allUsers, [&](CRegistryEx& reg) {
-    reg.SetSz(path);
+    reg.SetSz(CCmdLineParse::QuoteValue(path));
     return true;
   });
 }
@@ -51,7 +52,9 @@ bool CWinStartRun::IsSet(const std::wstring& name, const std::wstring& path, boo
   return OnRunValue(name, allUsers, [&](CRegistryEx& reg) {
     std::wstring text;
     reg.GetSz(text);
-    return !text.empty() && _wcsicmp(text.c_str(), path.c_str()) == 0;
+    if (text.empty()) return false;
+    return _wcsicmp(text.c_str(), CCmdLineParse::QuoteValue(path).c_str()) == 0 ||
+           _wcsicmp(text.c_str(), path.c_str()) == 0;
   });
 }
 

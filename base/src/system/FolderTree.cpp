@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "DesktopExec.h"
 #include "Utf8Paths.h"
 #include "base/SystemHelpers.h"
 
@@ -10,17 +11,6 @@ namespace {
 bool exists(const std::string& path) {
   struct stat info {};
   return !path.empty() && stat(path.c_str(), &info) == 0;
-}
-
-// A desktop entry's Exec line quotes arguments with blanks or specials.
-std::string quoted(const std::string& text) {
-  if (text.find_first_of(" \t\"'\\$`") == std::string::npos && !text.empty()) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out + "\"";
 }
 
 // Values of a desktop entry are single lines.
@@ -66,11 +56,9 @@ bool CreateShortcutFile(const std::wstring& shortcutPath, const std::wstring& ta
   const std::string path = ToUtf8Path(shortcutPath);
   const std::string targetText = ToUtf8Path(target);
   const size_t slash = targetText.find_last_of('/');
-  std::string exec = quoted(targetText);
-  if (!arguments.empty()) exec += " " + oneLine(ToUtf8Path(arguments));
   std::string text = "[Desktop Entry]\nType=Application\n";
   text += "Name=" + oneLine(targetText.substr(slash == std::string::npos ? 0 : slash + 1)) + "\n";
-  text += "Exec=" + oneLine(exec) + "\n";
+  text += "Exec=" + DesktopExecValue(targetText, ToUtf8Path(arguments)) + "\n";
   text += "Path=" + oneLine(ToUtf8Path(folder)) + "\n";
   if (!description.empty()) text += "Comment=" + oneLine(ToUtf8Path(description)) + "\n";
   if (!iconPath.empty()) text += "Icon=" + oneLine(ToUtf8Path(iconPath)) + "\n";

@@ -139,6 +139,13 @@ void CTaskThreadPool::ApplyResumeLocked(ITask& task) {
     task.Resume();
 }
 
+// Under the task's mutex, so that a worker looking for work either sees
+// the bits a resume request set or finds the task in the list's indexes.
+void CTaskThreadPool::NoteRequeued(const ITask& task) {
+    std::lock_guard<std::mutex> guard(m_tasksMutex);
+    m_tasks.NoteRequeued(&task);
+}
+
 bool CTaskThreadPool::ResumeTask(const std::wstring& key) {
     TaskPtr task;
     if (!FindByKey(key, task))
@@ -149,6 +156,7 @@ bool CTaskThreadPool::ResumeTask(const std::wstring& key) {
     {
         std::lock_guard<std::mutex> guard(task->m_mutex);
         requeued = RequestResume(*task);
+        NoteRequeued(*task);
         // At the maximum the request waits for the next worker that looks
         // for work, so the pool does not run more tasks than it may.
         if (!m_counter.IsMax())
@@ -158,12 +166,8 @@ bool CTaskThreadPool::ResumeTask(const std::wstring& key) {
         // With no worker left, a task queued again would wait for an
         // unrelated AddTask; start one as AddTask would.
         std::lock_guard<std::mutex> guard(m_tasksMutex);
-        for (int i = 0; i < m_tasks.Size(); ++i) {
-            if (m_tasks.At(i) == task) {
-                SpawnWorkerUnlessMaxLocked();
-                break;
-            }
-        }
+        if (m_tasks.HoldsTask(task.get()))
+            SpawnWorkerUnlessMaxLocked();
     }
     return true;
 }
@@ -182,6 +186,7 @@ bool CTaskThreadPool::ResumeAll() {
         {
             std::lock_guard<std::mutex> guard(task->m_mutex);
             RequestResume(*task);
+            NoteRequeued(*task);
         }
         if (!m_counter.IsMax())
             SpawnWorker();

@@ -46,19 +46,12 @@ CTaskThreadPool::TaskPtr CTaskThreadPool::GetTask(const std::wstring& key) {
 
 CTaskThreadPool::TaskPtr CTaskThreadPool::GetTaskAt(int position) {
     std::lock_guard<std::mutex> guard(m_tasksMutex);
-    if (position < 0 || position >= m_tasks.Size())
-        return nullptr;
     return m_tasks.At(position);
 }
 
 CTaskThreadPool::TaskPtr CTaskThreadPool::FindTask(uint32_t bits) {
     std::lock_guard<std::mutex> guard(m_tasksMutex);
-    for (int i = 0; i < m_tasks.Size(); ++i) {
-        const TaskPtr& task = m_tasks.At(i);
-        if (task && task->HasState(bits))
-            return task;
-    }
-    return nullptr;
+    return m_tasks.FindFirst(bits);
 }
 
 void CTaskThreadPool::RemoveTask(const std::wstring& key) {
@@ -88,23 +81,12 @@ bool CTaskThreadPool::IsBusy(bool countPaused) {
 }
 
 void CTaskThreadPool::EraseTaskLocked(const ITask* task) {
-    for (int i = 0; i < m_tasks.Size(); ++i) {
-        if (m_tasks.At(i).get() == task) {
-            m_tasks.EraseAt(i);
-            return;
-        }
-    }
+    m_tasks.Erase(task);
 }
 
 std::vector<CTaskThreadPool::TaskPtr> CTaskThreadPool::SnapshotTasks() {
     std::lock_guard<std::mutex> guard(m_tasksMutex);
-    std::vector<TaskPtr> tasks;
-    tasks.reserve(m_tasks.Size());
-    for (int i = 0; i < m_tasks.Size(); ++i) {
-        if (m_tasks.At(i))
-            tasks.push_back(m_tasks.At(i));
-    }
-    return tasks;
+    return m_tasks.Snapshot();
 }
 
 void CTaskThreadPool::SetNotifyWindow(HWND wnd) {

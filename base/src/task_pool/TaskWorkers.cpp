@@ -26,10 +26,7 @@ void CTaskThreadPool::SpawnWorkerUnlessMaxLocked() {
 void CTaskThreadPool::StartWorkers() {
     std::lock_guard<std::mutex> guard(m_tasksMutex);
     while (!m_counter.IsMax()) {
-        bool queued = false;
-        for (int i = 0; i < m_tasks.Size() && !queued; ++i)
-            queued = m_tasks.At(i) && m_tasks.At(i)->HasState(ITask::StateQueued);
-        if (!queued)
+        if (!m_tasks.FirstQueued())
             return;
         SpawnWorker();
     }
@@ -52,17 +49,9 @@ void CTaskThreadPool::WorkerLoop() {
             // new worker is needed.
             std::lock_guard<std::mutex> guard(m_tasksMutex);
             if (!m_counter.IsOver()) {
-                for (int i = 0; i < m_tasks.Size(); ++i) {
-                    const TaskPtr& task = m_tasks.At(i);
-                    if (!task)
-                        continue;
-                    if (task->HasState(ITask::StateResumeAsked)) {
-                        resume = task;
-                        break;
-                    }
-                    if (!queued && task->HasState(ITask::StateQueued))
-                        queued = task;
-                }
+                resume = m_tasks.FirstResumeAsked();
+                if (!resume)
+                    queued = m_tasks.FirstQueued();
             }
             if (!resume && !queued) {
                 left = m_counter.Leave();

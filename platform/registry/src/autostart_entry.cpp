@@ -22,12 +22,28 @@ std::wstring ConfigHome() {
   return L"";
 }
 
+// Splits a command line as Windows programs do: blanks separate arguments
+// outside double quotes; backslashes are literal except before a quote,
+// where each pair stands for one backslash and an odd one left over makes
+// the quote literal ("\"" inside quotes is a quote character).
 std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
   std::vector<std::wstring> args;
   std::wstring current;
   bool inQuotes = false, any = false;
-  for (wchar_t c : commandLine) {
-    if (c == L'"') {
+  for (size_t i = 0; i < commandLine.size(); ++i) {
+    const wchar_t c = commandLine[i];
+    if (c == L'\\') {
+      size_t run = 0;
+      while (i + run < commandLine.size() && commandLine[i + run] == L'\\') ++run;
+      const bool beforeQuote = i + run < commandLine.size() && commandLine[i + run] == L'"';
+      current.append(beforeQuote ? run / 2 : run, L'\\');
+      any = true;
+      i += run - 1;
+      if (beforeQuote && run % 2 == 1) {
+        current += L'"';
+        ++i;  // the escaped quote is taken
+      }
+    } else if (c == L'"') {
       inQuotes = !inQuotes;
       any = true;
     } else if ((c == L' ' || c == L'\t') && !inQuotes) {
