@@ -2,6 +2,7 @@
 
 #include "core/CSimpleWndHelper.h"
 #include "core/SMessageLoop.h"
+#include "core/SRenderPlugins.h"
 #include "core/SRicheditMenuDef.h"
 #include "core/SScriptTimer.h"
 #include "core/STextServiceHelper.h"
@@ -27,6 +28,7 @@ void* GetAppSingleton(int index) {
 SApplication::SApplication(IRenderFactory* renderFactory, HINSTANCE module, LPCWSTR hostClassName,
                            ISystemObjectRegister* registrar, BOOL imeClass)
     : renderFactory_(renderFactory), module_(module), hostClassName_(hostClassName ? hostClassName : L"") {
+  InstallPlatformWiring();
   LoadLayeredUpdateEntryPoints();
   CreateSingletons(imeClass);
   translator_.Attach(new SNullTranslator);
