@@ -19,8 +19,12 @@ class OrielAppTest : public ::testing::Test {
   void TearDown() override;
   // A render target cleared to `clear`, released by the fixture.
   IRenderTarget* NewTarget(int w, int h, COLORREF clear = 0xFFFFFFFF);
+
+ public:
   // The premultiplied BGRA pixel at (x, y).
   static uint32_t Pixel(IRenderTarget* rt, int x, int y);
+
+ protected:
   // The folder provider of the framework's own bundle, bin/res/.
   IResProvider* BundleProvider();
 
