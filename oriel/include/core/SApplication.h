@@ -34,6 +34,10 @@ class SApplication : public SSingleton<SApplication>, public SResProviderMgr, pu
   // Runs the main loop; destroys the main window when it still exists.
   int Run(HWND mainWnd);
   void* GetSingleton(int index) const;
+  // Told of each singleton as it is made (true) and deleted (false): the
+  // order matters to what the singletons release.
+  using SingletonTrace = void (*)(int index, bool created);
+  static void SetSingletonTrace(SingletonTrace trace);
 
   // A class name "cls.style" creates cls and applies the style class.
   virtual IObject* NewWindowByClass(LPCWSTR name);

@@ -20,6 +20,15 @@
 
 namespace ORIEL {
 
+namespace {
+SApplication::SingletonTrace g_trace = nullptr;
+void Trace(int index, bool created) {
+  if (g_trace) g_trace(index, created);
+}
+}  // namespace
+
+void SApplication::SetSingletonTrace(SingletonTrace trace) { g_trace = trace; }
+
 void* GetAppSingleton(int index) {
   SApplication* app = SApplication::getSingletonPtr();
   return app ? app->GetSingleton(index) : nullptr;
@@ -61,17 +70,29 @@ void SApplication::CreateSingletons(BOOL imeClass) {
   // Creation order differs from the index order: the skin pool manager is
   // made after the font pool but sits at index 7.
   singletons_[SINGLETON_UIDEF] = new SUiDef;
+  Trace(SINGLETON_UIDEF, true);
   singletons_[SINGLETON_WINDOWMGR] = new SWindowMgr;
+  Trace(SINGLETON_WINDOWMGR, true);
   singletons_[SINGLETON_TIMER2] = new STimer2;
+  Trace(SINGLETON_TIMER2, true);
   singletons_[SINGLETON_SCRIPTTIMER] = new SScriptTimer;
+  Trace(SINGLETON_SCRIPTTIMER, true);
   singletons_[SINGLETON_FONTPOOL] = new SFontPool(renderFactory_);
+  Trace(SINGLETON_FONTPOOL, true);
   singletons_[SINGLETON_SKINPOOLMGR] = new SSkinPoolMgr;
+  Trace(SINGLETON_SKINPOOLMGR, true);
   singletons_[SINGLETON_STYLEPOOLMGR] = new SStylePoolMgr;
+  Trace(SINGLETON_STYLEPOOLMGR, true);
   singletons_[SINGLETON_TEMPLATEPOOLMGR] = new STemplatePoolMgr;
+  Trace(SINGLETON_TEMPLATEPOOLMGR, true);
   singletons_[SINGLETON_WINDOWFINDER] = new SWindowFinder;
+  Trace(SINGLETON_WINDOWFINDER, true);
   singletons_[SINGLETON_TEXTSERVICEHELPER] = new STextServiceHelper;
+  Trace(SINGLETON_TEXTSERVICEHELPER, true);
   singletons_[SINGLETON_RICHEDITMENUDEF] = new SRicheditMenuDef;
+  Trace(SINGLETON_RICHEDITMENUDEF, true);
   singletons_[SINGLETON_SIMPLEWNDHELPER] = new CSimpleWndHelper(module_, hostClassName_, imeClass);
+  Trace(SINGLETON_SIMPLEWNDHELPER, true);
 }
 
 void SApplication::DeleteSingletons() {
@@ -79,6 +100,7 @@ void SApplication::DeleteSingletons() {
   for (int index : kOrder) {
     delete singletons_[index];
     singletons_[index] = nullptr;
+    Trace(index, false);
   }
 }
 
