@@ -202,7 +202,9 @@ TEST_F(ObjectFactoryTest, UiDefinitionDefaultsMergeAlongTheClassChain) {
     ASSERT_NE(w, nullptr);
     std::map<std::string, std::string> got(w->applied.begin(), w->applied.end());
     EXPECT_EQ(got, c.expected) << XmlUtf8(c.cls).c_str();
-    if (!got.empty()) EXPECT_TRUE(w->lastLoading);
+    if (!got.empty()) {
+      EXPECT_TRUE(w->lastLoading);
+    }
   }
   TestWnd* dtp = NewWnd(L"dateTimePicker");
   ASSERT_FALSE(dtp->applied.empty());

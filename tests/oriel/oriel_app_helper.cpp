@@ -25,7 +25,9 @@ void OrielAppTest::TearDown() {
   owned.clear();
   delete app;
   app = nullptr;
-  if (factory) EXPECT_EQ(factory->Release(), 0);
+  if (factory) {
+    EXPECT_EQ(factory->Release(), 0);
+  }
   factory = nullptr;
 }
 
