@@ -5,6 +5,8 @@
 #include "OrielTestApp.h"
 #include "core/SLayoutSize.h"
 #include "res.mgr/SResProviderFiles.h"
+#include "res.mgr/SSkinPool.h"
+#include "res.mgr/SStylePool.h"
 #include "res.mgr/SUiDef.h"
 
 namespace {
@@ -164,6 +166,29 @@ TEST_F(NamedValuesTest, SectionFromAResourceWhoseRootHasAnotherNameLoadsNothing)
          {{"values", "color", "colors.xml"}}, {{"colors.xml", "<colour><x value=\"#010203\"/></colour>"}});
   EXPECT_EQ(SResProviderMgr::LookupNamedColor(L"@color/x"), kRenderNoColor);
   EXPECT_EQ(SResProviderMgr::LookupNamedColor(L"@color/inline"), kRenderNoColor);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NamedValuesTest, ASecondDefinitionBecomesCurrentAndTheFirstsSkinsStayFound) {
+  Attach("<uidef><color><c value=\"#010101\"/></color><skin>"
+         "<colorrect name=\"shared\" normal=\"#FF0000\"/><colorrect name=\"first_only\" normal=\"#00FF00\"/>"
+         "</skin><style><class name=\"s\" a=\"1\"/></style></uidef>");
+  Attach("<uidef><color><c value=\"#020202\"/></color><skin>"
+         "<colorrect name=\"shared\" normal=\"#0000FF\"/></skin></uidef>");
+  EXPECT_EQ(SResProviderMgr::LookupNamedColor(L"@color/c"), 0xFF020202u);
+  SSkinPoolMgr& skins = SSkinPoolMgr::getSingleton();
+  ISkinObj* shared = skins.GetSkin(L"shared", 100);
+  ISkinObj* firstOnly = skins.GetSkin(L"first_only", 100);
+  ASSERT_NE(shared, nullptr);
+  ASSERT_NE(firstOnly, nullptr);
+  IRenderTarget* rt = NewTarget(4, 4, 0);
+  RECT rc{0, 0, 4, 4};
+  shared->DrawByIndex(rt, &rc, 0);
+  EXPECT_EQ(Pixel(rt, 1, 1), 0xFF0000FFu);  // the second definition's skin answers first
+  EXPECT_TRUE(SStylePoolMgr::getSingleton().GetStyle(L"s"));
 }
 
 }  // namespace
