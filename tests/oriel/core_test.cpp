@@ -20,6 +20,7 @@
 #include "core/SWindowFinder.h"
 #include "core/SWindowMgr.h"
 #include "crt/utf8.h"
+#include "gdi/GdiCairo.h"
 #include "res.mgr/SFontPool.h"
 #include "res.mgr/SSkinPool.h"
 #include "res.mgr/SStylePool.h"
@@ -356,6 +357,55 @@ TEST_F(CoreTest, LogTextOfTenThousandBytesIsCutAtACharacterBoundary) {
   const std::string line = testing::internal::GetCapturedStderr();
   EXPECT_EQ(line.rfind("short 5 ORIEL::Test ", 0), 0u) << line;
   EXPECT_NE(line.find("core_test.cpp:"), std::string::npos) << line;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CoreTest, StartUpWiringAndPlatformModuleCalls) {
+  // Window DCs are the GDI layer's, over the window's surface.
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+  HDC dc = Win32CreateSurfaceDC(surface);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(Win32SurfaceOfDC(dc), surface);
+  EXPECT_EQ(GdiSurfaceOfDC(dc), surface);  // a DC GDI itself understands
+  Win32DeleteSurfaceDC(dc);
+  cairo_surface_destroy(surface);
+  // GDI answers the display's DPI, which start-up handed in.
+  EXPECT_EQ(GetDeviceCaps(nullptr, LOGPIXELSX), static_cast<int>(Win32DisplayDpi()));
+  GdiSetScreenDpi(144);
+  SIZE px{};
+  const SIZE inch{2540, 2540};
+  HiMetricToPixel(&inch, &px);
+  EXPECT_EQ(px.cx, 144);
+  GdiSetScreenDpi(static_cast<int>(Win32DisplayDpi()));
+
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(XmlUtf8(path).c_str(), ProgramFolder() + "/oriel_core_test");
+  wchar_t small[5];
+  SetLastError(0);
+  EXPECT_EQ(GetModuleFileNameW(GetModuleHandleW(nullptr), small, 5), 5u);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(wcslen(small), 4u);
+  EXPECT_EQ(GetModuleHandleW(L"USER32.DLL"), GetModuleHandleW(L"user32"));
+  EXPECT_EQ(GetModuleHandleW(L"kernel32"), nullptr);
+  EXPECT_EQ(GetProcAddress(GetModuleHandleW(L"user32"), "NoSuchCall"), nullptr);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_PROC_NOT_FOUND);
+
+  // Bitmaps from files are 32-bit DIB sections.
+  const std::wstring png = XmlText((ProgramFolder() + "/res/PNGSYSTEM/SYS_CHECKBOX.png").c_str()).c_str();
+  HBITMAP bmp = app->LoadBitmap(png.c_str(), TRUE);
+  ASSERT_NE(bmp, nullptr);
+  BITMAP bm{};
+  GetObjectW(bmp, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 128);
+  EXPECT_EQ(bm.bmBitsPixel, 32);
+  DeleteObject(bmp);
+  EXPECT_EQ(LoadImageW(nullptr, L"/nonexistent.png", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace
