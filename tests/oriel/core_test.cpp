@@ -409,3 +409,108 @@ TEST_F(CoreTest, StartUpWiringAndPlatformModuleCalls) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CoreTest, ReplaceableServicesFollowTheAssignmentRule) {
+  IObjRef* module = nullptr;
+  EXPECT_EQ(app->CreateScriptModule(&module), E_FAIL);
+  struct Module : TObjRefImpl<IObjRef> {};
+  struct Scripts : TObjRefImpl<IScriptFactory> {
+    HRESULT CreateScriptModule(IObjRef** slot) override {
+      *slot = new Module;
+      return S_OK;
+    }
+  };
+  auto* scripts = new Scripts;
+  app->SetScriptFactory(scripts);
+  app->SetScriptFactory(scripts);  // the same object again changes nothing
+  EXPECT_EQ(scripts->AddRef(), 3);  // ours, ours again, the application's one
+  scripts->Release();
+  EXPECT_EQ(app->CreateScriptModule(&module), S_OK);
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(module->Release(), 0);
+  app->SetScriptFactory(nullptr);
+  EXPECT_EQ(scripts->Release(), 0);
+  // The default translator translates nothing; a replaced one is released.
+  struct Upper : TObjRefImpl<ITranslatorMgr> {
+    void SetLanguage(const SStringW&) override {}
+    void GetLanguage(wchar_t* b) override { b[0] = 0; }
+    int InstallTranslator(void*) override { return 0; }
+    int UninstallTranslator(void*) override { return 0; }
+    int CreateTranslator(void**) override { return 0; }
+    int TranslateInContext(const wchar_t* src, const wchar_t*, wchar_t* buf, int size) override {
+      const int need = static_cast<int>(wcslen(src)) + 1;
+      if (buf && size >= need)
+        for (int i = 0; i < need; ++i) buf[i] = static_cast<wchar_t>(towupper(src[i]));
+      return need;
+    }
+  };
+  auto* upper = new Upper;
+  app->SetTranslator(upper);
+  upper->Release();
+  EXPECT_EQ(app->Translate(L"rec", L""), L"REC");
+}
+
+}  // namespace
+
+namespace {
+
+struct CountingIdle : IIdleHandler {
+  std::function<void(int)> on;
+  int calls = 0;
+  void OnIdle() override { on(++calls); }
+};
+
+TEST_F(CoreTest, MouseMovesDoNotRunTheIdleHandlersAgain) {
+  SMessageLoop* loop = app->GetMsgLoop();
+  CountingIdle idle;
+  idle.on = [&](int n) {
+    if (n != 1) return;
+    PostThreadMessageW(GetCurrentThreadId(), WM_MOUSEMOVE, 0, 0);
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      SApplication::getSingleton().GetMsgLoop()->Quit();
+    });
+  };
+  loop->AddIdleHandler(&idle);
+  loop->Run();
+  EXPECT_EQ(idle.calls, 1);
+  EXPECT_TRUE(loop->RemoveIdleHandler(&idle));
+  EXPECT_FALSE(loop->RemoveIdleHandler(&idle));
+}
+
+LRESULT CALLBACK NeverCalled(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  EXPECT_NE(msg, UM_SCRIPTTIMER);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(CoreTest, ScriptTimerOfAClosedWindowKeepsARepeatingEntry) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = NeverCalled;
+  wc.lpszClassName = L"ClosedHostTest";
+  RegisterClassExW(&wc);
+  HWND host = CreateWindowExW(0, L"ClosedHostTest", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  SScriptTimer& timers = SScriptTimer::getSingleton();
+  const UINT_PTR repeating = timers.StartTimer(host, L"tick", 10, true);
+  const UINT_PTR once = timers.StartTimer(host, L"tock", 10, false);
+  DestroyWindow(host);
+  static int ticks = 0;
+  ticks = 0;
+  const UINT_PTR watch = SetTimer(nullptr, 0, 15, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (++ticks == 4) {
+      KillTimer(nullptr, id);
+      SApplication::getSingleton().GetMsgLoop()->Quit();
+    }
+  });
+  ASSERT_NE(watch, 0u);
+  app->GetMsgLoop()->Run();
+  EXPECT_TRUE(timers.HasTimer(repeating));
+  EXPECT_FALSE(timers.HasTimer(once));
+  EXPECT_TRUE(timers.StopTimer(repeating));
+  EXPECT_FALSE(timers.StopTimer(repeating));
+}
+
+}  // namespace

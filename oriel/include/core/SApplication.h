@@ -25,6 +25,16 @@ enum {
   kSysResMsgBoxMissing = 4,
 };
 
+// Services a program may install; the program installs none. Their own
+// operations come with the parts that call them (real child windows, host
+// window scripts, attribute observers).
+struct IRealWndHandler : IObjRef {};
+struct IAttrObserverFactory : IObjRef {};
+struct IScriptFactory : IObjRef {
+  // Fills `slot` with a new script module (one reference).
+  virtual HRESULT CreateScriptModule(IObjRef** slot) = 0;
+};
+
 class SApplication : public SSingleton<SApplication>, public SResProviderMgr, public SObjectFactoryMgr {
  public:
   SApplication(IRenderFactory* renderFactory, HINSTANCE module, LPCWSTR hostClassName,
@@ -59,7 +69,13 @@ class SApplication : public SSingleton<SApplication>, public SResProviderMgr, pu
   // Refused (false) while the main loop runs.
   bool ReplaceMsgLoopFactory(IMsgLoopFactory* factory);
 
+  // E_FAIL without a script factory.
+  HRESULT CreateScriptModule(IObjRef** slot);
+
   IRenderFactory* GetRenderFactory() const { return renderFactory_; }
+  IRealWndHandler* GetRealWndHandler() const { return realWndHandler_; }
+  IAttrObserverFactory* GetAttrObserverFactory() const { return attrObserverFactory_; }
+  IScriptFactory* GetScriptFactory() const { return scriptFactory_; }
   ITranslatorMgr* GetTranslator() const { return translator_; }
   IToolTipFactory* GetToolTipFactory() const { return toolTipFactory_; }
   IMsgLoopFactory* GetMsgLoopFactory() const { return msgLoopFactory_; }
@@ -74,16 +90,22 @@ class SApplication : public SSingleton<SApplication>, public SResProviderMgr, pu
   void SetToolTipFactory(IToolTipFactory* f) { toolTipFactory_ = f; }
   void SetLogger(ILog* log) { logger_ = log; }
   void SetAppDir(const SStringW& dir) { appDir_ = dir; }
+  void SetRealWndHandler(IRealWndHandler* h) { realWndHandler_ = h; }
+  void SetAttrObserverFactory(IAttrObserverFactory* f) { attrObserverFactory_ = f; }
+  void SetScriptFactory(IScriptFactory* f) { scriptFactory_ = f; }
 
  private:
   void CreateSingletons(BOOL imeClass);
   void DeleteSingletons();
 
+  SRefPtr<IRealWndHandler> realWndHandler_;
+  SRefPtr<IScriptFactory> scriptFactory_;
   SRefPtr<IRenderFactory> renderFactory_;
   SRefPtr<ITranslatorMgr> translator_;
   SRefPtr<IToolTipFactory> toolTipFactory_;
   SRefPtr<IMsgLoopFactory> msgLoopFactory_;
   SRefPtr<ILog> logger_;
+  SRefPtr<IAttrObserverFactory> attrObserverFactory_;
   SNamedID namedIds_;
   SStringW appDir_;
   HINSTANCE module_ = nullptr;

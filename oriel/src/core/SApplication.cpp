@@ -59,11 +59,14 @@ SApplication::~SApplication() {
   ReleaseAll();
   DeleteSingletons();
   appDir_.Empty();
+  attrObserverFactory_.reset();
   logger_.reset();
   msgLoopFactory_.reset();
   toolTipFactory_.reset();
   translator_.reset();
   renderFactory_.reset();
+  scriptFactory_.reset();
+  realWndHandler_.reset();
 }
 
 void SApplication::CreateSingletons(BOOL imeClass) {
@@ -200,6 +203,11 @@ void SApplication::LoadNamedIdTable(const SNamedIdRecord* records, int count, bo
 int SApplication::LookupNamedId(const SStringW& name) const {
   const int* id = namedIds_.Find(name);
   return id ? *id : 0;
+}
+
+HRESULT SApplication::CreateScriptModule(IObjRef** slot) {
+  if (!scriptFactory_) return E_FAIL;
+  return scriptFactory_->CreateScriptModule(slot);
 }
 
 bool SApplication::ReplaceMsgLoopFactory(IMsgLoopFactory* factory) {
