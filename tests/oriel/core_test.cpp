@@ -100,7 +100,10 @@ TEST_F(CoreTest, RunEndsOnQuitAndDestroysTheMainWindow) {
   };
   app->GetMsgLoop()->AddMessageFilter(&filter);
   PostThreadMessageW(GetCurrentThreadId(), WM_USER + 1, 0, 0);
+  testing::internal::CaptureStderr();
   EXPECT_EQ(app->Run(main), 7);
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(log.rfind("SMessageLoop::Run - exiting,code = 7 ORIEL::SMessageLoop::Run ", 0), 0u) << log;
   EXPECT_FALSE(replacedDuringRun);
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(app->GetMainWnd(), main);
