@@ -157,7 +157,7 @@ BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT old) {
 int GetDeviceCaps(HDC hdc, int index) {
   switch (index) {
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
+    case LOGPIXELSY: return GdiScreenDpi();
     case BITSPIXEL: return 32;
     case HORZRES:
     case VERTRES: {

@@ -91,3 +91,8 @@ cairo_surface_t* GdiSurfaceFromPixels(int width, int height, const void* pixels)
 // corner is (x, y), clear where the part lies outside `src`; null when it
 // cannot be made.
 cairo_surface_t* GdiCopySurfaceArea(cairo_surface_t* src, int x, int y, int width, int height);
+
+// The screen's logical pixels per inch that GetDeviceCaps answers
+// (LOGPIXELSX and LOGPIXELSY): 96 until start-up sets the display's value.
+void GdiSetScreenDpi(int dpi);
+int GdiScreenDpi();

@@ -14,6 +14,8 @@
 #include "win32/user32.h"
 #include "win32/menus.h"
 #include "win32/imm.h"
+#include "win32/modules.h"
+#include "win32/images.h"
 
 #if __has_include("win32/codepage.h")
 #include "win32/codepage.h"

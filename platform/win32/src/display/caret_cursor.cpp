@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "../user/geometry.h"
+#include "../user/image_cursor.h"
 #include "../user/window_state.h"
 #include "native.h"
 #include "win32/errors.h"
@@ -59,6 +60,7 @@ std::map<WORD, Cursor> g_xCursors;
 
 // A system cursor's handle is its id, as MAKEINTRESOURCE gives it.
 Cursor xCursorOf(XDisplay* x, HCURSOR cursor) {
+  if (!IS_INTRESOURCE(cursor)) return imageCursorOf(x, cursor);
   const auto id = static_cast<WORD>(reinterpret_cast<uintptr_t>(cursor));
   for (const SystemCursor& entry : kCursors) {
     if (entry.id != id) continue;
@@ -174,4 +176,7 @@ HCURSOR GetCursor() {
   return g_current;
 }
 
-BOOL DestroyCursor(HCURSOR) { return TRUE; }  // system cursors are shared
+BOOL DestroyCursor(HCURSOR hCursor) {
+  destroyImageCursor(hCursor);
+  return TRUE;  // system cursors are shared
+}

@@ -1,0 +1,35 @@
+#include "core/SInterpolator.h"
+#include "core/SObjectFactory.h"
+#include "res.mgr/SSkinDrawn.h"
+#include "res.mgr/SSkinImgList.h"
+#include "res.mgr/SSkinScrollbar.h"
+#include "res.mgr/SSkinShape.h"
+
+namespace ORIEL {
+
+void SObjectDefaultRegister::RegisterSkinClasses(SObjectFactoryMgr* mgr) {
+  mgr->RegisterClass<SSkinImgList>();
+  mgr->RegisterClass<SSkinImgCenter>();
+  mgr->RegisterClass<SSkinImgFrame>();
+  mgr->RegisterClass<SSkinImgFrame2>();
+  mgr->RegisterClass<SSkinButton>();
+  mgr->RegisterClass<SSkinGradation>();
+  mgr->RegisterClass<SSkinScrollbar>();
+  mgr->RegisterClass<SSkinColorRect>();
+  mgr->RegisterClass<SSkinShape>();
+  mgr->RegisterClass<SSKinGroup>();
+}
+
+void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
+  mgr->RegisterClass<SLinearInterpolator>();
+  mgr->RegisterClass<SAccelerateInterpolator>();
+  mgr->RegisterClass<SDecelerateInterpolator>();
+  mgr->RegisterClass<SAccelerateDecelerateInterpolator>();
+  mgr->RegisterClass<SAnticipateInterpolator>();
+  mgr->RegisterClass<SAnticipateOvershootInterpolator>();
+  mgr->RegisterClass<SBounceInterpolator>();
+  mgr->RegisterClass<SCycleInterpolator>();
+  mgr->RegisterClass<SOvershootInterpolator>();
+}
+
+}  // namespace ORIEL
