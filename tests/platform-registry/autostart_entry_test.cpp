@@ -49,7 +49,7 @@ TEST(AutostartEntry, FollowsTheRunValueAndValidates) {
   };
   const Case cases[] = {
       {L"\"/opt/q v/Quorvale\"", "Exec=\"/opt/q v/Quorvale\""},
-      {L"/opt/q/Quorvale --min", "Exec=\"/opt/q/Quorvale\" \"--min\""},
+      {L"/opt/q/Quorvale --min", "Exec=/opt/q/Quorvale --min"},
       {L"\"/opt/$a`b/100%\\x\"", "Exec=\"/opt/\\\\$a\\\\`b/100%%\\\\\\\\x\""},
   };
   HKEY run = OpenRun(HKEY_CURRENT_USER);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "DesktopExec.h"
+#include "registry/desktop_exec.h"
 #include "Utf8Paths.h"
 #include "base/SystemHelpers.h"
 
@@ -58,7 +58,9 @@ bool CreateShortcutFile(const std::wstring& shortcutPath, const std::wstring& ta
   const size_t slash = targetText.find_last_of('/');
   std::string text = "[Desktop Entry]\nType=Application\n";
   text += "Name=" + oneLine(targetText.substr(slash == std::string::npos ? 0 : slash + 1)) + "\n";
-  text += "Exec=" + DesktopExecValue(targetText, ToUtf8Path(arguments)) + "\n";
+  std::vector<std::wstring> argv = registry::SplitCommandLine(arguments);
+  argv.insert(argv.begin(), target);
+  text += "Exec=" + ToUtf8Path(registry::DesktopExecValue(argv)) + "\n";
   text += "Path=" + oneLine(ToUtf8Path(folder)) + "\n";
   if (!description.empty()) text += "Comment=" + oneLine(ToUtf8Path(description)) + "\n";
   if (!iconPath.empty()) text += "Icon=" + oneLine(ToUtf8Path(iconPath)) + "\n";

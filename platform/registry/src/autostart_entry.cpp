@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "file_replace.h"
+#include "registry/desktop_exec.h"
 #include "registry/registry.h"
 #include "text_codec.h"
 
@@ -22,72 +23,10 @@ std::wstring ConfigHome() {
   return L"";
 }
 
-// Splits a command line as Windows programs do: blanks separate arguments
-// outside double quotes; backslashes are literal except before a quote,
-// where each pair stands for one backslash and an odd one left over makes
-// the quote literal ("\"" inside quotes is a quote character).
-std::vector<std::wstring> Arguments(const std::wstring& commandLine) {
-  std::vector<std::wstring> args;
-  std::wstring current;
-  bool inQuotes = false, any = false;
-  for (size_t i = 0; i < commandLine.size(); ++i) {
-    const wchar_t c = commandLine[i];
-    if (c == L'\\') {
-      size_t run = 0;
-      while (i + run < commandLine.size() && commandLine[i + run] == L'\\') ++run;
-      const bool beforeQuote = i + run < commandLine.size() && commandLine[i + run] == L'"';
-      current.append(beforeQuote ? run / 2 : run, L'\\');
-      any = true;
-      i += run - 1;
-      if (beforeQuote && run % 2 == 1) {
-        current += L'"';
-        ++i;  // the escaped quote is taken
-      }
-    } else if (c == L'"') {
-      inQuotes = !inQuotes;
-      any = true;
-    } else if ((c == L' ' || c == L'\t') && !inQuotes) {
-      if (any) args.push_back(current);
-      current.clear();
-      any = false;
-    } else {
-      current += c;
-      any = true;
-    }
-  }
-  if (any) args.push_back(current);
-  return args;
-}
-
-// One argument in double quotes, with the four characters the format
-// reserves inside quotes escaped, and '%' doubled as field codes demand.
-std::wstring QuoteArgument(const std::wstring& arg) {
-  std::wstring out = L"\"";
-  for (wchar_t c : arg) {
-    if (c == L'"' || c == L'`' || c == L'$' || c == L'\\') out += L'\\';
-    if (c == L'%') out += L'%';
-    out += c;
-  }
-  return out + L"\"";
-}
-
-// The string-value escapes of the desktop-entry format.
-std::wstring EscapeValue(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L'\\') out += L"\\\\";
-    else if (c == L'\n') out += L"\\n";
-    else if (c == L'\t') out += L"\\t";
-    else if (c == L'\r') out += L"\\r";
-    else out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
 bool IsCommand(const std::wstring& commandLine) {
-  std::vector<std::wstring> args = Arguments(commandLine);
+  std::vector<std::wstring> args = SplitCommandLine(commandLine);
   return !args.empty() && !args[0].empty();
 }
 
@@ -96,13 +35,8 @@ bool IsUserRunKey(const std::wstring& keyPath) {
 }
 
 std::string DesktopEntryText(const std::wstring& name, const std::wstring& commandLine) {
-  std::wstring exec;
-  for (const std::wstring& arg : Arguments(commandLine)) {
-    if (!exec.empty()) exec += L' ';
-    exec += QuoteArgument(arg);
-  }
-  std::wstring text = L"[Desktop Entry]\nType=Application\nName=" + EscapeValue(name) + L"\nExec=" +
-                      EscapeValue(exec) + L"\n";
+  std::wstring text = L"[Desktop Entry]\nType=Application\nName=" + EscapeDesktopValue(name) +
+                      L"\nExec=" + DesktopExecValue(SplitCommandLine(commandLine)) + L"\n";
   return ToUtf8(text);
 }
 
