@@ -192,13 +192,17 @@ std::vector<LevelEntry> CAudioWaveRender::ReduceBatch(const std::deque<std::uniq
         const size_t frames = std::min(static_cast<size_t>(std::max(packet->frames, 0)),
                                        packet->samples.size() / static_cast<size_t>(channels));
         const int16_t* s = packet->samples.data();
-        for (size_t f = 0; f < frames; ++f) {
-            for (int c = 0; c < channels; ++c) {
-                const int v = s[f * channels + c];
-                LevelEntry& e = levels[c];
-                if (v <= 0 && v < e.min) e.min = v;
-                if (v >= 1 && v > e.max) e.max = v;
+        // A minimum that starts at 0 only moves for samples <= 0, a maximum
+        // only for samples >= 1: plain min and max, without branches.
+        for (int c = 0; c < channels; ++c) {
+            int16_t low = 0, high = 0;
+            for (size_t f = 0; f < frames; ++f) {
+                const int16_t v = s[f * channels + c];
+                low = std::min(low, v);
+                high = std::max(high, v);
             }
+            levels[c].min = std::min<int32_t>(levels[c].min, low);
+            levels[c].max = std::max<int32_t>(levels[c].max, high);
         }
     }
     return levels;
