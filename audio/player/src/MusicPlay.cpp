@@ -26,22 +26,24 @@ int OutputCallback(const void*, void* output, unsigned long frames, const PaStre
     const int frameBytes = shared->channels * static_cast<int>(sizeof(int16_t));
     const bool finished = shared->state.load() == 3;
     int read = 0;
+    HWND host = nullptr;
     EnterCriticalSection(&shared->lock);
     const int queued = shared->fifo ? av_audio_fifo_size(shared->fifo) : 0;
+    const bool last = finished && queued < static_cast<int>(frames);
     if (queued >= static_cast<int>(frames) || finished) {
         const int take = std::min<int>(queued, static_cast<int>(frames));
         void* planes[1] = {out};
         if (take > 0) read = std::max(av_audio_fifo_read(shared->fifo, planes, take), 0);
     }
+    // The window is looked up under the lock that SetNotifyWindow takes.
+    if (last && shared->notifyHost) host = shared->notifyHost();
     LeaveCriticalSection(&shared->lock);
     if (read < static_cast<int>(frames))
         std::memset(reinterpret_cast<char*>(out) + static_cast<size_t>(read) * frameBytes, 0,
                     (frames - read) * static_cast<size_t>(frameBytes));
-    if (!finished || queued >= static_cast<int>(frames)) return paContinue;
+    if (!last) return paContinue;
     // paComplete ends the callbacks: this runs once per played file.
-    if (shared->notifyHost) {
-        if (HWND host = shared->notifyHost()) PostMessageW(host, kMusicPlayEndMessage, 0, 0);
-    }
+    if (host) PostMessageW(host, kMusicPlayEndMessage, 0, 0);
     return paComplete;
 }
 
