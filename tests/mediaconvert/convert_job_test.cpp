@@ -224,6 +224,16 @@ TEST_F(ConvertJobTest, CancelReturnsNonZeroAndRunAgainConverts) {
   EXPECT_TRUE(mctest::DecodesCleanly(third));
 }
 
+TEST_F(ConvertJobTest, CancelledBeforeItStartsCreatesNoFile) {
+  const std::string in = Tone("in.wav", 1.0);
+  const std::string out = dir_ + "/never.mp3";
+  MCMediaConvert job;
+  job.enabled = false;
+  EXPECT_EQ(job.Convert(in.c_str(), out.c_str(), MCConvertParam(), nullptr), AVERROR_EXIT);
+  EXPECT_FALSE(mctest::FileExists(out));
+  EXPECT_EQ(job.GetErrorInfo().code, AVERROR_EXIT);
+}
+
 TEST_F(ConvertJobTest, LogPathTakesMessagesAndStdoutStaysOpen) {
   const std::string log = dir_ + "/run.log";
   MCMediaConvert job;
