@@ -339,6 +339,11 @@ int MCAudioConvertBase::SendFrameConvert(AVFrame* frame) {
   return rc;
 }
 
+int64_t MCAudioConvertBase::NextInputTime() const {
+  if (inTimeBase_.num == 0 || inTimeBase_.den == 0) return 0;
+  return av_rescale_q(nextInPts_, inTimeBase_, AVRational{1, AV_TIME_BASE});
+}
+
 void MCAudioConvertBase::SignalEnd() {
   if (error_.code == AVERROR_EOF) return;
   error_.code = AVERROR_EOF;

@@ -63,7 +63,9 @@ int MCDeCoderBase::SendPacket(AVPacket* packet) {
 }
 
 int MCDeCoderBase::EndOfStream() {
-  Flush();
+  // Drained: the codec is ready for more, but this stream stays ended
+  // until a Flush starts it again.
+  if (context_ != nullptr) avcodec_flush_buffers(context_);
   return AVERROR_EOF;
 }
 
@@ -147,4 +149,9 @@ int MCDeCoderBase::ReceiveSubtitle(AVSubtitle* out) {
 
 void MCDeCoderBase::Flush() {
   if (context_ != nullptr) avcodec_flush_buffers(context_);
+  // After a flush (a seek, a new range) the decoder takes packets again and
+  // counts sound from the next packet's time.
+  av_packet_unref(packet_);
+  endOfInput_ = false;
+  runningPtsSet_ = false;
 }

@@ -73,6 +73,9 @@ class MCAudioConvertBase : public MCIAudioConvert, public IAudioFilterInit {
   int ConfigureFilter(MCStreamSetup setup);
   // End of input: the last, shorter frame may follow.
   void SignalEnd();
+  // Where the next input sample is expected, in microseconds on the input's
+  // time line.
+  int64_t NextInputTime() const;
 
  private:
   // Longest silence put in for one jump of the input's timestamps, and the
