@@ -202,3 +202,61 @@ TEST(SegmentNames, DistinctForEveryRange) {
 }
 
 }  // namespace
+
+namespace {
+
+class TwoPassTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = mctest::MakeTempDir("twopass");
+    // The statistics' folder is made under TMPDIR: a folder of the test's
+    // own shows whether anything is left there.
+    statsRoot_ = mctest::MakeTempDir("twopass-tmp");
+    const char* old = std::getenv("TMPDIR");
+    oldTmp_ = old ? old : "";
+    hadTmp_ = old != nullptr;
+    setenv("TMPDIR", statsRoot_.c_str(), 1);
+  }
+  void TearDown() override {
+    if (hadTmp_) setenv("TMPDIR", oldTmp_.c_str(), 1);
+    else unsetenv("TMPDIR");
+  }
+  std::string dir_, statsRoot_, oldTmp_;
+  bool hadTmp_ = false;
+};
+
+TEST_F(TwoPassTest, SecondPassHitsTheBitRateAndLeavesNoStatistics) {
+  // Detailed, moving picture with sound: the passes drop the sound.
+  const std::string in = dir_ + "/detail.mkv";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc2=s=640x360:r=25:d=4 -f lavfi -i sine=d=4 -vf noise=alls=6:allf=t "
+                             "-c:v libx264 -crf 12 -preset ultrafast -c:a aac '" + in + "'"));
+  const std::string first = dir_ + "/pass1.mp4", second = dir_ + "/pass2.mp4";
+  std::string a0 = "twopass", a1 = in, a2 = first, a3 = second;
+  char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data()};
+  MCMediaConvert job;
+  ASSERT_EQ(job.ConvertTwoPass(4, argv), 0) << job.GetErrorInfo().message;
+  for (const std::string& out : {first, second}) {
+    auto facts = mctest::Probe(out);
+    EXPECT_EQ(facts["streams.stream.0.codec_name"], "h264") << out;
+    EXPECT_EQ(facts.count("streams.stream.1.codec_type"), 0u) << out;
+  }
+  const double rate = std::atof(mctest::Probe(second)["streams.stream.0.bit_rate"].c_str());
+  EXPECT_NEAR(rate, 1000000, 100000);
+  EXPECT_TRUE(mctest::ListDir(statsRoot_).empty());
+}
+
+TEST_F(TwoPassTest, MissingInputStopsAtTheFirstPass) {
+  const std::string first = dir_ + "/pass1.mp4", second = dir_ + "/pass2.mp4";
+  std::string a0 = "twopass", a1 = dir_ + "/none.mkv", a2 = first, a3 = second;
+  char* argv[] = {a0.data(), a1.data(), a2.data(), a3.data()};
+  MCMediaConvert job;
+  const int rc = job.ConvertTwoPass(4, argv);
+  EXPECT_EQ(rc, AVERROR(ENOENT));
+  EXPECT_EQ(job.GetErrorInfo().code, rc);
+  EXPECT_TRUE(mctest::ListDir(dir_).empty());
+  EXPECT_TRUE(mctest::ListDir(statsRoot_).empty());
+  char* few[] = {a0.data(), a1.data()};
+  EXPECT_EQ(job.ConvertTwoPass(2, few), AVERROR(EINVAL));
+}
+
+}  // namespace

@@ -48,6 +48,11 @@ class MCMediaConvert {
   // without ranges.
   int Segment(const char* input, const char* folder, const char* extension, void* context,
               MCSegmentNameFunction nameFunction, const MCConvertParam& param);
+  // argv[1] to argv[2] in a first pass, then to argv[3] in a second, as
+  // soundless H.264 at 1000 kbit/s (paths UTF-8). The statistics lie in a
+  // private folder under TMPDIR, removed afterwards. Stops at the first
+  // pass's error.
+  int ConvertTwoPass(int argc, char** argv);
   // param.title's picture for titleLength, then the input.
   int TitlePage(const char* input, const char* output, const MCConvertParam& param);
   MCErrorInfo GetErrorInfo() const;
