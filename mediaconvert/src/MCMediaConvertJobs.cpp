@@ -52,3 +52,8 @@ int MCMediaConvert::Segment(const char* input, const char* folder, const char* e
   // included: the name function is called once per range.
   return RunJob(input, "", p, nullptr, hook);
 }
+
+int MCMediaConvert::TitlePage(const char* input, const char* output, const MCConvertParam& p) {
+  if (p.title.sourcePath.empty() || p.title.titleLength < 0) return Refuse("MCMediaConvert::TitlePage");
+  return RunJob(input, output, p, nullptr, new TitlePageHook(this, p.title));
+}

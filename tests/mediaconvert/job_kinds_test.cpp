@@ -260,3 +260,46 @@ TEST_F(TwoPassTest, MissingInputStopsAtTheFirstPass) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(JobKindsTest, TitlePictureBeforeTheVideo) {
+  const std::string title = dir_ + "/title.png", video = dir_ + "/blue.mp4";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i color=c=red:s=96x64 -frames:v 1 '" + title + "'"));
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i color=c=blue:s=96x64:r=25:d=2 -f lavfi -i sine=d=2 -c:v libx264 "
+                             "-preset ultrafast -c:a aac -shortest '" + video + "'"));
+  const std::string out = dir_ + "/titled.mp4";
+  MCConvertParam p;
+  p.title.sourcePath = title;
+  p.title.titleLength = kSecond;
+  MCMediaConvert job;
+  ASSERT_EQ(job.TitlePage(video.c_str(), out.c_str(), p), 0) << job.GetErrorInfo().message;
+  auto facts = mctest::Probe(out);
+  EXPECT_NEAR(std::atof(facts["format.duration"].c_str()), 3.0, 0.1);
+  EXPECT_EQ(mctest::ColorAt(out, 0.1), "red");
+  EXPECT_EQ(mctest::ColorAt(out, 0.9), "red");
+  EXPECT_EQ(mctest::ColorAt(out, 1.2), "blue");
+  EXPECT_EQ(mctest::ColorAt(out, 2.8), "blue");
+  EXPECT_TRUE(mctest::DecodesCleanly(out));
+}
+
+TEST_F(JobKindsTest, TitleTakenFromTheInputAtTitleTime) {
+  // Green (lime) for a second, then blue: the title is the first frame at 1 s.
+  const std::string video = dir_ + "/two.mp4";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i color=c=lime:s=96x64:r=25:d=1 -f lavfi -i color=c=blue:s=96x64:r=25:d=1 "
+                             "-filter_complex concat=n=2:v=1:a=0 -c:v libx264 -preset ultrafast -g 10 '" + video +
+                             "'"));
+  const std::string out = dir_ + "/self.mp4";
+  MCConvertParam p;
+  p.title.sourcePath = video;
+  p.title.titleTime = kSecond;
+  p.title.titleLength = kSecond;
+  MCMediaConvert job;
+  ASSERT_EQ(job.TitlePage(video.c_str(), out.c_str(), p), 0) << job.GetErrorInfo().message;
+  EXPECT_NEAR(std::atof(mctest::Probe(out)["format.duration"].c_str()), 3.0, 0.1);
+  EXPECT_EQ(mctest::ColorAt(out, 0.5), "blue");
+  EXPECT_EQ(mctest::ColorAt(out, 1.5), "green");
+  EXPECT_EQ(mctest::ColorAt(out, 2.5), "blue");
+}
+
+}  // namespace
