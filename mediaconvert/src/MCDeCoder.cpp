@@ -134,7 +134,9 @@ int MCDeCoderBase::ReceiveSubtitle(AVSubtitle* out) {
   av_packet_unref(packet_);
   if (!got) return AVERROR(EAGAIN);
   if (heldSet_) {
-    if (held_.end_display_time == 0xFFFFFFFFu) {
+    // No end, or one at its start (a DVD subtitle without a stop command):
+    // shown until the next one.
+    if (held_.end_display_time == 0xFFFFFFFFu || held_.end_display_time <= held_.start_display_time) {
       held_.end_display_time = static_cast<uint32_t>(
           av_rescale_q(decoded.pts - held_.pts, AVRational{1, 1000000}, AVRational{1, 1000}));
     }
