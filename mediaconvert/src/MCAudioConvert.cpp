@@ -266,6 +266,40 @@ int MCAudioConvertBase::Push(AVFrame* frame) {
   return rc;
 }
 
+int MCAudioConvertBase::FillGap(const AVFrame* like, int64_t samples) {
+  // A gap in the input becomes silence, so the output stays continuous. A
+  // jump longer than the cap is a broken timestamp, not a pause: the output
+  // goes on after the capped silence instead of holding hours of it.
+  const int64_t cap = static_cast<int64_t>(like->sample_rate) * kMaxGapSeconds;
+  int64_t left = samples < cap ? samples : cap;
+  AVFrame* silence = av_frame_alloc();
+  if (silence == nullptr) return AVERROR(ENOMEM);
+  silence->nb_samples = static_cast<int>(left < kGapPieceSamples ? left : kGapPieceSamples);
+  silence->format = like->format;
+  silence->sample_rate = like->sample_rate;
+  int rc = av_channel_layout_copy(&silence->ch_layout, &like->ch_layout);
+  if (rc >= 0) rc = av_frame_get_buffer(silence, 0);
+  if (rc >= 0) {
+    av_samples_set_silence(silence->extended_data, 0, silence->nb_samples, silence->ch_layout.nb_channels,
+                           static_cast<AVSampleFormat>(silence->format));
+  }
+  // One piece of silence, handed on by reference as often as needed.
+  AVFrame* piece = av_frame_alloc();
+  if (piece == nullptr && rc >= 0) rc = AVERROR(ENOMEM);
+  while (rc >= 0 && left > 0) {
+    rc = av_frame_ref(piece, silence);
+    if (rc < 0) break;
+    piece->nb_samples = static_cast<int>(left < silence->nb_samples ? left : silence->nb_samples);
+    piece->pts = nextInPts_;
+    left -= piece->nb_samples;
+    rc = Push(piece);
+    av_frame_unref(piece);
+  }
+  av_frame_free(&piece);
+  av_frame_free(&silence);
+  return rc;
+}
+
 int MCAudioConvertBase::SendFrameConvert(AVFrame* frame) {
   static const char* kName = "MCAudioConvertBase::SendFrameConvert";
   if (frame == nullptr) return AVERROR(EINVAL);
@@ -297,32 +331,17 @@ int MCAudioConvertBase::SendFrameConvert(AVFrame* frame) {
       return rc;
     }
   }
-  if (frame->pts == AV_NOPTS_VALUE || frame->pts <= nextInPts_) {
-    frame->pts = nextInPts_;
-  } else {
-    // A gap in the input becomes silence, so the output stays continuous.
-    AVFrame* gap = av_frame_alloc();
-    if (gap == nullptr) rc = AVERROR(ENOMEM);
-    if (rc >= 0) {
-      gap->nb_samples = static_cast<int>(frame->pts - nextInPts_);
-      gap->format = frame->format;
-      gap->sample_rate = frame->sample_rate;
-      av_channel_layout_copy(&gap->ch_layout, &frame->ch_layout);
-      rc = av_frame_get_buffer(gap, 0);
-      if (rc >= 0) {
-        av_samples_set_silence(gap->extended_data, 0, gap->nb_samples, gap->ch_layout.nb_channels,
-                               static_cast<AVSampleFormat>(gap->format));
-        gap->pts = nextInPts_;
-        rc = Push(gap);
-      }
-    }
-    av_frame_free(&gap);
-    frame->pts = nextInPts_;
-  }
+  if (frame->pts != AV_NOPTS_VALUE && frame->pts > nextInPts_) rc = FillGap(frame, frame->pts - nextInPts_);
+  frame->pts = nextInPts_;
   if (rc >= 0) rc = Push(frame);
   av_frame_unref(frame);
   if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_EOF) error_.SetError(rc, kName);
   return rc;
+}
+
+int64_t MCAudioConvertBase::NextInputTime() const {
+  if (inTimeBase_.num == 0 || inTimeBase_.den == 0) return 0;
+  return av_rescale_q(nextInPts_, inTimeBase_, AVRational{1, AV_TIME_BASE});
 }
 
 void MCAudioConvertBase::SignalEnd() {

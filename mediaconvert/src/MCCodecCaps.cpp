@@ -76,8 +76,16 @@ namespace {
 void FixMp2(int64_t* bitRate, int* sampleRate) {
   static const int kLow[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
   static const int kFull[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
+  static const int kFullRates[] = {32000, 44100, 48000};
   if (*bitRate > 384000) *bitRate = 384000;
   const int64_t kbps = *bitRate / 1000;
+  // A bit rate of MPEG-1's list at one of its rates is a valid MPEG-1 stream
+  // as it is; that MPEG-2's half rates allow the same figure (128 kbit/s
+  // among them) is no reason to halve its band.
+  if (*bitRate % 1000 == 0 && std::find(std::begin(kFull), std::end(kFull), kbps) != std::end(kFull) &&
+      std::find(std::begin(kFullRates), std::end(kFullRates), *sampleRate) != std::end(kFullRates)) {
+    return;
+  }
   int low = 31999, high = 48000;
   if (std::find(std::begin(kLow), std::end(kLow), kbps) != std::end(kLow)) {
     low = 0;

@@ -63,7 +63,9 @@ int MCDeCoderBase::SendPacket(AVPacket* packet) {
 }
 
 int MCDeCoderBase::EndOfStream() {
-  Flush();
+  // Drained: the codec is ready for more, but this stream stays ended
+  // until a Flush starts it again.
+  if (context_ != nullptr) avcodec_flush_buffers(context_);
   return AVERROR_EOF;
 }
 
@@ -132,7 +134,9 @@ int MCDeCoderBase::ReceiveSubtitle(AVSubtitle* out) {
   av_packet_unref(packet_);
   if (!got) return AVERROR(EAGAIN);
   if (heldSet_) {
-    if (held_.end_display_time == 0xFFFFFFFFu) {
+    // No end, or one at its start (a DVD subtitle without a stop command):
+    // shown until the next one.
+    if (held_.end_display_time == 0xFFFFFFFFu || held_.end_display_time <= held_.start_display_time) {
       held_.end_display_time = static_cast<uint32_t>(
           av_rescale_q(decoded.pts - held_.pts, AVRational{1, 1000000}, AVRational{1, 1000}));
     }
@@ -147,4 +151,9 @@ int MCDeCoderBase::ReceiveSubtitle(AVSubtitle* out) {
 
 void MCDeCoderBase::Flush() {
   if (context_ != nullptr) avcodec_flush_buffers(context_);
+  // After a flush (a seek, a new range) the decoder takes packets again and
+  // counts sound from the next packet's time.
+  av_packet_unref(packet_);
+  endOfInput_ = false;
+  runningPtsSet_ = false;
 }

@@ -10,14 +10,20 @@ MCMediaConvert::~MCMediaConvert() {
 }
 
 int MCMediaConvert::Convert(const char* input, const char* output, const MCConvertParam& p, const char* logPath) {
+  IStateMachineHook* hook = p.stream.reverse ? static_cast<IStateMachineHook*>(new UpEndHook(this))
+                                             : new ConvertHook(this);
+  return RunJob(input, output, p, logPath, hook);
+}
+
+int MCMediaConvert::RunJob(const char* input, const char* output, const MCConvertParam& p, const char* logPath,
+                           IStateMachineHook* hook) {
   MCLogRedirect log(logPath);
   // Every call converts: a machine kept from an earlier run would only
   // repeat that run's result.
   delete machine_;
   delete hook_;
   machine_ = new MCStateMachine(&p, input ? input : "", output ? output : "");
-  if (p.stream.reverse) hook_ = new UpEndHook(this);
-  else hook_ = new ConvertHook(this);
+  hook_ = hook;
   machine_->SetHook(hook_);
   int result;
   try {
@@ -39,7 +45,7 @@ int MCMediaConvert::Convert(const char* input, const char* output, const MCConve
   return result;
 }
 
-MCErrorInfo MCMediaConvert::GetErrorInfo() const { return machine_ ? machine_->error : MCErrorInfo(); }
+MCErrorInfo MCMediaConvert::GetErrorInfo() const { return machine_ ? machine_->error : jobError_; }
 
 bool MCMediaConvert::Report(MCProgress& last, int64_t position, int64_t total, const std::wstring& name, bool write) {
   if (listener == nullptr || !enabled.load()) return false;

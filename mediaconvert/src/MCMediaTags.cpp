@@ -91,9 +91,11 @@ AVDictionary* MCMediaTags::WriteTags(bool utf8) const {
   return dict;
 }
 
-bool MCSupportsTags(const std::wstring& path) {
-  const std::wstring ext = ExtensionOfPath(path);
-  return ext != L"wav" && ext != L"aac";
+bool MCSupportsTags(const std::wstring&) {
+  // Players here read every container's tags as UTF-8, wav's and aac's
+  // too; in the OEM page characters outside it would be lost. Files written
+  // in that page elsewhere are still read right (ReadTags falls back to it).
+  return true;
 }
 
 bool MCHasTagContainer(const std::wstring& path) {

@@ -288,16 +288,18 @@ int MCCopyMetadata(MCMediaTags& tags, const MCDeMuxerBase* demuxer, MCMuxerBase*
   }
   const bool ogg = in->iformat && NameIs(in->iformat->name, "ogg");
   tags.ReadTags(ogg && inAudio ? inAudio->metadata : in->metadata, false);
-  const std::wstring ext = GetFileExtW(WStringFromUtf8(out->url ? out->url : ""));
-  AVDictionary* dict = tags.WriteTags(!(ext == L"wav" || ext == L"aac"));
+  const bool utf8 = MCSupportsTags(WStringFromUtf8(out->url ? out->url : ""));
+  AVDictionary* dict = tags.WriteTags(utf8);
   int rc = av_dict_copy(&out->metadata, dict, 0);
   av_dict_free(&dict);
   if (inAudio != nullptr && outAudio != nullptr) {
     rc = av_dict_copy(&outAudio->metadata, inAudio->metadata, AV_DICT_DONT_OVERWRITE);
-    av_dict_set(&inAudio->metadata, "rotate", nullptr, 0);
+    // A picture's turn means nothing on a sound stream: the output drops it,
+    // the input (read on) stays as it was.
+    av_dict_set(&outAudio->metadata, "rotate", nullptr, 0);
     // Containers that keep tags per stream (ogg) would write the input's
     // old texts copied above: the job's texts replace them.
-    AVDictionary* mine = tags.WriteTags(!(ext == L"wav" || ext == L"aac"));
+    AVDictionary* mine = tags.WriteTags(utf8);
     const AVDictionaryEntry* e = nullptr;
     while ((e = av_dict_get(mine, "", e, AV_DICT_IGNORE_SUFFIX)) != nullptr) {
       av_dict_set(&outAudio->metadata, e->key, e->value, 0);

@@ -53,7 +53,9 @@ void MCStateMachine::FreePipeline() {
 int MCStateMachine::Run() {
   while (running) {
     if (hook != nullptr) hook->StatePrepare(this);
-    if (current == kStateDone) break;
+    // A hook that aborted the run (a cancel) stops it before another step:
+    // cancelled before it started, the job creates no output file.
+    if (current == kStateDone || !running) break;
     const auto it = states.find(current);
     if (it == states.end()) throw std::out_of_range("invalid map<K, T> key");
     it->second->StateHandle(this);

@@ -11,7 +11,10 @@ std::string MCEscapeFilterArg(const std::string& text) {
   return out;
 }
 
-MCVideoFilterGraph::~MCVideoFilterGraph() { avfilter_graph_free(&graph_); }
+MCVideoFilterGraph::~MCVideoFilterGraph() {
+  avfilter_graph_free(&graph_);
+  for (SubtitleFeed& feed : subtitles_) delete feed.input;
+}
 
 int MCVideoFilterGraph::Build(int width, int height, AVRational timeBase) {
   const int rc = init_->BuildFilterGraph(&graph_, &source_, &sink_);
@@ -118,23 +121,87 @@ int MCVideoFilterGraph::AddRotation(double angle) {
   return rc;
 }
 
-int MCVideoFilterGraph::AddSubtitles(const std::string& path, int, int, AVRational) {
+int MCVideoFilterGraph::AddSubtitles(const std::string& path, int width, int height, AVRational sampleAspect) {
   if (graph_ == nullptr) return 0;
-  // Find out whether the file holds text or bitmap subtitles.
-  AVFormatContext* input = nullptr;
-  int rc = avformat_open_input(&input, path.c_str(), nullptr, nullptr);
-  if (rc < 0) return rc;
-  rc = avformat_find_stream_info(input, nullptr);
-  int index = rc < 0 ? rc : av_find_best_stream(input, AVMEDIA_TYPE_SUBTITLE, -1, -1, nullptr, 0);
-  const AVCodecID codec = index >= 0 ? input->streams[index]->codecpar->codec_id : AV_CODEC_ID_NONE;
-  avformat_close_input(&input);
-  if (index < 0) return index;
-  const AVCodecDescriptor* d = avcodec_descriptor_get(codec);
-  if (d == nullptr || !(d->props & AV_CODEC_PROP_TEXT_SUB)) {
-    // Bitmap subtitles drawn onto a canvas are not offered by this build.
-    return AVERROR_PATCHWELCOME;
+  auto* input = new MCSubtitleInput(path);
+  int rc = input->Open();
+  if (rc < 0) {
+    delete input;
+    return rc;
   }
+  if (input->IsBitmap()) return AddBitmapSubtitles(input, width, height, sampleAspect);
+  delete input;
   return AddFilter("subtitles", NextName("subtitles").c_str(), MCEscapeFilterArg(path));
+}
+
+int MCVideoFilterGraph::AddBitmapSubtitles(MCSubtitleInput* input, int width, int height, AVRational sampleAspect) {
+  // The canvas has the picture's display size.
+  AVRational sar = sampleAspect;
+  if (sar.num <= 0 || sar.den <= 0) sar = AVRational{1, 1};
+  const AVRational display = av_mul_q(sar, AVRational{width, height > 0 ? height : 1});
+  const int canvasWidth = static_cast<int>(av_rescale(height, display.num, display.den));
+  int rc = input->OpenDecoder(canvasWidth, height);
+  if (rc < 0) {
+    delete input;
+    return rc;
+  }
+  AVFilterContext *buffer = nullptr, *scale = nullptr, *overlay = nullptr;
+  char args[256];
+  snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", canvasWidth, height,
+           AV_PIX_FMT_BGRA, 1, 1000000, 0, 1);
+  const std::string bufferName = NextName("in"), scaleName = NextName("scale"), overlayName = NextName("overlay");
+  const std::string size = std::to_string(width_) + ":" + std::to_string(height_);
+  rc = avfilter_graph_create_filter(&buffer, avfilter_get_by_name("buffer"), bufferName.c_str(), args, nullptr, graph_);
+  if (rc >= 0) rc = avfilter_graph_create_filter(&scale, avfilter_get_by_name("scale"), scaleName.c_str(),
+                                                 size.c_str(), nullptr, graph_);
+  if (rc >= 0) rc = avfilter_graph_create_filter(&overlay, avfilter_get_by_name("overlay"), overlayName.c_str(),
+                                                 "0:0", nullptr, graph_);
+  if (rc >= 0) rc = avfilter_link(buffer, 0, scale, 0);
+  if (rc >= 0) rc = avfilter_link(scale, 0, overlay, 1);
+  if (rc >= 0) rc = avfilter_link(end_, 0, overlay, 0);
+  if (rc < 0) {
+    delete input;
+    return rc;
+  }
+  end_ = overlay;
+  subtitles_.push_back(SubtitleFeed{input, buffer, -1, false});
+  return 0;
+}
+
+int MCVideoFilterGraph::FeedSubtitles(SubtitleFeed& feed, int64_t t) {
+  // Each subtitle goes in as its canvas at its start and a blank canvas at
+  // its end, so the overlay never waits for the next one to know where the
+  // last one stops.
+  while (!feed.ended && feed.shownEnd < t) {
+    AVFrame* canvas = av_frame_alloc();
+    if (canvas == nullptr) return AVERROR(ENOMEM);
+    int rc = feed.input->Update(canvas);
+    if (rc < 0) {
+      av_frame_free(&canvas);
+      feed.ended = true;
+      av_buffersrc_add_frame(feed.source, nullptr);
+      return rc == AVERROR_EOF ? 0 : rc;
+    }
+    const int64_t end = canvas->pts + canvas->pkt_duration;
+    if (end < t) {
+      av_frame_free(&canvas);
+      continue;
+    }
+    // Subtitles that overlap follow each other on the canvas.
+    if (canvas->pts < feed.shownEnd) canvas->pts = feed.shownEnd;
+    AVFrame* blank = av_frame_alloc();
+    rc = blank ? MCSubtitleInput::BlankCanvas(canvas->width, canvas->height, blank) : AVERROR(ENOMEM);
+    if (rc >= 0) rc = av_buffersrc_add_frame(feed.source, canvas);
+    if (rc >= 0) {
+      blank->pts = end;
+      rc = av_buffersrc_add_frame(feed.source, blank);
+    }
+    av_frame_free(&canvas);
+    av_frame_free(&blank);
+    if (rc < 0) return rc;
+    feed.shownEnd = end;
+  }
+  return 0;
 }
 
 int MCVideoFilterGraph::AddPalette(const std::string& palettePath) {
@@ -173,7 +240,16 @@ int MCVideoFilterGraph::Finish() {
 
 int MCVideoFilterGraph::SendFrame(AVFrame* frame) {
   if (source_ == nullptr) return AVERROR(EINVAL);
-  return av_buffersrc_add_frame(source_, frame);
+  const bool picture = frame != nullptr && frame->pts != AV_NOPTS_VALUE;
+  const int64_t t = picture ? av_rescale_q(frame->pts, timeBase_, AVRational{1, AV_TIME_BASE}) : INT64_MAX;
+  int rc = av_buffersrc_add_frame(source_, frame);
+  if (rc < 0) return rc;
+  // A subtitle feed that has ended, or failed, leaves the picture as it is.
+  for (SubtitleFeed& feed : subtitles_) {
+    const int fed = FeedSubtitles(feed, t);
+    if (fed < 0) rc = fed;
+  }
+  return rc;
 }
 
 std::string MCVideoFilterGraph::Describe() const {

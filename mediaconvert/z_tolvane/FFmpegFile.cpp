@@ -114,7 +114,9 @@ int FFmpegFile::OpenInput(const char* path, bool openAudio, bool openVideo) {
         if (videoIndex_ < 0 || (LacksFirstTimestamp(ctx->streams[videoIndex_]) && !LacksFirstTimestamp(s))) {
           videoIndex_ = static_cast<int>(i);
           videoCodec = avcodec_find_decoder(s->codecpar->codec_id);
-          if (videoCodec == nullptr) {
+          // Without a decoder the stream's facts still stand; only a caller
+          // that asked to decode the picture has lost something.
+          if (videoCodec == nullptr && openVideo) {
             MCLogPrintf("can't create vcodec \n%s %d\n", __FILE__, __LINE__);
             return fail(-1);
           }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "mediaconvert/MCConvertParam.h"
 #include "mediaconvert/MCFFmpeg.h"
 #include "z_tolvane/MCMedia.h"
 
@@ -32,6 +33,19 @@ class FFmpegFile {
   void CloseInput();
   std::string GetRotateTag() const;
   void CheckDisplayRotation() const;
+
+  // Output side: a context named after the path (UTF-8) with an encoded
+  // stream for each of the input's decoded ones, and the file opened.
+  bool OpenOutputFile(const char* path, FFmpegFile* input, MCConvertParam& param);
+  int CreateOutput(const char* path, FFmpegFile* input, MCConvertParam& param);
+  // 0 on success; 1 when the input decodes no video; 0 without a stream
+  // when there is no encoder or input stream; else an error.
+  int AddVideoStream(FFmpegFile* input, MCConvertParam& param, const AVCodec* encoder);
+  int AddAudioStream(FFmpegFile* input, MCConvertParam& param);
+  int AddSubtitleStream(FFmpegFile* input, MCConvertParam& param);
+  static int FitAudioEncoder(const AVCodec* encoder, AVCodecContext* ctx, const AVFormatContext* out);
+  static void FitVideoBitRate(AVCodecContext* ctx, const MCConvertParam& param);
+  bool WriteOutputTags(FFmpegFile* input, MCConvertParam param);
 
   AVFormatContext* FormatContext() const { return format_; }
   AVCodecContext* AudioContext() const { return audioCtx_; }

@@ -224,6 +224,36 @@ TEST_F(ConvertJobTest, CancelReturnsNonZeroAndRunAgainConverts) {
   EXPECT_TRUE(mctest::DecodesCleanly(third));
 }
 
+TEST_F(ConvertJobTest, CancelledBeforeItStartsCreatesNoFile) {
+  const std::string in = Tone("in.wav", 1.0);
+  const std::string out = dir_ + "/never.mp3";
+  MCMediaConvert job;
+  job.enabled = false;
+  EXPECT_EQ(job.Convert(in.c_str(), out.c_str(), MCConvertParam(), nullptr), AVERROR_EXIT);
+  EXPECT_FALSE(mctest::FileExists(out));
+  EXPECT_EQ(job.GetErrorInfo().code, AVERROR_EXIT);
+}
+
+TEST_F(ConvertJobTest, Mp2AtAnMpeg1RateKeepsIt) {
+  const std::string in = Tone("in.wav", 1.0);
+  const struct {
+    double kbps;
+    int rate;
+    const char* wantRate;
+  } cases[] = {{128, 44100, "44100"}, {64, 48000, "48000"}, {144, 44100, "24000"}};
+  for (const auto& c : cases) {
+    const std::string out = dir_ + "/out-" + std::to_string(c.rate) + "-" + std::to_string(int(c.kbps)) + ".mp2";
+    MCConvertParam p;
+    p.audioBitRate = c.kbps;
+    p.sampleRate = c.rate;
+    MCMediaConvert job;
+    ASSERT_EQ(job.Convert(in.c_str(), out.c_str(), p, nullptr), 0) << job.GetErrorInfo().message;
+    auto facts = Probe(out);
+    EXPECT_EQ(facts["streams.stream.0.sample_rate"], c.wantRate) << c.kbps;
+    EXPECT_EQ(facts["streams.stream.0.bit_rate"], std::to_string(int(c.kbps * 1000))) << c.kbps;
+  }
+}
+
 TEST_F(ConvertJobTest, LogPathTakesMessagesAndStdoutStaysOpen) {
   const std::string log = dir_ + "/run.log";
   MCMediaConvert job;

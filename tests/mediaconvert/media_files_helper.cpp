@@ -107,6 +107,29 @@ bool DecodesCleanly(const std::string& path) {
   return status == 0 && err.empty();
 }
 
+std::vector<int> RgbAt(const std::string& path, double seconds, const std::string& crop) {
+  std::ostringstream cmd;
+  cmd << "ffmpeg -nostdin -v error -ss " << seconds << " -i " << Quote(path) << " -frames:v 1 -vf "
+      << (crop.empty() ? "" : "crop=" + crop + ",") << "scale=1:1:flags=area -f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+  const std::string rgb = Capture(cmd.str());
+  if (rgb.size() < 3) return {-1, -1, -1};
+  return {static_cast<unsigned char>(rgb[0]), static_cast<unsigned char>(rgb[1]), static_cast<unsigned char>(rgb[2])};
+}
+
+std::string ColorAt(const std::string& path, double seconds) {
+  const std::vector<int> rgb = RgbAt(path, seconds);
+  if (rgb[0] < 0) return "none";
+  const int r = rgb[0], g = rgb[1], b = rgb[2];
+  auto high = [](int v) { return v > 170; };
+  auto low = [](int v) { return v < 85; };
+  if (high(r) && low(g) && low(b)) return "red";
+  if (low(r) && high(g) && low(b)) return "green";
+  if (low(r) && low(g) && high(b)) return "blue";
+  if (low(r) && low(g) && low(b)) return "black";
+  if (high(r) && high(g) && high(b)) return "white";
+  return "other";
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0;

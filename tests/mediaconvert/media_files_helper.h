@@ -19,6 +19,12 @@ std::vector<std::string> AudioPacketSums(const std::string& path);
 // ffmpeg decodes the whole file without an error message.
 bool DecodesCleanly(const std::string& path);
 bool FileExists(const std::string& path);
+// The colour of the picture at `seconds`, averaged over the frame: "red",
+// "green", "blue", "black", "white" or "other".
+std::string ColorAt(const std::string& path, double seconds);
+// The average red, green and blue of the picture at `seconds` inside the
+// crop "w:h:x:y" (empty: the whole picture); {-1, -1, -1} when none.
+std::vector<int> RgbAt(const std::string& path, double seconds, const std::string& crop = "");
 std::vector<std::string> ListDir(const std::string& dir);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);

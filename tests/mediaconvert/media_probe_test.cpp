@@ -149,6 +149,42 @@ TEST_F(ProbeTest, UnopenableFilesGiveNoResult) {
   }
 }
 
+TEST_F(ProbeTest, MissingVideoDecoderFailsOnlyWhenVideoIsAsked) {
+  // A Matroska file whose picture track names a codec no decoder knows.
+  const std::string made = dir_ + "/known.mkv";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=d=1:s=64x48:r=5 -f lavfi -i sine=d=1 -c:v mjpeg -c:a flac '" +
+                             made + "'"));
+  std::string bytes = mctest::ReadFile(made);
+  const size_t at = bytes.find("V_MJPEG");
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, 7, "V_QRVLX");
+  const std::string unknown = dir_ + "/unknown-video.mkv";
+  mctest::WriteFile(unknown, bytes);
+
+  FFmpegFile soundOnly;
+  std::unique_ptr<MCMedia> media(soundOnly.Open(unknown.c_str(), true, false));
+  ASSERT_NE(media, nullptr);
+  EXPECT_EQ(media->hasAudio, 1);
+  EXPECT_EQ(media->hasVideo, 1);
+  EXPECT_EQ(media->video.width, 64);
+  EXPECT_NEAR(media->duration, 1.0, 0.1);
+  EXPECT_NE(soundOnly.AudioContext(), nullptr);
+  EXPECT_EQ(soundOnly.VideoContext(), nullptr);
+
+  FFmpegFile withPicture;
+  EXPECT_EQ(withPicture.Open(unknown.c_str(), true, true), nullptr);
+  EXPECT_EQ(withPicture.FormatContext(), nullptr);
+}
+
+TEST_F(ProbeTest, TagsOfTheOemPageStillReadRight) {
+  // A wav whose artist was written in the OEM page (GBK "歌手").
+  const std::string wav = dir_ + "/oem.wav";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=0.5 -metadata 'artist=\xb8\xe8\xca\xd6' '" + wav + "'"));
+  std::unique_ptr<MCMedia> media(FFmpegFile().Open(wav.c_str(), true, false));
+  ASSERT_NE(media, nullptr);
+  EXPECT_EQ(media->tags.GetArtist(L""), L"\u6b4c\u624b");
+}
+
 TEST_F(ProbeTest, RawAacDurationCountedFromFrames) {
   const std::string aac = dir_ + "/raw.aac";
   ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=2:sample_rate=44100 -c:a aac -f adts '" + aac + "'"));

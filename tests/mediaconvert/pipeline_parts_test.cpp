@@ -3,12 +3,17 @@
 // converters, the state machine's loop and the demuxer.
 #include <gtest/gtest.h>
 
+#include <strings.h>
+
+#include <climits>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "media_files_helper.h"
 #include "mediaconvert/MCHooks.h"
 #include "mediaconvert/MCMediaConvert.h"
+#include "z_tolvane/FFmpegFile.h"
 
 namespace {
 
@@ -163,7 +168,7 @@ TEST(Muxer, DefaultBitRatesCodecsAndCorrections) {
   EXPECT_EQ(none.WriteTrailer(), AVERROR(EINVAL));
 }
 
-TEST(Muxer, OutputSizeEvenAndWavTagsInOemPage) {
+TEST(Muxer, OutputSizeEvenAndCodecOfTheRightType) {
   const std::string dir = mctest::MakeTempDir("muxer");
   const std::string video = dir + "/v.mp4";
   ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=d=1:s=160x120:r=25 -c:v libx264 -preset ultrafast '" + video + "'"));
@@ -186,17 +191,70 @@ TEST(Muxer, OutputSizeEvenAndWavTagsInOemPage) {
   // A codec of another media type cannot serve the stream.
   p.codecIds[AVMEDIA_TYPE_VIDEO] = AV_CODEC_ID_MP3;
   EXPECT_EQ(MCGetOutputStreamParams(p, AV_CODEC_ID_H264, in, demuxer.Context(), &out, &opts, &tb), AVERROR(EINVAL));
+}
 
+// Tags written by a conversion, as other programs read them (ffprobe) and
+// as this library reads them back.
+TEST(Muxer, TagsRoundTripAsUtf8InEveryContainer) {
+  const std::string dir = mctest::MakeTempDir("tags");
   const std::string mp3 = dir + "/a.mp3";
   ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame '" + mp3 + "'"));
-  const std::string wav = dir + "/a.wav";
-  MCConvertParam tags;
-  tags.tags.SetTitle(L"\u4e2d\u6587");
+  const std::wstring artist = L"\u6b4c\u624b \u00dcn\u00efc\u00f6d\u00e9";  // 歌手 Ünïcödé
+  for (const char* ext : {"wav", "flac", "ogg"}) {
+    const std::string out = dir + "/tagged." + ext;
+    MCConvertParam p;
+    p.tags.SetArtist(artist);
+    p.tags.SetTitle(L"\u4e2d\u6587");
+    MCMediaConvert job;
+    ASSERT_EQ(job.Convert(mp3.c_str(), out.c_str(), p, nullptr), 0) << ext;
+    auto facts = mctest::Probe(out);
+    std::string seen;
+    for (const auto& [key, value] : facts) {
+      if (key.size() > 7 && strcasecmp(key.c_str() + key.size() - 7, ".artist") == 0) seen = value;
+    }
+    EXPECT_EQ(seen, "\xE6\xAD\x8C\xE6\x89\x8B \xC3\x9C" "n\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9") << ext;
+    std::unique_ptr<MCMedia> media(FFmpegFile().Open(out.c_str(), true, false));
+    ASSERT_NE(media, nullptr) << ext;
+    EXPECT_EQ(media->tags.GetArtist(L""), artist) << ext;
+    EXPECT_EQ(media->tags.GetTitle(L""), L"\u4e2d\u6587") << ext;
+  }
+}
+
+// Tag values of the first stream by upper-case key, as ffprobe reads them.
+std::map<std::string, std::string> FirstStreamTags(const std::string& path) {
+  std::map<std::string, std::string> tags;
+  const std::string prefix = "streams.stream.0.tags.";
+  for (const auto& [key, value] : mctest::Probe(path)) {
+    if (key.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string name = key.substr(prefix.size());
+    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    tags[name] = value;
+  }
+  return tags;
+}
+
+TEST(Muxer, RotateTagLeavesTheOutputsSoundStream) {
+  const std::string dir = mctest::MakeTempDir("rotate");
+  // ffmpeg will not write a "rotate" tag itself: write another name of the
+  // same length and put the name in afterwards.
+  const std::string made = dir + "/made.mkv";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a flac -metadata:s:a:0 rotatx=90 -metadata:s:a:0 language=eng '" +
+                             made + "'"));
+  std::string bytes = mctest::ReadFile(made);
+  const size_t at = bytes.find("ROTATX");
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, 6, "ROTATE");
+  const std::string in = dir + "/turned.mkv";
+  mctest::WriteFile(in, bytes);
+  ASSERT_EQ(FirstStreamTags(in)["ROTATE"], "90");
+
+  const std::string out = dir + "/out.mkv";
   MCMediaConvert job;
-  ASSERT_EQ(job.Convert(mp3.c_str(), wav.c_str(), tags, nullptr), 0);
-  const std::string bytes = mctest::ReadFile(wav);
-  EXPECT_NE(bytes.find("\xD6\xD0\xCE\xC4"), std::string::npos);
-  EXPECT_EQ(bytes.find("\xE4\xB8\xAD"), std::string::npos);
+  ASSERT_EQ(job.Convert(in.c_str(), out.c_str(), MCConvertParam(), nullptr), 0) << job.GetErrorInfo().message;
+  auto tags = FirstStreamTags(out);
+  EXPECT_EQ(tags.count("ROTATE"), 0u);
+  // The stream's other tags are still carried over.
+  EXPECT_EQ(tags["LANGUAGE"], "eng");
 }
 
 AVCodecContext* AudioContext(int rate, AVSampleFormat format, int frameSize) {
@@ -250,6 +308,34 @@ TEST(AudioConvert, FixedFramesResampledAndGapsFilled) {
   av_frame_free(&out);
   avcodec_free_context(&dec);
   avcodec_free_context(&enc);
+}
+
+TEST(AudioConvert, TimestampJumpsFillAtMostTenSecondsOfSilence) {
+  // A 60 s jump, and one whose length in samples does not fit an int.
+  for (const int64_t jump : {int64_t{60} * 22050, int64_t{INT_MAX} + 4096}) {
+    AVCodecContext* dec = AudioContext(22050, AV_SAMPLE_FMT_S16, 0);
+    AVCodecContext* enc = AudioContext(44100, AV_SAMPLE_FMT_FLTP, 1152);
+    MCAudioConvertBase conv{MCStreamSetup()};
+    ASSERT_EQ(conv.Init(dec, enc, -1), 0);
+    int64_t total = 0;
+    auto drain = [&] {
+      AVFrame* out = av_frame_alloc();
+      while (conv.GetFrameConvert(out) == 0) total += out->nb_samples;
+      av_frame_free(&out);
+    };
+    for (const int64_t pts : {int64_t{0}, 2756 + jump}) {
+      AVFrame* f = Silence(22050, 2756, pts);
+      EXPECT_EQ(conv.SendFrameConvert(f), 0) << jump;
+      av_frame_free(&f);
+      drain();
+    }
+    conv.SignalEnd();
+    drain();
+    // Both frames plus ten seconds of silence, at twice the rate.
+    EXPECT_NEAR(total, (2 * 2756 + 10 * 22050) * 2, 64) << jump;
+    avcodec_free_context(&dec);
+    avcodec_free_context(&enc);
+  }
 }
 
 TEST(VideoConvert, GraphFollowsTheStreamSettings) {

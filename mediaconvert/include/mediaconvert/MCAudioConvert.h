@@ -73,9 +73,18 @@ class MCAudioConvertBase : public MCIAudioConvert, public IAudioFilterInit {
   int ConfigureFilter(MCStreamSetup setup);
   // End of input: the last, shorter frame may follow.
   void SignalEnd();
+  // Where the next input sample is expected, in microseconds on the input's
+  // time line.
+  int64_t NextInputTime() const;
 
  private:
+  // Longest silence put in for one jump of the input's timestamps, and the
+  // size of the pieces it is handed on in.
+  static constexpr int kMaxGapSeconds = 10;
+  static constexpr int kGapPieceSamples = 8192;
+
   int Push(AVFrame* frame);
+  int FillGap(const AVFrame* like, int64_t samples);
 
   MCStreamSetup setup_;
   AVRational inTimeBase_{0, 1};

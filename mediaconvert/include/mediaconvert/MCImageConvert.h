@@ -4,8 +4,10 @@
 // format at a constant frame rate.
 
 #include <string>
+#include <vector>
 
 #include "mediaconvert/MCConvertParam.h"
+#include "mediaconvert/MCSubtitleInput.h"
 
 class IVideoFilterInit {
  public:
@@ -30,9 +32,12 @@ class MCVideoFilterGraph {
   int AddPad(int w, int h, int x, int y);
   int AddScale(int w, int h);
   int AddRotation(double angle);
+  // Text subtitles through the "subtitles" filter; bitmap ones drawn on a
+  // canvas that an overlay lays over the picture.
   int AddSubtitles(const std::string& path, int width, int height, AVRational sampleAspect);
   int AddPalette(const std::string& palettePath);
   int Finish();
+  // The main picture, then each bitmap subtitle whose time has come.
   int SendFrame(AVFrame* frame);
 
   AVFilterContext* Sink() const { return sink_; }
@@ -43,8 +48,18 @@ class MCVideoFilterGraph {
   std::string Describe() const;
 
  private:
+  // A bitmap subtitle file and the buffer source its canvases enter by.
+  struct SubtitleFeed {
+    MCSubtitleInput* input = nullptr;
+    AVFilterContext* source = nullptr;
+    int64_t shownEnd = -1;  // microseconds; -1 before the first subtitle
+    bool ended = false;
+  };
+
   std::string NextName(const char* kind);
   int AddOverlayChain(const std::string& path, const std::string& scaleArgs, const std::string& overlayArgs);
+  int AddBitmapSubtitles(MCSubtitleInput* input, int width, int height, AVRational sampleAspect);
+  int FeedSubtitles(SubtitleFeed& feed, int64_t t);
 
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;
@@ -56,6 +71,7 @@ class MCVideoFilterGraph {
   IVideoFilterInit* init_;
   AVFilterGraph* graph_ = nullptr;
   AVFilterContext* end_ = nullptr;
+  std::vector<SubtitleFeed> subtitles_;
 };
 
 // Escapes ':', '\' and the quote "'" for a filter argument, so that a

@@ -6,8 +6,10 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "mediaconvert/MCConvertParam.h"
+#include "mediaconvert/MCJobHooks.h"
 #include "mediaconvert/MCStateMachine.h"
 
 class MCIConvertListener {
@@ -33,6 +35,26 @@ class MCMediaConvert {
   // AVERROR_EXIT when cancelled. logPath (may be null) receives the run's
   // messages instead of standard error.
   int Convert(const char* input, const char* output, const MCConvertParam& param, const char* logPath);
+  // The inputs one after another, 0.1 s apart; the output's streams follow
+  // inputs[refIndex]. param.ranges[0].end, when given, ends the output.
+  // AVERROR(EINVAL) for no inputs or a refIndex outside the list.
+  int Merge(const std::vector<std::string>& inputs, const char* output, const MCConvertParam& param, int refIndex,
+            const char* logPath);
+  // param.ranges of the input, joined without gaps. AVERROR(EINVAL)
+  // without ranges.
+  int Cut(const char* input, const char* output, const MCConvertParam& param);
+  // One output per range of param.ranges, named by nameFunction (null:
+  // MCDefaultSegmentName) with the extension (null: "mp4"). AVERROR(EINVAL)
+  // without ranges.
+  int Segment(const char* input, const char* folder, const char* extension, void* context,
+              MCSegmentNameFunction nameFunction, const MCConvertParam& param);
+  // argv[1] to argv[2] in a first pass, then to argv[3] in a second, as
+  // soundless H.264 at 1000 kbit/s (paths UTF-8). The statistics lie in a
+  // private folder under TMPDIR, removed afterwards. Stops at the first
+  // pass's error.
+  int ConvertTwoPass(int argc, char** argv);
+  // param.title's picture for titleLength, then the input.
+  int TitlePage(const char* input, const char* output, const MCConvertParam& param);
   MCErrorInfo GetErrorInfo() const;
   bool ReportWriteProgress(int64_t position, int64_t total, const std::wstring& name);
   bool ReportReadProgress(int64_t position, int64_t total, const std::wstring& name);
@@ -45,8 +67,15 @@ class MCMediaConvert {
   MCConvertParam param;
 
  private:
+  // The frame every job runs in: log redirect, a new machine with the hook
+  // (owned from here on), the run, the cancel result.
+  int RunJob(const char* input, const char* output, const MCConvertParam& param, const char* logPath,
+             IStateMachineHook* hook);
+  // A job refused before it starts: AVERROR(EINVAL), no machine, no file.
+  int Refuse(const char* function);
   bool Report(MCProgress& last, int64_t position, int64_t total, const std::wstring& name, bool write);
 
   MCStateMachine* machine_ = nullptr;
   IStateMachineHook* hook_ = nullptr;
+  MCErrorInfo jobError_;
 };

@@ -51,8 +51,9 @@ class MCMediaTags {
   std::map<std::wstring, std::wstring> formats_;
 };
 
-// False for the extensions wav and aac, whose tags are written in the OEM
-// code page; true otherwise (UTF-8).
+// Whether tag texts for the file at path are written as UTF-8: true for
+// every format. Texts read back are taken as UTF-8 when their bytes are
+// valid UTF-8, else from the OEM code page.
 bool MCSupportsTags(const std::wstring& path);
 // False for no extension and for ac3, mp2 and amr.
 bool MCHasTagContainer(const std::wstring& path);
