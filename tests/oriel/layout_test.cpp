@@ -143,5 +143,266 @@ TEST_F(LayoutTest, WholeLayoutAtTwoSizesAndTwoScales) {
   }
 }
 
+
+// Each case: a layout, the host size, and the rectangles of windows 1-3.
+struct RectCase {
+  const char* what;
+  const char* xml;
+  int width, height;
+  std::vector<std::pair<int, RECT>> expected;
+};
+
+TEST_F(LayoutTest, AnchorEdgeCases) {
+  const RectCase cases[] = {
+      {"children without pos flow from the corner, top-aligned with the one before",
+       R"(<window><window id="1" content="30,10"/><window id="2" content="20,25"/>
+          <window id="3" content="5,5"/></window>)",
+       200, 100, {{1, {0, 0, 30, 10}}, {2, {30, 0, 50, 25}}, {3, {50, 0, 55, 5}}}},
+      {"0,[0,-0,-0 fills the area below the previous child",
+       R"(<window><window id="1" pos="0,0" size="10,30"/><window id="2" pos="0,[0,-0,-0"/></window>)",
+       200, 100, {{1, {0, 0, 10, 30}}, {2, {0, 30, 200, 100}}}},
+      {"-40,0 puts the left edge 40 before the far edge; a wrapped width follows from there",
+       R"(<window><window id="1" pos="-40,0" content="70,10"/></window>)", 200, 100, {{1, {160, 0, 230, 10}}}},
+      {"percent: 50, 100-25 and a clamped 150",
+       R"(<window><window id="1" pos="%50,0" size="1,1"/><window id="2" pos="%-25,0" size="1,1"/>
+          <window id="3" pos="%150,%-150" size="1,1"/></window>)",
+       200, 100, {{1, {100, 0, 101, 1}}, {2, {150, 0, 151, 1}}, {3, {200, 0, 201, 1}}}},
+      {"[ and { follow the previous child's far and near edges",
+       R"(<window><window id="1" pos="20,30" size="40,10"/><window id="2" pos="[10,{0" size="5,5"/></window>)",
+       200, 100, {{1, {20, 30, 60, 40}}, {2, {70, 30, 75, 35}}}},
+      {"] on the first child resolves once the next child is placed",
+       R"(<window><window id="1" pos="]5,0" size="10,10"/><window id="2" pos="50,20" size="10,10"/></window>)",
+       200, 100, {{1, {55, 0, 65, 10}}, {2, {50, 20, 60, 30}}}},
+      {"a child that refers to a shifted child waits for the shift",
+       R"(<window><window id="1" pos="|0,0" offset="-0.5,0" size="40,10"/>
+          <window id="2" pos="[0,0" size="10,10"/></window>)",
+       200, 100, {{1, {80, 0, 120, 10}}, {2, {120, 0, 130, 10}}}},
+      {"a sibling id nobody has measures from the area itself",
+       R"(<window><window id="1" pos="sib.left@42:7,sib.bottom@42:-20" size="10,10"/></window>)", 200, 100,
+       {{1, {7, 80, 17, 90}}}},
+      {"@- on the far items wraps the content",
+       R"(<window><window id="1" pos="5,5,@-0,@-0" content="33,44"/></window>)", 200, 100,
+       {{1, {5, 5, 38, 49}}}},
+  };
+  for (const RectCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Build(c.xml, c.width, c.height);
+    for (const auto& [id, e] : c.expected) EXPECT_RECT(RectOf(id), e.left, e.top, e.right, e.bottom) << id;
+  }
+}
+
+TEST_F(LayoutTest, AnchorMeasure) {
+  Build(R"(<window><window id="1" pos="10,10" size="50,20"/></window>)", 0, 0);
+  OrielLayout layout;
+  SIZE sz = layout.MeasureAll(root.get(), 300, 200);
+  EXPECT_EQ(sz.cx, 60);
+  EXPECT_EQ(sz.cy, 30);
+  // The far-edge distance of 7 counts, so the content is as wide as given.
+  Build(R"(<window><window id="1" pos="10,10" size="50,20"/><window id="2" pos="0,[5,-7,@30"/></window>)", 0, 0);
+  sz = layout.MeasureAll(root.get(), 300, 200);
+  EXPECT_EQ(sz.cx, 300);
+  EXPECT_EQ(sz.cy, 65);
+  // An unknown width stays unknown; the content height still counts.
+  sz = layout.MeasureAll(root.get(), OrielLayout::kNotComputed, 200);
+  EXPECT_EQ(sz.cx, OrielLayout::kNotComputed);
+  EXPECT_EQ(sz.cy, 65);
+}
+
+TEST_F(LayoutTest, PosGrammar) {
+  OrielLayoutParam p;
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"1,2,3"), TRUE), E_INVALIDARG);
+  EXPECT_EQ(p.data.nCount, 0);
+  EXPECT_TRUE(p.IsWrapContent(Both));
+  // A first pair with a size item is ignored, and so is an invalid sibling.
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"@10,5"), TRUE), S_OK);
+  EXPECT_EQ(p.data.nCount, 0);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"sib.Left@3:1,5"), TRUE), S_OK);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"sib.left@0:1,5"), TRUE), S_OK);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"sib.left@3,5"), TRUE), S_OK);
+  EXPECT_EQ(p.data.nCount, 0);
+
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L" sib.top@3:-10 ,\t|-4,0,-0"), TRUE), S_OK);
+  EXPECT_EQ(p.data.nCount, 4);
+  EXPECT_EQ(p.data.posLeft.pit, PosSiblingNear);
+  EXPECT_EQ(p.data.posLeft.nRefID, 3);
+  EXPECT_EQ(p.data.posLeft.cMinus, -1);
+  EXPECT_FLOAT_EQ(p.data.posLeft.nPos.fSize, 10.0f);
+  EXPECT_EQ(p.data.posTop.pit, PosCenter);
+  EXPECT_EQ(p.data.posTop.cMinus, -1);
+  // Neither pair is "0" and "-0" nor ends in a size: both edges come from items.
+  EXPECT_FALSE(p.data.width.IsSpecified());
+  EXPECT_FALSE(p.data.height.IsSpecified());
+
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"0,5,-0,@-0"), TRUE), S_OK);
+  EXPECT_TRUE(p.IsMatchParent(Horz));
+  EXPECT_TRUE(p.IsWrapContent(Vert));
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"0,5,@12,@7"), TRUE), S_OK);
+  EXPECT_FLOAT_EQ(p.GetSpecifiedSize(Horz).fSize, 12.0f);
+  EXPECT_FLOAT_EQ(p.GetSpecifiedSize(Vert).fSize, 7.0f);
+  // Two items after four: the sizes stay as the four items set them.
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"1,1"), TRUE), S_OK);
+  EXPECT_EQ(p.data.nCount, 2);
+  EXPECT_FLOAT_EQ(p.GetSpecifiedSize(Horz).fSize, 12.0f);
+}
+
+TEST_F(LayoutTest, AnchorParamAttributes) {
+  struct Case {
+    const wchar_t* name;
+    const wchar_t* value;
+    HRESULT result;
+  } const cases[] = {
+      {L"size", L"10,20", S_OK},      {L"size", L"10", E_FAIL},        {L"size", L"10,,", E_FAIL},
+      {L"offset", L"-0.5,1", S_OK},   {L"offset", L"0.5", E_FAIL},     {L"WIDTH", L"full", S_OK},
+      {L"height", L"wrapContent", S_OK}, {L"colour", L"1", E_NOTIMPL},
+  };
+  OrielLayoutParam p;
+  for (const Case& c : cases)
+    EXPECT_EQ(p.ApplyAttribute(SStringW(c.name), SStringW(c.value), TRUE), c.result) << XmlUtf8(c.name).c_str();
+  EXPECT_TRUE(p.IsMatchParent(Horz));
+  EXPECT_TRUE(p.IsWrapContent(Vert));
+  EXPECT_FLOAT_EQ(p.data.fOffsetX, -0.5f);
+  SRefPtr<ILayoutParam> copy;
+  copy.Attach(p.Clone());
+  EXPECT_FLOAT_EQ(static_cast<OrielLayoutParamStruct*>(copy->GetRawData())->fOffsetY, 1.0f);
+  p.Clear();
+  EXPECT_TRUE(p.IsWrapContent(Both));
+  EXPECT_FLOAT_EQ(p.data.fOffsetX, 0.0f);
+}
+
+TEST_F(LayoutTest, LinearEdgeCases) {
+  const RectCase cases[] = {
+      {"weights 0, 1 and 2 share the rest of 150 as 50 and 100",
+       R"(<window layout="hbox"><window id="1" size="50,10"/><window id="2" size="50,10" weight="1"/>
+          <window id="3" size="50,10" weight="2"/></window>)",
+       300, 50, {{1, {0, 0, 50, 10}}, {2, {50, 0, 150, 10}}, {3, {150, 0, 300, 10}}}},
+      {"weights play no part when the children overflow",
+       R"(<window layout="hbox"><window id="1" size="200,10" weight="1"/><window id="2" size="150,10" weight="1"/>
+          </window>)",
+       300, 50, {{1, {0, 0, 200, 10}}, {2, {200, 0, 350, 10}}}},
+      {"extend_left 16 starts the child 16 after the outer box before it; the next after its own",
+       R"(<window layout="hbox"><window id="1" size="10,10"/><window id="2" size="20,10" extend_left="16"/>
+          <window id="3" size="5,5"/></window>)",
+       300, 50, {{1, {0, 0, 10, 10}}, {2, {26, 0, 46, 10}}, {3, {46, 0, 51, 5}}}},
+      {"a match-parent width takes the whole width and pushes the next child out",
+       R"(<window layout="hbox"><window id="1" size="-2,10"/><window id="2" size="20,10"/></window>)", 300, 50,
+       {{1, {0, 0, 300, 10}}, {2, {300, 0, 320, 10}}}},
+      {"linearLayout without an orientation stacks side by side",
+       R"(<window layout="linearLayout"><window id="1" size="10,10"/><window id="2" size="10,10"/></window>)",
+       300, 50, {{1, {0, 0, 10, 10}}, {2, {10, 0, 20, 10}}}},
+      {"linearLayout told vertical stacks downward, gravity right",
+       R"(<window layout="linearLayout" orientation="vertical" gravity="right">
+          <window id="1" size="10,10"/><window id="2" size="10,10"/></window>)",
+       300, 50, {{1, {290, 0, 300, 10}}, {2, {290, 10, 300, 20}}}},
+  };
+  for (const RectCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Build(c.xml, c.width, c.height);
+    for (const auto& [id, e] : c.expected) EXPECT_RECT(RectOf(id), e.left, e.top, e.right, e.bottom) << id;
+  }
+}
+
+TEST_F(LayoutTest, LinearMeasureAndAttributes) {
+  Build(R"(<window layout="vbox" interval="5"><window content="12,20"/><window content="40,30"/>
+           <window content="7,10"/></window>)", 0, 0);
+  SVBox vbox;
+  vbox.ApplyAttribute(SStringW(L"interval"), SStringW(L"5"), TRUE);
+  SIZE sz = vbox.MeasureAll(root.get(), -1, -1);
+  EXPECT_EQ(sz.cx, 40);
+  EXPECT_EQ(sz.cy, 70);
+
+  SLinearLayout linear;
+  EXPECT_EQ(linear.orientation, Horz);
+  EXPECT_EQ(linear.ApplyAttribute(SStringW(L"orientation"), SStringW(L"Vertical"), TRUE), E_FAIL);
+  EXPECT_EQ(linear.ApplyAttribute(SStringW(L"Orientation"), SStringW(L"vertical"), TRUE), S_FALSE);
+  EXPECT_EQ(linear.orientation, Vert);
+  EXPECT_EQ(linear.ApplyAttribute(SStringW(L"gravity"), SStringW(L"middle"), TRUE), E_FAIL);
+  EXPECT_TRUE(linear.IsClass(L"linearLayout"));
+  EXPECT_TRUE(SHBox().IsClass(L"linearLayout"));
+
+  SLinearLayoutParam p;
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"extend"), SStringW(L"1,2"), TRUE), E_INVALIDARG);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"extend"), SStringW(L"1,2,3,4"), TRUE), S_OK);
+  EXPECT_FLOAT_EQ(p.data.extend_bottom.fSize, 4.0f);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"layout_gravity"), SStringW(L"Center"), TRUE), E_FAIL);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"weight"), SStringW(L"2.5"), TRUE), S_FALSE);
+  EXPECT_FLOAT_EQ(p.data.weight, 2.5f);
+  EXPECT_EQ(p.ApplyAttribute(SStringW(L"pos"), SStringW(L"0,0"), TRUE), E_NOTIMPL);
+  EXPECT_TRUE(linear.IsParamAcceptable(&p));
+  EXPECT_FALSE(linear.IsParamAcceptable(root->GetLayoutParam()));
+}
+
+TEST_F(LayoutTest, GridEdgeCases) {
+  const RectCase cases[] = {
+      {"three columns and seven children: the seventh opens row 2",
+       R"(<window layout="gridLayout" columnCount="3" gravity="left">
+          <window content="10,10"/><window content="10,10"/><window content="10,10"/>
+          <window content="10,10"/><window content="10,10"/><window content="10,10"/>
+          <window id="1" content="10,10"/></window>)",
+       300, 300, {{1, {0, 20, 10, 30}}}},
+      {"a span of two with a desired width of 101 is 100 wide unless it fills",
+       R"(<window layout="gridLayout" columnCount="2" gravity="left">
+          <window id="1" columnSpan="2" content="101,10"/>
+          <window id="2" columnSpan="2" content="101,10" layout_xGravity="fill"/></window>)",
+       300, 300, {{1, {0, 0, 100, 10}}, {2, {0, 10, 100, 20}}}},
+      {"a column count of 0 counts as one column",
+       R"(<window layout="gridLayout" columnCount="0" gravity="left">
+          <window id="1" content="10,10"/><window id="2" content="10,10"/></window>)",
+       300, 300, {{1, {0, 0, 10, 10}}, {2, {0, 10, 10, 20}}}},
+      {"a row count of 0 counts as one row; spans below one count as one",
+       R"(<window layout="gridLayout" rowCount="0" gravity="left">
+          <window id="1" content="10,10" columnSpan="-3"/><window id="2" content="10,10" rowSpan="0"/></window>)",
+       300, 300, {{1, {0, 0, 10, 10}}, {2, {10, 0, 20, 10}}}},
+      {"children beyond the last free cell are not placed",
+       R"(<window layout="gridLayout" columnCount="2" rowCount="1" gravity="left">
+          <window id="1" content="10,10"/><window id="2" content="10,10"/>
+          <window id="3" content="10,10"/></window>)",
+       300, 300, {{1, {0, 0, 10, 10}}, {2, {10, 0, 20, 10}}, {3, {0, 0, 0, 0}}}},
+      {"without counts nothing is placed",
+       R"(<window layout="gridLayout"><window id="1" content="10,10"/></window>)", 300, 300,
+       {{1, {0, 0, 0, 0}}}},
+      {"weights hand the spare room to the columns",
+       R"(<window layout="gridLayout" columnCount="2" gravity="fill">
+          <window id="1" content="10,10" columnWeight="1"/><window id="2" content="10,10" columnWeight="3"/>
+          </window>)",
+       100, 10, {{1, {0, 0, 30, 10}}, {2, {30, 0, 100, 10}}}},
+  };
+  for (const RectCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Build(c.xml, c.width, c.height);
+    for (const auto& [id, e] : c.expected) EXPECT_RECT(RectOf(id), e.left, e.top, e.right, e.bottom) << id;
+  }
+  SGridLayout grid;
+  grid.ApplyAttribute(SStringW(L"columnCount"), SStringW(L"0x3"), TRUE);
+  grid.ApplyAttribute(SStringW(L"interval"), SStringW(L"4"), TRUE);
+  Build(R"(<window layout="gridLayout"><window content="10,20"/><window content="30,5"/><window content="5,5"/>
+           <window content="7,9"/></window>)", 0, 0);
+  // Measured: columns 10, 30 and 5 wide, rows 20 and 9 high, gaps of 4.
+  const SIZE sz = grid.MeasureAll(root.get(), 0, 0);
+  EXPECT_EQ(sz.cx, 53);
+  EXPECT_EQ(sz.cy, 33);
+}
+
+TEST_F(LayoutTest, FactoryMakesTheFiveLayouts) {
+  const struct {
+    const wchar_t* name;
+    const wchar_t* paramClass;
+  } layouts[] = {{L"OrielLayout", L"OrielLayoutParam"},
+                 {L"linearLayout", L"LinearLayoutParam"},
+                 {L"hbox", L"LinearLayoutParam"},
+                 {L"vbox", L"LinearLayoutParam"},
+                 {L"gridLayout", L"GridLayoutParam"}};
+  for (const auto& l : layouts) {
+    SRefPtr<ILayout> layout;
+    layout.Attach(static_cast<ILayout*>(factory.CreateObject(SObjectInfo(l.name, kObjLayout))));
+    ASSERT_TRUE(layout) << XmlUtf8(l.name).c_str();
+    EXPECT_EQ(layout->GetObjectType(), kObjLayout);
+    SRefPtr<ILayoutParam> param;
+    param.Attach(layout->CreateLayoutParam());
+    EXPECT_TRUE(param->IsClass(l.paramClass));
+    EXPECT_TRUE(layout->IsParamAcceptable(param));
+  }
+  EXPECT_EQ(factory.CreateObject(SObjectInfo(L"hbox", kObjWindow)), nullptr);
+}
+
 }  // namespace
 }  // namespace ORIEL
