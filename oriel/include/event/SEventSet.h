@@ -25,6 +25,8 @@ class SEvent {
   // Runs the subscribers, the most recent first, until one that handled
   // the event cleared its bubbleUp.
   void Fire(EventArgs* e);
+  // The event left its set while firing: no further subscriber runs.
+  void MarkRemoved() { removed_ = true; }
 
  private:
   int id_;
@@ -35,6 +37,7 @@ class SEvent {
   // subscriber that is running.
   SArray<ISlotFunctor*> retired_;
   int firing_ = 0;
+  bool removed_ = false;
 };
 
 class SEventSet {

@@ -45,7 +45,7 @@ void SEvent::Fire(EventArgs* e) {
   // earlier subscriber of this firing is skipped, one added runs next time.
   SArray<ISlotFunctor*> snapshot = subscribers_;
   ++firing_;
-  for (int i = snapshot.GetCount() - 1; i >= 0; --i) {
+  for (int i = snapshot.GetCount() - 1; i >= 0 && !removed_; --i) {
     if (IndexOf(subscribers_, snapshot[i]) < 0) continue;
     if (!snapshot[i]->Invoke(e)) continue;
     ++e->handled;
@@ -67,10 +67,12 @@ void SEventSet::AddEvent(int id, LPCWSTR name) {
 }
 
 void SEventSet::DeleteEvent(SEvent* ev) {
-  if (firing_ > 0)
+  if (firing_ > 0) {
+    ev->MarkRemoved();
     retired_.Add(ev);
-  else
+  } else {
     delete ev;
+  }
 }
 
 void SEventSet::RemoveEvent(int id) {
