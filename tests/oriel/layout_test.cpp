@@ -310,6 +310,14 @@ TEST_F(LayoutTest, LinearMeasureAndAttributes) {
   EXPECT_EQ(sz.cx, 40);
   EXPECT_EQ(sz.cy, 70);
 
+  // No children: nothing to measure, whatever the interval.
+  Build(R"(<window layout="hbox" interval="5"/>)", 0, 0);
+  SHBox hbox;
+  hbox.ApplyAttribute(SStringW(L"interval"), SStringW(L"5"), TRUE);
+  sz = hbox.MeasureAll(root.get(), 100, 100);
+  EXPECT_EQ(sz.cx, 0);
+  EXPECT_EQ(sz.cy, 0);
+
   SLinearLayout linear;
   EXPECT_EQ(linear.orientation, Horz);
   EXPECT_EQ(linear.ApplyAttribute(SStringW(L"orientation"), SStringW(L"Vertical"), TRUE), E_FAIL);
