@@ -78,10 +78,11 @@ struct ISystemObjectRegister {
 };
 
 // The framework's built-in classes. A table row joins when its class is
-// built: skins and interpolators today; layouts and windows come with the
+// built: layouts, skins and interpolators today; windows come with the
 // window tree.
 class SObjectDefaultRegister : public ISystemObjectRegister {
  public:
+  void RegisterLayoutClasses(SObjectFactoryMgr* mgr) override;
   void RegisterSkinClasses(SObjectFactoryMgr* mgr) override;
   void RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) override;
 };

@@ -1,11 +1,22 @@
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
+#include "layout/OrielLayout.h"
+#include "layout/SGridLayout.h"
+#include "layout/SLinearLayout.h"
 #include "res.mgr/SSkinDrawn.h"
 #include "res.mgr/SSkinImgList.h"
 #include "res.mgr/SSkinScrollbar.h"
 #include "res.mgr/SSkinShape.h"
 
 namespace ORIEL {
+
+void SObjectDefaultRegister::RegisterLayoutClasses(SObjectFactoryMgr* mgr) {
+  mgr->RegisterClass<OrielLayout>();
+  mgr->RegisterClass<SLinearLayout>();
+  mgr->RegisterClass<SHBox>();
+  mgr->RegisterClass<SVBox>();
+  mgr->RegisterClass<SGridLayout>();
+}
 
 void SObjectDefaultRegister::RegisterSkinClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SSkinImgList>();
