@@ -171,8 +171,7 @@ TEST_F(MessageLoopTest, AShortWindowTimerComesBackFromTheHostWithItsWindowAndId)
   } host;
   HWND hwnd = host.Create(L"", WS_POPUP, 0, 0, 0, 10, 10, nullptr, nullptr);
   ASSERT_NE(hwnd, nullptr);
-  ASSERT_EQ(::SetTimer(hwnd, MakeHostTimerId(0x2A, 5), 10, nullptr), 0x8500002Au);
-  app->GetMsgLoop()->Run();
+  if (::SetTimer(hwnd, MakeHostTimerId(0x2A, 5), 10, nullptr)) app->GetMsgLoop()->Run();
   EXPECT_EQ(host.split, (std::vector<std::pair<UINT, UINT>>{{0x2Au, 5u}}));
   DestroyWindow(hwnd);
 }

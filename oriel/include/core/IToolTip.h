@@ -2,8 +2,7 @@
 // watches the mouse as a message filter of the host's loop.
 #pragma once
 
-#include "core/SMessageLoop.h"
-#include "core/SString.h"
+#include "core/IMessageFilter.h"
 #include "win32/windows.h"
 
 namespace ORIEL {

@@ -7,6 +7,7 @@
 
 #include "core/CSimpleWnd.h"
 #include "core/IToolTip.h"
+#include "core/SString.h"
 #include "gdi/gdi.h"
 
 namespace ORIEL {
