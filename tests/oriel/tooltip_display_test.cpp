@@ -60,6 +60,21 @@ unsigned long ScreenPixel(int x, int y) {
   return pixel;
 }
 
+// How many pixels of the screen rectangle differ from `colour`.
+int PixelsNotOf(const RECT& r, unsigned long colour) {
+  static Display* d = XOpenDisplay(nullptr);
+  if (!d || r.right <= r.left || r.bottom <= r.top) return -1;
+  XSync(d, False);
+  XImage* image = XGetImage(d, DefaultRootWindow(d), r.left, r.top, r.right - r.left, r.bottom - r.top,
+                            AllPlanes, ZPixmap);
+  if (!image) return -1;
+  int count = 0;
+  for (int y = 0; y < r.bottom - r.top; ++y)
+    for (int x = 0; x < r.right - r.left; ++x) count += (XGetPixel(image, x, y) & 0xFFFFFF) != colour;
+  XDestroyImage(image);
+  return count;
+}
+
 unsigned long Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 // A plain host window filled with white.
@@ -146,6 +161,9 @@ TEST_F(ToolTipDisplay, ShowsAfterTheDelayBelowThePointerAndPaintsFrameAndBackgro
   EXPECT_EQ(ScreenPixel(r.left + (r.right - r.left) / 2, r.bottom - 1), 0u);
   EXPECT_EQ(ScreenPixel(r.right - 3, r.bottom - 3), infoBk);
   EXPECT_EQ(ScreenPixel(r.left - 1, r.top + 2), 0xFFFFFFu);  // the host around it
+  // The text is drawn inside the 5-pixel margin, and only there.
+  EXPECT_GT(PixelsNotOf(RECT{r.left + 5, r.top + 5, r.right - 5, r.bottom - 5}, infoBk), 10);
+  EXPECT_EQ(PixelsNotOf(RECT{r.left + 1, r.top + 1, r.right - 1, r.top + 5}, infoBk), 0);
 }
 
 TEST_F(ToolTipDisplay, AClickHidesItAndTheSameTipStaysDismissed) {
