@@ -236,6 +236,16 @@ TEST_F(MessageLoopTest, DefaultToolTipFactoryMakesTheFrameworksTip) {
   app->GetMsgLoopFactory()->DestroyMsgLoop(loop);
 }
 
+TEST(DefaultToolTipFactory, NoWindowNoTip) {
+  // Without the application there is no window class to make the tip in.
+  auto* factory = new SDefToolTipFactory;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(factory->CreateToolTip(nullptr), nullptr);
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_NE(log.find("window class is not registered"), std::string::npos) << log;
+  EXPECT_EQ(factory->Release(), 0);
+}
+
 TEST_F(MessageLoopTest, ScaleRemakesTheTipFont) {
   auto* tip = new STipCtrl;
   ASSERT_TRUE(tip->CreateTipWindow());
