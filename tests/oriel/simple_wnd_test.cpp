@@ -80,6 +80,10 @@ TEST_F(SimpleWndTest, CreateBindsAndUnhandledMessagesGetTheDefault) {
   SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
   EXPECT_EQ(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0), 3);
   EXPECT_EQ(wnd.GetCurrentMessage(), nullptr);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(wnd.Create(L"second", WS_POPUP, 0, 0, 0, 10, 10, nullptr, nullptr), nullptr);  // one window per object
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("already wraps window 0x"), std::string::npos);
+  EXPECT_EQ(wnd.GetHwnd(), hwnd);
   DestroyWindow(hwnd);
   EXPECT_EQ(wnd.GetHwnd(), nullptr);
   EXPECT_EQ(wnd.released, (std::vector<HWND>{hwnd}));

@@ -46,7 +46,8 @@ HWND CSimpleWnd::Create(LPCWSTR name, DWORD style, DWORD exStyle, int x, int y, 
     return nullptr;
   }
   if (hwnd_) {
-    SLOGW(SLOG_LEVEL_ERROR, "ORIEL::CSimpleWnd::Create", L"the object already wraps window %p", hwnd_);
+    SLOGW(SLOG_LEVEL_ERROR, "ORIEL::CSimpleWnd::Create", L"the object already wraps window 0x%x",
+          static_cast<unsigned>(reinterpret_cast<uintptr_t>(hwnd_)));
     return nullptr;
   }
   HWND hwnd;

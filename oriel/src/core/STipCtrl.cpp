@@ -94,7 +94,7 @@ void STipCtrl::FeedMouse(MSG* msg) {
 void STipCtrl::Hide() {
   HWND hwnd = GetHwnd();
   if (!hwnd) return;
-  ShowWindow(hwnd, SW_HIDE);
+  if (IsVisible(hwnd)) ShowWindow(hwnd, SW_HIDE);
   // A pending show has nothing left to show.
   ::KillTimer(hwnd, kTimerDelay);
   ::KillTimer(hwnd, kTimerDisplay);
