@@ -1,8 +1,9 @@
-// The one Win32 window class every framework window is created in. The
-// class procedure hands each window's messages to the procedure the window
-// wrapper installs; until it does, windows get the default handling.
+// The one Win32 window class every framework window is created in, and the
+// slot that hands the window under construction to the class procedure
+// (CSimpleWnd::FirstMessageProc), which binds it at its first message.
 #pragma once
 
+#include "core/SCriticalSection.h"
 #include "core/SSingleton.h"
 #include "core/SString.h"
 #include "win32/windows.h"
@@ -20,11 +21,20 @@ class CSimpleWndHelper : public SSingleton2<CSimpleWndHelper, SINGLETON_SIMPLEWN
   const SStringW& GetClassName() const { return className_; }
   UINT GetClassStyle() const { return style_; }
 
-  static void SetWindowProc(WNDPROC proc);
+  // Held by CSimpleWnd::Create around CreateWindowExW; the class procedure
+  // runs inside it on the same thread.
+  SCriticalSection& GetLock() { return lock_; }
+  void SetWindowUnderConstruction(class CSimpleWnd* wnd) { underConstruction_ = wnd; }
+  class CSimpleWnd* TakeWindowUnderConstruction() {
+    class CSimpleWnd* wnd = underConstruction_;
+    underConstruction_ = nullptr;
+    return wnd;
+  }
 
  private:
-  static LRESULT CALLBACK ClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   HINSTANCE instance_;
+  SCriticalSection lock_;
+  class CSimpleWnd* underConstruction_ = nullptr;
   SStringW className_;
   UINT style_;
   ATOM atom_ = 0;

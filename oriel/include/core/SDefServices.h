@@ -50,12 +50,12 @@ class SNullTranslator : public TObjRefImpl<ITranslatorMgr> {
   int TranslateInContext(const wchar_t*, const wchar_t*, wchar_t*, int) override { return 0; }
 };
 
-// The framework's tool-tip window comes with the window tree; until then
-// no host gets a tool tip.
+// Makes the framework's own tool tip (null when its window cannot be made);
+// destroying it destroys the window, after which the tip deletes itself.
 class SDefToolTipFactory : public TObjRefImpl<IToolTipFactory> {
  public:
-  IToolTip* CreateToolTip(HWND) override { return nullptr; }
-  void DestroyToolTip(IToolTip*) override {}
+  IToolTip* CreateToolTip(HWND host) override;
+  void DestroyToolTip(IToolTip* tip) override;
 };
 
 class SDefMsgLoopFactory : public TObjRefImpl<IMsgLoopFactory> {

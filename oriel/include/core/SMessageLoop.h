@@ -3,16 +3,11 @@
 // once when the queue empties after a message that counts as activity.
 #pragma once
 
+#include "core/IMessageFilter.h"
 #include "core/SArray.h"
 #include "win32/windows.h"
 
 namespace ORIEL {
-
-struct IMessageFilter {
-  virtual ~IMessageFilter() = default;
-  // True when the message is consumed.
-  virtual BOOL PreFilter(MSG* msg) = 0;
-};
 
 struct IIdleHandler {
   virtual ~IIdleHandler() = default;

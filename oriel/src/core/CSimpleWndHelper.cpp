@@ -1,12 +1,10 @@
 #include "core/CSimpleWndHelper.h"
 
-#include <atomic>
-
+#include "core/CSimpleWnd.h"
 #include "core/SLog.h"
 
 namespace ORIEL {
 namespace {
-std::atomic<WNDPROC> g_proc{nullptr};
 constexpr UINT kImeClassStyle = 0x10000 | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
 }  // namespace
 
@@ -15,7 +13,7 @@ CSimpleWndHelper::CSimpleWndHelper(HINSTANCE instance, LPCWSTR className, BOOL i
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = style_;
-  wc.lpfnWndProc = &CSimpleWndHelper::ClassProc;
+  wc.lpfnWndProc = &CSimpleWnd::FirstMessageProc;
   wc.hInstance = instance_;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(COLOR_WINDOW + 1));
@@ -29,13 +27,6 @@ CSimpleWndHelper::CSimpleWndHelper(HINSTANCE instance, LPCWSTR className, BOOL i
 
 CSimpleWndHelper::~CSimpleWndHelper() {
   if (atom_) UnregisterClassW(reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(atom_)), instance_);
-}
-
-void CSimpleWndHelper::SetWindowProc(WNDPROC proc) { g_proc = proc; }
-
-LRESULT CALLBACK CSimpleWndHelper::ClassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WNDPROC proc = g_proc.load();
-  return proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace ORIEL

@@ -90,6 +90,17 @@ typedef struct tagDELETEITEMSTRUCT {
   ULONG_PTR itemData;
 } DELETEITEMSTRUCT, *LPDELETEITEMSTRUCT;
 
+typedef struct tagCOMPAREITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  HWND hwndItem;
+  UINT itemID1;
+  ULONG_PTR itemData1;
+  UINT itemID2;
+  ULONG_PTR itemData2;
+  DWORD dwLocaleId;
+} COMPAREITEMSTRUCT, *LPCOMPAREITEMSTRUCT;
+
 typedef struct tagMENUITEMINFOW {
   UINT cbSize;
   UINT fMask;

@@ -157,3 +157,9 @@ BOOL IsChild(HWND hWndParent, HWND hWnd);
 
 // No live caller: reports failure.
 BOOL AttachThreadInput(DWORD idAttach, DWORD idAttachTo, BOOL fAttach);
+
+// Named values attached to a window (names or atoms, case-insensitive);
+// they go away with the window.
+BOOL SetPropW(HWND hWnd, LPCWSTR lpString, HANDLE hData);
+HANDLE GetPropW(HWND hWnd, LPCWSTR lpString);
+HANDLE RemovePropW(HWND hWnd, LPCWSTR lpString);

@@ -1,0 +1,58 @@
+// The framework's own tool tip: a small topmost popup painted with GDI that
+// shows 500 ms after the mouse rests inside a tip's rectangle, 24 pixels
+// below the pointer, and hides after 5 seconds or at the next click. A
+// dismissed tip stays dismissed until the host names another one. The
+// object deletes itself after its window's last message.
+#pragma once
+
+#include "core/CSimpleWnd.h"
+#include "core/IToolTip.h"
+#include "core/SString.h"
+#include "gdi/gdi.h"
+
+namespace ORIEL {
+
+class STipCtrl : public IToolTip, public CSimpleWnd {
+ public:
+  static constexpr UINT kShowDelayMs = 500;
+  static constexpr UINT kDisplayMs = 5000;
+  static constexpr int kOffsetBelow = 24;
+  static constexpr int kWrapWidth = 500;
+
+  STipCtrl();
+  ~STipCtrl() override;
+  // The popup "oriel tooltip" and its font; false when the window cannot
+  // be made.
+  BOOL CreateTipWindow();
+
+  BOOL PreFilter(MSG* msg) override;
+  void UpdateTip(const TipId& id, const RECT& rect, LPCWSTR text, int scale) override;
+  void ClearTip() override;
+  void FeedMouse(MSG* msg) override;
+
+  HFONT GetFont() const { return font_; }
+  const SStringW& GetText() const { return text_; }
+
+  BOOL HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                           DWORD mapId) override;
+
+ protected:
+  void ReleaseThunk(HWND oldHwnd) override;
+
+ private:
+  enum : UINT_PTR { kTimerDelay = 1, kTimerDisplay = 2 };
+  void MakeFont(int scale);
+  void Hide();
+  void PlaceAndShow();
+  void OnPaint(HWND hwnd);
+
+  UINT delay_ = kShowDelayMs;
+  UINT displayTime_ = kDisplayMs;
+  SStringW text_;
+  int fontScale_ = 0;
+  RECT tipRect_{};
+  HFONT font_ = nullptr;
+  TipId id_{};
+};
+
+}  // namespace ORIEL
