@@ -134,6 +134,7 @@ long CAudioRecoder::Forward(std::deque<CAudioPacket>& packets, Timeline& timelin
             ++late;
             continue;
         }
+        timeline.lastFormat = {packet.frames, packet.channels, packet.ms, packet.rate};
         timeline.delivered += seconds;
         timeline.realSinceSilence += seconds;
         if (timeline.realSinceSilence > kSilenceCreditLifetime) timeline.silenceCredit = 0;
@@ -147,8 +148,18 @@ void CAudioRecoder::RunSilence(Timeline& timeline) {
         if (m_wake->IsSignalled()) return;  // left for the worker's own wait
         int frames = 0, channels = 0, ms = 0, rate = 0;
         m_device.GetFormat(frames, channels, ms, rate);
-        if (frames == 0 || channels == 0 || ms == 0 || rate == 0) {
-            // No format: the device is between a close and an open, or failed.
+        if (frames > 0 && channels > 0 && ms > 0 && rate > 0) {
+            timeline.lastFormat = {frames, channels, ms, rate};
+        } else if (timeline.lastFormat.frames > 0) {
+            // The device is between a close and an open, or could not be
+            // opened again (unplugged): its listener still needs time to
+            // advance, or a mix waiting for this source would stall.
+            frames = timeline.lastFormat.frames;
+            channels = timeline.lastFormat.channels;
+            ms = timeline.lastFormat.ms;
+            rate = timeline.lastFormat.rate;
+        } else {
+            // Never had a format: nothing to stand in for yet.
             if (m_wake->WaitFor(kIdleWaitMs)) {
                 m_wake->Signal();  // for the worker's own wait
                 return;

@@ -7,6 +7,7 @@
 
 #include "kernel_object.h"
 #include "message_queue.h"
+#include "wait_timeout.h"
 #include "win32/messaging.h"
 
 using namespace win32::detail;
@@ -89,10 +90,7 @@ DWORD waitFor(DWORD count, const HANDLE* handles, bool all, DWORD ms, bool forMe
     }
     lock.unlock();
     int timeout = -1;
-    if (!forever) {
-      timeout = static_cast<int>(
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
-    }
+    if (!forever) timeout = pollTimeoutMs(deadline - now);
     if (forMessages) {
       const int timer = nextTimerWait(*queue, nullptr, 0, 0);
       if (timer >= 0 && (timeout < 0 || timer < timeout)) timeout = timer;
