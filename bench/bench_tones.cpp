@@ -1,5 +1,8 @@
 #include "bench_tones.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <pulse/simple.h>
 
 #include <chrono>
@@ -18,6 +21,12 @@ BenchTone::~BenchTone() {
 }
 
 void BenchTone::Run(std::string sink, double frequency, double amplitude) {
+    // Real-time priority where the process may have it, as players ask for:
+    // a tone starved by the load of a soak would put its own gaps in the
+    // recording.
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
     const pa_sample_spec spec{PA_SAMPLE_S16LE, 48000, 2};
     int error = 0;
     pa_simple* s = pa_simple_new(nullptr, "bench-tone", PA_STREAM_PLAYBACK, sink.c_str(), "tone",

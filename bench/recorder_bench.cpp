@@ -1,7 +1,10 @@
-// Recording system sound plus microphone, mixed, to mp3 at 128 kbit/s,
-// 44100 Hz stereo, for a fixed stretch of audio: process CPU time per minute
-// of audio and peak memory of the recorder, beside the same job done by the
-// ffmpeg command line (-f pulse inputs, amix, libmp3lame) in the same run.
+// Recording system sound plus microphone, mixed, for a fixed stretch of
+// audio, in two jobs: mp3 at 128 kbit/s, 44100 Hz stereo, and 16-bit WAV
+// (which shows the cost of capturing and mixing alone, as encoding costs
+// next to nothing). For each: process CPU time per minute of audio,
+// voluntary context switches per second of audio and peak memory of the
+// recorder, beside the same job done by the ffmpeg command line (-f pulse
+// inputs, amix, libmp3lame or pcm_s16le) in the same run.
 //
 //   recorder_bench [seconds]     (default 20; needs PULSE_SERVER)
 //
@@ -39,13 +42,13 @@ struct EndListener : IOutputCall {
     }
 };
 
-int RecordChild(double seconds, const std::string& path) {
+int RecordChild(double seconds, const std::string& path, int format) {
     EndListener listener;
     COutputRecorder recorder;
     recorder.settings.output_device = 2;
     recorder.settings.output_mic_name = Utf8ToWide(kMicName);
     recorder.settings.output_mic_id = Utf8ToWide(kMicName);
-    recorder.settings.output_format = 0;
+    recorder.settings.output_format = format;
     recorder.settings.output_quality = 128;
     recorder.settings.output_samplerate = 44100;
     recorder.settings.output_channel = 2;
@@ -61,6 +64,7 @@ struct Usage {
     bool ok = false;
     double cpuSeconds = 0;
     double peakMiB = 0;
+    long voluntarySwitches = 0;
 };
 
 Usage RunChild(const std::vector<std::string>& args) {
@@ -80,6 +84,7 @@ Usage RunChild(const std::vector<std::string>& args) {
     usage.cpuSeconds = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec +
                        ru.ru_stime.tv_usec / 1e6;
     usage.peakMiB = ru.ru_maxrss / 1024.0;  // kilobytes on Linux
+    usage.voluntarySwitches = ru.ru_nvcsw;
     return usage;
 }
 
@@ -88,11 +93,57 @@ long FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : -1;
 }
 
+struct Job {
+    const char* name;       // "mp3" or "wav"
+    int format;             // the recorder's output format
+    const char* ffmpegCodec;
+};
+
+void PrintRow(const char* who, const Usage& u, double seconds, const std::string& path) {
+    std::printf("%-10s %8.3f %16.3f %12.1f %14.1f %10ld%s\n", who, u.cpuSeconds, u.cpuSeconds / (seconds / 60.0),
+                u.peakMiB, u.voluntarySwitches / seconds, FileSize(path) / 1024, u.ok ? "" : "  (failed)");
+}
+
+// One job, the recorder then ffmpeg; false when either failed.
+bool RunJob(const Job& job, const std::string& exe, const std::string& folder, double seconds) {
+    const std::string ours = folder + "/recorder." + job.name;
+    const std::string theirs = folder + "/ffmpeg." + job.name;
+    const std::string length = std::to_string(seconds);
+    const Usage recorder = RunChild({exe, "--record-child", length, ours, std::to_string(job.format)});
+    std::vector<std::string> ffmpegArgs = {"ffmpeg", "-nostdin", "-loglevel", "error", "-y",
+                                           "-f", "pulse", "-i", "speakers.monitor",
+                                           "-f", "pulse", "-i", kMicName,
+                                           "-filter_complex", "[0:a][1:a]amix=inputs=2",
+                                           "-c:a", job.ffmpegCodec};
+    if (std::strcmp(job.name, "mp3") == 0) {
+        ffmpegArgs.push_back("-b:a");
+        ffmpegArgs.push_back("128k");
+    }
+    for (const char* a : {"-ar", "44100", "-ac", "2", "-t"}) ffmpegArgs.push_back(a);
+    ffmpegArgs.push_back(length);
+    ffmpegArgs.push_back(theirs);
+    const Usage ffmpeg = RunChild(ffmpegArgs);
+
+    std::printf("\n%s: %.1f s of system sound + microphone, mixed, 44100 Hz stereo%s\n", job.name, seconds,
+                std::strcmp(job.name, "mp3") == 0 ? ", 128 kbit/s" : ", 16-bit");
+    std::printf("%-10s %8s %16s %12s %14s %10s\n", "job", "cpu s", "cpu s/min audio", "peak MiB",
+                "vol. cs/s audio", "file KiB");
+    PrintRow("recorder", recorder, seconds, ours);
+    PrintRow("ffmpeg", ffmpeg, seconds, theirs);
+    if (ffmpeg.cpuSeconds > 0 && ffmpeg.peakMiB > 0 && ffmpeg.voluntarySwitches > 0)
+        std::printf("ratio recorder/ffmpeg (%s): cpu %.2f, peak memory %.2f, context switches %.2f\n", job.name,
+                    recorder.cpuSeconds / ffmpeg.cpuSeconds, recorder.peakMiB / ffmpeg.peakMiB,
+                    double(recorder.voluntarySwitches) / ffmpeg.voluntarySwitches);
+    std::remove(ours.c_str());
+    std::remove(theirs.c_str());
+    return recorder.ok && ffmpeg.ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--record-child") == 0)
-        return RecordChild(std::atof(argv[2]), argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--record-child") == 0)
+        return RecordChild(std::atof(argv[2]), argv[3], std::atoi(argv[4]));
 
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     if (seconds <= 0 || !std::getenv("PULSE_SERVER")) {
@@ -120,38 +171,13 @@ int main(int argc, char** argv) {
             const std::string self = "/proc/self/exe";
             char exe[4096] = {0};
             if (readlink(self.c_str(), exe, sizeof exe - 1) <= 0) return 2;
-            const std::string ours = std::string(folder) + "/recorder.mp3";
-            const std::string theirs = std::string(folder) + "/ffmpeg.mp3";
-            const std::string length = std::to_string(seconds);
-
-            const Usage recorder = RunChild({exe, "--record-child", length, ours});
-            const Usage ffmpeg = RunChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-y",
-                                           "-f", "pulse", "-i", "speakers.monitor",
-                                           "-f", "pulse", "-i", kMicName,
-                                           "-filter_complex", "[0:a][1:a]amix=inputs=2",
-                                           "-c:a", "libmp3lame", "-b:a", "128k", "-ar", "44100",
-                                           "-ac", "2", "-t", length, theirs});
-            const double minutes = seconds / 60.0;
-            std::printf("audio: %.1f s of system sound + microphone, mixed, mp3 128 kbit/s 44100 Hz stereo\n",
-                        seconds);
-            std::printf("%-10s %8s %16s %12s %10s\n", "job", "cpu s", "cpu s/min audio",
-                        "peak MiB", "file KiB");
-            std::printf("%-10s %8.3f %16.3f %12.1f %10ld%s\n", "recorder", recorder.cpuSeconds,
-                        recorder.cpuSeconds / minutes, recorder.peakMiB, FileSize(ours) / 1024,
-                        recorder.ok ? "" : "  (failed)");
-            std::printf("%-10s %8.3f %16.3f %12.1f %10ld%s\n", "ffmpeg", ffmpeg.cpuSeconds,
-                        ffmpeg.cpuSeconds / minutes, ffmpeg.peakMiB, FileSize(theirs) / 1024,
-                        ffmpeg.ok ? "" : "  (failed)");
-            if (ffmpeg.cpuSeconds > 0 && ffmpeg.peakMiB > 0)
-                std::printf("ratio recorder/ffmpeg: cpu %.2f, peak memory %.2f\n",
-                            recorder.cpuSeconds / ffmpeg.cpuSeconds, recorder.peakMiB / ffmpeg.peakMiB);
-            if (!recorder.ok || !ffmpeg.ok) rc = 1;
+            std::printf("%u cores\n", std::thread::hardware_concurrency());
+            for (const Job& job : {Job{"mp3", 0, "libmp3lame"}, Job{"wav", 1, "pcm_s16le"}})
+                if (!RunJob(job, exe, folder, seconds)) rc = 1;
         }
     }
     UnloadModule(mic);
     UnloadModule(feed);
-    std::remove((std::string(folder) + "/recorder.mp3").c_str());
-    std::remove((std::string(folder) + "/ffmpeg.mp3").c_str());
     rmdir(folder);
     return rc;
 }

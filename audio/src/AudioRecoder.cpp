@@ -9,22 +9,23 @@
 #include <cmath>
 
 namespace {
-// Waits of this many periods without data start the silence.
-constexpr int kEmptyWaitsBeforeSilence = 10;
+// A device that has delivered nothing for this long is stood in for by
+// silence. Its server hands blocks over a fragment at a time (100 ms), and
+// on a loaded machine the server or this process may be held up for a few
+// hundred milliseconds: audio that is merely late must not be replaced by
+// silence (and then left out as a copy of time the silence already filled).
+// A device that is gone is still stood in for within a second.
+constexpr long kSilenceAfterMs = 1000;
 // The wait period while the device has no format (between a close and an
 // open, or after a failed open): no busy loop, and data still wakes us.
 constexpr int kIdleWaitMs = 10;
 // Real blocks may run this far ahead of the clock before they count as a
 // late copy of time that silence already filled: a block is handed over
-// when its last frame is captured, and a wake-up can be a few ms late.
-constexpr double kAheadSlackSeconds = 0.025;
+// when its last frame is captured, and a fragment's blocks come together.
+constexpr double kAheadSlackSeconds = 0.075;
 // Silence is matched against late data only while that data follows it:
 // once real data has run on time for this long, the silence stays.
 constexpr double kSilenceCreditLifetime = 2.0;
-// Blocks come every 10 ms: after handing a batch on, the worker lets a few
-// gather before it looks again, so it wakes (and wakes its listener) about
-// a third as often, at no cost in steadiness.
-constexpr auto kGatherTime = std::chrono::milliseconds(20);
 }  // namespace
 
 CAudioRecoder::CAudioRecoder() : m_wake(std::make_unique<CWakeSignal>()) {
@@ -66,6 +67,7 @@ int CAudioRecoder::Start() {
 
 int CAudioRecoder::Stop() {
     m_stop = true;  // blocks still arriving during the close are refused
+    m_wake->Signal();  // the worker may be in a long wait for data
     GetServerAudioDev()->CloseDevice(&m_device);
     if (m_worker) {
         m_worker->join();
@@ -94,28 +96,24 @@ int CAudioRecoder::OnAudioData(const int16_t* samples, int frames, int channels,
 void CAudioRecoder::WorkerLoop() {
     Timeline timeline;
     timeline.start = std::chrono::steady_clock::now();
-    int empty = 0;
     while (true) {
-        int wait = m_device.GetMsPerBuffer();
-        if (wait <= 0) wait = kIdleWaitMs;
-        const bool woke = m_wake->WaitFor(wait);
+        // One wake per fragment the server hands over (the stream thread
+        // signals once for all of its blocks), or one when it is overdue.
+        const bool woke = m_wake->WaitFor(kSilenceAfterMs);
         if (m_stop) return;
-        if (woke) {
-            long dropped = 0;
-            std::deque<CAudioPacket> packets = m_queue.TakeAll(&dropped);
-            if (dropped > 0)
-                AudioLog("capture of \"%s\" fell behind: %ld packets lost",
-                         WStringToUtf8Ret(m_device.GetName()).c_str(), dropped);
-            const long late = Forward(packets, timeline);
-            if (late > 0)
-                AudioLog("capture of \"%s\": %ld late blocks left out, silence already stood for them",
-                         WStringToUtf8Ret(m_device.GetName()).c_str(), late);
-            empty = 0;
-            if (!m_stop) std::this_thread::sleep_for(kGatherTime);
+        if (!woke) {
+            RunSilence(timeline);
             continue;
         }
-        if (++empty < kEmptyWaitsBeforeSilence) continue;
-        RunSilence(timeline);
+        long dropped = 0;
+        std::deque<CAudioPacket> packets = m_queue.TakeAll(&dropped);
+        if (dropped > 0)
+            AudioLog("capture of \"%s\" fell behind: %ld packets lost",
+                     WStringToUtf8Ret(m_device.GetName()).c_str(), dropped);
+        const long late = Forward(packets, timeline);
+        if (late > 0)
+            AudioLog("capture of \"%s\": %ld late blocks left out, silence already stood for them",
+                     WStringToUtf8Ret(m_device.GetName()).c_str(), late);
     }
 }
 
@@ -134,6 +132,7 @@ long CAudioRecoder::Forward(std::deque<CAudioPacket>& packets, Timeline& timelin
             ++late;
             continue;
         }
+        timeline.lastFormat = {packet.frames, packet.channels, packet.ms, packet.rate};
         timeline.delivered += seconds;
         timeline.realSinceSilence += seconds;
         if (timeline.realSinceSilence > kSilenceCreditLifetime) timeline.silenceCredit = 0;
@@ -147,8 +146,18 @@ void CAudioRecoder::RunSilence(Timeline& timeline) {
         if (m_wake->IsSignalled()) return;  // left for the worker's own wait
         int frames = 0, channels = 0, ms = 0, rate = 0;
         m_device.GetFormat(frames, channels, ms, rate);
-        if (frames == 0 || channels == 0 || ms == 0 || rate == 0) {
-            // No format: the device is between a close and an open, or failed.
+        if (frames > 0 && channels > 0 && ms > 0 && rate > 0) {
+            timeline.lastFormat = {frames, channels, ms, rate};
+        } else if (timeline.lastFormat.frames > 0) {
+            // The device is between a close and an open, or could not be
+            // opened again (unplugged): its listener still needs time to
+            // advance, or a mix waiting for this source would stall.
+            frames = timeline.lastFormat.frames;
+            channels = timeline.lastFormat.channels;
+            ms = timeline.lastFormat.ms;
+            rate = timeline.lastFormat.rate;
+        } else {
+            // Never had a format: nothing to stand in for yet.
             if (m_wake->WaitFor(kIdleWaitMs)) {
                 m_wake->Signal();  // for the worker's own wait
                 return;

@@ -4,6 +4,7 @@
 // stretch, and a listener window with a message loop of its own is told.
 #include "audio/AudioRecoder.h"
 #include "audio/ServerAudioDev.h"
+#include "listener_window_helper.h"
 #include "pulse_tools_helper.h"
 #include "win32/windows.h"
 
@@ -75,58 +76,6 @@ double FrequencyOfLast(const std::vector<TimedSink::Packet>& packets, size_t cou
     return rate ? ZeroCrossingFrequency(mono, rate) : 0;
 }
 
-// A window of the messaging layer owned by a thread that runs GetMessageW;
-// counts the device server's notices it is handed.
-class ListenerThread {
-public:
-    ListenerThread() {
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = std::thread([this, ready] {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = &ListenerThread::Proc;
-            wc.lpszClassName = L"DefaultFollowListener";
-            RegisterClassExW(&wc);
-            hwnd_ = CreateWindowExW(0, L"DefaultFollowListener", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    nullptr, nullptr);
-            threadId_ = GetCurrentThreadId();
-            SetEvent(ready);
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-            DestroyWindow(hwnd_);
-        });
-        WaitForSingleObject(ready, INFINITE);
-        CloseHandle(ready);
-    }
-    ~ListenerThread() {
-        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    HWND hwnd() const { return hwnd_; }
-
-    static std::atomic<int> notices;
-    static std::atomic<int> badNotices;  // wrong parameters, or handled off the owner thread
-    static std::atomic<DWORD> ownerThread;
-
-private:
-    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        if (m == UM_DEVICES_CHANGED) {
-            if (w != 0 || l != 0 || GetCurrentThreadId() != ownerThread) ++badNotices;
-            ++notices;
-            return 0;
-        }
-        return DefWindowProcW(h, m, w, l);
-    }
-
-    std::thread thread_;
-    HWND hwnd_ = nullptr;
-    DWORD threadId_ = 0;
-};
-
-std::atomic<int> ListenerThread::notices{0};
-std::atomic<int> ListenerThread::badNotices{0};
-std::atomic<DWORD> ListenerThread::ownerThread{0};
-
 std::vector<int> OutputsOn(const std::string& source) {
     std::vector<int> out;
     for (const auto& [index, name] : SourceOutputs())
@@ -144,7 +93,6 @@ TEST(DefaultFollow, PlaceholderWorkerFollowsTheNewDefaultWhileTheNamedTwinRunsOn
 
     ListenerThread listener;
     ASSERT_NE(listener.hwnd(), nullptr);
-    ListenerThread::ownerThread = GetWindowThreadProcessId(listener.hwnd(), nullptr);
     GetServerAudioDev()->AddListener(listener.hwnd());
 
     TimedSink namedSink, followSink;
@@ -167,7 +115,7 @@ TEST(DefaultFollow, PlaceholderWorkerFollowsTheNewDefaultWhileTheNamedTwinRunsOn
     const Clock::time_point changed = Clock::now();
     Pactl("set-default-sink follow_out");
 
-    EXPECT_TRUE(Eventually([] { return ListenerThread::notices > 0; }, 5s)) << "no 0x2F0E reached the window";
+    EXPECT_TRUE(Eventually([&] { return listener.Notices() > 0; }, 5s)) << "no 0x2F0E reached the window";
     ASSERT_TRUE(Eventually([&] { return follower.Device().GetOpenedId() == L"follow_out"; }, 5s))
         << "the default worker did not follow";
     const size_t followedFrom = followSink.Count();
@@ -205,7 +153,7 @@ TEST(DefaultFollow, PlaceholderWorkerFollowsTheNewDefaultWhileTheNamedTwinRunsOn
                                    << std::chrono::duration_cast<std::chrono::milliseconds>(longestPause).count()
                                    << " ms";
 
-    EXPECT_EQ(ListenerThread::badNotices.load(), 0) << "a notice with parameters, or off the window's thread";
+    EXPECT_EQ(listener.BadNotices(), 0) << "a notice with parameters, or off the window's thread";
 
     Pactl("set-default-sink speakers");
     EXPECT_TRUE(Eventually([&] { return follower.Device().GetOpenedId() == L"speakers"; }, 5s));

@@ -1,6 +1,8 @@
 #include "pulse_tools_helper.h"
 
+#include <pthread.h>
 #include <pulse/simple.h>
+#include <sched.h>
 #include <pulse/timeval.h>
 
 #include <chrono>
@@ -83,13 +85,23 @@ TonePlayer::~TonePlayer() {
 }
 
 void TonePlayer::Run(std::string sink, double frequency, double amplitude) {
+    // A player starved by a loaded machine runs dry, and the sink plays
+    // gaps: the player gets the real-time priority players ask for, where
+    // the process may have it (as root).
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
     const pa_sample_spec spec{PA_SAMPLE_S16LE, 48000, 2};
     int error = 0;
-    // A short buffer: a null sink renders at the latency its inputs ask for,
-    // and its monitor hands the audio on in pieces of that length.
+    // 100 ms of buffer, refilled every 10 ms: the null sink then renders
+    // 40 ms ahead. A null sink whose daemon wakes late renders everything
+    // overdue at once, and a player with less in its buffer than that runs
+    // dry: with 20 ms (5 ms of rendering ahead) a loaded machine put gaps
+    // into the tone itself, which every capture then faithfully recorded.
     pa_buffer_attr attr;
-    attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+    attr.maxlength = attr.prebuf = attr.fragsize = static_cast<uint32_t>(-1);
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(100 * PA_USEC_PER_MSEC, &spec));
+    attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec));
     pa_simple* s = pa_simple_new(nullptr, "tone", PA_STREAM_PLAYBACK, sink.c_str(), "tone", &spec,
                                  nullptr, &attr, &error);
     started_ = s != nullptr;

@@ -2,7 +2,10 @@
 // events, threads and handles, tick counts and interlocked operations.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "win32/windows.h"
@@ -117,6 +120,51 @@ TEST(Semaphore, WaitTimesOutThenWakesOnRelease) {
   EXPECT_EQ(WaitForSingleObject(sem, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
   releaser.join();
   CloseHandle(sem);
+}
+
+// A signal wakes only the threads that wait on its own object: a thread
+// waiting on one event sleeps through hundreds of releases of another
+// semaphore and of another event, with or without a message queue.
+TEST(KernelObjects, ASignalWakesOnlyTheThreadsWaitingOnItsObject) {
+  for (const bool withQueue : {false, true}) {
+    SCOPED_TRACE(withQueue ? "a thread with a message queue" : "a thread without one");
+    HANDLE awaited = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE other = CreateSemaphoreW(nullptr, 0, 1000, nullptr);
+    HANDLE otherEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::atomic<bool> waiting{false};
+    long switches = -1;
+    DWORD result = 0;
+    std::thread waiter([&] {
+      if (withQueue) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+      }
+      struct rusage before {}, after {};
+      getrusage(RUSAGE_THREAD, &before);
+      waiting = true;
+      result = WaitForSingleObject(awaited, INFINITE);
+      getrusage(RUSAGE_THREAD, &after);
+      switches = after.ru_nvcsw - before.ru_nvcsw;
+    });
+    while (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Spaced out, so that a thread woken by each one would go back to
+    // sleep in between and count a switch per signal.
+    for (int i = 0; i < 300; ++i) {
+      ReleaseSemaphore(other, 1, nullptr);
+      SetEvent(otherEvent);
+      std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    SetEvent(awaited);
+    waiter.join();
+    EXPECT_EQ(result, static_cast<DWORD>(WAIT_OBJECT_0));
+    // Falling asleep, the one wake for its own event, and a few spares for
+    // a loaded machine's page faults and the like: far below 300.
+    EXPECT_LT(switches, 30);
+    CloseHandle(awaited);
+    CloseHandle(other);
+    CloseHandle(otherEvent);
+  }
 }
 
 TEST(Event, ManualStaysSetAutoResetsOnAWait) {

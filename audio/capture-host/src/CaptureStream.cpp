@@ -28,12 +28,13 @@ namespace {
 
 thread_local bool tl_inCallback = false;
 
-// 20 ms fragments, asked for with PA_STREAM_ADJUST_LATENCY: the source
-// then delivers steadily, two blocks per wake-up, far inside the 100 ms
-// after which the capture worker fills in silence, at half the wake-ups of
-// one block per fragment (the stream thread's wake-ups are most of the
-// capture's processor time).
-constexpr pa_usec_t kFragment = 20 * PA_USEC_PER_MSEC;
+// 100 ms fragments, asked for with PA_STREAM_ADJUST_LATENCY: the stream
+// thread wakes ten times a second and hands on ten blocks each time. With
+// 20 ms fragments the wake-ups along the path cost about as much processor
+// time again as all the rest of a recording (measured with recorder_bench
+// at 20, 50 and 100 ms). The capture worker waits a second, ten fragments,
+// before it stands in with silence.
+constexpr pa_usec_t kFragment = kFragmentMs * PA_USEC_PER_MSEC;
 // At most a second waits on the server for us, as much as the capture
 // worker's queue holds: a stalled client loses the oldest audio there
 // rather than getting seconds of backlog in one burst.

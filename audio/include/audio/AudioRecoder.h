@@ -57,6 +57,10 @@ private:
         double delivered = 0;         // seconds handed to the sink, real and silent
         double silenceCredit = 0;     // silence that late real data may still stand for
         double realSinceSilence = 0;  // real seconds handed on since the last silence
+        // The device's block format last seen, for silence while it has none.
+        struct Format {
+            int frames = 0, channels = 0, ms = 0, rate = 0;
+        } lastFormat;
         double Elapsed() const {
             return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }

@@ -253,7 +253,13 @@ int COutputFile::EncodeFrame(AVFrame* frame) {
     if (!packet) return AVERROR(ENOMEM);
     rc = DrainPackets(packet);
     av_packet_free(&packet);
-    return rc;
+    if (rc < 0) return rc;
+    // Hand what was encoded to the file now rather than when the writer's
+    // buffer fills (two seconds of mp3): a disk that fills up later then
+    // cannot take what was recorded before it did.
+    avio_flush(container_->pb);
+    if (container_->pb->error < 0) return LogError(L"写入文件失败：", container_->pb->error);
+    return 0;
 }
 
 int64_t COutputFile::GetPtsIn(AVRational timeBase) const {

@@ -12,6 +12,7 @@
 #include "base/CodePage.h"
 #include "base/DiskSpace.h"
 #include "base/FileNaming.h"
+#include "capture-host/CaptureHost.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -64,8 +65,15 @@ bool COutputRecorder::Start() {
 }
 
 void COutputRecorder::Stop() {
+    if (!worker_) {
+        state.fetch_or(kRecorderStopRequested);
+        return;
+    }
+    // What was played up to now is still on its way from the server (a
+    // fragment at most): it belongs to the recording.
+    if (!(state.load() & (kRecorderStopRequested | kRecorderPaused)))
+        std::this_thread::sleep_for(std::chrono::milliseconds(capture_host::kFragmentMs + 20));
     state.fetch_or(kRecorderStopRequested);
-    if (!worker_) return;
     wake_->Signal();
     worker_->join();
     delete worker_;

@@ -26,7 +26,7 @@ bool setEventState(HANDLE handle, bool state) {
   }
   std::lock_guard<std::mutex> lock(kernelMutex());
   event->set(state);
-  if (state) signalWaiters();
+  if (state) event->wakeWaiters();
   return true;
 }
 

@@ -1,4 +1,5 @@
-// The process's handle table and the shared wake-up machinery of waits.
+// The process's handle table, and the waiter lists that let a signal wake
+// only the threads waiting on its object.
 #include "kernel_object.h"
 
 #include <unistd.h>
@@ -24,39 +25,31 @@ HandleTable& table() {
   return *t;
 }
 
-struct WaitState {
-  std::mutex mutex;
-  std::condition_variable condition;
-  std::vector<int> watchers;
-};
-
-WaitState& waitState() {
-  static WaitState* s = new WaitState();
-  return *s;
-}
-
 }  // namespace
 
-std::mutex& kernelMutex() { return waitState().mutex; }
-
-std::condition_variable& kernelCondition() { return waitState().condition; }
-
-void signalWaiters() {
-  WaitState& s = waitState();
-  s.condition.notify_all();
-  const uint64_t one = 1;
-  for (int fd : s.watchers) {
-    ssize_t written = ::write(fd, &one, sizeof one);
-    (void)written;  // a full counter already means "wake up"
-  }
+std::mutex& kernelMutex() {
+  // Never destroyed, like the table.
+  static std::mutex* m = new std::mutex();
+  return *m;
 }
 
-void addWatcher(int fd) { waitState().watchers.push_back(fd); }
+void KernelObject::addWaiter(Waiter* waiter) { waiters_.push_back(waiter); }
 
-void removeWatcher(int fd) {
-  auto& w = waitState().watchers;
-  auto it = std::find(w.begin(), w.end(), fd);
-  if (it != w.end()) w.erase(it);
+void KernelObject::removeWaiter(Waiter* waiter) {
+  auto it = std::find(waiters_.begin(), waiters_.end(), waiter);
+  if (it != waiters_.end()) waiters_.erase(it);
+}
+
+void KernelObject::wakeWaiters() {
+  const uint64_t one = 1;
+  for (Waiter* waiter : waiters_) {
+    if (waiter->wakeFd >= 0) {
+      ssize_t written = ::write(waiter->wakeFd, &one, sizeof one);
+      (void)written;  // a full counter already means "wake up"
+    } else {
+      waiter->condition.notify_one();
+    }
+  }
 }
 
 HANDLE insertHandle(std::shared_ptr<Win32HandleObject> object) {

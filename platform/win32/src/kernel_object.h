@@ -1,34 +1,45 @@
 // Kernel objects (semaphores, events, threads, mutexes) behind HANDLE values.
-// One process-wide lock guards every object's state; waiters sleep on one
-// condition variable, or, when the waiting thread also watches its message
-// queue, on that queue's wake descriptor registered as a watcher.
+// One process-wide lock guards every object's state, so a wait for all of
+// several objects sees them at one instant. Each object keeps its own list
+// of the threads waiting on it: a signal wakes those alone, each on its own
+// condition variable or, when the thread also watches its message queue,
+// through that queue's wake descriptor.
 #pragma once
 
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "win32/handle_objects.h"
 #include "win32/kernel32.h"
 
 namespace win32::detail {
 
+// One waiting thread, registered with every object it waits on.
+struct Waiter {
+  std::condition_variable condition;  // slept on when there is no queue to watch
+  int wakeFd = -1;                    // the thread's queue wake descriptor, or -1
+};
+
 // The waitable kinds of handle object.
 class KernelObject : public Win32HandleObject {
  public:
-  // Both are called with kernelMutex() held.
+  // All of these are called with kernelMutex() held.
   virtual bool signaledFor(DWORD threadId) const = 0;
   // Consumes the signal on behalf of a satisfied wait.
   virtual void acquire(DWORD threadId) = 0;
+  void addWaiter(Waiter* waiter);
+  void removeWaiter(Waiter* waiter);
+  // Wakes the threads waiting on this object; call after a state change
+  // that may satisfy one.
+  void wakeWaiters();
+
+ private:
+  std::vector<Waiter*> waiters_;
 };
 
 std::mutex& kernelMutex();
-// Wakes every waiter; call with kernelMutex() held after a state change.
-void signalWaiters();
-// A queue's wake descriptor that should be written on every signal.
-void addWatcher(int fd);
-void removeWatcher(int fd);
-std::condition_variable& kernelCondition();
 
 HANDLE insertHandle(std::shared_ptr<Win32HandleObject> object);
 // Resolves a handle, including the current thread's pseudo handle. Null when

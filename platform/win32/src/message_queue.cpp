@@ -1,6 +1,7 @@
 // Queue records, the per-thread queue registry, and retrieving messages in
 // Windows priority order.
 #include "message_queue.h"
+#include "wait_timeout.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -255,8 +256,7 @@ int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last) {
   int best = -1;
   for (const Timer& timer : queue.timers) {
     if (!passesWindowLocked(timer.hwnd, filter)) continue;
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(timer.due - now).count();
-    int wait = left < 0 ? 0 : static_cast<int>(left);
+    const int wait = pollTimeoutMs(timer.due - now);
     if (best < 0 || wait < best) best = wait;
   }
   return best;

@@ -152,6 +152,6 @@ BOOL ReleaseMutex(HANDLE hMutex) {
     SetLastError(ERROR_NOT_OWNER);
     return FALSE;
   }
-  signalWaiters();
+  mutex->wakeWaiters();
   return TRUE;
 }

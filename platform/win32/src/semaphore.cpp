@@ -53,6 +53,6 @@ BOOL ReleaseSemaphore(HANDLE hSemaphore, LONG lReleaseCount, LPLONG lpPreviousCo
   }
   std::lock_guard<std::mutex> lock(kernelMutex());
   if (!semaphore->release(lReleaseCount, lpPreviousCount)) return FALSE;
-  signalWaiters();
+  semaphore->wakeWaiters();
   return TRUE;
 }

@@ -36,7 +36,7 @@ struct SelfHolder {
     if (!self) return;
     std::lock_guard<std::mutex> lock(kernelMutex());
     self->finish(exitCode);
-    signalWaiters();
+    self->wakeWaiters();
   }
 };
 

@@ -7,6 +7,7 @@
 
 #include "kernel_object.h"
 #include "message_queue.h"
+#include "wait_timeout.h"
 #include "win32/messaging.h"
 
 using namespace win32::detail;
@@ -15,18 +16,24 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct WatcherGuard {
-  explicit WatcherGuard(int fd) : fd_(fd) {
-    if (fd_ < 0) return;
+// Registers the waiting thread with each object for the length of the wait.
+class WaiterRegistration {
+ public:
+  WaiterRegistration(const std::vector<std::shared_ptr<KernelObject>>& objects, int wakeFd)
+      : objects_(objects) {
+    waiter_.wakeFd = wakeFd;
     std::lock_guard<std::mutex> lock(kernelMutex());
-    addWatcher(fd_);
+    for (auto& object : objects_) object->addWaiter(&waiter_);
   }
-  ~WatcherGuard() {
-    if (fd_ < 0) return;
+  ~WaiterRegistration() {
     std::lock_guard<std::mutex> lock(kernelMutex());
-    removeWatcher(fd_);
+    for (auto& object : objects_) object->removeWaiter(&waiter_);
   }
-  const int fd_;
+  std::condition_variable& condition() { return waiter_.condition; }
+
+ private:
+  const std::vector<std::shared_ptr<KernelObject>>& objects_;
+  Waiter waiter_;
 };
 
 // Call with kernelMutex() held. Returns the satisfied index or -1.
@@ -66,7 +73,7 @@ DWORD waitFor(DWORD count, const HANDLE* handles, bool all, DWORD ms, bool forMe
   const DWORD self = GetCurrentThreadId();
   const bool forever = ms == INFINITE;
   const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : ms);
-  WatcherGuard watcher(queue ? queue->wakeFd : -1);
+  WaiterRegistration registration(objects, queue ? queue->wakeFd : -1);
 
   for (;;) {
     if (queue) {
@@ -83,16 +90,13 @@ DWORD waitFor(DWORD count, const HANDLE* handles, bool all, DWORD ms, bool forMe
     const auto now = Clock::now();
     if (!forever && now >= deadline) return WAIT_TIMEOUT;
     if (!queue) {
-      if (forever) kernelCondition().wait(lock);
-      else kernelCondition().wait_until(lock, deadline);
+      if (forever) registration.condition().wait(lock);
+      else registration.condition().wait_until(lock, deadline);
       continue;
     }
     lock.unlock();
     int timeout = -1;
-    if (!forever) {
-      timeout = static_cast<int>(
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
-    }
+    if (!forever) timeout = pollTimeoutMs(deadline - now);
     if (forMessages) {
       const int timer = nextTimerWait(*queue, nullptr, 0, 0);
       if (timer >= 0 && (timeout < 0 || timer < timeout)) timeout = timer;

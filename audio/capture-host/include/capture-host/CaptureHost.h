@@ -73,6 +73,10 @@ struct Stream;
 
 enum CallbackResult : int { Continue = 0, Complete = 1, Abort = 2 };
 
+// Streams are handed their blocks by the server a fragment at a time: audio
+// captured now reaches the callback at most this much later.
+constexpr int kFragmentMs = 100;
+
 // Called on the PulseAudio thread with `frames` interleaved 16-bit frames.
 // It must return quickly and must not call back into the host.
 using StreamCallback = int (*)(const short* input, unsigned long frames, void* userData);
