@@ -9,6 +9,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -167,6 +168,7 @@ struct Call {
   DWORD keys = 0;
   POINTL pt{};
   DWORD effectIn = 0;
+  DWORD thread = GetCurrentThreadId();
 };
 
 // A window's drop target: records each call, answers `answer`, and reads
@@ -336,6 +338,7 @@ TEST_F(Xdnd, TwoFilesDropOnTheTargetAndNowhereElse) {
   EXPECT_EQ(enter.pt.y, overTarget.y);
   EXPECT_TRUE(enter.keys & MK_SHIFT) << "keys held during the drag come as MK_*";
   EXPECT_EQ(enter.effectIn, static_cast<DWORD>(DROPEFFECT_COPY));
+  for (const Call& call : target.calls) EXPECT_EQ(call.thread, GetCurrentThreadId()) << call.what;
   EXPECT_EQ(target.calls[1].pt.x, overTarget.x + 7);
   EXPECT_FALSE(target.calls[1].keys & MK_SHIFT);
   EXPECT_TRUE(target.offersFiles);
@@ -436,6 +439,55 @@ TEST_F(Xdnd, RegistrationRulesAndTheAwareMark) {
   EXPECT_EQ(source.awareVersion(topX), 5);
   EXPECT_EQ(RevokeDragDrop(neighbour), S_OK);
   EXPECT_EQ(source.awareVersion(topX), 0);
+}
+
+// Blocks made by hand: narrow paths, an unaligned list, a cut-off last
+// path and a block too small for its header.
+HDROP dropBlock(DWORD offset, BOOL wide, const void* paths, size_t bytes) {
+  HGLOBAL memory = GlobalAlloc(GHND, offset + bytes);
+  auto* at = static_cast<unsigned char*>(GlobalLock(memory));
+  DROPFILES header{};
+  header.pFiles = offset;
+  header.pt = POINT{12, 34};
+  header.fWide = wide;
+  std::memcpy(at, &header, sizeof header);
+  std::memcpy(at + offset, paths, bytes);
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+std::wstring fileAt(HDROP drop, UINT index) {
+  wchar_t buffer[64] = {};
+  const UINT copied = DragQueryFileW(drop, index, buffer, 64);
+  return std::wstring(buffer, copied);
+}
+
+TEST(DropFiles, BlocksAreReadWithinTheirSize) {
+  const char narrow[] = "/a.wav\0/b c.wav\0";  // and the literal's NUL ends the list
+  HDROP drop = dropBlock(sizeof(DROPFILES), FALSE, narrow, sizeof narrow);
+  EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  EXPECT_EQ(fileAt(drop, 1), L"/b c.wav");
+  POINT point{};
+  EXPECT_TRUE(DragQueryPoint(drop, &point));
+  EXPECT_EQ(point.x, 12);
+  EXPECT_EQ(point.y, 34);
+  DragFinish(drop);
+
+  const wchar_t cut[] = {L'/', L'x', 0, L'/', L'y'};  // the second path never ends
+  drop = dropBlock(sizeof(DROPFILES) + 1, TRUE, cut, sizeof cut);
+  EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 1u);
+  EXPECT_EQ(fileAt(drop, 0), L"/x");
+  EXPECT_EQ(DragQueryFileW(drop, 0, nullptr, 0), 2u);
+  EXPECT_EQ(DragQueryFileW(drop, 0, nullptr, 0), 2u);
+  wchar_t none[1] = {L'q'};
+  EXPECT_EQ(DragQueryFileW(drop, 0, none, 0), 0u) << "a zero-size buffer is not written";
+  EXPECT_EQ(none[0], L'q');
+  DragFinish(drop);
+
+  HGLOBAL tiny = GlobalAlloc(GHND, 4);
+  EXPECT_EQ(DragQueryFileW(static_cast<HDROP>(tiny), 0xFFFFFFFF, nullptr, 0), 0u);
+  EXPECT_FALSE(DragQueryPoint(static_cast<HDROP>(tiny), &point));
+  GlobalFree(tiny);
 }
 
 }  // namespace

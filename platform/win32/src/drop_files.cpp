@@ -1,5 +1,6 @@
 // Reading a dropped-files block (CF_HDROP). Every read stays inside the
 // block's size, so a malformed block yields fewer files, never a stray read.
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ bool readDropFiles(HDROP drop, std::vector<std::wstring>* paths, POINT* point, B
       bool ended = false;
       for (; at + unit <= size; at += unit) {
         wchar_t ch = 0;
-        if (header->fWide) ch = *reinterpret_cast<const wchar_t*>(bytes + at);
+        if (header->fWide) std::memcpy(&ch, bytes + at, sizeof ch);  // pFiles may be unaligned
         else ch = static_cast<wchar_t>(bytes[at]);
         if (ch == 0) {
           ended = true;

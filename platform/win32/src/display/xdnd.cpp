@@ -250,7 +250,10 @@ void setAware(HWND top, bool aware) {
   } else {
     XDeleteProperty(x->dpy, xid, a.aware);
   }
-  XFlush(x->dpy);
+  // Done on the server when the call returns, for sources that look next.
+  XSync(x->dpy, False);
+  // The round trip may have queued events that a waiting thread must read.
+  if (XEventsQueued(x->dpy, QueuedAlready) > 0) wakeEventReaders();
 }
 
 }  // namespace
