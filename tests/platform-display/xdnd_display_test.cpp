@@ -441,6 +441,32 @@ TEST_F(Xdnd, RegistrationRulesAndTheAwareMark) {
   EXPECT_EQ(source.awareVersion(topX), 0);
 }
 
+TEST_F(Xdnd, AWindowDestroyedMidDragLetsItsTargetGo) {
+  HWND other = CreateWindowExW(0, windows.name(), L"closes mid-drag", WS_POPUP | WS_VISIBLE, 500,
+                               60, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(waitViewable(other));
+  RecordingTarget otherTarget;
+  ASSERT_EQ(RegisterDragDrop(other, &otherTarget), S_OK);
+  {
+    DragSource source(DragSource::Offers{{"text/uri-list", kUriList}});
+    source.enter(Win32XWindowOf(other));
+    source.position(Win32XWindowOf(other), screenOf(other, 10, 10));
+    ASSERT_TRUE(source.waitReplies(1));
+  }
+  EXPECT_EQ(otherTarget.names(), (std::vector<std::string>{"DragEnter"}));
+  EXPECT_EQ(RevokeDragDrop(other), S_OK);
+  DestroyWindow(other);
+  EXPECT_EQ(otherTarget.refs, 1u) << "the unfinished drag still holds it";
+
+  DragSource next(DragSource::Offers{{"text/uri-list", kUriList}});
+  next.enter(topX);
+  next.position(topX, overTarget);
+  ASSERT_TRUE(next.waitReplies(1));
+  EXPECT_EQ(otherTarget.refs, 0u);
+  next.leave(topX);
+  ASSERT_TRUE(pumpUntil([&] { return target.calls.size() >= 2; }));
+}
+
 // Blocks made by hand: narrow paths, an unaligned list, a cut-off last
 // path and a block too small for its header.
 HDROP dropBlock(DWORD offset, BOOL wide, const void* paths, size_t bytes) {

@@ -49,10 +49,30 @@ std::map<HWND, std::unique_ptr<Session>>& sessions() {
 }
 
 Session& sessionOf(HWND top) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  auto& slot = sessions()[top];
-  if (!slot) slot = std::make_unique<Session>();
-  return *slot;
+  std::vector<std::unique_ptr<Session>> dead;
+  Session* session = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto& slot = sessions()[top];
+    if (!slot) {
+      slot = std::make_unique<Session>();
+      // Drags over windows destroyed mid-way never end: let theirs go.
+      for (auto it = sessions().begin(); it != sessions().end();) {
+        if (it->first != top && !IsWindow(it->first)) {
+          dead.push_back(std::move(it->second));
+          it = sessions().erase(it);
+        } else {
+          ++it;
+        }
+      }
+    }
+    session = slot.get();
+  }
+  for (auto& old : dead) {
+    if (old->target) old->target->Release();
+    if (old->data) old->data->Release();
+  }
+  return *session;
 }
 
 // The registered window at or above `hwnd`, with its target held.
