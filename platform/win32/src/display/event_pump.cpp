@@ -324,6 +324,8 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
         if (detail::windowEnabled(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       } else if (e.message_type == x->atoms.win32Operation) {
         performForeignRequest(hwnd, e);
+      } else {
+        handleXdndMessage(x, hwnd, e);
       }
       break;
     }
@@ -376,28 +378,40 @@ void wakeThread(DWORD thread) {
 
 }  // namespace
 
+namespace {
+
+// `wakeSelf`: events queued for this thread also wake its queue, for a
+// caller that will not handle them itself before it next waits.
+void readAndRoute(XDisplay* x, bool wakeSelf) {
+  const DWORD self = GetCurrentThreadId();
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  while (XPending(x->dpy) > 0) {
+    XEvent event;
+    XNextEvent(x->dpy, &event);
+    if (event.type == KeyPress && event.xkey.window == x->root) {
+      dispatchHotKey(x, event.xkey);
+      continue;
+    }
+    if (handleClipboardEvent(x, event)) continue;
+    if (handleXdndSelection(x, event)) continue;
+    if (XFilterEvent(&event, None)) continue;
+    HWND hwnd = hwndOfXLocked(event.xany.window);
+    if (!hwnd) continue;
+    Native* native = nativeLocked(hwnd);
+    if (event.type == UnmapNotify && native->ownUnmaps > 0) --native->ownUnmaps;
+    pending()[native->thread].push_back(Routed{hwnd, event});
+    if (native->thread != self || wakeSelf) wakeThread(native->thread);
+  }
+}
+
+}  // namespace
+
+void routeEvents(XDisplay* x) { readAndRoute(x, true); }
+
 void pumpEvents(void* context) {
   auto* x = static_cast<XDisplay*>(context);
   const DWORD self = GetCurrentThreadId();
-  {
-    std::lock_guard<std::recursive_mutex> lock(displayMutex());
-    while (XPending(x->dpy) > 0) {
-      XEvent event;
-      XNextEvent(x->dpy, &event);
-      if (event.type == KeyPress && event.xkey.window == x->root) {
-        dispatchHotKey(x, event.xkey);
-        continue;
-      }
-      if (handleClipboardEvent(x, event)) continue;
-      if (XFilterEvent(&event, None)) continue;
-      HWND hwnd = hwndOfXLocked(event.xany.window);
-      if (!hwnd) continue;
-      Native* native = nativeLocked(hwnd);
-      if (event.type == UnmapNotify && native->ownUnmaps > 0) --native->ownUnmaps;
-      pending()[native->thread].push_back(Routed{hwnd, event});
-      if (native->thread != self) wakeThread(native->thread);
-    }
-  }
+  readAndRoute(x, false);
   for (;;) {
     Routed routed;
     {

@@ -1,8 +1,12 @@
 // Handlers the pump calls for events that do not belong to one window's
-// thread: hot keys on the root window and clipboard selection traffic.
+// thread: hot keys on the root window, clipboard selection traffic and the
+// answers to drag-and-drop data requests; and the drag-and-drop messages a
+// window's thread handles.
 #pragma once
 
 #include <X11/Xlib.h>
+
+#include "win32/types.h"
 
 namespace win32::display {
 
@@ -12,5 +16,13 @@ struct XDisplay;
 bool dispatchHotKey(XDisplay* x, const XKeyEvent& event);
 // True when the event was clipboard traffic and has been handled.
 bool handleClipboardEvent(XDisplay* x, const XEvent& event);
+// True when the event answers a request for dragged data.
+bool handleXdndSelection(XDisplay* x, const XEvent& event);
+// True when the client message to `top` is part of the drag-and-drop
+// protocol; called on the thread that owns `top`.
+bool handleXdndMessage(XDisplay* x, HWND top, const XClientMessageEvent& event);
+// Reads what the connection has and queues each event for its window's
+// thread, handling none: for waits that must not run window procedures.
+void routeEvents(XDisplay* x);
 
 }  // namespace win32::display
