@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,6 +83,7 @@ struct CrashCase {
   int signal;
   const char* signalName;
 };
+void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.how; }
 
 class CrashKinds : public CrashReportTest, public ::testing::WithParamInterface<CrashCase> {};
 
@@ -133,6 +135,7 @@ struct OverflowCase {
   const char* how;
   bool onMainThread;
 };
+void PrintTo(const OverflowCase& c, std::ostream* out) { *out << c.how; }
 
 class StackOverflow : public CrashReportTest, public ::testing::WithParamInterface<OverflowCase> {};
 
