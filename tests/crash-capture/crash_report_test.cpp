@@ -120,6 +120,15 @@ TEST_F(CrashReportTest, ObserverThatCrashesItselfIsCalledOnceAndTheProcessStillE
   EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
 }
 
+// The handler waits on the signal stack while the report is written: a
+// signal the observer meets must not be given a frame over it.
+TEST_F(CrashReportTest, ASignalDuringTheReportLeavesTheProcessToDieOfItsCrash) {
+  CrashRun run = Run("observer-signal");
+  EXPECT_EQ(run.termSignal, SIGABRT) << "exit code " << run.exitCode;
+  EXPECT_EQ(run.reports.size(), 1u);
+  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
+}
+
 TEST_F(CrashReportTest, CrashOnAWorkerThreadIsReportedWithThatThreadsStack) {
   CrashRun run = Run("thread-segv");
   EXPECT_EQ(run.termSignal, SIGSEGV);

@@ -5,7 +5,9 @@
 //   thread's stack runs out) | thread-overflow (a std::thread's stack runs
 //   out) | early-thread-overflow (the same on a thread started before the
 //   module was loaded) | createthread-overflow (on a CreateThread thread) |
-//   pulse-overflow (on PulseAudio's main-loop thread)
+//   pulse-overflow (on PulseAudio's main-loop thread) | observer-signal
+//   (abort; the observer raises a signal whose handler runs on the signal
+//   stack)
 // The observer appends one line per call to the file named by the second
 // argument, then the text it was given.
 #include <fcntl.h>
@@ -28,6 +30,13 @@ namespace {
 
 const char* g_observerLog = nullptr;
 bool g_observerCrashes = false;
+bool g_observerRaises = false;
+
+// Uses a good part of whichever stack it runs on.
+void FillTheStack(int) {
+  volatile char scratch[16 * 1024];
+  for (size_t i = 0; i < sizeof scratch; ++i) scratch[i] = 0;
+}
 
 class FileObserver : public CDumpCatchObserverBase {
  public:
@@ -39,6 +48,7 @@ class FileObserver : public CDumpCatchObserverBase {
       (void)ignored;
       close(fd);
     }
+    if (g_observerRaises) raise(SIGUSR1);
     if (g_observerCrashes) {
       volatile int* nowhere = nullptr;
       *nowhere = 1;
@@ -52,7 +62,7 @@ FileObserver g_observer;
 volatile int g_zero = 0;
 
 __attribute__((noinline)) void CrashOnPurposeInNamedFunction(const std::string& how) {
-  if (how == "abort") abort();
+  if (how == "abort" || how == "observer-signal") abort();
   if (how == "fpe") {
     volatile int one = 1;
     printf("%d\n", one / g_zero);
@@ -101,6 +111,14 @@ int main(int argc, char** argv) {
   std::string how = argv[1];
   g_observerLog = argv[2];
   g_observerCrashes = how == "observer-crash";
+  g_observerRaises = how == "observer-signal";
+  if (g_observerRaises) {
+    struct sigaction action {};
+    action.sa_handler = FillTheStack;
+    action.sa_flags = SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGUSR1, &action, nullptr);
+  }
 
   std::thread early;
   if (how == "early-thread-overflow") early = StartThreadThatOverflowsLater();

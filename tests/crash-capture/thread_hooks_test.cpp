@@ -185,6 +185,26 @@ TEST_P(SignalMasks, NeverBlockFaultsAndBlockEverythingElseAsAsked) {
   }).join();
 }
 
+TEST(SignalMasksTest, AThreadStartedWithAMaskOfItsOwnStillTakesFaults) {
+  pthread_attr_t attr;
+  ASSERT_EQ(pthread_attr_init(&attr), 0);
+  sigset_t all;
+  sigfillset(&all);
+  // The C library sets this mask in the new thread itself.
+  ASSERT_EQ(pthread_attr_setsigmask_np(&attr, &all), 0);
+  static sigset_t seen;
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attr, [](void*) -> void* {
+    pthread_sigmask(SIG_SETMASK, nullptr, &seen);
+    return nullptr;
+  }, nullptr), 0);
+  pthread_attr_destroy(&attr);
+  ASSERT_EQ(pthread_join(thread, nullptr), 0);
+  EXPECT_FALSE(sigismember(&seen, SIGSEGV));
+  EXPECT_FALSE(sigismember(&seen, SIGFPE));
+  EXPECT_TRUE(sigismember(&seen, SIGTERM));
+}
+
 INSTANTIATE_TEST_SUITE_P(Calls, SignalMasks,
                          ::testing::Values(MaskCase{"PthreadSigmask", pthread_sigmask},
                                            MaskCase{"Sigprocmask", SetWithSigprocmask}),

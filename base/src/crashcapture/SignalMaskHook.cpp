@@ -10,11 +10,11 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "FaultSignals.h"
+
 namespace {
 
 using MaskFn = int (*)(int, const sigset_t*, sigset_t*);
-
-const int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE};
 
 MaskFn FindNext(const char* name) {
   auto found = reinterpret_cast<MaskFn>(dlsym(RTLD_NEXT, name));
@@ -27,7 +27,7 @@ MaskFn FindNext(const char* name) {
 
 sigset_t WithoutFaults(const sigset_t& set) {
   sigset_t allowed = set;
-  for (int signal : kFaultSignals) sigdelset(&allowed, signal);
+  for (int signal : crashcapture::kFaultSignals) sigdelset(&allowed, signal);
   return allowed;
 }
 
@@ -39,6 +39,17 @@ int SetMask(MaskFn next, int how, const sigset_t* set, sigset_t* old) {
 }
 
 }  // namespace
+
+namespace crashcapture {
+
+void UnblockFaultSignals() {
+  sigset_t faults;
+  sigemptyset(&faults);
+  for (int signal : kFaultSignals) sigaddset(&faults, signal);
+  pthread_sigmask(SIG_UNBLOCK, &faults, nullptr);
+}
+
+}  // namespace crashcapture
 
 extern "C" int pthread_sigmask(int how, const sigset_t* set, sigset_t* old) noexcept {
   static const MaskFn next = FindNext("pthread_sigmask");

@@ -2,7 +2,7 @@
 // runs anything, so that a stack overflow on any thread can still be
 // reported. Threads are started in many places the program does not own
 // (std::thread, PulseAudio's client threads), so the hook sits where they
-// all meet: the program defines pthread_create itself. The executable comes
+// all meet, and also lets the new thread take faults: the program defines pthread_create itself. The executable comes
 // first in symbol lookup, so every library's call lands here, and is passed
 // on to the C library's own. Nothing else about a thread's start changes.
 #include <dlfcn.h>
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "FaultSignals.h"
 #include "SignalStack.h"
 
 namespace {
@@ -39,6 +40,8 @@ void* StartWithSignalStack(void* startRecord) {
   ThreadStart start = *static_cast<ThreadStart*>(startRecord);
   free(startRecord);
   crashcapture::EnsureThreadSignalStack();
+  // A mask given in the thread's attributes is set by the C library itself.
+  crashcapture::UnblockFaultSignals();
   return start.routine(start.arg);
 }
 

@@ -78,6 +78,16 @@ void WriteReportAndTellTheObserver() {
   }
 }
 
+// Off the signal stack, a further signal would be given a frame at its top,
+// over the handler waiting there for the report to end: while the report
+// runs, signals run on the report stack.
+void ReportFromTheReportStack() {
+  stack_t off {};
+  off.ss_flags = SS_DISABLE;
+  sigaltstack(&off, nullptr);
+  WriteReportAndTellTheObserver();
+}
+
 // Returns to the handler once the report is done (the report context's
 // link); without a report stack the report runs where the handler is.
 void ReportOnTheReportStack() {
@@ -85,7 +95,7 @@ void ReportOnTheReportStack() {
     g_reportContext.uc_stack.ss_sp = g_reportStack;
     g_reportContext.uc_stack.ss_size = kReportStackBytes;
     g_reportContext.uc_link = &g_handlerContext;
-    makecontext(&g_reportContext, WriteReportAndTellTheObserver, 0);
+    makecontext(&g_reportContext, ReportFromTheReportStack, 0);
     if (swapcontext(&g_handlerContext, &g_reportContext) == 0) return;
   }
   WriteReportAndTellTheObserver();
