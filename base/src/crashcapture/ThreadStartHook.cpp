@@ -1,10 +1,11 @@
-// Every thread the program starts gets an alternate signal stack before it
-// runs anything, so that a stack overflow on any thread can still be
-// reported. Threads are started in many places the program does not own
-// (std::thread, PulseAudio's client threads), so the hook sits where they
-// all meet, and also lets the new thread take faults: the program defines pthread_create itself. The executable comes
-// first in symbol lookup, so every library's call lands here, and is passed
-// on to the C library's own. Nothing else about a thread's start changes.
+// Every thread the program starts gets an alternate signal stack and takes
+// faults before it runs anything, so that a crash on any thread, a stack
+// overflow included, can still be reported. Threads are started in many
+// places the program does not own (std::thread, PulseAudio's client
+// threads), so the hook sits where they all meet: the program defines
+// pthread_create itself. The executable comes first in symbol lookup, so
+// every library's call lands here and is passed on to the C library's own.
+// Nothing else about a thread's start changes.
 #include <dlfcn.h>
 #include <pthread.h>
 
