@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,6 +83,7 @@ struct CrashCase {
   int signal;
   const char* signalName;
 };
+void PrintTo(const CrashCase& c, std::ostream* out) { *out << c.how; }
 
 class CrashKinds : public CrashReportTest, public ::testing::WithParamInterface<CrashCase> {};
 
@@ -118,6 +120,15 @@ TEST_F(CrashReportTest, ObserverThatCrashesItselfIsCalledOnceAndTheProcessStillE
   EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
 }
 
+// The handler waits on the signal stack while the report is written: a
+// signal the observer meets must not be given a frame over it.
+TEST_F(CrashReportTest, ASignalDuringTheReportLeavesTheProcessToDieOfItsCrash) {
+  CrashRun run = Run("observer-signal");
+  EXPECT_EQ(run.termSignal, SIGABRT) << "exit code " << run.exitCode;
+  EXPECT_EQ(run.reports.size(), 1u);
+  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
+}
+
 TEST_F(CrashReportTest, CrashOnAWorkerThreadIsReportedWithThatThreadsStack) {
   CrashRun run = Run("thread-segv");
   EXPECT_EQ(run.termSignal, SIGSEGV);
@@ -129,14 +140,45 @@ TEST_F(CrashReportTest, CrashOnAWorkerThreadIsReportedWithThatThreadsStack) {
   EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
 }
 
-TEST_F(CrashReportTest, StackOverflowIsReportedFromTheAlternateStack) {
-  CrashRun run = Run("overflow");
-  EXPECT_EQ(run.termSignal, SIGSEGV);
+struct OverflowCase {
+  const char* how;
+  bool onMainThread;
+};
+void PrintTo(const OverflowCase& c, std::ostream* out) { *out << c.how; }
+
+class StackOverflow : public CrashReportTest, public ::testing::WithParamInterface<OverflowCase> {};
+
+// A stack that ran out leaves no room for a signal frame: the handler runs
+// only where the crashing thread has an alternate stack of its own, whoever
+// started that thread and whenever.
+TEST_P(StackOverflow, IsReportedOnceFromTheCrashingThread) {
+  const OverflowCase& c = GetParam();
+  CrashRun run = Run(c.how);
+  EXPECT_EQ(run.termSignal, SIGSEGV) << "exit code " << run.exitCode;
   ASSERT_EQ(run.reports.size(), 1u);
   std::string report = ReadAll(run.reports[0]);
+  EXPECT_NE(report.find("Crash: SIGSEGV"), std::string::npos) << report;
   EXPECT_NE(report.find("at (anonymous namespace)::RecurseWithoutEnd()"), std::string::npos) << report;
-  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1);
+  if (!c.onMainThread) {
+    EXPECT_EQ(report.find(" at main()"), std::string::npos) << report;
+  }
+  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
+  EXPECT_NE(run.observerLog.find("OnCatch 11\n"), std::string::npos) << run.observerLog;
+  EXPECT_NE(run.observerLog.find("RecurseWithoutEnd"), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, StackOverflow,
+                         ::testing::Values(OverflowCase{"overflow", true},
+                                           OverflowCase{"thread-overflow", false},
+                                           OverflowCase{"early-thread-overflow", false},
+                                           OverflowCase{"createthread-overflow", false},
+                                           OverflowCase{"pulse-overflow", false}),
+                         [](const auto& info) {
+                           std::string name = info.param.how;
+                           for (char& ch : name)
+                             if (ch == '-') ch = '_';
+                           return name;
+                         });
 
 TEST_F(CrashReportTest, HandlersOutliveTheLoaderFreeingTheModule) {
   CrashRun run = Run("unload-segv");

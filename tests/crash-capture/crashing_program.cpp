@@ -1,8 +1,13 @@
 // Loads the crash-capture module, registers an observer and crashes in a
 // function of its own, in the way the first argument asks:
 //   segv | abort | fpe | observer-crash | unload-segv (the loader frees the
-//   module first) | thread-segv (on a worker thread) | overflow (the stack
-//   runs out)
+//   module first) | thread-segv (on a worker thread) | overflow (the main
+//   thread's stack runs out) | thread-overflow (a std::thread's stack runs
+//   out) | early-thread-overflow (the same on a thread started before the
+//   module was loaded) | createthread-overflow (on a CreateThread thread) |
+//   pulse-overflow (on PulseAudio's main-loop thread) | observer-signal
+//   (abort; the observer raises a signal whose handler runs on the signal
+//   stack)
 // The observer appends one line per call to the file named by the second
 // argument, then the text it was given.
 #include <fcntl.h>
@@ -12,15 +17,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
 #include <string>
 #include <thread>
 
+#include <pulse/thread-mainloop.h>
+
 #include "base/TrevalinDll.h"
+#include "win32/windows.h"
 
 namespace {
 
 const char* g_observerLog = nullptr;
 bool g_observerCrashes = false;
+bool g_observerRaises = false;
+
+// Uses a good part of whichever stack it runs on.
+void FillTheStack(int) {
+  volatile char scratch[16 * 1024];
+  for (size_t i = 0; i < sizeof scratch; ++i) scratch[i] = 0;
+}
 
 class FileObserver : public CDumpCatchObserverBase {
  public:
@@ -32,6 +48,7 @@ class FileObserver : public CDumpCatchObserverBase {
       (void)ignored;
       close(fd);
     }
+    if (g_observerRaises) raise(SIGUSR1);
     if (g_observerCrashes) {
       volatile int* nowhere = nullptr;
       *nowhere = 1;
@@ -45,7 +62,7 @@ FileObserver g_observer;
 volatile int g_zero = 0;
 
 __attribute__((noinline)) void CrashOnPurposeInNamedFunction(const std::string& how) {
-  if (how == "abort") abort();
+  if (how == "abort" || how == "observer-signal") abort();
   if (how == "fpe") {
     volatile int one = 1;
     printf("%d\n", one / g_zero);
@@ -63,6 +80,27 @@ __attribute__((noinline)) int RecurseWithoutEnd(int depth) {
   return RecurseWithoutEnd(depth + 1) + frame[0];
 }
 
+DWORD WINAPI OverflowOnCreatedThread(LPVOID) { return static_cast<DWORD>(RecurseWithoutEnd(0)); }
+
+void OverflowOnPulseThread(pa_mainloop_api*, void*) { printf("%d\n", RecurseWithoutEnd(0)); }
+
+// Runs on threads that are started for the crash and never meant to end:
+// the process dies of the crash first.
+[[noreturn]] void WaitForTheCrash() {
+  for (;;) pause();
+}
+
+std::atomic<bool> g_moduleLoaded{false};
+
+// A thread of the program that was running before the module was loaded
+// overflows its stack once the module is there.
+std::thread StartThreadThatOverflowsLater() {
+  return std::thread([] {
+    while (!g_moduleLoaded.load()) usleep(1000);
+    printf("%d\n", RecurseWithoutEnd(0));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +111,17 @@ int main(int argc, char** argv) {
   std::string how = argv[1];
   g_observerLog = argv[2];
   g_observerCrashes = how == "observer-crash";
+  g_observerRaises = how == "observer-signal";
+  if (g_observerRaises) {
+    struct sigaction action {};
+    action.sa_handler = FillTheStack;
+    action.sa_flags = SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGUSR1, &action, nullptr);
+  }
+
+  std::thread early;
+  if (how == "early-thread-overflow") early = StartThreadThatOverflowsLater();
 
   CTrevalinDll module;
   IDumpCatchMgr* manager = module.getInterface();
@@ -81,6 +130,26 @@ int main(int argc, char** argv) {
   if (!catcher || !catcher->RegisterObserver(&g_observer)) return 4;
   if (how == "unload-segv") module.unload();
   if (how == "overflow") printf("%d\n", RecurseWithoutEnd(0));
+  g_moduleLoaded.store(true);
+  if (how == "early-thread-overflow") WaitForTheCrash();
+  if (how == "thread-overflow") {
+    std::thread worker([] { printf("%d\n", RecurseWithoutEnd(0)); });
+    worker.join();
+  }
+  if (how == "createthread-overflow") {
+    HANDLE worker = CreateThread(nullptr, 0, OverflowOnCreatedThread, nullptr, 0, nullptr);
+    if (!worker) return 5;
+    WaitForSingleObject(worker, INFINITE);
+  }
+  if (how == "pulse-overflow") {
+    // The main loop's thread is started inside PulseAudio; no server is
+    // needed for it to run a deferred call.
+    pa_threaded_mainloop* loop = pa_threaded_mainloop_new();
+    if (!loop) return 6;
+    pa_mainloop_api_once(pa_threaded_mainloop_get_api(loop), OverflowOnPulseThread, nullptr);
+    if (pa_threaded_mainloop_start(loop) != 0) return 7;
+    WaitForTheCrash();
+  }
   if (how == "thread-segv") {
     std::thread worker([] { CrashOnPurposeInNamedFunction("segv"); });
     worker.join();

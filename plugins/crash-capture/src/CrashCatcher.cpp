@@ -2,6 +2,7 @@
 // tells the registered observer once and lets the process die of its signal.
 #include <execinfo.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "CrashReport.h"
+#include "SignalStack.h"
 #include "base/DumpCatch.h"
 
 namespace trevalin {
@@ -24,9 +26,25 @@ std::atomic<CDumpCatchObserverBase*> g_observer{nullptr};
 std::atomic<long> g_crashingThread{0};
 std::string g_reportFolder;
 
-// The alternate stack lets the handler run after a stack overflow. Reporting
-// demangles names and formats text, so it gets room for that.
-alignas(16) char g_altStack[256 * 1024];
+// The handler starts on the crashing thread's own small signal stack, which
+// holds the unwinder but not the report: symbol lookup, formatting and the
+// observer (which may post the report) run on this larger stack, which only
+// the one thread that reports ever uses. Untouched pages cost no memory.
+constexpr size_t kReportStackBytes = 1024 * 1024;
+char* g_reportStack = nullptr;  // null when it could not be had
+
+// What the crashing thread hands over to the report stack.
+struct PendingReport {
+  int signal = 0;
+  bool hasFaultAddress = false;
+  void* faultAddress = nullptr;
+  void* frames[128];
+  void** stack = nullptr;
+  int count = 0;
+};
+PendingReport g_pending;
+ucontext_t g_handlerContext;
+ucontext_t g_reportContext;
 
 void DieOf(int signal) {
   struct sigaction dfl {};
@@ -43,6 +61,46 @@ void* FaultingPc(void* context) {
   return uc ? reinterpret_cast<void*>(uc->uc_mcontext.gregs[REG_RIP]) : nullptr;
 }
 
+void WriteReportAndTellTheObserver() {
+  const PendingReport& pending = g_pending;
+  std::string text = BuildCrashReport(pending.signal, pending.hasFaultAddress, pending.faultAddress,
+                                      pending.stack, pending.count);
+  std::string path = StoreCrashReport(g_reportFolder, text);
+  if (path.empty())
+    fprintf(stderr, "crash report could not be written to %s\n", g_reportFolder.c_str());
+  else
+    fprintf(stderr, "crash report written to %s\n", path.c_str());
+  fputs(text.c_str(), stderr);
+
+  if (CDumpCatchObserverBase* observer = g_observer.load()) {
+    std::string ansi = ToAnsiCodePage(text);
+    observer->OnCatch(pending.signal, ansi.c_str());
+  }
+}
+
+// Off the signal stack, a further signal would be given a frame at its top,
+// over the handler waiting there for the report to end: while the report
+// runs, signals run on the report stack.
+void ReportFromTheReportStack() {
+  stack_t off {};
+  off.ss_flags = SS_DISABLE;
+  sigaltstack(&off, nullptr);
+  WriteReportAndTellTheObserver();
+}
+
+// Returns to the handler once the report is done (the report context's
+// link); without a report stack the report runs where the handler is.
+void ReportOnTheReportStack() {
+  if (g_reportStack && getcontext(&g_reportContext) == 0) {
+    g_reportContext.uc_stack.ss_sp = g_reportStack;
+    g_reportContext.uc_stack.ss_size = kReportStackBytes;
+    g_reportContext.uc_link = &g_handlerContext;
+    makecontext(&g_reportContext, ReportFromTheReportStack, 0);
+    if (swapcontext(&g_handlerContext, &g_reportContext) == 0) return;
+  }
+  WriteReportAndTellTheObserver();
+}
+
 void OnFatalSignal(int signal, siginfo_t* info, void* context) {
   long self = syscall(SYS_gettid);
   long expected = 0;
@@ -54,40 +112,48 @@ void OnFatalSignal(int signal, siginfo_t* info, void* context) {
     for (;;) pause();  // the first crashing thread ends the process
   }
 
-  void* frames[128];
-  int count = backtrace(frames, 128);
+  // The frames are taken here, where the unwinder can still cross the
+  // signal frame into the crashing code.
+  PendingReport& pending = g_pending;
+  int count = backtrace(pending.frames, 128);
   // Start at the faulting instruction, past this handler and the kernel's
   // signal trampoline.
   void* pc = FaultingPc(context);
   int first = -1;
   for (int i = 0; i < count; ++i)
-    if (frames[i] == pc) {
+    if (pending.frames[i] == pc) {
       first = i;
       break;
     }
-  void** stack = frames;
+  void** stack = pending.frames;
   if (first >= 0) {
-    stack = frames + first;
+    stack = pending.frames + first;
     count -= first;
   } else if (pc) {
-    frames[0] = pc;  // unwinding did not cross the signal frame: the fault alone
+    pending.frames[0] = pc;  // unwinding did not cross the signal frame: the fault alone
     count = 1;
   }
+  pending.signal = signal;
+  pending.hasFaultAddress = info && info->si_code > 0;  // raised signals have no fault address
+  pending.faultAddress = info ? info->si_addr : nullptr;
+  pending.stack = stack;
+  pending.count = count;
 
-  std::string text = BuildCrashReport(signal, info && info->si_code > 0,  // raised signals have no fault address
-                                      info ? info->si_addr : nullptr, stack, count);
-  std::string path = StoreCrashReport(g_reportFolder, text);
-  if (path.empty())
-    fprintf(stderr, "crash report could not be written to %s\n", g_reportFolder.c_str());
-  else
-    fprintf(stderr, "crash report written to %s\n", path.c_str());
-  fputs(text.c_str(), stderr);
-
-  if (CDumpCatchObserverBase* observer = g_observer.load()) {
-    std::string ansi = ToAnsiCodePage(text);
-    observer->OnCatch(signal, ansi.c_str());
-  }
+  ReportOnTheReportStack();
   DieOf(signal);
+}
+
+// A guard page below the stack turns running out of it into a fault.
+char* MapReportStack() {
+  const size_t guard = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  void* mapping = mmap(nullptr, kReportStackBytes + guard, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+  if (mapping == MAP_FAILED) {
+    perror("crash capture: no memory for the report stack; reports run on the signal stack");
+    return nullptr;
+  }
+  mprotect(mapping, guard, PROT_NONE);
+  return static_cast<char*>(mapping) + guard;
 }
 
 bool InstallHandlers() {
@@ -95,12 +161,11 @@ bool InstallHandlers() {
   // Load the unwinder now: its first use may allocate and open files.
   void* warm[4];
   backtrace(warm, 4);
+  g_reportStack = MapReportStack();
 
-  stack_t alt {};
-  alt.ss_sp = g_altStack;
-  alt.ss_size = sizeof g_altStack;
-  alt.ss_flags = 0;
-  bool ok = sigaltstack(&alt, nullptr) == 0;
+  // The program gives each thread it starts a signal stack; the loading
+  // thread gets one here if it has none, as in a program that does not.
+  bool ok = crashcapture::EnsureThreadSignalStack();
 
   struct sigaction action {};
   action.sa_sigaction = OnFatalSignal;
