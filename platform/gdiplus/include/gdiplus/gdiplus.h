@@ -50,15 +50,7 @@ struct IStream {
 // deleteOnRelease the stream frees `mem` when it is released.
 HRESULT CreateStreamOnHGlobal(HGLOBAL mem, BOOL deleteOnRelease, IStream** out);
 
-#ifndef _GUID_DEFINED
-#define _GUID_DEFINED
-typedef struct _GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-} GUID;
-#endif
+#include "win32/guid.h"
 
 namespace Gdiplus {
 

@@ -14,15 +14,7 @@
 #include "win32/types.h"
 #include "win32/user32.h"
 
-#ifndef _GUID_DEFINED
-#define _GUID_DEFINED
-typedef struct _GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-} GUID;
-#endif
+#include "win32/guid.h"
 typedef GUID IID;
 typedef GUID CLSID;
 typedef const IID& REFIID;
