@@ -1,0 +1,149 @@
+// The file-by-file transcoder on files made by ffmpeg: one continuous
+// timeline across inputs, a looped replacement sound, silence for a
+// soundless input, frame-rate filling, and the refusals.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decoded_file_helper.h"
+#include "media_files_helper.h"
+#include "mediaconvert/MCMediaConvert.h"
+
+namespace {
+
+// Presentation times of the first video stream's frames, in seconds.
+std::vector<double> VideoFrameTimes(const std::string& path) {
+  const std::string command = "ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 '" +
+                              path + "'";
+  std::vector<double> times;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return times;
+  char line[128];
+  // ffprobe puts blank lines between some frames' records.
+  while (fgets(line, sizeof line, pipe) != nullptr) {
+    if (line[0] >= '0' && line[0] <= '9') times.push_back(std::atof(line));
+  }
+  pclose(pipe);
+  return times;
+}
+
+double Rms(const std::vector<short>& s, size_t from, size_t to) {
+  double sum = 0;
+  for (size_t i = from; i < to && i < s.size(); ++i) sum += static_cast<double>(s[i]) * s[i];
+  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
+}
+
+class LegacyConcatTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = mctest::MakeTempDir("legacy-concat");
+    first_ = dir_ + "/first30.mp4";
+    ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=160x120:r=30:d=3 -f lavfi -i sine=f=300:sample_rate=44100:d=3 "
+                               "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac '" + first_ + "'"));
+    second_ = dir_ + "/second25.mp4";
+    ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=160x120:r=25:d=2 -f lavfi -i sine=f=300:sample_rate=44100:d=2 "
+                               "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac '" + second_ + "'"));
+    soundless_ = dir_ + "/soundless.mp4";
+    ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=160x120:r=30:d=2 -c:v libx264 -preset ultrafast "
+                               "-pix_fmt yuv420p '" + soundless_ + "'"));
+    tone_ = dir_ + "/tone1000.wav";
+    ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=f=1000:sample_rate=44100:d=1 '" + tone_ + "'"));
+  }
+  static std::string dir_, first_, second_, soundless_, tone_;
+};
+std::string LegacyConcatTest::dir_, LegacyConcatTest::first_, LegacyConcatTest::second_,
+    LegacyConcatTest::soundless_, LegacyConcatTest::tone_;
+
+TEST_F(LegacyConcatTest, ReplacementSoundLoopsOverBothInputsOnOneTimeline) {
+  const std::string out = dir_ + "/replaced.mp4";
+  MCConvertParam p;
+  p.secondInputPath = tone_;
+  MCMediaConvert job;
+  ASSERT_EQ(job.Concat({first_, second_}, out.c_str(), p, 0, nullptr), 0);
+
+  const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
+  ASSERT_TRUE(sound.ok) << sound.error;
+  EXPECT_NEAR(sound.duration, 5.0, 0.1);
+  // The one-second tone fills all five seconds: every second of the
+  // output carries it, none the inputs' own 300 Hz, and nothing is quiet.
+  for (int second = 0; second < 5; ++second) {
+    const size_t from = static_cast<size_t>(second) * sound.rate + sound.rate / 10;
+    const std::vector<short> part(sound.mono.begin() + static_cast<long>(from),
+                                  sound.mono.begin() + static_cast<long>(std::min(sound.mono.size(),
+                                                                                   from + sound.rate * 8 / 10)));
+    // ffmpeg's sine is an eighth of full scale: about 4096.
+    EXPECT_GT(audio_test::ToneAmplitude(part, sound.rate, 1000), 2000) << "second " << second;
+    EXPECT_LT(audio_test::ToneAmplitude(part, sound.rate, 300), 200) << "second " << second;
+  }
+  EXPECT_EQ(audio_test::QuietBlocksInside(sound.mono, sound.rate, 1000), 0);
+  EXPECT_GT(audio_test::ToneAmplitude(sound.mono, sound.rate, 1000), 2000);
+
+  // The 30 fps encoder follows the first input; the 25 fps second input
+  // gets repeated pictures, so frames stay 1/30 s apart throughout.
+  const std::vector<double> times = VideoFrameTimes(out);
+  ASSERT_FALSE(times.empty());
+  EXPECT_NEAR(static_cast<double>(times.size()), 150.0, 3.0);
+  for (size_t i = 1; i < times.size(); ++i) {
+    ASSERT_GT(times[i], times[i - 1]) << "frame " << i;
+    ASSERT_LT(times[i] - times[i - 1], 1.5 / 30) << "gap before frame " << i;
+  }
+  EXPECT_NEAR(times.back(), 5.0 - 1.0 / 30, 0.1);
+}
+
+TEST_F(LegacyConcatTest, InputWithoutSoundGetsSilenceOfItsLength) {
+  const std::string out = dir_ + "/silence.mp4";
+  MCConvertParam p;
+  MCMediaConvert job;
+  ASSERT_EQ(job.Concat({first_, soundless_}, out.c_str(), p, 0, nullptr), 0);
+
+  const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
+  ASSERT_TRUE(sound.ok) << sound.error;
+  EXPECT_NEAR(sound.duration, 5.0, 0.1);
+  const std::vector<short> firstPart(sound.mono.begin() + sound.rate / 2, sound.mono.begin() + sound.rate * 5 / 2);
+  EXPECT_GT(audio_test::ToneAmplitude(firstPart, sound.rate, 300), 2000);
+  EXPECT_LT(Rms(sound.mono, static_cast<size_t>(sound.rate) * 31 / 10, sound.mono.size()), 50);
+
+  const std::vector<double> times = VideoFrameTimes(out);
+  EXPECT_NEAR(static_cast<double>(times.size()), 150.0, 3.0);
+}
+
+TEST_F(LegacyConcatTest, RefusalsCreateNoFile) {
+  const std::string out = dir_ + "/refused.mp4";
+  MCConvertParam soundless;
+  soundless.keepAudio = false;
+  soundless.keepVideo = false;
+  const struct {
+    const char* what;
+    std::vector<std::string> inputs;
+    int refIndex;
+    MCConvertParam param;
+  } cases[] = {
+      {"refIndex beyond the list", {first_, second_}, 2, MCConvertParam{}},
+      {"negative refIndex", {first_}, -1, MCConvertParam{}},
+      {"no inputs", {}, 0, MCConvertParam{}},
+      {"nothing kept", {first_}, 0, soundless},
+      {"unreadable reference", {dir_ + "/missing.mp4"}, 0, MCConvertParam{}},
+  };
+  for (const auto& c : cases) {
+    MCMediaConvert job;
+    EXPECT_EQ(job.Concat(c.inputs, out.c_str(), c.param, c.refIndex, nullptr), -1) << c.what;
+    EXPECT_FALSE(mctest::FileExists(out)) << c.what;
+  }
+}
+
+TEST_F(LegacyConcatTest, UnreadableLaterInputFailsButFinishesTheOutput) {
+  const std::string out = dir_ + "/partial.mp4";
+  MCMediaConvert job;
+  EXPECT_EQ(job.Concat({first_, dir_ + "/missing.mp4", second_}, out.c_str(), MCConvertParam{}, 0, nullptr), -1);
+  // What came before the unreadable input is a complete, playable file.
+  EXPECT_TRUE(mctest::DecodesCleanly(out));
+  const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
+  ASSERT_TRUE(sound.ok) << sound.error;
+  EXPECT_NEAR(sound.duration, 3.0, 0.1);
+}
+
+}  // namespace
