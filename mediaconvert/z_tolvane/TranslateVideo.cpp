@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "mediaconvert/MCImageConvert.h"
 #include "mediaconvert/MCLegacyHelpers.h"
 #include "mediaconvert/MCLog.h"
 
@@ -54,9 +55,24 @@ int TranslateVideo::InitFilters(FFmpegFile* input, const MCConvertParam& param) 
     return rc;
   }
 
-  // The chain as one filter text: crop, rotation, then the encoder's size.
+  // The chain as one labelled filter text from [in] to [out]; pictures
+  // laid over it come from "movie" sources of their own.
   std::string chain;
-  auto add = [&chain](const std::string& f) { chain += (chain.empty() ? "" : ",") + f; };
+  std::string current = "in";
+  int counter = 0;
+  auto add = [&](const std::string& f) {
+    const std::string next = "v" + std::to_string(counter++);
+    chain += "[" + current + "]" + f + "[" + next + "];";
+    current = next;
+  };
+  auto overlay = [&](const std::string& path, const std::string& size, int x, int y) {
+    const std::string picture = "ov" + std::to_string(counter++);
+    chain += "movie='" + MCEscapeFilterArg(path) + "',scale=" + size + "[" + picture + "];";
+    const std::string next = "v" + std::to_string(counter++);
+    chain += "[" + current + "][" + picture + "]overlay=" + std::to_string(x) + ":" + std::to_string(y) + "[" + next +
+             "];";
+    current = next;
+  };
   int w = decoder_->width, h = decoder_->height;
   if (const int32_t* c = param.legacyContext) {
     // (width, height, x, y), the order the parameter block documents.
@@ -74,6 +90,18 @@ int TranslateVideo::InitFilters(FFmpegFile* input, const MCConvertParam& param) 
     w = outW;
     h = outH;
   }
+  if (!param.overlayPath.empty()) overlay(param.overlayPath, std::to_string(w) + ":" + std::to_string(h), 0, 0);
+  if (param.legacyWatermark && !param.legacyWatermarkPath.empty()) {
+    // The logo is a tenth of the picture high, 3.3 times as wide, with a
+    // margin of a tenth of its height, top left and bottom right.
+    const int m = h / 10;
+    const int logoW = static_cast<int>(m * 3.3);
+    const int margin = m / 10;
+    if (m <= 0 || logoW <= 0) return AVERROR(EINVAL);
+    const std::string size = std::to_string(logoW) + ":" + std::to_string(m);
+    overlay(param.legacyWatermarkPath, size, margin, margin);
+    overlay(param.legacyWatermarkPath, size, w - logoW - margin, h - margin - m);
+  }
   if (w != encoder_->width || h != encoder_->height) {
     int fitW = w, fitH = h;
     if (param.legacyKeepAspect && MCFitSize(encoder_->width, encoder_->height, &fitW, &fitH)) {
@@ -85,7 +113,7 @@ int TranslateVideo::InitFilters(FFmpegFile* input, const MCConvertParam& param) 
       add("scale=" + std::to_string(encoder_->width) + ":" + std::to_string(encoder_->height));
     }
   }
-  if (chain.empty()) chain = "null";
+  chain += "[" + current + "]null[out]";
   AVFilterInOut* outputs = avfilter_inout_alloc();
   AVFilterInOut* inputs = avfilter_inout_alloc();
   if (outputs == nullptr || inputs == nullptr) {
