@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "decoded_file_helper.h"
 #include "media_files_helper.h"
 #include "mediaconvert/MCMediaConvert.h"
+#include "z_tolvane/FFmpegFile.h"
 
 namespace {
 
@@ -144,6 +147,64 @@ TEST_F(LegacyConcatTest, UnreadableLaterInputFailsButFinishesTheOutput) {
   const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
   ASSERT_TRUE(sound.ok) << sound.error;
   EXPECT_NEAR(sound.duration, 3.0, 0.1);
+}
+
+TEST_F(LegacyConcatTest, RangeSeeksOnThePictureAndKeepsOnlyItsSound) {
+  const std::string twoTones = dir_ + "/two-tones.mp4";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=160x120:r=30:d=4 -f lavfi -i sine=f=300:sample_rate=44100:d=2 "
+                             "-f lavfi -i sine=f=900:sample_rate=44100:d=2 -filter_complex '[1][2]concat=n=2:v=0:a=1' "
+                             "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 10 -c:a aac '" + twoTones + "'"));
+  AVRational tb{};
+  {
+    FFmpegFile probe;
+    std::unique_ptr<MCMedia> media(probe.Open(twoTones.c_str(), true, true));
+    ASSERT_NE(media, nullptr);
+    tb = probe.GetVideoStream()->time_base;
+  }
+  MCConvertParam p;
+  // Ranges are in the picture stream's own time.
+  p.ranges = {{av_rescale_q(2, AVRational{1, 1}, tb), std::numeric_limits<int64_t>::max()}};
+  const std::string out = dir_ + "/range.mp4";
+  MCMediaConvert job;
+  ASSERT_EQ(job.Concat({twoTones}, out.c_str(), p, 0, nullptr), 0);
+
+  const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
+  ASSERT_TRUE(sound.ok) << sound.error;
+  EXPECT_NEAR(sound.duration, 2.0, 0.1);
+  const std::vector<short> inner(sound.mono.begin() + sound.rate / 10, sound.mono.end() - sound.rate / 10);
+  EXPECT_GT(audio_test::ToneAmplitude(inner, sound.rate, 900), 2000);
+  EXPECT_LT(audio_test::ToneAmplitude(inner, sound.rate, 300), 200);
+  const std::vector<double> times = VideoFrameTimes(out);
+  EXPECT_NEAR(static_cast<double>(times.size()), 60.0, 3.0);
+  ASSERT_FALSE(times.empty());
+  EXPECT_LT(times.front(), 0.05);
+}
+
+class CancelOnFirstProgress : public MCIConvertListener {
+ public:
+  explicit CancelOnFirstProgress(MCMediaConvert* job) : job_(job) {}
+  bool OnReadProgress(std::wstring, int64_t, int64_t) override { return true; }
+  bool OnWriteProgress(std::wstring, int64_t position, int64_t) override {
+    if (position > 0) job_->enabled = false;
+    return true;
+  }
+
+ private:
+  MCMediaConvert* job_;
+};
+
+TEST_F(LegacyConcatTest, CancelStopsEarlyAndStillClosesTheFile) {
+  const std::string out = dir_ + "/cancelled.mp4";
+  MCMediaConvert job;
+  CancelOnFirstProgress listener(&job);
+  job.listener = &listener;
+  MCConvertParam p;
+  p.progressInterval = 20;
+  EXPECT_EQ(job.Concat({first_, second_}, out.c_str(), p, 0, nullptr), AVERROR_EXIT);
+  EXPECT_TRUE(mctest::DecodesCleanly(out));
+  const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
+  ASSERT_TRUE(sound.ok) << sound.error;
+  EXPECT_LT(sound.duration, 2.0);
 }
 
 }  // namespace
