@@ -98,6 +98,7 @@ int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* o
     int rc = 0;
     if (ok && state->output.VideoContext() != nullptr) rc = state->video.InitOutput(&state->output);
     if (ok && rc >= 0 && state->output.AudioContext() != nullptr) rc = state->audio.InitOutput(&state->output);
+    if (ok && rc >= 0) state->subtitle.InitOutput(&state->output);
     if (!ok || rc < 0) {
       MCLogPrintf("Cannot create the output %s\n", output);
       jobError_.SetError(rc < 0 ? rc : AVERROR(EIO), "MCMediaConvert::Concat");
@@ -187,6 +188,17 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
                     Rescale(range.end, videoStream->time_base, audioStream->time_base)};
     }
     const int64_t offset = video ? state.video.NextTime() : 0;
+    // Subtitles run on the picture's timeline, else on the sound's.
+    const int64_t subtitleOffset =
+        video ? av_rescale_q(offset, state.video.TimeBase(), AV_TIME_BASE_Q)
+        : state.audio.Ready() ? av_rescale_q(state.audio.EndPosition(), AVRational{1, state.audio.SampleRate()},
+                                             AV_TIME_BASE_Q)
+                              : state.subtitle.EndTime();
+    const AVStream* rangeStream = videoStream ? videoStream : audioStream;
+    const int64_t rangeStartUs = rangeStream ? Rescale(range.start, rangeStream->time_base, AV_TIME_BASE_Q) : 0;
+    const int64_t rangeEndUs = rangeStream ? Rescale(range.end, rangeStream->time_base, AV_TIME_BASE_Q) : kOpenEnd;
+    const AVStream* subtitleStream = input.GetSubtitleStream();
+    const bool subtitles = state.subtitle.Ready() && subtitleStream != nullptr && input.SubtitleContext() != nullptr;
     if (range.start > 0) {
       // Seek on the stream whose time the range is in.
       const AVStream* seekStream = videoStream ? videoStream : audioStream;
@@ -197,7 +209,7 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
         if (input.AudioContext()) avcodec_flush_buffers(input.AudioContext());
       }
     }
-    bool videoDone = !video, audioDone = replaced || !sound || audioStream == nullptr;
+    bool videoDone = !video, audioDone = replaced || !sound || audioStream == nullptr, subtitlesDone = !subtitles;
     auto followVideo = [&]() {
       if (!state.audio.Ready() || !video) return 0;
       const int64_t target = SamplesAt(state.video, state.audio, state.video.NextTime());
@@ -205,7 +217,7 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
       if (silence) return state.audio.EncodeSilence(target);
       return 0;
     };
-    while (rc >= 0 && enabled.load() && !(videoDone && audioDone) && input.ReadPacket(packet)) {
+    while (rc >= 0 && enabled.load() && !(videoDone && audioDone && subtitlesDone) && input.ReadPacket(packet)) {
       if (video && packet->stream_index == videoStream->index) {
         rc = state.video.DecodePacket(packet, range.start, range.end, offset, &videoDone);
         if (rc >= 0) rc = followVideo();
@@ -213,6 +225,8 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
         const int64_t t = packet->pts == AV_NOPTS_VALUE ? 0 : packet->pts - StartOf(audioStream);
         if (t >= audioRange.end) audioDone = true;
         else if (t + packet->duration > audioRange.start) rc = state.audio.DecodePacket(packet);
+      } else if (subtitles && packet->stream_index == subtitleStream->index) {
+        rc = state.subtitle.TranscodePacket(&input, packet, rangeStartUs, rangeEndUs, subtitleOffset, &subtitlesDone);
       }
       if (--countdown == 0 && param.progressInterval > 0) {
         countdown = param.progressInterval;

@@ -5,10 +5,12 @@
 
 #include "z_tolvane/FFmpegFile.h"
 #include "z_tolvane/TranslateAudio.h"
+#include "z_tolvane/TranslateSubtitle.h"
 #include "z_tolvane/TranslateVideo.h"
 
 struct MCLegacyState {
   FFmpegFile output;
   TranslateAudio audio;
   TranslateVideo video;
+  TranslateSubtitle subtitle;
 };

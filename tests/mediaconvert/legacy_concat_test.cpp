@@ -180,6 +180,38 @@ TEST_F(LegacyConcatTest, RangeSeeksOnThePictureAndKeepsOnlyItsSound) {
   EXPECT_LT(times.front(), 0.05);
 }
 
+// "pts duration" of each packet of the first subtitle stream, in seconds.
+std::vector<std::pair<double, double>> SubtitlePackets(const std::string& path) {
+  const std::string command = "ffprobe -v error -select_streams s:0 -show_entries packet=pts_time,duration_time "
+                              "-of csv=p=0 '" + path + "'";
+  std::vector<std::pair<double, double>> packets;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return packets;
+  char line[128];
+  while (fgets(line, sizeof line, pipe) != nullptr) {
+    double pts = 0, duration = 0;
+    if (std::sscanf(line, "%lf,%lf", &pts, &duration) == 2) packets.emplace_back(pts, duration);
+  }
+  pclose(pipe);
+  return packets;
+}
+
+TEST_F(LegacyConcatTest, SubtitlesFollowTheirFileOntoTheOutputTimeline) {
+  const std::string srt = dir_ + "/hello.srt";
+  mctest::WriteFile(srt, "1\n00:00:00,500 --> 00:00:01,500\nHello\n\n");
+  const std::string titled = dir_ + "/titled.mkv";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=160x120:r=30:d=2 -i '" + srt +
+                             "' -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s srt '" + titled + "'"));
+  const std::string out = dir_ + "/titled-out.mkv";
+  MCMediaConvert job;
+  ASSERT_EQ(job.Concat({titled, titled}, out.c_str(), MCConvertParam{}, 0, nullptr), 0);
+  const auto packets = SubtitlePackets(out);
+  ASSERT_EQ(packets.size(), 2u);
+  EXPECT_NEAR(packets[0].first, 0.5, 0.05);
+  EXPECT_NEAR(packets[1].first, 2.5, 0.05);
+  for (const auto& packet : packets) EXPECT_NEAR(packet.second, 1.0, 0.05);
+}
+
 class CancelOnFirstProgress : public MCIConvertListener {
  public:
   explicit CancelOnFirstProgress(MCMediaConvert* job) : job_(job) {}
