@@ -14,7 +14,9 @@
 #include "decoded_file_helper.h"
 #include "media_files_helper.h"
 #include "mediaconvert/MCMediaConvert.h"
+#include "mediaconvert/MCLog.h"
 #include "z_tolvane/FFmpegFile.h"
+#include "z_tolvane/TranslateAudio.h"
 
 namespace {
 
@@ -237,6 +239,59 @@ TEST_F(LegacyConcatTest, CancelStopsEarlyAndStillClosesTheFile) {
   const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
   ASSERT_TRUE(sound.ok) << sound.error;
   EXPECT_LT(sound.duration, 2.0);
+}
+
+}  // namespace
+
+namespace {
+
+// A decoded frame that would resample to more than the converted-sample
+// buffer holds is refused with -2 and the overload message, before any
+// conversion.
+TEST(LegacyAudioLimitTest, OversizedFrameIsRefused) {
+  const std::string dir = mctest::MakeTempDir("legacy-limit");
+  const std::string in = dir + "/in.wav";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=sample_rate=22050:d=1 -ac 1 '" + in + "'"));
+  FFmpegFile input;
+  std::unique_ptr<MCMedia> media(input.Open(in.c_str(), true, false));
+  ASSERT_NE(media, nullptr);
+  MCConvertParam p;
+  p.sampleRate = 44100;  // doubling the rate doubles the samples
+  FFmpegFile output;
+  const std::string out = dir + "/out.wav";
+  ASSERT_TRUE(output.OpenOutputFile(out.c_str(), &input, p));
+  ASSERT_TRUE(output.WriteHeader());
+  TranslateAudio audio;
+  ASSERT_EQ(audio.InitOutput(&output), 0);
+  ASSERT_EQ(audio.InitResampler(&input), 0);
+
+  const struct {
+    int samples;
+    int want;
+  } cases[] = {{TranslateAudio::kMaxConvertedSamples / 2 + 1000, -2}, {4096, 0}};
+  for (const auto& c : cases) {
+    AVFrame* frame = av_frame_alloc();
+    frame->nb_samples = c.samples;
+    frame->format = input.AudioContext()->sample_fmt;
+    frame->sample_rate = input.AudioContext()->sample_rate;
+    av_channel_layout_copy(&frame->ch_layout, &input.AudioContext()->ch_layout);
+    ASSERT_EQ(av_frame_get_buffer(frame, 0), 0);
+    av_samples_set_silence(frame->extended_data, 0, c.samples, frame->ch_layout.nb_channels,
+                           static_cast<AVSampleFormat>(frame->format));
+    const std::string log = dir + "/log" + std::to_string(c.samples) + ".txt";
+    int rc;
+    {
+      MCLogRedirect redirect(log.c_str());
+      rc = audio.ConvertAndEncode(frame);
+    }
+    av_frame_free(&frame);
+    EXPECT_EQ(rc, c.want) << c.samples;
+    EXPECT_EQ(mctest::ReadFile(log).find("frame_size overload that member\n") != std::string::npos, c.want == -2)
+        << c.samples;
+  }
+  EXPECT_GT(audio.EndPosition(), 8000);  // the small frame went through
+  EXPECT_EQ(audio.FlushEncoder(), 0);
+  EXPECT_TRUE(output.WriteTrailer());
 }
 
 }  // namespace
