@@ -102,8 +102,12 @@ int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* o
     if (!ok || rc < 0) {
       MCLogPrintf("Cannot create the output %s\n", output);
       jobError_.SetError(rc < 0 ? rc : AVERROR(EIO), "MCMediaConvert::Concat");
+      // A file this job created is removed again; one it never opened
+      // (the container could not even be set up) is not touched.
+      const AVFormatContext* made = state->output.FormatContext();
+      const bool created = made != nullptr && made->pb != nullptr;
       state.reset();
-      std::remove(output);  // no half-made file is left behind
+      if (created) std::remove(output);
       return -1;
     }
   }

@@ -140,6 +140,14 @@ TEST_F(LegacyConcatTest, RefusalsCreateNoFile) {
   }
 }
 
+TEST_F(LegacyConcatTest, OutputThatCannotBeSetUpLeavesAnExistingFileAlone) {
+  const std::string out = dir_ + "/keep.nosuchcontainer";
+  mctest::WriteFile(out, "the user's own bytes");
+  MCMediaConvert job;
+  EXPECT_EQ(job.Concat({first_}, out.c_str(), MCConvertParam{}, 0, nullptr), -1);
+  EXPECT_EQ(mctest::ReadFile(out), "the user's own bytes");
+}
+
 TEST_F(LegacyConcatTest, UnreadableLaterInputFailsButFinishesTheOutput) {
   const std::string out = dir_ + "/partial.mp4";
   MCMediaConvert job;
