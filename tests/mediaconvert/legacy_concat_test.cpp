@@ -151,7 +151,12 @@ TEST_F(LegacyConcatTest, OutputThatCannotBeSetUpLeavesAnExistingFileAlone) {
 TEST_F(LegacyConcatTest, UnreadableLaterInputFailsButFinishesTheOutput) {
   const std::string out = dir_ + "/partial.mp4";
   MCMediaConvert job;
-  EXPECT_EQ(job.Concat({first_, dir_ + "/missing.mp4", second_}, out.c_str(), MCConvertParam{}, 0, nullptr), -1);
+  const std::string log = dir_ + "/partial.log";
+  EXPECT_EQ(job.Concat({first_, dir_ + "/missing.mp4", second_}, out.c_str(), MCConvertParam{}, 0, log.c_str()), -1);
+  // The job's messages went to its log, and only while it ran.
+  EXPECT_NE(mctest::ReadFile(log).find("missing.mp4"), std::string::npos);
+  MCLogPrintf("after the job\n");
+  EXPECT_EQ(mctest::ReadFile(log).find("after the job"), std::string::npos);
   // What came before the unreadable input is a complete, playable file.
   EXPECT_TRUE(mctest::DecodesCleanly(out));
   const audio_test::DecodedFile sound = audio_test::DecodeFile(out);
