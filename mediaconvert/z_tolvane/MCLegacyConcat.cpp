@@ -70,6 +70,18 @@ int ReadReplacementAudio(FFmpegFile& source, TranslateAudio& audio, int64_t targ
   return rc;
 }
 
+// The length the ranges keep of a stream, in microseconds; an open end is
+// the file's end, and a range that ends before it starts counts as 1.
+int64_t KeptDuration(const std::vector<MCTimeRange>& ranges, const AVStream* stream, int64_t fileUs) {
+  int64_t total = 0;
+  for (const MCTimeRange& r : ranges) {
+    const int64_t start = stream ? Rescale(r.start, stream->time_base, AV_TIME_BASE_Q) : r.start;
+    const int64_t end = r.end == kOpenEnd || stream == nullptr ? fileUs : Rescale(r.end, stream->time_base, AV_TIME_BASE_Q);
+    total += end - start > 0 ? FFMIN(end, fileUs) - start : 1;
+  }
+  return total > 0 ? total : 1;
+}
+
 }  // namespace
 
 int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* output, const MCConvertParam& p,
@@ -180,6 +192,11 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
   int countdown = param.progressInterval;
   const std::wstring name = WStringFromUtf8(path);
   const int64_t fileDuration = input.FormatContext()->duration > 0 ? input.FormatContext()->duration : 1;
+  const AVStream* progressStream = videoStream ? videoStream : audioStream;
+  const int64_t keptTotal = KeptDuration(ranges, progressStream, fileDuration);
+  int64_t keptBefore = 0;
+  // Each file reports its own progress from 0 to 1 under its own name.
+  writeProgress = MCProgress{};
 
   for (size_t i = 0; i < ranges.size() && rc >= 0 && enabled.load(); ++i) {
     const MCTimeRange range = ranges[i];
@@ -234,10 +251,11 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
       }
       if (--countdown == 0 && param.progressInterval > 0) {
         countdown = param.progressInterval;
-        const AVStream* s = input.FormatContext()->streams[packet->stream_index];
-        if (packet->pts != AV_NOPTS_VALUE) {
-          ReportWriteProgress(av_rescale_q(packet->pts - StartOf(s), s->time_base, AV_TIME_BASE_Q), fileDuration,
-                              name);
+        if (progressStream != nullptr && packet->stream_index == progressStream->index &&
+            packet->pts != AV_NOPTS_VALUE) {
+          const int64_t inRange = av_rescale_q(packet->pts - StartOf(progressStream) - range.start,
+                                               progressStream->time_base, AV_TIME_BASE_Q);
+          ReportWriteProgress(FFMIN(FFMAX(keptBefore + inRange, int64_t{0}), keptTotal), keptTotal, name);
         }
       }
       av_packet_unref(packet);
@@ -252,6 +270,7 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
     if (rc >= 0 && sound && !replaced && enabled.load()) {
       rc = DrainDecoder(input.AudioContext(), [&](AVPacket* p) { return state.audio.DecodePacket(p); });
     }
+    keptBefore += KeptDuration({range}, progressStream, fileDuration);
   }
   av_packet_free(&packet);
   if (param.progressInterval > 0 && rc >= 0) ReportWriteProgress(1, 1, name);

@@ -227,6 +227,49 @@ TEST_F(LegacyConcatTest, SubtitlesFollowTheirFileOntoTheOutputTimeline) {
   for (const auto& packet : packets) EXPECT_NEAR(packet.second, 1.0, 0.05);
 }
 
+class ProgressLog : public MCIConvertListener {
+ public:
+  bool OnReadProgress(std::wstring, int64_t, int64_t) override { return true; }
+  bool OnWriteProgress(std::wstring name, int64_t position, int64_t total) override {
+    calls.push_back({name, position, total});
+    return true;
+  }
+  struct Call {
+    std::wstring name;
+    int64_t position, total;
+  };
+  std::vector<Call> calls;
+};
+
+TEST_F(LegacyConcatTest, ProgressRunsForwardPerFileOverTheKeptLength) {
+  const std::string out = dir_ + "/progress.mp4";
+  MCMediaConvert job;
+  ProgressLog log;
+  job.listener = &log;
+  MCConvertParam p;
+  p.progressInterval = 10;
+  ASSERT_EQ(job.Concat({first_, second_}, out.c_str(), p, 0, nullptr), 0);
+  for (const std::string& file : {first_, second_}) {
+    const std::wstring name(file.begin(), file.end());
+    std::vector<ProgressLog::Call> mine;
+    for (const auto& c : log.calls) {
+      if (c.name == name) mine.push_back(c);
+    }
+    ASSERT_GE(mine.size(), 3u) << file;
+    EXPECT_EQ(mine.back().position, 1);
+    EXPECT_EQ(mine.back().total, 1);
+    mine.pop_back();
+    // Times against the file's kept length, in microseconds.
+    const double seconds = file == first_ ? 3.0 : 2.0;
+    for (size_t i = 0; i < mine.size(); ++i) {
+      EXPECT_NEAR(static_cast<double>(mine[i].total) / 1e6, seconds, 0.1) << file;
+      EXPECT_LE(mine[i].position, mine[i].total) << file;
+      if (i > 0) EXPECT_GE(mine[i].position, mine[i - 1].position) << file;
+    }
+    EXPECT_GT(static_cast<double>(mine.back().position) / static_cast<double>(mine.back().total), 0.7) << file;
+  }
+}
+
 class CancelOnFirstProgress : public MCIConvertListener {
  public:
   explicit CancelOnFirstProgress(MCMediaConvert* job) : job_(job) {}
