@@ -126,7 +126,15 @@ int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* o
 
   int result = 0;
   for (const std::string& input : inputs) {
+    // The logo's own file among the inputs is taken whole and silently.
+    const bool logoFile = !p.legacyWatermarkPath.empty() && input == p.legacyWatermarkPath;
+    if (logoFile) {
+      param.progressInterval = 0;
+      param.legacyRanges.clear();
+    }
     const int rc = TranscodeFile(*state, input);
+    param.progressInterval = p.progressInterval;
+    param.legacyRanges = p.legacyRanges;
     if (rc < 0) {
       MCLogPrintf("Stopped at %s (error '%s')\n", input.c_str(), MCErrorText(rc).c_str());
       jobError_.SetError(rc, "MCMediaConvert::TranscodeFile");

@@ -270,6 +270,21 @@ TEST_F(LegacyConcatTest, ProgressRunsForwardPerFileOverTheKeptLength) {
   }
 }
 
+TEST_F(LegacyConcatTest, TheLogosOwnFileReportsNoProgress) {
+  const std::string out = dir_ + "/logo-file.mp4";
+  MCMediaConvert job;
+  ProgressLog log;
+  job.listener = &log;
+  MCConvertParam p;
+  p.progressInterval = 10;
+  p.legacyWatermarkPath = second_;
+  ASSERT_EQ(job.Concat({first_, second_}, out.c_str(), p, 0, nullptr), 0);
+  const std::wstring firstName(first_.begin(), first_.end());
+  ASSERT_FALSE(log.calls.empty());
+  for (const auto& c : log.calls) EXPECT_EQ(c.name, firstName);
+  EXPECT_EQ(job.param.progressInterval, 10);  // restored after the file
+}
+
 class CancelOnFirstProgress : public MCIConvertListener {
  public:
   explicit CancelOnFirstProgress(MCMediaConvert* job) : job_(job) {}
