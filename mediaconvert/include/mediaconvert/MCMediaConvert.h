@@ -12,6 +12,8 @@
 #include "mediaconvert/MCJobHooks.h"
 #include "mediaconvert/MCStateMachine.h"
 
+struct MCLegacyState;
+
 class MCIConvertListener {
  public:
   virtual ~MCIConvertListener() = default;
@@ -55,6 +57,15 @@ class MCMediaConvert {
   int ConvertTwoPass(int argc, char** argv);
   // param.title's picture for titleLength, then the input.
   int TitlePage(const char* input, const char* output, const MCConvertParam& param);
+  // The older file-by-file transcoder: every input re-encoded in turn
+  // into one output whose streams follow inputs[refIndex], on one
+  // continuous timeline; param.secondInputPath, when set, replaces the
+  // sound and is looped. 0 on success; -1 when nothing can be started (no
+  // stream kept, no inputs, refIndex outside the list), when an input
+  // cannot be read (the output written so far is still finished) or when
+  // the trailer fails; AVERROR_EXIT when cancelled.
+  int Concat(const std::vector<std::string>& inputs, const char* output, const MCConvertParam& param, int refIndex,
+             const char* logPath);
   MCErrorInfo GetErrorInfo() const;
   bool ReportWriteProgress(int64_t position, int64_t total, const std::wstring& name);
   bool ReportReadProgress(int64_t position, int64_t total, const std::wstring& name);
@@ -73,6 +84,8 @@ class MCMediaConvert {
              IStateMachineHook* hook);
   // A job refused before it starts: AVERROR(EINVAL), no machine, no file.
   int Refuse(const char* function);
+  // One input of Concat appended to the state's output; 0 or an error.
+  int TranscodeFile(MCLegacyState& state, const std::string& input);
   bool Report(MCProgress& last, int64_t position, int64_t total, const std::wstring& name, bool write);
 
   MCStateMachine* machine_ = nullptr;
