@@ -18,6 +18,7 @@
 namespace ORIEL {
 
 class SWindow;
+struct ISwndContainer;
 using SWindowBase = SObjectImpl<TObjRefImpl2<IWindow, SWindow>>;
 
 // A text kept as written and as translated in its owner's context.
@@ -85,7 +86,8 @@ class SWindow : public SWindowBase {
 
   // IWindow
   ILayoutParam* GetLayoutParam() const override { return param_; }
-  int GetScale() const override { return 100; }
+  // The container's scale, 100 outside a container.
+  int GetScale() const override;
   void GetLayoutArea(RECT* rc) override;
   IWindow* GetNextLayoutChild(const IWindow* previous) const override;
   SIZE MeasureDesiredSize(int widthHint, int heightHint) override;
@@ -171,6 +173,32 @@ class SWindow : public SWindowBase {
   ISkinObj* GetNcSkin() const { return ncSkin_; }
   const SLayoutSize& GetMaxWidth() const { return maxWidth_; }
   virtual BOOL TakesFocus() const { return (flags_ & kFlagFocusable) != 0; }
+  // The keys the window wants for itself (kDlgWantTab: Tab).
+  enum { kDlgWantTab = 2 };
+  virtual UINT GetDlgCode() const { return 0; }
+  // Members of an automatic group (radio buttons) answer true.
+  virtual BOOL IsGroupMember() const { return FALSE; }
+  virtual SWindow* GetGroupSelection() { return nullptr; }
+
+  // Container, z-order, focus and capture.
+  ISwndContainer* GetContainer() const { return container_; }
+  // Sets the container of the window and of all its descendants.
+  void SetContainer(ISwndContainer* container);
+  int GetZOrder() const { return zorder_; }
+  void SetZOrder(int z) { zorder_ = z; }
+  void SetFocus();
+  void ReleaseFocus();
+  BOOL IsFocused() const;
+  SWND SetCapture();
+  BOOL ReleaseCapture();
+
+  // Hit-testing: points in host client coordinates.
+  virtual BOOL ContainsPoint(POINT pt, BOOL clientOnly) const;
+  virtual BOOL IsNonClientPoint(POINT pt) const;
+  // Makes the style's cursor the current one; true when it did.
+  virtual BOOL ApplyStyleCursor(POINT pt);
+  // The topmost window at the point: this window, a descendant, or 0.
+  virtual SWND HitTestChild(POINT pt, BOOL flag);
 
   // Layout: 0 clean, 1 the window itself is laid out again, 2 only some
   // of its children are.
@@ -203,10 +231,15 @@ class SWindow : public SWindowBase {
   int GetInvalidateCount() const { return invalidated_; }
 
  protected:
+  static POINT PointOf(LPARAM lParam);
   virtual int OnCreate();
   virtual void OnDestroy();
   virtual void OnShowWindow(BOOL show, UINT status);
   virtual void OnEnable(BOOL enable, UINT status);
+  virtual void OnLButtonDown(UINT keys, POINT pt);
+  virtual void OnLButtonUp(UINT keys, POINT pt);
+  virtual void OnMouseHover();
+  virtual void OnMouseLeave();
 
  private:
   static IObject* CheckClass(SWindow* found, LPCWSTR cls, const SStringW& name, int id, int depth);
@@ -221,6 +254,8 @@ class SWindow : public SWindowBase {
   RECT rect_{0, 0, 0, 0};
   SWND handle_ = 0;
   BOOL float_ = FALSE;
+  ISwndContainer* container_ = nullptr;
+  int zorder_ = 0;
   SEventSet events_;
   SRefPtr<ILayout> layout_;
   SRefPtr<ILayoutParam> param_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/SApplication.h"
+#include "core/SwndContainer.h"
 #include "layout/OrielLayout.h"
 
 namespace ORIEL {
@@ -81,11 +82,20 @@ void SWindow::AttachChild(SWindow* child, SWindow* after) {
     after->nextSibling_->prevSibling_ = child;
     after->nextSibling_ = child;
   }
+  child->SetContainer(container_);
   ++childCount_;
   layoutDirty_ = 1;
   if (!layout_->IsParamAcceptable(child->param_)) child->param_.Attach(layout_->CreateLayoutParam());
   child->SendSwndMessage(SWM_ENABLE, !(state_ & WndState_Disable), 1);
+  if (container_) container_->MarkZOrderDirty();
 }
+
+void SWindow::SetContainer(ISwndContainer* container) {
+  container_ = container;
+  for (SWindow* c = firstChild_; c; c = c->nextSibling_) c->SetContainer(container);
+}
+
+int SWindow::GetScale() const { return container_ ? container_->GetScale() : 100; }
 
 bool SWindow::DetachChild(SWindow* child) {
   if (!child || child->parent_ != this) return false;
@@ -192,11 +202,44 @@ BOOL SWindow::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     case SWM_DESTROY: OnDestroy(); result = 0; return TRUE;
     case SWM_SHOWWINDOW: OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); result = 0; return TRUE;
     case SWM_ENABLE: OnEnable(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); result = 0; return TRUE;
+    case WM_SETFOCUS: {
+      EventSetFocus e(this);
+      RaiseEvent(&e);
+      Invalidate();
+      result = 0;
+      return TRUE;
+    }
+    case WM_KILLFOCUS: {
+      EventKillFocus e(this);
+      RaiseEvent(&e);
+      Invalidate();
+      result = 0;
+      return TRUE;
+    }
+    case WM_MOUSEMOVE:
+    case WM_RBUTTONUP: result = 0; return TRUE;
+    case WM_LBUTTONDOWN: OnLButtonDown(static_cast<UINT>(wParam), PointOf(lParam)); result = 0; return TRUE;
+    case WM_LBUTTONUP: OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam)); result = 0; return TRUE;
+    case WM_MOUSEHOVER: OnMouseHover(); result = 0; return TRUE;
+    case WM_MOUSELEAVE: OnMouseLeave(); result = 0; return TRUE;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+      // Unhandled wheels climb to the parent; the root drops them.
+      result = parent_ ? parent_->SendSwndMessage(msg, wParam, lParam) : 0;
+      return TRUE;
     default: return HandleDefaultMessage(msg, wParam, lParam, result);
   }
 }
 
+POINT SWindow::PointOf(LPARAM lParam) {
+  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
+
 int SWindow::OnCreate() {
+  if (container_) {
+    if (style_->IsTrackMouse()) container_->AddTrackedWindow(handle_);
+    else container_->RemoveTrackedWindow(handle_);
+  }
   style_->SetScale(GetScale());
   EventSwndCreate e(this);
   RaiseEvent(&e);
@@ -234,6 +277,10 @@ void SWindow::OnShowWindow(BOOL show, UINT status) {
     c->SendSwndMessage(SWM_SHOWWINDOW, shown, 1);
     c = next;
   }
+  if (!shown && container_) {
+    if (container_->GetFocusWindow() == handle_) container_->SetFocusWindow(0);
+    if (container_->GetCapture() == handle_) container_->ReleaseMouseCapture();
+  }
   if (!(flags_ & kFlagDisplay)) MarkRelayoutSelf();
   EventSwndVisibleChanged e(this);
   RaiseEvent(&e);
@@ -250,6 +297,93 @@ void SWindow::OnEnable(BOOL enable, UINT status) {
   if (enabled) state_ &= ~WndState_Disable;
   else state_ = (state_ | WndState_Disable) & ~WndState_Hover;
   for (SWindow* c = firstChild_; c; c = c->nextSibling_) c->SendSwndMessage(SWM_ENABLE, enabled, 1);
+  if (!enabled && container_ && container_->GetFocusWindow() == handle_) container_->SetFocusWindow(0);
+}
+
+// --- input --------------------------------------------------------------
+
+void SWindow::SetFocus() {
+  // A disabled window never takes the focus, focusable or not.
+  if (!container_ || (state_ & (WndState_Invisible | WndState_Disable))) return;
+  container_->SetFocusWindow(handle_);
+}
+
+void SWindow::ReleaseFocus() {
+  if (IsFocused()) container_->SetFocusWindow(0);
+}
+
+BOOL SWindow::IsFocused() const { return container_ && container_->GetFocusWindow() == handle_; }
+
+SWND SWindow::SetCapture() { return container_ ? container_->SetSwndCapture(handle_) : 0; }
+
+BOOL SWindow::ReleaseCapture() { return container_ ? container_->ReleaseMouseCapture() : FALSE; }
+
+BOOL SWindow::ContainsPoint(POINT pt, BOOL clientOnly) const {
+  const RECT rc = clientOnly ? ClientRect() : rect_;
+  return PtInRect(&rc, pt);
+}
+
+BOOL SWindow::ApplyStyleCursor(POINT) {
+  SApplication* app = SApplication::getSingletonPtr();
+  const SStringW& name = style_->GetCursor();
+  HCURSOR cursor = app ? app->LoadCursorByName(name.IsEmpty() ? L"arrow" : name.c_str(), FALSE) : nullptr;
+  if (!cursor) return FALSE;
+  ::SetCursor(cursor);
+  return TRUE;
+}
+
+BOOL SWindow::IsNonClientPoint(POINT pt) const {
+  const RECT rc = ClientRect();
+  return !PtInRect(&rc, pt);
+}
+
+SWND SWindow::HitTestChild(POINT pt, BOOL flag) {
+  if (!ContainsPoint(pt, FALSE)) return 0;
+  if (!ContainsPoint(pt, TRUE)) return handle_;
+  for (SWindow* c = lastChild_; c; c = c->prevSibling_) {
+    if ((c->state_ & WndState_Invisible) || (c->flags_ & kFlagMsgTransparent)) continue;
+    if (SWND hit = c->HitTestChild(pt, flag)) return hit;
+  }
+  return handle_;
+}
+
+void SWindow::OnLButtonDown(UINT, POINT pt) {
+  if (flags_ & kFlagFocusable) SetFocus();
+  SetCapture();
+  ModifyState(WndState_PushDown, 0);
+  Invalidate();
+  EventLButtonDown e(this);
+  e.pt = pt;
+  RaiseEvent(&e);
+}
+
+void SWindow::OnLButtonUp(UINT, POINT pt) {
+  ReleaseCapture();
+  if (!(state_ & WndState_PushDown)) return;
+  ModifyState(0, WndState_PushDown);
+  Invalidate();
+  if (!PtInRect(&rect_, pt)) return;
+  EventLButtonUp up(this);
+  up.pt = pt;
+  RaiseEvent(&up);
+  EventCmd cmd(this);
+  RaiseEvent(&cmd);
+}
+
+void SWindow::OnMouseHover() {
+  if (container_ && container_->GetCapture() == handle_) ModifyState(WndState_PushDown, 0);
+  ModifyState(WndState_Hover, 0);
+  Invalidate();
+  EventSwndMouseHover e(this);
+  RaiseEvent(&e);
+}
+
+void SWindow::OnMouseLeave() {
+  if (container_ && container_->GetCapture() == handle_) ModifyState(0, WndState_PushDown);
+  ModifyState(0, WndState_Hover);
+  Invalidate();
+  EventSwndMouseLeave e(this);
+  RaiseEvent(&e);
 }
 
 // --- events -------------------------------------------------------------
@@ -259,6 +393,7 @@ BOOL SWindow::RaiseEvent(EventArgs* e) {
   events_.DispatchEvent(e);
   if (!e->bubbleUp) return e->handled != 0;
   if (owner_) return owner_->RaiseEvent(e);
+  if (container_) return container_->DeliverEvent(e);
   return e->handled != 0;
 }
 
