@@ -13,6 +13,7 @@
 #include "event/SWndEvents.h"
 #include "layout/ILayout.h"
 #include "layout/IWindow.h"
+#include "render/IRender.h"
 #include "res.mgr/ISkinObj.h"
 
 namespace ORIEL {
@@ -146,11 +147,9 @@ class SWindow : public SWindowBase {
 
   // State.
   DWORD GetState() const { return state_; }
-  // Sets and clears state bits; true when the state changed.
-  DWORD ModifyState(DWORD add, DWORD remove);
   BOOL IsChecked() const { return (state_ & WndState_Check) != 0; }
   void SetChecked(BOOL checked) {
-    checked ? ModifyState(WndState_Check, 0) : ModifyState(0, WndState_Check);
+    checked ? ChangeState(WndState_Check, 0, TRUE) : ChangeState(0, WndState_Check, TRUE);
   }
   BOOL IsVisible(BOOL checkAncestors = FALSE) const {
     return checkAncestors ? !(state_ & WndState_Invisible) : (flags_ & kFlagVisible) != 0;
@@ -224,11 +223,29 @@ class SWindow : public SWindowBase {
   virtual BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   virtual BOOL HandleDefaultMessage(UINT, WPARAM, LPARAM, LRESULT&) { return FALSE; }
 
-  // Repaint requests; painting itself arrives with the host's render
-  // target, so for now the window only counts what it was asked to redraw.
-  void InvalidateRect(const RECT& rc);
+  // Repaint requests travel up to the host as rectangles; `markCache`
+  // marks the window's own cache out of date.
+  void InvalidateRect(const RECT& rc, bool markCache = true);
   void Invalidate() { InvalidateRect(rect_); }
+  // Invalidations that reached past the window's own checks.
   int GetInvalidateCount() const { return invalidated_; }
+  void LockUpdate() { ++updateLock_; }
+  void UnlockUpdate() { --updateLock_; }
+  BOOL IsUpdateLocked() const { return updateLock_ > 0; }
+  // Sets and clears state bits, repainting when asked and the look
+  // depends on the state; returns the old state.
+  DWORD ChangeState(DWORD add, DWORD remove, BOOL redraw);
+  virtual BOOL NeedRedrawOnStateChange() const;
+  // The skin and text state: 3 disabled, 2 pushed or checked, 1 hover, 0.
+  int StateIndex() const;
+
+  // Painting: the window and its subtree with z-orders in [low, high),
+  // inside `box` (null: everywhere).
+  void PaintZRange(IRenderTarget* rt, const RECT* box, int low, int high);
+  void PaintInRegion(IRenderTarget* rt, const RECT* box) { PaintZRange(rt, box, 0, 0x7FFFFFFF); }
+  virtual BOOL IsCacheMode() const;
+  // Client paints done for this window (cache fills included).
+  int GetPaintCount() const { return painted_; }
 
  protected:
   static POINT PointOf(LPARAM lParam);
@@ -240,6 +257,12 @@ class SWindow : public SWindowBase {
   virtual void OnLButtonUp(UINT keys, POINT pt);
   virtual void OnMouseHover();
   virtual void OnMouseLeave();
+  virtual void OnEraseBkgnd(IRenderTarget* rt);
+  virtual void OnPaint(IRenderTarget* rt);
+  virtual void OnNcPaint(IRenderTarget* rt);
+  void PaintClient(IRenderTarget* rt);
+  void PaintNonClient(IRenderTarget* rt);
+  void UpdateCacheMode();
 
  private:
   static IObject* CheckClass(SWindow* found, LPCWSTR cls, const SStringW& name, int id, int depth);
@@ -280,6 +303,9 @@ class SWindow : public SWindowBase {
   ISkinObj* ncSkin_ = nullptr;
   SLayoutSize maxWidth_{-1.0f, SLayoutSize::px};
   int invalidated_ = 0;
+  int painted_ = 0;
+  int updateLock_ = 0;
+  SRefPtr<IRenderTarget> cache_;
 };
 
 // Framework messages a window handles itself.
@@ -290,6 +316,9 @@ enum : UINT {
   SWM_ENABLE = 10,
   SWM_SHOWWINDOW = 24,
   SWM_NCCALCSIZE = 131,
+  SWM_PAINT = 15,
+  SWM_ERASEBKGND = 20,
+  SWM_NCPAINT = 133,
 };
 
 }  // namespace ORIEL

@@ -157,17 +157,6 @@ SWindow* SWindow::GetRoot() {
 
 // --- state --------------------------------------------------------------
 
-DWORD SWindow::ModifyState(DWORD add, DWORD remove) {
-  const DWORD old = state_;
-  state_ = (state_ & ~remove) | add;
-  if (state_ == old) return old;
-  EventSwndStateChanged e(this);
-  e.dwOldState = old;
-  e.dwNewState = state_;
-  RaiseEvent(&e);
-  return old;
-}
-
 void SWindow::SetVisible(BOOL visible, BOOL redraw) {
   if (redraw) Invalidate();
   SendSwndMessage(SWM_SHOWWINDOW, visible, 0);
@@ -177,12 +166,6 @@ void SWindow::SetVisible(BOOL visible, BOOL redraw) {
 void SWindow::SetEnabled(BOOL enabled, BOOL redraw) {
   SendSwndMessage(SWM_ENABLE, enabled, 0);
   if (redraw) Invalidate();
-}
-
-void SWindow::InvalidateRect(const RECT& rc) {
-  if (rc.right <= rc.left || rc.bottom <= rc.top) return;
-  if (!IsVisible(TRUE)) return;
-  ++invalidated_;
 }
 
 // --- messages -----------------------------------------------------------
@@ -201,6 +184,17 @@ BOOL SWindow::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     case SWM_CREATE: result = OnCreate(); return TRUE;
     case SWM_DESTROY: OnDestroy(); result = 0; return TRUE;
     case SWM_SHOWWINDOW: OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); result = 0; return TRUE;
+    case SWM_ERASEBKGND: OnEraseBkgnd(reinterpret_cast<IRenderTarget*>(wParam)); result = 1; return TRUE;
+    case SWM_PAINT: OnPaint(reinterpret_cast<IRenderTarget*>(wParam)); result = 0; return TRUE;
+    case SWM_NCPAINT: OnNcPaint(reinterpret_cast<IRenderTarget*>(wParam)); result = 0; return TRUE;
+    case SWM_SIZE: {
+      UpdateCacheMode();
+      EventSwndSize e(this);
+      e.szWnd = SIZE{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+      RaiseEvent(&e);
+      result = 0;
+      return TRUE;
+    }
     case SWM_ENABLE: OnEnable(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); result = 0; return TRUE;
     case WM_SETFOCUS: {
       EventSetFocus e(this);
@@ -350,8 +344,7 @@ SWND SWindow::HitTestChild(POINT pt, BOOL flag) {
 void SWindow::OnLButtonDown(UINT, POINT pt) {
   if (flags_ & kFlagFocusable) SetFocus();
   SetCapture();
-  ModifyState(WndState_PushDown, 0);
-  Invalidate();
+  ChangeState(WndState_PushDown, 0, TRUE);
   EventLButtonDown e(this);
   e.pt = pt;
   RaiseEvent(&e);
@@ -360,8 +353,7 @@ void SWindow::OnLButtonDown(UINT, POINT pt) {
 void SWindow::OnLButtonUp(UINT, POINT pt) {
   ReleaseCapture();
   if (!(state_ & WndState_PushDown)) return;
-  ModifyState(0, WndState_PushDown);
-  Invalidate();
+  ChangeState(0, WndState_PushDown, TRUE);
   if (!PtInRect(&rect_, pt)) return;
   EventLButtonUp up(this);
   up.pt = pt;
@@ -371,17 +363,15 @@ void SWindow::OnLButtonUp(UINT, POINT pt) {
 }
 
 void SWindow::OnMouseHover() {
-  if (container_ && container_->GetCapture() == handle_) ModifyState(WndState_PushDown, 0);
-  ModifyState(WndState_Hover, 0);
-  Invalidate();
+  if (container_ && container_->GetCapture() == handle_) ChangeState(WndState_PushDown, 0, FALSE);
+  ChangeState(WndState_Hover, 0, TRUE);
   EventSwndMouseHover e(this);
   RaiseEvent(&e);
 }
 
 void SWindow::OnMouseLeave() {
-  if (container_ && container_->GetCapture() == handle_) ModifyState(0, WndState_PushDown);
-  ModifyState(0, WndState_Hover);
-  Invalidate();
+  if (container_ && container_->GetCapture() == handle_) ChangeState(0, WndState_PushDown, FALSE);
+  ChangeState(0, WndState_Hover, TRUE);
   EventSwndMouseLeave e(this);
   RaiseEvent(&e);
 }
@@ -462,9 +452,6 @@ BOOL SWindow::RelayoutTo(const RECT* rc) {
   }
   const RECT client = ClientRect();
   SendSwndMessage(SWM_SIZE, 0, MAKELPARAM(client.right - client.left, client.bottom - client.top));
-  EventSwndSize e(this);
-  e.szWnd = SIZE{client.right - client.left, client.bottom - client.top};
-  RaiseEvent(&e);
   return TRUE;
 }
 
