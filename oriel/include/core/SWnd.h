@@ -249,6 +249,7 @@ class SWindow : public SWindowBase {
 
  protected:
   static POINT PointOf(LPARAM lParam);
+  SIZE MeasureText(int knownWidth, int knownHeight, const RECT& padding) const;
   virtual int OnCreate();
   virtual void OnDestroy();
   virtual void OnShowWindow(BOOL show, UINT status);

@@ -496,21 +496,50 @@ SIZE SWindow::MeasureContent(const RECT* given) {
   }
   if (size[0] != kUnknown && size[1] != kUnknown) return SIZE{size[0], size[1]};
 
-  // The text's own extent needs a render target, which comes with the
-  // host; until then a window's content is its children.
   const RECT m = style_->GetScaledMargin();
   const RECT p = style_->GetScaledPadding();
   const int bandX = m.left + m.right + p.left + p.right;
   const int bandY = m.top + m.bottom + p.top + p.bottom;
+  const SIZE text = MeasureText(size[0], size[1], p);
   int w = limit.right, h = limit.bottom;
   if (w > 0) w = std::max(0, w - bandX);
   if (h > 0) h = std::max(0, h - bandY);
   SIZE content{0, 0};
   if (firstChild_) content = layout_->MeasureAll(this, w, h);
+  content.cx = std::max(content.cx, text.cx);
+  content.cy = std::max(content.cy, text.cy);
   SIZE result;
   result.cx = param_->IsWrapContent(Horz) ? content.cx + bandX : size[0];
   result.cy = param_->IsWrapContent(Vert) ? content.cy + bandY : size[1];
   return result;
+}
+
+// The text's extent, measured as it would be drawn: wrapped to the width
+// when the width is known or limited, on one line otherwise.
+SIZE SWindow::MeasureText(int knownWidth, int knownHeight, const RECT& padding) const {
+  constexpr int kUnknown = 0x7FFFFF;
+  const SStringW text = text_.GetText();
+  SApplication* app = SApplication::getSingletonPtr();
+  if (text.IsEmpty() || !app) return SIZE{0, 0};
+  UINT format = style_->GetDrawTextFormat() & ~0xFu;
+  int width = kUnknown;
+  const int maxWidth = maxWidth_.IsValid() ? maxWidth_.ToPixels(GetScale()) : -1;
+  if (param_->IsWrapContent(Horz)) {
+    if (maxWidth >= 0) {
+      width = maxWidth - padding.left - padding.right;
+      format |= DT_WORDBREAK;
+    }
+  } else {
+    width = knownWidth - padding.left - padding.right;
+    format |= DT_WORDBREAK;
+  }
+  IRenderTarget* rt = nullptr;
+  if (!app->GetRenderFactory()->CreateRenderTarget(&rt, 0, 0)) return SIZE{0, 0};
+  if (IFont* font = style_->GetFontForState(0)) rt->SelectObject(font, nullptr);
+  RECT rc{0, 0, std::max(width, 10), knownHeight};
+  rt->DrawText(text.c_str(), text.GetLength(), &rc, format | DT_CALCRECT);
+  rt->Release();
+  return SIZE{rc.right - rc.left, rc.bottom - rc.top};
 }
 
 void SWindow::NotifyContentChange() {
