@@ -281,3 +281,39 @@ TEST_F(SWindowCreateTest, DeletedInItsOwnClickHandlerLivesUntilItReturns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SWindowCreateTest, ToolTipTextScaleAndLanguageMessages) {
+  root->CreateChildrenFromString(L"<window id='1' tip='plain tip'><window id='2' text='x'/></window>");
+  SWindow* w = root->FindDescendantById(1);
+  SWindow::SwndToolTipInfo info;
+  EXPECT_TRUE(w->QueryToolTipInfo(POINT{0, 0}, &info));
+  EXPECT_EQ(info.strTip, L"plain tip");
+  EXPECT_EQ(info.swnd, w->GetHandle());
+  // A subscriber that fills the text wins, even with an empty one.
+  w->SubscribeEvent(EventSwndUpdateTooltip::EventID, [](EventArgs* e) {
+    auto* tip = static_cast<EventSwndUpdateTooltip*>(e);
+    tip->strToolTip = L"";
+    tip->bUpdated = 1;
+    return true;
+  });
+  EXPECT_FALSE(w->QueryToolTipInfo(POINT{0, 0}, &info));
+  EXPECT_EQ(info.strTip, L"");
+
+  root->ApplyLayout();
+  ASSERT_EQ(root->FindDescendantById(2)->GetLayoutDirty(), 0);
+  root->BroadcastMessage(SWM_UPDATESCALE, 150);
+  EXPECT_EQ(root->FindDescendantById(2)->GetStyle().GetScale(), 150);
+  EXPECT_EQ(root->FindDescendantById(2)->GetLayoutDirty(), 1);
+  root->BroadcastMessage(SWM_COLORIZE, 0x123456);
+  EXPECT_EQ(root->FindDescendantById(2)->GetColorizeColor(), 0x123456u);
+  // A wrap-content window asks for a relayout on a language change.
+  root->ApplyLayout();
+  SWindow* text = root->FindDescendantById(2);
+  text->GetLayoutParam()->SetWrapContent(Both);
+  text->SendSwndMessage(SWM_LANGUAGECHANGED);
+  EXPECT_EQ(text->GetLayoutDirty(), 1);
+}
+
+}  // namespace

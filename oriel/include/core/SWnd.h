@@ -217,6 +217,26 @@ class SWindow : public SWindowBase {
   bool SubscribeEvent(int id, const StdFunctionSlot::Function& fn) { return events_.SubscribeEvent(id, fn); }
   virtual BOOL RaiseEvent(EventArgs* e);
 
+  // What the tool tip shows for the window.
+  struct SwndToolTipInfo {
+    SWND swnd = 0;
+    DWORD cookie = 0;
+    RECT rcTarget{0, 0, 0, 0};
+    SStringW strTip;
+  };
+  // False when there is no text; subscribers of EventSwndUpdateTooltip may
+  // supply one.
+  virtual BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info);
+
+  // Scale, language and colour changes, also as messages 2024-2026.
+  virtual void UpdateScale(int scale);
+  // True when a repaint is enough, false when the size may have changed.
+  virtual BOOL RefreshTranslation();
+  virtual void Colorize(COLORREF color);
+  COLORREF GetColorizeColor() const { return colorize_; }
+  // Sends the message to the window, then to each child's subtree.
+  void BroadcastMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
   // Framework messages: each runs with the window held alive.
   LRESULT SendSwndMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0, BOOL* handled = nullptr);
   // The window's message map; false when it did not handle the message.
@@ -302,10 +322,12 @@ class SWindow : public SWindowBase {
   ULONG_PTR userData_ = 0;
   ISkinObj* bkgndSkin_ = nullptr;  // skins belong to their pools
   ISkinObj* ncSkin_ = nullptr;
+  SStringW bkgndSkinName_, ncSkinName_;  // to fetch them again at another scale
   SLayoutSize maxWidth_{-1.0f, SLayoutSize::px};
   int invalidated_ = 0;
   int painted_ = 0;
   int updateLock_ = 0;
+  COLORREF colorize_ = 0;
   SRefPtr<IRenderTarget> cache_;
 };
 
@@ -320,6 +342,9 @@ enum : UINT {
   SWM_PAINT = 15,
   SWM_ERASEBKGND = 20,
   SWM_NCPAINT = 133,
+  SWM_UPDATESCALE = 2024,
+  SWM_LANGUAGECHANGED = 2025,
+  SWM_COLORIZE = 2026,
 };
 
 }  // namespace ORIEL

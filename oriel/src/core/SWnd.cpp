@@ -4,6 +4,7 @@
 
 #include "core/SApplication.h"
 #include "core/SwndContainer.h"
+#include "res.mgr/SSkinPool.h"
 #include "layout/OrielLayout.h"
 
 namespace ORIEL {
@@ -195,6 +196,13 @@ BOOL SWindow::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
       result = 0;
       return TRUE;
     }
+    case SWM_UPDATESCALE: UpdateScale(static_cast<int>(wParam)); result = 0; return TRUE;
+    case SWM_LANGUAGECHANGED:
+      if (RefreshTranslation()) Invalidate();
+      else MarkRelayout(handle_, true);
+      result = 0;
+      return TRUE;
+    case SWM_COLORIZE: Colorize(static_cast<COLORREF>(wParam)); result = 0; return TRUE;
     case SWM_ENABLE: OnEnable(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); result = 0; return TRUE;
     case WM_SETFOCUS: {
       EventSetFocus e(this);
@@ -292,6 +300,59 @@ void SWindow::OnEnable(BOOL enable, UINT status) {
   else state_ = (state_ | WndState_Disable) & ~WndState_Hover;
   for (SWindow* c = firstChild_; c; c = c->nextSibling_) c->SendSwndMessage(SWM_ENABLE, enabled, 1);
   if (!enabled && container_ && container_->GetFocusWindow() == handle_) container_->SetFocusWindow(0);
+}
+
+// --- scale, language, colour, tool tips ---------------------------------
+
+void SWindow::BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  AddRef();
+  SendSwndMessage(msg, wParam, lParam);
+  for (SWindow* c = firstChild_; c;) {
+    SWindow* next = c->nextSibling_;
+    c->BroadcastMessage(msg, wParam, lParam);
+    c = next;
+  }
+  Release();
+}
+
+void SWindow::UpdateScale(int scale) {
+  style_->SetScale(scale);
+  // Skins come again from the pools at the new scale when they have them.
+  if (SSkinPoolMgr* skins = SSkinPoolMgr::getSingletonPtr()) {
+    if (bkgndSkin_)
+      if (ISkinObj* scaled = skins->GetSkin(bkgndSkinName_, scale)) bkgndSkin_ = scaled;
+    if (ncSkin_)
+      if (ISkinObj* scaled = skins->GetSkin(ncSkinName_, scale)) ncSkin_ = scaled;
+  }
+  layoutDirty_ = 1;
+}
+
+BOOL SWindow::RefreshTranslation() {
+  text_.Translate();
+  tip_.Translate();
+  return !param_->IsWrapContent(Any);
+}
+
+void SWindow::Colorize(COLORREF color) {
+  if (color == colorize_) return;
+  colorize_ = color;
+  if (ncSkin_) ncSkin_->ApplyColorize(color);
+  if (bkgndSkin_) bkgndSkin_->ApplyColorize(color);
+  Invalidate();
+}
+
+BOOL SWindow::QueryToolTipInfo(POINT, SwndToolTipInfo* info) {
+  info->swnd = handle_;
+  info->cookie = 0;
+  info->rcTarget = rect_;
+  EventSwndUpdateTooltip e(this);
+  RaiseEvent(&e);
+  if (e.bUpdated) {
+    info->strTip = e.strToolTip;
+    return !info->strTip.IsEmpty();
+  }
+  info->strTip = tip_.GetText();
+  return !info->strTip.IsEmpty();
 }
 
 // --- input --------------------------------------------------------------

@@ -86,6 +86,7 @@ bool SWindow::AppliesToSelf(const SStringW& name, const SStringW& value, BOOL lo
     ISkinObj* skin = skins ? skins->GetSkin(value, GetScale()) : nullptr;
     const bool background = AttrNameIs(name, L"skin");
     (background ? bkgndSkin_ : ncSkin_) = skin;
+    (background ? bkgndSkinName_ : ncSkinName_) = value;
     if (background && !loading && param_->IsWrapContent(Any)) MarkRelayoutSelf();
     hr = background && loading ? 1 : 0;
   } else if (AttrNameIs(name, L"cache")) {
