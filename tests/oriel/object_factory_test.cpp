@@ -70,7 +70,8 @@ class ObjectFactoryTest : public OrielAppTest {
  protected:
   void SetUp() override {
     OrielAppTest::SetUp();
-    app->RegisterClass<WWindow>();
+    // The recording classes stand in for the built-in window class.
+    app->RegisterClass<WWindow>(true);
     app->RegisterClass<WDiv>();
     app->RegisterClass<WButton>();
     app->RegisterClass<WImgBtn>();

@@ -78,12 +78,12 @@ struct ISystemObjectRegister {
 };
 
 // The framework's built-in classes. A table row joins when its class is
-// built: layouts, skins and interpolators today; windows come with the
-// window tree.
+// built.
 class SObjectDefaultRegister : public ISystemObjectRegister {
  public:
   void RegisterLayoutClasses(SObjectFactoryMgr* mgr) override;
   void RegisterSkinClasses(SObjectFactoryMgr* mgr) override;
+  void RegisterWindowClasses(SObjectFactoryMgr* mgr) override;
   void RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) override;
 };
 

@@ -1,5 +1,6 @@
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
+#include "core/SWnd.h"
 #include "layout/OrielLayout.h"
 #include "layout/SGridLayout.h"
 #include "layout/SLinearLayout.h"
@@ -30,6 +31,8 @@ void SObjectDefaultRegister::RegisterSkinClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SSkinShape>();
   mgr->RegisterClass<SSKinGroup>();
 }
+
+void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) { mgr->RegisterClass<SWindow>(); }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SLinearInterpolator>();

@@ -1,0 +1,69 @@
+// The test host on a real platform window: the headless host's target is
+// blitted in WM_PAINT, invalidations become the window's update area, and
+// mouse and key messages go into DispatchFrameMessage (both wheels with
+// their screen point turned into a client point).
+#pragma once
+
+#include "SwndTestHost.h"
+
+namespace ORIEL {
+
+class SwndWindowHost : public SwndTestHost {
+ public:
+  SwndWindowHost(int x, int y, int width, int height) : SwndTestHost(width, height) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &SwndWindowHost::Proc;
+    wc.lpszClassName = L"SwndWindowHostTest";
+    wc.style = CS_DBLCLKS;
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"host", WS_POPUP, x, y, width, height, nullptr, nullptr,
+                            nullptr, this);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~SwndWindowHost() override {
+    if (hwnd_) {
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      DestroyWindow(hwnd_);
+    }
+  }
+  HWND Hwnd() const { return hwnd_; }
+  HWND GetHostHwnd() override { return hwnd_; }
+  void InvalidateHostRect(const RECT& rc) override {
+    SwndTestHost::InvalidateHostRect(rc);
+    if (hwnd_) ::InvalidateRect(hwnd_, &rc, FALSE);
+  }
+  int blits = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<SwndWindowHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_PAINT) {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      self->Paint();
+      IRenderTarget* rt = self->Target();
+      HDC src = rt->GetDC(0);
+      const SIZE size = rt->GetSize();
+      BitBlt(dc, 0, 0, size.cx, size.cy, src, 0, 0, SRCCOPY);
+      rt->ReleaseDC(src);
+      EndPaint(hwnd, &ps);
+      ++self->blits;
+      return 0;
+    }
+    if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) {
+      POINT p{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+      ScreenToClient(hwnd, &p);
+      lParam = MAKELPARAM(p.x, p.y);
+    }
+    if ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
+        msg == WM_MOUSELEAVE || msg == WM_ACTIVATE || msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+      self->DispatchFrameMessage(msg, wParam, lParam);
+      if (self->WasHandled()) return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace ORIEL
