@@ -189,7 +189,7 @@ int TranslateVideo::InitScaler(int width, int height, AVPixelFormat format) {
 
 int TranslateVideo::FillOutputFrame(const AVFrame* picture) {
   if (outputFrame_ == nullptr) {
-    MCLogPrintf("Could not allocate output frame\n %s %d", __FILE__, __LINE__);
+    MCLogPrintf("No output frame to put the picture in\n%s %d\n", __FILE__, __LINE__);
     return AVERROR(EINVAL);
   }
   const auto format = static_cast<AVPixelFormat>(picture->format);
