@@ -189,6 +189,7 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
   const bool silence = state.audio.Ready() && !sound;
   int rc = 0;
   if (video && (rc = state.video.InitFilters(&input, param)) < 0) return rc;
+  if (video && (rc = state.video.AllocOutputFrame()) < 0) return rc;
   if (sound && (rc = state.audio.InitResampler(soundSource)) < 0) return rc;
 
   const AVStream* videoStream = input.GetVideoStream();

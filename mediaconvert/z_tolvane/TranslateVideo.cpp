@@ -9,6 +9,8 @@
 #include "mediaconvert/MCLog.h"
 
 TranslateVideo::~TranslateVideo() {
+  FreeOutputFrame();
+  sws_freeContext(scaler_);
   avfilter_graph_free(&graph_);
   av_frame_free(&decoded_);
   av_frame_free(&filtered_);
@@ -134,25 +136,90 @@ int TranslateVideo::InitFilters(FFmpegFile* input, const MCConvertParam& param) 
   return rc;
 }
 
-int TranslateVideo::DecodePacket(AVPacket* packet, int64_t rangeStart, int64_t rangeEnd, int64_t offset,
-                                 bool* pastEnd) {
+void TranslateVideo::FreeOutputFrame() {
+  // The planes come from av_image_alloc, not from reference-counted
+  // buffers, so av_frame_free alone would leave them behind.
+  if (outputFrame_ != nullptr) av_freep(&outputFrame_->data[0]);
+  av_frame_free(&outputFrame_);
+}
+
+int TranslateVideo::AllocOutputFrame() {
+  FreeOutputFrame();
+  if (encoder_ == nullptr) {
+    MCLogPrintf("Could not allocate output frame\n %s %d", __FILE__, __LINE__);
+    return -1;
+  }
+  outputFrame_ = av_frame_alloc();
+  if (outputFrame_ == nullptr || av_image_alloc(outputFrame_->data, outputFrame_->linesize, encoder_->width,
+                                                encoder_->height, encoder_->pix_fmt, 4) < 0) {
+    av_frame_free(&outputFrame_);
+    MCLogPrintf("Could not allocate output frame\n %s %d", __FILE__, __LINE__);
+    return -1;
+  }
+  outputFrame_->width = encoder_->width;
+  outputFrame_->height = encoder_->height;
+  outputFrame_->format = encoder_->pix_fmt;
+  return 0;
+}
+
+int TranslateVideo::InitScaler(int width, int height, AVPixelFormat format) {
+  sws_freeContext(scaler_);
+  scaler_ = nullptr;
+  scalerFormat_ = AV_PIX_FMT_NONE;
+  if (encoder_ == nullptr) return AVERROR(EINVAL);
+  // swscale asserts on a format it does not know instead of failing.
+  const bool scalable = width > 0 && height > 0 && sws_isSupportedInput(format) > 0 &&
+                        sws_isSupportedOutput(encoder_->pix_fmt) > 0;
+  if (scalable) {
+    scaler_ = sws_getContext(width, height, format, encoder_->width, encoder_->height, encoder_->pix_fmt,
+                             SWS_BICUBIC, nullptr, nullptr, nullptr);
+  }
+  if (scaler_ == nullptr) {
+    const char* from = av_get_pix_fmt_name(format);
+    const char* to = av_get_pix_fmt_name(encoder_->pix_fmt);
+    MCLogPrintf("Could not create the picture scaler from %dx%d %s to %dx%d %s\n", width, height,
+                from ? from : "unknown", encoder_->width, encoder_->height, to ? to : "unknown");
+    return AVERROR(EINVAL);
+  }
+  scalerWidth_ = width;
+  scalerHeight_ = height;
+  scalerFormat_ = format;
+  return 0;
+}
+
+int TranslateVideo::FillOutputFrame(const AVFrame* picture) {
+  if (outputFrame_ == nullptr) {
+    MCLogPrintf("No output frame to put the picture in\n%s %d\n", __FILE__, __LINE__);
+    return AVERROR(EINVAL);
+  }
+  const auto format = static_cast<AVPixelFormat>(picture->format);
+  if (picture->width == outputFrame_->width && picture->height == outputFrame_->height &&
+      format == outputFrame_->format) {
+    return av_frame_copy(outputFrame_, picture);
+  }
+  int rc = 0;
+  if (scaler_ == nullptr || picture->width != scalerWidth_ || picture->height != scalerHeight_ ||
+      format != scalerFormat_) {
+    rc = InitScaler(picture->width, picture->height, format);
+  }
+  if (rc < 0) return rc;
+  rc = sws_scale(scaler_, picture->data, picture->linesize, 0, picture->height, outputFrame_->data,
+                 outputFrame_->linesize);
+  if (rc <= 0) {
+    MCLogPrintf("Could not scale the picture (error '%s')\n", MCErrorText(rc < 0 ? rc : AVERROR(EINVAL)).c_str());
+    return rc < 0 ? rc : AVERROR(EINVAL);
+  }
+  return 0;
+}
+
+int TranslateVideo::DecodePacket(AVPacket* packet, const std::function<int(AVFrame*)>& take) {
   int rc = avcodec_send_packet(decoder_, packet);
   if (rc < 0 && rc != AVERROR_EOF) {
     MCLogPrintf("error send video packet\n%s %d\n", __FILE__, __LINE__);
     return rc;
   }
-  const int64_t start = inputStream_->start_time == AV_NOPTS_VALUE ? 0 : inputStream_->start_time;
   while ((rc = avcodec_receive_frame(decoder_, decoded_)) >= 0) {
-    const int64_t ts = decoded_->best_effort_timestamp;
-    if (ts != AV_NOPTS_VALUE) {
-      const int64_t t = ts - start;
-      if (t >= rangeEnd) {
-        *pastEnd = true;
-      } else if (t >= rangeStart) {
-        const int64_t out = av_rescale_q(t - rangeStart, inputStream_->time_base, encoder_->time_base) + offset;
-        rc = FilterEncode(decoded_, out);
-      }
-    }
+    rc = take(decoded_);
     av_frame_unref(decoded_);
     if (rc < 0) return rc;
   }
@@ -162,18 +229,37 @@ int TranslateVideo::DecodePacket(AVPacket* packet, int64_t rangeStart, int64_t r
   return rc;
 }
 
+int TranslateVideo::DecodePacket(AVPacket* packet, int64_t rangeStart, int64_t rangeEnd, int64_t offset,
+                                 bool* pastEnd) {
+  const int64_t start = inputStream_->start_time == AV_NOPTS_VALUE ? 0 : inputStream_->start_time;
+  return DecodePacket(packet, [&](AVFrame* frame) {
+    const int64_t ts = frame->best_effort_timestamp;
+    // A frame without a time cannot be placed and is left out.
+    if (ts == AV_NOPTS_VALUE) return 0;
+    const int64_t t = ts - start;
+    if (t >= rangeEnd) {
+      *pastEnd = true;
+      return 0;
+    }
+    if (t < rangeStart) return 0;
+    const int64_t out = av_rescale_q(t - rangeStart, inputStream_->time_base, encoder_->time_base) + offset;
+    return FilterEncode(frame, out);
+  });
+}
+
 int TranslateVideo::FilterEncode(AVFrame* frame, int64_t outTime) {
   // A frame whose time has already been filled is dropped.
   if (outTime < nextTime_ - frameTicks_ / 2) return 0;
   int rc = av_buffersrc_add_frame_flags(source_, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
   if (rc < 0) return rc;
   while ((rc = av_buffersink_get_frame(sink_, filtered_)) >= 0) {
+    rc = FillOutputFrame(filtered_);
+    av_frame_unref(filtered_);
     // Repeat the picture for every frame time up to its own.
     while (rc >= 0 && nextTime_ <= outTime + frameTicks_ / 2) {
-      rc = EncodeFrame(filtered_);
+      rc = EncodeAndWrite(outputFrame_);
       nextTime_ += frameTicks_;
     }
-    av_frame_unref(filtered_);
     if (rc < 0) return rc;
   }
   return rc == AVERROR(EAGAIN) || rc == AVERROR_EOF ? 0 : rc;
@@ -184,22 +270,33 @@ int TranslateVideo::EncodeFrame(AVFrame* frame) {
     frame->pict_type = AV_PICTURE_TYPE_NONE;
     frame->pts = nextTime_;
   }
-  int rc = avcodec_send_frame(encoder_, frame);
+  const int rc = avcodec_send_frame(encoder_, frame);
+  // Draining an encoder already drained is no failure.
   if (rc < 0 && !(frame == nullptr && rc == AVERROR_EOF)) {
     MCLogPrintf("Could not send packet for encoding (error '%s')\n", MCErrorText(rc).c_str());
     return rc;
   }
+  return 0;
+}
+
+int TranslateVideo::EncodeAndWrite(AVFrame* frame) {
+  if (encoder_ == nullptr) return AVERROR(EINVAL);
+  int rc = EncodeFrame(frame);
+  if (rc < 0) return rc;
   while ((rc = avcodec_receive_packet(encoder_, packet_)) >= 0) {
     AVStream* stream = output_->GetVideoStream();
     av_packet_rescale_ts(packet_, encoder_->time_base, stream->time_base);
     packet_->stream_index = stream->index;
     rc = av_interleaved_write_frame(output_->FormatContext(), packet_);
     av_packet_unref(packet_);
-    if (rc < 0) return rc;
+    if (rc < 0) {
+      MCLogPrintf("Could not write the picture (error '%s')\n", MCErrorText(rc).c_str());
+      return rc;
+    }
   }
   if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return 0;
   MCLogPrintf("Could not encode frame (error '%s')\n", MCErrorText(rc).c_str());
   return rc;
 }
 
-int TranslateVideo::FlushEncoder() { return EncodeFrame(nullptr); }
+int TranslateVideo::FlushEncoder() { return EncodeAndWrite(nullptr); }
