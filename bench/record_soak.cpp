@@ -11,7 +11,19 @@
 // dropped stretches (jumps in the speakers' tone's phase: a stretch heard
 // twice puts the tone late, a stretch lost puts it early; at 1002.5 Hz a
 // shift of 10 ms moves the phase by 9 degrees).
+//
+// The tones themselves can falter under the load (a player running dry, the
+// daemon held up): the soak records both sinks' monitors as well, with plain
+// captures of its own, and counts against the recorder only what these
+// references do not have within a second of the same moment.
+#include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
+
+#include <pulse/error.h>
+#include <pulse/sample.h>
+#include <pulse/timeval.h>
+#include <pulse/simple.h>
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +33,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +49,7 @@ using Clock = std::chrono::steady_clock;
 constexpr double kSystemTone = 1002.5;
 constexpr double kMicTone = 300;
 const char* kMicName = "soakmic";
+constexpr int kReferenceRate = 44100;
 
 struct EndListener : IOutputCall {
     std::atomic<int> code{1};
@@ -65,6 +79,69 @@ public:
 private:
     std::atomic<bool> stop_{false};
     std::vector<std::thread> threads_;
+};
+
+// A plain capture of one monitor, read on a thread of its own at real-time
+// priority where the process may have it, into memory: what the sink really
+// played, to tell the tones' own faults from the recorder's.
+class Reference {
+public:
+    Reference(const std::string& source, int rate) : rate_(rate), thread_(&Reference::Run, this, source) {
+        while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ~Reference() { Stop(); }
+    void Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    bool Started() const { return started_; }
+    int Rate() const { return rate_; }
+    // When the first sample read was captured, on the soak's clock.
+    Clock::time_point FirstSample() const { return first_; }
+    const std::vector<short>& Samples() const { return samples_; }
+    const std::string& Error() const { return error_; }
+
+private:
+    void Run(std::string source) {
+        sched_param priority{};
+        priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate_), 1};
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_SEC, &spec));
+        attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
+        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
+        int error = 0;
+        pa_simple* s = pa_simple_new(nullptr, "record-soak-reference", PA_STREAM_RECORD, source.c_str(),
+                                     "reference", &spec, nullptr, &attr, &error);
+        if (!s) error_ = pa_strerror(error);
+        started_ = s != nullptr;
+        ready_ = true;
+        if (!s) return;
+        std::vector<short> chunk(rate_ / 50);
+        bool first = true;
+        while (!stop_) {
+            if (pa_simple_read(s, chunk.data(), chunk.size() * sizeof(short), &error) < 0) {
+                error_ = pa_strerror(error);
+                break;
+            }
+            if (first) {
+                const pa_usec_t latency = pa_simple_get_latency(s, &error);
+                first_ = Clock::now() - std::chrono::microseconds(latency) -
+                         std::chrono::microseconds(1000000LL * static_cast<long long>(chunk.size()) / rate_);
+                first = false;
+            }
+            samples_.insert(samples_.end(), chunk.begin(), chunk.end());
+        }
+        pa_simple_free(s);
+    }
+
+    const int rate_;
+    std::atomic<bool> stop_{false}, started_{false}, ready_{false};
+    Clock::time_point first_{};
+    std::vector<short> samples_;
+    std::string error_;
+    std::thread thread_;
 };
 
 struct Wav {
@@ -124,58 +201,92 @@ void Measure(const short* x, int n, double rate, double f, double start, double&
     phase = std::atan2(re, im);  // of sin(2 pi f t + phase)
 }
 
-struct Findings {
-    double seconds = 0;
-    int gaps = 0;
-    int doubled = 0;
-    int dropped = 0;
+// One tone's level and phase in windows of 20 ms, 5 ms apart.
+struct Track {
+    double step = 0;  // seconds between windows
+    std::vector<double> level, phase;
 };
 
-Findings Analyse(const Wav& wav) {
-    Findings out;
-    out.seconds = double(wav.left.size()) / wav.rate;
-    const int window = wav.rate / 50;  // 20 ms
-    const int step = wav.rate / 200;   // 5 ms
-    std::vector<double> system, mic, phase;
-    for (size_t at = 0; at + window <= wav.left.size(); at += step) {
-        double a = 0, p = 0, m = 0, ignored = 0;
-        Measure(&wav.left[at], window, wav.rate, kSystemTone, double(at), a, p);
-        Measure(&wav.left[at], window, wav.rate, kMicTone, double(at), m, ignored);
-        system.push_back(a);
-        mic.push_back(m);
-        phase.push_back(p);
+Track Follow(const std::vector<short>& x, int rate, double tone) {
+    Track t;
+    const int window = rate / 50;  // 20 ms
+    const int step = rate / 200;   // 5 ms
+    t.step = double(step) / rate;
+    for (size_t at = 0; at + window <= x.size(); at += step) {
+        double a = 0, p = 0;
+        Measure(&x[at], window, rate, tone, double(at), a, p);
+        t.level.push_back(a);
+        t.phase.push_back(p);
     }
-    if (system.empty()) return out;
-    auto median = [](std::vector<double> v) {
-        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-        return v[v.size() / 2];
+    return t;
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+}
+
+// Where, in seconds from the start of the samples, the tones falter.
+struct Events {
+    std::vector<double> gaps, doubled, dropped;
+};
+
+// `tracks` must all be present for the sound to count as there; phase jumps
+// are looked for in the first of them.
+Events Find(const std::vector<const Track*>& tracks) {
+    Events out;
+    const size_t count = tracks.front()->level.size();
+    std::vector<double> medians;
+    for (const Track* t : tracks) medians.push_back(Median(t->level));
+    auto present = [&](size_t i) {
+        for (size_t k = 0; k < tracks.size(); ++k)
+            if (tracks[k]->level[i] <= 0.5 * medians[k]) return false;
+        return true;
     };
-    const double systemLevel = median(system), micLevel = median(mic);
-    auto present = [&](size_t i) { return system[i] > 0.5 * systemLevel && mic[i] > 0.5 * micLevel; };
     // The tones' start and end: the streams start a moment apart.
-    size_t first = 0, last = system.size();
+    size_t first = 0, last = count;
     while (first < last && !present(first)) ++first;
     while (last > first && !present(last - 1)) --last;
+    const double step = tracks.front()->step;
     // A window of 20 ms lies wholly inside a gap of 25 ms or more, and its
     // level falls below half for a gap of more than 10 ms in it: a run of
     // two steps or more is a gap of about 15 to 20 ms at least.
     int run = 0;
     for (size_t i = first; i < last; ++i) {
         run = present(i) ? 0 : run + 1;
-        if (run == 2) ++out.gaps;
+        if (run == 2) out.gaps.push_back(i * step);
     }
     // Phase jumps between windows that do not overlap; one event per run.
-    const size_t apart = window / step;
+    const std::vector<double>& phase = tracks.front()->phase;
+    const size_t apart = 4;  // 20 ms
     bool inJump = false;
     for (size_t i = first; i + apart < last; ++i) {
         if (!present(i) || !present(i + apart)) continue;
-        double d = phase[i + apart] - phase[i];
-        d = std::remainder(d, 2 * M_PI);
-        const bool jump = std::fabs(d) > 4.5 * M_PI / 180;  // half of a 10 ms shift
-        if (jump && !inJump) (d < 0 ? out.doubled : out.dropped) += 1;
+        const double d = std::remainder(phase[i + apart] - phase[i], 2 * M_PI);
+        const bool jump = std::fabs(d) > 4.5 * M_PI / 180;  // half of a 10 ms shift at 1002.5 Hz
+        if (jump && !inJump) (d < 0 ? out.doubled : out.dropped).push_back(i * step);
         inJump = jump;
     }
     return out;
+}
+
+// Events of the recording not matched by an event of a reference within a
+// second (`shift` moves reference times onto the recording's clock).
+int Unexplained(const std::vector<double>& recorded, const std::vector<double>& reference, double shift) {
+    int n = 0;
+    for (double t : recorded) {
+        bool explained = false;
+        for (double r : reference) explained = explained || std::fabs(r + shift - t) <= 1.0;
+        if (!explained) ++n;
+    }
+    return n;
+}
+
+void Print(const char* what, const std::vector<double>& at) {
+    std::printf("  %s %zu", what, at.size());
+    for (size_t i = 0; i < at.size() && i < 12; ++i) std::printf("%s%.2f", i ? ", " : " at ", at[i]);
+    std::printf("%s\n", at.size() > 12 ? ", ..." : "");
 }
 
 }  // namespace
@@ -196,12 +307,18 @@ int main(int argc, char** argv) {
                                kMicName + " source_properties=device.description=" + kMicName);
     int rc = 0;
     double wall = 0;
+    Clock::time_point start{};
     EndListener listener;
+    std::unique_ptr<Reference> systemReference, micReference;
     {
         BenchTone system("speakers", kSystemTone, 0.4);
         BenchTone voice("soakmicfeed", kMicTone, 0.3);
-        if (feed < 0 || mic < 0 || !system.Started() || !voice.Started()) {
-            std::fprintf(stderr, "cannot set up the sources on the PulseAudio daemon\n");
+        systemReference = std::make_unique<Reference>("speakers.monitor", kReferenceRate);
+        micReference = std::make_unique<Reference>("soakmicfeed.monitor", kReferenceRate);
+        if (feed < 0 || mic < 0 || !system.Started() || !voice.Started() || !systemReference->Started() ||
+            !micReference->Started()) {
+            std::fprintf(stderr, "cannot set up the sources on the PulseAudio daemon %s%s\n",
+                         systemReference->Error().c_str(), micReference->Error().c_str());
             rc = 2;
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -218,12 +335,16 @@ int main(int argc, char** argv) {
             recorder.settings.output_channel = 2;
             recorder.settings.output_file = Utf8ToWide(path);
             recorder.settings.output_call = &listener;
-            const Clock::time_point start = Clock::now();
+            start = Clock::now();
             recorder.Start();
             std::this_thread::sleep_for(std::chrono::duration<double>(minutes * 60));
             wall = std::chrono::duration<double>(Clock::now() - start).count();
             recorder.Stop();
         }
+        // The references run on a little past the recording's end.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        systemReference->Stop();
+        micReference->Stop();
     }
     UnloadModule(mic);
     UnloadModule(feed);
@@ -234,11 +355,38 @@ int main(int argc, char** argv) {
                          listener.code.load());
             rc = 1;
         } else {
-            const Findings f = Analyse(wav);
-            std::printf("file %.3f s, wall %.3f s (from start to the stop), difference %+.3f s\n", f.seconds, wall,
-                        f.seconds - wall);
-            std::printf("gaps %d, doubled stretches %d, dropped stretches %d\n", f.gaps, f.doubled, f.dropped);
-            if (f.gaps || f.doubled || f.dropped) rc = 1;
+            const Track systemTone = Follow(wav.left, wav.rate, kSystemTone);
+            const Track micTone = Follow(wav.left, wav.rate, kMicTone);
+            const Events recorded = Find({&systemTone, &micTone});
+            const Track systemPlayed = Follow(systemReference->Samples(), kReferenceRate, kSystemTone);
+            const Track micPlayed = Follow(micReference->Samples(), kReferenceRate, kMicTone);
+            const Events systemFaults = Find({&systemPlayed});
+            const Events micFaults = Find({&micPlayed});
+            // Every fault of the played tones, on the recording's clock.
+            std::vector<double> played;
+            auto add = [&](const Events& e, double shift) {
+                for (const auto* list : {&e.gaps, &e.doubled, &e.dropped})
+                    for (double t : *list) played.push_back(t + shift);
+            };
+            add(systemFaults, std::chrono::duration<double>(systemReference->FirstSample() - start).count());
+            add(micFaults, std::chrono::duration<double>(micReference->FirstSample() - start).count());
+            std::sort(played.begin(), played.end());
+
+            const double seconds = double(wav.left.size()) / wav.rate;
+            std::printf("file %.3f s, wall %.3f s (from start to the stop), difference %+.3f s\n", seconds, wall,
+                        seconds - wall);
+            std::printf("in the file (seconds from its start):\n");
+            Print("gaps", recorded.gaps);
+            Print("doubled", recorded.doubled);
+            Print("dropped", recorded.dropped);
+            std::printf("in the played tones (references, on the file's clock):\n");
+            Print("faults", played);
+            const int gaps = Unexplained(recorded.gaps, played, 0);
+            const int doubled = Unexplained(recorded.doubled, played, 0);
+            const int dropped = Unexplained(recorded.dropped, played, 0);
+            std::printf("recorder's own: gaps %d, doubled stretches %d, dropped stretches %d\n", gaps, doubled,
+                        dropped);
+            if (gaps || doubled || dropped) rc = 1;
         }
     }
     std::remove(path.c_str());

@@ -9,13 +9,6 @@
 #include <cmath>
 
 namespace {
-// A device that has delivered nothing for this long is stood in for by
-// silence. Its server hands blocks over a fragment at a time (100 ms), and
-// on a loaded machine the server or this process may be held up for a few
-// hundred milliseconds: audio that is merely late must not be replaced by
-// silence (and then left out as a copy of time the silence already filled).
-// A device that is gone is still stood in for within a second.
-constexpr long kSilenceAfterMs = 1000;
 // The wait period while the device has no format (between a close and an
 // open, or after a failed open): no busy loop, and data still wakes us.
 constexpr int kIdleWaitMs = 10;
@@ -29,7 +22,7 @@ constexpr double kSilenceCreditLifetime = 2.0;
 }  // namespace
 
 CAudioRecoder::CAudioRecoder() : m_wake(std::make_unique<CWakeSignal>()) {
-    m_queue.SetCapacity(100);
+    m_queue.SetCapacity(kCaptureQueueBlocks);
 }
 
 CAudioRecoder::~CAudioRecoder() {
@@ -99,7 +92,7 @@ void CAudioRecoder::WorkerLoop() {
     while (true) {
         // One wake per fragment the server hands over (the stream thread
         // signals once for all of its blocks), or one when it is overdue.
-        const bool woke = m_wake->WaitFor(kSilenceAfterMs);
+        const bool woke = m_wake->WaitFor(kCaptureSilenceAfterMs);
         if (m_stop) return;
         if (!woke) {
             RunSilence(timeline);

@@ -105,10 +105,10 @@ TEST(CaptureWorker, LateBlocksForAStretchSilenceFilledAreNotCountedTwice) {
     const int ms = PacketMilliseconds(frames, rate);
     const std::vector<int16_t> block(static_cast<size_t>(frames) * channels, 1000);
 
-    // The device holds its first 0.8 s back and then hands it over at once,
-    // as a source does whose server buffers ahead: the worker has already
-    // filled that stretch with silence.
-    std::this_thread::sleep_for(1200ms);
+    // The device holds its first blocks back for longer than the worker
+    // waits before silence, and then hands 0.8 s over at once: the worker
+    // has already filled that stretch with silence.
+    std::this_thread::sleep_for(std::chrono::milliseconds(kCaptureSilenceAfterMs + 400));
     for (int i = 0; i < 80; ++i) rec.OnAudioData(block.data(), frames, channels, rate, ms, 1);
     // Then it delivers on time for a second.
     auto next = std::chrono::steady_clock::now();

@@ -32,13 +32,13 @@ thread_local bool tl_inCallback = false;
 // thread wakes ten times a second and hands on ten blocks each time. With
 // 20 ms fragments the wake-ups along the path cost about as much processor
 // time again as all the rest of a recording (measured with recorder_bench
-// at 20, 50 and 100 ms). The capture worker waits a second, ten fragments,
-// before it stands in with silence.
+// at 20, 50 and 100 ms). The capture worker waits 2.5 s before it stands
+// in with silence.
 constexpr pa_usec_t kFragment = kFragmentMs * PA_USEC_PER_MSEC;
-// At most a second waits on the server for us, as much as the capture
-// worker's queue holds: a stalled client loses the oldest audio there
-// rather than getting seconds of backlog in one burst.
-constexpr pa_usec_t kMaxBacklog = 1000 * PA_USEC_PER_MSEC;
+// At most three seconds wait on the server for us, as much as the capture
+// worker's queue holds and more than it waits before standing in with
+// silence: a client held up for less loses nothing on the server.
+constexpr pa_usec_t kMaxBacklog = 3000 * PA_USEC_PER_MSEC;
 
 void OnStreamState(pa_stream* s, void* user) {
     auto* st = static_cast<Stream*>(user);

@@ -18,6 +18,19 @@
 
 class CWakeSignal;
 
+// A device that has delivered nothing for this long is stood in for by
+// silence. A live source can run this late without being gone: the server
+// hands blocks over a fragment (100 ms) at a time, a source that follows
+// another (a monitor, a remapped device) adds its master's buffer, and on a
+// loaded machine the server or this process may be held up for a while.
+// Late audio that silence already stood for cannot be put back, so the wait
+// is long enough for all of that; a device that is gone is still stood in
+// for within this time, and the mix catches up at once.
+constexpr long kCaptureSilenceAfterMs = 2500;
+// Blocks the worker's queue holds (3 s of 10 ms blocks): more than the
+// silence wait, so a source catching up after a stall loses nothing here.
+constexpr int kCaptureQueueBlocks = 300;
+
 class CAudioRecoder : public IPacall {
 public:
     CAudioRecoder();

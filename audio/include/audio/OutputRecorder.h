@@ -10,6 +10,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -80,6 +81,18 @@ private:
     int ReportResult(int code, const std::wstring& path, const CArgOutput& s);
     void Notify(COutputCallInfo& info, const CArgOutput& s);
     bool StartSource(int key, const std::wstring& name, const std::wstring& id, int loopback);
+    // Waits, at most kStopCatchUp, until every source has handed on the
+    // audio captured up to now: on a loaded machine it may still be on its
+    // way from the server or in the capture worker.
+    void WaitForSourcesToCatchUp();
+
+    // Per source key (0 microphone, 1 system sound): when its device was
+    // opened, and the nanoseconds of audio it has handed on since, real or
+    // silent, paused or not.
+    static constexpr int kSourceKeys = 2;
+    std::chrono::steady_clock::time_point openedAt_[kSourceKeys];
+    std::atomic<bool> opened_[kSourceKeys] = {};
+    std::atomic<int64_t> capturedNs_[kSourceKeys] = {};
 
     std::atomic<int64_t> sampleCounter_{0};
     std::atomic<int64_t> elapsedMs_{0};

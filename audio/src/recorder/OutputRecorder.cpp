@@ -23,6 +23,9 @@ const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
 namespace {
 
 constexpr std::chrono::milliseconds kGatherTime{20};
+// The longest a stop waits for audio still on its way: a source that late
+// has been stood in for by silence already.
+constexpr std::chrono::milliseconds kStopCatchUp{kCaptureSilenceAfterMs + 500};
 
 }  // namespace
 
@@ -43,7 +46,13 @@ bool COutputRecorder::StartSource(int key, const std::wstring& name, const std::
     source->SetName(name);
     source->SetId(id);
     source->SetOutput(this, key);
-    if (source->Start() == 0) return true;
+    if (source->Start() == 0) {
+        if (key >= 0 && key < kSourceKeys) {
+            openedAt_[key] = std::chrono::steady_clock::now();
+            opened_[key] = true;
+        }
+        return true;
+    }
     // A device that cannot be opened delivers nothing: kept in the mix, it
     // would hold back every frame of the other source.
     source->Stop();
@@ -55,6 +64,10 @@ bool COutputRecorder::StartSource(int key, const std::wstring& name, const std::
 bool COutputRecorder::Start() {
     Stop();
     WriteLine(L"");
+    for (int key = 0; key < kSourceKeys; ++key) {
+        opened_[key] = false;
+        capturedNs_[key] = 0;
+    }
     state.exchange(kRecorderRecording);
     if (!settings.output_speaker_name.empty() && settings.output_device != 0)
         StartSource(1, settings.output_speaker_name, settings.output_speaker_id, 1);
@@ -70,14 +83,33 @@ void COutputRecorder::Stop() {
         return;
     }
     // What was played up to now is still on its way from the server (a
-    // fragment at most): it belongs to the recording.
-    if (!(state.load() & (kRecorderStopRequested | kRecorderPaused)))
-        std::this_thread::sleep_for(std::chrono::milliseconds(capture_host::kFragmentMs + 20));
+    // fragment, or more on a loaded machine): it belongs to the recording.
+    if (!(state.load() & (kRecorderStopRequested | kRecorderPaused))) WaitForSourcesToCatchUp();
     state.fetch_or(kRecorderStopRequested);
     wake_->Signal();
     worker_->join();
     delete worker_;
     worker_ = nullptr;
+}
+
+void COutputRecorder::WaitForSourcesToCatchUp() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point now = Clock::now();
+    const Clock::time_point deadline = now + kStopCatchUp;
+    for (;;) {
+        bool behind = false;
+        for (int key = 0; key < kSourceKeys; ++key) {
+            if (!opened_[key]) continue;
+            const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
+            behind = behind || capturedNs_[key].load() < due;
+        }
+        if (!behind) return;
+        if (Clock::now() >= deadline) {
+            WriteLine(L"stopped before every source had caught up with the clock");
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 void COutputRecorder::Pause() { state.fetch_or(kRecorderPaused); }
@@ -90,6 +122,9 @@ void COutputRecorder::SetVolume(int key, float volume) {
 }
 
 int COutputRecorder::OnCapture(CAudioPacket& packet) {
+    // Counted paused or not: a stop compares it with the clock.
+    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0)
+        capturedNs_[packet.tag] += static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
     if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
     // The packet is the capture worker's to discard after this call: its
     // samples move into the command instead of being copied.
