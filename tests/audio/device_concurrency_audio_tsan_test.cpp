@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -283,6 +284,11 @@ TEST(DeviceConcurrency, ManyThreadsOpenCloseListAndFollowDefaultsWithoutOverlapO
         // Restarts queued by the last changes run before this waited listing.
         std::this_thread::sleep_for(300ms);
         GetServerAudioDev()->GetDevices();
+        // The defaults are back on devices that deliver: the follower must
+        // hand on blocks again, however slowly a loaded machine reopened it.
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (followerSink.Count() == 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(20ms);
         follower.Stop();
     }
     EXPECT_GT(followerSink.Count(), 0u) << "the worker following the default delivered nothing";
