@@ -47,6 +47,7 @@ std::wstring FollowLinks(const std::wstring& path) {
     std::string target;
     if (!ReadLink(native, target) || target.empty()) return current;
     const std::wstring next = Utf8ToWStringRet(target);
+    if (next.empty()) return current;  // a target that is not UTF-8 is not followed
     current = next.front() == L'/' ? next : FolderOf(current) + L"/" + next;
   }
   return path;
