@@ -51,6 +51,14 @@ class SwndWindowHost : public SwndTestHost {
       ++self->blits;
       return 0;
     }
+    if (msg == WM_TIMER && IsSwndTimerId(wParam)) {
+      // A framework window's timer: hand it to that window with its own id.
+      if (SWindowMgr* windows = SWindowMgr::getSingletonPtr()) {
+        SWindow* target = windows->LookupWindow(SwndTimerHandle(wParam));
+        if (target) target->SendSwndMessage(WM_TIMER, SwndTimerWindowId(wParam), 0);
+      }
+      return 0;
+    }
     if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) {
       POINT p{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
       ScreenToClient(hwnd, &p);

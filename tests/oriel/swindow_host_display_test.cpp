@@ -3,11 +3,24 @@
 // becomes the window's press, release and command.
 #include "OrielTestApp.h"
 #include "SwndWindowHost.h"
+#include "core/STimer2.h"
 #include "../platform-display/display_helper.h"
 
 namespace {
 
 constexpr int kX = 240, kY = 160, kW = 200, kH = 100;
+
+// Counts the ticks of its timers, by kind and id.
+class TickCounter : public SWindow {
+ public:
+  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (msg == WM_TIMER) ++hostTicks[wParam & 0x7F];
+    if (msg == UM_STIMER) ++threadTicks[wParam & 0x7F];
+    return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
+  }
+  int hostTicks[128]{};
+  int threadTicks[128]{};
+};
 
 class SWindowHostDisplayTest : public OrielAppTest {
  protected:
@@ -50,6 +63,30 @@ TEST_F(SWindowHostDisplayTest, PaintReachesTheScreenAndAClickGivesOneCommand) {
   pumpFor(100);
   EXPECT_EQ(commands, 1);
   EXPECT_EQ(host->GetCapture(), 0u);
+}
+
+TEST_F(SWindowHostDisplayTest, WindowTimersTickOnTheirOwnWindowWithTheirOwnIds) {
+  auto* a = new TickCounter;
+  auto* b = new TickCounter;
+  host->AttachChild(a);
+  host->AttachChild(b);
+  a->SetTimer(5, 20);
+  b->SetTimer(5, 20);
+  b->SetTimer(127, 20);
+  ASSERT_TRUE(pumpUntil([&] { return a->hostTicks[5] >= 2 && b->hostTicks[5] >= 2 && b->hostTicks[127] >= 2; }));
+  EXPECT_EQ(a->hostTicks[127], 0);
+  a->KillTimer(5);
+  pumpFor(60);  // a tick already queued may still arrive
+  const int stopped = a->hostTicks[5];
+  pumpFor(150);
+  EXPECT_EQ(a->hostTicks[5], stopped);
+
+  ASSERT_TRUE(a->SetTimer2(300, 20));  // long ids travel in the timer map
+  ASSERT_TRUE(pumpUntil([&] { return a->threadTicks[300 & 0x7F] >= 2; }));
+  a->KillTimer2(300);
+  b->KillTimer(5);
+  b->KillTimer(127);
+  EXPECT_EQ(SwndTimerId(5, 0x1234567), 0x85234567u);
 }
 
 }  // namespace

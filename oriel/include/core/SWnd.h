@@ -51,6 +51,17 @@ enum { GSW_FIRSTCHILD = 0, GSW_LASTCHILD = 1, GSW_PREVSIBLING = 2, GSW_NEXTSIBLI
 // AttachChild's `after` for "first".
 #define ICWND_FIRST reinterpret_cast<SWindow*>(-1)
 
+// The host-window timer id of a framework window's timer (id 0-127): the
+// id with the sign bit in the top byte, the window's handle in the low 24
+// bits. Hosts recognise such timers by the sign bit.
+constexpr UINT_PTR SwndTimerId(UINT id, SWND swnd) {
+  return (static_cast<UINT_PTR>((id | 0x80) & 0xFF) << 24) | (static_cast<UINT_PTR>(swnd) & 0xFFFFFF);
+}
+// Whether a host timer id belongs to a framework window, and its parts.
+constexpr bool IsSwndTimerId(UINT_PTR id) { return (id & 0x80000000u) != 0 && id <= 0xFFFFFFFFu; }
+constexpr UINT SwndTimerWindowId(UINT_PTR id) { return static_cast<UINT>((id >> 24) & 0x7F); }
+constexpr SWND SwndTimerHandle(UINT_PTR id) { return static_cast<SWND>(id & 0xFFFFFF); }
+
 class SWindow : public SWindowBase {
   SOBJ_CLASS(SWindow, SWindowBase, L"window", kObjWindow)
 
@@ -242,6 +253,15 @@ class SWindow : public SWindowBase {
   // The window's message map; false when it did not handle the message.
   virtual BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   virtual BOOL HandleDefaultMessage(UINT, WPARAM, LPARAM, LRESULT&) { return FALSE; }
+
+  // Window timers. SetTimer/KillTimer run on the host window under an id
+  // that carries the window (SwndTimerId); the host hands the tick back as
+  // WM_TIMER with the window's own id. SetTimer2 needs no host: it runs on
+  // a thread timer and arrives as UM_STIMER.
+  void SetTimer(UINT id, UINT elapse);
+  void KillTimer(UINT id);
+  bool SetTimer2(UINT id, UINT elapse);
+  void KillTimer2(UINT id);
 
   // Repaint requests travel up to the host as rectangles; `markCache`
   // marks the window's own cache out of date.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/SApplication.h"
+#include "core/STimer2.h"
 #include "core/SwndContainer.h"
 #include "res.mgr/SSkinPool.h"
 #include "layout/OrielLayout.h"
@@ -16,7 +17,15 @@ void SLocalizedText::SetText(const SStringW& source) {
 
 void SLocalizedText::Translate() { translated_ = owner_->TranslateInContext(source_); }
 
+namespace {
+void DeliverTimer2(SWindow* window, UINT message, WPARAM wParam, LPARAM lParam) {
+  window->SendSwndMessage(message, wParam, lParam);
+}
+}  // namespace
+
 SWindow::SWindow() {
+  static const bool deliverInstalled = (STimer2::SetDeliver(&DeliverTimer2), true);
+  (void)deliverInstalled;
   handle_ = SWindowMgr::getSingleton().NewWindow(this);
   style_.Attach(new SwndStyle);
   layout_.Attach(new OrielLayout);
@@ -27,6 +36,25 @@ SWindow::SWindow() {
 
 SWindow::~SWindow() {
   if (SWindowMgr* windows = SWindowMgr::getSingletonPtr()) windows->DestroyWindow(handle_);
+}
+
+void SWindow::SetTimer(UINT id, UINT elapse) {
+  HWND host = container_ ? container_->GetHostHwnd() : nullptr;
+  if (host) ::SetTimer(host, SwndTimerId(id, handle_), elapse, nullptr);
+}
+
+void SWindow::KillTimer(UINT id) {
+  HWND host = container_ ? container_->GetHostHwnd() : nullptr;
+  if (host) ::KillTimer(host, SwndTimerId(id, handle_));
+}
+
+bool SWindow::SetTimer2(UINT id, UINT elapse) {
+  STimer2* timers = STimer2::getSingletonPtr();
+  return timers && timers->SetTimer(handle_, id, elapse);
+}
+
+void SWindow::KillTimer2(UINT id) {
+  if (STimer2* timers = STimer2::getSingletonPtr()) timers->KillTimer2(handle_, id);
 }
 
 SStringW SWindow::TranslateInContext(const SStringW& text) const {
