@@ -27,6 +27,8 @@ bool isUser32(LPCWSTR name) {
 
 }  // namespace
 
+FARPROC Win32LibrarySymbol(HMODULE module, const char* name);
+
 HMODULE GetModuleHandleW(LPCWSTR lpModuleName) {
   if (!lpModuleName) return programHandle();
   if (isUser32(lpModuleName)) return user32Handle();
@@ -63,6 +65,8 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     if (name == "UpdateLayeredWindow") return reinterpret_cast<FARPROC>(&UpdateLayeredWindow);
     if (name == "UpdateLayeredWindowIndirect") return reinterpret_cast<FARPROC>(&UpdateLayeredWindowIndirect);
     if (name == "GetDpiForWindow") return reinterpret_cast<FARPROC>(&GetDpiForWindow);
+  } else if (hModule && lpProcName) {
+    if (FARPROC symbol = Win32LibrarySymbol(hModule, lpProcName)) return symbol;
   }
   SetLastError(ERROR_PROC_NOT_FOUND);
   return nullptr;
