@@ -28,13 +28,17 @@ bool CDragWnd::StartDragImage(HBITMAP bitmap, int hotX, int hotY, COLORREF color
   }
   SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
   if (info.bmBitsPixel == 32) {
-    HDC screen = ::GetDC(hwnd);
+    HDC screen = ::GetDC(nullptr);
     SMemoryDC source(screen, bitmap);
     POINT origin{0, 0};
     SIZE size{info.bmWidth, info.bmHeight};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-    UpdateLayeredWindow(hwnd, screen, &origin, &size, source, &origin, colorKey, &blend, ULW_ALPHA);
-    ::ReleaseDC(hwnd, screen);
+    const BOOL pushed =
+        UpdateLayeredWindow(hwnd, screen, &origin, &size, source, &origin, colorKey, &blend, ULW_ALPHA);
+    ::ReleaseDC(nullptr, screen);
+    if (!pushed)
+      SLOGW(SLOG_LEVEL_ERROR, "ORIEL::CDragWnd::StartDragImage", L"UpdateLayeredWindow failed, error %d",
+            static_cast<int>(GetLastError()));
   } else {
     SetLayeredWindowAttributes(hwnd, colorKey, alpha, layeredFlags);
     wnd->bitmap_ = bitmap;
@@ -49,6 +53,7 @@ void CDragWnd::MoveDragImage(int x, int y) {
   if (!g_dragWnd) return;
   SetWindowPos(g_dragWnd->GetHwnd(), HWND_TOPMOST, x - g_dragWnd->hotSpot_.x, y - g_dragWnd->hotSpot_.y, 0, 0,
                SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+
 }
 
 void CDragWnd::EndDragImage() {
@@ -62,6 +67,12 @@ void CDragWnd::EndDragImage() {
 HWND CDragWnd::GetDragImageHwnd() { return g_dragWnd ? g_dragWnd->GetHwnd() : nullptr; }
 
 BOOL CDragWnd::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result, DWORD) {
+  if (msg == WM_ERASEBKGND) {
+    // Nothing to erase: the image covers the window, and a window fed by
+    // UpdateLayeredWindow would lose its picture to the class brush.
+    result = 1;
+    return TRUE;
+  }
   if (msg != WM_PAINT) return FALSE;
   OnPaint(hwnd);
   result = 0;
