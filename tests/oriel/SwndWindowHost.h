@@ -83,7 +83,10 @@ class SwndWindowHost : public SwndTestHost {
       self->DispatchFrameMessage(msg, wParam, lParam);
       const BOOL handled = self->WasHandled();
       if (mouse && msg != WM_MOUSEWHEEL) self->RefreshToolTip();
-      if (handled) return 0;
+      // Activation and focus still reach the default procedure, which
+      // gives an activated window the keyboard focus.
+      const bool focusMessage = msg == WM_ACTIVATE || msg == WM_SETFOCUS || msg == WM_KILLFOCUS;
+      if (handled && !focusMessage) return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }

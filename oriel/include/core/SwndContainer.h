@@ -127,6 +127,7 @@ class SwndContainerImpl : public ISwndContainer, public SWindow {
   std::vector<ITimelineHandler*> timelines_;
   std::vector<SWND> tracked_;
   BOOL handled_ = FALSE;
+  bool claimedPress_ = false;  // an Alt key press the focus manager took; its character goes nowhere
   IToolTip* toolTip_ = nullptr;
   UINT lastButton_ = 0;  // a press, or WM_MOUSELEAVE, not yet followed by a release or move
   LPARAM lastPoint_ = 0;

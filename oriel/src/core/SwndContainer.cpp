@@ -191,10 +191,26 @@ void SwndContainerImpl::OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam) {
   handled_ = done;
 }
 
+// With Alt down the focus manager is offered each key once: at its press,
+// or at its character when the press went unclaimed. Offering the press,
+// the character and the release alike fired an accelerator three times
+// for one key, and the character of a claimed press still reached the
+// focused window.
 void SwndContainerImpl::OnChar(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const bool press = msg == WM_SYSKEYDOWN;
+  const bool release = msg == WM_KEYUP || msg == WM_SYSKEYUP;
+  const bool character = !press && !release;
+  if (press) claimedPress_ = false;
   if (GetKeyState(VK_MENU) & 0x8000) {
-    if (wParam >= 'a' && wParam <= 'z') wParam -= 0x20;
-    if (focus_.HandleKey(static_cast<UINT>(wParam))) return;
+    if (character && claimedPress_) {
+      claimedPress_ = false;
+      return;
+    }
+    if (character && wParam >= 'a' && wParam <= 'z') wParam -= 0x20;
+    if (!release && focus_.HandleKey(static_cast<UINT>(wParam))) {
+      claimedPress_ = press;
+      return;
+    }
   }
   SWindow* focused = Target(focus_.GetFocusedHwnd());
   if (!focused) {
