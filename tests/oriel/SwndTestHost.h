@@ -58,7 +58,6 @@ class SwndTestHost : public SwndContainerImpl {
   BOOL ShowCaret(BOOL) override { return FALSE; }
   BOOL SetCaretPos(int, int) override { return FALSE; }
   BOOL UpdateNow() override { return Paint(); }
-  void RefreshToolTip() override {}
   SMessageLoop* GetMessageLoop() override { return nullptr; }
   void* GetScriptModule() override { return nullptr; }
   int GetScale() const override { return scale_; }

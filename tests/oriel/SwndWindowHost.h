@@ -1,7 +1,9 @@
 // The test host on a real platform window: the headless host's target is
 // blitted in WM_PAINT, invalidations become the window's update area, and
 // mouse and key messages go into DispatchFrameMessage (both wheels with
-// their screen point turned into a client point).
+// their screen point turned into a client point). It asks for the mouse's
+// leave notice, and with a tool tip set (SetToolTip) feeds it the mouse
+// messages and refreshes it after each, as a real host does.
 #pragma once
 
 #include "SwndTestHost.h"
@@ -64,14 +66,32 @@ class SwndWindowHost : public SwndTestHost {
       ScreenToClient(hwnd, &p);
       lParam = MAKELPARAM(p.x, p.y);
     }
-    if ((msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
-        msg == WM_MOUSELEAVE || msg == WM_ACTIVATE || msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    const bool mouse = (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_MOUSELEAVE;
+    if (msg == WM_MOUSEMOVE && !self->trackingLeave_) {
+      // Ask for the leave notice once the pointer is in.
+      TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, hwnd, 0};
+      self->trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+    }
+    if (msg == WM_MOUSELEAVE) self->trackingLeave_ = false;
+    if (mouse && self->GetToolTip()) {
+      // What the host loop's message filter would show the tool tip.
+      MSG seen{hwnd, msg, wParam, lParam, 0, {0, 0}};
+      self->GetToolTip()->FeedMouse(&seen);
+    }
+    if (mouse || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || msg == WM_ACTIVATE || msg == WM_SETFOCUS ||
+        msg == WM_KILLFOCUS) {
       self->DispatchFrameMessage(msg, wParam, lParam);
-      if (self->WasHandled()) return 0;
+      const BOOL handled = self->WasHandled();
+      if (mouse && msg != WM_MOUSEWHEEL) self->RefreshToolTip();
+      // Activation and focus still reach the default procedure, which
+      // gives an activated window the keyboard focus.
+      const bool focusMessage = msg == WM_ACTIVATE || msg == WM_SETFOCUS || msg == WM_KILLFOCUS;
+      if (handled && !focusMessage) return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   HWND hwnd_ = nullptr;
+  bool trackingLeave_ = false;
 };
 
 }  // namespace ORIEL

@@ -29,7 +29,6 @@ class TestContainer : public SwndContainerImpl {
   BOOL ShowCaret(BOOL) override { return FALSE; }
   BOOL SetCaretPos(int, int) override { return FALSE; }
   BOOL UpdateNow() override { return FALSE; }
-  void RefreshToolTip() override {}
   SMessageLoop* GetMessageLoop() override { return nullptr; }
   void* GetScriptModule() override { return nullptr; }
   int GetScale() const override { return 100; }

@@ -20,6 +20,7 @@ namespace ORIEL {
 
 class SWindow;
 struct ISwndContainer;
+struct IScriptModule;
 using SWindowBase = SObjectImpl<TObjRefImpl2<IWindow, SWindow>>;
 
 // A text kept as written and as translated in its owner's context.
@@ -108,7 +109,8 @@ class SWindow : public SWindowBase {
   // Texts.
   virtual SStringW GetText(bool raw = false) const { return text_.GetText(raw); }
   virtual void SetText(const SStringW& text);
-  virtual void SetTipText(const SStringW& text) { tip_.SetText(text); }
+  // Refreshes the host's tool tip when the mouse is over the window.
+  virtual void SetTipText(const SStringW& text);
   virtual SStringW GetToolTipText() const { return tip_.GetText(); }
   // The context the window's texts are translated in.
   SStringW GetTrCtx() const { return trCtx_; }
@@ -227,6 +229,8 @@ class SWindow : public SWindowBase {
   SEventSet* GetEventSet() { return &events_; }
   bool SubscribeEvent(int id, const StdFunctionSlot::Function& fn) { return events_.SubscribeEvent(id, fn); }
   virtual BOOL RaiseEvent(EventArgs* e);
+  // The container's script module, or null (the usual case).
+  IScriptModule* GetScriptModule() const;
 
   // What the tool tip shows for the window.
   struct SwndToolTipInfo {
@@ -284,6 +288,13 @@ class SWindow : public SWindowBase {
   void PaintZRange(IRenderTarget* rt, const RECT* box, int low, int high);
   void PaintInRegion(IRenderTarget* rt, const RECT* box) { PaintZRange(rt, box, 0, 0x7FFFFFFF); }
   virtual BOOL IsCacheMode() const;
+  // Drawn after the window's own paint while it has the focus: a dotted
+  // rectangle inside the text rectangle, when the window takes the focus
+  // and draws a focus rectangle ("drawFocusRect", on by default).
+  virtual void PaintFocusIndicator(IRenderTarget* rt);
+  // The rectangle shrunk by 2 pixels, outlined with a 1-pixel dotted grey
+  // pen; the target keeps the pen it had.
+  static void DrawDottedFocusRect(IRenderTarget* rt, const RECT& rc);
   // Client paints done for this window (cache fills included).
   int GetPaintCount() const { return painted_; }
 

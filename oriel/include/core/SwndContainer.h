@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "core/IToolTip.h"
+#include "core/SDropTargetDispatcher.h"
 #include "core/SFocusManager.h"
 #include "core/SWnd.h"
 
@@ -23,7 +25,7 @@ struct ITimelineHandler {
 };
 
 struct ISwndContainer : ITimelineHandler {
-  virtual BOOL AddDropTarget(SWND window, void* dropTarget) = 0;
+  virtual BOOL AddDropTarget(SWND window, IDropTarget* dropTarget) = 0;
   virtual BOOL RemoveDropTarget(SWND window) = 0;
   virtual BOOL DeliverEvent(EventArgs* e) = 0;
   virtual HWND GetHostHwnd() = 0;
@@ -54,6 +56,7 @@ struct ISwndContainer : ITimelineHandler {
   virtual SMessageLoop* GetMessageLoop() = 0;
   virtual void MarkZOrderDirty() = 0;
   virtual void BuildZOrder() = 0;
+  // The host's script module (an IScriptModule), or null.
   virtual void* GetScriptModule() = 0;
   virtual int GetScale() const = 0;
 };
@@ -74,8 +77,11 @@ class SwndContainerImpl : public ISwndContainer, public SWindow {
 
   // ISwndContainer: the routing and bookkeeping part.
   void AdvanceFrame() override;
-  BOOL AddDropTarget(SWND, void*) override { return FALSE; }
-  BOOL RemoveDropTarget(SWND) override { return FALSE; }
+  BOOL AddDropTarget(SWND window, IDropTarget* target) override { return dropTarget_.AddTarget(window, target); }
+  BOOL RemoveDropTarget(SWND window) override { return dropTarget_.RemoveTarget(window); }
+  // The host registers it for its HWND (RegisterDragDrop) when files may
+  // be dropped on the tree.
+  SDropTargetDispatcher& GetDropTargetDispatcher() { return dropTarget_; }
   SWND GetCapture() const override { return capture_; }
   BOOL ReleaseMouseCapture() override;
   SWND SetSwndCapture(SWND window) override;
@@ -92,6 +98,13 @@ class SwndContainerImpl : public ISwndContainer, public SWindow {
   void BuildZOrder() override;
   int GetScale() const override = 0;
 
+  // The tool tip the host made for this tree; null shows none.
+  void SetToolTip(IToolTip* tip) { toolTip_ = tip; }
+  IToolTip* GetToolTip() const { return toolTip_; }
+  // Tells the tool tip which tip the mouse is over, after every mouse
+  // message: none after a press or once the mouse left the host.
+  void RefreshToolTip() override;
+
  private:
   void OnMouseMove(WPARAM keys, POINT p);
   void OnMouseLeaveHost();
@@ -103,15 +116,21 @@ class SwndContainerImpl : public ISwndContainer, public SWindow {
   void NotifyTracked(POINT p, bool hostLeft);
   SWindow* Target(SWND handle) const;
   SWND HitTest(POINT p) { return HitTestChild(p, FALSE); }
+  void RecordMouse(UINT msg, LPARAM lParam);
 
   SWND capture_ = 0;
   SWND hover_ = 0;
   bool hoverNonClient_ = false;
   CFocusManager focus_;
+  SDropTargetDispatcher dropTarget_;
   bool zorderDirty_ = true;
   std::vector<ITimelineHandler*> timelines_;
   std::vector<SWND> tracked_;
   BOOL handled_ = FALSE;
+  bool claimedPress_ = false;  // an Alt key press the focus manager took; its character goes nowhere
+  IToolTip* toolTip_ = nullptr;
+  UINT lastButton_ = 0;  // a press, or WM_MOUSELEAVE, not yet followed by a release or move
+  LPARAM lastPoint_ = 0;
 };
 
 }  // namespace ORIEL

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "core/IScriptModule.h"
 #include "core/SApplication.h"
+#include "core/SStringConvert.h"
 #include "core/STimer2.h"
+#include "core/SWndTextMeasure.h"
 #include "core/SwndContainer.h"
 #include "res.mgr/SSkinPool.h"
 #include "layout/OrielLayout.h"
@@ -214,7 +217,12 @@ BOOL SWindow::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     case SWM_DESTROY: OnDestroy(); result = 0; return TRUE;
     case SWM_SHOWWINDOW: OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); result = 0; return TRUE;
     case SWM_ERASEBKGND: OnEraseBkgnd(reinterpret_cast<IRenderTarget*>(wParam)); result = 1; return TRUE;
-    case SWM_PAINT: OnPaint(reinterpret_cast<IRenderTarget*>(wParam)); result = 0; return TRUE;
+    case SWM_PAINT:
+      OnPaint(reinterpret_cast<IRenderTarget*>(wParam));
+      // After the paint, so that controls painting their own way keep it.
+      if (IsFocused()) PaintFocusIndicator(reinterpret_cast<IRenderTarget*>(wParam));
+      result = 0;
+      return TRUE;
     case SWM_NCPAINT: OnNcPaint(reinterpret_cast<IRenderTarget*>(wParam)); result = 0; return TRUE;
     case SWM_SIZE: {
       UpdateCacheMode();
@@ -369,6 +377,11 @@ void SWindow::Colorize(COLORREF color) {
   Invalidate();
 }
 
+void SWindow::SetTipText(const SStringW& text) {
+  tip_.SetText(text);
+  if (container_ && container_->GetHover() == handle_) container_->RefreshToolTip();
+}
+
 BOOL SWindow::QueryToolTipInfo(POINT, SwndToolTipInfo* info) {
   info->swnd = handle_;
   info->cookie = 0;
@@ -467,16 +480,32 @@ void SWindow::OnMouseLeave() {
 
 // --- events -------------------------------------------------------------
 
+IScriptModule* SWindow::GetScriptModule() const {
+  return container_ ? static_cast<IScriptModule*>(container_->GetScriptModule()) : nullptr;
+}
+
 BOOL SWindow::RaiseEvent(EventArgs* e) {
   if (events_.muted) return FALSE;
   events_.DispatchEvent(e);
   if (!e->bubbleUp) return e->handled != 0;
+  if (IScriptModule* script = GetScriptModule()) {
+    const SStringA handler = events_.GetEventScriptHandler(e->GetName());
+    if (!handler.IsEmpty()) {
+      script->ExecuteEvent(handler, e);
+      if (!e->bubbleUp) return e->handled != 0;
+    }
+  }
   if (owner_) return owner_->RaiseEvent(e);
   if (container_) return container_->DeliverEvent(e);
   return e->handled != 0;
 }
 
-HRESULT SWindow::HandleUnknownAttribute(const SStringW&, const SStringW&, BOOL) { return E_FAIL; }
+// An event name as an attribute names the script handler of that event;
+// without a script module there is nothing to run it, so it is refused.
+HRESULT SWindow::HandleUnknownAttribute(const SStringW& name, const SStringW& value, BOOL) {
+  if (!GetScriptModule()) return E_FAIL;
+  return events_.SetEventScriptHandler(name, ConvertW2A(value, CP_UTF8)) ? S_FALSE : E_FAIL;
+}
 
 // --- layout -------------------------------------------------------------
 
@@ -608,8 +637,7 @@ SIZE SWindow::MeasureContent(const RECT* given) {
 SIZE SWindow::MeasureText(int knownWidth, int knownHeight, const RECT& padding) const {
   constexpr int kUnknown = 0x7FFFFF;
   const SStringW text = text_.GetText();
-  SApplication* app = SApplication::getSingletonPtr();
-  if (text.IsEmpty() || !app) return SIZE{0, 0};
+  if (text.IsEmpty()) return SIZE{0, 0};
   UINT format = style_->GetDrawTextFormat() & ~0xFu;
   int width = kUnknown;
   const int maxWidth = maxWidth_.IsValid() ? maxWidth_.ToPixels(GetScale()) : -1;
@@ -622,9 +650,10 @@ SIZE SWindow::MeasureText(int knownWidth, int knownHeight, const RECT& padding) 
     width = knownWidth - padding.left - padding.right;
     format |= DT_WORDBREAK;
   }
-  IRenderTarget* rt = nullptr;
-  if (!app->GetRenderFactory()->CreateRenderTarget(&rt, 0, 0)) return SIZE{0, 0};
-  if (IFont* font = style_->GetFontForState(0)) rt->SelectObject(font, nullptr);
+  // Measured in the font the window paints with, inherited where its own
+  // style sets none.
+  IRenderTarget* rt = CreateMeasuringTarget(const_cast<SWindow*>(this));
+  if (!rt) return SIZE{0, 0};
   RECT rc{0, 0, std::max(width, 10), knownHeight};
   rt->DrawText(text.c_str(), text.GetLength(), &rc, format | DT_CALCRECT);
   rt->Release();

@@ -15,7 +15,7 @@ constexpr UINT kNonClientOffset = WM_LBUTTONDOWN - WM_NCLBUTTONDOWN;
 
 }  // namespace
 
-SwndContainerImpl::SwndContainerImpl() : focus_(this) { SetContainer(this); }
+SwndContainerImpl::SwndContainerImpl() : focus_(this), dropTarget_(this) { SetContainer(this); }
 
 SwndContainerImpl::~SwndContainerImpl() {
   timelines_.clear();
@@ -94,10 +94,48 @@ void SwndContainerImpl::BuildZOrder() {
   zorderDirty_ = false;
 }
 
+// --- tool tip -----------------------------------------------------------
+
+void SwndContainerImpl::RecordMouse(UINT msg, LPARAM lParam) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK:
+      lastButton_ = msg;
+      lastPoint_ = lParam;
+      break;
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: lastButton_ = 0; break;
+    case WM_MOUSEMOVE:
+      lastButton_ = 0;
+      lastPoint_ = lParam;
+      break;
+    case WM_MOUSELEAVE:
+      lastButton_ = WM_MOUSELEAVE;
+      lastPoint_ = 0;
+      break;
+    default: break;
+  }
+}
+
+void SwndContainerImpl::RefreshToolTip() {
+  if (!toolTip_) return;
+  SWindow* hover = Target(hover_);
+  if (lastButton_ != 0 || !hover) {
+    toolTip_->ClearTip();
+    return;
+  }
+  SwndToolTipInfo info;
+  hover->AddRef();  // a tip subscriber may destroy the window
+  const BOOL has = hover->QueryToolTipInfo(PointOfLParam(lastPoint_), &info);
+  hover->Release();
+  if (has) toolTip_->UpdateTip(TipId{info.swnd, info.cookie}, info.rcTarget, info.strTip.c_str(), GetScale());
+  else toolTip_->ClearTip();
+}
+
 // --- routing ------------------------------------------------------------
 
 LRESULT SwndContainerImpl::DispatchFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   AddRef();  // a handler may drop the last other reference to the container
+  RecordMouse(msg, lParam);
   handled_ = TRUE;
   LRESULT result = 0;
   if (msg == WM_ACTIVATE) {
@@ -153,10 +191,26 @@ void SwndContainerImpl::OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam) {
   handled_ = done;
 }
 
+// With Alt down the focus manager is offered each key once: at its press,
+// or at its character when the press went unclaimed. Offering the press,
+// the character and the release alike fired an accelerator three times
+// for one key, and the character of a claimed press still reached the
+// focused window.
 void SwndContainerImpl::OnChar(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const bool press = msg == WM_SYSKEYDOWN;
+  const bool release = msg == WM_KEYUP || msg == WM_SYSKEYUP;
+  const bool character = !press && !release;
+  if (press) claimedPress_ = false;
   if (GetKeyState(VK_MENU) & 0x8000) {
-    if (wParam >= 'a' && wParam <= 'z') wParam -= 0x20;
-    if (focus_.HandleKey(static_cast<UINT>(wParam))) return;
+    if (character && claimedPress_) {
+      claimedPress_ = false;
+      return;
+    }
+    if (character && wParam >= 'a' && wParam <= 'z') wParam -= 0x20;
+    if (!release && focus_.HandleKey(static_cast<UINT>(wParam))) {
+      claimedPress_ = press;
+      return;
+    }
   }
   SWindow* focused = Target(focus_.GetFocusedHwnd());
   if (!focused) {
