@@ -78,7 +78,7 @@ TEST_F(CalendarTest, SetDateRefusesMonthsAndYearsOutOfRangeAndClearsADayPastTheM
   auto* cal = Make<SCalendar>(L"<calendar pos='0,0,280,160'/>");
   ASSERT_NE(cal, nullptr);
   int setEvents = 0;
-  cal->SubscribeEvent(EventCalendarSetDate::EventID, [&](EventArgs*) { return ++setEvents, true; });
+  ASSERT_TRUE(cal->SubscribeEvent(EventCalendarSetDate::EventID, [&](EventArgs*) { return ++setEvents, true; }));
   ASSERT_TRUE(cal->SetDate(2024, 6, 15, TRUE));
   EXPECT_EQ(setEvents, 1);
   struct Case {
@@ -134,11 +134,11 @@ TEST_F(CalendarTest, ClicksSelectDaysAndClearingTheSelectionIsReported) {
   ASSERT_NE(cal, nullptr);
   cal->SetDate(2024, 6, 15, FALSE);
   std::vector<std::pair<int, int>> changes;
-  cal->SubscribeEvent(EventCalendarSelDay::EventID, [&](EventArgs* e) {
+  ASSERT_TRUE(cal->SubscribeEvent(EventCalendarSelDay::EventID, [&](EventArgs* e) {
     auto* sel = static_cast<EventCalendarSelDay*>(e);
     changes.emplace_back(sel->wOldDay, sel->wNewDay);
     return true;
-  });
+  }));
   Click(125, 85);  // Wednesday of the fourth row: the 19th
   Click(125, 85);  // the selected day again: nothing
   Click(5, 25);    // before the 1st: the selection goes
@@ -162,11 +162,12 @@ class CalendarExTest : public CalendarTest {
     if (!cal) return nullptr;
     cal->SetDate(2024, 6, 15);
     host->Paint();
-    cal->SubscribeEvent(EventCalendarExChanged::EventID, [this](EventArgs* e) {
+    const bool subscribed = cal->SubscribeEvent(EventCalendarExChanged::EventID, [this](EventArgs* e) {
       auto* c = static_cast<EventCalendarExChanged*>(e);
       events.push_back({c->iNewYear, c->iNewMonth, c->iNewDay, c->nBtnType});
       return true;
     });
+    EXPECT_TRUE(subscribed);
     cal->SubscribeEvent(EventCmd::EventID, [this](EventArgs*) { return ++commands, true; });
     return cal;
   }

@@ -87,7 +87,7 @@ BOOL SMenuItem::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 
 // --- the bar ------------------------------------------------------------
 
-SMenuBar::SMenuBar() = default;
+SMenuBar::SMenuBar() { GetEventSet()->AddEvent(EventSelectMenu::EventID, EventSelectMenu::EventName()); }
 SMenuBar::~SMenuBar() = default;
 
 BOOL SMenuBar::Attach(HWND host) {
