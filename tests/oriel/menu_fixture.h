@@ -21,10 +21,10 @@ constexpr unsigned long kItemRgb = 0xFFFFFF, kItemSelectedRgb = 0x3366CC;
 // "text" attribute) with a plain and a radio item, a separator and "Exit".
 constexpr const char* kTestMenu =
     "<menu itemSkin='t_item' checkSkin='t_check' itemHeight='24' iconSize='16,16' iconMargin='2' "
-    "textMargin='5' colorText='#000000' colorTextSel='#FFFFFF' cororTextGray='#808080'>"
+    "textMargin='5' colorText='#000000' colorTextSel='#FFFFFF' cororTextGray='#808080' contextHelpId='5'>"
     "<item id='1' userData='77'>  &amp;Open\n</item>"
     "<item id='2' disable='1'>Disabled</item>"
-    "<item id='3' text='More'><item id='10'>Ten</item><item id='11' radio='1'>Eleven</item></item>"
+    "<item id='3' text='More' contextHelpId='6'><item id='10'>Ten</item><item id='11' radio='1'>Eleven</item></item>"
     "<sep/>"
     "<item id='4' check='1'>Exit</item>"
     "</menu>";

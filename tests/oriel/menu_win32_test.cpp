@@ -79,6 +79,8 @@ TEST_F(Win32MenuTest, AMenuResourceBuildsItsItemsWithTheirFlagsTextsAndMnemonics
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(SWin32Menu::AttrOf(sub), SWin32Menu::AttrOf(m));  // one look for the whole tree
   EXPECT_EQ(GetMenuItemCount(sub), 2);
+  EXPECT_EQ(GetMenuContextHelpId(m), 5u);
+  EXPECT_EQ(GetMenuContextHelpId(sub), 6u);
   EXPECT_NE(Type(sub, 1) & MFT_RADIOCHECK, 0u);  // a radio item counts as checked
   EXPECT_TRUE(GetMenuState(sub, 1, MF_BYPOSITION) & MF_CHECKED);
 
