@@ -1,3 +1,6 @@
+#include "control/SCalendar.h"
+#include "control/SCalendarEx.h"
+#include "control/SMenuBar.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -32,7 +35,13 @@ void SObjectDefaultRegister::RegisterSkinClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SSKinGroup>();
 }
 
-void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) { mgr->RegisterClass<SWindow>(); }
+void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
+  mgr->RegisterClass<SWindow>();
+  // Calendars and the menu bar.
+  mgr->RegisterClass<SCalendar>();
+  mgr->RegisterClass<SCalendarEx>();
+  mgr->RegisterClass<SMenuBar>();
+}
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SLinearInterpolator>();

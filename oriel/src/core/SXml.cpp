@@ -1,10 +1,10 @@
 #include "core/SXml.h"
 
 #include <mutex>
-#include <sstream>
 #include <strings.h>
 
 #include "core/SStringConvert.h"
+#include "core/xml_writer_buff.h"
 #include "win32/codepage.h"
 
 namespace ORIEL {
@@ -126,9 +126,9 @@ SStringW XmlText(const char* utf8) {
 SStringA XmlUtf8(const SStringW& text) { return ConvertW2A(text, CP_UTF8); }
 
 SStringW XmlToString(pugi::xml_node node, const char* indent) {
-  std::ostringstream out;
-  node.print(out, indent, pugi::format_default, pugi::encoding_utf8);
-  return XmlText(out.str().c_str());
+  xml_writer_buff out;
+  node.print(out, indent, pugi::format_default, pugi::encoding_wchar);
+  return SStringW(out.buffer(), static_cast<int>(out.size()));
 }
 
 }  // namespace ORIEL

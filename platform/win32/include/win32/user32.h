@@ -90,6 +90,14 @@ HWND GetFocus();
 HWND SetCapture(HWND hWnd);
 BOOL ReleaseCapture();
 HWND GetCapture();
+// A pop-up's pointer grab (the layer's own; X gives presses outside our
+// windows to other clients): input over the process's windows reaches them
+// as usual, while a press or move anywhere else reaches `hWnd` in its
+// client coordinates, outside its client area. False when there is no
+// display or the server refuses the grab. A SetCapture replaces it.
+BOOL Win32BeginPopupGrab(HWND hWnd);
+void Win32EndPopupGrab(HWND hWnd);
+HWND Win32PopupGrabWindow();
 #define TME_HOVER 0x00000001
 #define TME_LEAVE 0x00000002
 #define TME_CANCEL 0x80000000

@@ -92,8 +92,20 @@ bool buttonMessages(unsigned button, ButtonMessages* out) {
   }
 }
 
-HWND mouseTarget(HWND top, POINT screen) {
+// The window that takes a pointer event whatever lies under it: the
+// capture, or a pop-up grab's window when the event reached it from
+// outside its own rectangle (over another client or the desktop).
+HWND grabbingWindow(HWND top, POINT screen) {
   if (HWND capture = GetCapture()) return capture;
+  HWND grab = Win32PopupGrabWindow();
+  if (!grab || grab != top) return nullptr;
+  RECT rect{};
+  GetWindowRect(grab, &rect);
+  return PtInRect(&rect, screen) ? nullptr : grab;
+}
+
+HWND mouseTarget(HWND top, POINT screen) {
+  if (HWND grab = grabbingWindow(top, screen)) return grab;
   return detail::childAt(top, screen);
 }
 
@@ -111,7 +123,7 @@ void onMotion(HWND top, const XMotionEvent& e) {
   if (!target) return;
   mouseLeaveCheck(target);
   if (!detail::windowEnabled(detail::rootOf(target))) return;
-  const bool captured = GetCapture() != nullptr;
+  const bool captured = grabbingWindow(top, screen) != nullptr;
   LRESULT hit = captured ? HTCLIENT : SendMessageW(target, WM_NCHITTEST, 0, pointParam(screen.x, screen.y));
   if (!captured)
     SendMessageW(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, WM_MOUSEMOVE));
@@ -149,7 +161,7 @@ void onButton(HWND top, const XButtonEvent& e, bool press) {
   HWND target = mouseTarget(top, screen);
   if (!target) return;
   HWND root = detail::rootOf(target);
-  const bool captured = GetCapture() != nullptr;
+  const bool captured = grabbingWindow(top, screen) != nullptr;
   // A disabled window (the owner of a modal dialog) takes no input.
   if (!captured && !detail::windowEnabled(root)) return;
   LRESULT hit = captured ? HTCLIENT : SendMessageW(target, WM_NCHITTEST, 0, pointParam(screen.x, screen.y));

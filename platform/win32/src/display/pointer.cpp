@@ -1,8 +1,10 @@
-// Pointer grabs behind SetCapture, the cursor position, and the move and
-// size loops of WM_SYSCOMMAND (the window manager's when it offers
+// Pointer grabs behind SetCapture and pop-up runs, the cursor position,
+// and the move and size loops of WM_SYSCOMMAND (the window manager's when it offers
 // _NET_WM_MOVERESIZE, else our own, following the pointer under capture).
 #include <X11/Xatom.h>
 #include <unistd.h>
+
+#include <mutex>
 
 #include "../user/geometry.h"
 #include "../user/input_state.h"
@@ -37,16 +39,16 @@ bool windowManagerMovesWindows(XDisplay* x) {
 // _NET_WM_MOVERESIZE directions for the WMSZ_* edges (index = WMSZ_*).
 constexpr long kDirections[] = {8, 7, 3, 1, 0, 2, 5, 6, 4};
 
-}  // namespace
-
-bool nativeGrabPointer(HWND hwnd) {
+// Owner events off sends everything to the grabbing window (a capture);
+// on, our own windows keep their input and only the rest comes to it.
+bool grabPointer(HWND hwnd, bool ownerEvents) {
   XDisplay* x = activeDisplay();
   if (!x) return false;
   ::Window xid = xidOf(detail::rootOf(hwnd));
   if (!xid) return false;
   // A freshly mapped window may not be viewable yet: try for a moment.
   for (int attempt = 0; attempt < 50; ++attempt) {
-    const int result = XGrabPointer(x->dpy, xid, False,
+    const int result = XGrabPointer(x->dpy, xid, ownerEvents ? True : False,
                                     ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                                     GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     if (result == GrabSuccess) return true;
@@ -56,6 +58,13 @@ bool nativeGrabPointer(HWND hwnd) {
   }
   return false;
 }
+
+std::mutex g_popupGrabMutex;
+HWND g_popupGrab = nullptr;
+
+}  // namespace
+
+bool nativeGrabPointer(HWND hwnd) { return grabPointer(hwnd, false); }
 
 void nativeUngrabPointer() {
   XDisplay* x = activeDisplay();
@@ -67,6 +76,30 @@ void nativeUngrabPointer() {
 }  // namespace win32::display
 
 using namespace win32::display;
+
+BOOL Win32BeginPopupGrab(HWND hWnd) {
+  if (!IsWindow(hWnd) || !activeDisplay()) return FALSE;
+  if (!grabPointer(hWnd, true)) return FALSE;
+  std::lock_guard<std::mutex> lock(g_popupGrabMutex);
+  g_popupGrab = hWnd;
+  return TRUE;
+}
+
+void Win32EndPopupGrab(HWND hWnd) {
+  {
+    std::lock_guard<std::mutex> lock(g_popupGrabMutex);
+    if (!hWnd || g_popupGrab != hWnd) return;
+    g_popupGrab = nullptr;
+  }
+  // A capture taken meanwhile holds the server's grab now: leave it be.
+  if (!GetCapture()) nativeUngrabPointer();
+}
+
+HWND Win32PopupGrabWindow() {
+  std::lock_guard<std::mutex> lock(g_popupGrabMutex);
+  if (g_popupGrab && !IsWindow(g_popupGrab)) g_popupGrab = nullptr;
+  return g_popupGrab;
+}
 
 BOOL GetCursorPos(LPPOINT lpPoint) {
   if (!lpPoint) return FALSE;

@@ -1,11 +1,15 @@
-// TrackPopupMenu: one pop-up window of ours per menu level, running its own
-// modal loop with the pointer and keyboard grabbed, so a click anywhere
-// outside dismisses it. Owner-drawn items are measured and drawn by the
-// owner window (WM_MEASUREITEM, WM_DRAWITEM); plain items are drawn here.
+// TrackPopupMenu: one pop-up window of ours per open menu level, and one
+// modal loop for all of them. The top level holds the keyboard and a
+// pop-up pointer grab for the whole run, so the levels (and our other
+// windows) see the pointer as usual while a press anywhere else reaches
+// the top level from outside and dismisses the menu. Owner-drawn items
+// are measured and drawn by the owner window (WM_MEASUREITEM,
+// WM_DRAWITEM); plain items are drawn here.
 #include <cairo.h>
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <cwctype>
 
 #include "../display/native.h"
@@ -25,6 +29,11 @@ constexpr int kPlainSeparatorHeight = 8;
 
 std::atomic<bool> g_endMenu{false};
 
+// How long the pointer rests on an item before its sub-menu opens, or
+// before another item closes the open one (the menu show delay).
+constexpr UINT kMenuShowDelayMs = 400;
+constexpr UINT_PTR kRestTimer = 0x4D52;
+
 struct Level {
   HMENU menu;
   std::shared_ptr<Menu> items;
@@ -33,6 +42,7 @@ struct Level {
   int width = 0, height = 0;
   int selected = -1;
   HWND window = nullptr;
+  int openedFrom = -1;  // the parent level's item this level hangs from
 };
 
 bool selectable(const MenuItem& item) {
@@ -151,19 +161,22 @@ const wchar_t* menuClass() {
   return name;
 }
 
-POINT placeLevel(const Level& level, int x, int y, UINT flags) {
-  if (flags & TPM_CENTERALIGN) x -= level.width / 2;
-  else if (flags & TPM_RIGHTALIGN) x -= level.width;
-  if (flags & TPM_VCENTERALIGN) y -= level.height / 2;
-  else if (flags & TPM_BOTTOMALIGN) y -= level.height;
-  // Kept on the monitor the menu opens on.
+// Where a level of `size` goes when asked for at (x, y) with the
+// alignment flags: kept on the monitor it opens on. A sub-level that would
+// pass the monitor's right edge opens at its parent's left instead.
+POINT placeLevel(SIZE size, int x, int y, UINT flags, const RECT* parent) {
+  if (flags & TPM_CENTERALIGN) x -= size.cx / 2;
+  else if (flags & TPM_RIGHTALIGN) x -= size.cx;
+  if (flags & TPM_VCENTERALIGN) y -= size.cy / 2;
+  else if (flags & TPM_BOTTOMALIGN) y -= size.cy;
   MONITORINFO info{};
   info.cbSize = sizeof info;
   POINT at{x, y};
   GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &info);
   const RECT& m = info.rcMonitor;
-  if (x + level.width > m.right) x = m.right - level.width;
-  if (y + level.height > m.bottom) y = m.bottom - level.height;
+  if (parent && x + size.cx > m.right) x = parent->left - size.cx;
+  if (x + size.cx > m.right) x = m.right - size.cx;
+  if (y + size.cy > m.bottom) y = m.bottom - size.cy;
   x = std::max<int>(x, m.left);
   y = std::max<int>(y, m.top);
   return POINT{x, y};
@@ -214,171 +227,323 @@ int mnemonicIndex(const Level& level, wchar_t ch) {
   return -1;
 }
 
-enum class Outcome { kChosen, kDismissed, kBack, kQuit };
+bool isPopupItem(const Level& level, int index) {
+  if (index < 0 || index >= static_cast<int>(level.items->items.size())) return false;
+  const MenuItem& item = level.items->items[static_cast<size_t>(index)];
+  return (item.flags & MF_POPUP) && selectable(item) && item.subMenu;
+}
 
-struct Result {
-  Outcome outcome;
-  UINT id = 0;
+bool isMouseMessage(UINT message) {
+  return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCMBUTTONDBLCLK);
+}
+
+bool isPress(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_NCMBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: case WM_NCRBUTTONDBLCLK: case WM_NCMBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+enum class Outcome { kRunning, kChosen, kDismissed, kQuit };
+
+// One run of a menu: the stack of open levels, innermost last.
+class Tracker {
+ public:
+  Tracker(HWND owner, UINT flags) : owner_(owner), flags_(flags) {}
+  ~Tracker() { closeFrom(0); }
+
+  Outcome run(HMENU menu, int x, int y, UINT& chosen);
+
+ private:
+  bool open(HMENU menu, int x, int y, UINT alignFlags, const RECT* parentItem, int openedFrom);
+  void openSub(size_t parent, int index, bool selectFirst);
+  void closeFrom(size_t depth);
+  // The innermost level holding the screen point, and its item there.
+  bool hit(POINT screen, size_t* depth, int* index) const;
+  size_t levelOfWindow(HWND hwnd) const;
+  void restOn(size_t depth, int index);
+  void restEnded();
+  void onMove(POINT screen);
+  void onPress(POINT screen);
+  void onRelease(POINT screen);
+  void onKey(WPARAM key);
+  void onChar(wchar_t ch);
+  void activate(size_t depth, int index, bool selectFirst);
+
+  HWND owner_;
+  UINT flags_;
+  std::vector<std::unique_ptr<Level>> levels_;
+  // The item the pointer rests on while the rest timer runs.
+  size_t restDepth_ = 0;
+  int restIndex_ = -1;
+  // A release only chooses after the pointer moved onto an item or pressed
+  // in the menu, so the release of the click that opened it does nothing.
+  bool armed_ = false;
+  Outcome outcome_ = Outcome::kRunning;
+  UINT chosen_ = 0;
 };
 
-Result runLevel(HMENU menu, HWND owner, int x, int y, UINT flags, bool topLevel);
+bool Tracker::open(HMENU menu, int x, int y, UINT alignFlags, const RECT* parentItem, int openedFrom) {
+  auto level = std::make_unique<Level>(Level{menu, menuSnapshot(menu), owner_, {}});
+  if (!level->items || level->items->items.empty()) return false;
+  level->openedFrom = openedFrom;
+  measure(*level);
+  const POINT at = placeLevel(SIZE{level->width, level->height}, x, y, alignFlags, parentItem);
+  level->window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, menuClass(), L"",
+                                  WS_POPUP, at.x, at.y, level->width, level->height, nullptr, nullptr,
+                                  nullptr, level.get());
+  if (!level->window) return false;
+  ShowWindow(level->window, SW_SHOWNA);
+  UpdateWindow(level->window);
+  levels_.push_back(std::move(level));
+  return true;
+}
 
-Result openSub(Level& level, int index, UINT flags) {
+void Tracker::openSub(size_t parent, int index, bool selectFirst) {
+  closeFrom(parent + 1);
+  Level& level = *levels_[parent];
+  if (!isPopupItem(level, index)) return;
   const MenuItem& item = level.items->items[static_cast<size_t>(index)];
-  RECT r = level.rects[static_cast<size_t>(index)];
-  POINT at{r.right, r.top};
-  ClientToScreen(level.window, &at);
-  if (!(flags & TPM_NONOTIFY))
-    SendMessageW(level.owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(item.subMenu),
-                 MAKELPARAM(index, FALSE));
-  Result result = runLevel(item.subMenu, level.owner, at.x, at.y, flags & ~(TPM_CENTERALIGN | TPM_RIGHTALIGN | TPM_VCENTERALIGN | TPM_BOTTOMALIGN), false);
-  // Back at this level: it takes the pointer and keys again.
-  if (result.outcome == Outcome::kBack) {
-    SetCapture(level.window);
-    win32::display::nativeGrabKeyboard(level.window);
+  RECT itemRect = level.rects[static_cast<size_t>(index)];
+  MapWindowPoints(level.window, nullptr, reinterpret_cast<POINT*>(&itemRect), 2);
+  RECT parentRect{};
+  GetWindowRect(level.window, &parentRect);
+  if (!(flags_ & TPM_NONOTIFY))
+    SendMessageW(owner_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(item.subMenu), MAKELPARAM(index, FALSE));
+  if (!open(item.subMenu, itemRect.right, itemRect.top, 0, &parentRect, index)) return;
+  if (selectFirst) select(*levels_.back(), step(*levels_.back(), -1, 1));
+}
+
+void Tracker::closeFrom(size_t depth) {
+  while (levels_.size() > depth) {
+    DestroyWindow(levels_.back()->window);
+    levels_.pop_back();
   }
-  return result;
+  if (restDepth_ >= depth) restEnded();
 }
 
-Result choose(Level& level, int index, UINT flags) {
-  if (index < 0) return Result{Outcome::kDismissed};
+bool Tracker::hit(POINT screen, size_t* depth, int* index) const {
+  for (size_t d = levels_.size(); d-- > 0;) {
+    RECT r{};
+    GetWindowRect(levels_[d]->window, &r);
+    if (!PtInRect(&r, screen)) continue;
+    *depth = d;
+    *index = itemAt(*levels_[d], POINT{screen.x - r.left, screen.y - r.top});
+    return true;
+  }
+  return false;
+}
+
+size_t Tracker::levelOfWindow(HWND hwnd) const {
+  for (size_t d = 0; d < levels_.size(); ++d) {
+    if (levels_[d]->window == hwnd) return d;
+  }
+  return levels_.size();
+}
+
+void Tracker::restOn(size_t depth, int index) {
+  restDepth_ = depth;
+  restIndex_ = index;
+  SetTimer(levels_[0]->window, kRestTimer, kMenuShowDelayMs, nullptr);
+}
+
+void Tracker::restEnded() {
+  if (restIndex_ < 0) return;
+  restIndex_ = -1;
+  if (!levels_.empty()) KillTimer(levels_[0]->window, kRestTimer);
+}
+
+void Tracker::onMove(POINT screen) {
+  size_t depth = 0;
+  int index = -1;
+  if (!hit(screen, &depth, &index)) {
+    // Off the menu: the innermost level forgets an item that opens nothing.
+    Level& inner = *levels_.back();
+    restEnded();
+    if (inner.selected >= 0) select(inner, -1);
+    return;
+  }
+  // Back in a sub-level: its parents point at the items it hangs from.
+  for (size_t d = depth; d > 0; --d) select(*levels_[d - 1], levels_[d]->openedFrom);
+  Level& level = *levels_[depth];
+  if (index < 0 || index == level.selected) return;
   const MenuItem& item = level.items->items[static_cast<size_t>(index)];
-  if (!selectable(item)) return Result{Outcome::kBack};  // nothing happens
-  if (item.flags & MF_POPUP) return openSub(level, index, flags);
-  return Result{Outcome::kChosen, static_cast<UINT>(item.id)};
+  if (item.flags & MF_SEPARATOR) return;
+  armed_ = true;
+  select(level, index);
+  const bool itsSubIsOpen = depth + 1 < levels_.size() && levels_[depth + 1]->openedFrom == index;
+  if (itsSubIsOpen) {
+    restEnded();
+    return;
+  }
+  // Resting here opens this item's sub-menu, or closes the one open beside it.
+  const bool anotherIsOpen = depth + 1 < levels_.size();
+  if (isPopupItem(level, index) || anotherIsOpen) restOn(depth, index);
+  else restEnded();
 }
 
-Result runLevel(HMENU menu, HWND owner, int x, int y, UINT flags, bool topLevel) {
-  Level level{menu, menuSnapshot(menu), owner, {}};
-  if (!level.items || level.items->items.empty()) return Result{Outcome::kDismissed};
-  measure(level);
-  const POINT at = placeLevel(level, x, y, topLevel ? flags : 0);
-  level.window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, menuClass(), L"",
-                                 WS_POPUP, at.x, at.y, level.width, level.height, nullptr, nullptr,
-                                 nullptr, &level);
-  if (!level.window) return Result{Outcome::kDismissed};
-  ShowWindow(level.window, SW_SHOWNA);
-  UpdateWindow(level.window);
-  SetCapture(level.window);
-  win32::display::nativeGrabKeyboard(level.window);
-  if (!topLevel) select(level, step(level, -1, 1));
+void Tracker::activate(size_t depth, int index, bool selectFirst) {
+  Level& level = *levels_[depth];
+  if (index < 0) return;
+  const MenuItem& item = level.items->items[static_cast<size_t>(index)];
+  if (!selectable(item)) return;
+  if (item.flags & MF_POPUP) {
+    const bool itsSubIsOpen = depth + 1 < levels_.size() && levels_[depth + 1]->openedFrom == index;
+    if (!itsSubIsOpen) openSub(depth, index, selectFirst);
+    else if (selectFirst) select(*levels_[depth + 1], step(*levels_[depth + 1], -1, 1));
+    return;
+  }
+  outcome_ = Outcome::kChosen;
+  chosen_ = static_cast<UINT>(item.id);
+}
 
-  Result result{Outcome::kDismissed};
-  bool armed = !topLevel;  // a button-up only chooses after the menu saw the pointer act
-  bool done = false;
+void Tracker::onPress(POINT screen) {
+  size_t depth = 0;
+  int index = -1;
+  if (!hit(screen, &depth, &index)) {
+    outcome_ = Outcome::kDismissed;
+    return;
+  }
+  // A press on a parent level acts there: the sub-menu of another item
+  // closes, and a sub-menu item opens its own at once.
+  armed_ = true;
+  Level& level = *levels_[depth];
+  if (index < 0 || (level.items->items[static_cast<size_t>(index)].flags & MF_SEPARATOR)) return;
+  const bool itsSubIsOpen = depth + 1 < levels_.size() && levels_[depth + 1]->openedFrom == index;
+  if (!itsSubIsOpen) closeFrom(depth + 1);
+  select(level, index);
+  if (isPopupItem(level, index) && !itsSubIsOpen) {
+    restEnded();
+    openSub(depth, index, false);
+  }
+}
+
+void Tracker::onRelease(POINT screen) {
+  size_t depth = 0;
+  int index = -1;
+  if (!armed_ || !hit(screen, &depth, &index) || index < 0) return;
+  activate(depth, index, false);
+}
+
+void Tracker::onKey(WPARAM key) {
+  const size_t inner = levels_.size() - 1;
+  Level& level = *levels_[inner];
+  switch (key) {
+    case VK_DOWN: select(level, step(level, level.selected, 1)); break;
+    case VK_UP: select(level, step(level, level.selected, -1)); break;
+    case VK_HOME: select(level, step(level, -1, 1)); break;
+    case VK_END: select(level, step(level, -1, -1)); break;
+    case VK_RIGHT:
+      if (isPopupItem(level, level.selected)) openSub(inner, level.selected, true);
+      break;
+    case VK_LEFT:
+      if (inner > 0) closeFrom(inner);
+      break;
+    case VK_ESCAPE:
+      if (inner > 0) closeFrom(inner);
+      else outcome_ = Outcome::kDismissed;
+      break;
+    case VK_RETURN:
+    case VK_SPACE:
+      activate(inner, level.selected, true);
+      break;
+    default:
+      break;
+  }
+}
+
+void Tracker::onChar(wchar_t ch) {
+  const size_t inner = levels_.size() - 1;
+  Level& level = *levels_[inner];
+  const int index = mnemonicIndex(level, ch);
+  if (index == -2) {
+    outcome_ = Outcome::kDismissed;
+    return;
+  }
+  if (index < 0 || index >= static_cast<int>(level.items->items.size())) return;
+  select(level, index);
+  activate(inner, index, true);
+}
+
+Outcome Tracker::run(HMENU menu, int x, int y, UINT& chosen) {
+  if (!open(menu, x, y, flags_, nullptr, -1)) return Outcome::kDismissed;
+  HWND top = levels_[0]->window;
+  // The menu takes the pointer from whoever had it.
+  if (GetCapture()) ReleaseCapture();
+  Win32BeginPopupGrab(top);
+  win32::display::nativeGrabKeyboard(top);
+
   MSG msg{};
-  while (!done) {
-    if (g_endMenu.load()) break;
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-      result = Result{Outcome::kQuit};
+  while (outcome_ == Outcome::kRunning) {
+    if (g_endMenu.load()) {
+      outcome_ = Outcome::kDismissed;
       break;
     }
-    if (msg.hwnd != level.window) {
-      // Input for other windows waits; painting and timers go on.
-      if ((msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
-          (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST))
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+      outcome_ = Outcome::kQuit;
+      break;
+    }
+    const bool ours = levelOfWindow(msg.hwnd) < levels_.size();
+    if (isMouseMessage(msg.message)) {
+      if (!ours) {
+        // Our other windows still follow the pointer (a menu bar switches
+        // menus that way); a press on one of them ends the menu, unseen.
+        if (isPress(msg.message)) outcome_ = Outcome::kDismissed;
+        else if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) DispatchMessageW(&msg);
         continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      }
+      POINT screen{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+      if (msg.message < WM_NCMOUSEMOVE || msg.message > WM_NCMBUTTONDBLCLK) ClientToScreen(msg.hwnd, &screen);
+      switch (msg.message) {
+        case WM_MOUSEMOVE: onMove(screen); break;
+        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK:
+          onPress(screen);
+          break;
+        case WM_LBUTTONUP: case WM_RBUTTONUP: onRelease(screen); break;
+        default: break;
+      }
       continue;
     }
-    const POINT client{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
-    const bool inside = client.x >= 0 && client.y >= 0 && client.x < level.width && client.y < level.height;
-    switch (msg.message) {
-      case WM_MOUSEMOVE: {
-        const int index = inside ? itemAt(level, client) : -1;
-        if (index != level.selected && (index < 0 || selectable(level.items->items[static_cast<size_t>(index)]))) {
-          if (index >= 0 || level.selected >= 0) armed = true;
-          select(level, index);
-        }
-        break;
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+      if (!ours) continue;
+      if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        const WPARAM key = msg.wParam;
+        if (key == VK_DOWN || key == VK_UP || key == VK_HOME || key == VK_END || key == VK_RIGHT ||
+            key == VK_LEFT || key == VK_ESCAPE || key == VK_RETURN || key == VK_SPACE)
+          onKey(key);
+        else
+          TranslateMessage(&msg);
+      } else if (msg.message == WM_CHAR || msg.message == WM_SYSCHAR) {
+        onChar(static_cast<wchar_t>(msg.wParam));
       }
-      case WM_LBUTTONDOWN:
-      case WM_RBUTTONDOWN:
-        if (!inside) {
-          result = Result{Outcome::kDismissed};
-          done = true;
-        } else {
-          armed = true;
-        }
-        break;
-      case WM_LBUTTONUP:
-      case WM_RBUTTONUP:
-        if (inside && armed) {
-          Result chosen = choose(level, itemAt(level, client), flags);
-          if (chosen.outcome != Outcome::kBack) {
-            result = chosen;
-            done = true;
-          }
-        }
-        break;
-      case WM_KEYDOWN:
-      case WM_SYSKEYDOWN:
-        switch (msg.wParam) {
-          case VK_DOWN: select(level, step(level, level.selected, 1)); break;
-          case VK_UP: select(level, step(level, level.selected, -1)); break;
-          case VK_HOME: select(level, step(level, -1, 1)); break;
-          case VK_END: select(level, step(level, -1, -1)); break;
-          case VK_RIGHT:
-            if (level.selected >= 0 && (level.items->items[static_cast<size_t>(level.selected)].flags & MF_POPUP)) {
-              Result sub = openSub(level, level.selected, flags);
-              if (sub.outcome != Outcome::kBack) {
-                result = sub;
-                done = true;
-              }
-            }
-            break;
-          case VK_LEFT:
-            if (!topLevel) {
-              result = Result{Outcome::kBack};
-              done = true;
-            }
-            break;
-          case VK_ESCAPE:
-            result = Result{topLevel ? Outcome::kDismissed : Outcome::kBack};
-            done = true;
-            break;
-          case VK_RETURN:
-          case VK_SPACE:
-            if (level.selected >= 0) {
-              Result chosen = choose(level, level.selected, flags);
-              if (chosen.outcome != Outcome::kBack) {
-                result = chosen;
-                done = true;
-              }
-            }
-            break;
-          default:
-            TranslateMessage(&msg);
-            break;
-        }
-        break;
-      case WM_CHAR:
-      case WM_SYSCHAR: {
-        const int index = mnemonicIndex(level, static_cast<wchar_t>(msg.wParam));
-        if (index == -2) {
-          result = Result{Outcome::kDismissed};
-          done = true;
-        } else if (index >= 0 && index < static_cast<int>(level.items->items.size())) {
-          select(level, index);
-          Result chosen = choose(level, index, flags);
-          if (chosen.outcome != Outcome::kBack) {
-            result = chosen;
-            done = true;
-          }
-        }
-        break;
-      }
-      default:
-        DispatchMessageW(&msg);
-        break;
+      continue;
     }
+    if (msg.message == WM_TIMER && msg.hwnd == top && msg.wParam == kRestTimer) {
+      const size_t depth = restDepth_;
+      const int index = restIndex_;
+      restEnded();
+      if (index >= 0 && depth < levels_.size() && levels_[depth]->selected == index) {
+        if (isPopupItem(*levels_[depth], index)) activate(depth, index, false);
+        else closeFrom(depth + 1);
+      }
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
+  restEnded();
   win32::display::nativeUngrabKeyboard();
-  if (GetCapture() == level.window) ReleaseCapture();
-  DestroyWindow(level.window);
-  if (result.outcome == Outcome::kQuit) PostQuitMessage(static_cast<int>(msg.wParam));
-  return result;
+  Win32EndPopupGrab(top);
+  closeFrom(0);
+  if (outcome_ == Outcome::kQuit) PostQuitMessage(static_cast<int>(msg.wParam));
+  chosen = chosen_;
+  return outcome_;
 }
 
 }  // namespace
@@ -398,15 +563,19 @@ BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, cons
     SendMessageW(hWnd, WM_INITMENU, reinterpret_cast<WPARAM>(hMenu), 0);
     SendMessageW(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hMenu), 0);
   }
-  Result result{Outcome::kDismissed};
+  Outcome outcome = Outcome::kDismissed;
+  UINT chosen = 0;
   g_endMenu = false;
   // Without a display there is nothing to choose from.
-  if (Win32HasDisplay()) result = runLevel(hMenu, hWnd, x, y, uFlags, true);
+  if (Win32HasDisplay()) {
+    Tracker tracker(hWnd, uFlags);
+    outcome = tracker.run(hMenu, x, y, chosen);
+  }
   if (notify) {
     SendMessageW(hWnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     SendMessageW(hWnd, WM_EXITMENULOOP, TRUE, 0);
   }
-  const UINT id = result.outcome == Outcome::kChosen ? result.id : 0;
+  const UINT id = outcome == Outcome::kChosen ? chosen : 0;
   if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(id);
   if (id) PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   return id ? TRUE : FALSE;
