@@ -1,6 +1,7 @@
 // Keys over "录音 abc déf" (é written as e and a combining acute): cursor
 // and word steps follow Pango, Shift extends, Backspace and Delete act on
 // the key-down, and the history undoes a run of typing as one step.
+#include <random>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,45 @@ TEST_F(EngineFixture, SetSelClampsAndKnowsItsSpecialValues) {
   EXPECT_EQ(Sel(), std::make_pair(2L, 4L));
   SetSel(3, 99);
   EXPECT_EQ(Sel(), std::make_pair(3L, 5L));
+}
+
+// Many replaces at random places, breaks included, against the same
+// edits on a plain string: the paragraphs, their positions and the
+// selection stay right as paragraphs split and merge.
+TEST_F(EngineFixture, RandomReplacesMatchAPlainString) {
+  host.client = RECT{0, 0, 120, 200};
+  Start(TXTBIT_HIDESELECTION | TXTBIT_MULTILINE | TXTBIT_WORDWRAP);
+  std::mt19937 random(11);
+  std::wstring model;  // breaks as a single '\r'
+  std::vector<std::wstring> states{L""};  // after each step that changed the text
+  const wchar_t* pieces[] = {L"a", L"xyz", L"\r", L"\r\n", L"录音", L"", L"long words wrap here", L"q\nr"};
+  for (int round = 0; round < 400; ++round) {
+    const long length = static_cast<long>(model.size());
+    long a = length ? static_cast<long>(random() % (length + 1)) : 0;
+    long b = length ? static_cast<long>(random() % (length + 1)) : 0;
+    if (a > b) std::swap(a, b);
+    const std::wstring piece = pieces[random() % 8];
+    SetSel(a, b);
+    Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(piece.c_str()));
+    std::wstring normal;
+    for (size_t i = 0; i < piece.size(); ++i) {
+      if (piece[i] == L'\r' && i + 1 < piece.size() && piece[i + 1] == L'\n') ++i;
+      normal.push_back(piece[i] == L'\n' ? L'\r' : piece[i]);
+    }
+    model.replace(static_cast<size_t>(a), static_cast<size_t>(b - a), normal);
+    std::wstring expected;
+    for (wchar_t ch : model) expected += ch == L'\r' ? std::wstring(L"\r\n") : std::wstring(1, ch);
+    ASSERT_EQ(Text(), expected) << "round " << round;
+    const long caret = a + static_cast<long>(normal.size());
+    ASSERT_EQ(Sel(), std::make_pair(caret, caret)) << "round " << round;
+    if (a != b || !normal.empty()) states.push_back(expected);
+  }
+  ASSERT_GT(states.size(), 150u);
+  // A hundred undos go back a hundred steps, through every state between.
+  for (int i = 1; i <= 100; ++i) {
+    Key('Z', {VK_CONTROL});
+    ASSERT_EQ(Text(), states[states.size() - 1 - static_cast<size_t>(i)]) << "undo " << i;
+  }
 }
 
 }  // namespace
