@@ -113,6 +113,22 @@ TEST_F(EngineFixture, UpAndDownKeepTheColumn) {
   EXPECT_EQ(Sel(), std::make_pair(8L, 14L));
 }
 
+TEST_F(EngineFixture, PageKeysMoveByAViewAndKeepTheColumn) {
+  host.client = RECT{0, 0, 200, 54};  // three lines of 18 px
+  Start();
+  std::wstring text;
+  for (int i = 0; i < 10; ++i) text += L"abcd\r\n";
+  SetText(text);
+  SetSel(2, 2);
+  Key(VK_NEXT);
+  EXPECT_EQ(Sel(), std::make_pair(17L, 17L)) << "three lines down, same column";
+  Key(VK_NEXT, {VK_SHIFT});
+  EXPECT_EQ(Sel(), std::make_pair(17L, 32L));
+  Key(VK_PRIOR);
+  Key(VK_PRIOR);
+  EXPECT_EQ(Sel(), std::make_pair(2L, 2L));
+}
+
 TEST_F(EngineFixture, SingleLineLeavesUpAndDownToTheHost) {
   Start(TXTBIT_HIDESELECTION);
   SetText(L"abc");
