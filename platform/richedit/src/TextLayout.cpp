@@ -113,7 +113,6 @@ void TextLayout::layOut(const TextStore& text, size_t i) {
   pango_layout_get_pixel_extents(p.layout, nullptr, &logical);
   p.width = logical.width;
   heights_.set(i, std::max(logical.height, lineHeight_));
-  ++layoutsMade_;
 }
 
 size_t TextLayout::paragraphAtY(long y) const {

@@ -53,9 +53,6 @@ class TextLayout {
   size_t paragraphAtY(long y) const;
   // The widest paragraph, for horizontal scrolling without wrap.
   int maxWidth() const;
-  // How many times a paragraph was laid out since the last reset (the
-  // engine's cost counter, read by tests and the bench).
-  long layoutsMade() const { return layoutsMade_; }
 
   CaretBox caretAt(const TextStore& text, long pos) const;
   long hit(const TextStore& text, int x, int y) const;
@@ -96,7 +93,6 @@ class TextLayout {
   int lineHeight_ = 0;
   std::vector<Paragraph> paragraphs_;
   PrefixSums heights_;
-  long layoutsMade_ = 0;
 };
 
 }  // namespace richedit

@@ -178,15 +178,11 @@ HRESULT TextServices::OnTxInPlaceActivate(LPCRECT prcClient) {
 
 HRESULT TextServices::OnTxInPlaceDeactivate() { return S_OK; }
 
-HRESULT TextServices::OnTxUIActivate() {
-  uiActive_ = true;
-  return S_OK;
-}
+// Focus, not UI activation, decides the caret and the selection's
+// visibility: the host sends WM_SETFOCUS and WM_KILLFOCUS beside these.
+HRESULT TextServices::OnTxUIActivate() { return S_OK; }
 
-HRESULT TextServices::OnTxUIDeactivate() {
-  uiActive_ = false;
-  return S_OK;
-}
+HRESULT TextServices::OnTxUIDeactivate() { return S_OK; }
 
 // --- Drawing
 

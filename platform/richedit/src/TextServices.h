@@ -137,7 +137,6 @@ class TextServices final : public ITextServices {
   long caret_ = 0;
   int goalX_ = -1;
   bool focused_ = false;
-  bool uiActive_ = false;
   bool caretMade_ = false;
   bool dragging_ = false;
   bool autoScrolling_ = false;
