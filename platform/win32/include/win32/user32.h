@@ -382,6 +382,10 @@ HANDLE SetClipboardData(UINT uFormat, HANDLE hMem);
 HANDLE GetClipboardData(UINT uFormat);
 BOOL IsClipboardFormatAvailable(UINT format);
 
+// The system sound for `uType` (an MB_ICON* value or MB_OK): the X bell.
+// Without a display nothing sounds; the answer is TRUE all the same.
+BOOL MessageBeep(UINT uType);
+
 // Message boxes. Without a display the text goes to standard error and the
 // default button answers.
 #define MB_OK 0x00000000L

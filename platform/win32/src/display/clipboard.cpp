@@ -1,14 +1,19 @@
 // The clipboard: CF_UNICODETEXT over the X CLIPBOARD selection. Text set
 // here is offered as UTF8_STRING by the process's hidden helper window;
 // text of another owner is asked for with XConvertSelection and read back
-// from the helper's property. Without a display the text stays in memory.
+// from the helper's property. Texts larger than one chunk travel by the
+// INCR protocol both ways: the owner writes chunk after chunk as the
+// requestor deletes each one. Without a display the text stays in memory.
 #include <X11/Xatom.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "event_routing.h"
 #include "hooks.h"
@@ -29,12 +34,32 @@ struct Clipboard {
   // The answer to our last XConvertSelection.
   bool replyArrived = false;
   Atom replyProperty = 0;
+  // New values written to the helper's reply property (INCR chunks).
+  unsigned long replyWrites = 0;
 };
+
+// A text we are handing to another client chunk by chunk: the next chunk
+// goes when the requestor deletes the property holding the last one; an
+// empty chunk ends the transfer.
+struct OutgoingTransfer {
+  ::Window requestor = 0;
+  Atom property = 0;
+  Atom type = 0;
+  std::string bytes;
+  size_t sent = 0;
+  bool ended = false;
+  std::chrono::steady_clock::time_point lastActivity;
+};
+std::vector<OutgoingTransfer> g_outgoing;
 
 std::mutex g_mutex;
 Clipboard g_clipboard;
 
 constexpr auto kReplyWait = std::chrono::seconds(2);
+// Texts above one chunk go by INCR; each property write carries one chunk.
+constexpr size_t kChunkBytes = 64 * 1024;
+// A requestor that stops taking chunks is given up after this long.
+constexpr auto kTransferIdle = std::chrono::seconds(10);
 
 HGLOBAL textHandle(const std::wstring& text) {
   HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -62,6 +87,70 @@ bool toLatin1(const std::wstring& text, std::string* out) {
     if (static_cast<unsigned long>(ch) > 0xFF) return false;
     out->push_back(static_cast<char>(static_cast<unsigned char>(ch)));
   }
+  return true;
+}
+
+// Announces the size with an INCR property and waits for the requestor to
+// delete it; the chunks follow from handleClipboardEvent.
+void startIncr(XDisplay* x, ::Window requestor, Atom property, Atom type, std::string bytes) {
+  const auto now = std::chrono::steady_clock::now();
+  const long size = static_cast<long>(bytes.size());
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    // Transfers whose requestor went quiet (or away) are dropped.
+    g_outgoing.erase(std::remove_if(g_outgoing.begin(), g_outgoing.end(),
+                                    [&](const OutgoingTransfer& t) {
+                                      return now - t.lastActivity > kTransferIdle ||
+                                             (t.requestor == requestor && t.property == property);
+                                    }),
+                     g_outgoing.end());
+    OutgoingTransfer transfer;
+    transfer.requestor = requestor;
+    transfer.property = property;
+    transfer.type = type;
+    transfer.bytes = std::move(bytes);
+    transfer.lastActivity = now;
+    g_outgoing.push_back(std::move(transfer));
+  }
+  withErrorTrap(x, [&] { XSelectInput(x->dpy, requestor, PropertyChangeMask); });
+  XChangeProperty(x->dpy, requestor, property, x->atoms.incr, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&size), 1);
+}
+
+// The requestor deleted the property: the next chunk, or the empty one that
+// ends the transfer. Answers whether the event belonged to a transfer.
+bool continueIncr(XDisplay* x, const XPropertyEvent& event) {
+  if (event.state != PropertyDelete) return false;
+  std::string chunk;
+  Atom type = 0;
+  bool finished = false;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    auto it = std::find_if(g_outgoing.begin(), g_outgoing.end(), [&](const OutgoingTransfer& t) {
+      return t.requestor == event.window && t.property == event.atom;
+    });
+    if (it == g_outgoing.end()) return false;
+    if (it->ended) {
+      g_outgoing.erase(it);
+      finished = true;
+    } else {
+      const size_t n = std::min(kChunkBytes, it->bytes.size() - it->sent);
+      chunk = it->bytes.substr(it->sent, n);
+      it->sent += n;
+      it->ended = n == 0;
+      it->lastActivity = std::chrono::steady_clock::now();
+      type = it->type;
+    }
+  }
+  if (finished) {
+    withErrorTrap(x, [&] { XSelectInput(x->dpy, event.window, NoEventMask); });
+    return true;
+  }
+  withErrorTrap(x, [&] {
+    XChangeProperty(x->dpy, event.window, event.atom, type, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(chunk.data()), static_cast<int>(chunk.size()));
+  });
+  XFlush(x->dpy);
   return true;
 }
 
@@ -101,14 +190,13 @@ void answerRequest(XDisplay* x, const XSelectionRequestEvent& request) {
       } else {
         bytes = toUtf8(text);
       }
-      // Larger texts would need the INCR protocol; the request limit is
-      // far above what the program copies.
-      const long limit = XExtendedMaxRequestSize(x->dpy) > 0 ? XExtendedMaxRequestSize(x->dpy)
-                                                             : XMaxRequestSize(x->dpy);
-      if (encoded && static_cast<long>(bytes.size()) < limit * 4 - 1024) {
+      if (encoded && bytes.size() <= kChunkBytes) {
         XChangeProperty(x->dpy, request.requestor, property, type, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(bytes.data()),
                         static_cast<int>(bytes.size()));
+        reply.property = property;
+      } else if (encoded) {
+        startIncr(x, request.requestor, property, type, std::move(bytes));
         reply.property = property;
       }
     }
@@ -117,22 +205,81 @@ void answerRequest(XDisplay* x, const XSelectionRequestEvent& request) {
   XFlush(x->dpy);
 }
 
+// Reads and deletes the helper's property: its type and bytes; false when
+// it cannot be read.
+bool takeProperty(XDisplay* x, Atom property, Atom* type, int* format, std::string* bytes) {
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool ok = XGetWindowProperty(x->dpy, x->helper, property, 0, 0x7FFFFFF, True, AnyPropertyType, type,
+                                     format, &count, &after, &data) == Success;
+  if (ok && data) {
+    const size_t unit = *format == 32 ? sizeof(long) : *format == 16 ? 2 : 1;
+    bytes->assign(reinterpret_cast<char*>(data), count * unit);
+  } else {
+    bytes->clear();
+  }
+  if (data) XFree(data);
+  XFlush(x->dpy);
+  return ok;
+}
+
+// Waits until the owner writes the property again; false after the wait.
+bool waitForWrite(XDisplay* x, unsigned long seen) {
+  const auto deadline = std::chrono::steady_clock::now() + kReplyWait;
+  for (;;) {
+    pumpEvents(x);
+    {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      if (g_clipboard.replyWrites != seen) return true;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd fd{x->fd, POLLIN, 0};
+    poll(&fd, 1, static_cast<int>(std::min<long>(left.count(), 50)));
+  }
+}
+
+// The INCR answer: deleting the announcement asks for the first chunk,
+// deleting each chunk for the next, until an empty one.
+bool readIncr(XDisplay* x, Atom property, std::string* text) {
+  text->clear();
+  for (;;) {
+    unsigned long seen = 0;
+    {
+      std::lock_guard<std::mutex> lock(g_mutex);
+      seen = g_clipboard.replyWrites;
+    }
+    if (!waitForWrite(x, seen)) {
+      std::fprintf(stderr, "display: the clipboard owner stopped sending its text (INCR)\n");
+      return false;
+    }
+    Atom type = 0;
+    int format = 0;
+    std::string chunk;
+    if (!takeProperty(x, property, &type, &format, &chunk)) return false;
+    if (type == None) continue;  // a write we already took with the last chunk
+    if (chunk.empty()) return true;
+    text->append(chunk);
+  }
+}
+
 // Reads the reply property; null when there is no text.
 HGLOBAL readReply(XDisplay* x, Atom property) {
   Atom type = 0;
   int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  HGLOBAL handle = nullptr;
-  if (XGetWindowProperty(x->dpy, x->helper, property, 0, 0x7FFFFFF, True, AnyPropertyType, &type,
-                         &format, &count, &after, &data) == Success &&
-      data && format == 8 && type != x->atoms.incr) {
-    handle = textHandle(fromUtf8(std::string(reinterpret_cast<char*>(data), count)));
-  } else if (type == x->atoms.incr) {
-    std::fprintf(stderr, "display: clipboard text too large to read (INCR)\n");
+  std::string bytes;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_clipboard.replyWrites = 0;
   }
-  if (data) XFree(data);
-  return handle;
+  if (!takeProperty(x, property, &type, &format, &bytes)) return nullptr;
+  if (type == x->atoms.incr) {
+    if (!readIncr(x, property, &bytes)) return nullptr;
+    return textHandle(fromUtf8(bytes));
+  }
+  if (format != 8 || type == None) return nullptr;
+  return textHandle(fromUtf8(bytes));
 }
 
 HGLOBAL requestForeignText(XDisplay* x) {
@@ -195,7 +342,14 @@ bool handleClipboardEvent(XDisplay* x, const XEvent& event) {
       }
       return true;
     case PropertyNotify:
-      return event.xproperty.window == x->helper;
+      if (event.xproperty.window == x->helper) {
+        if (event.xproperty.atom == x->atoms.clipboardProperty && event.xproperty.state == PropertyNewValue) {
+          std::lock_guard<std::mutex> lock(g_mutex);
+          ++g_clipboard.replyWrites;
+        }
+        return true;
+      }
+      return continueIncr(x, event.xproperty);
     default:
       return false;
   }
