@@ -82,13 +82,13 @@ UINT KeyOfWord(const SStringW& word) {
 SStringW CAccelerator::KeyNameOf(UINT vk) {
   for (const NamedKey& k : kKeyNames)
     if (k.vk == vk) return SStringW(k.name);
-  if ((vk >= 0x30 && vk <= 0x39) || (vk >= 0x41 && vk <= 0x5A)) return SStringW(static_cast<wchar_t>(vk));
+  if ((vk >= 0x30 && vk <= 0x39) || (vk >= 0x41 && vk <= 0x5A)) return SStringW(static_cast<wchar_t>(vk), 1);
   SStringW name;
   if (vk >= 0x60 && vk <= 0x69) return name.Format(L"Num %d", static_cast<int>(vk - 0x60));
   if (vk >= 0x70 && vk <= 0x7B) return name.Format(L"F%d", static_cast<int>(vk - 0x6F));
   const UINT ch = MapVirtualKeyA(vk, 2) & 0xFFFF;
   for (wchar_t allowed : {L'\'', L',', L'-', L'.', L'/', L';', L'=', L'[', L'\\', L']', L'`'})
-    if (ch == static_cast<UINT>(allowed)) return SStringW(allowed);
+    if (ch == static_cast<UINT>(allowed)) return SStringW(allowed, 1);
   return name;
 }
 
