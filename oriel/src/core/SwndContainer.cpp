@@ -156,7 +156,10 @@ void SwndContainerImpl::OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam) {
 void SwndContainerImpl::OnChar(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (GetKeyState(VK_MENU) & 0x8000) {
     if (wParam >= 'a' && wParam <= 'z') wParam -= 0x20;
-    if (focus_.HandleKey(static_cast<UINT>(wParam))) return;
+    // One keystroke is one accelerator: its key-down is offered, the
+    // character and key-up that follow it are not, or Alt+R would fire
+    // its button three times.
+    if (msg == WM_SYSKEYDOWN && focus_.HandleKey(static_cast<UINT>(wParam))) return;
   }
   SWindow* focused = Target(focus_.GetFocusedHwnd());
   if (!focused) {
