@@ -311,4 +311,34 @@ TEST_F(ControlsDisplayTest, TheHotKeyFieldRecordsCtrlShiftF5AndTabLeavesIt) {
   EXPECT_EQ(hk->GetText(), SStringW(L"Ctrl+Shift+F5"));
 }
 
+TEST_F(ControlsDisplayTest, HotKeyRulesReplaceInvalidModifiersAndModifiersAloneSettleToNone) {
+  auto* hk = Find<SHotKeyCtrl>(L"hk");
+  ClickAt(100, 172);
+  ASSERT_TRUE(pumpUntil([&] { return hk->IsFocused() != FALSE; }));
+  WORD key = 0, modifiers = 0;
+  // F5 alone under the default rule: the key, no modifiers, one event.
+  int events = 0;
+  hk->SubscribeEvent(EventSetHotKey::EventID, [&](EventArgs*) { return ++events, false; });
+  tapKey(XK_F5);
+  ASSERT_TRUE(pumpUntil([&] { return hk->GetText() == SStringW(L"F5"); }));
+  pumpFor(100);
+  EXPECT_EQ(events, 1);
+  // Ctrl pressed and released alone: nothing chosen, "无".
+  pressKey(XK_Control_L);
+  releaseKey(XK_Control_L);
+  ASSERT_TRUE(pumpUntil([&] { return hk->GetText() == SStringW(L"无"); }));
+  hk->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(modifiers, 0);
+  // Shift alone is invalid here and stands for Ctrl.
+  hk->SetRule(2, CAccelerator::kCtrl);
+  pressKey(XK_Shift_L);
+  tapKey(XK_F5);
+  releaseKey(XK_Shift_L);
+  ASSERT_TRUE(pumpUntil([&] { return hk->GetText() == SStringW(L"Ctrl+F5"); }));
+  hk->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 0x74);
+  EXPECT_EQ(modifiers, CAccelerator::kCtrl);
+}
+
 }  // namespace
