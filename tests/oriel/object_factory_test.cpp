@@ -70,17 +70,18 @@ class ObjectFactoryTest : public OrielAppTest {
  protected:
   void SetUp() override {
     OrielAppTest::SetUp();
-    // The recording classes stand in for the built-in window class.
+    // The recording classes stand in for the built-in classes of the same
+    // names, those built already and those still to come.
     app->RegisterClass<WWindow>(true);
-    app->RegisterClass<WDiv>();
-    app->RegisterClass<WButton>();
-    app->RegisterClass<WImgBtn>();
-    app->RegisterClass<WLink>();
-    app->RegisterClass<WRichEdit>();
-    app->RegisterClass<WEdit>();
-    app->RegisterClass<WComboBox>();
-    app->RegisterClass<WComboBoxEx>();
-    app->RegisterClass<WDatePicker>();
+    app->RegisterClass<WDiv>(true);
+    app->RegisterClass<WButton>(true);
+    app->RegisterClass<WImgBtn>(true);
+    app->RegisterClass<WLink>(true);
+    app->RegisterClass<WRichEdit>(true);
+    app->RegisterClass<WEdit>(true);
+    app->RegisterClass<WComboBox>(true);
+    app->RegisterClass<WComboBoxEx>(true);
+    app->RegisterClass<WDatePicker>(true);
   }
   TestWnd* NewWnd(const wchar_t* name) {
     IObject* obj = app->NewWindowByClass(name);

@@ -3,6 +3,7 @@
 // interfaces through which objects register for combinations.
 #pragma once
 
+#include "core/SString.h"
 #include "win32/windows.h"
 
 namespace ORIEL {
@@ -18,6 +19,21 @@ class CAccelerator {
   WORD GetKey() const { return key_; }
   WORD GetModifier() const { return modifiers_; }
   DWORD GetAcc() const { return (static_cast<DWORD>(modifiers_) << 16) | key_; }
+
+  // Display text: "Ctrl+", "Shift+", "Alt+" as set, then the key's name;
+  // "无" for none.
+  SStringW FormatHotkey() const;
+  // The name a virtual key shows under; empty for keys without one
+  // (Shift, Ctrl and Alt among them).
+  static SStringW KeyNameOf(UINT vk);
+  // Parses "ctrl+shift+f5"-style text (any case) into a packed value; 0
+  // for text of 100 characters or more. Modifier words add their flags,
+  // the first other word is the key; a word that names no key gives key 0.
+  static DWORD TranslateAccelKey(const SStringW& text);
+
+ protected:
+  void SetKey(WORD key) { key_ = key; }
+  void SetModifier(WORD modifiers) { modifiers_ = modifiers; }
 
  private:
   WORD key_;

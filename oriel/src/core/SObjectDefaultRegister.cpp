@@ -1,6 +1,21 @@
 #include "control/SCalendar.h"
 #include "control/SCalendarEx.h"
 #include "control/SMenuBar.h"
+#include "control/SAnimateImgWnd.h"
+#include "control/SButton.h"
+#include "control/SCaption.h"
+#include "control/SCheckBox.h"
+#include "control/SGroup.h"
+#include "control/SHotKeyCtrl.h"
+#include "control/SIconWnd.h"
+#include "control/SImageWnd.h"
+#include "control/SLine.h"
+#include "control/SLink.h"
+#include "control/SProgress.h"
+#include "control/SRadioBox.h"
+#include "control/SStatic.h"
+#include "control/STabCtrl.h"
+#include "control/SToggle.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -41,6 +56,24 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SCalendar>();
   mgr->RegisterClass<SCalendarEx>();
   mgr->RegisterClass<SMenuBar>();
+  // The basic controls.
+  mgr->RegisterClass<SStatic>();
+  mgr->RegisterClass<SLink>();
+  mgr->RegisterClass<SImageWnd>();
+  mgr->RegisterClass<SIconWnd>();
+  mgr->RegisterClass<SAnimateImgWnd>();
+  mgr->RegisterClass<SProgress>();
+  mgr->RegisterClass<SLine>();
+  mgr->RegisterClass<SGroup>();
+  mgr->RegisterClass<SButton>();
+  mgr->RegisterClass<SImageButton>();
+  mgr->RegisterClass<SCheckBox>();
+  mgr->RegisterClass<SRadioBox>();
+  mgr->RegisterClass<SToggle>();
+  mgr->RegisterClass<SCaption>();
+  mgr->RegisterClass<SHotKeyCtrl>();
+  mgr->RegisterClass<STabCtrl>();
+  mgr->RegisterClass<STabPage>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {

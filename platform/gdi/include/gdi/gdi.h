@@ -299,3 +299,15 @@ HICON CreateIconIndirect(const ICONINFO* info);
 BOOL GetIconInfo(HICON icon, PICONINFO info);
 BOOL DestroyIcon(HICON icon);
 BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flicker, UINT flags);
+
+// The four system icons of message boxes, 32 x 32, drawn for this layer:
+// LoadIconW(NULL, IDI_*) gives a new icon each call, which the caller may
+// destroy; any other instance or name gives null.
+#define IDI_HAND ((LPCWSTR)(ULONG_PTR)32513)
+#define IDI_QUESTION ((LPCWSTR)(ULONG_PTR)32514)
+#define IDI_EXCLAMATION ((LPCWSTR)(ULONG_PTR)32515)
+#define IDI_ASTERISK ((LPCWSTR)(ULONG_PTR)32516)
+#define IDI_ERROR IDI_HAND
+#define IDI_WARNING IDI_EXCLAMATION
+#define IDI_INFORMATION IDI_ASTERISK
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name);

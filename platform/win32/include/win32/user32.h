@@ -419,3 +419,8 @@ BOOL OffsetRect(LPRECT lprc, int dx, int dy);
 BOOL InflateRect(LPRECT lprc, int dx, int dy);
 BOOL IntersectRect(LPRECT lprcDst, const RECT* lprcSrc1, const RECT* lprcSrc2);
 BOOL UnionRect(LPRECT lprcDst, const RECT* lprcSrc1, const RECT* lprcSrc2);
+
+// Text stepping: the next character after `current`; a UTF-16 surrogate
+// pair held one unit per wchar_t counts as one character. It stays on
+// the terminating zero.
+LPWSTR CharNextW(LPCWSTR current);

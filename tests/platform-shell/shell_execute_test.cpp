@@ -1,0 +1,98 @@
+// ShellExecuteW starts xdg-open with the file as its one argument. The
+// tests put an xdg-open of their own first on PATH that writes each
+// argument it receives on a line of its own.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "shell/shellapi.h"
+#include "win32/errors.h"
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Waits for the stand-in to finish writing (it renames its record in place).
+bool WaitFor(const std::string& path) {
+  for (int i = 0; i < 500; ++i) {
+    if (access(path.c_str(), F_OK) == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+class ShellExecuteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* home = getenv("HOME");
+    dir = std::string(home ? home : "/tmp") + "/shell-" + std::to_string(getpid());
+    ASSERT_EQ(system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/bin' '" + dir + "/work'").c_str()), 0);
+    record = dir + "/args.txt";
+    std::ofstream script(dir + "/bin/xdg-open");
+    script << "#!/bin/sh\n"
+              "{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" << record << ".tmp'\n"
+              "mv '" << record << ".tmp' '" << record << "'\n";
+    script.close();
+    chmod((dir + "/bin/xdg-open").c_str(), 0755);
+    const char* path = getenv("PATH");
+    oldPath = path ? path : "";
+    setenv("PATH", (dir + "/bin:" + oldPath).c_str(), 1);
+  }
+  void TearDown() override { setenv("PATH", oldPath.c_str(), 1); }
+
+  static intptr_t Result(HINSTANCE h) { return reinterpret_cast<intptr_t>(h); }
+
+  std::string dir, record, oldPath;
+};
+
+TEST_F(ShellExecuteTest, OpensAnAddressAsOneArgumentWithoutAShell) {
+  // Blanks, quotes and shell syntax stay inside the one argument.
+  const std::wstring url = L"https://example.invalid/a b?x=1&y='2';touch pwned;$(touch pwned2)";
+  const intptr_t r = Result(ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, 1));
+  EXPECT_GT(r, 32);
+  ASSERT_TRUE(WaitFor(record));
+  const std::string got = Slurp(record);
+  const std::string firstLineSkipped = got.substr(got.find('\n') + 1);
+  EXPECT_EQ(firstLineSkipped, "https://example.invalid/a b?x=1&y='2';touch pwned;$(touch pwned2)\n");
+  EXPECT_NE(access("pwned", F_OK), 0);
+  EXPECT_NE(access("pwned2", F_OK), 0);
+}
+
+TEST_F(ShellExecuteTest, AFileOpensInTheGivenFolderAndAChineseNameArrivesAsUtf8) {
+  const std::wstring work = std::wstring(dir.begin(), dir.end()) + L"/work";
+  const intptr_t r = Result(ShellExecuteW(nullptr, nullptr, L"录音 1.mp3", L"", work.c_str(), 5));
+  EXPECT_GT(r, 32);
+  ASSERT_TRUE(WaitFor(record));
+  EXPECT_EQ(Slurp(record), dir + "/work\n" + "\xE5\xBD\x95\xE9\x9F\xB3 1.mp3\n");
+}
+
+TEST_F(ShellExecuteTest, FailuresAnswerWithTheirCodes) {
+  SetLastError(0);
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"", nullptr, nullptr, 1)), SE_ERR_FNF);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", nullptr, nullptr, nullptr, 1)), SE_ERR_FNF);
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"print", L"a.txt", nullptr, nullptr, 1)), SE_ERR_NOASSOC);
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"a.txt", L"-x", nullptr, 1)), SE_ERR_NOASSOC);
+  // A folder that does not exist: the handler cannot start there.
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"a.txt", nullptr, L"/nonexistent/folder", 1)), SE_ERR_FNF);
+  // No xdg-open anywhere on PATH.
+  setenv("PATH", (dir + "/work").c_str(), 1);
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"https://example.invalid/", nullptr, nullptr, 1)), SE_ERR_FNF);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_NE(access(record.c_str(), F_OK), 0) << "nothing ran";
+}
+
+}  // namespace
