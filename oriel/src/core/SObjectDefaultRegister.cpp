@@ -1,3 +1,4 @@
+#include "control/SPanel.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -32,7 +33,11 @@ void SObjectDefaultRegister::RegisterSkinClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SSKinGroup>();
 }
 
-void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) { mgr->RegisterClass<SWindow>(); }
+void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
+  mgr->RegisterClass<SWindow>();
+  // Scrolling and list controls.
+  mgr->RegisterClass<SPanel>();
+}
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SLinearInterpolator>();
