@@ -1,3 +1,4 @@
+#include "control/SListView.h"
 #include "control/SPanel.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
@@ -37,6 +38,7 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SWindow>();
   // Scrolling and list controls.
   mgr->RegisterClass<SPanel>();
+  mgr->RegisterClass<SListView>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
