@@ -1,3 +1,4 @@
+#include "control/SHeaderCtrl.h"
 #include "control/SListView.h"
 #include "control/SPanel.h"
 #include "core/SInterpolator.h"
@@ -39,6 +40,7 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   // Scrolling and list controls.
   mgr->RegisterClass<SPanel>();
   mgr->RegisterClass<SListView>();
+  mgr->RegisterClass<SHeaderCtrl>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
