@@ -1,6 +1,8 @@
 #include "control/SHeaderCtrl.h"
+#include "control/SListBox.h"
 #include "control/SListView.h"
 #include "control/SPanel.h"
+#include "control/SScrollView.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -41,6 +43,8 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SPanel>();
   mgr->RegisterClass<SListView>();
   mgr->RegisterClass<SHeaderCtrl>();
+  mgr->RegisterClass<SScrollView>();
+  mgr->RegisterClass<SListBox>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
