@@ -16,6 +16,11 @@
 #include "control/SStatic.h"
 #include "control/STabCtrl.h"
 #include "control/SToggle.h"
+#include "control/SHeaderCtrl.h"
+#include "control/SListBox.h"
+#include "control/SListView.h"
+#include "control/SPanel.h"
+#include "control/SScrollView.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -74,6 +79,12 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SHotKeyCtrl>();
   mgr->RegisterClass<STabCtrl>();
   mgr->RegisterClass<STabPage>();
+  // Scrolling and list controls.
+  mgr->RegisterClass<SPanel>();
+  mgr->RegisterClass<SListView>();
+  mgr->RegisterClass<SHeaderCtrl>();
+  mgr->RegisterClass<SScrollView>();
+  mgr->RegisterClass<SListBox>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {

@@ -1,0 +1,34 @@
+// The scroll-bar record and its codes, as the framework's scrolling
+// windows keep them: a record layout only, no system call behind it.
+#pragma once
+
+#include "win32/types.h"
+
+namespace ORIEL {
+
+struct SCROLLINFO {
+  UINT cbSize = 0;
+  UINT fMask = 0;
+  int nMin = 0;
+  int nMax = 0;
+  UINT nPage = 0;
+  int nPos = 0;
+  int nTrackPos = -1;  // -1 while no thumb is dragged
+};
+
+enum : UINT { SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_TRACKPOS = 0x10 };
+
+enum : int {
+  SB_LINEUP = 0,
+  SB_LINEDOWN = 1,
+  SB_PAGEUP = 2,
+  SB_PAGEDOWN = 3,
+  SB_THUMBPOSITION = 4,
+  SB_THUMBTRACK = 5,
+  SB_TOP = 6,
+  SB_BOTTOM = 7,
+};
+
+enum : int { SB_HORZ = 0, SB_VERT = 1, SB_BOTH = 3 };
+
+}  // namespace ORIEL

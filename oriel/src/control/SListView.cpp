@@ -1,0 +1,641 @@
+#include "control/SListView.h"
+
+#include <algorithm>
+
+#include "control/SControlPaint.h"
+#include "core/SApplication.h"
+#include "res.mgr/SSkinPool.h"
+
+namespace ORIEL {
+
+namespace {
+
+POINT PointOfLParam(LPARAM lParam) {
+  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
+
+bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
+bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
+
+}  // namespace
+
+// --- observer -----------------------------------------------------------
+
+void SListViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
+void SListViewDataSetObserver::OnDataInvalidated() { view_->OnDataInvalidated(); }
+void SListViewDataSetObserver::OnItemDataChanged(int position) { view_->OnItemChanged(position); }
+
+// --- construction -------------------------------------------------------
+
+SListView::SListView() : observer_(new SListViewDataSetObserver(this)) {
+  SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
+  SetUpdateInterval(40);
+  GetEventSet()->AddEvent(EventLVSelChanging::EventID, EventLVSelChanging::EventName());
+  GetEventSet()->AddEvent(EventLVSelChanged::EventID, EventLVSelChanged::EventName());
+  GetEventSet()->AddEvent(EventOfPanel::EventID, EventOfPanel::EventName());
+}
+
+SListView::~SListView() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  locator_.reset();
+  observer_->Release();
+  adapter_.reset();
+}
+
+HRESULT SListView::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
+  HRESULT hr = S_FALSE;
+  if (AttrNameIs(name, L"dividerSkin")) {
+    SSkinPoolMgr* skins = SSkinPoolMgr::getSingletonPtr();
+    dividerSkin_ = skins ? skins->GetSkin(value, GetScale()) : nullptr;
+    hr = S_OK;
+  } else if (AttrNameIs(name, L"dividerSize")) {
+    dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
+  } else if (AttrNameIs(name, L"wantTab")) {
+    wantTab_ = ParseAttrInt(value);
+  } else {
+    return SPanel::ApplyAttribute(name, value, loading);
+  }
+  return FinishAttribute(name, value, loading, hr);
+}
+
+// The item template decides the locator: a height above 0 gives items of
+// one height, otherwise each item is measured.
+BOOL SListView::CreateChildren(pugi::xml_node element) {
+  pugi::xml_node tpl = XmlChild(element, L"template");
+  if (!tpl) return TRUE;
+  template_.reset();
+  template_.append_copy(tpl);
+  pugi::xml_attribute height = XmlAttr(tpl, L"itemHeight");
+  const SLayoutSize itemHeight =
+      height ? SResProviderMgr::LookupNamedDimension(XmlValue(height)) : SLayoutSize(0, SLayoutSize::px);
+  IListViewItemLocator* locator = nullptr;
+  if (itemHeight.fSize > 0) {
+    locator = new SListViewItemLocatorFix(itemHeight, dividerSize_);
+  } else {
+    pugi::xml_attribute def = XmlAttr(tpl, L"defHeight");
+    const SLayoutSize defHeight = SResProviderMgr::LookupNamedDimension(def ? XmlValue(def) : SStringW(L"30dp"));
+    locator = new SListViewItemLocatorFlex(defHeight, dividerSize_);
+  }
+  SetItemLocator(locator);
+  locator->Release();
+  return TRUE;
+}
+
+BOOL SListView::SetAdapter(ILvAdapter* adapter) {
+  if (!locator_) return FALSE;
+  if (adapter_) {
+    adapter_->UnregisterObserver(observer_);
+    DropPanels();
+  }
+  adapter_ = adapter;
+  locator_->SetAdapter(adapter);
+  if (!adapter) return TRUE;
+  adapter->InitFromTemplate(GetTemplate());
+  adapter->RegisterObserver(observer_);
+  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
+  panelsMade_ = 0;
+  OnDataChanged();
+  return TRUE;
+}
+
+void SListView::SetItemLocator(IListViewItemLocator* locator) {
+  locator_ = locator;
+  if (locator_) {
+    locator_->SetAdapter(adapter_);
+    locator_->SetScale(GetScale());
+  }
+  OnDataChanged();
+}
+
+void SListView::DropPanels() {
+  for (ItemInfo& info : visible_) info.panel->Destroy();
+  visible_.clear();
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->Destroy();
+  bins_.clear();
+  hoverPanel_ = capturePanel_ = nullptr;
+  firstVisible_ = -1;
+}
+
+// --- data ---------------------------------------------------------------
+
+void SListView::OnDataChanged() {
+  if (!adapter_) return;
+  if (!IsVisible(TRUE)) {
+    pendingItem_ = -1;
+    pendingChange_ = true;
+    return;
+  }
+  if (locator_) locator_->OnDataChanged();
+  if (selected_ >= adapter_->GetCount()) selected_ = -1;
+  UpdateBars();
+  LayoutItems();
+}
+
+void SListView::OnDataInvalidated() {
+  rebuildOnPaint_ = true;
+  Invalidate();
+}
+
+void SListView::OnItemChanged(int index) {
+  if (!adapter_) return;
+  if (!IsVisible(TRUE)) {
+    pendingChange_ = true;
+    pendingItem_ = pendingItem_ == -2 ? index : -1;
+    return;
+  }
+  SItemPanel* panel = GetItemPanelByIndex(index);
+  if (!panel) return;  // not shown: it is bound when it scrolls in
+  if (locator_ && locator_->IsFixHeight()) {
+    adapter_->BindItemView(index, panel, GetTemplate());
+    panel->Invalidate();
+  } else {
+    LayoutItems();
+  }
+}
+
+SItemPanel* SListView::GetItemPanelByIndex(int index) const {
+  if (!adapter_ || index < 0 || index >= adapter_->GetCount()) return nullptr;
+  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
+  return visible_[index - firstVisible_].panel;
+}
+
+// --- layout -------------------------------------------------------------
+
+// The bar covers the whole list; positions run up to the last one that
+// shows the last item whole at the bottom.
+void SListView::UpdateBars() {
+  const RECT own = SWindow::ClientRect();
+  const int c = own.bottom - own.top;
+  const int total = locator_ ? locator_->TotalHeight() : 0;
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE;
+  si.nMin = 0;
+  si.nPage = std::max(c, 0);
+  int position = GetScrollPos(true);
+  const bool bar = c < total;
+  if (bar) {
+    si.nMax = total - 1;
+    position = std::min(position, total - c);
+  } else {
+    si.nMax = c - 1;
+    position = 0;
+  }
+  SetBarInfo(si, true);
+  if (HasScrollBar(true) != bar || HasScrollBar(false)) {
+    ShowScrollBar(kBarHorz | kBarVert, FALSE);
+    if (bar) ShowScrollBar(kBarVert, TRUE);
+  }
+  SetScrollPos(true, position, FALSE);
+  SendSwndMessage(SWM_NCCALCSIZE);
+  Invalidate();
+}
+
+// An idle panel of the view type: from its bin, oldest first; else one
+// of the panels that showed items now out of view, so that a jump of the
+// whole page makes no new panels; else a new one.
+SItemPanel* SListView::TakePanel(int viewType, std::vector<ItemInfo>& old, int oldFirst, int index) {
+  if (viewType < 0) viewType = 0;
+  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
+  auto& bin = bins_[viewType];
+  if (!bin.empty()) {
+    SItemPanel* panel = bin.front();
+    bin.pop_front();
+    return panel;
+  }
+  auto steal = [&](ItemInfo& info) {
+    SItemPanel* panel = info.panel;
+    info.panel = nullptr;
+    Retire(panel);
+    return panel;
+  };
+  // Indices below the one being placed are never shown again in this pass.
+  for (size_t k = 0; k < old.size() && oldFirst + static_cast<int>(k) < index; ++k)
+    if (old[k].panel && old[k].viewType == viewType) return steal(old[k]);
+  for (size_t k = old.size(); k-- > 0;)
+    if (old[k].panel && old[k].viewType == viewType) return steal(old[k]);
+  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
+  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&SListView::OnItemClick, this));
+  ++panelsMade_;
+  return panel;
+}
+
+// A panel leaves its item: no hover, no check, no focus inside.
+void SListView::Retire(SItemPanel* panel) {
+  if (panel->GetState() & WndState_Hover) panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+  if (panel == capturePanel_) capturePanel_ = nullptr;
+  panel->GetEventSet()->muted = 1;
+  if (panel->GetState() & WndState_Check) {
+    panel->ModifyItemState(0, WndState_Check);
+    panel->GetFocusManager().ClearFocus();
+  }
+  panel->GetEventSet()->muted = 0;
+}
+
+void SListView::LayoutItems() {
+  if (!adapter_ || !locator_) return;
+  const int oldFirst = firstVisible_;
+  const int oldCount = GetVisibleCount();
+  const int oldTotal = locator_->TotalHeight();
+  const SCROLLINFO& si = GetBarInfo(true);
+  const int bottom = si.nPos + static_cast<int>(si.nPage);
+  const int first = locator_->ItemAt(si.nPos);
+  int y = first >= 0 ? locator_->PositionOf(first) : 0;
+  const int hoverIndex = hoverPanel_ ? hoverPanel_->GetItemIndex() : -1;
+  hoverPanel_ = nullptr;
+  std::vector<ItemInfo> old;
+  old.swap(visible_);
+
+  const int count = adapter_->GetCount();
+  const RECT client = ClientRect();
+  const int width = client.right - client.left;
+  const pugi::xml_node tpl = GetTemplate();
+  if (first != -1 && y < bottom) {
+    for (int i = first; i < count; ++i) {
+      const DWORD state = (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (i == selected_ ? DWORD{WndState_Check} : 0u);
+      const int viewType = adapter_->GetItemViewType(i, state);
+      SItemPanel* panel = nullptr;
+      if (i >= oldFirst && oldFirst >= 0 && i < oldFirst + oldCount && old[i - oldFirst].panel &&
+          old[i - oldFirst].viewType == viewType) {
+        panel = old[i - oldFirst].panel;
+        old[i - oldFirst].panel = nullptr;
+      } else {
+        panel = TakePanel(viewType, old, oldFirst, i);
+      }
+      panel->SetItemIndex(i);
+      panel->SetVisible(TRUE);
+      RECT rc{0, 0, width, client.bottom - client.top};
+      if (locator_->IsFixHeight()) {
+        rc.bottom = locator_->GetHeightOf(i);
+        panel->Move(&rc);
+      }
+      // A recycled panel may still carry the bits of the item it showed.
+      panel->GetEventSet()->muted = 1;
+      panel->ModifyItemState(state, (WndState_Hover | WndState_Check) & ~state);
+      panel->GetEventSet()->muted = 0;
+      if (state & WndState_Hover) hoverPanel_ = panel;
+      adapter_->BindItemView(i, panel, tpl);
+      if (GetColorizeColor() != 0) panel->BroadcastMessage(SWM_COLORIZE, GetColorizeColor());
+      if (!locator_->IsFixHeight()) {
+        RECT measure{0, 0, width, 0};
+        const SIZE size = adapter_->GetItemDesiredSize(i, panel, &measure);
+        RECT sized{0, 0, width, size.cy};
+        panel->Move(&sized);
+        locator_->SetHeightOf(i, size.cy);
+      }
+      panel->ApplyLayout();
+      visible_.push_back(ItemInfo{panel, viewType});
+      y += locator_->GetHeightOf(i) + locator_->GetDividerSize();
+      if (y >= bottom) break;
+    }
+  }
+
+  for (ItemInfo& info : old) {
+    SItemPanel* panel = info.panel;
+    if (!panel) continue;
+    Retire(panel);
+    panel->GetEventSet()->muted = 1;
+    panel->SetVisible(FALSE);
+    panel->GetEventSet()->muted = 0;
+    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
+    bins_[info.viewType].push_back(panel);
+  }
+  firstVisible_ = visible_.empty() ? -1 : first;
+
+  // Measured items may change the total: the bars and the layout follow
+  // until it is stable.
+  if (!locator_->IsFixHeight() && locator_->TotalHeight() != oldTotal) {
+    UpdateBars();
+    LayoutItems();
+  }
+}
+
+void SListView::OnSize() {
+  UpdateBars();
+  const RECT client = ClientRect();
+  for (ItemInfo& info : visible_) {
+    RECT rc{0, 0, client.right - client.left, locator_ ? locator_->GetHeightOf(info.panel->GetItemIndex()) : 0};
+    info.panel->Move(&rc);
+  }
+  LayoutItems();
+}
+
+BOOL SListView::HandleScrollCode(bool vertical, int code, int position) {
+  const int before = GetScrollPos(true);
+  SPanel::HandleScrollCode(vertical, code, position);
+  if (GetScrollPos(true) == before) return FALSE;
+  LayoutItems();
+  if (code == SB_THUMBTRACK) ThrottledUpdate();
+  return TRUE;
+}
+
+// --- selection ----------------------------------------------------------
+
+int SListView::SetSel(int index, BOOL notify) {
+  if (!adapter_) return 0;
+  const int count = adapter_->GetCount();
+  if (index >= count) return count;
+  if (index < 0) index = -1;
+  const int old = selected_;
+  selected_ = index;
+  if (notify) {
+    EventLVSelChanging e(this);
+    e.iOldSel = old;
+    e.iNewSel = index;
+    RaiseEvent(&e);
+    if (e.bCancel) {
+      selected_ = old;
+      return old;
+    }
+  }
+  if (old == index) return index;
+  if (SItemPanel* panel = GetItemPanelByIndex(old)) {
+    panel->GetFocusManager().ClearFocus();
+    panel->ModifyItemState(0, WndState_Check);
+    panel->Invalidate();
+  }
+  if (SItemPanel* panel = GetItemPanelByIndex(index)) {
+    panel->ModifyItemState(WndState_Check, 0);
+    panel->Invalidate();
+  }
+  if (notify) {
+    EventLVSelChanged e(this);
+    e.iOldSel = old;
+    e.iNewSel = index;
+    RaiseEvent(&e);
+  }
+  return index;
+}
+
+void SListView::EnsureVisible(int index) {
+  if (!adapter_ || !locator_ || index < 0 || index >= adapter_->GetCount()) return;
+  const int last = firstVisible_ + GetVisibleCount() - 1;
+  if (firstVisible_ < 0 || index <= firstVisible_) {
+    HandleScrollCode(true, SB_THUMBPOSITION, locator_->PositionOf(index));
+  } else if (index < last) {
+    return;
+  } else if (index == adapter_->GetCount() - 1) {
+    HandleScrollCode(true, SB_BOTTOM, 0);
+  } else {
+    HandleScrollCode(true, SB_THUMBPOSITION,
+                     locator_->PositionOf(index + 1) - static_cast<int>(GetBarInfo(true).nPage));
+  }
+}
+
+void SListView::SelectQuietly(int index) {
+  EnsureVisible(index);
+  SetSel(index, FALSE);
+}
+
+bool SListView::OnItemClick(EventArgs* e) {
+  auto* panel = dynamic_cast<SItemPanel*>(e->sender);
+  if (panel && panel->GetItemIndex() != selected_) SetSel(panel->GetItemIndex(), TRUE);
+  return true;
+}
+
+// --- item container -----------------------------------------------------
+
+void SListView::OnItemSetCapture(SItemPanel* item, bool capture) {
+  if (capture) {
+    SetCapture();
+    capturePanel_ = item;
+  } else {
+    ReleaseCapture();
+    capturePanel_ = nullptr;
+  }
+}
+
+bool SListView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
+  const int index = item->GetItemIndex();
+  if (!locator_ || index < 0) return false;
+  const RECT client = ClientRect();
+  const int top = client.top + locator_->PositionOf(index) - GetScrollPos(true);
+  rc = RECT{client.left, top, client.right, top + locator_->GetHeightOf(index)};
+  return true;
+}
+
+LPARAM SListView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
+  const POINT pt = PointOfLParam(lParam);
+  const RECT rc = panel->GetItemRect();
+  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
+}
+
+// --- painting -----------------------------------------------------------
+
+void SListView::OnPaint(IRenderTarget* rt) {
+  if (rebuildOnPaint_) {
+    LayoutItems();
+    rebuildOnPaint_ = false;
+  }
+  const SPaintState saved = ApplyPaintState(this, rt);
+  if (firstVisible_ != -1 && locator_) {
+    const RECT client = ClientRect();
+    rt->PushClipRect(&client, kCombineAnd);
+    RECT box;
+    rt->GetClipBox(&box);
+    const int divider = locator_->GetDividerSize();
+    int top = client.top + locator_->PositionOf(firstVisible_) - GetScrollPos(true);
+    for (ItemInfo& info : visible_) {
+      const RECT rc{client.left, top, client.right, top + locator_->GetHeightOf(info.panel->GetItemIndex())};
+      RECT meet;
+      if (IntersectRect(&meet, &rc, &box)) info.panel->PaintItem(rt, rc);
+      const RECT line{client.left, rc.bottom, client.right, rc.bottom + divider};
+      if (dividerSkin_ && divider > 0) dividerSkin_->DrawByIndex(rt, &line, 0);
+      top = line.bottom;
+    }
+    rt->PopClip();
+  }
+  RestorePaintState(rt, saved);
+}
+
+// --- input --------------------------------------------------------------
+
+LRESULT SListView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+  AddRef();  // a click's subscribers may change the list
+  LRESULT ignored = 0;
+  if (capturePanel_) {
+    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
+  } else {
+    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+    const POINT pt = PointOfLParam(lParam);
+    SItemPanel* hit = nullptr;
+    for (ItemInfo& info : visible_) {
+      const RECT rc = info.panel->GetItemRect();
+      if (PtInRect(&rc, pt)) {
+        hit = info.panel;
+        break;
+      }
+    }
+    if (hit != hoverPanel_) {
+      if (SItemPanel* old = hoverPanel_) {
+        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+        old->Invalidate();
+      }
+      hoverPanel_ = hit;
+      if (hit) {
+        hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
+        hit->Invalidate();
+      }
+    }
+    if (hoverPanel_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
+    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+  }
+  Release();
+  return 0;
+}
+
+void SListView::OnMouseLeaveView() {
+  LRESULT ignored = 0;
+  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
+  if (hoverPanel_) {
+    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+    hoverPanel_ = nullptr;
+  }
+}
+
+LRESULT SListView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+  if (SItemPanel* panel = GetItemPanelByIndex(selected_)) {
+    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
+  }
+  return SPanel::OnMouseWheel(wParam, lParam);
+}
+
+bool SListView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
+  SItemPanel* panel = GetItemPanelByIndex(selected_);
+  if (!panel) return false;
+  panel->DispatchFrameMessage(msg, wParam, lParam);
+  return panel->WasHandled() != 0;
+}
+
+// Keyboard moves of the selection are silent: only clicks raise the
+// selection events.
+bool SListView::OnKeyDown(UINT key, LPARAM lParam) {
+  if (!adapter_) return false;
+  if (selected_ != -1 && wantTab_) {
+    if (SItemPanel* panel = GetItemPanelByIndex(selected_)) {
+      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
+      if (panel->WasHandled()) return true;
+    }
+  }
+  if (SWindow* owner = GetOwner(); owner && (key == VK_ESCAPE || key == VK_RETURN)) {
+    owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
+    return true;
+  }
+  const int count = adapter_->GetCount();
+  switch (key) {
+    case VK_DOWN:
+      if (selected_ < count - 1) SelectQuietly(selected_ + 1);
+      return true;
+    case VK_UP:
+      if (selected_ > 0) SelectQuietly(selected_ - 1);
+      return true;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME: {
+      const int code = key == VK_PRIOR ? SB_PAGEUP : key == VK_NEXT ? SB_PAGEDOWN : key == VK_END ? SB_BOTTOM : SB_TOP;
+      HandleScrollCode(true, code, 0);
+      if (!visible_.empty()) {
+        const bool toFirst = key == VK_PRIOR || key == VK_HOME;
+        SelectQuietly(toFirst ? firstVisible_ : firstVisible_ + GetVisibleCount() - 1);
+      }
+      return true;
+    }
+    default: return true;
+  }
+}
+
+BOOL SListView::ApplyStyleCursor(POINT pt) {
+  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
+  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
+    return TRUE;
+  return SPanel::ApplyStyleCursor(pt);
+}
+
+BOOL SListView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
+  if (hoverPanel_) {
+    const RECT rc = hoverPanel_->GetItemRect();
+    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
+  }
+  return SPanel::QueryToolTipInfo(pt, info);
+}
+
+// --- changes of scale, language and colour ------------------------------
+
+void SListView::UpdateScale(int scale) {
+  SPanel::UpdateScale(scale);
+  if (locator_) locator_->SetScale(scale);
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+}
+
+BOOL SListView::RefreshTranslation() {
+  const BOOL result = SPanel::RefreshTranslation();
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  return result;
+}
+
+void SListView::Colorize(COLORREF color) {
+  SPanel::Colorize(color);
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+}
+
+// --- lifecycle and messages ---------------------------------------------
+
+void SListView::OnShowWindow(BOOL show, UINT status) {
+  SPanel::OnShowWindow(show, status);
+  if (!IsVisible(TRUE) || !pendingChange_) return;
+  const int item = pendingItem_;
+  pendingChange_ = false;
+  pendingItem_ = -2;
+  if (item == -1) OnDataChanged();
+  else OnItemChanged(item);
+}
+
+void SListView::OnDestroy() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  DropPanels();
+  SPanel::OnDestroy();
+}
+
+BOOL SListView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  if (msg == SWM_SIZE) {
+    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    OnSize();
+    return TRUE;
+  }
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    if (SItemPanel* panel = GetItemPanelByIndex(selected_)) {
+      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
+      else panel->GetFocusManager().StoreFocusedView();
+    }
+    return TRUE;
+  }
+  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  if (msg == WM_MOUSELEAVE) {
+    OnMouseLeaveView();
+    return TRUE;
+  }
+  if (adapter_) {
+    if (msg == WM_KEYDOWN) {
+      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
+      return ForwardToSelectedItem(msg, wParam, lParam);
+    }
+    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
+      return ForwardToSelectedItem(msg, wParam, lParam);
+    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
+      result = DispatchMouse(msg, wParam, lParam);
+      return TRUE;
+    }
+  }
+  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+}
+
+}  // namespace ORIEL
