@@ -1,0 +1,29 @@
+#include "core/SDummyWnd.h"
+
+#include "core/SHostWnd.h"
+
+namespace ORIEL {
+
+HWND SDummyWnd::CreatePaintWindow() {
+  HWND hwnd = Create(L"ORIEL_DUMMY_WND", WS_POPUP, WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, 0, 0, 10, 10, nullptr,
+                     nullptr);
+  if (!hwnd) return nullptr;
+  // Fully transparent, so that showing it shows nothing; it must be shown
+  // for the system to send it WM_PAINT at all.
+  SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(hwnd, 0, 0, LWA_ALPHA);
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  return hwnd;
+}
+
+BOOL SDummyWnd::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result, DWORD mapId) {
+  if (mapId != 0 || msg != WM_PAINT) return FALSE;
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  EndPaint(hwnd, &ps);
+  host_->OnPaintWindowPaint();
+  result = 0;
+  return TRUE;
+}
+
+}  // namespace ORIEL
