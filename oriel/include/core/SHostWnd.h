@@ -84,7 +84,7 @@ class SHostWnd : public SwndContainerImpl, public CSimpleWnd {
   // Painting.
   void RenderAndPresent(HDC dc, DWORD flags);
   void PresentRect(HDC dc, const RECT& rc);
-  BOOL PushLayer(IRenderTarget* rt, BYTE alpha, const RECT* dirty);
+  virtual BOOL PushLayer(IRenderTarget* rt, BYTE alpha, const RECT* dirty);
   void RedrawAll();
   BOOL PlayWindowAnimation(DWORD time, DWORD flags);
   IRenderTarget* GetHostRenderTarget() const { return rt_; }

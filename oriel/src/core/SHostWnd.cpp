@@ -234,9 +234,12 @@ BOOL SHostWnd::LoadHostXml(pugi::xml_node root, int cx, int cy) {
   return TRUE;
 }
 
-BOOL SHostWnd::ResizeToRoot(EventArgs* e) {
+// The root's own rectangle gives the size: the size event reports the
+// root's client area, which is the window's (not yet resized) client area.
+BOOL SHostWnd::ResizeToRoot(EventArgs*) {
   if (inSize_ || !GetHwnd()) return TRUE;
-  const SIZE size = static_cast<EventSwndSize*>(e)->szWnd;
+  const RECT root = SwndContainerImpl::GetWindowRect();
+  const SIZE size{root.right - root.left, root.bottom - root.top};
   RECT now{};
   ::GetClientRect(GetHwnd(), &now);
   if (now.right == size.cx && now.bottom == size.cy) return TRUE;
