@@ -169,6 +169,37 @@ TEST_F(HostPaintTest, TheCaretIsInvertedOverThePictureAndSurvivesARepaint) {
   ASSERT_TRUE(pumpUntil([&] { return At(210, 25) == 0xFFFFFF; }));
 }
 
+// A layered window: its subtree is drawn into its own image, which is
+// blended whole (children too) with the window's alpha.
+const char* kLayeredLayout =
+    "<ORIEL width='240' height='160'>"
+    "<root colorBkgnd='#ffffff'>"
+    "<window name='l' pos='10,10,110,70' layeredWindow='1' alpha='128' colorBkgnd='#0000ff'>"
+    "<window name='child' pos='0,0,50,-0' colorBkgnd='#ff0000'/>"
+    "</window></root></ORIEL>";
+
+bool Near(unsigned long pixel, int r, int g, int b) {
+  auto close = [](int a, int e) { return a >= e - 4 && a <= e + 4; };
+  return close((pixel >> 16) & 0xFF, r) && close((pixel >> 8) & 0xFF, g) && close(pixel & 0xFF, b);
+}
+
+TEST_F(HostPaintTest, ALayeredWindowBlendsItsWholeSubtreeAndComposesBorrowedTargets) {
+  Show(kLayeredLayout);
+  ASSERT_TRUE(pumpUntil([&] { return Near(At(90, 40), 127, 127, 255); })) << std::hex << At(90, 40);
+  EXPECT_TRUE(Near(At(30, 40), 255, 127, 127)) << std::hex << At(30, 40);  // the child is blended too
+  EXPECT_EQ(At(150, 40), 0xFFFFFFu);
+  // Drawing into the child at once goes through the layer's image and is
+  // composed over what lies beneath.
+  SWindow* child = W(L"child");
+  IRenderTarget* rt = child->AcquireRenderTarget(nullptr, SWindow::kAcquirePlain, FALSE);
+  ASSERT_NE(rt, nullptr);
+  const RECT rc = child->GetWindowRect();
+  rt->FillSolidRect(&rc, 0xFF00FF00);
+  child->ReleaseRenderTarget(rt);
+  ASSERT_TRUE(pumpUntil([&] { return Near(At(30, 40), 127, 255, 127); })) << std::hex << At(30, 40);
+  EXPECT_TRUE(Near(At(90, 40), 127, 127, 255));
+}
+
 TEST_F(HostPaintTest, ATranslucentBlendHideOf200MsPushesTwentyFallingLayersThenHides) {
   auto* host = Show<CountingHost>(kTranslucentLayout);
   ASSERT_TRUE(pumpUntil([&] { return At(60, 40) == 0xFF8000; }));

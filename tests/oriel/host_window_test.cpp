@@ -240,6 +240,37 @@ TEST_F(HostUnitTest, FrameworkTimersReachTheirWindowAndFramesRunOnlyWhileWanted)
   EXPECT_EQ(frames.count, stopped);
 }
 
+// Reports where its wheels arrive.
+class WheelSink : public SWindow {
+ public:
+  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) {
+      points.push_back(POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))});
+      result = 0;
+      return TRUE;
+    }
+    return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
+  }
+  std::vector<POINT> points;
+};
+
+TEST_F(HostUnitTest, BothWheelsReachTheTreeInClientCoordinates) {
+  TestHost* host = Make("<ORIEL width='100' height='80' sendWheel2Hover='1'><root/></ORIEL>");
+  auto* sink = new WheelSink;
+  host->AttachChild(sink);
+  sink->Move(new RECT{0, 0, 100, 80});
+  RECT rc{};
+  GetWindowRect(host->GetHwnd(), &rc);
+  const LPARAM screen = MAKELPARAM(rc.left + 30, rc.top + 20);
+  EXPECT_EQ(SendMessageW(host->GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), screen), 1);
+  SendMessageW(host->GetHwnd(), WM_MOUSEHWHEEL, MAKEWPARAM(0, 120), screen);
+  ASSERT_EQ(sink->points.size(), 2u);
+  for (const POINT& p : sink->points) {
+    EXPECT_EQ(p.x, 30);
+    EXPECT_EQ(p.y, 20);
+  }
+}
+
 TEST_F(HostUnitTest, SpyRequestsAnswerNothing) {
   TestHost* host = Make("<ORIEL width='100' height='80'><root><window pos='0,0,-0,-0'/></root></ORIEL>");
   for (UINT msg = 0x2EF8; msg <= 0x2EFB; ++msg)
