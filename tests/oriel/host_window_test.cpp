@@ -2,6 +2,7 @@
 // styles computed from them, wrap-content sizing, the quit rule, the
 // message map's answers (resize borders, timers, spy requests, released
 // presses) and the limits a host gives the system.
+#include <algorithm>
 #include <cstdlib>
 
 #include "HostTestWindow.h"
@@ -269,6 +270,29 @@ TEST_F(HostUnitTest, BothWheelsReachTheTreeInClientCoordinates) {
     EXPECT_EQ(p.x, 30);
     EXPECT_EQ(p.y, 20);
   }
+}
+
+TEST_F(HostUnitTest, ScriptTimersTickThroughTheHostOnceOrRepeatedly) {
+  TestHost* host = Make("<ORIEL width='100' height='80'><root/></ORIEL>");
+  const UINT_PTR once = host->StartScriptTimeout(SStringW(L"onOnce"), 10);
+  const UINT_PTR again = host->StartScriptTimer(SStringW(L"onAgain"), 10);
+  ASSERT_NE(once, 0u);
+  ASSERT_NE(again, 0u);
+  std::vector<WPARAM> ticks;
+  host->before = [&](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+    if (msg == 0x2BD9) ticks.push_back(wParam);
+    return std::nullopt;
+  };
+  MSG msg;
+  const DWORD until = GetTickCount() + 3000;
+  auto count = [&](WPARAM id) { return std::count(ticks.begin(), ticks.end(), id); };
+  while (count(again) < 4 && GetTickCount() < until) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    else Sleep(2);
+  }
+  EXPECT_GE(count(again), 4);
+  EXPECT_EQ(count(once), 1);
+  host->StopScriptTimer(again);
 }
 
 TEST_F(HostUnitTest, SpyRequestsAnswerNothing) {

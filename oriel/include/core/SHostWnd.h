@@ -62,6 +62,11 @@ class SHostWnd : public SwndContainerImpl, public CSimpleWnd {
   using SwndContainerImpl::ReleaseRenderTarget;
   BOOL GetWindowRect(LPRECT rc) const;
   UINT_PTR StartHostTimer(UINT_PTR id, UINT period);
+  // Timers that call a named function of the script module (repeating, or
+  // once); 0 when none could be made.
+  UINT_PTR StartScriptTimer(const SStringW& function, UINT period);
+  UINT_PTR StartScriptTimeout(const SStringW& function, UINT delay);
+  void StopScriptTimer(UINT_PTR id);
 
   // Builds (or rebuilds) the window from a root element; false for an
   // empty element or a destroyed window.

@@ -304,6 +304,8 @@ class SWindow : public SWindowBase {
   void RedrawNonClient();
   // The host's update of a window that repaints alone (no background blend).
   void PaintPendingRegion();
+  // Asks the host to paint what is due now.
+  void UpdateHostNow();
   // A layered window's own image, made on first use.
   IRenderTarget* GetLayeredRenderTarget();
   BOOL IsLayeredWindow() const { return (flags_ & kFlagLayered) != 0; }

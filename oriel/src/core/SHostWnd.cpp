@@ -6,6 +6,7 @@
 #include "core/SApplication.h"
 #include "core/SLog.h"
 #include "core/SMessageLoop.h"
+#include "core/SScriptTimer.h"
 #include "core/SStringSplit.h"
 #include "res.mgr/SSkinPool.h"
 #include "res.mgr/SStylePool.h"
@@ -50,6 +51,20 @@ void SHostWnd::DestroyHostWindow() {
 BOOL SHostWnd::GetWindowRect(LPRECT rc) const { return ::GetWindowRect(GetHwnd(), rc); }
 
 UINT_PTR SHostWnd::StartHostTimer(UINT_PTR id, UINT period) { return ::SetTimer(GetHwnd(), id, period, nullptr); }
+
+UINT_PTR SHostWnd::StartScriptTimer(const SStringW& function, UINT period) {
+  SScriptTimer* timers = SScriptTimer::getSingletonPtr();
+  return timers && GetHwnd() ? timers->StartTimer(GetHwnd(), function, period, true) : 0;
+}
+
+UINT_PTR SHostWnd::StartScriptTimeout(const SStringW& function, UINT delay) {
+  SScriptTimer* timers = SScriptTimer::getSingletonPtr();
+  return timers && GetHwnd() ? timers->StartTimer(GetHwnd(), function, delay, false) : 0;
+}
+
+void SHostWnd::StopScriptTimer(UINT_PTR id) {
+  if (SScriptTimer* timers = SScriptTimer::getSingletonPtr()) timers->StopTimer(id);
+}
 
 BOOL SHostWnd::OnHostEvent(EventArgs*) { return FALSE; }
 

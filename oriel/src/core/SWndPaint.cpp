@@ -415,6 +415,10 @@ void SWindow::RedrawNonClient() {
   ReleaseRenderTarget(rt);
 }
 
+void SWindow::UpdateHostNow() {
+  if (container_) container_->UpdateNow();
+}
+
 void SWindow::PaintPendingRegion() {
   if (style_->IsBkgndBlend() || !invalidRgn_ || invalidRgn_->IsEmpty()) return;
   SRefPtr<IRegion> rgn = invalidRgn_;
