@@ -119,8 +119,13 @@ TEST_F(HostWindowTest, TranslucentRoundCornersShowTheWindowBeneath) {
 }
 
 TEST_F(HostWindowTest, TranslucentHostMakesOneHiddenPaintWindowThatNeverActivates) {
+  const unsigned long corner = screenPixel(3, 3);
   TestHost* round = Show(kRoundLayout, kX, kY);
   HWND paint = round->GetPaintWindow();
+  // At 0,0 it shows nothing and takes no click.
+  pumpFor(100);
+  EXPECT_EQ(screenPixel(3, 3), corner);
+  EXPECT_TRUE(GetWindowLongW(paint, GWL_EXSTYLE) & WS_EX_TRANSPARENT);
   ASSERT_NE(paint, nullptr);
   RECT rc{};
   GetWindowRect(paint, &rc);

@@ -38,6 +38,8 @@ class SHostWndAttr : public SObjectImpl<TObjRefImpl<IObject>>, public ITrCtxProv
   RECT MaxInsetPixels(int scale) const;
   SLayoutSize& Width() { return width_; }
   SLayoutSize& Height() { return height_; }
+  const SLayoutSize& Width() const { return width_; }
+  const SLayoutSize& Height() const { return height_; }
   // Wrap-content windows have no resize border along that axis.
   void ClearHorizontalMargins() { margin_[0] = margin_[2] = SLayoutSize(); }
   void ClearVerticalMargins() { margin_[1] = margin_[3] = SLayoutSize(); }

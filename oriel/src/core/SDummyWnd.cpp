@@ -8,9 +8,9 @@ HWND SDummyWnd::CreatePaintWindow() {
   HWND hwnd = Create(L"ORIEL_DUMMY_WND", WS_POPUP, WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, 0, 0, 10, 10, nullptr,
                      nullptr);
   if (!hwnd) return nullptr;
-  // Fully transparent, so that showing it shows nothing; it must be shown
-  // for the system to send it WM_PAINT at all.
-  SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+  // Fully transparent and click-through, so that showing it shows and
+  // takes nothing; it must be shown for the system to send it WM_PAINT.
+  SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_LAYERED | WS_EX_TRANSPARENT);
   SetLayeredWindowAttributes(hwnd, 0, 0, LWA_ALPHA);
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   return hwnd;

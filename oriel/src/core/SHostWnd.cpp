@@ -174,10 +174,7 @@ void SHostWnd::ApplyLayering() {
   }
 }
 
-bool SHostWnd::WrapsContent() const {
-  SHostWndAttr& a = const_cast<SHostWndAttr&>(attr_);
-  return a.Width().IsWrapContent() || a.Height().IsWrapContent();
-}
+bool SHostWnd::WrapsContent() const { return attr_.Width().IsWrapContent() || attr_.Height().IsWrapContent(); }
 
 // The window's size from the attributes, or measured from the content
 // where a dimension wraps it.
