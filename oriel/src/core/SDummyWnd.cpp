@@ -17,7 +17,13 @@ HWND SDummyWnd::CreatePaintWindow() {
 }
 
 BOOL SDummyWnd::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result, DWORD mapId) {
-  if (mapId != 0 || msg != WM_PAINT) return FALSE;
+  if (mapId != 0) return FALSE;
+  if (msg == WM_ERASEBKGND) {
+    // Its pixels stay transparent: without a compositor they make its shape.
+    result = 1;
+    return TRUE;
+  }
+  if (msg != WM_PAINT) return FALSE;
   PAINTSTRUCT ps;
   BeginPaint(hwnd, &ps);
   EndPaint(hwnd, &ps);
