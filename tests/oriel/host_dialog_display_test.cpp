@@ -72,7 +72,16 @@ class HostDialogTest : public OrielAppTest {
     std::atomic<bool> ended{false};
     std::thread player([&] {
       for (int i = 0; i < 500 && !shown; ++i) usleep(10000);
-      usleep(300000);  // mapped and focused
+      // Keys go where the server's focus is: wait for the dialog to have it.
+      const ::Window xid = shown ? Win32XWindowOf(shown) : 0;
+      for (int i = 0; i < 500 && xid; ++i) {
+        ::Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(userDisplay(), &focus, &revert);
+        if (focus == xid) break;
+        usleep(10000);
+      }
+      usleep(50000);
       if (shown) user(shown);
       // A dialog the user could not end is closed, so the test fails on
       // its answer instead of hanging.

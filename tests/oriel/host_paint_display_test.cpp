@@ -169,6 +169,25 @@ TEST_F(HostPaintTest, TheCaretIsInvertedOverThePictureAndSurvivesARepaint) {
   ASSERT_TRUE(pumpUntil([&] { return At(210, 25) == 0xFFFFFF; }));
 }
 
+TEST_F(HostPaintTest, RedrawNonClientRepaintsTheMarginBandAtOnceAndNothingElse) {
+  Show("<ORIEL width='200' height='120'><root colorBkgnd='#ffffff'>"
+       "<window name='framed' pos='20,20,120,100' margin='6' colorBorder='#ff0000' colorBkgnd='#00ff00'/>"
+       "<window name='over' pos='100,40,140,60' colorBkgnd='#0000ff'/>"
+       "</root></ORIEL>");
+  ASSERT_TRUE(pumpUntil([&] { return At(22, 50) == 0xFF0000 && At(60, 60) == 0x00FF00; }));
+  SWindow* framed = W(L"framed");
+  pumpFor(50);
+  const int clientPaints = framed->GetPaintCount();
+  // A new border colour that nothing invalidated: only the redraw shows it.
+  framed->GetStyle().ApplyAttribute(SStringW(L"colorBorder"), SStringW(L"#000000"), FALSE);
+  framed->GetStyle().ApplyAttribute(SStringW(L"colorBkgnd"), SStringW(L"#ffff00"), FALSE);
+  framed->RedrawNonClient();
+  ASSERT_TRUE(pumpUntil([&] { return At(22, 50) == 0x000000; })) << std::hex << At(22, 50);
+  EXPECT_EQ(At(60, 60), 0x00FF00u);   // the client area is not painted again
+  EXPECT_EQ(At(117, 50), 0x0000FFu);  // the window above stays over the band
+  EXPECT_EQ(framed->GetPaintCount(), clientPaints);
+}
+
 // A layered window: its subtree is drawn into its own image, which is
 // blended whole (children too) with the window's alpha.
 const char* kLayeredLayout =
