@@ -284,9 +284,35 @@ class SWindow : public SWindowBase {
   int StateIndex() const;
 
   // Painting: the window and its subtree with z-orders in [low, high),
-  // inside `box` (null: everywhere).
+  // inside `box` or the region (null or empty: everywhere).
   void PaintZRange(IRenderTarget* rt, const RECT* box, int low, int high);
+  void PaintZRange(IRenderTarget* rt, const IRegion* rgn, int low, int high);
   void PaintInRegion(IRenderTarget* rt, const RECT* box) { PaintZRange(rt, box, 0, 0x7FFFFFFF); }
+  void PaintInRegion(IRenderTarget* rt, const IRegion* rgn) { PaintZRange(rt, rgn, 0, 0x7FFFFFFF); }
+  // The ancestors' font and text colour, root first, then the window's own:
+  // what the window would inherit in a full paint.
+  void PrepareInheritedPaint(IRenderTarget* rt);
+  // The tree beneath the window (cleared first) and the windows above it,
+  // inside the window rectangle clipped to `rc`; the overlay paints the
+  // windows above from the parent's subtree only.
+  void PaintUnderlay(IRenderTarget* rt, const RECT& rc);
+  void PaintForeground(IRenderTarget* rt, const RECT& rc);
+  void PaintOverlay(IRenderTarget* rt, const RECT& rc);
+  // Drawing outside the normal paint. Modes: 2 shows what lies beneath the
+  // window and paints the windows above over it on release; 4 plain; 1 a
+  // layered window's own image only. One target at a time per window.
+  enum : DWORD { kAcquireLayerOnly = 1, kAcquireUnderlay = 2, kAcquirePlain = 4 };
+  IRenderTarget* AcquireRenderTarget(const RECT* rc, DWORD mode, BOOL clientOnly);
+  void ReleaseRenderTarget(IRenderTarget* rt);
+  // Repaints the margin band at once.
+  void RedrawNonClient();
+  // The host's update of a window that repaints alone (no background blend).
+  void PaintPendingRegion();
+  // Asks the host to paint what is due now.
+  void UpdateHostNow();
+  // A layered window's own image, made on first use.
+  IRenderTarget* GetLayeredRenderTarget();
+  BOOL IsLayeredWindow() const { return (flags_ & kFlagLayered) != 0; }
   virtual BOOL IsCacheMode() const;
   // Drawn after the window's own paint while it has the focus: a dotted
   // rectangle inside the text rectangle, when the window takes the focus
@@ -360,6 +386,20 @@ class SWindow : public SWindowBase {
   int updateLock_ = 0;
   COLORREF colorize_ = 0;
   SRefPtr<IRenderTarget> cache_;
+  // Painting outside the normal cycle: the target borrowed, its box, mode
+  // and region; the invalid region of a window that repaints alone; the
+  // layered window's own image.
+  struct PaintRecord {
+    RECT box{0, 0, 0, 0};
+    DWORD mode = 0;
+    SRefPtr<IRegion> rgn;
+    bool locked = false;
+  };
+  IRenderTarget* AcquireRegionTarget(IRegion* rgn, DWORD mode);
+  SWindow* LayeredAncestor();
+  PaintRecord paint_;
+  SRefPtr<IRegion> invalidRgn_;
+  SRefPtr<IRenderTarget> layered_;
 };
 
 // Framework messages a window handles itself.

@@ -74,6 +74,13 @@ class SwndContainerImpl : public ISwndContainer, public SWindow {
   BOOL WasHandled() const { return handled_; }
   CFocusManager& GetFocusManager() { return focus_; }
   bool IsZOrderDirty() const { return zorderDirty_; }
+  size_t TimelineHandlerCount() const { return timelines_.size(); }
+
+  // The container's slots and the root window's forms share two names.
+  using ISwndContainer::AcquireRenderTarget;
+  using SWindow::AcquireRenderTarget;
+  using ISwndContainer::ReleaseRenderTarget;
+  using SWindow::ReleaseRenderTarget;
 
   // ISwndContainer: the routing and bookkeeping part.
   void AdvanceFrame() override;

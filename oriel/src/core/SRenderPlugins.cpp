@@ -58,6 +58,8 @@ void InstallPlatformWiring() {
         [](HDC hdc) { return static_cast<void*>(GdiSurfaceOfDC(hdc)); },
     };
     Win32SetSurfaceDCFactory(&kFactory);
+    // Window icons reach the window manager as pixels of the GDI layer's icons.
+    Win32SetIconSurfaceReader([](HICON icon) { return static_cast<void*>(GdiSurfaceOfIcon(icon)); });
     GdiSetScreenDpi(static_cast<int>(Win32DisplayDpi()));
     base::SetScreenSizeProvider([](int& width, int& height) {
       width = GetSystemMetrics(SM_CXSCREEN);

@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include "backend_hooks.h"
+#include "display/native.h"
 #include "user/placement.h"
 #include "win32/messaging.h"
 #include "window_table.h"
@@ -100,6 +101,23 @@ LRESULT nonClientButton(HWND hwnd, WPARAM hit, LPARAM lParam) {
   return 0;
 }
 
+// Stores the icon and shows both on the window; returns the previous one.
+HICON setIcon(HWND hwnd, WPARAM which, HICON icon) {
+  HICON previous = nullptr, big = nullptr, small = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    auto window = lookupWindowLocked(hwnd);
+    if (!window) return nullptr;
+    HICON& slot = which == ICON_BIG ? window->bigIcon : window->smallIcon;
+    previous = slot;
+    slot = icon;
+    big = window->bigIcon;
+    small = window->smallIcon;
+  }
+  win32::display::nativeSetIcons(hwnd, big, small);
+  return previous;
+}
+
 LRESULT systemCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const UINT command = static_cast<UINT>(wParam & 0xFFF0);
   switch (command) {
@@ -183,6 +201,14 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSCOMMAND:
       return systemCommand(hWnd, wParam, lParam);
+    case WM_SETICON:
+      return reinterpret_cast<LRESULT>(setIcon(hWnd, wParam, reinterpret_cast<HICON>(lParam)));
+    case WM_GETICON: {
+      std::lock_guard<std::mutex> lock(windowLock());
+      auto window = lookupWindowLocked(hWnd);
+      if (!window) return 0;
+      return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? window->bigIcon : window->smallIcon);
+    }
     case WM_IME_CHAR:
       PostMessageW(hWnd, WM_CHAR, wParam, lParam);
       return 0;

@@ -63,6 +63,9 @@ struct Window {
   BYTE layeredAlpha = 255;
   DWORD layeredFlags = 0;
   bool layeredByUpdate = false;  // content comes from UpdateLayeredWindow
+  // WM_SETICON's icons (the caller keeps them alive).
+  HICON smallIcon = nullptr;
+  HICON bigIcon = nullptr;
 };
 
 std::mutex& windowLock();

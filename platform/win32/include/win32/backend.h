@@ -73,6 +73,11 @@ void* Win32SurfaceOfDC(HDC hdc);
 // one of this layer's own), and its release: what the GDI layer wraps.
 HDC Win32CreateSurfaceDC(void* cairoSurface);
 void Win32DeleteSurfaceDC(HDC hdc);
+// Icons meet the GDI layer the same way: the installed function gives the
+// Cairo ARGB32 image surface (cairo_surface_t*, premultiplied) an HICON
+// holds, or null. Without it, WM_SETICON keeps the icons but shows none.
+using Win32IconSurfaceReader = void* (*)(HICON icon);
+void Win32SetIconSurfaceReader(Win32IconSurfaceReader reader);
 // The X window behind a top-level window (for protocols that name X
 // windows, such as the tray's XEmbed), or 0 without one.
 unsigned long Win32XWindowOf(HWND hwnd);

@@ -278,6 +278,21 @@ RECT screenRectOf(XDisplay* x, ::Window xid, int width, int height) {
   return RECT{rootX, rootY, rootX + width, rootY + height};
 }
 
+// WM_STATE says IconicState (3).
+bool windowIconic(XDisplay* x, ::Window xid) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool iconic = false;
+  if (XGetWindowProperty(x->dpy, xid, x->atoms.wmState, 0, 2, False, x->atoms.wmState, &type, &format, &count,
+                         &after, &data) == Success &&
+      data && format == 32 && count >= 1)
+    iconic = reinterpret_cast<const long*>(data)[0] == 3;
+  if (data) XFree(data);
+  return iconic;
+}
+
 bool focusIsOurs(XDisplay* x) {
   ::Window focus = 0;
   int revert = 0;
@@ -325,9 +340,27 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
       break;
     }
     case MapNotify:
+      // A window the window manager brings back from its icon.
+      if (IsIconic(hwnd)) {
+        {
+          std::lock_guard<std::recursive_mutex> lock(displayMutex());
+          if (Native* native = nativeLocked(hwnd)) native->mapped = true;
+        }
+        ShowWindow(hwnd, SW_RESTORE);
+      }
       // Focus can only go to a viewable window: the active window gets it
       // now that it is.
       if (GetActiveWindow() == hwnd) nativeFocus(hwnd);
+      break;
+    case UnmapNotify:
+      // Not ours: the window manager iconified the window.
+      if (windowIconic(x, event.xunmap.window)) {
+        {
+          std::lock_guard<std::recursive_mutex> lock(displayMutex());
+          if (Native* native = nativeLocked(hwnd)) native->mapped = false;
+        }
+        detail::minimizedByDisplay(hwnd);
+      }
       break;
     case ClientMessage: {
       const XClientMessageEvent& e = event.xclient;
@@ -410,7 +443,11 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     HWND hwnd = hwndOfXLocked(event.xany.window);
     if (!hwnd) continue;
     Native* native = nativeLocked(hwnd);
-    if (event.type == UnmapNotify && native->ownUnmaps > 0) --native->ownUnmaps;
+    if (event.type == UnmapNotify && native->ownUnmaps > 0) {
+      // The echo of our own unmap: nothing to tell the window.
+      --native->ownUnmaps;
+      continue;
+    }
     pending()[native->thread].push_back(Routed{hwnd, event});
     if (native->thread != self || wakeSelf) wakeThread(native->thread);
   }

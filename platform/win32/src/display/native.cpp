@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <vector>
 
@@ -441,6 +442,120 @@ void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set) {
   XFlush(x->dpy);
 }
 
+void nativeMinimumSize(HWND hwnd, int width, int height) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  XSizeHints hints{};
+  long supplied = 0;
+  XGetWMNormalHints(x->dpy, xid, &hints, &supplied);
+  if (width <= 1 && height <= 1) {
+    hints.flags &= ~PMinSize;
+  } else {
+    hints.flags |= PMinSize;
+    hints.min_width = std::max(width, 1);
+    hints.min_height = std::max(height, 1);
+  }
+  XSetWMNormalHints(x->dpy, xid, &hints);
+  XFlush(x->dpy);
+}
+
+namespace {
+std::atomic<Win32IconSurfaceReader> g_iconReader{nullptr};
+
+// _NET_WM_ICON's entry for one icon: width, height, then non-premultiplied
+// ARGB pixels, each in a CARDINAL (a long on the client side).
+void appendIcon(HICON icon, std::vector<long>& out) {
+  Win32IconSurfaceReader reader = g_iconReader.load();
+  auto* surface = icon && reader ? static_cast<cairo_surface_t*>(reader(icon)) : nullptr;
+  if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return;
+  cairo_surface_flush(surface);
+  const int width = cairo_image_surface_get_width(surface);
+  const int height = cairo_image_surface_get_height(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  if (width <= 0 || height <= 0 || !data) return;
+  out.push_back(width);
+  out.push_back(height);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = row[x];
+      const uint32_t a = p >> 24;
+      uint32_t argb = 0;
+      if (a == 255) {
+        argb = p;
+      } else if (a > 0) {
+        auto channel = [&](int shift) { return std::min<uint32_t>(255, (((p >> shift) & 0xFF) * 255 + a / 2) / a); };
+        argb = (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+      }
+      out.push_back(static_cast<long>(argb));
+    }
+  }
+}
+}  // namespace
+
+void nativeSetIcons(HWND hwnd, HICON big, HICON small) {
+  XDisplay* x = activeDisplay();
+  ::Window xid = x ? xidOf(hwnd) : 0;
+  if (!xid) return;
+  std::vector<long> data;
+  appendIcon(big, data);
+  if (small != big) appendIcon(small, data);
+  if (data.empty()) {
+    XDeleteProperty(x->dpy, xid, x->atoms.netWmIcon);
+  } else {
+    XChangeProperty(x->dpy, xid, x->atoms.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+  }
+  XFlush(x->dpy);
+}
+
+void nativeAnimationFrame(HWND hwnd, const RECT& visible, POINT source) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  cairo_surface_t* backing = detail::backingSurface(hwnd);
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  Native* native = nativeLocked(hwnd);
+  if (!native || !native->xsurface || !x->hasShape) return;
+  const int w = std::max<LONG>(0, visible.right - visible.left), h = std::max<LONG>(0, visible.bottom - visible.top);
+  XRectangle area{static_cast<short>(visible.left), static_cast<short>(visible.top), static_cast<unsigned short>(w),
+                  static_cast<unsigned short>(h)};
+  XShapeCombineRectangles(x->dpy, native->xid, ShapeBounding, 0, 0, &area, (w > 0 && h > 0) ? 1 : 0, ShapeSet,
+                          Unsorted);
+  native->animating = true;
+  if (backing && w > 0 && h > 0) {
+    cairo_t* cr = cairo_create(native->xsurface);
+    cairo_rectangle(cr, visible.left, visible.top, w, h);
+    cairo_clip(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, backing, visible.left - source.x, visible.top - source.y);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(native->xsurface);
+  }
+  XFlush(x->dpy);
+}
+
+void nativeAnimationEnd(HWND hwnd) {
+  XDisplay* x = activeDisplay();
+  if (!x) return;
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    Native* native = nativeLocked(hwnd);
+    if (!native || !native->animating) return;
+    native->animating = false;
+    if (x->hasShape) XShapeCombineMask(x->dpy, native->xid, ShapeBounding, 0, 0, None, ShapeSet);
+  }
+  int width = 0, height = 0;
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    if (Native* native = nativeLocked(hwnd)) width = native->width, height = native->height;
+  }
+  presentRect(hwnd, RECT{0, 0, width, height});
+  XFlush(x->dpy);
+}
+
 void presentRect(HWND hwnd, const RECT& clip) {
   XDisplay* x = activeDisplay();
   if (!x) return;
@@ -508,6 +623,8 @@ void nativeUngrabKeyboard() {
 }  // namespace win32::display
 
 unsigned long Win32XWindowOf(HWND hwnd) { return win32::display::xidOf(hwnd); }
+
+void Win32SetIconSurfaceReader(Win32IconSurfaceReader reader) { win32::display::g_iconReader.store(reader); }
 
 void win32::detail::windowStyleChanged(HWND hwnd, int index, LONG_PTR previous) {
   using namespace win32::display;

@@ -44,6 +44,7 @@ struct Native {
   LayeredLook look;
   // The image size last shown whole (and shaped for); 0 until one is.
   int shapedWidth = 0, shapedHeight = 0;
+  bool animating = false;  // AnimateWindow has cut the window's shape
 };
 
 // Call with displayMutex() held.
@@ -64,6 +65,15 @@ void nativeFocus(HWND hwnd);
 void nativeActivateRequest(HWND hwnd);
 void nativePublishStyle(HWND hwnd, LONG style);
 void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set);
+// One frame of AnimateWindow: only `visible` (client coordinates) shows,
+// holding the backing's picture from `source` on. The end restores the
+// whole window and its picture.
+void nativeAnimationFrame(HWND hwnd, const RECT& visible, POINT source);
+void nativeAnimationEnd(HWND hwnd);
+// The minimum size in the window manager's size hints (PMinSize).
+void nativeMinimumSize(HWND hwnd, int width, int height);
+// The window's icons as _NET_WM_ICON: ARGB pixels, big icon first.
+void nativeSetIcons(HWND hwnd, HICON big, HICON small);
 // True when a ConfigureNotify with this placement is the echo of our own
 // request (it is then dropped with the requests before it).
 bool takeOwnConfigure(HWND hwnd, const RECT& rect);

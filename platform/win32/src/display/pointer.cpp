@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <mutex>
+#include <algorithm>
 
 #include "../user/geometry.h"
 #include "../user/input_state.h"
@@ -148,9 +149,11 @@ void win32::detail::moveSizeLoop(HWND hwnd, UINT command, POINT) {
     XFlush(x->dpy);
     return;
   }
-  // No window manager: follow the pointer ourselves until the button is up.
+  // No window manager: follow the pointer ourselves until the button is up,
+  // never below the window's minimum tracking size.
   RECT original{};
   GetWindowRect(hwnd, &original);
+  const MINMAXINFO limits = detail::trackLimits(hwnd);
   SetCapture(hwnd);
   MSG msg{};
   while (GetCapture() == hwnd && GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -166,8 +169,17 @@ void win32::detail::moveSizeLoop(HWND hwnd, UINT command, POINT) {
         if (edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT) r.right += dx;
         if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) r.top += dy;
         if (edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT || edge == WMSZ_BOTTOMRIGHT) r.bottom += dy;
-        if (r.right - r.left < 1) r.right = r.left + 1;
-        if (r.bottom - r.top < 1) r.bottom = r.top + 1;
+        // The edge that moves stops where the size reaches a limit.
+        const LONG minW = limits.ptMinTrackSize.x, minH = limits.ptMinTrackSize.y;
+        const LONG maxW = limits.ptMaxTrackSize.x, maxH = limits.ptMaxTrackSize.y;
+        const bool left = edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
+        const bool top = edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
+        const LONG w = std::clamp<LONG>(r.right - r.left, minW, std::max(minW, maxW));
+        const LONG h = std::clamp<LONG>(r.bottom - r.top, minH, std::max(minH, maxH));
+        if (left) r.left = r.right - w;
+        else r.right = r.left + w;
+        if (top) r.top = r.bottom - h;
+        else r.bottom = r.top + h;
       }
       SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);

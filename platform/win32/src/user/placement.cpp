@@ -2,6 +2,8 @@
 #include "placement.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "../display/foreign.h"
 #include "../display/native.h"
@@ -35,6 +37,13 @@ Snapshot snapshot(HWND hwnd) {
   s.rect = window->rect;
   s.everShown = window->everShown;
   return s;
+}
+
+// Tells the window manager the smallest size the window accepts, so its
+// own resizing stops there too.
+void publishMinimumSize(HWND hwnd) {
+  const MINMAXINFO info = win32::detail::trackLimits(hwnd);
+  display::nativeMinimumSize(hwnd, info.ptMinTrackSize.x, info.ptMinTrackSize.y);
 }
 
 void setStyleBits(HWND hwnd, LONG set, LONG clear) {
@@ -79,7 +88,10 @@ void show(HWND hwnd, const Snapshot& s, bool activateIt) {
     std::lock_guard<std::mutex> lock(windowLock());
     if (auto window = lookupWindowLocked(hwnd)) window->everShown = true;
   }
-  if (!s.child) display::nativeMap(hwnd);
+  if (!s.child) {
+    publishMinimumSize(hwnd);
+    display::nativeMap(hwnd);
+  }
   // The first show reports the size and position the window was created
   // with (WM_SIZE and WM_MOVE through WM_WINDOWPOSCHANGED).
   UINT flags = SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOACTIVATE;
@@ -116,12 +128,15 @@ void maximize(HWND hwnd, const Snapshot& s, bool activateIt) {
     std::lock_guard<std::mutex> lock(windowLock());
     if (auto window = lookupWindowLocked(hwnd)) window->restoreRect = window->rect;
   }
-  const RECT work = workAreaFor(s.rect);
-  MINMAXINFO info{};
-  info.ptMaxSize = POINT{work.right - work.left, work.bottom - work.top};
-  info.ptMaxPosition = POINT{work.left, work.top};
-  info.ptMaxTrackSize = info.ptMaxSize;
-  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromRect(&s.rect, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT work = monitor.rcWork;
+  // The maximised position is relative to the monitor's origin, as the
+  // window's WM_GETMINMAXINFO handler sees it.
+  MINMAXINFO info = trackLimits(hwnd, work, monitor.rcMonitor);
+  info.ptMaxPosition.x += monitor.rcMonitor.left;
+  info.ptMaxPosition.y += monitor.rcMonitor.top;
   if (!(s.style & WS_VISIBLE)) SendMessageW(hwnd, WM_SHOWWINDOW, TRUE, 0);
   setStyleBits(hwnd, WS_MAXIMIZE | WS_VISIBLE, WS_MINIMIZE);
   {
@@ -163,6 +178,27 @@ void restore(HWND hwnd, const Snapshot& s, bool activateIt) {
 }  // namespace
 
 namespace win32::detail {
+
+MINMAXINFO trackLimits(HWND hwnd, const RECT& work, const RECT& monitor) {
+  MINMAXINFO info{};
+  info.ptMaxSize = POINT{work.right - work.left, work.bottom - work.top};
+  info.ptMaxPosition = POINT{work.left - monitor.left, work.top - monitor.top};
+  info.ptMaxTrackSize = POINT{0x7FFF, 0x7FFF};
+  info.ptMinTrackSize = POINT{1, 1};
+  SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  if (info.ptMinTrackSize.x < 1) info.ptMinTrackSize.x = 1;
+  if (info.ptMinTrackSize.y < 1) info.ptMinTrackSize.y = 1;
+  return info;
+}
+
+MINMAXINFO trackLimits(HWND hwnd) {
+  RECT rect{};
+  GetWindowRect(hwnd, &rect);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor);
+  return trackLimits(hwnd, monitor.rcWork, monitor.rcMonitor);
+}
 
 void positionWindow(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   Snapshot s = snapshot(hwnd);
@@ -215,6 +251,20 @@ void positionWindow(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, U
   // A show or a state change reports the placement even when it is unchanged.
   if (flags & SWP_SHOWWINDOW) done.flags &= ~(SWP_NOMOVE | SWP_NOSIZE) | (flags & (SWP_NOMOVE | SWP_NOSIZE));
   SendMessageW(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
+}
+
+void minimizedByDisplay(HWND hwnd) {
+  Snapshot s = snapshot(hwnd);
+  if (!s.found || s.child || (s.style & WS_MINIMIZE) || !(s.style & WS_VISIBLE)) return;
+  {
+    std::lock_guard<std::mutex> lock(windowLock());
+    auto window = lookupWindowLocked(hwnd);
+    if (!window) return;
+    if (!(window->style & WS_MAXIMIZE)) window->restoreRect = window->rect;
+  }
+  setStyleBits(hwnd, WS_MINIMIZE, 0);
+  if (GetActiveWindow() == hwnd) activate(nullptr, WA_INACTIVE, false);
+  SendMessageW(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
 }
 
 void placementFromDisplay(HWND hwnd, const RECT& rect) {
@@ -309,7 +359,10 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
       std::lock_guard<std::mutex> lock(windowLock());
       if (auto window = lookupWindowLocked(hWnd)) window->everShown = true;
     }
-    if (!s.child) display::nativeMap(hWnd);
+    if (!s.child) {
+      publishMinimumSize(hWnd);
+      display::nativeMap(hWnd);
+    }
     InvalidateRect(hWnd, nullptr, TRUE);
   }
   if ((uFlags & SWP_HIDEWINDOW) && (s.style & WS_VISIBLE)) {
@@ -447,12 +500,126 @@ HWND WindowFromPoint(POINT point) {
   return best ? childAt(best, point) : nullptr;
 }
 
-BOOL AnimateWindow(HWND hWnd, DWORD, DWORD dwFlags) {
-  // Stepping is left to the compositor-less fallback: a plain show or hide
-  // that keeps the message sequence of the real call.
-  if (!IsWindow(hWnd)) return FALSE;
-  if (dwFlags & AW_HIDE) return ShowWindow(hWnd, SW_HIDE), TRUE;
-  ShowWindow(hWnd, (dwFlags & AW_ACTIVATE) ? SW_SHOW : SW_SHOWNA);
-  UpdateWindow(hWnd);
+namespace {
+
+constexpr int kAnimationStepMs = 10;
+
+// The visible part of the window at a step and the picture's point shown
+// at its top-left. Slides move one edge per axis (the content travels with
+// it); the centre effect grows or shrinks around the middle.
+struct AnimationFrame {
+  RECT visible;
+  POINT source;
+};
+
+AnimationFrame frameAt(DWORD flags, const RECT& q, int step, int steps) {
+  const bool hide = (flags & AW_HIDE) != 0;
+  // Fraction of the window shown at this step.
+  const double shown = hide ? 1.0 - double(step) / steps : double(step) / steps;
+  const LONG w = q.right - q.left, h = q.bottom - q.top;
+  const LONG sw = static_cast<LONG>(w * shown + 0.5), sh = static_cast<LONG>(h * shown + 0.5);
+  AnimationFrame f{q, POINT{0, 0}};
+  if (flags & AW_CENTER) {
+    const LONG cx = (q.left + q.right) / 2, cy = (q.top + q.bottom) / 2;
+    f.visible = RECT{cx - sw / 2, cy - sh / 2, cx - sw / 2 + sw, cy - sh / 2 + sh};
+    f.source = POINT{f.visible.left, f.visible.top};
+    return f;
+  }
+  // Showing with HOR_POSITIVE the right edge runs from left to right and
+  // the picture enters from the left; hiding with it the left edge runs to
+  // the right and the picture leaves that way. NEGATIVE mirrors it.
+  const bool horizontal = (flags & (AW_HOR_POSITIVE | AW_HOR_NEGATIVE)) != 0;
+  const bool vertical = (flags & (AW_VER_POSITIVE | AW_VER_NEGATIVE)) != 0;
+  if (horizontal) {
+    const bool fromLeft = hide ? (flags & AW_HOR_NEGATIVE) != 0 : (flags & AW_HOR_POSITIVE) != 0;
+    if (fromLeft) {
+      f.visible.left = q.left;
+      f.visible.right = q.left + sw;
+      f.source.x = q.right - sw;
+    } else {
+      f.visible.left = q.right - sw;
+      f.visible.right = q.right;
+      f.source.x = 0;
+    }
+  } else {
+    f.source.x = f.visible.left;
+  }
+  if (vertical) {
+    const bool fromTop = hide ? (flags & AW_VER_NEGATIVE) != 0 : (flags & AW_VER_POSITIVE) != 0;
+    if (fromTop) {
+      f.visible.top = q.top;
+      f.visible.bottom = q.top + sh;
+      f.source.y = q.bottom - sh;
+    } else {
+      f.visible.top = q.bottom - sh;
+      f.visible.bottom = q.bottom;
+      f.source.y = 0;
+    }
+  } else {
+    f.source.y = f.visible.top;
+  }
+  return f;
+}
+
+}  // namespace
+
+// Steps the effect every 10 ms and blocks until it is done, with the
+// messages of a plain show or hide. Slides and the centre effect cut the
+// window's shape to the part shown; a blend steps the window's opacity
+// (seen under a compositor). Layered windows and windows of another
+// process get the plain show or hide.
+BOOL AnimateWindow(HWND hWnd, DWORD dwTime, DWORD dwFlags) {
+  if (!IsWindow(hWnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  const bool hide = (dwFlags & AW_HIDE) != 0;
+  const bool visible = IsWindowVisible(hWnd) != FALSE;
+  if (hide != visible) return FALSE;  // already in the state asked for
+  const Snapshot s = snapshot(hWnd);
+  const bool shaped = (dwFlags & (AW_SLIDE | AW_CENTER)) != 0 && !(dwFlags & AW_BLEND);
+  const bool blend = (dwFlags & AW_BLEND) != 0;
+  const bool stepped = !s.child && !(s.exStyle & WS_EX_LAYERED) && (shaped || blend);
+  const int steps = std::max<int>(1, static_cast<int>(dwTime) / kAnimationStepMs);
+  RECT q{};
+  GetClientRect(hWnd, &q);
+  auto step = [&](int i) {
+    if (blend) {
+      const int a = hide ? 255 - i * 255 / steps : i * 255 / steps;
+      display::nativeSetOpacity(hWnd, static_cast<BYTE>(a), true);
+    } else {
+      const AnimationFrame f = frameAt(dwFlags, q, i, steps);
+      display::nativeAnimationFrame(hWnd, f.visible, f.source);
+    }
+  };
+  if (!hide) {
+    if (stepped) {
+      if (blend) display::nativeSetOpacity(hWnd, 0, true);
+      else display::nativeAnimationFrame(hWnd, RECT{0, 0, 0, 0}, POINT{0, 0});
+    }
+    ShowWindow(hWnd, (dwFlags & AW_ACTIVATE) ? SW_SHOW : SW_SHOWNA);
+    UpdateWindow(hWnd);
+    if (stepped) {
+      for (int i = 1; i <= steps; ++i) {
+        step(i);
+        std::this_thread::sleep_for(std::chrono::milliseconds(kAnimationStepMs));
+      }
+      if (blend) display::nativeSetOpacity(hWnd, 255, false);
+      else display::nativeAnimationEnd(hWnd);
+    }
+    return TRUE;
+  }
+  if (stepped) {
+    UpdateWindow(hWnd);
+    for (int i = 1; i <= steps; ++i) {
+      step(i);
+      std::this_thread::sleep_for(std::chrono::milliseconds(kAnimationStepMs));
+    }
+  }
+  ShowWindow(hWnd, SW_HIDE);
+  if (stepped) {
+    if (blend) display::nativeSetOpacity(hWnd, 255, false);
+    else display::nativeAnimationEnd(hWnd);
+  }
   return TRUE;
 }
