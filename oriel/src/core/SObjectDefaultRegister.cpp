@@ -1,3 +1,7 @@
+#include "control/SScrollBar.h"
+#include "control/SSliderBar.h"
+#include "control/SSpinButtonCtrl.h"
+#include "control/SSplitWnd.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -32,7 +36,17 @@ void SObjectDefaultRegister::RegisterSkinClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SSKinGroup>();
 }
 
-void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) { mgr->RegisterClass<SWindow>(); }
+void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
+  mgr->RegisterClass<SWindow>();
+  // Range controls and the split window.
+  mgr->RegisterClass<SSliderBar>();
+  mgr->RegisterClass<SScrollBar>();
+  mgr->RegisterClass<SSplitWnd>();
+  mgr->RegisterClass<SSplitWnd_Col>();
+  mgr->RegisterClass<SSplitWnd_Row>();
+  mgr->RegisterClass<SSplitPane>();
+  mgr->RegisterClass<SSpinButtonCtrl>();
+}
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SLinearInterpolator>();
