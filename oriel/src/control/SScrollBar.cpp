@@ -290,7 +290,8 @@ void SScrollBar::OnTimer(UINT id) {
     SetTimer(kTimerRepeat, kRepeatEveryMs);
     return;
   }
-  if (id != kTimerRepeat) return;
+  // A tick of the steady timer queued from an earlier press is stale.
+  if (id != kTimerRepeat || !repeating_) return;
   if (!RepeatContinues()) {
     KillTimer(kTimerRepeat);
     return;
