@@ -166,7 +166,8 @@ int main(int argc, char** argv) {
     host->CreateChildrenFromString(
         L"<window pos='0,0,800,600' colorBkgnd='#f0f0f0'/>"
         L"<audioWave name='wave_speaker' pos='40,100,340,160' colorBkgnd='#102030'/>"
-        L"<audioWave name='wave_mic' pos='40,200,340,260' colorBkgnd='#102030'/>");
+        L"<audioWave name='wave_mic' pos='40,200,340,260' colorBkgnd='#102030'/>"
+        L"<window name='bare' pos='0,0,0,0'/>");
     ShowWindow(host->Hwnd(), SW_SHOWNA);
     auto* speaker = host->FindChildByName2<SCtrlAudio>(L"wave_speaker");
     auto* mic = host->FindChildByName2<SCtrlAudio>(L"wave_mic");
@@ -182,14 +183,26 @@ int main(int argc, char** argv) {
     const Phase live = Measure("both live, paint rectangle presented", *host, seconds);
     host->presentWhole = true;
     const Phase whole = Measure("both live, whole window presented", *host, seconds);
+    // The same capture and engines without any repaint: what painting adds.
+    speaker->KillTimer(SCtrlAudio::kRepaintTimer);
+    mic->KillTimer(SCtrlAudio::kRepaintTimer);
+    const Phase unpainted = Measure("both live, never repainted", *host, seconds);
     speaker->StopMonitor();
     mic->StopMonitor();
+    // Only the two 10 ms ticks, handled by windows that do nothing with
+    // them: the floor the refresh period itself sets.
+    SWindow* bare = host->FindDescendantByName(L"bare");
+    bare->SetTimer(1, SCtrlAudio::kRepaintMs);
+    bare->SetTimer(2, SCtrlAudio::kRepaintMs);
+    const Phase ticks = Measure("two bare 10 ms window timers", *host, seconds);
+    bare->KillTimer(1);
+    bare->KillTimer(2);
 
     printf("%d s per phase, 2 controls of 300x60 in an %dx%d host window, tone in \"speakers\"\n",
            static_cast<int>(seconds), kHostW, kHostH);
     printf("%-40s %10s %10s %10s %12s %14s\n", "phase", "cpu %core", "repaints/s", "paint ms", "present ms",
            "pixels/repaint");
-    for (const Phase& p : {idle, live, whole})
+    for (const Phase& p : {idle, live, whole, unpainted, ticks})
       printf("%-40s %10.2f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.repaints / seconds, p.paintMs,
              p.presentMs, p.pixelsPerRepaint);
     printf("live minus idle: %.2f %% of one core (goal < 2 %%)\n", (live.cpuShare - idle.cpuShare) * 100);

@@ -177,8 +177,11 @@ TEST_F(WaveControlDisplayTest, HoldFreezesThePicture) {
   pumpFor(300);  // what was queued before the hold is drawn
   tone.reset();
   const int edge = SpeakerShot().TallEdge();
+  const int blits = host->blits;
   pumpFor(700);  // silence would have moved it 14 px
   EXPECT_EQ(SpeakerShot().TallEdge(), edge);
+  // Ticks that find the picture unchanged repaint nothing.
+  EXPECT_LE(host->blits - blits, 2);
   EXPECT_EQ(SpeakerShot().At(kW - 1, kTallRow), kOrange);
   speaker->SetHold(false);
   EXPECT_TRUE(pumpUntil([&] { return SpeakerShot().At(kW - 1, kTallRow) == kBackground; }, 10000));

@@ -83,7 +83,9 @@ BOOL SCtrlAudio::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
       return TRUE;
     }
     case WM_TIMER:
-      Invalidate();
+      // The engine publishes a new picture about every 50 ms: a tick that
+      // finds the one on screen still current has nothing to repaint.
+      if (m_wave.GetImage() != m_shownPicture) Invalidate();
       result = 0;
       return TRUE;
     default: return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
