@@ -3,6 +3,8 @@
 // its owner move it; arrows and page areas repeat while held.
 #pragma once
 
+#include <initializer_list>
+
 #include "core/SWnd.h"
 
 // The scroll-bar messages' record and codes, where the platform headers do
@@ -97,8 +99,9 @@ class SScrollBar : public SWindow {
   int Along(POINT pt) const { return vertical_ ? pt.y : pt.x; }
   int ThumbLength(int available) const;
   void DrawPart(IRenderTarget* rt, int part, int state);
-  // Draws parts at once through the host's paint.
-  void RepaintParts(std::initializer_list<std::pair<int, int>> partsAndStates, const RECT* area = nullptr);
+  // Asks the host to repaint the parts (each drawn in its present state)
+  // and `also`, where a part was before it moved.
+  void RepaintParts(std::initializer_list<int> parts, const RECT* also = nullptr);
   void RaiseScroll(int code, int pos);
   void UpdateHover(POINT pt);
   // The held part's next repeat: false when its end is reached.

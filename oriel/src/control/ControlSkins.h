@@ -11,7 +11,7 @@ inline ISkinObj* LookupControlSkin(const SStringW& name, int scale) {
   return pools && !name.IsEmpty() ? pools->GetSkin(name, scale) : nullptr;
 }
 
-// The extent of a skin across (vertical false: height) or along an axis.
+// A skin's natural height and width; 0 without a skin.
 inline int SkinHeight(ISkinObj* skin) { return skin ? skin->NaturalSize().cy : 0; }
 inline int SkinWidth(ISkinObj* skin) { return skin ? skin->NaturalSize().cx : 0; }
 

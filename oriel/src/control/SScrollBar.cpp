@@ -128,11 +128,11 @@ void SScrollBar::OnPaint(IRenderTarget* rt) {
   }
 }
 
-void SScrollBar::RepaintParts(std::initializer_list<std::pair<int, int>> partsAndStates, const RECT* area) {
+void SScrollBar::RepaintParts(std::initializer_list<int> parts, const RECT* also) {
   RECT box{0, 0, 0, 0};
-  if (area) box = *area;
-  for (const auto& ps : partsAndStates) {
-    const RECT rc = GetPartRect(ps.first);
+  if (also) box = *also;
+  for (int part : parts) {
+    const RECT rc = GetPartRect(part);
     UnionRect(&box, &box, &rc);
   }
   InvalidateRect(box);
@@ -183,7 +183,7 @@ int SScrollBar::SetPos(int pos) {
   if (!dragging_ && IsVisible(TRUE)) {
     const RECT before = GetPartRect(SB_THUMBTRACK);
     pos_ = pos;
-    RepaintParts({{SB_THUMBTRACK, 0}, {SB_PAGEDOWN, 0}, {SB_PAGEUP, 0}}, &before);
+    RepaintParts({SB_THUMBTRACK, SB_PAGEDOWN, SB_PAGEUP}, &before);
   }
   pos_ = pos;
   return pos_;
@@ -212,7 +212,7 @@ void SScrollBar::OnLButtonDown(UINT, POINT pt) {
   }
   if (part < 0) return;
   clicked_ = part;
-  if (IsArrow(part)) RepaintParts({{part, 2}});
+  if (IsArrow(part)) RepaintParts({part});
   // Held, the part repeats: first after a delay, then steadily.
   repeating_ = false;
   SetTimer(kTimerDelay, kRepeatDelayMs);
@@ -233,7 +233,7 @@ void SScrollBar::OnMouseMove(POINT pt) {
   if (next == trackPos_) return;
   const RECT before = GetPartRect(SB_THUMBTRACK);
   trackPos_ = next;
-  RepaintParts({{SB_THUMBTRACK, 1}}, &before);
+  RepaintParts({SB_THUMBTRACK}, &before);
   RaiseScroll(SB_THUMBTRACK, trackPos_);
 }
 
@@ -242,7 +242,7 @@ void SScrollBar::UpdateHover(POINT pt) {
   if (part == hover_) return;
   const int old = hover_;
   hover_ = part;
-  RepaintParts({{old, 0}, {part, 1}});
+  RepaintParts({old, part});
 }
 
 void SScrollBar::OnLButtonUp(UINT, POINT pt) {
@@ -261,7 +261,7 @@ void SScrollBar::OnLButtonUp(UINT, POINT pt) {
   repeating_ = false;
   const int released = clicked_;
   clicked_ = -1;
-  if (IsArrow(released)) RepaintParts({{released, 0}});
+  if (IsArrow(released)) RepaintParts({released});
 }
 
 void SScrollBar::OnMouseLeave() {
