@@ -21,6 +21,10 @@
 #include "control/SListView.h"
 #include "control/SPanel.h"
 #include "control/SScrollView.h"
+#include "control/SScrollBar.h"
+#include "control/SSliderBar.h"
+#include "control/SSpinButtonCtrl.h"
+#include "control/SSplitWnd.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -85,6 +89,14 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SHeaderCtrl>();
   mgr->RegisterClass<SScrollView>();
   mgr->RegisterClass<SListBox>();
+  // Range controls and the split window.
+  mgr->RegisterClass<SSliderBar>();
+  mgr->RegisterClass<SScrollBar>();
+  mgr->RegisterClass<SSplitWnd>();
+  mgr->RegisterClass<SSplitWnd_Col>();
+  mgr->RegisterClass<SSplitWnd_Row>();
+  mgr->RegisterClass<SSplitPane>();
+  mgr->RegisterClass<SSpinButtonCtrl>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
