@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "core/SAccelerator.h"
+#include "logic/FileMoreSetting.h"
 #include "online/UsageEvents.h"
 
 namespace {
@@ -74,6 +80,42 @@ TEST_F(UsageEventsTest, StopRecordEventDetails) {
     EXPECT_NE(json.find(std::wstring(L"\"output_format\":\"") + c.formatText + L"\""), std::wstring::npos) << json;
     EXPECT_NE(json.find(std::wstring(L"\"output_result\":\"") + c.resultText + L"\""), std::wstring::npos) << json;
   }
+}
+
+TEST_F(UsageEventsTest, SettingsEventNamesHotKeysAndNestsDetailsInKeyOrder) {
+  char folder[] = "/tmp/quorvale-usage-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  setenv("XDG_DATA_HOME", folder, 1);  // the more-settings file lives in the data folder
+  {
+    CFileMoreSetting more;
+    more.common_showflow_desktop = 1;
+    more.common_showflow_recording = 0;
+    more.common_auto_open = 1;
+    more.hotkeys.erase(kHotKeyShowFlow);  // missing: no key, no modifiers
+    more.hotkeys[kHotKeyPaused] = CHotKeyItem{kHotKeyPaused, 0x74, 2 | 4};
+    CArgOutput output = BothSourcesMp3();
+    output.output_mic_name = L"麦克风 (USB)";
+    output.output_open_split = true;
+    output.output_id3_genre = L"Pop";
+    output.output_id3_title = L"t";
+    ReportMoreOptionEvent(more, output);
+    const std::wstring json = Only();
+    const std::wstring open = std::wstring(ORIEL::CAccelerator(static_cast<DWORD>(more.hotkeys[kHotKeyOpenMain].mod) << 16 |
+                                                               more.hotkeys[kHotKeyOpenMain].vk)
+                                               .FormatHotkey()
+                                               .c_str());
+    EXPECT_EQ(json,
+              L"{\"button\":\"<\\u5173\\u95ed>\\u6309\\u94ae\",\"ext_data\":{\"setting_auto_open\":\"1\","
+              L"\"setting_flow_desktop\":\"1\",\"setting_hotkey\":{\"hotkey_open_main\":\"" + open +
+              L"\",\"hotkey_pause_continue\":\"Ctrl+Shift+F5\",\"hotkey_show_flow\":\"\\u65e0\","
+              L"\"hotkey_start_stop\":\"Ctrl+F2\"},\"setting_id3\":{\"id3_album\":\"\",\"id3_artist\":\"\","
+              L"\"id3_date\":\"\",\"id3_style\":\"Pop\",\"id3_title\":\"t\"},"
+              L"\"setting_microphone\":\"\\u9ea6\\u514b\\u98ce (USB)\",\"setting_recording_desktop\":\"0\","
+              L"\"setting_split\":\"1\"},\"type\":\"click\",\"window\":\"MoreOptionWindow\"}");
+    EXPECT_EQ(open, L"Ctrl+F1");
+  }
+  unsetenv("XDG_DATA_HOME");
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(UsageEventsTest, TaskWindowAndRenameEvents) {

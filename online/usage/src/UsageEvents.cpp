@@ -10,6 +10,8 @@
 
 #include "audio/AudioFormatTable.h"
 #include "base/CodePage.h"
+#include "core/SAccelerator.h"
+#include "logic/FileMoreSetting.h"
 
 namespace {
 std::atomic<IUsageEventSink*> g_sink{nullptr};
@@ -71,6 +73,40 @@ void ReportStopRecordEvent(CArgOutput output, int resultCode) {
   record.SetExtString(L"output_format", format.id == kUnknownFormatId ? std::wstring() : format.label.c_str());
   record.SetExtString(L"output_quality", Printf(L"%f", output.output_quality));
   record.SetExtString(L"output_result", resultCode == 0 || resultCode == -1 ? L"成功" : L"失败");
+  SendUsageEvent(L"1", record);
+}
+
+void ReportMoreOptionEvent(const CFileMoreSetting& more, const CArgOutput& output) {
+  if (!EnabledSink()) return;
+  CCodeData record;
+  record.SetWindow(L"MoreOptionWindow");
+  record.SetButton(L"<关闭>按钮");
+  record.SetType(L"click");
+  CjJsonCpp& ext = record.Ext();
+  ext.SetString(L"setting_microphone", output.output_mic_name);
+  ext.SetString(L"setting_split", Flag(output.output_open_split));
+  ext.SetString(L"setting_flow_desktop", Flag(more.common_showflow_desktop != 0));
+  ext.SetString(L"setting_recording_desktop", Flag(more.common_showflow_recording != 0));
+  ext.SetString(L"setting_auto_open", Flag(more.common_auto_open != 0));
+  // A hot key missing from the map reads as one without key or modifiers.
+  auto hotkeyText = [&more](int id) {
+    auto it = more.hotkeys.find(id);
+    const DWORD packed = it == more.hotkeys.end() ? 0 : (static_cast<DWORD>(it->second.mod) << 16) | it->second.vk;
+    return std::wstring(ORIEL::CAccelerator(packed).FormatHotkey().c_str());
+  };
+  CjJsonCpp hotkeys;
+  hotkeys.SetString(L"hotkey_start_stop", hotkeyText(kHotKeyStartEnd));
+  hotkeys.SetString(L"hotkey_pause_continue", hotkeyText(kHotKeyPaused));
+  hotkeys.SetString(L"hotkey_open_main", hotkeyText(kHotKeyOpenMain));
+  hotkeys.SetString(L"hotkey_show_flow", hotkeyText(kHotKeyShowFlow));
+  ext.SetObject(L"setting_hotkey", hotkeys);
+  CjJsonCpp id3;
+  id3.SetString(L"id3_artist", output.output_id3_artist);
+  id3.SetString(L"id3_album", output.output_id3_album);
+  id3.SetString(L"id3_date", output.output_id3_date);
+  id3.SetString(L"id3_style", output.output_id3_genre);
+  id3.SetString(L"id3_title", output.output_id3_title);
+  ext.SetObject(L"setting_id3", id3);
   SendUsageEvent(L"1", record);
 }
 

@@ -16,13 +16,6 @@
 
 namespace ORIEL {
 
-class EventScroll : public TplEventArgs<EventScroll> {
-  ORIEL_EVENT(EventScroll, 10004, L"on_scroll")
-  int nSbCode = 0;
-  int nPos = 0;
-  BOOL bVertical = FALSE;
-};
-
 class SScrollBar : public SWindow {
   SOBJ_CLASS(SScrollBar, SWindow, L"scrollbar", kObjWindow)
 

@@ -2,6 +2,7 @@
 // windows keep them: a record layout only, no system call behind it.
 #pragma once
 
+#include "event/EventArgs.h"
 #include "win32/types.h"
 
 namespace ORIEL {
@@ -30,5 +31,13 @@ enum : int {
 };
 
 enum : int { SB_HORZ = 0, SB_VERT = 1, SB_BOTH = 3 };
+
+// A scroll code raised by a scroll bar or a scrolling view.
+class EventScroll : public TplEventArgs<EventScroll> {
+  ORIEL_EVENT(EventScroll, 10004, L"on_scroll")
+  int nSbCode = 0;
+  int nPos = 0;
+  BOOL bVertical = FALSE;
+};
 
 }  // namespace ORIEL

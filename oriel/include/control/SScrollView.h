@@ -18,12 +18,6 @@ class EventScrollViewSizeChanged : public TplEventArgs<EventScrollViewSizeChange
   SIZE szOldViewSize{0, 0};
   SIZE szNewViewSize{0, 0};
 };
-class EventScroll : public TplEventArgs<EventScroll> {
-  ORIEL_EVENT(EventScroll, 10004, L"on_scroll")
-  int nSbCode = 0;
-  int nPos = 0;
-  BOOL bVertical = FALSE;
-};
 
 class SScrollView : public SPanel {
   SOBJ_CLASS(SScrollView, SPanel, L"scrollview", kObjWindow)

@@ -9,6 +9,8 @@
 #include "base/JsonBuilder.h"
 #include "logic/ArgOutput.h"
 
+class CFileMoreSetting;
+
 
 // A record: "window", "button", "type" and the details object "ext_data".
 class CCodeData : public CjJsonCpp {
@@ -53,6 +55,7 @@ void SendUsageEvent(const std::wstring& eventId, CCodeData& record);
 std::wstring GetRecordSourceText(int sourceKind);
 
 void ReportStopRecordEvent(CArgOutput output, int resultCode);
+void ReportMoreOptionEvent(const CFileMoreSetting& more, const CArgOutput& output);
 void ReportTaskWindowEvent(bool timerTask, bool rename);
 // A prepared log record: its "log_type" is the event id, its "log_content"
 // what is sent ("window" filled with "MainWnd" when asked and empty).
