@@ -95,7 +95,7 @@ TEST_F(ControlsTest, ProgressKeepsItsValueInRangeAndAnEmptyRangeShowsNothing) {
   EXPECT_TRUE(IsRectEmpty(&bar));
   EXPECT_EQ(p->PercentText(), SStringW(L"0%"));
   IRenderTarget* rt = NewTarget(400, 300);
-  p->PaintInRegion(rt, nullptr);  // paints without dividing by zero
+  p->PaintInRegion(rt, static_cast<const RECT*>(nullptr));  // paints without dividing by zero
 }
 
 // Without the framework's skins a progress bar has nothing to draw with:
@@ -121,7 +121,7 @@ TEST_F(ControlsTest, ImageSkinSetToNoneForgetsTheSkinItReleased) {
   EXPECT_EQ(skin->AddRef(), 2);  // the window's reference is gone
   skin->Release();
   IRenderTarget* rt = NewTarget(400, 300);
-  img->PaintInRegion(rt, nullptr);  // nothing left to draw, nothing released twice
+  img->PaintInRegion(rt, static_cast<const RECT*>(nullptr));  // nothing left to draw, nothing released twice
   EXPECT_EQ(skin->Release(), 0);
   EXPECT_FALSE(img->SetIcon(0));
 }
