@@ -1,6 +1,8 @@
 #include "control/SCalendar.h"
 #include "control/SCalendarEx.h"
 #include "control/SMenuBar.h"
+#include "control/SEdit.h"
+#include "control/SRichEdit.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -41,6 +43,9 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SCalendar>();
   mgr->RegisterClass<SCalendarEx>();
   mgr->RegisterClass<SMenuBar>();
+  // Text fields.
+  mgr->RegisterClass<SRichEdit>();
+  mgr->RegisterClass<SEdit>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
