@@ -31,6 +31,9 @@ constexpr UINT kRepaintTimer = 6;
 SRichEdit::SRichEdit() {
   SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
   SWindow::ApplyAttribute(SStringW(L"clipClient"), SStringW(L"1"), TRUE);
+  GetEventSet()->AddEvent(EventRENotify::EventID, EventRENotify::EventName());
+  GetEventSet()->AddEvent(EventREMenu::EventID, EventREMenu::EventName());
+  GetEventSet()->AddEvent(EventKeyDown::EventID, EventKeyDown::EventName());
 }
 
 SRichEdit::~SRichEdit() {
