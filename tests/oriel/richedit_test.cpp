@@ -76,7 +76,6 @@ TEST_F(RichEditTest, SingleLineInsetsCentreOneLineMultiLineUsesThePadding) {
   EXPECT_EQ(a->GetInsetPixels().top, (32 - lh) / 2);
   EXPECT_EQ(a->GetInsetPixels().bottom, (32 - lh) / 2);
   EXPECT_EQ(a->GetInsetPixels().left, 2);
-  if (lh == 18) EXPECT_EQ(a->GetInsetPixels().top, 7);
   host->CreateChildrenFromString(L"<edit name='b' pos='0,40,200,72' padding='4,9,4,9'/>"
                                  L"<edit name='c' pos='0,80,200,112' padding='4,3,4,5' multiLines='1'/>"
                                  L"<edit name='d' pos='0,120,200,152' padding='4,3,4,5' rich='1'/>");
@@ -86,6 +85,22 @@ TEST_F(RichEditTest, SingleLineInsetsCentreOneLineMultiLineUsesThePadding) {
   EXPECT_EQ(inset(L"c").top, 3);
   EXPECT_EQ(inset(L"c").bottom, 5);
   EXPECT_EQ(inset(L"d").top, 3) << "rich text uses the padding";
+}
+
+// The case as a layout meets it: a 32 px field with an 18 px line.
+TEST_F(RichEditTest, AThirtyTwoPixelFieldWithAnEighteenPixelLineHasSevenPixelInsets) {
+  SEdit* found = nullptr;
+  for (int size = 8; size <= 24 && !found; ++size) {
+    const std::wstring xml = L"<edit name='s" + std::to_wstring(size) + L"' pos='0,0,200,32' padding='1,1,1,1' "
+                             L"font='size:" + std::to_wstring(size) + L"'/>";
+    host->CreateChildrenFromString(xml.c_str());
+    host->ApplyLayout();
+    auto* e = static_cast<SEdit*>(host->FindDescendantByName((L"s" + std::to_wstring(size)).c_str()));
+    if (e && e->GetLineHeight() == 18) found = e;
+  }
+  ASSERT_NE(found, nullptr) << "no font size gives an 18 px line";
+  EXPECT_EQ(found->GetInsetPixels().top, 7);
+  EXPECT_EQ(found->GetInsetPixels().bottom, 7);
 }
 
 TEST_F(RichEditTest, MaxLengthZeroMeans32767AndLongerProgramTextRaisesIt) {

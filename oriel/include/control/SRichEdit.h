@@ -163,6 +163,8 @@ class SRichEdit : public SWindow {
   SStringW GetText(bool raw = false) const override;
   void SetText(const SStringW& text) override;
   UINT GetDlgCode() const override;
+  // Inside the client area the text services choose the cursor.
+  BOOL ApplyStyleCursor(POINT pt) override;
 
   // Thin wrappers over edit messages and fields.
   void SelectRange(LONG start, LONG end, BOOL noScroll = FALSE);

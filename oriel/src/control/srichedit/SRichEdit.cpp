@@ -210,6 +210,16 @@ UINT SRichEdit::GetDlgCode() const {
   return code;
 }
 
+BOOL SRichEdit::ApplyStyleCursor(POINT pt) {
+  ITextServices* services = GetTextServices();
+  const RECT client = ClientRect();
+  if (!services || !PtInRect(&client, pt)) return SWindow::ApplyStyleCursor(pt);
+  HDC dc = ::GetDC(nullptr);
+  services->OnTxSetCursor(DVASPECT_CONTENT, 0, nullptr, nullptr, dc, nullptr, &client, pt.x, pt.y);
+  ::ReleaseDC(nullptr, dc);
+  return TRUE;
+}
+
 // --- focus ------------------------------------------------------------------
 
 void SRichEdit::OnSetFocus() {
