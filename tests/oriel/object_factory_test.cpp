@@ -70,14 +70,15 @@ class ObjectFactoryTest : public OrielAppTest {
  protected:
   void SetUp() override {
     OrielAppTest::SetUp();
-    // The recording classes stand in for the built-in window class.
+    // The recording classes stand in for the built-in window, rich edit and
+    // edit classes.
     app->RegisterClass<WWindow>(true);
     app->RegisterClass<WDiv>();
     app->RegisterClass<WButton>();
     app->RegisterClass<WImgBtn>();
     app->RegisterClass<WLink>();
-    app->RegisterClass<WRichEdit>();
-    app->RegisterClass<WEdit>();
+    app->RegisterClass<WRichEdit>(true);
+    app->RegisterClass<WEdit>(true);
     app->RegisterClass<WComboBox>();
     app->RegisterClass<WComboBoxEx>();
     app->RegisterClass<WDatePicker>();
