@@ -5,6 +5,7 @@
 // click that selects all. Pixels are read back from the host's target.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "OrielTestApp.h"
 #include "SwndWindowHost.h"
@@ -222,6 +223,41 @@ TEST_F(EditDisplayTest, TheCueShowsOnlyWhenEmptyAndUnfocused) {
   EXPECT_EQ(Ink(m, true), 0) << "not empty: no cue";
   m->SetText(L"");
   EXPECT_GT(Ink(m, true), 10);
+}
+
+bool g_escaped = false;
+
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_escaped = true;
+  tapKey(XK_Escape);
+}
+
+// A right click focuses the field and shows the edit menu; closing it
+// without a choice raises the menu event with no command and changes
+// nothing.
+TEST_F(EditDisplayTest, ARightClickShowsTheEditMenu) {
+  ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 4);
+  SEdit* a = E(L"a");
+  a->SetText(L"abc");
+  std::vector<UINT> chosen;
+  bool closedByEscape = false;
+  g_escaped = false;
+  a->SubscribeEvent(EventREMenu::EventID, [&](EventArgs* e) {
+    chosen.push_back(static_cast<EventREMenu*>(e)->uCmd);
+    closedByEscape = g_escaped;
+    return false;
+  });
+  const RECT rc = a->GetWindowRect();
+  moveMouse(kX + rc.left + 20, kY + (rc.top + rc.bottom) / 2);
+  pumpFor(30);
+  SetTimer(nullptr, 0, 400, &PressEscape);
+  clickButton(3);
+  ASSERT_TRUE(pumpUntil([&] { return chosen.size() == 1; }));
+  EXPECT_EQ(chosen[0], 0u);
+  EXPECT_TRUE(closedByEscape) << "the menu stayed up until Escape";
+  EXPECT_EQ(SWindowMgr::getSingleton().LookupWindow(host->GetFocusWindow()), a);
+  EXPECT_EQ(std::wstring(a->GetText().c_str()), L"abc");
 }
 
 TEST_F(EditDisplayTest, APasswordFieldShowsStars) {
