@@ -47,7 +47,7 @@ TEST(ApplicationLifetime, SingletonsAreMadeAndDeletedInTheirOrder) {
   EXPECT_EQ(app->GetSingleton(-1), nullptr);
   EXPECT_EQ(CSimpleWndHelper::getSingleton().GetClassStyle(), (UINT)CS_DBLCLKS);
   EXPECT_NE(CSimpleWndHelper::getSingleton().GetAtom(), 0);
-  EXPECT_FALSE(STextServiceHelper::getSingleton().HasService());
+  EXPECT_TRUE(STextServiceHelper::getSingleton().HasService());
   EXPECT_EQ(app->Translate(L"录音", L"ctx"), L"录音");
   EXPECT_EQ(app->GetAppDir(), XmlText(ProgramFolder().c_str()));
   delete app;

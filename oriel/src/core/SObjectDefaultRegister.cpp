@@ -25,6 +25,8 @@
 #include "control/SSliderBar.h"
 #include "control/SSpinButtonCtrl.h"
 #include "control/SSplitWnd.h"
+#include "control/SEdit.h"
+#include "control/SRichEdit.h"
 #include "core/SInterpolator.h"
 #include "core/SObjectFactory.h"
 #include "core/SWnd.h"
@@ -97,6 +99,9 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SSplitWnd_Row>();
   mgr->RegisterClass<SSplitPane>();
   mgr->RegisterClass<SSpinButtonCtrl>();
+  // Text fields.
+  mgr->RegisterClass<SRichEdit>();
+  mgr->RegisterClass<SEdit>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
