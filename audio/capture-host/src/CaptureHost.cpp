@@ -36,7 +36,10 @@ int Initialize() {
         ++host.initCount;
         return NoError;
     }
-    auto connection = std::make_unique<PulseConnection>();
+    // Half a fragment: the loop looks at its connection twenty times a
+    // second while streams run, instead of at every message of the server,
+    // and a stream's blocks still go on within a fragment and a half.
+    auto connection = std::make_unique<PulseConnection>(kFragmentMs / 2);
     std::string error;
     if (!connection->Connect("Quorvale capture", error)) {
         HostLog("cannot connect to the PulseAudio server: %s", error.c_str());

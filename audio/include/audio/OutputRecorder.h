@@ -69,6 +69,7 @@ public:
     std::atomic<uint32_t> state{0};
 
 private:
+    static void WakeWorker(void* wake);
     void WorkerMain(CArgOutput s);
     int OpenOutput(COutputFile& writer, const CArgOutput& s);
     int CloseOutput(COutputFile& writer, const CArgOutput& s);

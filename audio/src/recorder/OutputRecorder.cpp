@@ -13,6 +13,7 @@
 #include "base/DiskSpace.h"
 #include "base/FileNaming.h"
 #include "capture-host/CaptureHost.h"
+#include "capture-host/DeliveryBatch.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -22,7 +23,6 @@ const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
 
 namespace {
 
-constexpr std::chrono::milliseconds kGatherTime{20};
 // The longest a stop waits for audio still on its way: a source that late
 // has been stood in for by silence already.
 constexpr std::chrono::milliseconds kStopCatchUp{kCaptureSilenceAfterMs + 500};
@@ -130,9 +130,12 @@ int COutputRecorder::OnCapture(CAudioPacket& packet) {
     // samples move into the command instead of being copied.
     commands_.Push(std::make_shared<CCmdProcessCapture>(
         packet.tag, std::make_unique<CAudioPacket>(std::move(packet))));
-    wake_->Signal();
+    // A source hands on a fragment's blocks in one batch: one wake for all.
+    capture_host::AfterDelivery(&COutputRecorder::WakeWorker, wake_.get());
     return 0;
 }
+
+void COutputRecorder::WakeWorker(void* wake) { static_cast<CWakeSignal*>(wake)->Signal(); }
 
 void COutputRecorder::Notify(COutputCallInfo& info, const CArgOutput& s) {
     if (!s.output_call) return;
@@ -311,9 +314,6 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
             return;
         }
         if (stopping) break;
-        // Packets come every 10 ms per source and a frame needs a few of
-        // them: gathering them for a moment saves a wake-up per packet.
-        if (!(state.load() & kRecorderStopRequested)) std::this_thread::sleep_for(kGatherTime);
     }
 
     int rc = EncodeMixed(mixer, writer, s);
