@@ -36,10 +36,11 @@ int Initialize() {
         ++host.initCount;
         return NoError;
     }
-    // Half a fragment: the loop looks at its connection twenty times a
-    // second while streams run, instead of at every message of the server,
-    // and a stream's blocks still go on within a fragment and a half.
-    auto connection = std::make_unique<PulseConnection>(kFragmentMs / 2);
+    // A fragment: while streams run, the loop looks at its connection about
+    // ten times a second instead of at every message of the server (one for
+    // every few milliseconds of audio), and a stream's blocks still go on
+    // within two fragments.
+    auto connection = std::make_unique<PulseConnection>(kFragmentMs);
     std::string error;
     if (!connection->Connect("Quorvale capture", error)) {
         HostLog("cannot connect to the PulseAudio server: %s", error.c_str());

@@ -208,9 +208,15 @@ int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const 
             return rc;
         }
 
+        // The free space is looked at every quarter of a second of audio, not
+        // for every frame: what is written in between (a few kilobytes, 44
+        // for 16-bit WAV) is nothing beside the limit, and each look is a
+        // system call that cost as much as the rest of the frame's handling.
         uint64_t freeBytes = 0, totalBytes = 0;
         std::wstring diskError;
-        if (GetDiskSpace(GetPathDir(writer.GetPath()), freeBytes, totalBytes, diskError) &&
+        const bool look = diskCheckedAt_ < 0 || counter - diskCheckedAt_ >= e->sample_rate / 4;
+        if (look) diskCheckedAt_ = counter;
+        if (look && GetDiskSpace(GetPathDir(writer.GetPath()), freeBytes, totalBytes, diskError) &&
             freeBytes < kMinFreeDiskBytes) {
             CloseOutput(writer, s);
             WriteLine(kTextDiskFull);
@@ -302,6 +308,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
     else mixer.SetMode(formats.front().key == 0 ? CAudioMixer::kMicrophone : CAudioMixer::kSystemSound);
     sampleCounter_ = 0;
     elapsedMs_ = 0;
+    diskCheckedAt_ = -1;
 
     for (;;) {
         wake_->Wait();
