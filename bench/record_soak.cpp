@@ -314,6 +314,7 @@ int main(int argc, char** argv) {
                                kMicName + " source_properties=device.description=" + kMicName);
     int rc = 0;
     double wall = 0;
+    double opening = 0;
     Clock::time_point start{};
     EndListener listener;
     std::unique_ptr<Reference> systemReference, micReference;
@@ -344,6 +345,9 @@ int main(int argc, char** argv) {
             recorder.settings.output_call = &listener;
             start = Clock::now();
             recorder.Start();
+            // Both devices open inside the start call, one after the other:
+            // the mix begins once the second delivers.
+            opening = std::chrono::duration<double>(Clock::now() - start).count();
             std::this_thread::sleep_for(std::chrono::duration<double>(minutes * 60));
             wall = std::chrono::duration<double>(Clock::now() - start).count();
             recorder.Stop();
@@ -382,6 +386,8 @@ int main(int argc, char** argv) {
             const double seconds = double(wav.left.size()) / wav.rate;
             std::printf("file %.3f s, wall %.3f s (from start to the stop), difference %+.3f s\n", seconds, wall,
                         seconds - wall);
+            std::printf("the start call took %.3f s; from its return to the stop %.3f s, difference %+.3f s\n",
+                        opening, wall - opening, seconds - (wall - opening));
             std::printf("in the file (seconds from its start):\n");
             Print("gaps", recorded.gaps);
             Print("doubled", recorded.doubled);
