@@ -1,7 +1,10 @@
 // A long recording of system sound and microphone, mixed, while every core
 // is kept busy: does the file hold all of the audio, once?
 //
-//   record_soak [minutes]     (default 10; needs PULSE_SERVER)
+//   record_soak [minutes] [load-nice]   (default 10 minutes; needs PULSE_SERVER)
+//
+// load-nice (0 to 19, default 0) lowers the load threads' priority: every
+// core stays busy, and a machine shared with other work stays usable.
 //
 // A continuous tone plays into the speakers (1002.5 Hz) and another into a
 // microphone of the soak's own (300 Hz); the recorder writes 16-bit WAV,
@@ -17,6 +20,7 @@
 // captures of its own, and counts against the recorder only what these
 // references do not have within a second of the same moment.
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -62,9 +66,11 @@ struct EndListener : IOutputCall {
 // Keeps every core busy until stopped.
 class Load {
 public:
-    Load() {
+    explicit Load(int nice) {
         for (unsigned i = 0; i < std::max(1u, std::thread::hardware_concurrency()); ++i)
-            threads_.emplace_back([this] {
+            threads_.emplace_back([this, nice] {
+                if (nice > 0 && setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice) != 0)
+                    std::perror("setpriority");
                 volatile double x = 1.0;
                 while (!stop_)
                     for (int k = 0; k < 100000; ++k) x = std::sqrt(x * x + 1.0) - 0.5;
@@ -293,8 +299,9 @@ void Print(const char* what, const std::vector<double>& at) {
 
 int main(int argc, char** argv) {
     const double minutes = argc > 1 ? std::atof(argv[1]) : 10.0;
-    if (minutes <= 0 || !std::getenv("PULSE_SERVER")) {
-        std::fprintf(stderr, "usage: PULSE_SERVER=... %s [minutes]\n", argv[0]);
+    const int loadNice = argc > 2 ? std::atoi(argv[2]) : 0;
+    if (minutes <= 0 || loadNice < 0 || loadNice > 19 || !std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "usage: PULSE_SERVER=... %s [minutes] [load-nice 0-19]\n", argv[0]);
         return 2;
     }
     char folder[] = "/tmp/record-soak-XXXXXX";
@@ -307,6 +314,7 @@ int main(int argc, char** argv) {
                                kMicName + " source_properties=device.description=" + kMicName);
     int rc = 0;
     double wall = 0;
+    double opening = 0;
     Clock::time_point start{};
     EndListener listener;
     std::unique_ptr<Reference> systemReference, micReference;
@@ -322,9 +330,9 @@ int main(int argc, char** argv) {
             rc = 2;
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
-            Load load;
-            std::printf("%.1f min, both sources mixed to 16-bit WAV, %zu load threads on %u cores\n", minutes,
-                        load.Threads(), std::thread::hardware_concurrency());
+            Load load(loadNice);
+            std::printf("%.1f min, both sources mixed to 16-bit WAV, %zu load threads (nice %d) on %u cores\n",
+                        minutes, load.Threads(), loadNice, std::thread::hardware_concurrency());
             std::fflush(stdout);
             COutputRecorder recorder;
             recorder.settings.output_device = 2;
@@ -337,6 +345,9 @@ int main(int argc, char** argv) {
             recorder.settings.output_call = &listener;
             start = Clock::now();
             recorder.Start();
+            // Both devices open inside the start call, one after the other:
+            // the mix begins once the second delivers.
+            opening = std::chrono::duration<double>(Clock::now() - start).count();
             std::this_thread::sleep_for(std::chrono::duration<double>(minutes * 60));
             wall = std::chrono::duration<double>(Clock::now() - start).count();
             recorder.Stop();
@@ -375,6 +386,8 @@ int main(int argc, char** argv) {
             const double seconds = double(wav.left.size()) / wav.rate;
             std::printf("file %.3f s, wall %.3f s (from start to the stop), difference %+.3f s\n", seconds, wall,
                         seconds - wall);
+            std::printf("the start call took %.3f s; from its return to the stop %.3f s, difference %+.3f s\n",
+                        opening, wall - opening, seconds - (wall - opening));
             std::printf("in the file (seconds from its start):\n");
             Print("gaps", recorded.gaps);
             Print("doubled", recorded.doubled);

@@ -2,9 +2,12 @@
 
 #include "AudioLog.h"
 #include "WakeSignal.h"
+#include "audio/SampleBufferPool.h"
 #include "audio/ServerAudioDev.h"
+#include "capture-host/DeliveryBatch.h"
 #include "base/CodePage.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -80,11 +83,17 @@ int CAudioRecoder::Restart() {
 int CAudioRecoder::OnAudioData(const int16_t* samples, int frames, int channels, int rate, int ms,
                                int32_t tag) {
     if (m_stop || !m_device.IsOpened()) return 2;
-    std::vector<int16_t> copy(samples, samples + static_cast<std::size_t>(frames) * channels);
-    m_queue.Push(CAudioPacket(std::move(copy), ms, frames, channels, rate, tag));
-    m_wake->Signal();  // a signal already waiting absorbs this one: one wake for a burst
+    const std::size_t count = static_cast<std::size_t>(frames) * channels;
+    std::vector<int16_t> buffer = AcquireSampleBuffer(count);
+    std::copy(samples, samples + count, buffer.begin());
+    m_queue.Push(CAudioPacket(std::move(buffer), ms, frames, channels, rate, tag));
+    // Once for all the blocks of a fragment: the stream hands them on in one
+    // delivery batch, and the worker takes them in one wake.
+    capture_host::AfterDelivery(&CAudioRecoder::WakeWorker, m_wake.get());
     return 0;
 }
+
+void CAudioRecoder::WakeWorker(void* wake) { static_cast<CWakeSignal*>(wake)->Signal(); }
 
 void CAudioRecoder::WorkerLoop() {
     Timeline timeline;
@@ -113,6 +122,8 @@ void CAudioRecoder::WorkerLoop() {
 long CAudioRecoder::Forward(std::deque<CAudioPacket>& packets, Timeline& timeline) {
     const double now = timeline.Elapsed();
     long late = 0;
+    // The listener's own worker wakes once for the whole batch.
+    capture_host::DeliveryBatch batch;
     for (CAudioPacket& packet : packets) {
         IProcessCapture* sink = GetSink();
         if (!sink) continue;  // taken and dropped; not counted as delivered
@@ -177,6 +188,7 @@ void CAudioRecoder::RunSilence(Timeline& timeline) {
         timeline.realSinceSilence = 0;
         if (!sink) continue;
         const int key = m_key;
+        capture_host::DeliveryBatch batch;
         for (long i = 0; i < n && !m_stop; ++i) {
             CAudioPacket silence(frames, channels, rate, ms, key);
             sink->OnCapture(silence);

@@ -7,13 +7,46 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <ctime>
+#include <mutex>
 #include <thread>
 
 using namespace audio_test;
 using namespace std::chrono_literals;
 
 namespace {
+
+// Keeps when each block arrived and how long it was.
+class TimedSink : public IProcessCapture {
+public:
+    struct Arrival {
+        std::chrono::steady_clock::time_point at;
+        int frames;
+    };
+    int OnCapture(CAudioPacket& packet) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!std::all_of(packet.samples.begin(), packet.samples.end(), [](int16_t s) { return s == 0; }))
+            arrivals_.push_back({std::chrono::steady_clock::now(), packet.frames});
+        changed_.notify_all();
+        return 0;
+    }
+    // Waits for `n` audible blocks.
+    bool WaitFor(size_t n, std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return arrivals_.size() >= n; });
+    }
+    std::vector<Arrival> Arrivals() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return arrivals_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Arrival> arrivals_;
+};
 
 void ExpectOneFormat(const std::vector<PacketFacts>& packets, int frames, int channels, int rate, int ms, int tag) {
     for (const PacketFacts& p : packets) {
@@ -127,6 +160,80 @@ TEST(CaptureWorker, LateBlocksForAStretchSilenceFilledAreNotCountedTwice) {
     EXPECT_GE(seconds, elapsed - 0.15);
     // Blocks that came on time are all kept.
     EXPECT_GE(sink.CountAudible(), 100u);
+    // The held-back stretch stays silence: audio later than the wait is not
+    // put back in (at most a few blocks past the wait still make it).
+    double silent = 0;
+    for (const PacketFacts& p : sink.Packets())
+        if (p.silent) silent += double(p.frames) / p.rate;
+    EXPECT_GE(silent, kCaptureSilenceAfterMs / 1000.0);
+    EXPECT_LE(sink.CountAudible(), 100u + 10u);
+}
+
+TEST(CaptureWorker, BlocksHeldBackForLessThanTheWaitAreAllKeptWithoutSilence) {
+    ScopedModule quiet("module-null-sink sink_name=lagging_sink sink_properties=device.description=lagging");
+    ASSERT_TRUE(quiet.Loaded());
+    Pactl("suspend-sink lagging_sink 1");
+    CollectingSink sink;
+    CAudioRecoder rec;
+    rec.Device().SetName(L"lagging");
+    rec.Device().SetId(L"lagging_sink");
+    rec.Device().SetLoopback(1);
+    rec.SetOutput(&sink, 1);
+    ASSERT_EQ(rec.Start(), 0);
+    const int rate = rec.Device().GetSampleRate();
+    const int channels = rec.Device().GetChannels();
+    const int frames = rate / 100;
+    const int ms = PacketMilliseconds(frames, rate);
+    const std::vector<int16_t> block(static_cast<size_t>(frames) * channels, 1000);
+
+    // A second behind (a source that follows another, on a loaded machine),
+    // then the whole second at once and on time after it: well inside the
+    // worker's wait, so all of it is real audio and none is stood in for.
+    std::this_thread::sleep_for(1000ms);
+    for (int i = 0; i < 100; ++i) rec.OnAudioData(block.data(), frames, channels, rate, ms, 1);
+    auto next = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) {
+        next += std::chrono::microseconds(1000000 * frames / rate);
+        std::this_thread::sleep_until(next);
+        rec.OnAudioData(block.data(), frames, channels, rate, ms, 1);
+    }
+    ASSERT_TRUE(sink.WaitForPackets(150, 5s, true));
+    rec.Stop();
+    EXPECT_EQ(sink.CountAudible(), 150u);
+    EXPECT_EQ(sink.Count(), 150u) << "silence stood in for a source that was only late";
+}
+
+// What the waveform and the recorder receive from a capture: blocks of one
+// hundredth of a second, handed on a fragment at a time, so the worker and
+// its listener wake ten times a second rather than for every block.
+TEST(CaptureWorker, HandsOnTenMillisecondBlocksInBurstsOfAFragment) {
+    TonePlayer tone("speakers", 440, 0.5);
+    ASSERT_TRUE(tone.Started());
+    TimedSink sink;
+    CAudioRecoder rec;  // the default output's loopback twin
+    rec.SetOutput(&sink, 1);
+    ASSERT_EQ(rec.Start(), 0);
+    const int rate = rec.Device().GetSampleRate();
+    ASSERT_TRUE(sink.WaitFor(300, 15s)) << "the tone's blocks did not come";
+    rec.Stop();
+
+    const std::vector<TimedSink::Arrival> arrivals = sink.Arrivals();
+    std::vector<int> bursts;  // blocks that came together (within 5 ms of each other)
+    for (size_t i = 0; i < arrivals.size(); ++i) {
+        ASSERT_EQ(arrivals[i].frames, rate / 100) << "block " << i;
+        if (i == 0 || arrivals[i].at - arrivals[i - 1].at > 5ms) bursts.push_back(0);
+        ++bursts.back();
+    }
+    // The first burst may be a partial fragment, and a worker held up on a
+    // loaded machine may take two fragments at once: the typical burst is
+    // a fragment's ten blocks (eleven when the server's chunks leave a
+    // remainder that completes one more).
+    ASSERT_GE(bursts.size(), 5u);
+    std::vector<int> sorted(bursts.begin() + 1, bursts.end());
+    std::sort(sorted.begin(), sorted.end());
+    const int median = sorted[sorted.size() / 2];
+    EXPECT_GE(median, 10);
+    EXPECT_LE(median, 11);
 }
 
 TEST(CaptureWorker, FailedOpenIsReportedAndMakesNoSilence) {

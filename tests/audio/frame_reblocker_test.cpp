@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <numeric>
 
 using capture_host::FrameReblocker;
@@ -11,20 +12,31 @@ namespace {
 
 // Feeds a running count 0, 1, 2, ... in chunks of the given byte sizes and
 // checks that the blocks carry the same sequence, cut at block boundaries.
-void CheckChunks(int channels, size_t frames, const std::vector<size_t>& chunkBytes) {
+// With `feed`, through Feed (blocks read where they lie) instead of Append
+// and Drain; `skew` offsets the source by a byte, so that no chunk is
+// aligned for reading in place.
+void CheckChunks(int channels, size_t frames, const std::vector<size_t>& chunkBytes, bool feed = false,
+                 size_t skew = 0) {
     FrameReblocker r(channels, frames);
-    std::vector<short> source(10000);
-    std::iota(source.begin(), source.end(), 0);
-    const auto* bytes = reinterpret_cast<const uint8_t*>(source.data());
+    std::vector<short> counting(10000);
+    std::iota(counting.begin(), counting.end(), 0);
+    std::vector<uint8_t> storage(counting.size() * sizeof(short) + 1);
+    std::memcpy(storage.data() + skew, counting.data(), counting.size() * sizeof(short));
+    const uint8_t* bytes = storage.data() + skew;
     size_t offset = 0;
     std::vector<short> out;
     for (size_t n : chunkBytes) {
-        r.Append(bytes + offset, n);
-        offset += n;
-        r.Drain([&](const short* block) {
+        auto deliver = [&](const short* block) {
             out.insert(out.end(), block, block + frames * channels);
             return true;
-        });
+        };
+        if (feed) {
+            r.Feed(bytes + offset, n, deliver);
+        } else {
+            r.Append(bytes + offset, n);
+            r.Drain(deliver);
+        }
+        offset += n;
     }
     size_t blockSamples = frames * channels;
     size_t fed = offset / sizeof(short);
@@ -43,7 +55,32 @@ TEST(FrameReblocker, CutsAnyChunkSizesIntoWholeBlocksInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.frames << " frames");
         CheckChunks(c.channels, c.frames, c.chunks);
+        CheckChunks(c.channels, c.frames, c.chunks, true);
+        CheckChunks(c.channels, c.frames, c.chunks, true, 1);
     }
+}
+
+TEST(FrameReblocker, FeedReadsWholeBlocksInPlaceAndStopsWhereTold) {
+    FrameReblocker r(1, 4);
+    short chunk[14];
+    std::iota(chunk, chunk + 14, 1);
+    std::vector<const short*> where;
+    r.Feed(chunk, 2 * sizeof(short), [&](const short* b) { where.push_back(b); return true; });
+    EXPECT_TRUE(where.empty());
+    // Two samples complete the first block (through the buffer); the next
+    // two blocks are read where they lie; the third is refused: the rest of
+    // the chunk waits, as a stopped Drain leaves it.
+    r.Feed(chunk + 2, 12 * sizeof(short), [&](const short* b) {
+        where.push_back(b);
+        return where.size() < 3;
+    });
+    ASSERT_EQ(where.size(), 3u);
+    EXPECT_EQ(where[1], chunk + 4);
+    EXPECT_EQ(where[2], chunk + 8);
+    EXPECT_EQ(r.BufferedBytes(), 2 * sizeof(short));
+    std::vector<short> next;
+    r.Feed(chunk, 2 * sizeof(short), [&](const short* b) { next.assign(b, b + 4); return true; });
+    EXPECT_EQ(next, (std::vector<short>{13, 14, 1, 2}));
 }
 
 TEST(FrameReblocker, HolesBecomeSilenceAndAStoppedDrainKeepsTheRest) {

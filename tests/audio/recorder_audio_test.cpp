@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <regex>
 #include <thread>
 
@@ -235,6 +237,55 @@ TEST_F(RecorderTest, StartingAgainEndsTheFirstRecordingFirst) {
     EXPECT_EQ(folder.Files().size(), 2u);
     recorder.Stop();  // a second stop does nothing
     EXPECT_EQ(events.Types().size(), 6u);
+}
+
+// A source that runs behind the clock (a monitor that follows another, a
+// loaded machine): what it captured up to the stop still reaches the file,
+// however late it hands it on, and a stop waits for it.
+TEST_F(RecorderTest, StopWaitsForASourceThatHandsOnItsBlocksLate) {
+    audio_test::ScopedModule quiet(
+        "module-null-sink sink_name=behind_sink sink_properties=device.description=behind");
+    ASSERT_TRUE(quiet.Loaded());
+    audio_test::Pactl("suspend-sink behind_sink 1");  // its twin opens and delivers nothing itself
+    recorder.settings.output_speaker_name = L"behind";
+    recorder.settings.output_speaker_id = L"behind_sink";
+    recorder.settings.output_file = Utf8ToWide(folder.path() + "/behind.wav");
+    recorder.Start();
+    const auto started = std::chrono::steady_clock::now();
+
+    // The source's blocks, a 1000 Hz tone, each handed on half a second
+    // after the time it stands for.
+    constexpr int kRate = 44100, kFrames = kRate / 100;
+    std::atomic<bool> done{false};
+    std::thread source([&] {
+        double phase = 0;
+        for (int k = 0; !done; ++k) {
+            std::this_thread::sleep_until(started + 500ms + k * 10ms);
+            std::vector<int16_t> samples(kFrames * 2);
+            for (int i = 0; i < kFrames; ++i) {
+                samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(std::lround(std::sin(phase) * 12000));
+                phase = std::fmod(phase + 2 * M_PI * 1000 / kRate, 2 * M_PI);
+            }
+            CAudioPacket packet(std::move(samples), 10, kFrames, 2, kRate, 1);
+            recorder.OnCapture(packet);
+        }
+    });
+    std::this_thread::sleep_until(started + 1200ms);
+    recorder.Stop();
+    const double stopped = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    done = true;
+    source.join();
+
+    ASSERT_TRUE(events.WaitFor(2, 1s));
+    const auto d = DecodeFile(WideToUtf8(recorder.settings.output_file));
+    ASSERT_TRUE(d.ok) << d.error;
+    // 1.2 s up to the stop, all of it tone: a stop that did not wait would
+    // leave the last half second out (0.7 s of tone).
+    const double toneSeconds = double(audio_test::LoudPart(d.mono, d.rate).size()) / d.rate;
+    EXPECT_GT(toneSeconds, 1.1) << "stopped after " << stopped << " s";
+    EXPECT_LT(toneSeconds, 1.35);
+    EXPECT_EQ(audio_test::QuietBlocksInside(d.mono, d.rate), 0);
+    EXPECT_GE(stopped, 1.6);
 }
 
 TEST_F(RecorderTest, VolumeChangesApplyWhileRecording) {

@@ -36,7 +36,12 @@ int Initialize() {
         ++host.initCount;
         return NoError;
     }
-    auto connection = std::make_unique<PulseConnection>();
+    // Half a fragment: while streams run, the loop looks at its connection
+    // about twenty times a second instead of at every message of the server
+    // (one for every few milliseconds of audio). A whole fragment would
+    // often find a little less than a fragment waiting and hand on two at
+    // once, five times a second: the waveform would move in jerks.
+    auto connection = std::make_unique<PulseConnection>(kFragmentMs / 2);
     std::string error;
     if (!connection->Connect("Quorvale capture", error)) {
         HostLog("cannot connect to the PulseAudio server: %s", error.c_str());

@@ -1,4 +1,5 @@
 #include "capture-host/CaptureHost.h"
+#include "capture-host/DeliveryBatch.h"
 #include "capture-host/FrameReblocker.h"
 
 #include "HostLog.h"
@@ -16,6 +17,7 @@ struct Stream {
     std::string deviceName;
     std::string source;
     unsigned long frames;
+    size_t batchBytes = 0;  // a fragment: blocks go out once this much is waiting
     StreamCallback callback = nullptr;
     void* userData = nullptr;
     FrameReblocker blocks;
@@ -28,12 +30,12 @@ namespace {
 
 thread_local bool tl_inCallback = false;
 
-// 100 ms fragments, asked for with PA_STREAM_ADJUST_LATENCY: the stream
-// thread wakes ten times a second and hands on ten blocks each time. With
-// 20 ms fragments the wake-ups along the path cost about as much processor
-// time again as all the rest of a recording (measured with recorder_bench
-// at 20, 50 and 100 ms). The capture worker waits 2.5 s before it stands
-// in with silence.
+// 100 ms fragments, asked for with PA_STREAM_ADJUST_LATENCY and kept to on
+// our side (OnReadable): blocks go on ten at a time, ten times a second.
+// With 20 ms fragments the wake-ups along the path cost about as much
+// processor time again as all the rest of a recording (measured with
+// recorder_bench at 20, 50 and 100 ms). The capture worker waits 2.5 s
+// before it stands in with silence.
 constexpr pa_usec_t kFragment = kFragmentMs * PA_USEC_PER_MSEC;
 // At most three seconds wait on the server for us, as much as the capture
 // worker's queue holds and more than it waits before standing in with
@@ -46,29 +48,37 @@ void OnStreamState(pa_stream* s, void* user) {
     if (state == PA_STREAM_FAILED && st->running)
         HostLog("the stream on \"%s\" (%s) ended: %s", st->deviceName.c_str(), st->source.c_str(),
                 pa_strerror(pa_context_errno(pa_stream_get_context(s))));
-    pa_threaded_mainloop_signal(st->connection->Loop(), 0);
+    st->connection->Loop()->Signal();
 }
 
-void OnReadable(pa_stream* s, size_t, void* user) {
+// The server sends audio as its source produces it (a monitor every few
+// milliseconds, whatever the fragment size asked for): what it sent waits in
+// the stream until a whole fragment is there, and then every chunk is cut
+// into blocks that go out as one delivery batch, so the threads downstream
+// wake once per fragment, not per chunk. Peek answers an empty stream with
+// no bytes, so no size query is made per chunk (each libpulse call costs a
+// system call of its own).
+void OnReadable(pa_stream* s, size_t readable, void* user) {
     auto* st = static_cast<Stream*>(user);
-    bool keep = st->running && !st->finished;
-    while (pa_stream_readable_size(s) > 0) {
+    const bool keep = st->running && !st->finished;
+    if (keep && readable < st->batchBytes) return;
+    DeliveryBatch batch;
+    tl_inCallback = true;
+    for (;;) {
         const void* data = nullptr;
         size_t bytes = 0;
         if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0) break;
-        if (keep) {
-            if (data) st->blocks.Append(data, bytes);
-            else st->blocks.AppendSilence(bytes);  // a hole in the server's buffer
+        if (keep && !st->finished) {
+            auto deliver = [st](const short* block) {
+                if (st->callback(block, st->frames, st->userData) == Continue) return true;
+                st->finished = true;
+                return false;
+            };
+            if (data) st->blocks.Feed(data, bytes, deliver);
+            else st->blocks.FeedSilence(bytes, deliver);  // a hole in the server's buffer
         }
         pa_stream_drop(s);
     }
-    if (!keep) return;
-    tl_inCallback = true;
-    st->blocks.Drain([st](const short* block) {
-        if (st->callback(block, st->frames, st->userData) == Continue) return true;
-        st->finished = true;
-        return false;
-    });
     tl_inCallback = false;
     if (st->finished) st->blocks.Clear();
 }
@@ -135,6 +145,7 @@ int OpenInputStream(Stream** stream, const DeviceInfo& device, int channelCount,
     st->source = source;
     st->callback = callback;
     st->userData = userData;
+    st->batchBytes = pa_usec_to_bytes(kFragment, &spec);
 
     PulseConnection::Lock lock(connection);
     st->pa = pa_stream_new(connection.Context(), "capture", &spec, &map);
@@ -152,7 +163,7 @@ int OpenInputStream(Stream** stream, const DeviceInfo& device, int channelCount,
     auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_DONT_MOVE | PA_STREAM_ADJUST_LATENCY);
     if (pa_stream_connect_record(st->pa, source.c_str(), &attr, flags) == 0) {
         while (pa_stream_get_state(st->pa) == PA_STREAM_CREATING)
-            pa_threaded_mainloop_wait(connection.Loop());
+            connection.Loop()->Wait();
     }
     if (pa_stream_get_state(st->pa) != PA_STREAM_READY) {
         std::string why = connection.LastError();

@@ -11,18 +11,18 @@ namespace {
 // caller (the device server's task thread waits on us without a limit).
 constexpr pa_usec_t kConnectTimeout = 5 * PA_USEC_PER_SEC;
 
-void SignalLoop(pa_operation*, void* loop) {
-    pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-}
+void SignalLoop(pa_operation*, void* loop) { static_cast<PulseLoop*>(loop)->Signal(); }
 }  // namespace
 
-PulseConnection::Lock::Lock(const PulseConnection& c) : loop_(c.loop_) {
-    if (loop_ && pa_threaded_mainloop_in_thread(loop_)) loop_ = nullptr;
-    if (loop_) pa_threaded_mainloop_lock(loop_);
+PulseConnection::PulseConnection(int gatherMs) : loop_(std::make_unique<PulseLoop>(gatherMs)) {}
+
+PulseConnection::Lock::Lock(const PulseConnection& c) : loop_(c.loop_.get()) {
+    if (loop_ && loop_->InThread()) loop_ = nullptr;
+    if (loop_) loop_->Lock();
 }
 
 PulseConnection::Lock::~Lock() {
-    if (loop_) pa_threaded_mainloop_unlock(loop_);
+    if (loop_) loop_->Unlock();
 }
 
 void PulseConnection::OnContextState(pa_context* c, void* self) {
@@ -31,7 +31,7 @@ void PulseConnection::OnContextState(pa_context* c, void* self) {
     if (st == PA_CONTEXT_READY) me->wasReady_ = true;
     if (st == PA_CONTEXT_FAILED && me->wasReady_)
         HostLog("lost the PulseAudio server: %s", pa_strerror(pa_context_errno(c)));
-    pa_threaded_mainloop_signal(me->loop_, 0);
+    me->loop_->Signal();
 }
 
 void PulseConnection::OnConnectTimeout(pa_mainloop_api* api, pa_time_event* e,
@@ -39,16 +39,15 @@ void PulseConnection::OnConnectTimeout(pa_mainloop_api* api, pa_time_event* e,
     auto* me = static_cast<PulseConnection*>(self);
     me->timedOut_ = true;
     api->time_free(e);
-    pa_threaded_mainloop_signal(me->loop_, 0);
+    me->loop_->Signal();
 }
 
 bool PulseConnection::Connect(const char* clientName, std::string& error) {
-    loop_ = pa_threaded_mainloop_new();
-    if (!loop_) {
+    if (!loop_->IsValid()) {
         error = "cannot create the PulseAudio main loop";
         return false;
     }
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), clientName);
+    context_ = pa_context_new(loop_->Api(), clientName);
     if (!context_) {
         error = "cannot create a PulseAudio context";
         return false;
@@ -58,7 +57,7 @@ bool PulseConnection::Connect(const char* clientName, std::string& error) {
         error = LastError();
         return false;
     }
-    if (pa_threaded_mainloop_start(loop_) < 0) {
+    if (!loop_->Start()) {
         error = "cannot start the PulseAudio main loop thread";
         return false;
     }
@@ -76,10 +75,10 @@ bool PulseConnection::Connect(const char* clientName, std::string& error) {
             error = "the PulseAudio server did not answer";
             break;
         }
-        pa_threaded_mainloop_wait(loop_);
+        loop_->Wait();
     }
     // A timer that fired has freed itself.
-    if (timer && !timedOut_) pa_threaded_mainloop_get_api(loop_)->time_free(timer);
+    if (timer && !timedOut_) loop_->Api()->time_free(timer);
     return pa_context_get_state(context_) == PA_CONTEXT_READY;
 }
 
@@ -89,8 +88,8 @@ bool PulseConnection::IsUsable() const {
 
 bool PulseConnection::Wait(pa_operation* op) {
     if (!op) return false;
-    pa_operation_set_state_callback(op, SignalLoop, loop_);
-    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING) pa_threaded_mainloop_wait(loop_);
+    pa_operation_set_state_callback(op, SignalLoop, loop_.get());
+    while (pa_operation_get_state(op) == PA_OPERATION_RUNNING) loop_->Wait();
     bool done = pa_operation_get_state(op) == PA_OPERATION_DONE;
     pa_operation_set_state_callback(op, nullptr, nullptr);
     pa_operation_unref(op);
@@ -103,21 +102,16 @@ std::string PulseConnection::LastError() const {
 }
 
 PulseConnection::~PulseConnection() {
-    if (loop_) {
-        {
-            Lock lock(*this);
-            if (context_) {
-                pa_context_set_state_callback(context_, nullptr, nullptr);
-                pa_context_disconnect(context_);
-                pa_context_unref(context_);
-                context_ = nullptr;
-            }
+    {
+        Lock lock(*this);
+        if (context_) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+            context_ = nullptr;
         }
-        pa_threaded_mainloop_stop(loop_);
-        pa_threaded_mainloop_free(loop_);
-    } else if (context_) {
-        pa_context_unref(context_);
     }
+    loop_->Stop();
 }
 
 }  // namespace capture_host

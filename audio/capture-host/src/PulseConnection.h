@@ -1,4 +1,5 @@
-// One connection to the PulseAudio server, driven by a threaded main loop.
+// One connection to the PulseAudio server, driven by a main loop on a thread
+// of its own (PulseLoop).
 // Both the capture host and the endpoint watcher own one. Calls that wait
 // for the server must come from outside the loop's thread; code running on
 // the loop's thread (stream and subscription callbacks) only reads what it
@@ -7,13 +8,18 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <memory>
 #include <string>
+
+#include "PulseLoop.h"
 
 namespace capture_host {
 
 class PulseConnection {
 public:
-    PulseConnection() = default;
+    // `gatherMs`: how long the loop lets the server's messages collect when
+    // it has nothing to do (0: it never waits to look).
+    explicit PulseConnection(int gatherMs = 0);
     ~PulseConnection();
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
@@ -23,7 +29,7 @@ public:
     // server answers within a few seconds.
     bool Connect(const char* clientName, std::string& error);
 
-    pa_threaded_mainloop* Loop() const { return loop_; }
+    PulseLoop* Loop() const { return loop_.get(); }
     pa_context* Context() const { return context_; }
     bool IsUsable() const;
 
@@ -44,14 +50,14 @@ public:
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
     private:
-        pa_threaded_mainloop* loop_;
+        PulseLoop* loop_;
     };
 
 private:
     static void OnContextState(pa_context* c, void* self);
     static void OnConnectTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
 
-    pa_threaded_mainloop* loop_ = nullptr;
+    std::unique_ptr<PulseLoop> loop_;
     pa_context* context_ = nullptr;
     bool timedOut_ = false;
     bool wasReady_ = false;

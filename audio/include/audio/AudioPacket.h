@@ -22,6 +22,14 @@ struct CAudioPacket {
                  int32_t rate, int32_t tag);
     // A silent block of the given format.
     CAudioPacket(int32_t frames, int32_t channels, int32_t rate, int32_t ms, int32_t tag);
+    CAudioPacket(const CAudioPacket&) = default;
+    CAudioPacket(CAudioPacket&&) noexcept = default;
+    CAudioPacket& operator=(const CAudioPacket&) = default;
+    // Gives the sample buffer held until then back to the pool.
+    CAudioPacket& operator=(CAudioPacket&& other) noexcept;
+    // Gives the sample buffer back to the pool it came from (or any buffer a
+    // listener left in the packet), so the next block reuses it.
+    ~CAudioPacket();
 };
 
 // Target of a capture stream's callback, called on the stream's audio

@@ -79,6 +79,7 @@ private:
         }
     };
 
+    static void WakeWorker(void* wake);
     void WorkerLoop();
     // Hands real packets on; returns how many were left out because silence
     // had already filled their stretch.

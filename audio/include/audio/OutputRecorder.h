@@ -69,6 +69,9 @@ public:
     std::atomic<uint32_t> state{0};
 
 private:
+    // The sample count at which the worker last looked at the free space.
+    int64_t diskCheckedAt_ = -1;
+    static void WakeWorker(void* wake);
     void WorkerMain(CArgOutput s);
     int OpenOutput(COutputFile& writer, const CArgOutput& s);
     int CloseOutput(COutputFile& writer, const CArgOutput& s);

@@ -25,11 +25,12 @@ int CAudioFifo::Init(int sourceRate, int sourceChannels, int targetFormat, int t
 
     {
         std::lock_guard<std::mutex> lock(fifoMutex_);
-        // Room for a second to start with: the ring grows on demand up to
-        // its capacity, and a small ring keeps touching the same pages,
-        // where a full-size one would fault in all of its megabytes.
+        // Room for a quarter of a second to start with (sources hand on a
+        // tenth at a time): the ring grows on demand up to its capacity, and
+        // a small ring keeps touching the same pages, where a larger one
+        // would fault in memory that is never needed.
         fifo_ = av_audio_fifo_alloc(static_cast<AVSampleFormat>(targetFormat), targetChannels,
-                                    std::min(kFifoCapacity, std::max(targetRate, 4096)));
+                                    std::min(kFifoCapacity, std::max(targetRate / 4, 4096)));
         if (!fifo_) return AVERROR(ENOMEM);
     }
     std::lock_guard<std::mutex> lock(converterMutex_);

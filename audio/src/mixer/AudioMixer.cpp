@@ -103,6 +103,9 @@ int CAudioMixer::BuildAmixGraph(int format, int rate, int channels) {
     const AVFilter* abuffersink = avfilter_get_by_name("abuffersink");
     if (!abuffer || !abuffersink) return Fail(AVERROR_FILTER_NOT_FOUND, "BuildAmixGraph");
     graph_ = avfilter_graph_alloc();
+    // amix works on whole frames: a pool of slice threads (one per core by
+    // default) would only be started, cost memory and never be used.
+    if (graph_) graph_->nb_threads = 1;
     AVFilterInOut* outputs = avfilter_inout_alloc();
     AVFilterInOut* second = avfilter_inout_alloc();
     AVFilterInOut* inputs = avfilter_inout_alloc();

@@ -13,6 +13,7 @@
 #include "base/DiskSpace.h"
 #include "base/FileNaming.h"
 #include "capture-host/CaptureHost.h"
+#include "capture-host/DeliveryBatch.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -22,7 +23,6 @@ const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
 
 namespace {
 
-constexpr std::chrono::milliseconds kGatherTime{20};
 // The longest a stop waits for audio still on its way: a source that late
 // has been stood in for by silence already.
 constexpr std::chrono::milliseconds kStopCatchUp{kCaptureSilenceAfterMs + 500};
@@ -130,9 +130,12 @@ int COutputRecorder::OnCapture(CAudioPacket& packet) {
     // samples move into the command instead of being copied.
     commands_.Push(std::make_shared<CCmdProcessCapture>(
         packet.tag, std::make_unique<CAudioPacket>(std::move(packet))));
-    wake_->Signal();
+    // A source hands on a fragment's blocks in one batch: one wake for all.
+    capture_host::AfterDelivery(&COutputRecorder::WakeWorker, wake_.get());
     return 0;
 }
+
+void COutputRecorder::WakeWorker(void* wake) { static_cast<CWakeSignal*>(wake)->Signal(); }
 
 void COutputRecorder::Notify(COutputCallInfo& info, const CArgOutput& s) {
     if (!s.output_call) return;
@@ -205,9 +208,15 @@ int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const 
             return rc;
         }
 
+        // The free space is looked at every quarter of a second of audio, not
+        // for every frame: what is written in between (a few kilobytes, 44
+        // for 16-bit WAV) is nothing beside the limit, and each look is a
+        // system call that cost as much as the rest of the frame's handling.
         uint64_t freeBytes = 0, totalBytes = 0;
         std::wstring diskError;
-        if (GetDiskSpace(GetPathDir(writer.GetPath()), freeBytes, totalBytes, diskError) &&
+        const bool look = diskCheckedAt_ < 0 || counter - diskCheckedAt_ >= e->sample_rate / 4;
+        if (look) diskCheckedAt_ = counter;
+        if (look && GetDiskSpace(GetPathDir(writer.GetPath()), freeBytes, totalBytes, diskError) &&
             freeBytes < kMinFreeDiskBytes) {
             CloseOutput(writer, s);
             WriteLine(kTextDiskFull);
@@ -299,6 +308,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
     else mixer.SetMode(formats.front().key == 0 ? CAudioMixer::kMicrophone : CAudioMixer::kSystemSound);
     sampleCounter_ = 0;
     elapsedMs_ = 0;
+    diskCheckedAt_ = -1;
 
     for (;;) {
         wake_->Wait();
@@ -311,9 +321,6 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
             return;
         }
         if (stopping) break;
-        // Packets come every 10 ms per source and a frame needs a few of
-        // them: gathering them for a moment saves a wake-up per packet.
-        if (!(state.load() & kRecorderStopRequested)) std::this_thread::sleep_for(kGatherTime);
     }
 
     int rc = EncodeMixed(mixer, writer, s);
