@@ -100,7 +100,9 @@ void SWkeWebkit::LoadCurrentUrl() {
   const SStringW cookies = GetCookieFilePath();
   WKE_API(wkeSetCookieJarFullPath)(view_, cookies.c_str());
   WKE_API(wkeSetLocalStorageFullPath)(view_, cookies.c_str());
-  WKE_API(wkeLoadURLW)(view_, url_.c_str());
+  // A view made before any address was set has nothing to load: an empty
+  // address would only end in a failed load and its notices.
+  if (!url_.IsEmpty()) WKE_API(wkeLoadURLW)(view_, url_.c_str());
 }
 
 int SWkeWebkit::OnCreate() {
@@ -163,7 +165,10 @@ void SWkeWebkit::OnPaint(IRenderTarget* rt) {
     const int sw = static_cast<int>(width * r), sh = static_cast<int>(height * r);
     const BYTE alpha = GetStyle().GetAlpha();
     if (alpha != 255) {
-      BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+      // A translucent window paints into its own layer, which the framework
+      // blends with the window's alpha: the page goes in at full strength,
+      // or it would show at alpha squared.
+      BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
       AlphaBlend(dc, visible.left, visible.top, width, height, source, sx, sy, sw, sh, blend);
     } else if (static_cast<int>(r * 100) == 100) {
       BitBlt(dc, visible.left, visible.top, width, height, source, sx, sy, SRCCOPY);

@@ -63,7 +63,9 @@ TEST_F(WebViewScaleDisplayTest, TheBlockKeepsItsSizeAtEngineScale150) {
   });
   for (const auto& p : probes) EXPECT_EQ(At(p.x, p.y), p.rgb) << p.x << "," << p.y;
   EXPECT_TRUE(shown);
-  // The page's size comes back in the control's pixels.
+  // The page's size comes back in the control's pixels, once measured
+  // after the load.
+  webtest::PumpRecording(notices, [&] { return web->GetContentSize().cx > 0; });
   const SIZE content = web->GetContentSize();
   EXPECT_NEAR(content.cx, kW, 2);
   EXPECT_NEAR(content.cy, kH, 2);

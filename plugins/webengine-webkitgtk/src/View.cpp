@@ -2,6 +2,8 @@
 // memory DC of the program's GDI on every damage, loads and their
 // callbacks.
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "Engine.h"
@@ -209,9 +211,15 @@ WKE_EXPORT void wkeLoadURLW(wkeWebView v, const wchar_t* url) {
 WKE_EXPORT void wkeSetCookieJarFullPath(wkeWebView v, const wchar_t* path) {
   if (!wke::IsLiveView(v) || !path || v->cookiePath == path) return;
   v->cookiePath = path;
+  const std::string file = wke::ToUtf8(path);
+  // The store is a file in a folder that may not exist yet.
+  gchar* folder = g_path_get_dirname(file.c_str());
+  if (g_mkdir_with_parents(folder, 0700) != 0)
+    std::fprintf(stderr, "web engine: cannot make the cookie folder %s: %s\n", folder, g_strerror(errno));
+  g_free(folder);
   WebKitWebContext* context = webkit_web_view_get_context(v->web);
   WebKitCookieManager* cookies = webkit_web_context_get_cookie_manager(context);
-  webkit_cookie_manager_set_persistent_storage(cookies, wke::ToUtf8(path).c_str(),
+  webkit_cookie_manager_set_persistent_storage(cookies, file.c_str(),
                                                WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
 }
 
