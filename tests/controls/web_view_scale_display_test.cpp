@@ -3,9 +3,58 @@
 // control shows it at its own, so the page keeps its size on screen.
 #include "web_fixture.h"
 
+#include <X11/Xatom.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+
 #include "gdi/GdiCairo.h"
 
 namespace {
+
+// The test's own X server, whose resources say Xft.dpi 144, so that the
+// display layer, GDI and GTK all see a 144 DPI screen from their first
+// connection on; the shared server of the other display tests is left as
+// it is.
+class HighDpiServer : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], 3);
+      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[32] = {};
+    const ssize_t n = read(fds[0], number, sizeof number - 1);
+    close(fds[0]);
+    ASSERT_GT(n, 0) << "Xvfb did not start";
+    const std::string display = ":" + std::string(number, strcspn(number, "\n"));
+    setenv("DISPLAY", display.c_str(), 1);
+    Display* x = XOpenDisplay(display.c_str());
+    ASSERT_NE(x, nullptr);
+    const char resources[] = "Xft.dpi:\t144\n";
+    XChangeProperty(x, DefaultRootWindow(x), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources), sizeof resources - 1);
+    XSync(x, False);
+    XCloseDisplay(x);
+  }
+  void TearDown() override {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+[[maybe_unused]] const auto* const kServer = ::testing::AddGlobalTestEnvironment(new HighDpiServer);
 
 constexpr int kX = 220, kY = 140, kW = 300, kH = 200;
 
@@ -14,9 +63,7 @@ class WebViewScaleDisplayTest : public OrielAppTest {
   void SetUp() override {
     ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
     OrielAppTest::SetUp();
-    // The screen the program would see with Xft.dpi 144, for GDI and the
-    // engine alike; set before the engine starts.
-    GdiSetScreenDpi(144);
+    ASSERT_EQ(GdiScreenDpi(), 144);
     InstallModuleFileMap();
     ASSERT_TRUE(StartWebEngine());
     app->RegisterClass<SWkeWebkit>();
@@ -27,7 +74,6 @@ class WebViewScaleDisplayTest : public OrielAppTest {
       host->Release();
     }
     StopWebEngine();
-    GdiSetScreenDpi(96);
     OrielAppTest::TearDown();
   }
   unsigned long At(int x, int y) { return screenPixel(kX + x, kY + y); }
