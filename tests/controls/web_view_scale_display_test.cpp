@@ -26,7 +26,7 @@ class HighDpiServer : public ::testing::Environment {
     pid_ = fork();
     if (pid_ == 0) {
       dup2(fds[1], 3);
-      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -43,7 +43,7 @@ class HighDpiServer : public ::testing::Environment {
     XChangeProperty(x, DefaultRootWindow(x), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(resources), sizeof resources - 1);
     XSync(x, False);
-    XCloseDisplay(x);
+    XCloseDisplay(x);  // the server keeps its resources: it runs with -noreset
   }
   void TearDown() override {
     if (pid_ <= 0) return;

@@ -68,9 +68,17 @@ namespace wke {
 
 bool Initialized() { return g_initialized; }
 
-double ViewZoom() {
+double PageScale() {
   if (!g_highDpi) return 1.0;
   return (GdiScreenDpi() * 100 / 96) / 100.0;
+}
+
+// WebKit already scales pages by GTK's font resolution (Xft.dpi): the zoom
+// level makes up only the rest.
+double ViewZoom() {
+  double own = gdk_screen_get_resolution(gdk_screen_get_default());
+  if (own <= 0) own = 96.0;
+  return PageScale() / (own / 96.0);
 }
 
 WebKitUserContentManager* SharedContentManager() { return g_content; }

@@ -52,7 +52,10 @@ struct WkeViewImpl {
 namespace wke {
 
 bool Initialized();
-// The zoom every view gets: the engine scale once high-DPI support is on.
+// How many engine pixels a page's CSS pixel takes: the engine scale once
+// high-DPI support is on, else 1.
+double PageScale();
+// The zoom level that gives a view that scale.
 double ViewZoom();
 // The content manager all views share, so that bound functions reach every
 // view, present and later.

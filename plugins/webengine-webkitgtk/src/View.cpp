@@ -53,7 +53,7 @@ void RefreshContentSize(WkeViewImpl* v) {
           gchar* text = jsc_value_to_string(value);
           int w = 0, h = 0;
           if (std::sscanf(text, "%d,%d", &w, &h) == 2) {
-            const double zoom = wke::ViewZoom();
+            const double zoom = wke::PageScale();
             view->contentWidth = static_cast<int>(w * zoom);
             view->contentHeight = static_cast<int>(h * zoom);
           }
