@@ -169,6 +169,15 @@ TEST_F(WebViewDisplayTest, AClickRunsTheBlocksHandlerAndTypedKeysReachTheField) 
   pumpFor(100);
   clickButton(1);
   pumpFor(300);
+  // Over the field the pointer is an I-beam, and the engine's caret sits
+  // inside the field (engine and window scale are both 100 here).
+  EXPECT_EQ(WKE_API(wkeGetCursorInfoType)(web->GetWebView()), 3);
+  ASSERT_TRUE(Pump([&] { return WKE_API(wkeGetCaret)(web->GetWebView()).h > 0; }, 5000));
+  const wkeRect caret = WKE_API(wkeGetCaret)(web->GetWebView());
+  EXPECT_GE(caret.x, 20);
+  EXPECT_LE(caret.x, 170);
+  EXPECT_GE(caret.y, 118);
+  EXPECT_LE(caret.y + caret.h, 146);
   for (KeySym key : {XK_a, XK_b, XK_c}) tapKey(key);
   tapKey(XK_BackSpace);
   tapKey(XK_d);
