@@ -12,8 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include "backend_hooks.h"
+#include "win32/poll_hook.h"
 #include "win32/kernel32.h"
 #include "window_table.h"
 
@@ -262,17 +264,56 @@ int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last) {
   return best;
 }
 
+namespace {
+
+// The calling thread's extra descriptors; `inside` keeps a wait run from
+// the hook's own dispatch from entering the hook again.
+struct ThreadPollHook {
+  Win32PollHook hook{};
+  bool installed = false;
+  bool inside = false;
+};
+thread_local ThreadPollHook t_pollHook;
+
+int earlierTimeout(int a, int b) {
+  if (a < 0) return b;
+  if (b < 0) return a;
+  return a < b ? a : b;
+}
+
+}  // namespace
+
 void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
-  pollfd fds[2];
-  fds[0] = {queue.wakeFd, POLLIN, 0};
-  nfds_t count = 1;
-  if (int extra = watchBackend ? backendFd() : -1; extra >= 0) {
-    fds[1] = {extra, POLLIN, 0};
-    count = 2;
+  std::vector<pollfd> fds{{queue.wakeFd, POLLIN, 0}};
+  if (int extra = watchBackend ? backendFd() : -1; extra >= 0) fds.push_back({extra, POLLIN, 0});
+  const size_t own = fds.size();
+  ThreadPollHook& hooked = t_pollHook;
+  const bool useHook = hooked.installed && !hooked.inside;
+  if (useHook) {
+    hooked.inside = true;
+    int hookTimeout = -1;
+    int wanted = 8;
+    for (;;) {
+      fds.resize(own + static_cast<size_t>(wanted));
+      hookTimeout = -1;
+      const int got = hooked.hook.prepare(hooked.hook.context, fds.data() + own, wanted, &hookTimeout);
+      if (got <= wanted) {
+        fds.resize(own + static_cast<size_t>(got < 0 ? 0 : got));
+        break;
+      }
+      wanted = got;
+    }
+    timeoutMs = earlierTimeout(timeoutMs, hookTimeout);
   }
-  int rc = ::poll(fds, count, timeoutMs);
+  int rc = ::poll(fds.data(), fds.size(), timeoutMs);
   if (rc < 0 && errno != EINTR)
     std::fprintf(stderr, "message queue: poll failed: %s\n", std::strerror(errno));
+  if (useHook) {
+    if (rc < 0)
+      for (pollfd& fd : fds) fd.revents = 0;
+    hooked.hook.dispatch(hooked.hook.context, fds.data() + own, static_cast<int>(fds.size() - own));
+    hooked.inside = false;
+  }
 }
 
 bool postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
@@ -318,3 +359,9 @@ void purgeWindow(Queue& queue, HWND hwnd) {
 }
 
 }  // namespace win32::detail
+
+void Win32SetThreadPollHook(const Win32PollHook* hook) {
+  auto& hooked = win32::detail::t_pollHook;
+  hooked.installed = hook != nullptr;
+  hooked.hook = hook ? *hook : Win32PollHook{};
+}
