@@ -82,18 +82,6 @@ class ObjectFactoryTest : public OrielAppTest {
     app->RegisterClass<WComboBox>(true);
     app->RegisterClass<WComboBoxEx>(true);
     app->RegisterClass<WDatePicker>(true);
-    // The recording classes stand in for the built-in window, rich edit and
-    // edit classes.
-    app->RegisterClass<WWindow>(true);
-    app->RegisterClass<WDiv>();
-    app->RegisterClass<WButton>();
-    app->RegisterClass<WImgBtn>();
-    app->RegisterClass<WLink>();
-    app->RegisterClass<WRichEdit>(true);
-    app->RegisterClass<WEdit>(true);
-    app->RegisterClass<WComboBox>();
-    app->RegisterClass<WComboBoxEx>();
-    app->RegisterClass<WDatePicker>();
   }
   TestWnd* NewWnd(const wchar_t* name) {
     IObject* obj = app->NewWindowByClass(name);
