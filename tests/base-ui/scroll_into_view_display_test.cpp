@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "OrielTestApp.h"
 #include "SwndWindowHost.h"
 #include "base/ScrollIntoView.h"
 #include "display_helper.h"
+
+using namespace ORIEL;
 
 namespace {
 
