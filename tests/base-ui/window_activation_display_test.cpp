@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include <X11/Xatom.h>
 
 #include "base/WindowActivation.h"
 
@@ -46,6 +49,21 @@ int stackIndex(::Window xid) {
   }
   if (children) XFree(children);
   return index;
+}
+
+// The server's time now, read back from a property change on a window of
+// the test's own connection.
+Time serverTimeNow(::Window own) {
+  Display* d = userDisplay();
+  const Atom stamp = XInternAtom(d, "_ACTIVATION_TEST_STAMP", False);
+  unsigned char nothing = 0;
+  XChangeProperty(d, own, stamp, XA_CARDINAL, 32, PropModeAppend, &nothing, 0);
+  XSync(d, False);
+  XEvent event;
+  while (XCheckTypedWindowEvent(d, own, PropertyNotify, &event)) {
+    if (event.xproperty.atom == stamp) return event.xproperty.time;
+  }
+  return 0;
 }
 
 class WindowActivationTest : public ::testing::Test {
@@ -101,6 +119,48 @@ TEST_F(WindowActivationTest, AMinimisedAndHiddenWindowComesBackShownActiveAndOnT
   EXPECT_EQ(rect.bottom - rect.top, 150);
 
   EXPECT_FALSE(ShowAndActivateWindow(nullptr));
+}
+
+TEST_F(WindowActivationTest, TheWindowManagerIsAskedWithTheServersCurrentTime) {
+  Display* d = userDisplay();
+  XSetWindowAttributes attributes{};
+  attributes.event_mask = PropertyChangeMask;
+  const ::Window own = XCreateWindow(d, DefaultRootWindow(d), -10, -10, 1, 1, 0, CopyFromParent,
+                                     InputOnly, CopyFromParent, CWEventMask, &attributes);
+  // Activation requests go to the root window for a window manager; this
+  // connection hears them as one would, without redirecting anything.
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  HWND target = shownWindow(L"asks", 90, 90);
+  shownWindow(L"covers", 110, 110);
+  const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+  XEvent event;
+  XSync(d, False);
+  while (XCheckTypedEvent(d, ClientMessage, &event)) {
+  }
+  const Time before = serverTimeNow(own);
+  ASSERT_NE(before, 0u);
+
+  EXPECT_TRUE(ShowAndActivateWindow(target));
+  std::vector<long> stamps;
+  pumpUntil([&] {
+    XSync(d, False);
+    while (XCheckTypedEvent(d, ClientMessage, &event)) {
+      if (event.xclient.message_type == active && event.xclient.window == Win32XWindowOf(target)) {
+        EXPECT_EQ(event.xclient.data.l[0], 1);  // from an application
+        stamps.push_back(event.xclient.data.l[1]);
+      }
+    }
+    return !stamps.empty();
+  });
+  const Time after = serverTimeNow(own);
+  XSelectInput(d, DefaultRootWindow(d), NoEventMask);
+  XDestroyWindow(d, own);
+  XSync(d, False);
+  ASSERT_FALSE(stamps.empty());
+  for (long stamp : stamps) {
+    EXPECT_GE(static_cast<Time>(stamp), before);
+    EXPECT_LE(static_cast<Time>(stamp), after);
+  }
 }
 
 TEST_F(WindowActivationTest, ActivateWindowAfterActivatesAndStacksBelowTheGivenWindow) {
