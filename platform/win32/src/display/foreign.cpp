@@ -196,7 +196,7 @@ bool foreignOperation(HWND hwnd, ForeignOperation operation, long a, long b, lon
     event.xclient.message_type = x->atoms.netActiveWindow;
     event.xclient.format = 32;
     event.xclient.data.l[0] = 1;
-    event.xclient.data.l[1] = CurrentTime;
+    event.xclient.data.l[1] = serverTime(x);
     withErrorTrap(x, [&] {
       XSendEvent(x->dpy, x->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     });

@@ -413,7 +413,7 @@ void nativeActivateRequest(HWND hwnd) {
   event.xclient.message_type = x->atoms.netActiveWindow;
   event.xclient.format = 32;
   event.xclient.data.l[0] = 1;  // from an application
-  event.xclient.data.l[1] = CurrentTime;
+  event.xclient.data.l[1] = serverTime(x);
   XSendEvent(x->dpy, x->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
   XFlush(x->dpy);
 }

@@ -99,6 +99,7 @@ void internAtoms(XDisplay* x) {
   a.win32Style = intern(d, "_QUORVALE_WIN32_STYLE");
   a.win32Process = intern(d, "_QUORVALE_WIN32_PROCESS");
   a.win32Operation = intern(d, "_QUORVALE_WIN32_OPERATION");
+  a.serverTime = intern(d, "_QUORVALE_SERVER_TIME");
 }
 
 void findArgbVisual(XDisplay* x) {
@@ -234,6 +235,24 @@ bool compositorRunning(XDisplay* x) {
   char name[32];
   std::snprintf(name, sizeof name, "_NET_WM_CM_S%d", x->screen);
   return XGetSelectionOwner(x->dpy, XInternAtom(x->dpy, name, False)) != 0;
+}
+
+Time serverTime(XDisplay* x) {
+  // The display lock keeps the event readers of other threads away until
+  // our own notification has been taken from the queue.
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  unsigned char nothing = 0;
+  XChangeProperty(x->dpy, x->helper, x->atoms.serverTime, XA_CARDINAL, 32, PropModeAppend, &nothing, 0);
+  // The server sends the notification before it answers the sync.
+  XSync(x->dpy, False);
+  XEvent event;
+  auto isOurs = [](Display*, XEvent* e, XPointer arg) -> Bool {
+    auto* own = reinterpret_cast<XDisplay*>(arg);
+    return e->type == PropertyNotify && e->xproperty.window == own->helper &&
+           e->xproperty.atom == own->atoms.serverTime;
+  };
+  if (XCheckIfEvent(x->dpy, &event, isOurs, reinterpret_cast<XPointer>(x))) return event.xproperty.time;
+  return CurrentTime;
 }
 
 std::string toUtf8(const std::wstring& text) { return crt::WideToUtf8(text); }

@@ -23,7 +23,7 @@ struct Atoms {
       netWmWindowTypeNormal, netWmWindowTypeUtility, netWmWindowTypePopupMenu,
       netWmWindowTypeTooltip, netWmWindowOpacity, netWmPid, netWmIcon, motifWmHints;
   Atom clipboard, targets, incr, text, clipboardProperty;
-  Atom win32Message, win32Style, win32Process, win32Operation;
+  Atom win32Message, win32Style, win32Process, win32Operation, serverTime;
 };
 
 struct XDisplay {
@@ -73,6 +73,11 @@ void wakeEventReaders();
 // and when a compositing manager owns _NET_WM_CM_S<screen>.
 bool windowManagerRunning(XDisplay* x);
 bool compositorRunning(XDisplay* x);
+
+// The X server's time now, read back from a property change on the helper
+// window; the timestamp a window manager expects with an activation request
+// (CurrentTime makes some refuse to hand over the focus).
+Time serverTime(XDisplay* x);
 
 // UTF-8 from wide text and back.
 std::string toUtf8(const std::wstring& text);
