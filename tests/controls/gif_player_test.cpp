@@ -25,7 +25,11 @@ class GifPlayerTest : public OrielAppTest {
     bundle.Write("anim.gif", gif_writer::Write(8, 8, {{kRed, 10}, {kGreen, 50}, {kBlue, 10}}));
     bundle.Write("zero.gif", gif_writer::Write(8, 8, {{kRed, 0}, {kGreen, -1}}));
     bundle.Write("still.gif", gif_writer::Write(8, 8, {{kGreen, 20}}));
-    bundle.WriteIndex({{"gif", "anim", "anim.gif"}, {"gif", "zero", "zero.gif"}, {"PNGGLOBAL", "STILL", "still.gif"}});
+    bundle.Write("loading_gif.gif", ReadFile(QUORVALE_LOADING_GIF));
+    bundle.WriteIndex({{"gif", "anim", "anim.gif"},
+                       {"gif", "zero", "zero.gif"},
+                       {"PNGGLOBAL", "STILL", "still.gif"},
+                       {"gif", "loading_gif", "loading_gif.gif"}});
     IResProvider* provider = nullptr;
     ASSERT_TRUE(MakeResProvider(kResProviderFiles, &provider));
     const std::wstring folder = bundle.WFolder();
@@ -35,8 +39,9 @@ class GifPlayerTest : public OrielAppTest {
     pool = new SSkinPool;
     SXmlDoc doc;
     ASSERT_TRUE(doc.load_string("<skins><gif name='anim' src='anim'/><gif name='zero' src='gif:zero'/>"
-                                "<gif name='still' src='PNGGLOBAL:STILL'/><gif name='none' src='gif:missing'/></skins>"));
-    EXPECT_EQ(pool->AddSkinsFromXml(doc.child("skins")), 4);
+                                "<gif name='still' src='PNGGLOBAL:STILL'/><gif name='none' src='gif:missing'/>"
+                                "<gif name='md_gif_loading' src='gif:loading_gif'/></skins>"));
+    EXPECT_EQ(pool->AddSkinsFromXml(doc.child("skins")), 5);
     SSkinPoolMgr::getSingleton().PushSkinPool(pool);
   }
   void TearDown() override {
@@ -172,6 +177,21 @@ TEST_F(GifPlayerTest, ScaledCopiesShareTheFramesAndShowTheirColours) {
   EXPECT_EQ(Rgb(15, 15), kRed);
   EXPECT_EQ(FramesAt(p, {1100}), std::vector<int>{1});
   EXPECT_EQ(Rgb(15, 15), kGreen);
+}
+
+TEST_F(GifPlayerTest, TheBuiltLoadingAnimationPlaysItsFrames) {
+  SSkinAni* loading = Skin(L"md_gif_loading");
+  ASSERT_NE(loading, nullptr);
+  ASSERT_EQ(loading->GetFrameCount(), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(loading->GetFrameDelay(i), 8) << i;
+  EXPECT_EQ(loading->NaturalSize().cx, 32);
+  SGifPlayer* p = Player(L"md_gif_loading");
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(p->OnTimeline());
+  // The lit dot walks: the top dot (frame 0's) is lit, then no longer.
+  const uint32_t lit = Rgb(10, 3);
+  EXPECT_EQ(FramesAt(p, {1080}), std::vector<int>{1});
+  EXPECT_NE(Rgb(10, 3), lit);
 }
 
 TEST_F(GifPlayerTest, PlayFileTakesAGifAndRefusesTheRest) {
