@@ -49,3 +49,44 @@ function(quorvale_resource_bundle)
     COMMENT "Writing the resource index ${B_OUTPUT}/uires.idx")
   add_custom_target(${B_TARGET} ALL DEPENDS ${outputs} ${B_OUTPUT}/uires.idx)
 endfunction()
+
+# quorvale_animation_gif(TARGET <name> OUTPUT <file.gif> FRAMES <folder> DELAY <1/100 s>)
+#
+# Joins the SVG frames of <folder>, in file-name order, into one looping
+# animated GIF with every frame shown for DELAY hundredths of a second:
+# each frame rendered on white by rsvg-convert, a palette made from all of
+# them, then the frames mapped to it by ffmpeg. Written beside the output
+# and renamed into place, so an interrupted build leaves no half file.
+find_program(QUORVALE_FFMPEG ffmpeg REQUIRED)
+
+function(quorvale_animation_gif)
+  cmake_parse_arguments(A "" "TARGET;OUTPUT;FRAMES;DELAY" "" ${ARGN})
+  file(GLOB frames CONFIGURE_DEPENDS ${A_FRAMES}/*.svg)
+  list(SORT frames)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${A_TARGET}.frames)
+  set(render "")
+  set(n 0)
+  foreach(frame ${frames})
+    math(EXPR n "${n} + 1")
+    string(LENGTH "00${n}" len)
+    math(EXPR start "${len} - 3")
+    string(SUBSTRING "00${n}" ${start} 3 num)
+    list(APPEND render COMMAND ${RSVG_CONVERT} -f png -b white -o ${work}/${num}.png ${frame})
+  endforeach()
+  # ffmpeg times frames by rate: 100 / DELAY frames a second.
+  set(rate "100/${A_DELAY}")
+  get_filename_component(dir ${A_OUTPUT} DIRECTORY)
+  add_custom_command(OUTPUT ${A_OUTPUT}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${work}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${work} ${dir}
+    ${render}
+    COMMAND ${QUORVALE_FFMPEG} -nostdin -y -loglevel error -framerate ${rate} -i ${work}/%03d.png
+            -vf palettegen ${work}/palette.png
+    COMMAND ${QUORVALE_FFMPEG} -nostdin -y -loglevel error -framerate ${rate} -i ${work}/%03d.png
+            -i ${work}/palette.png -lavfi paletteuse -loop 0 -f gif ${A_OUTPUT}.tmp
+    COMMAND ${CMAKE_COMMAND} -E rename ${A_OUTPUT}.tmp ${A_OUTPUT}
+    DEPENDS ${frames}
+    COMMENT "Joining the frames of ${A_FRAMES} into ${A_OUTPUT}"
+    VERBATIM)
+  add_custom_target(${A_TARGET} DEPENDS ${A_OUTPUT})
+endfunction()
