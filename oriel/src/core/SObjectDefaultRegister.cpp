@@ -19,6 +19,8 @@
 #include "control/SHeaderCtrl.h"
 #include "control/SListBox.h"
 #include "control/SListView.h"
+#include "control/SListCtrl.h"
+#include "control/SMCListView.h"
 #include "control/SPanel.h"
 #include "control/SScrollView.h"
 #include "core/SInterpolator.h"
@@ -85,6 +87,9 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SHeaderCtrl>();
   mgr->RegisterClass<SScrollView>();
   mgr->RegisterClass<SListBox>();
+  // Multi-column, tree and tile views, report list, tree control, hosts.
+  mgr->RegisterClass<SMCListView>();
+  mgr->RegisterClass<SListCtrl>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
