@@ -9,91 +9,11 @@
 #include <vector>
 
 #include "control/STreeViewItemLocator.h"
+#include "treeview_fake_tree.h"
 
 using namespace ORIEL;
 
 namespace {
-
-class FakeTree : public TObjRefImpl<ITvAdapter> {
- public:
-  struct Node {
-    HSTREEITEM parent = ITEM_NULL;
-    std::vector<HSTREEITEM> children;
-    size_t place = 0;  // index among the parent's children
-    bool expanded = true;
-    int values[kValueCount] = {};
-  };
-
-  FakeTree() { nodes_.emplace_back(); }  // the root
-  HSTREEITEM Add(HSTREEITEM parent) {
-    Node n;
-    n.parent = parent;
-    n.place = At(parent).children.size();
-    nodes_.push_back(n);
-    const HSTREEITEM h = nodes_.size() - 1;
-    At(parent).children.push_back(h);
-    return h;
-  }
-  // Takes a leaf out of its parent (the node stays, unreachable).
-  void RemoveLeaf(HSTREEITEM item) {
-    Node& parent = At(At(item).parent);
-    parent.children.erase(parent.children.begin() + At(item).place);
-    for (size_t i = 0; i < parent.children.size(); ++i) At(parent.children[i]).place = i;
-    At(item).parent = ITEM_NULL;
-  }
-  Node& At(HSTREEITEM h) { return nodes_[h == ITEM_ROOT ? 0 : h]; }
-  const Node& At(HSTREEITEM h) const { return nodes_[h == ITEM_ROOT ? 0 : h]; }
-  size_t Size() const { return nodes_.size(); }
-
-  void RegisterObserver(ITvDataSetObserver*) override {}
-  void UnregisterObserver(ITvDataSetObserver*) override {}
-  int GetLayoutValue(HSTREEITEM item, int index) const override { return At(item).values[index]; }
-  void SetLayoutValue(HSTREEITEM item, int index, int value) override { At(item).values[index] = value; }
-  HSTREEITEM GetParentItem(HSTREEITEM item) const override {
-    if (item == ITEM_ROOT) return ITEM_NULL;
-    const HSTREEITEM p = At(item).parent;
-    return p == 0 ? ITEM_ROOT : p;
-  }
-  HSTREEITEM GetFirstChildItem(HSTREEITEM item) const override {
-    const auto& c = At(item).children;
-    return c.empty() ? ITEM_NULL : c.front();
-  }
-  HSTREEITEM GetLastChildItem(HSTREEITEM item) const override {
-    const auto& c = At(item).children;
-    return c.empty() ? ITEM_NULL : c.back();
-  }
-  HSTREEITEM GetPrevSiblingItem(HSTREEITEM item) const override {
-    const Node& n = At(item);
-    return n.place == 0 ? ITEM_NULL : At(GetParentItem(item)).children[n.place - 1];
-  }
-  HSTREEITEM GetNextSiblingItem(HSTREEITEM item) const override {
-    const Node& n = At(item);
-    const auto& c = At(GetParentItem(item)).children;
-    return n.place + 1 < c.size() ? c[n.place + 1] : ITEM_NULL;
-  }
-  BOOL HasChildren(HSTREEITEM item) const override { return !At(item).children.empty(); }
-  BOOL IsItemVisible(HSTREEITEM item) const override {
-    for (HSTREEITEM p = GetParentItem(item); p && p != ITEM_ROOT; p = GetParentItem(p))
-      if (!At(p).expanded) return FALSE;
-    return TRUE;
-  }
-  HSTREEITEM GetFirstVisibleItem() const override { return GetFirstChildItem(ITEM_ROOT); }
-  HSTREEITEM GetLastVisibleItem() const override { return ITEM_NULL; }
-  HSTREEITEM GetPrevVisibleItem(HSTREEITEM) const override { return ITEM_NULL; }
-  HSTREEITEM GetNextVisibleItem(HSTREEITEM) const override { return ITEM_NULL; }
-  void ExpandItem(HSTREEITEM, UINT) override {}
-  BOOL IsItemExpanded(HSTREEITEM item) const override { return item == ITEM_ROOT || At(item).expanded; }
-  void SetItemExpanded(HSTREEITEM, BOOL) override {}
-  void BindItemView(HSTREEITEM, SWindow*, pugi::xml_node) override {}
-  int GetItemViewType(HSTREEITEM) override { return 0; }
-  int GetViewTypeCount() override { return 1; }
-  SIZE GetItemDesiredSize(HSTREEITEM, SWindow*, const RECT*) override { return SIZE{0, 0}; }
-  BOOL IsWidthMatchParent() const override { return FALSE; }
-  void InitFromTemplate(pugi::xml_node) override {}
-
- private:
-  std::vector<Node> nodes_;
-};
 
 struct Row {
   HSTREEITEM item;

@@ -21,6 +21,7 @@
 #include "control/SListView.h"
 #include "control/SListCtrl.h"
 #include "control/SMCListView.h"
+#include "control/STreeView.h"
 #include "control/SPanel.h"
 #include "control/SScrollView.h"
 #include "core/SInterpolator.h"
@@ -90,6 +91,7 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   // Multi-column, tree and tile views, report list, tree control, hosts.
   mgr->RegisterClass<SMCListView>();
   mgr->RegisterClass<SListCtrl>();
+  mgr->RegisterClass<STreeView>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
