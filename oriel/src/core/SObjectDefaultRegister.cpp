@@ -21,6 +21,7 @@
 #include "control/SListView.h"
 #include "control/SListCtrl.h"
 #include "control/SMCListView.h"
+#include "control/STreeCtrl.h"
 #include "control/STreeView.h"
 #include "control/SPanel.h"
 #include "control/SScrollView.h"
@@ -92,6 +93,7 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SMCListView>();
   mgr->RegisterClass<SListCtrl>();
   mgr->RegisterClass<STreeView>();
+  mgr->RegisterClass<STreeCtrl>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {
