@@ -95,6 +95,24 @@ class CSTree {
   HSTREEITEM GetPrevSiblingItem(HSTREEITEM item) const { return item ? ToHandle(ToNode(item)->prev) : 0; }
   HSTREEITEM GetRootItem() const { return ToHandle(rootFirst_); }
 
+  // Links the children of `parent` again in the given order; `order`
+  // must hold exactly its current children.
+  void RelinkChildren(HSTREEITEM parent, const HSTREEITEM* order, size_t count) {
+    Node* p = parent == STVI_ROOT ? nullptr : ToNode(parent);
+    Node*& first = p ? p->firstChild : rootFirst_;
+    Node*& last = p ? p->lastChild : rootLast_;
+    Node* prev = nullptr;
+    for (size_t i = 0; i < count; ++i) {
+      Node* n = ToNode(order[i]);
+      n->prev = prev;
+      if (prev) prev->next = n;
+      else first = n;
+      prev = n;
+    }
+    if (prev) prev->next = nullptr;
+    last = prev;
+  }
+
  protected:
   // Called with each node's data just before the node is freed.
   virtual void OnNodeFree(T&) {}

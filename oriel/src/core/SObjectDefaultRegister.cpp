@@ -19,6 +19,10 @@
 #include "control/SHeaderCtrl.h"
 #include "control/SListBox.h"
 #include "control/SListView.h"
+#include "control/SListCtrl.h"
+#include "control/SMCListView.h"
+#include "control/STreeCtrl.h"
+#include "control/STreeView.h"
 #include "control/SPanel.h"
 #include "control/SScrollView.h"
 #include "control/SScrollBar.h"
@@ -102,6 +106,11 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   // Text fields.
   mgr->RegisterClass<SRichEdit>();
   mgr->RegisterClass<SEdit>();
+  // Multi-column, tree and tile views, report list, tree control, hosts.
+  mgr->RegisterClass<SMCListView>();
+  mgr->RegisterClass<SListCtrl>();
+  mgr->RegisterClass<STreeView>();
+  mgr->RegisterClass<STreeCtrl>();
 }
 
 void SObjectDefaultRegister::RegisterInterpolatorClasses(SObjectFactoryMgr* mgr) {

@@ -1,0 +1,144 @@
+// The multi-column list: a header of column titles across the top and,
+// below it, one item panel per visible row, its cells placed under the
+// columns. Rows come from an adapter; only the rows on screen have panels,
+// idle panels wait in one bin per view type. The header's clicks ask the
+// adapter to sort; moving or resizing a column re-places the cells.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "control/SAdapterBase.h"
+#include "control/SHeaderCtrl.h"
+#include "control/SItemPanel.h"
+#include "control/SListView.h"
+#include "control/SListViewItemLocator.h"
+#include "control/SPanel.h"
+
+namespace ORIEL {
+
+class SMCListView;
+
+class SMCListViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
+ public:
+  explicit SMCListViewDataSetObserver(SMCListView* view) : view_(view) {}
+  void OnDataChanged() override;
+  void OnDataInvalidated() override;
+  void OnItemDataChanged(int position) override;
+
+ private:
+  SMCListView* view_;
+};
+
+class SMCListView : public SPanel, protected IItemContainer {
+  SOBJ_CLASS(SMCListView, SPanel, L"mclistview", kObjWindow)
+
+ public:
+  static LPCWSTR BaseClassName() { return L"div"; }
+
+  SMCListView();
+  ~SMCListView() override;
+
+  HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
+  using SPanel::ApplyAttribute;
+  // Without a child header the view stays inert: it takes no adapter.
+  BOOL CreateChildren(pugi::xml_node element) override;
+  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
+  BOOL ApplyStyleCursor(POINT pt) override;
+  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
+  void UpdateScale(int scale) override;
+  BOOL RefreshTranslation() override;
+  void Colorize(COLORREF color) override;
+  int GetScrollLineSize(bool vertical) override {
+    return vertical && locator_ ? locator_->GetLineSize() : SPanel::GetScrollLineSize(vertical);
+  }
+  BOOL HandleScrollCode(bool vertical, int code, int position) override;
+
+  BOOL SetAdapter(IMcAdapter* adapter);
+  IMcAdapter* GetAdapter() const { return adapter_; }
+  void SetItemLocator(IListViewItemLocator* locator);
+  IListViewItemLocator* GetItemLocator() const { return locator_; }
+  SHeaderCtrl* GetHeaderCtrl() const { return header_; }
+
+  int InsertColumn(int index, const SStringW& text, int widthPx, ULONG_PTR data = 0);
+  void DeleteColumn(int index);
+  void SetSel(int index, BOOL notify = FALSE);
+  int GetSel() const { return selected_; }
+  void EnsureVisible(int index);
+  SItemPanel* GetItemPanel(int index) const;
+  // The panel under a point in host coordinates; the point becomes the
+  // panel's own.
+  SItemPanel* HitTest(POINT& pt) const;
+  void UpdateItem(int index);
+  int GetFirstVisible() const { return firstVisible_; }
+  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
+  // Item panels made since the adapter was set (visible and idle).
+  int GetPanelCount() const { return panelsMade_; }
+  pugi::xml_node GetTemplate() const { return template_.first_child(); }
+  // The rows' area: the client rectangle below the header strip.
+  RECT GetListRect() const;
+  int GetHeaderHeight() const { return headerHeight_.ToPixels(GetScale()); }
+
+  void OnDataChanged();
+  void OnDataInvalidated();
+  void OnItemChanged(int index);
+
+ protected:
+  void OnItemSetCapture(SItemPanel* item, bool capture) override;
+  bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
+  bool IsItemRedrawDelay() const override { return true; }
+  void OnItemRequestRelayout(SItemPanel*) override {}
+
+  void OnPaint(IRenderTarget* rt) override;
+  void OnShowWindow(BOOL show, UINT status) override;
+  void OnDestroy() override;
+  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  struct ItemInfo {
+    SItemPanel* panel = nullptr;
+    int viewType = 0;
+  };
+  RECT RowRect(int index) const;
+  void UpdateBars();
+  void PlaceHeader();
+  void LayoutItems();
+  void PlaceCells(SItemPanel* panel, int height);
+  void OnSize();
+  void DropPanels();
+  SItemPanel* TakePanel(int viewType);
+  void Retire(SItemPanel* panel);
+  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+  void OnMouseLeaveView();
+  bool OnKeyDown(UINT key, LPARAM lParam);
+  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  bool OnItemClick(EventArgs* e);
+  bool OnHeaderClick(EventArgs* e);
+  bool OnHeaderResizeOrSwap(EventArgs* e);
+  void SelectWithNotify(int index);
+  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
+
+  SRefPtr<IMcAdapter> adapter_;
+  SMCListViewDataSetObserver* observer_;
+  SRefPtr<IListViewItemLocator> locator_;
+  bool pendingChange_ = false;
+  int pendingItem_ = -2;
+  int firstVisible_ = -1;
+  std::vector<ItemInfo> visible_;
+  SItemPanel* capturePanel_ = nullptr;
+  int selected_ = -1;
+  SItemPanel* hoverPanel_ = nullptr;
+  std::vector<std::deque<SItemPanel*>> bins_;
+  SXmlDoc template_;
+  ISkinObj* dividerSkin_ = nullptr;
+  SLayoutSize dividerSize_;
+  int wantTab_ = 0;
+  bool rebuildOnPaint_ = true;
+  SHeaderCtrl* header_ = nullptr;
+  SLayoutSize headerHeight_{25.f, SLayoutSize::dp};
+  int hotTrack_ = 0;
+  int panelsMade_ = 0;
+};
+
+}  // namespace ORIEL

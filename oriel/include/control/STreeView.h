@@ -1,0 +1,129 @@
+// The tree view: rows of a hierarchy from an adapter, each indented by its
+// depth. As in the virtual list only the rows on screen have item panels,
+// idle ones wait per view type; the tree locator keeps every row's place.
+// The view owns selection, expand and collapse from keys and double
+// clicks, and scrolling both ways.
+#pragma once
+
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
+#include "control/SItemPanel.h"
+#include "control/SPanel.h"
+#include "control/STreeViewItemLocator.h"
+
+namespace ORIEL {
+
+class EventTVSelChanging : public TplEventArgs<EventTVSelChanging> {
+  ORIEL_EVENT(EventTVSelChanging, 14000, L"on_treeview_select_changing")
+  HSTREEITEM hOldSel = ITEM_NULL;
+  HSTREEITEM hNewSel = ITEM_NULL;
+  BOOL bCancel = FALSE;
+};
+class EventTVSelChanged : public TplEventArgs<EventTVSelChanged> {
+  ORIEL_EVENT(EventTVSelChanged, 14001, L"on_treeview_select_changed")
+  HSTREEITEM hOldSel = ITEM_NULL;
+  HSTREEITEM hNewSel = ITEM_NULL;
+};
+
+class STreeView;
+
+class STreeViewDataSetObserver : public TObjRefImpl<ITvDataSetObserver> {
+ public:
+  explicit STreeViewDataSetObserver(STreeView* view) : view_(view) {}
+  void OnBranchChanged(HSTREEITEM item) override;
+  void OnBranchInvalidated(HSTREEITEM item) override;
+  void OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded) override;
+
+ private:
+  STreeView* view_;
+};
+
+class STreeView : public SPanel, protected IItemContainer {
+  SOBJ_CLASS(STreeView, SPanel, L"treeview", kObjWindow)
+
+ public:
+  static LPCWSTR BaseClassName() { return L"div"; }
+
+  STreeView();
+  ~STreeView() override;
+
+  HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
+  using SPanel::ApplyAttribute;
+  BOOL CreateChildren(pugi::xml_node element) override;
+  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
+  BOOL ApplyStyleCursor(POINT pt) override;
+  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
+  void UpdateScale(int scale) override;
+  BOOL RefreshTranslation() override;
+  void Colorize(COLORREF color) override;
+  int GetScrollLineSize(bool vertical) override {
+    return vertical ? locator_->GetScrollLineSize() : SPanel::GetScrollLineSize(vertical);
+  }
+  BOOL HandleScrollCode(bool vertical, int code, int position) override;
+
+  // False for a null adapter.
+  BOOL SetAdapter(ITvAdapter* adapter);
+  ITvAdapter* GetAdapter() const { return adapter_; }
+  ITreeViewItemLocator* GetItemLocator() const { return locator_; }
+  void SetSel(HSTREEITEM item, BOOL notify = FALSE);
+  HSTREEITEM GetSel() const { return selected_; }
+  void EnsureVisible(HSTREEITEM item);
+  SItemPanel* GetItemPanel(HSTREEITEM item) const;
+  // The panel under a host point; the point becomes the panel's own.
+  SItemPanel* HitTest(POINT& pt) const;
+  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
+  HSTREEITEM GetFirstVisible() const { return visible_.empty() ? ITEM_NULL : Item(visible_.front().panel); }
+  int GetPanelCount() const { return panelsMade_; }
+
+  void OnBranchChanged(HSTREEITEM item);
+  void OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded);
+
+ protected:
+  void OnItemSetCapture(SItemPanel* item, bool capture) override;
+  bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
+  bool IsItemRedrawDelay() const override { return true; }
+  void OnItemRequestRelayout(SItemPanel*) override {}
+
+  void OnPaint(IRenderTarget* rt) override;
+  void OnDestroy() override;
+  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  struct ItemInfo {
+    SItemPanel* panel = nullptr;
+    int viewType = 0;
+  };
+  static HSTREEITEM Item(const SItemPanel* panel) { return static_cast<HSTREEITEM>(panel->GetItemData()); }
+  RECT RowRect(HSTREEITEM item) const;
+  void UpdateBars();
+  void LayoutItems();
+  void DropPanels();
+  SItemPanel* TakePanel(int viewType, std::unordered_map<HSTREEITEM, ItemInfo>& old, int top, int bottom);
+  void Retire(SItemPanel* panel);
+  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+  void OnMouseLeaveView();
+  bool OnKeyDown(UINT key, LPARAM lParam);
+  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
+  bool OnItemClick(EventArgs* e);
+  bool OnItemDoubleClick(EventArgs* e);
+  void SelectByKey(HSTREEITEM item);
+  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
+
+  SRefPtr<ITvAdapter> adapter_;
+  STreeViewDataSetObserver* observer_;
+  SRefPtr<ITreeViewItemLocator> locator_;
+  std::vector<std::deque<SItemPanel*>> bins_;
+  std::vector<ItemInfo> visible_;
+  std::unordered_map<HSTREEITEM, ItemInfo> shown_;
+  SXmlDoc template_;
+  SItemPanel* capturePanel_ = nullptr;
+  SItemPanel* hoverPanel_ = nullptr;
+  HSTREEITEM selected_ = ITEM_NULL;
+  int wantTab_ = 0;
+  int panelsMade_ = 0;
+};
+
+}  // namespace ORIEL

@@ -1,0 +1,760 @@
+#include "control/SMCListView.h"
+
+#include <algorithm>
+
+#include "control/SControlPaint.h"
+#include "core/SApplication.h"
+#include "core/SLog.h"
+#include "res.mgr/SSkinPool.h"
+
+namespace ORIEL {
+
+namespace {
+
+POINT PointOfLParam(LPARAM lParam) {
+  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
+
+bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
+bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
+
+}  // namespace
+
+void SMCListViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
+void SMCListViewDataSetObserver::OnDataInvalidated() { view_->OnDataInvalidated(); }
+void SMCListViewDataSetObserver::OnItemDataChanged(int position) { view_->OnItemChanged(position); }
+
+SMCListView::SMCListView() : observer_(new SMCListViewDataSetObserver(this)) {
+  SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
+  SWindow::ApplyAttribute(SStringW(L"clipClient"), SStringW(L"1"), TRUE);
+  SetUpdateInterval(40);
+  GetEventSet()->AddEvent(EventLVSelChanging::EventID, EventLVSelChanging::EventName());
+  GetEventSet()->AddEvent(EventLVSelChanged::EventID, EventLVSelChanged::EventName());
+}
+
+SMCListView::~SMCListView() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  locator_.reset();
+  observer_->Release();
+  adapter_.reset();
+}
+
+HRESULT SMCListView::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
+  HRESULT hr = S_FALSE;
+  if (AttrNameIs(name, L"headerHeight")) {
+    headerHeight_ = SResProviderMgr::LookupNamedDimension(value);
+  } else if (AttrNameIs(name, L"hotTrack")) {
+    hotTrack_ = ParseAttrInt(value);
+  } else if (AttrNameIs(name, L"dividerSkin")) {
+    SSkinPoolMgr* skins = SSkinPoolMgr::getSingletonPtr();
+    dividerSkin_ = skins ? skins->GetSkin(value, GetScale()) : nullptr;
+    hr = S_OK;
+  } else if (AttrNameIs(name, L"dividerSize")) {
+    dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
+  } else if (AttrNameIs(name, L"wantTab")) {
+    wantTab_ = ParseAttrInt(value);
+  } else {
+    return SPanel::ApplyAttribute(name, value, loading);
+  }
+  return FinishAttribute(name, value, loading, hr);
+}
+
+// The template is set aside, every other child is created; the first
+// header becomes the column header and the template picks the locator.
+BOOL SMCListView::CreateChildren(pugi::xml_node element) {
+  pugi::xml_node tpl = XmlChild(element, L"template");
+  if (tpl) XmlSetMark(tpl, 1);
+  SPanel::CreateChildren(element);
+  if (tpl) XmlSetMark(tpl, 0);
+  for (SWindow* child = GetRelative(GSW_FIRSTCHILD); child; child = child->GetRelative(GSW_NEXTSIBLING)) {
+    if (child->IsClass(SHeaderCtrl::GetClassName())) {
+      header_ = static_cast<SHeaderCtrl*>(child);
+      break;
+    }
+  }
+  if (!header_) {
+    SLOGW(SLOG_LEVEL_ERROR, "ORIEL::SMCListView", L"a multi-column list needs a child header");
+    return FALSE;
+  }
+  SStringW pos;
+  pos.Format(L"0,0,-0,%d", GetHeaderHeight());
+  header_->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
+  header_->GetEventSet()->SubscribeEvent(EventHeaderClick::EventID, Subscriber(&SMCListView::OnHeaderClick, this));
+  header_->GetEventSet()->SubscribeEvent(EventHeaderItemChanging::EventID,
+                                         Subscriber(&SMCListView::OnHeaderResizeOrSwap, this));
+  header_->GetEventSet()->SubscribeEvent(EventHeaderItemSwap::EventID,
+                                         Subscriber(&SMCListView::OnHeaderResizeOrSwap, this));
+  if (!tpl) return TRUE;
+  template_.reset();
+  template_.append_copy(tpl);
+  pugi::xml_attribute height = XmlAttr(tpl, L"itemHeight");
+  const SLayoutSize itemHeight =
+      height ? SResProviderMgr::LookupNamedDimension(XmlValue(height)) : SLayoutSize(0, SLayoutSize::px);
+  IListViewItemLocator* locator = nullptr;
+  if (itemHeight.fSize > 0) {
+    locator = new SListViewItemLocatorFix(itemHeight, dividerSize_);
+  } else {
+    pugi::xml_attribute def = XmlAttr(tpl, L"defHeight");
+    const SLayoutSize defHeight = SResProviderMgr::LookupNamedDimension(def ? XmlValue(def) : SStringW(L"30dp"));
+    locator = new SListViewItemLocatorFlex(defHeight, dividerSize_);
+  }
+  SetItemLocator(locator);
+  locator->Release();
+  return TRUE;
+}
+
+BOOL SMCListView::SetAdapter(IMcAdapter* adapter) {
+  if (!locator_ || !header_) return FALSE;
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  DropPanels();
+  adapter_ = adapter;
+  locator_->SetAdapter(adapter);
+  if (!adapter) return TRUE;
+  adapter->InitFromTemplate(GetTemplate());
+  adapter->RegisterObserver(observer_);
+  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
+  panelsMade_ = 0;
+  OnDataChanged();
+  return TRUE;
+}
+
+void SMCListView::SetItemLocator(IListViewItemLocator* locator) {
+  locator_ = locator;
+  if (locator_) {
+    locator_->SetAdapter(adapter_);
+    locator_->SetScale(GetScale());
+  }
+  OnDataChanged();
+}
+
+void SMCListView::DropPanels() {
+  for (ItemInfo& info : visible_) info.panel->Destroy();
+  visible_.clear();
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->Destroy();
+  bins_.clear();
+  hoverPanel_ = capturePanel_ = nullptr;
+  firstVisible_ = -1;
+}
+
+int SMCListView::InsertColumn(int index, const SStringW& text, int widthPx, ULONG_PTR data) {
+  if (!header_) return -1;
+  const int at = header_->AddColumn(index, text, widthPx, 0, data);
+  UpdateBars();
+  return at;
+}
+
+void SMCListView::DeleteColumn(int index) {
+  if (header_ && header_->DeleteItem(index)) UpdateBars();
+}
+
+// --- data ---------------------------------------------------------------
+
+void SMCListView::OnDataChanged() {
+  if (!adapter_) return;
+  if (!IsVisible(TRUE)) {
+    pendingItem_ = -1;
+    pendingChange_ = true;
+    return;
+  }
+  if (header_) {
+    header_->GetEventSet()->muted = 1;
+    for (int i = 0; i < header_->GetItemCount(); ++i) {
+      SHeaderItem item;
+      header_->QueryColumn(i, &item);
+      header_->SetItemVisible(i, adapter_->IsColumnVisible(item.order));
+    }
+    header_->GetEventSet()->muted = 0;
+  }
+  if (locator_) locator_->OnDataChanged();
+  if (selected_ >= adapter_->GetCount()) selected_ = -1;
+  UpdateBars();
+  LayoutItems();
+}
+
+void SMCListView::OnDataInvalidated() {
+  rebuildOnPaint_ = true;
+  Invalidate();
+}
+
+void SMCListView::OnItemChanged(int index) {
+  if (!adapter_) return;
+  if (!IsVisible(TRUE)) {
+    pendingChange_ = true;
+    pendingItem_ = pendingItem_ == -2 ? index : -1;
+    return;
+  }
+  if (!GetItemPanel(index)) return;
+  if (locator_ && locator_->IsFixHeight()) UpdateItem(index);
+  else LayoutItems();
+}
+
+void SMCListView::UpdateItem(int index) {
+  SItemPanel* panel = GetItemPanel(index);
+  if (!panel) return;
+  adapter_->BindItemView(index, panel, GetTemplate());
+  panel->Invalidate();
+}
+
+SItemPanel* SMCListView::GetItemPanel(int index) const {
+  if (!adapter_ || index < 0 || index >= adapter_->GetCount()) return nullptr;
+  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
+  return visible_[index - firstVisible_].panel;
+}
+
+SItemPanel* SMCListView::HitTest(POINT& pt) const {
+  for (const ItemInfo& info : visible_) {
+    const RECT rc = info.panel->GetItemRect();
+    if (PtInRect(&rc, pt)) {
+      pt.x -= rc.left;
+      pt.y -= rc.top;
+      return info.panel;
+    }
+  }
+  return nullptr;
+}
+
+// --- geometry -----------------------------------------------------------
+
+RECT SMCListView::GetListRect() const {
+  RECT rc = ClientRect();
+  rc.top = std::min(rc.top + GetHeaderHeight(), rc.bottom);
+  return rc;
+}
+
+RECT SMCListView::RowRect(int index) const {
+  const RECT client = ClientRect();
+  RECT rc;
+  rc.top = client.top + GetHeaderHeight() + locator_->PositionOf(index) - GetScrollPos(true);
+  rc.bottom = rc.top + locator_->GetHeightOf(index);
+  rc.left = client.left - GetScrollPos(false);
+  rc.right = rc.left + (header_ ? header_->GetTotalWidth() : 0);
+  return rc;
+}
+
+void SMCListView::PlaceHeader() {
+  if (!header_) return;
+  const RECT client = ClientRect();
+  const RECT rc{client.left - GetScrollPos(false), client.top, client.right, client.top + GetHeaderHeight()};
+  header_->Move(&rc);
+}
+
+// The bars are decided on the area without bars: a vertical bar that
+// steals the width may call for the horizontal one too.
+void SMCListView::UpdateBars() {
+  const RECT whole = SWindow::ClientRect();
+  const int total = header_ ? header_->GetTotalWidth() : 0;
+  const int height = locator_ ? locator_->TotalHeight() : 0;
+  const int cx = std::max<int>(whole.right - whole.left, 0);
+  const int cy = std::max<int>(whole.bottom - whole.top - GetHeaderHeight(), 0);
+  const int s = GetScrollBarWidth();
+  SCROLLINFO v = GetBarInfo(true);
+  SCROLLINFO h = GetBarInfo(false);
+  v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  v.nMin = h.nMin = 0;
+  bool showV = false;
+  bool showH = false;
+  if (cy < height || (cy < height + s && cx < total)) {
+    showV = true;
+    v.nMax = height - 1;
+    v.nPage = cy;
+    if (cx - s < total) {
+      showH = true;
+      h.nMax = total - 1;
+      h.nPage = std::max(cx - s, 0);
+      v.nPage = std::max(cy - s, 0);
+    } else {
+      h.nMax = cx - 1;
+      h.nPage = cx;
+      h.nPos = 0;
+    }
+  } else {
+    v.nMax = cy - 1;
+    v.nPage = cy;
+    v.nPos = 0;
+    h.nPage = cx;
+    if (total <= cx) {
+      h.nMax = cx - 1;
+      h.nPos = 0;
+    } else {
+      showH = true;
+      h.nMax = total - 1;
+    }
+  }
+  if (showV && v.nPos + static_cast<int>(v.nPage) > height) v.nPos = std::max(height - static_cast<int>(v.nPage), 0);
+  if (showH && h.nPos + static_cast<int>(h.nPage) > total) h.nPos = std::max(total - static_cast<int>(h.nPage), 0);
+  SetBarInfo(v, true);
+  SetBarInfo(h, false);
+  const int bars = (showV ? kBarVert : 0) | (showH ? kBarHorz : 0);
+  if (GetShownBars() != bars) {
+    ShowScrollBar(kBarHorz | kBarVert, FALSE);
+    if (bars) ShowScrollBar(bars, TRUE);
+  }
+  SendSwndMessage(SWM_NCCALCSIZE);
+  PlaceHeader();
+  Invalidate();
+}
+
+// --- rows ---------------------------------------------------------------
+
+SItemPanel* SMCListView::TakePanel(int viewType) {
+  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
+  auto& bin = bins_[viewType];
+  if (!bin.empty()) {
+    SItemPanel* panel = bin.front();
+    bin.pop_front();
+    return panel;
+  }
+  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
+  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&SMCListView::OnItemClick, this));
+  ++panelsMade_;
+  return panel;
+}
+
+void SMCListView::Retire(SItemPanel* panel) {
+  if (panel == hoverPanel_ || (panel->GetState() & WndState_Hover)) panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+  if (panel == capturePanel_) capturePanel_ = nullptr;
+  panel->GetEventSet()->muted = 1;
+  if (panel->GetState() & WndState_Check) {
+    panel->ModifyItemState(0, WndState_Check);
+    panel->GetFocusManager().ClearFocus();
+  }
+  panel->SetVisible(FALSE);
+  panel->GetEventSet()->muted = 0;
+}
+
+// Each column's cell, found by the name the adapter gives its identity,
+// is placed under its title in the header's order; hidden columns hide it.
+void SMCListView::PlaceCells(SItemPanel* panel, int height) {
+  if (!header_ || !adapter_) return;
+  int x = 0;
+  for (int i = 0; i < header_->GetItemCount(); ++i) {
+    SHeaderItem item;
+    header_->QueryColumn(i, &item);
+    SWindow* cell = panel->FindDescendantByName(adapter_->GetColumnName(item.order));
+    if (!cell) continue;
+    if (header_->IsItemVisible(i)) {
+      const int w = header_->GetColumnWidth(i);
+      cell->SetVisible(TRUE);
+      const RECT rc{x, 0, x + w, height};
+      cell->Move(&rc);
+      x += w;
+    } else {
+      cell->SetVisible(FALSE);
+    }
+  }
+}
+
+void SMCListView::LayoutItems() {
+  if (!adapter_ || !locator_) return;
+  std::vector<ItemInfo> old;
+  old.swap(visible_);
+  const int oldFirst = firstVisible_;
+  const int oldCount = static_cast<int>(old.size());
+  const int oldTotal = locator_->TotalHeight();
+  const int hoverIndex = hoverPanel_ ? hoverPanel_->GetItemIndex() : -1;
+  hoverPanel_ = nullptr;
+
+  const SCROLLINFO& si = GetBarInfo(true);
+  const int bottom = si.nPos + static_cast<int>(si.nPage);
+  const int count = adapter_->GetCount();
+  const int first = count > 0 ? locator_->ItemAt(si.nPos) : -1;
+  const int width = header_ ? header_->GetTotalWidth() : 0;
+  const pugi::xml_node tpl = GetTemplate();
+  int y = first >= 0 ? locator_->PositionOf(first) : 0;
+  for (int i = first; first >= 0 && i < count && y < bottom; ++i) {
+    const DWORD state = (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (i == selected_ ? DWORD{WndState_Check} : 0u);
+    const int viewType = std::max(adapter_->GetItemViewType(i, state), 0);
+    SItemPanel* panel = nullptr;
+    if (oldFirst >= 0 && i >= oldFirst && i < oldFirst + oldCount && old[i - oldFirst].panel &&
+        old[i - oldFirst].viewType == viewType) {
+      panel = old[i - oldFirst].panel;
+      old[i - oldFirst].panel = nullptr;
+    } else {
+      panel = TakePanel(viewType);
+    }
+    panel->SetItemIndex(i);
+    panel->GetEventSet()->muted = 1;
+    panel->SetVisible(TRUE);
+    panel->GetEventSet()->muted = 0;
+    if (locator_->IsFixHeight()) {
+      const RECT rc{0, 0, width, locator_->GetHeightOf(i)};
+      panel->Move(&rc);
+    }
+    panel->GetEventSet()->muted = 1;
+    panel->ModifyItemState(state, (WndState_Hover | WndState_Check) & ~state);
+    panel->GetEventSet()->muted = 0;
+    if (state & WndState_Hover) hoverPanel_ = panel;
+    adapter_->BindItemView(i, panel, tpl);
+    if (GetColorizeColor() != 0) panel->BroadcastMessage(SWM_COLORIZE, GetColorizeColor());
+    if (!locator_->IsFixHeight()) {
+      const RECT measure{0, 0, width, 100000};
+      const SIZE size = adapter_->GetItemDesiredSize(i, panel, &measure);
+      locator_->SetHeightOf(i, size.cy);
+      const RECT rc{0, 0, width, size.cy};
+      panel->Move(&rc);
+    }
+    panel->ApplyLayout();
+    PlaceCells(panel, locator_->GetHeightOf(i));
+    visible_.push_back(ItemInfo{panel, viewType});
+    y += locator_->GetHeightOf(i) + locator_->GetDividerSize();
+  }
+
+  for (ItemInfo& info : old) {
+    if (!info.panel) continue;
+    Retire(info.panel);
+    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
+    bins_[info.viewType].push_back(info.panel);
+  }
+  firstVisible_ = visible_.empty() ? -1 : first;
+  if (!locator_->IsFixHeight() && locator_->TotalHeight() != oldTotal) {
+    UpdateBars();
+    LayoutItems();
+  }
+}
+
+void SMCListView::OnSize() {
+  UpdateBars();
+  LayoutItems();
+}
+
+BOOL SMCListView::HandleScrollCode(bool vertical, int code, int position) {
+  const int before = GetScrollPos(vertical);
+  SPanel::HandleScrollCode(vertical, code, position);
+  if (GetScrollPos(vertical) == before) return FALSE;
+  if (vertical) LayoutItems();
+  else PlaceHeader();
+  if (code == SB_THUMBTRACK) ThrottledUpdate();
+  return TRUE;
+}
+
+// --- header -------------------------------------------------------------
+
+bool SMCListView::OnHeaderClick(EventArgs* e) {
+  auto* click = static_cast<EventHeaderClick*>(e);
+  if (!adapter_ || !header_) return true;
+  const int n = header_->GetItemCount();
+  std::vector<int> flags(n, 0);
+  std::vector<int> placeOf(n, -1);
+  int clicked = -1;
+  for (int i = 0; i < n; ++i) {
+    SHeaderItem item;
+    header_->QueryColumn(i, &item);
+    if (item.order < 0 || item.order >= n) continue;
+    flags[item.order] = item.sortFlag;
+    placeOf[item.order] = i;
+    if (i == click->iItem) clicked = item.order;
+  }
+  if (adapter_->SortByColumn(clicked, flags.data(), n)) {
+    for (int id = 0; id < n; ++id)
+      if (placeOf[id] >= 0) header_->SetItemSort(placeOf[id], flags[id]);
+    OnDataChanged();
+  }
+  return true;
+}
+
+bool SMCListView::OnHeaderResizeOrSwap(EventArgs*) {
+  UpdateBars();
+  const int width = header_ ? header_->GetTotalWidth() : 0;
+  for (ItemInfo& info : visible_) {
+    RECT rc = info.panel->GetWindowRect();
+    const RECT placed{0, 0, width, rc.bottom - rc.top};
+    info.panel->Move(&placed);
+    PlaceCells(info.panel, rc.bottom - rc.top);
+  }
+  InvalidateRect(GetListRect());
+  return true;
+}
+
+// --- selection ----------------------------------------------------------
+
+void SMCListView::SetSel(int index, BOOL notify) {
+  if (!adapter_ || index >= adapter_->GetCount()) return;
+  if (index < 0) index = -1;
+  const int old = selected_;
+  if (notify) {
+    EventLVSelChanging e(this);
+    e.iOldSel = old;
+    e.iNewSel = index;
+    RaiseEvent(&e);
+    if (e.bCancel) return;
+  }
+  if (old == index) return;
+  selected_ = index;
+  if (SItemPanel* panel = GetItemPanel(old)) {
+    panel->GetFocusManager().ClearFocus();
+    panel->ModifyItemState(0, WndState_Check);
+    panel->Invalidate();
+  }
+  if (SItemPanel* panel = GetItemPanel(index)) {
+    panel->ModifyItemState(WndState_Check, 0);
+    panel->Invalidate();
+  }
+  if (notify) {
+    EventLVSelChanged e(this);
+    e.iOldSel = old;
+    e.iNewSel = index;
+    RaiseEvent(&e);
+  }
+}
+
+void SMCListView::EnsureVisible(int index) {
+  if (!adapter_ || !locator_ || index < 0 || index >= adapter_->GetCount()) return;
+  const int last = firstVisible_ + GetVisibleCount() - 1;
+  if (firstVisible_ < 0 || index <= firstVisible_) {
+    HandleScrollCode(true, SB_THUMBPOSITION, locator_->PositionOf(index));
+  } else if (index < last) {
+    return;
+  } else if (index == adapter_->GetCount() - 1) {
+    HandleScrollCode(true, SB_BOTTOM, 0);
+  } else {
+    HandleScrollCode(true, SB_THUMBPOSITION,
+                     locator_->PositionOf(index + 1) - static_cast<int>(GetBarInfo(true).nPage));
+  }
+}
+
+void SMCListView::SelectWithNotify(int index) {
+  EnsureVisible(index);
+  SetSel(index, TRUE);
+}
+
+bool SMCListView::OnItemClick(EventArgs* e) {
+  auto* panel = dynamic_cast<SItemPanel*>(e->sender);
+  if (panel && panel->GetItemIndex() != selected_) SetSel(panel->GetItemIndex(), TRUE);
+  return true;
+}
+
+// --- item container -----------------------------------------------------
+
+void SMCListView::OnItemSetCapture(SItemPanel* item, bool capture) {
+  if (capture) {
+    SetCapture();
+    capturePanel_ = item;
+  } else {
+    ReleaseCapture();
+    capturePanel_ = nullptr;
+  }
+}
+
+bool SMCListView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
+  const int index = item->GetItemIndex();
+  if (!locator_ || index < 0) return false;
+  rc = RowRect(index);
+  return true;
+}
+
+LPARAM SMCListView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
+  const POINT pt = PointOfLParam(lParam);
+  const RECT rc = panel->GetItemRect();
+  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
+}
+
+// --- painting -----------------------------------------------------------
+
+void SMCListView::OnPaint(IRenderTarget* rt) {
+  if (rebuildOnPaint_) {
+    LayoutItems();
+    rebuildOnPaint_ = false;
+  }
+  const SPaintState saved = ApplyPaintState(this, rt);
+  if (firstVisible_ != -1 && locator_) {
+    const RECT area = GetListRect();
+    rt->PushClipRect(&area, kCombineAnd);
+    RECT box;
+    rt->GetClipBox(&box);
+    const int divider = locator_->GetDividerSize();
+    for (ItemInfo& info : visible_) {
+      const RECT rc = RowRect(info.panel->GetItemIndex());
+      RECT meet;
+      if (IntersectRect(&meet, &rc, &box)) info.panel->PaintItem(rt, rc);
+      const RECT line{rc.left, rc.bottom, rc.right, rc.bottom + divider};
+      if (dividerSkin_ && divider > 0) dividerSkin_->DrawByIndex(rt, &line, 0);
+    }
+    rt->PopClip();
+  }
+  RestorePaintState(rt, saved);
+}
+
+// --- input --------------------------------------------------------------
+
+LRESULT SMCListView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+  AddRef();  // a click's subscribers may change the list
+  LRESULT ignored = 0;
+  if (capturePanel_) {
+    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
+  } else {
+    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+    POINT pt = PointOfLParam(lParam);
+    const RECT area = GetListRect();
+    SItemPanel* hit = PtInRect(&area, pt) ? HitTest(pt) : nullptr;
+    if (hit != hoverPanel_) {
+      if (SItemPanel* old = hoverPanel_) {
+        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+        old->Invalidate();
+      }
+      hoverPanel_ = hit;
+      if (hit) {
+        hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
+        hit->Invalidate();
+      }
+    }
+    if (hoverPanel_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
+    else if (IsButtonDown(msg)) SetSel(-1, TRUE);
+    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+  }
+  Release();
+  return 0;
+}
+
+void SMCListView::OnMouseLeaveView() {
+  LRESULT ignored = 0;
+  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
+  if (hoverPanel_) {
+    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+    hoverPanel_ = nullptr;
+  }
+}
+
+LRESULT SMCListView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+  if (SItemPanel* panel = GetItemPanel(selected_)) {
+    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
+  }
+  return SPanel::OnMouseWheel(wParam, lParam);
+}
+
+bool SMCListView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
+  SItemPanel* panel = GetItemPanel(selected_);
+  if (!panel) return false;
+  panel->DispatchFrameMessage(msg, wParam, lParam);
+  return panel->WasHandled() != 0;
+}
+
+bool SMCListView::OnKeyDown(UINT key, LPARAM lParam) {
+  if (selected_ != -1 && wantTab_) {
+    if (SItemPanel* panel = GetItemPanel(selected_)) {
+      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
+      if (panel->WasHandled()) return true;
+    }
+  }
+  if (key == VK_ESCAPE || key == VK_RETURN) {
+    if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
+    return true;
+  }
+  const int count = adapter_->GetCount();
+  switch (key) {
+    case VK_DOWN:
+      if (selected_ < count - 1) SelectWithNotify(selected_ + 1);
+      return true;
+    case VK_UP:
+      if (selected_ > 0) SelectWithNotify(selected_ - 1);
+      return true;
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME: {
+      const int code = key == VK_PRIOR ? SB_PAGEUP : key == VK_NEXT ? SB_PAGEDOWN : key == VK_END ? SB_BOTTOM : SB_TOP;
+      HandleScrollCode(true, code, 0);
+      if (!visible_.empty()) {
+        const bool toFirst = key == VK_PRIOR || key == VK_HOME;
+        SelectWithNotify(toFirst ? firstVisible_ : firstVisible_ + GetVisibleCount() - 1);
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
+BOOL SMCListView::ApplyStyleCursor(POINT pt) {
+  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
+  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
+    return TRUE;
+  return SPanel::ApplyStyleCursor(pt);
+}
+
+BOOL SMCListView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
+  if (hoverPanel_) {
+    const RECT rc = hoverPanel_->GetItemRect();
+    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
+  }
+  return SPanel::QueryToolTipInfo(pt, info);
+}
+
+// --- scale, language and colour -----------------------------------------
+
+void SMCListView::UpdateScale(int scale) {
+  SPanel::UpdateScale(scale);
+  if (locator_) locator_->SetScale(scale);
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+}
+
+BOOL SMCListView::RefreshTranslation() {
+  const BOOL result = SPanel::RefreshTranslation();
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  return result;
+}
+
+void SMCListView::Colorize(COLORREF color) {
+  SPanel::Colorize(color);
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+}
+
+// --- lifecycle and messages ---------------------------------------------
+
+void SMCListView::OnShowWindow(BOOL show, UINT status) {
+  SPanel::OnShowWindow(show, status);
+  if (!IsVisible(TRUE) || !pendingChange_) return;
+  const int item = pendingItem_;
+  pendingChange_ = false;
+  pendingItem_ = -2;
+  if (item == -1) OnDataChanged();
+  else OnItemChanged(item);
+}
+
+void SMCListView::OnDestroy() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  DropPanels();
+  SPanel::OnDestroy();
+}
+
+BOOL SMCListView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  if (msg == SWM_SIZE) {
+    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    OnSize();
+    return TRUE;
+  }
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    if (SItemPanel* panel = GetItemPanel(selected_)) {
+      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
+      else panel->GetFocusManager().StoreFocusedView();
+    }
+    return TRUE;
+  }
+  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  if (msg == WM_MOUSELEAVE) {
+    OnMouseLeaveView();
+    return TRUE;
+  }
+  if (adapter_) {
+    if (msg == WM_KEYDOWN) {
+      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
+      return ForwardToSelectedItem(msg, wParam, lParam);
+    }
+    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
+      return ForwardToSelectedItem(msg, wParam, lParam);
+    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
+      result = DispatchMouse(msg, wParam, lParam);
+      return TRUE;
+    }
+  }
+  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+}
+
+}  // namespace ORIEL

@@ -1,0 +1,584 @@
+#include "control/STreeView.h"
+
+#include <algorithm>
+
+#include "control/SControlPaint.h"
+
+namespace ORIEL {
+
+namespace {
+
+POINT PointOfLParam(LPARAM lParam) {
+  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
+
+bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
+bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
+
+}  // namespace
+
+void STreeViewDataSetObserver::OnBranchChanged(HSTREEITEM item) { view_->OnBranchChanged(item); }
+void STreeViewDataSetObserver::OnBranchInvalidated(HSTREEITEM item) { view_->OnBranchChanged(item); }
+void STreeViewDataSetObserver::OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded) {
+  view_->OnBranchExpandedChanged(item, wasExpanded, isExpanded);
+}
+
+STreeView::STreeView() : observer_(new STreeViewDataSetObserver(this)) {
+  SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
+  GetEventSet()->AddEvent(EventTVSelChanging::EventID, EventTVSelChanging::EventName());
+  GetEventSet()->AddEvent(EventTVSelChanged::EventID, EventTVSelChanged::EventName());
+  ITreeViewItemLocator* locator = new STreeViewItemLocator(10, 50, 10, 50);
+  locator_ = locator;
+  locator->Release();
+}
+
+STreeView::~STreeView() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  locator_.reset();
+  observer_->Release();
+  adapter_.reset();
+}
+
+HRESULT STreeView::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
+  if (AttrNameIs(name, L"indent")) {
+    if (!loading) return E_FAIL;  // the locator's geometry is fixed once rows exist
+    ITreeViewItemLocator* locator = new STreeViewItemLocator(ParseAttrInt(value), 50, 10, 50);
+    locator_ = locator;
+    locator->Release();
+  } else if (AttrNameIs(name, L"wantTab")) {
+    wantTab_ = ParseAttrInt(value);
+  } else {
+    return SPanel::ApplyAttribute(name, value, loading);
+  }
+  return FinishAttribute(name, value, loading, S_FALSE);
+}
+
+BOOL STreeView::CreateChildren(pugi::xml_node element) {
+  if (pugi::xml_node tpl = XmlChild(element, L"template")) {
+    template_.reset();
+    template_.append_copy(tpl);
+  }
+  return TRUE;
+}
+
+BOOL STreeView::SetAdapter(ITvAdapter* adapter) {
+  if (!adapter) return FALSE;
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  DropPanels();
+  adapter_ = adapter;
+  adapter->RegisterObserver(observer_);
+  adapter->InitFromTemplate(template_.first_child());
+  locator_->SetAdapter(adapter);
+  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
+  panelsMade_ = 0;
+  OnBranchChanged(ITEM_ROOT);
+  return TRUE;
+}
+
+void STreeView::DropPanels() {
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->Destroy();
+  bins_.clear();
+  for (auto& [item, info] : shown_) info.panel->Destroy();
+  shown_.clear();
+  visible_.clear();
+  hoverPanel_ = capturePanel_ = nullptr;
+}
+
+void STreeView::OnBranchChanged(HSTREEITEM item) {
+  if (!adapter_) return;
+  locator_->OnBranchChanged(item);
+  UpdateBars();
+  LayoutItems();
+}
+
+void STreeView::OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded) {
+  if (!adapter_) return;
+  locator_->OnBranchExpandedChanged(item, wasExpanded, isExpanded);
+  UpdateBars();
+  LayoutItems();
+}
+
+SItemPanel* STreeView::GetItemPanel(HSTREEITEM item) const {
+  auto it = shown_.find(item);
+  return it == shown_.end() ? nullptr : it->second.panel;
+}
+
+SItemPanel* STreeView::HitTest(POINT& pt) const {
+  for (const ItemInfo& info : visible_) {
+    const RECT rc = info.panel->GetItemRect();
+    if (PtInRect(&rc, pt)) {
+      pt.x -= rc.left;
+      pt.y -= rc.top;
+      return info.panel;
+    }
+  }
+  return nullptr;
+}
+
+// --- geometry -----------------------------------------------------------
+
+RECT STreeView::RowRect(HSTREEITEM item) const {
+  const RECT client = ClientRect();
+  const int indent = locator_->GetItemIndent(item);
+  const int top = client.top + locator_->ItemToPosition(item) - GetScrollPos(true);
+  const int left = client.left + indent - GetScrollPos(false);
+  return RECT{left, top, left + locator_->GetItemWidth(item), top + locator_->GetItemHeight(item)};
+}
+
+// As the multi-column list decides them, with the whole client as the
+// list; rows as wide as the view never scroll sideways.
+void STreeView::UpdateBars() {
+  const RECT whole = SWindow::ClientRect();
+  const bool matchParent = adapter_ && adapter_->IsWidthMatchParent();
+  const int total = matchParent ? 0 : locator_->GetTotalWidth();
+  const int height = locator_->GetTotalHeight();
+  const int cx = std::max<int>(whole.right - whole.left, 0);
+  const int cy = std::max<int>(whole.bottom - whole.top, 0);
+  const int s = GetScrollBarWidth();
+  SCROLLINFO v = GetBarInfo(true);
+  SCROLLINFO h = GetBarInfo(false);
+  v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  v.nMin = h.nMin = 0;
+  bool showV = false;
+  bool showH = false;
+  if (cy < height || (cy < height + s && cx < total)) {
+    showV = true;
+    v.nMax = height - 1;
+    v.nPage = cy;
+    if (cx - s < total) {
+      showH = true;
+      h.nMax = total - 1;
+      h.nPage = std::max(cx - s, 0);
+      v.nPage = std::max(cy - s, 0);
+    } else {
+      h.nMax = cx - 1;
+      h.nPage = cx;
+      h.nPos = 0;
+    }
+  } else {
+    v.nMax = cy - 1;
+    v.nPage = cy;
+    v.nPos = 0;
+    h.nPage = cx;
+    if (total <= cx) {
+      h.nMax = cx - 1;
+      h.nPos = 0;
+    } else {
+      showH = true;
+      h.nMax = total - 1;
+    }
+  }
+  if (showV && v.nPos + static_cast<int>(v.nPage) > height) v.nPos = std::max(height - static_cast<int>(v.nPage), 0);
+  if (showH && h.nPos + static_cast<int>(h.nPage) > total) h.nPos = std::max(total - static_cast<int>(h.nPage), 0);
+  SetBarInfo(v, true);
+  SetBarInfo(h, false);
+  const int bars = (showV ? kBarVert : 0) | (showH ? kBarHorz : 0);
+  if (GetShownBars() != bars) {
+    ShowScrollBar(kBarHorz | kBarVert, FALSE);
+    if (bars) ShowScrollBar(bars, TRUE);
+  }
+  SendSwndMessage(SWM_NCCALCSIZE);
+  Invalidate();
+}
+
+// --- rows ---------------------------------------------------------------
+
+// An idle panel of the view type: from its bin; else one that showed a
+// row now out of view, so that a jump of a whole page makes no new
+// panels; else a new one.
+SItemPanel* STreeView::TakePanel(int viewType, std::unordered_map<HSTREEITEM, ItemInfo>& old, int top, int bottom) {
+  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
+  auto& bin = bins_[viewType];
+  if (!bin.empty()) {
+    SItemPanel* panel = bin.front();
+    bin.pop_front();
+    return panel;
+  }
+  for (auto it = old.begin(); it != old.end(); ++it) {
+    if (it->second.viewType != viewType) continue;
+    const int y = locator_->ItemToPosition(it->first);
+    if (y >= 0 && y + locator_->GetItemHeight(it->first) > top && y < bottom) continue;  // still in view
+    SItemPanel* panel = it->second.panel;
+    old.erase(it);
+    Retire(panel);
+    return panel;
+  }
+  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
+  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&STreeView::OnItemClick, this));
+  panel->GetEventSet()->SubscribeEvent(EventItemPanelDbclick::EventID,
+                                       Subscriber(&STreeView::OnItemDoubleClick, this));
+  ++panelsMade_;
+  return panel;
+}
+
+void STreeView::Retire(SItemPanel* panel) {
+  if (panel == hoverPanel_) {
+    panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+    hoverPanel_ = nullptr;
+  }
+  if (panel == capturePanel_) capturePanel_ = nullptr;
+  panel->GetEventSet()->muted = 1;
+  if (panel->GetState() & WndState_Check) {
+    panel->ModifyItemState(0, WndState_Check);
+    panel->GetFocusManager().ClearFocus();
+  }
+  panel->SetVisible(FALSE);
+  panel->GetEventSet()->muted = 0;
+}
+
+void STreeView::LayoutItems() {
+  if (!adapter_) return;
+  for (int pass = 0; pass < 2; ++pass) {
+    const int oldWidth = locator_->GetTotalWidth();
+    const int oldHeight = locator_->GetTotalHeight();
+    const HSTREEITEM hover = hoverPanel_ ? Item(hoverPanel_) : ITEM_NULL;
+    std::unordered_map<HSTREEITEM, ItemInfo> old;
+    old.swap(shown_);
+    visible_.clear();
+    const RECT client = ClientRect();
+    const int width = client.right - client.left;
+    const int page = client.bottom - client.top;
+    const pugi::xml_node tpl = template_.first_child();
+    HSTREEITEM item = locator_->PositionToItem(GetScrollPos(true));
+    int y = item ? locator_->ItemToPosition(item) - GetScrollPos(true) : 0;
+    for (; item && y < page; item = adapter_->GetNextVisibleItem(item)) {
+      const int viewType = std::max(adapter_->GetItemViewType(item), 0);
+      SItemPanel* panel = nullptr;
+      auto it = old.find(item);
+      if (it != old.end() && it->second.viewType == viewType) {
+        panel = it->second.panel;
+        old.erase(it);
+      } else {
+        panel = TakePanel(viewType, old, GetScrollPos(true), GetScrollPos(true) + page);
+      }
+      panel->SetItemData(static_cast<LPARAM>(item));
+      shown_[item] = ItemInfo{panel, viewType};
+      panel->GetEventSet()->muted = 1;
+      panel->SetVisible(TRUE);
+      const DWORD state = (item == selected_ ? DWORD{WndState_Check} : 0u) | (item == hover ? DWORD{WndState_Hover} : 0u);
+      panel->ModifyItemState(state, (WndState_Check | WndState_Hover) & ~state);
+      panel->GetEventSet()->muted = 0;
+      if (item == hover) hoverPanel_ = panel;
+      adapter_->BindItemView(item, panel, tpl);
+      if (GetColorizeColor() != 0) panel->BroadcastMessage(SWM_COLORIZE, GetColorizeColor());
+      const RECT room{locator_->GetItemIndent(item), 0, width, 10000};
+      const SIZE size = adapter_->GetItemDesiredSize(item, panel, &room);
+      const RECT placed{0, 0, size.cx, size.cy};
+      panel->Move(&placed);
+      locator_->SetItemWidth(item, size.cx);
+      locator_->SetItemHeight(item, size.cy);
+      panel->ApplyLayout();
+      visible_.push_back(ItemInfo{panel, viewType});
+      y += size.cy;
+    }
+    for (auto& [gone, info] : old) {
+      Retire(info.panel);
+      bins_[std::min<size_t>(info.viewType, bins_.size() - 1)].push_back(info.panel);
+    }
+    if (locator_->GetTotalWidth() == oldWidth && locator_->GetTotalHeight() == oldHeight) break;
+    UpdateBars();  // measured rows changed the totals: once more with the new bars
+  }
+}
+
+BOOL STreeView::HandleScrollCode(bool vertical, int code, int position) {
+  const int before = GetScrollPos(vertical);
+  SPanel::HandleScrollCode(vertical, code, position);
+  if (GetScrollPos(vertical) == before) return FALSE;
+  if (vertical) {
+    LayoutItems();
+    if (code == SB_THUMBTRACK) ThrottledUpdate();
+  }
+  Invalidate();
+  return TRUE;
+}
+
+// --- selection ----------------------------------------------------------
+
+void STreeView::SetSel(HSTREEITEM item, BOOL notify) {
+  if (!adapter_) return;
+  const HSTREEITEM old = selected_;
+  if (notify) {
+    EventTVSelChanging e(this);
+    e.hOldSel = old;
+    e.hNewSel = item;
+    RaiseEvent(&e);
+    if (e.bCancel) return;
+  }
+  if (item == old) return;
+  if (SItemPanel* panel = GetItemPanel(old)) {
+    panel->GetFocusManager().ClearFocus();
+    panel->ModifyItemState(0, WndState_Check);
+    panel->Invalidate();
+  }
+  selected_ = item;
+  if (SItemPanel* panel = GetItemPanel(item)) {
+    panel->ModifyItemState(WndState_Check, 0);
+    panel->Invalidate();
+  }
+  if (notify) {
+    EventTVSelChanged e(this);
+    e.hOldSel = old;
+    e.hNewSel = item;
+    RaiseEvent(&e);
+  }
+}
+
+void STreeView::EnsureVisible(HSTREEITEM item) {
+  if (!adapter_ || !item || item == ITEM_ROOT) return;
+  std::vector<HSTREEITEM> closed;
+  for (HSTREEITEM p = adapter_->GetParentItem(item); p && p != ITEM_ROOT; p = adapter_->GetParentItem(p))
+    if (!adapter_->IsItemExpanded(p)) closed.push_back(p);
+  for (auto it = closed.rbegin(); it != closed.rend(); ++it) adapter_->ExpandItem(*it, TVC_EXPAND);
+  const int top = locator_->ItemToPosition(item);
+  if (top < 0) return;
+  const int bottom = top + locator_->GetItemHeight(item);
+  const SCROLLINFO& v = GetBarInfo(true);
+  if (bottom <= v.nPos || top < v.nPos) HandleScrollCode(true, SB_THUMBPOSITION, top);
+  else if (bottom > v.nPos + static_cast<int>(v.nPage)) HandleScrollCode(true, SB_THUMBPOSITION, bottom - v.nPage);
+  const int left = locator_->GetItemIndent(item);
+  const int right = left + locator_->GetItemWidth(item);
+  const SCROLLINFO& h = GetBarInfo(false);
+  if (right <= h.nPos || left < h.nPos) HandleScrollCode(false, SB_THUMBPOSITION, left);
+  else if (left >= h.nPos + static_cast<int>(h.nPage)) HandleScrollCode(false, SB_THUMBPOSITION, right - h.nPage);
+}
+
+void STreeView::SelectByKey(HSTREEITEM item) {
+  if (!item) return;
+  EnsureVisible(item);
+  SetSel(item, TRUE);
+}
+
+bool STreeView::OnItemClick(EventArgs* e) {
+  auto* panel = dynamic_cast<SItemPanel*>(e->sender);
+  if (panel && Item(panel) != selected_) SetSel(Item(panel), TRUE);
+  return true;
+}
+
+bool STreeView::OnItemDoubleClick(EventArgs* e) {
+  auto* panel = dynamic_cast<SItemPanel*>(e->sender);
+  if (panel && adapter_ && adapter_->HasChildren(Item(panel))) adapter_->ExpandItem(Item(panel), TVC_TOGGLE);
+  return true;
+}
+
+// --- item container -----------------------------------------------------
+
+void STreeView::OnItemSetCapture(SItemPanel* item, bool capture) {
+  if (capture) {
+    SetCapture();
+    capturePanel_ = item;
+  } else {
+    ReleaseCapture();
+    capturePanel_ = nullptr;
+  }
+}
+
+bool STreeView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
+  const HSTREEITEM handle = Item(item);
+  if (shown_.find(handle) == shown_.end()) return false;
+  rc = RowRect(handle);
+  return true;
+}
+
+LPARAM STreeView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
+  const POINT pt = PointOfLParam(lParam);
+  const RECT rc = panel->GetItemRect();
+  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
+}
+
+// --- painting -----------------------------------------------------------
+
+void STreeView::OnPaint(IRenderTarget* rt) {
+  const SPaintState saved = ApplyPaintState(this, rt);
+  const RECT client = ClientRect();
+  rt->PushClipRect(&client, kCombineAnd);
+  RECT box;
+  rt->GetClipBox(&box);
+  for (ItemInfo& info : visible_) {
+    const RECT rc = RowRect(Item(info.panel));
+    RECT meet;
+    if (IntersectRect(&meet, &rc, &box)) info.panel->PaintItem(rt, rc);
+  }
+  rt->PopClip();
+  RestorePaintState(rt, saved);
+}
+
+// --- input --------------------------------------------------------------
+
+LRESULT STreeView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+  AddRef();
+  LRESULT ignored = 0;
+  if (capturePanel_) {
+    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
+  } else {
+    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+    POINT pt = PointOfLParam(lParam);
+    SItemPanel* hit = HitTest(pt);
+    if (hit != hoverPanel_) {
+      if (SItemPanel* old = hoverPanel_) {
+        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+        old->Invalidate();
+      }
+      hoverPanel_ = hit;
+      if (hit) {
+        hit->DispatchFrameMessage(WM_MOUSEHOVER, 0, 0);
+        hit->Invalidate();
+      }
+    }
+    if (hoverPanel_) {
+      hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
+    } else if (IsButtonDown(msg)) {
+      if (SItemPanel* panel = GetItemPanel(selected_)) panel->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);
+    }
+    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+  }
+  Release();
+  return 0;
+}
+
+void STreeView::OnMouseLeaveView() {
+  LRESULT ignored = 0;
+  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
+  if (hoverPanel_) {
+    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+    hoverPanel_ = nullptr;
+  }
+}
+
+LRESULT STreeView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+  if (SItemPanel* panel = GetItemPanel(selected_)) {
+    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
+  }
+  return SPanel::OnMouseWheel(wParam, lParam);
+}
+
+bool STreeView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
+  SItemPanel* panel = GetItemPanel(selected_);
+  if (!panel) return false;
+  panel->DispatchFrameMessage(msg, wParam, lParam);
+  return panel->WasHandled() != 0;
+}
+
+bool STreeView::OnKeyDown(UINT key, LPARAM lParam) {
+  if (selected_ && wantTab_) {
+    if (SItemPanel* panel = GetItemPanel(selected_)) {
+      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
+      if (panel->WasHandled()) return true;
+    }
+  }
+  switch (key) {
+    case VK_ESCAPE:
+    case VK_RETURN:
+      if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
+      return true;
+    case VK_PRIOR: HandleScrollCode(true, SB_PAGEUP, 0); return true;
+    case VK_NEXT: HandleScrollCode(true, SB_PAGEDOWN, 0); return true;
+    case VK_END: HandleScrollCode(true, SB_BOTTOM, 0); return true;
+    case VK_HOME: HandleScrollCode(true, SB_TOP, 0); return true;
+    case VK_LEFT:
+      if (selected_ && adapter_->HasChildren(selected_) && adapter_->IsItemExpanded(selected_))
+        adapter_->ExpandItem(selected_, TVC_COLLAPSE);
+      else if (selected_)
+        SelectByKey(adapter_->GetPrevVisibleItem(selected_));
+      return true;
+    case VK_RIGHT:
+      if (selected_ && adapter_->HasChildren(selected_) && !adapter_->IsItemExpanded(selected_))
+        adapter_->ExpandItem(selected_, TVC_EXPAND);
+      else if (selected_)
+        SelectByKey(adapter_->GetNextVisibleItem(selected_));
+      return true;
+    case VK_UP:
+    case VK_DOWN:
+      if (!selected_) SelectByKey(adapter_->GetFirstVisibleItem());
+      else SelectByKey(key == VK_UP ? adapter_->GetPrevVisibleItem(selected_) : adapter_->GetNextVisibleItem(selected_));
+      return true;
+    default: return false;
+  }
+}
+
+BOOL STreeView::ApplyStyleCursor(POINT pt) {
+  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
+  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
+    return TRUE;
+  return SPanel::ApplyStyleCursor(pt);
+}
+
+BOOL STreeView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
+  if (hoverPanel_) {
+    const RECT rc = hoverPanel_->GetItemRect();
+    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
+  }
+  return SPanel::QueryToolTipInfo(pt, info);
+}
+
+// --- scale, language and colour -----------------------------------------
+
+void STreeView::UpdateScale(int scale) {
+  SPanel::UpdateScale(scale);
+  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+}
+
+BOOL STreeView::RefreshTranslation() {
+  const BOOL result = SPanel::RefreshTranslation();
+  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  return result;
+}
+
+void STreeView::Colorize(COLORREF color) {
+  SPanel::Colorize(color);
+  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
+  for (auto& bin : bins_)
+    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+}
+
+// --- lifecycle and messages ---------------------------------------------
+
+void STreeView::OnDestroy() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  DropPanels();
+  SPanel::OnDestroy();
+}
+
+BOOL STreeView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  if (msg == SWM_SIZE) {
+    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    if (adapter_) {
+      UpdateBars();
+      LayoutItems();
+    }
+    return TRUE;
+  }
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    if (SItemPanel* panel = GetItemPanel(selected_)) {
+      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
+      else panel->GetFocusManager().StoreFocusedView();
+    }
+    return TRUE;
+  }
+  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  if (msg == WM_MOUSELEAVE) {
+    OnMouseLeaveView();
+    return TRUE;
+  }
+  if (adapter_) {
+    if (msg == WM_KEYDOWN) {
+      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
+      return ForwardToSelectedItem(msg, wParam, lParam);
+    }
+    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
+      return ForwardToSelectedItem(msg, wParam, lParam);
+    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
+      result = DispatchMouse(msg, wParam, lParam);
+      return TRUE;
+    }
+  }
+  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+}
+
+}  // namespace ORIEL
