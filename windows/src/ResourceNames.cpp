@@ -11,7 +11,7 @@ constexpr ORIEL::SNamedIdRecord kNamedIdTable[kNamedIdCount] = {
 // Constant data: the table points into the records at compile time, so no
 // initialiser has to run before an event map reads it.
 constexpr const wchar_t* kElementNames[kNamedIdCount] = {
-#define QUORVALE_UI_NAME_POINTER(name, id) kNamedIdTable[static_cast<int>(UiName::name)].name,
+#define QUORVALE_UI_NAME_POINTER(element, id) kNamedIdTable[static_cast<int>(UiName::element)].name,
     QUORVALE_NAMED_IDS(QUORVALE_UI_NAME_POINTER)
 #undef QUORVALE_UI_NAME_POINTER
 };
