@@ -173,6 +173,8 @@ bool IsElementName(const wchar_t* text, UiName name);
 // Hands the named-id table, already sorted, to the framework.
 void InstallNamedIdTable(ORIEL::SApplication& app);
 
+// One member per resource, grouped by type, so a resource is named by its
+// place rather than spelled again: kResourceIds.LAYOUTGLOBAL.XML_TIP.
 struct ResourceIds {
   struct {
     const wchar_t* XML_INIT = L"UIDEF:XML_INIT";
@@ -361,4 +363,5 @@ struct ResourceIds {
 };
 
 inline constexpr ResourceIds kResourceIds{};
+// The structure holds nothing but the texts, so it can be walked as a list.
 inline constexpr int kResourceIdCount = sizeof(ResourceIds) / sizeof(const wchar_t*);
