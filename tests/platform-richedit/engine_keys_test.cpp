@@ -138,6 +138,18 @@ TEST_F(EngineFixture, SingleLineLeavesUpAndDownToTheHost) {
   EXPECT_EQ(Key(VK_LEFT), S_OK);
 }
 
+// A multi-line text claims Return on the key-down and takes its break from
+// the character.
+TEST_F(EngineFixture, MultiLineKeepsReturnAndBreaksOnTheCharacter) {
+  Start(TXTBIT_MULTILINE);
+  SetText(L"ab");
+  SetSel(1, 1);
+  EXPECT_EQ(Key(VK_RETURN), S_OK);
+  EXPECT_EQ(Text(), L"ab") << "the key-down alone inserts nothing";
+  Type(L"\r");
+  EXPECT_EQ(Text(), L"a\r\nb");
+}
+
 TEST_F(EngineFixture, TypedCharacterPastTheLimitIsDroppedAndPasteKeepsWhatFits) {
   host.maxLength = 13;
   Start(TXTBIT_HIDESELECTION);

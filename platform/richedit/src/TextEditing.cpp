@@ -207,6 +207,11 @@ bool TextServices::onKeyDown(UINT key) {
       if (!multiLine()) return false;
       moveVertically(key, shift);
       break;
+    case VK_RETURN:
+      // A multi-line text keeps its Return (the break comes with the
+      // character message), so a dialog does not take it as its default
+      // button; a single line leaves it to the host.
+      return multiLine();
     case VK_BACK:
       if (selStart() != selEnd()) deleteRange(selStart(), selEnd());
       else if (caret_ > 0) deleteRange(layout_.step(text_, caret_, -1, ctrl), caret_);
