@@ -1,6 +1,6 @@
 // Both calendars in a real window: a real click on a day selects it, the
 // day's cell shows the selected background on screen and the event
-// carries the day.
+// carries the day; a date set in another month shows that month.
 #include "../platform-display/display_helper.h"
 #include "OrielTestApp.h"
 #include "SwndWindowHost.h"
@@ -57,6 +57,30 @@ TEST_F(CalendarDisplayTest, AClickedDayOfTheCalendarIsFilledAndReported) {
   EXPECT_EQ(changes, (std::vector<std::pair<int, int>>{{15, 19}}));
   // The 15th, no longer selected, is plain again.
   EXPECT_EQ(At(242, 62), 0xFFFFFFu);
+}
+
+// Setting a date in another month redraws the grid for that month: June
+// 2024's Saturday 15th sits in the last column, September's Sunday 15th in
+// the first; each call with notification raises 20001.
+TEST_F(CalendarDisplayTest, SetDateShowsItsMonth) {
+  auto* cal = dynamic_cast<SCalendar*>(host->CreateChildrenFromString(L"<calendar pos='0,0,280,160'/>"));
+  ASSERT_NE(cal, nullptr);
+  int setDates = 0;
+  ASSERT_TRUE(cal->SubscribeEvent(EventCalendarSetDate::EventID, [&](EventArgs*) {
+    ++setDates;
+    return true;
+  }));
+  ASSERT_TRUE(cal->SetDate(2024, 6, 15, TRUE));
+  Show();
+  ASSERT_TRUE(pumpUntil([&] { return At(242, 62) == 0x0000FF && At(2, 62) == 0xFFFFFF; }))
+      << std::hex << At(242, 62) << " " << At(2, 62);
+  ASSERT_TRUE(cal->SetDate(2024, 9, 15, TRUE));
+  ASSERT_TRUE(pumpUntil([&] { return At(2, 62) == 0x0000FF && At(242, 62) == 0xFFFFFF; }))
+      << std::hex << At(2, 62) << " " << At(242, 62);
+  EXPECT_FALSE(cal->SetDate(2024, 13, 1, TRUE));
+  pumpFor(50);
+  EXPECT_EQ(At(2, 62), 0x0000FFu) << "a refused date leaves the month";
+  EXPECT_EQ(setDates, 2);
 }
 
 TEST_F(CalendarDisplayTest, AClickedDayOfThePickersCalendarIsFilledAndReported) {

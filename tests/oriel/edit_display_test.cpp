@@ -1,23 +1,25 @@
 // Edit fields in a real window fed by real X input: typing shows, Chinese
 // arrives by another client's clipboard and by the input method's
 // character, selection by Shift+arrows and by a drag, clipboard round
-// trips, undo, number fields, the cue, password characters and the first
-// click that selects all. Pixels are read back from the host's target.
+// trips, undo, number fields, the cue, password characters, the first
+// click that selects all and the edit menu's greyed items. Pixels are read back from the host's target.
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "OrielTestApp.h"
 #include "SwndWindowHost.h"
 #include "control/SEdit.h"
 #include "../platform-display/display_helper.h"
+#include "../platform-display/popup_levels.h"
 // After gtest: Xlib's macros clash with its names.
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace {
 
-constexpr int kX = 160, kY = 120, kW = 360, kH = 160;
+constexpr int kX = 160, kY = 120, kW = 360, kH = 200;
 
 std::string Utf8(const std::wstring& w) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -54,7 +56,8 @@ class EditDisplayTest : public OrielAppTest {
         L"<edit name='n' pos='10,50,170,82' number='1' font='size:16'/>"
         L"<edit name='p' pos='180,50,350,82' password='1' font='size:16'/>"
         L"<edit name='m' pos='10,90,350,150' multiLines='1' wantReturn='1' cueText='无' cueColor='#ff0000' align='center' "
-        L"font='size:16'/>");
+        L"font='size:16'/>"
+        L"<edit name='r' pos='10,158,350,190' readOnly='1' font='size:16'/>");
     moveMouse(10, 10);
     ShowWindow(host->Hwnd(), SW_SHOW);
     ASSERT_TRUE(waitViewable(host->Hwnd()));
@@ -274,6 +277,62 @@ TEST_F(EditDisplayTest, APasswordFieldShowsStars) {
   const int drawn = Ink(p);
   EXPECT_GT(drawn, 20);
   EXPECT_NEAR(drawn, stars, stars / 5 + 4) << "six stars, not the letters";
+}
+
+// In a read-only field the edit menu greys cut, paste and delete: a click
+// on the greyed cut leaves the menu up, a click on copy chooses it and the
+// text reaches the clipboard.
+TEST_F(EditDisplayTest, TheEditMenuOfAReadOnlyFieldGreysWhatWouldChangeIt) {
+  ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 4);
+  SEdit* r = E(L"r");
+  ASSERT_NE(r, nullptr);
+  r->SetText(L"只读 text");
+  ASSERT_TRUE(SetClipboard(L"before"));
+  std::vector<UINT> chosen;
+  r->SubscribeEvent(EventREMenu::EventID, [&](EventArgs* e) {
+    chosen.push_back(static_cast<EventREMenu*>(e)->uCmd);
+    return false;
+  });
+  const unsigned long hostX = Win32XWindowOf(host->Hwnd());
+  bool stayedUp = false;
+  std::thread user([&] {
+    if (!waitPopupCount(1, {hostX})) return;
+    usleep(100000);
+    const RECT menu = viewablePopups({hostX}).at(0);
+    const int x = (menu.left + menu.right) / 2, height = menu.bottom - menu.top;
+    // Five items and a separator: cut's middle near a tenth of the height,
+    // copy's near three tenths.
+    moveMouse(x, menu.top + height / 10);
+    usleep(50000);
+    clickButton(1);
+    usleep(300000);
+    stayedUp = viewablePopups({hostX}).size() == 1;
+    moveMouse(x, menu.top + 3 * height / 10);
+    usleep(50000);
+    clickButton(1);
+    // A menu still up after this is closed, so the test fails instead of
+    // hanging.
+    if (!waitPopupCount(0, {hostX}, 2000)) tapKey(XK_Escape);
+  });
+  const RECT rc = r->GetWindowRect();
+  moveMouse(kX + rc.left + 20, kY + (rc.top + rc.bottom) / 2);
+  pumpFor(30);
+  clickButton(3);
+  const bool answered = pumpUntil([&] { return !chosen.empty(); }, 8000);
+  user.join();
+  ASSERT_TRUE(answered);
+  EXPECT_TRUE(stayedUp) << "a greyed item cannot be chosen";
+  EXPECT_EQ(chosen, std::vector<UINT>{2});
+  EXPECT_EQ(std::wstring(r->GetText().c_str()), L"只读 text");
+  std::wstring pasted;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      pasted = static_cast<const wchar_t*>(GlobalLock(data));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  EXPECT_EQ(pasted, L"只读 text") << "copy stays allowed";
 }
 
 }  // namespace

@@ -115,6 +115,20 @@ TEST_F(RichEditTest, MaxLengthZeroMeans32767AndLongerProgramTextRaisesIt) {
   EXPECT_EQ(e->GetMaxLength(), 32767u);
 }
 
+// Focus selects the whole text, however long: an end of 0xFFFF would stop
+// short of a text past 65535 characters.
+TEST_F(RichEditTest, FocusSelectsAllOfATextLongerThan65535) {
+  SEdit* e = Make(L"<edit name='e' pos='0,0,200,32'/>");
+  const std::wstring text(70000, L'x');
+  e->SetText(text.c_str());
+  e->SelectRange(0, 0);
+  e->SetFocus();
+  DWORD start = 1, end = 0;
+  e->SendSwndMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 70000u);
+}
+
 TEST_F(RichEditTest, ANumberFieldDropsLettersButTakesSignsAndProgramText) {
   SEdit* e = Make(L"<edit name='e' pos='0,0,200,32' number='1'/>");
   Type(e, L"1a-.,b2");
