@@ -366,7 +366,10 @@ void SComboBase::StepSelection(int by) {
 BOOL SComboBase::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   result = 0;
   switch (msg) {
-    case WM_LBUTTONDOWN: OnLButtonDownCombo(PointOf(lParam)); return TRUE;
+    // A press soon after the last one (the click that closed the list)
+    // arrives as a double click: it opens the list all the same.
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: OnLButtonDownCombo(PointOf(lParam)); return TRUE;
     case WM_MOUSEMOVE: OnMouseMoveCombo(PointOf(lParam)); return TRUE;
     case WM_MOUSELEAVE: OnMouseLeaveCombo(); return TRUE;
     case WM_MOUSEWHEEL:

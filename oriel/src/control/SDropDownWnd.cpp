@@ -33,6 +33,11 @@ BOOL SDropDownWnd::Create(const RECT& rc, LPVOID, DWORD style, DWORD exStyle) {
   HWND hwnd = CSimpleWnd::Create(L"", style, exStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                                  parent, nullptr);
   if (!hwnd) return FALSE;
+  // The back buffer and the root take the pop-up's size now: it may be
+  // shown without ever being resized.
+  RECT client{};
+  ::GetClientRect(hwnd, &client);
+  HandleHostSize(SIZE_RESTORED, client.right, client.bottom);
   if (owner_) owner_->PrepareDropDown(this);
   return TRUE;
 }
