@@ -4,6 +4,7 @@
 #include "OrielTestApp.h"
 #include "SwndTestHost.h"
 #include "control/SComboBox.h"
+#include "control/SAdapterBase.h"
 #include "control/SComboEdit.h"
 #include "slider_test_skins.h"
 
@@ -214,6 +215,40 @@ TEST_F(ComboTest, AnEditableComboShowsTheSelectedEntryInItsEditPart) {
   EXPECT_EQ(edit->GetText(), SStringW(L"second"));
   EXPECT_EQ(combo->GetText(), SStringW(L"second"));
   EXPECT_EQ(combo->GetCurSel(), 1);  // writing the entry's text did not clear it
+  EXPECT_EQ(events, std::vector<int>{1});
+}
+
+}  // namespace
+
+namespace {
+
+class NamedRows : public SAdapterBase {
+ public:
+  int GetCount() override { return 3; }
+  void BindItemView(int, SWindow*, pugi::xml_node) override {}
+  SStringW GetItemDescription(int position) override { return SStringW().Format(L"row %d", position); }
+};
+
+TEST_F(ComboTest, AComboViewSelectsThroughItsListViewAndMeasuresByItsLocator) {
+  SComboView* view = Make<SComboView>(
+      L"<comboview pos='0,0,150,30' dropHeight='500'>"
+      L"<liststyle margin='2'><template itemHeight='20'/></liststyle></comboview>");
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(view->GetListView(), nullptr);
+  EXPECT_EQ(view->GetListHeight(), 500);  // no adapter yet
+  auto* adapter = new NamedRows;
+  ASSERT_TRUE(view->GetListView()->SetAdapter(adapter));
+  adapter->Release();
+  EXPECT_EQ(view->GetCount(), 3);
+  EXPECT_EQ(view->GetListHeight(), view->GetListView()->GetItemLocator()->TotalHeight() + 4);
+  EXPECT_EQ(view->GetItemText(2, true), SStringW(L"row 2"));
+  EXPECT_EQ(view->GetItemText(3), SStringW());
+  EXPECT_TRUE(view->SetCurSel(1));
+  EXPECT_FALSE(view->SetCurSel(1));
+  EXPECT_FALSE(view->SetCurSel(7));  // past the items: no change, no event
+  EXPECT_EQ(view->GetCurSel(), 1);
+  EXPECT_EQ(view->GetText(), SStringW(L"row 1"));
+  EXPECT_EQ(view->FindString(SStringW(L"row 2")), 2);
   EXPECT_EQ(events, std::vector<int>{1});
 }
 
