@@ -216,6 +216,22 @@ TEST_F(ComboTest, AnEditableComboShowsTheSelectedEntryInItsEditPart) {
   EXPECT_EQ(combo->GetText(), SStringW(L"second"));
   EXPECT_EQ(combo->GetCurSel(), 1);  // writing the entry's text did not clear it
   EXPECT_EQ(events, std::vector<int>{1});
+
+  // Typing makes the text the user's own: the list selection goes, once,
+  // without a selection event.
+  int notices = 0;
+  combo->SubscribeEvent(EventRENotify::EventID, [&](EventArgs* e) {
+    notices += static_cast<EventRENotify*>(e)->iNotify == EN_CHANGE;
+    EXPECT_EQ(e->idFrom, combo->GetId());
+    return true;
+  });
+  edit->SetFocus();
+  combo->SendSwndMessage(WM_CHAR, 'x', 0);
+  combo->SendSwndMessage(WM_CHAR, 'y', 0);
+  EXPECT_EQ(notices, 2);
+  EXPECT_EQ(combo->GetCurSel(), -1);
+  EXPECT_EQ(XmlUtf8(combo->GetText()), SStringA("xy"));  // the focus selected the whole text
+  EXPECT_EQ(events, std::vector<int>{1});
 }
 
 }  // namespace
