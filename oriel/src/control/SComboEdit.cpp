@@ -1,47 +1,20 @@
 #include "control/SComboEdit.h"
 
-#include "core/SApplication.h"
+#include "control/SComboBase.h"
 
 namespace ORIEL {
 
-SComboEdit::SComboEdit(SWindow* combo) { SetOwner(combo); }
+SComboEdit::SComboEdit(SComboBase* owner) { SetOwner(owner); }
 
-SComboEdit* SComboEdit::CreateIn(SWindow* combo, pugi::xml_node editStyle) {
-  auto* edit = new SComboEdit(combo);
-  if (SApplication* app = SApplication::getSingletonPtr()) app->ApplyDefaultAttributes(edit);
-  combo->AttachChild(edit);
-  SEventSet* events = edit->GetEventSet();
-  events->muted = 1;
-  // Without a style element the edit is just created; a failed creation
-  // has already taken it out of the combo.
-  if (!edit->LoadXmlNode(editStyle)) return nullptr;
-  events->muted = 0;
-  edit->ApplyAttribute(SStringW(L"id"), SStringW(L"-100"), TRUE);
-  edit->SendSwndMessage(EM_SETEVENTMASK, 0, ENM_CHANGE);
-  return edit;
-}
-
-void SComboEdit::ShowChosenText(const SStringW& text) {
-  SEventSet* events = GetEventSet();
-  const BYTE wasMuted = events->muted;
-  events->muted = 1;
-  SetText(text);
-  events->muted = wasMuted;
-}
-
-BOOL SComboEdit::RaiseEvent(EventArgs* e) {
-  SWindow* combo = GetOwner();
-  if (combo && e->GetId() == EventRENotify::EventID) {
-    e->idFrom = combo->GetId();
-    e->nameFrom = combo->GetName();
-  }
-  return SEdit::RaiseEvent(e);
+// An empty cue colour would leave the cue text unreadable: refused.
+HRESULT SComboEdit::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
+  if (AttrNameIs(name, L"cueColor") && value.IsEmpty()) return E_INVALIDARG;
+  return SEdit::ApplyAttribute(name, value, loading);
 }
 
 BOOL SComboEdit::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   SWindow* combo = GetOwner();
   if (combo && msg == WM_KEYDOWN && (wParam == VK_DOWN || wParam == VK_ESCAPE)) {
-    // The combo's keys: Down steps its list, Esc is its own.
     result = combo->SendSwndMessage(msg, wParam, lParam);
     return TRUE;
   }
@@ -51,6 +24,15 @@ BOOL SComboEdit::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
     return TRUE;
   }
   return SEdit::HandleSwndMessage(msg, wParam, lParam, result);
+}
+
+BOOL SComboEdit::RaiseEvent(EventArgs* e) {
+  SWindow* combo = GetOwner();
+  if (combo && e->GetId() == EventRENotify::EventID) {
+    e->idFrom = combo->GetId();
+    e->nameFrom = combo->GetName();
+  }
+  return SEdit::RaiseEvent(e);
 }
 
 }  // namespace ORIEL
