@@ -1,7 +1,7 @@
 // GetKeyState answers for the message being handled: keys typed faster
 // than the program reads them still show each handler the modifiers that
 // were down when its key was pressed, while GetAsyncKeyState tells how the
-// keyboard is now.
+// keyboard is now; a key pressed twice in such a batch types twice.
 #include "display_helper.h"
 
 #include <X11/extensions/XTest.h>
@@ -68,6 +68,22 @@ TEST_F(KeyState, EachKeyMessageSeesTheModifiersOfItsOwnMoment) {
   std::vector<std::tuple<UINT, WPARAM, bool, bool>> seen;
   for (const Handled& h : handled) seen.emplace_back(h.message, h.vk, h.shiftDown, h.controlDown);
   EXPECT_EQ(seen, expected);
+}
+
+// A key pressed again before its first press is translated types twice,
+// each press with its own character (the second "a" with Shift held).
+TEST_F(KeyState, RepeatedKeysTypedInOneBatchKeepEveryCharacter) {
+  std::wstring typed;
+  cls_.handler = [&](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+    if (message == WM_CHAR) typed.push_back(static_cast<wchar_t>(wParam));
+    return std::nullopt;
+  };
+  typeInOneBatch({{XK_4, true}, {XK_4, false}, {XK_4, true}, {XK_4, false}, {XK_1, true}, {XK_1, false},
+                  {XK_0, true}, {XK_0, false}, {XK_0, true}, {XK_0, false}, {XK_a, true}, {XK_a, false},
+                  {XK_Shift_L, true}, {XK_a, true}, {XK_a, false}, {XK_Shift_L, false}});
+  ASSERT_TRUE(pumpUntil([&] { return typed.size() >= 7; }, 3000)) << typed.size();
+  pumpFor(100);
+  EXPECT_TRUE(typed == L"44100aA");
 }
 
 TEST_F(KeyState, TheStateMovesOnlyAsMessagesAreRetrieved) {

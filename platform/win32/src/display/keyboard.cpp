@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -21,7 +22,12 @@ namespace {
 
 std::atomic<unsigned char> g_keys[256];
 std::mutex g_textMutex;
-std::map<std::pair<HWND, UINT>, std::wstring> g_texts;
+// The texts of the key presses not yet translated, oldest first: the same
+// key pressed again before its first press is translated keeps both.
+std::map<std::pair<HWND, UINT>, std::deque<std::wstring>> g_texts;
+// Presses that are never translated (a filter ate them) leave at most this
+// many texts behind per key.
+constexpr size_t kPendingTextsPerKey = 32;
 
 struct KeyMap {
   KeySym keysym;
@@ -113,16 +119,20 @@ WPARAM mouseKeyState(unsigned int xState) {
 
 void rememberKeyText(HWND hwnd, UINT scanCode, const std::wstring& text) {
   std::lock_guard<std::mutex> lock(g_textMutex);
-  if (text.empty()) g_texts.erase({hwnd, scanCode});
-  else g_texts[{hwnd, scanCode}] = text;
+  std::deque<std::wstring>& pending = g_texts[{hwnd, scanCode}];
+  // One entry per press, empty ones too, so that each translation takes
+  // its own press's text.
+  pending.push_back(text);
+  while (pending.size() > kPendingTextsPerKey) pending.pop_front();
 }
 
 std::wstring takeKeyText(HWND hwnd, UINT scanCode) {
   std::lock_guard<std::mutex> lock(g_textMutex);
   auto it = g_texts.find({hwnd, scanCode});
   if (it == g_texts.end()) return {};
-  std::wstring text = std::move(it->second);
-  g_texts.erase(it);
+  std::wstring text = std::move(it->second.front());
+  it->second.pop_front();
+  if (it->second.empty()) g_texts.erase(it);
   return text;
 }
 
