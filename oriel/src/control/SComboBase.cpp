@@ -17,8 +17,6 @@ constexpr UINT kShowWithoutActivation = 0x57;  // no size, move, z-order or acti
 constexpr DWORD kSlideDown = 0x40004;
 constexpr DWORD kSlideUp = 0x40008;
 constexpr UINT kEnChange = 0x300;
-constexpr UINT kSetEventMask = 0x445;
-constexpr LPARAM kMaskChange = 1;
 
 }  // namespace
 
@@ -60,17 +58,7 @@ HRESULT SComboBase::ApplyAttribute(const SStringW& name, const SStringW& value, 
 BOOL SComboBase::CreateChildren(pugi::xml_node element) {
   dropDownStyle_.reset();
   if (pugi::xml_node style = XmlChild(element, L"dropdownStyle")) dropDownStyle_.append_copy(style);
-  if (!readOnly_ && !edit_) {
-    edit_ = new SComboEdit(this);
-    if (SApplication* app = SApplication::getSingletonPtr()) app->ApplyDefaultAttributes(edit_);
-    AttachChild(edit_);
-    edit_->GetEventSet()->muted = 1;
-    if (pugi::xml_node editStyle = XmlChild(element, L"editStyle")) edit_->LoadXmlNode(editStyle);
-    else edit_->SendSwndMessage(SWM_CREATE);
-    edit_->GetEventSet()->muted = 0;
-    edit_->ApplyAttribute(SStringW(L"id"), SStringW(L"-100"), TRUE);
-    edit_->SendSwndMessage(kSetEventMask, 0, kMaskChange);
-  }
+  if (!readOnly_ && !edit_) edit_ = SComboEdit::CreateIn(this, XmlChild(element, L"editStyle"));
   return CreateList(element);
 }
 

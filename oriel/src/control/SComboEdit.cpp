@@ -1,10 +1,25 @@
 #include "control/SComboEdit.h"
 
 #include "control/SComboBase.h"
+#include "core/SApplication.h"
 
 namespace ORIEL {
 
 SComboEdit::SComboEdit(SComboBase* owner) { SetOwner(owner); }
+
+SComboEdit* SComboEdit::CreateIn(SComboBase* combo, pugi::xml_node editStyle) {
+  auto* edit = new SComboEdit(combo);
+  if (SApplication* app = SApplication::getSingletonPtr()) app->ApplyDefaultAttributes(edit);
+  combo->AttachChild(edit);
+  edit->GetEventSet()->muted = 1;
+  // Without a style element the edit is only created. A failed creation
+  // (no text engine) has already taken the edit out of the combo.
+  if (!edit->LoadXmlNode(editStyle)) return nullptr;
+  edit->GetEventSet()->muted = 0;
+  edit->ApplyAttribute(SStringW(L"id"), SStringW(L"-100"), TRUE);
+  edit->SendSwndMessage(EM_SETEVENTMASK, 0, ENM_CHANGE);
+  return edit;
+}
 
 // An empty cue colour would leave the cue text unreadable: refused.
 HRESULT SComboEdit::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
