@@ -5,14 +5,11 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
-#include "HostTestWindow.h"
 #include "OrielTestApp.h"
 #include "control/SEdit.h"
-#include "../platform-display/display_helper.h"
+#include "dialog_player.h"
 
 namespace {
 
@@ -40,46 +37,23 @@ class EditDialogTest : public OrielAppTest {
   // is clicked (by key or mouse).
   INT_PTR Run(const std::function<void(HWND)>& user) {
     TestDialog dialog;
-    std::atomic<HWND> shown{nullptr};
     dialog.before = [&](UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-      if (msg == WM_INITDIALOG) {
-        SXmlDoc doc;
-        doc.LoadBuffer(kDialogLayout, strlen(kDialogLayout));
-        dialog.LoadHostXml(XmlChild(doc, L"ORIEL"), 0, 0);
-        SetWindowPos(dialog.GetHwnd(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        for (const wchar_t* name : {L"ok", L"cancel"}) {
-          dialog.FindDescendantByName(name)->SubscribeEvent(EventCmd::EventID, [&, name](EventArgs*) {
-            clicked = name;
-            field = dialog.FindDescendantByName(L"field")->GetText().c_str();
-            notes = dialog.FindDescendantByName(L"notes")->GetText().c_str();
-            return false;
-          });
-        }
+      if (msg != WM_INITDIALOG) return std::nullopt;
+      SXmlDoc doc;
+      doc.LoadBuffer(kDialogLayout, strlen(kDialogLayout));
+      dialog.LoadHostXml(XmlChild(doc, L"ORIEL"), 0, 0);
+      SetWindowPos(dialog.GetHwnd(), nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      for (const wchar_t* name : {L"ok", L"cancel"}) {
+        dialog.FindDescendantByName(name)->SubscribeEvent(EventCmd::EventID, [&, name](EventArgs*) {
+          clicked = name;
+          field = dialog.FindDescendantByName(L"field")->GetText().c_str();
+          notes = dialog.FindDescendantByName(L"notes")->GetText().c_str();
+          return false;
+        });
       }
-      if (msg == WM_SHOWWINDOW) shown = dialog.GetHwnd();
-      if (msg == WM_USER + 99) dialog.EndDialog(-1);
       return std::nullopt;
     };
-    std::atomic<bool> ended{false};
-    std::thread player([&] {
-      for (int i = 0; i < 500 && !shown; ++i) usleep(10000);
-      const ::Window xid = shown ? Win32XWindowOf(shown) : 0;
-      for (int i = 0; i < 500 && xid; ++i) {
-        ::Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(userDisplay(), &focus, &revert);
-        if (focus == xid) break;
-        usleep(10000);
-      }
-      usleep(50000);
-      if (shown) user(shown);
-      for (int i = 0; i < 500 && !ended; ++i) usleep(10000);
-      if (!ended && shown) PostMessageW(shown, WM_USER + 99, 0, 0);
-    });
-    const INT_PTR code = dialog.DoModal(nullptr);
-    ended = true;
-    player.join();
-    return code;
+    return RunDialogAsUser(dialog, nullptr, user);
   }
   // Clicks the dialog at a point of its layout.
   static void ClickAt(HWND hwnd, POINT p) {

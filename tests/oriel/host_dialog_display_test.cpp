@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "HostTestWindow.h"
+#include "dialog_player.h"
 #include "OrielTestApp.h"
 #include "core/SMessageLoop.h"
 #include "../platform-display/display_helper.h"
@@ -57,7 +58,6 @@ class HostDialogTest : public OrielAppTest {
   // dialog is on screen.
   INT_PTR RunDialog(TestDialog& dialog, const std::function<void(HWND)>& user,
                     const std::function<void(UINT)>& seen = nullptr) {
-    std::atomic<HWND> shown{nullptr};
     dialog.before = [&](UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
       if (seen) seen(msg);
       if (msg == WM_INITDIALOG) {
@@ -66,37 +66,9 @@ class HostDialogTest : public OrielAppTest {
         dialog.LoadHostXml(XmlChild(doc, L"ORIEL"), 0, 0);
         dialog.CenterOnOwner(owner_->GetHwnd());
       }
-      if (msg == WM_SHOWWINDOW) shown = dialog.GetHwnd();
       return std::nullopt;
     };
-    std::atomic<bool> ended{false};
-    std::thread player([&] {
-      for (int i = 0; i < 500 && !shown; ++i) usleep(10000);
-      // Keys go where the server's focus is: wait for the dialog to have it.
-      const ::Window xid = shown ? Win32XWindowOf(shown) : 0;
-      for (int i = 0; i < 500 && xid; ++i) {
-        ::Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(userDisplay(), &focus, &revert);
-        if (focus == xid) break;
-        usleep(10000);
-      }
-      usleep(50000);
-      if (shown) user(shown);
-      // A dialog the user could not end is closed, so the test fails on
-      // its answer instead of hanging.
-      for (int i = 0; i < 500 && !ended; ++i) usleep(10000);
-      if (!ended && shown) PostMessageW(shown, WM_USER + 99, 0, 0);
-    });
-    auto previous = dialog.before;
-    dialog.before = [&, previous](UINT msg, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
-      if (msg == WM_USER + 99) dialog.EndDialog(-1);
-      return previous(msg, w, l);
-    };
-    const INT_PTR code = dialog.DoModal(owner_->GetHwnd());
-    ended = true;
-    player.join();
-    return code;
+    return RunDialogAsUser(dialog, owner_->GetHwnd(), user);
   }
   void ExpectOwnerBack() {
     EXPECT_TRUE(IsWindowEnabled(owner_->GetHwnd()));
