@@ -62,17 +62,7 @@ class ComboDisplayTest : public OrielAppTest {
   // Pumps through the application's loop, so its message filters run.
   bool Pump(const std::function<bool()>& done, int timeoutMs = 5000) {
     SMessageLoop* loop = app->GetMsgLoop();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        loop->DispatchOne(&msg);
-        if (done()) return true;
-      }
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() >= deadline) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return pumpUntilVia([loop](MSG* msg) { loop->DispatchOne(msg); }, done, timeoutMs);
   }
   void PumpFor(int ms) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
