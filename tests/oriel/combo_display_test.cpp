@@ -1,7 +1,8 @@
 // The combo box in a real host window under XTest: the list drops down
 // below the combo (above it near the screen's bottom) as high as its rows;
 // a click on an entry selects it once and closes; Enter closes with one
-// more selection event; Esc and clicks outside close with none; Down and
+// more selection event; Esc, clicks outside, the combo's focus loss and
+// the application's deactivation close with none; Down and
 // the wheel step a closed combo. The host stays the active window.
 #include <unistd.h>
 
@@ -62,17 +63,7 @@ class ComboDisplayTest : public OrielAppTest {
   // Pumps through the application's loop, so its message filters run.
   bool Pump(const std::function<bool()>& done, int timeoutMs = 5000) {
     SMessageLoop* loop = app->GetMsgLoop();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        loop->DispatchOne(&msg);
-        if (done()) return true;
-      }
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() >= deadline) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return pumpUntilVia([loop](MSG* msg) { loop->DispatchOne(msg); }, done, timeoutMs);
   }
   void PumpFor(int ms) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -162,8 +153,12 @@ TEST_F(ComboDisplayTest, EnterAcceptsWithOneMoreEventEscAndClicksOutsideCancel) 
       {"Esc", [] { tapKey(XK_Escape); }},
       {"a click on the host", [&] { ClickScreen(hostX + 250, hostY + 120); }},
       {"a click on the bare screen", [&] { ClickScreen(1100, 900); }},
+      {"the focus leaving the combo", [&] { combo->ReleaseFocus(); }},
+      // What the loop sees when another program takes the activation.
+      {"the application's deactivation", [&] { PostMessageW(host->GetHwnd(), WM_ACTIVATEAPP, FALSE, 0); }},
   };
   for (const Cancel& c : cancels) {
+    combo->SetCurSel(0);  // room for the Down below
     events.clear();
     ASSERT_TRUE(Open()) << c.how;
     tapKey(XK_Down);
