@@ -248,6 +248,8 @@ TEST_F(SWindowInputTest, KeysFocusTabOrderGroupsAndDisabledWindows) {
   host->DispatchFrameMessage(WM_ACTIVATE, WA_INACTIVE, 0);
   EXPECT_EQ(host->GetFocusWindow(), 0u);
   EXPECT_EQ(fm.GetParked(), W(6)->GetHandle());
+  host->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);  // the second notice of the same deactivation
+  EXPECT_EQ(fm.GetParked(), W(6)->GetHandle());
   host->DispatchFrameMessage(WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(host->GetFocusWindow(), W(6)->GetHandle());
   host->DispatchFrameMessage(WM_ACTIVATE, WA_INACTIVE, 0);
