@@ -260,6 +260,38 @@ TEST_F(SWindowInputTest, KeysFocusTabOrderGroupsAndDisabledWindows) {
   EXPECT_FALSE(host->WasHandled());  // no focused window
 }
 
+// The display layer makes no composition messages yet; a host that gets
+// them (sent here as an input method would) hands them to the focused
+// window with their parameters, and without a focused window leaves them
+// unhandled for the default procedure.
+TEST_F(SWindowInputTest, InputMethodMessagesGoToTheFocusedWindow) {
+  Build(L"<logwnd id='1' pos='0,0,50,50' focusable='1'/><logwnd id='2' pos='50,0,100,50' focusable='1'/>");
+  struct Case {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+  const Case cases[] = {{WM_IME_STARTCOMPOSITION, 0, 0},
+                        {WM_IME_COMPOSITION, L'录', 0x800 /* the result string */},
+                        {WM_IME_ENDCOMPOSITION, 0, 0},
+                        {WM_IME_CHAR, L'音', 1}};
+  for (const Case& c : cases) {
+    host->GetFocusManager().SetFocusedHwnd(0);
+    host->DispatchFrameMessage(c.msg, c.wParam, c.lParam);
+    EXPECT_FALSE(host->WasHandled()) << std::hex << c.msg;
+  }
+  EXPECT_TRUE(W(1)->log.empty());
+  W(2)->SetFocus();
+  for (const Case& c : cases) host->DispatchFrameMessage(c.msg, c.wParam, c.lParam);
+  ASSERT_EQ(W(2)->log.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(W(2)->log[i].msg, cases[i].msg) << i;
+    EXPECT_EQ(W(2)->log[i].wParam, cases[i].wParam) << i;
+    EXPECT_EQ(W(2)->log[i].lParam, cases[i].lParam) << i;
+  }
+  EXPECT_TRUE(W(1)->log.empty());
+}
+
 TEST_F(SWindowInputTest, AcceleratorsNewestFirstAndPacking) {
   const CAccelerator ctrlShiftF(VK_F5, true, false, true);
   EXPECT_EQ(ctrlShiftF.GetAcc(), 0x00060000u | VK_F5);
