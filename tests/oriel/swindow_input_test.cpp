@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "LogWindow.h"
 #include "OrielTestApp.h"
 #include "core/SwndContainer.h"
 
@@ -35,39 +36,6 @@ class TestContainer : public SwndContainerImpl {
 
   std::vector<int> delivered;
   BOOL wheelToHover = FALSE;
-};
-
-// A window that logs the messages it receives.
-class LogWindow : public SWindow {
-  SOBJ_CLASS(LogWindow, SWindow, L"logwnd", kObjWindow)
- public:
-  static LPCWSTR BaseClassName() { return L"window"; }
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-    if (msg >= WM_KEYFIRST && msg <= 0x2A3) log.push_back({msg, wParam, lParam});
-    if (msg == WM_KEYDOWN || msg == WM_CHAR || msg == WM_SYSCHAR) return TRUE;
-    if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) return TRUE;
-    return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
-  }
-  UINT GetDlgCode() const override { return wantTab ? kDlgWantTab : 0; }
-  BOOL IsGroupMember() const override { return group; }
-  SWindow* GetGroupSelection() override {
-    for (SWindow* w = GetParent()->GetRelative(GSW_FIRSTCHILD); w; w = w->GetRelative(GSW_NEXTSIBLING))
-      if (w->IsGroupMember() && w->IsChecked()) return w;
-    return nullptr;
-  }
-  int Count(UINT msg) const {
-    int n = 0;
-    for (const auto& m : log) n += m.msg == msg;
-    return n;
-  }
-  struct Msg {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-  };
-  std::vector<Msg> log;
-  bool wantTab = false;
-  bool group = false;
 };
 
 struct Target : IAcceleratorTarget {
@@ -160,6 +128,7 @@ TEST_F(SWindowInputTest, TransparentOverlayDisabledChildAndZOrder) {
   Send(WM_MOUSEMOVE, 0, 140, 20);
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 140, 20);
   EXPECT_FALSE(host->WasHandled());
+  Send(WM_MOUSEMOVE, 0, 50, 50);  // away: no leave for a window never hovered
   EXPECT_TRUE(W(4)->IsDisabled(TRUE));
   EXPECT_TRUE(W(3)->log.empty());
   EXPECT_TRUE(W(4)->log.empty());

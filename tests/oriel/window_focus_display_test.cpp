@@ -3,38 +3,15 @@
 // is one stop, the arrows inside the group, a window that wants Tab, an
 // accelerator reaching its newest target, and the focus parked while
 // another window is active.
-#include <algorithm>
 #include <vector>
 
+#include "LogWindow.h"
 #include "SwndWindowHost.h"
 #include "list_test_input.h"
 
 namespace {
 
 constexpr int kX = 160, kY = 130, kW = 360, kH = 60;
-
-// A focusable window that logs its keys; a group member when `group` is
-// set, whose selection is the checked member.
-class FocusLogWindow : public SWindow {
-  SOBJ_CLASS(FocusLogWindow, SWindow, L"focuslog", kObjWindow)
- public:
-  static LPCWSTR BaseClassName() { return L"window"; }
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-    if (msg == WM_KEYDOWN) keys.push_back(static_cast<UINT>(wParam));
-    if (msg == WM_KEYDOWN || msg == WM_CHAR) return TRUE;
-    return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
-  }
-  UINT GetDlgCode() const override { return wantTab ? kDlgWantTab : 0; }
-  BOOL IsGroupMember() const override { return group; }
-  SWindow* GetGroupSelection() override {
-    for (SWindow* w = GetParent()->GetRelative(GSW_FIRSTCHILD); w; w = w->GetRelative(GSW_NEXTSIBLING))
-      if (w->IsGroupMember() && w->IsChecked()) return w;
-    return nullptr;
-  }
-  std::vector<UINT> keys;
-  bool wantTab = false;
-  bool group = false;
-};
 
 struct Target : IAcceleratorTarget {
   Target(std::vector<int>* order, int tag) : order(order), tag(tag) {}
@@ -49,16 +26,16 @@ class WindowFocusDisplayTest : public OrielAppTest {
   void SetUp() override {
     ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
     OrielAppTest::SetUp();
-    app->RegisterClass<FocusLogWindow>();
+    app->RegisterClass<LogWindow>();
     host = new SwndWindowHost(kX, kY, kW, kH);
     host->CreateChildrenFromString(
-        L"<focuslog id='1' pos='0,0,40,-0' focusable='1'/>"
-        L"<focuslog id='2' pos='40,0,80,-0' focusable='1' enable='0'/>"
+        L"<logwnd id='1' pos='0,0,40,-0' focusable='1'/>"
+        L"<logwnd id='2' pos='40,0,80,-0' focusable='1' enable='0'/>"
         L"<window id='9' pos='80,0,200,-0'>"
-        L"<focuslog id='3' pos='80,0,120,-0' focusable='1'/>"
-        L"<focuslog id='4' pos='120,0,160,-0' focusable='1'/>"
-        L"<focuslog id='5' pos='160,0,200,-0' focusable='1'/></window>"
-        L"<focuslog id='6' pos='200,0,240,-0' focusable='1'/>");
+        L"<logwnd id='3' pos='80,0,120,-0' focusable='1'/>"
+        L"<logwnd id='4' pos='120,0,160,-0' focusable='1'/>"
+        L"<logwnd id='5' pos='160,0,200,-0' focusable='1'/></window>"
+        L"<logwnd id='6' pos='200,0,240,-0' focusable='1'/>");
     for (int id : {3, 4, 5}) W(id)->group = true;
     W(4)->SetChecked(TRUE);
     moveMouse(10, 10);
@@ -74,7 +51,7 @@ class WindowFocusDisplayTest : public OrielAppTest {
     }
     OrielAppTest::TearDown();
   }
-  FocusLogWindow* W(int id) { return static_cast<FocusLogWindow*>(host->FindDescendantById(id)); }
+  LogWindow* W(int id) { return static_cast<LogWindow*>(host->FindDescendantById(id)); }
   int Focused() {
     SWindow* w = SWindowMgr::getSingleton().LookupWindow(host->GetFocusWindow());
     return w ? w->GetId() : 0;
@@ -101,7 +78,7 @@ TEST_F(WindowFocusDisplayTest, TabSkipsTheDisabledWindowStopsOnceInTheGroupAndWr
   for (int i = 0; i < 3; ++i) backward.push_back(Step(XK_Tab, XK_Shift_L));
   EXPECT_EQ(backward, (std::vector<int>{6, 4, 1}));
   for (int id = 1; id <= 6; ++id)
-    EXPECT_EQ(std::count(W(id)->keys.begin(), W(id)->keys.end(), VK_TAB), 0) << id << ": Tab is the focus manager's";
+    EXPECT_EQ(W(id)->Count(WM_KEYDOWN, VK_TAB), 0) << id << ": Tab is the focus manager's";
 }
 
 TEST_F(WindowFocusDisplayTest, ArrowsMoveInsideTheGroupAndWrapRoundInIt) {
@@ -115,8 +92,7 @@ TEST_F(WindowFocusDisplayTest, AWindowThatWantsTabGetsItAndKeepsTheFocus) {
   W(6)->wantTab = true;
   W(6)->SetFocus();
   tapKey(XK_Tab);
-  ASSERT_TRUE(pumpUntil([&] { return !W(6)->keys.empty(); }));
-  EXPECT_EQ(W(6)->keys, (std::vector<UINT>{VK_TAB}));
+  ASSERT_TRUE(pumpUntil([&] { return W(6)->Count(WM_KEYDOWN, VK_TAB) == 1; }));
   EXPECT_EQ(Focused(), 6);
 }
 
@@ -133,7 +109,7 @@ TEST_F(WindowFocusDisplayTest, AnAcceleratorFiresItsNewestTargetOnlyAndTheFocuse
   ASSERT_TRUE(pumpUntil([&] { return !order.empty(); }));
   // A plain K is not the accelerator: it reaches the focused window.
   tapKey(XK_k);
-  const auto ks = [&] { return std::count(W(1)->keys.begin(), W(1)->keys.end(), 'K'); };
+  const auto ks = [&] { return W(1)->Count(WM_KEYDOWN, 'K'); };
   ASSERT_TRUE(pumpUntil([&] { return ks() > 0; }));
   pumpFor(100);
   EXPECT_EQ(order, (std::vector<int>{2}));
@@ -154,7 +130,7 @@ TEST_F(WindowFocusDisplayTest, TheFocusIsParkedWhileAnotherWindowIsActiveAndCome
   EXPECT_FALSE(W(6)->IsFocused());
   tapKey(XK_x);  // goes to the other window, not the tree
   pumpFor(150);
-  EXPECT_TRUE(W(6)->keys.empty());
+  EXPECT_EQ(W(6)->Count(WM_KEYDOWN) + W(6)->Count(WM_CHAR), 0);
 
   // A click on the host's window that takes no focus activates it again:
   // the parked window has the focus back.
@@ -163,8 +139,8 @@ TEST_F(WindowFocusDisplayTest, TheFocusIsParkedWhileAnotherWindowIsActiveAndCome
   ASSERT_TRUE(pumpUntil([&] { return GetFocus() == host->Hwnd(); }));
   ASSERT_TRUE(pumpUntil([&] { return Focused() == 6; }));
   tapKey(XK_x);
-  ASSERT_TRUE(pumpUntil([&] { return !W(6)->keys.empty(); }));
-  EXPECT_EQ(W(6)->keys, (std::vector<UINT>{'X'}));
+  ASSERT_TRUE(pumpUntil([&] { return W(6)->Count(WM_CHAR, 'x') == 1; }));
+  EXPECT_EQ(W(6)->Count(WM_KEYDOWN, 'X'), 1);
 }
 
 }  // namespace

@@ -6,40 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "LogWindow.h"
 #include "SwndWindowHost.h"
 #include "list_test_input.h"
 
 namespace {
 
 constexpr int kX = 180, kY = 140, kW = 400, kH = 100;
-
-// Logs the mouse messages it is sent; takes the wheels.
-class MouseLogWindow : public SWindow {
-  SOBJ_CLASS(MouseLogWindow, SWindow, L"mouselog", kObjWindow)
- public:
-  static LPCWSTR BaseClassName() { return L"window"; }
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) log.push_back({msg, wParam, lParam});
-    if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) return TRUE;
-    return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
-  }
-  int Count(UINT msg) const {
-    int n = 0;
-    for (const auto& m : log) n += m.msg == msg;
-    return n;
-  }
-  struct Msg {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-  };
-  const Msg* Last(UINT msg) const {
-    for (auto it = log.rbegin(); it != log.rend(); ++it)
-      if (it->msg == msg) return &*it;
-    return nullptr;
-  }
-  std::vector<Msg> log;
-};
 
 // The test host, remembering the last move it routed.
 class MouseHost : public SwndWindowHost {
@@ -59,14 +32,14 @@ class WindowMouseDisplayTest : public OrielAppTest {
   void SetUp() override {
     ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
     OrielAppTest::SetUp();
-    app->RegisterClass<MouseLogWindow>();
+    app->RegisterClass<LogWindow>();
     host = new MouseHost(kX, kY, kW, kH);
     host->CreateChildrenFromString(
-        L"<mouselog id='1' pos='0,0,80,-0' focusable='1'/>"
-        L"<mouselog id='2' pos='80,0,160,-0'/>"
-        L"<mouselog id='3' pos='160,0,240,-0'/>"
-        L"<mouselog id='4' pos='160,0,240,-0' msgTransparent='1'/>"
-        L"<mouselog id='5' pos='240,0,320,-0' enable='0'><mouselog id='6' pos='250,10,310,90'/></mouselog>");
+        L"<logwnd id='1' pos='0,0,80,-0' focusable='1'/>"
+        L"<logwnd id='2' pos='80,0,160,-0'/>"
+        L"<logwnd id='3' pos='160,0,240,-0'/>"
+        L"<logwnd id='4' pos='160,0,240,-0' msgTransparent='1'/>"
+        L"<logwnd id='5' pos='240,0,320,-0' enable='0'><logwnd id='6' pos='250,10,310,90'/></logwnd>");
     moveMouse(10, 10);  // away from the host
     ShowWindow(host->Hwnd(), SW_SHOW);
     ASSERT_TRUE(waitViewable(host->Hwnd()));
@@ -80,7 +53,7 @@ class WindowMouseDisplayTest : public OrielAppTest {
     }
     OrielAppTest::TearDown();
   }
-  MouseLogWindow* W(int id) { return static_cast<MouseLogWindow*>(host->FindDescendantById(id)); }
+  LogWindow* W(int id) { return static_cast<LogWindow*>(host->FindDescendantById(id)); }
   // Moves the pointer to a client point and waits until the tree has it.
   void MoveTo(int x, int y) {
     moveMouse(kX + x, kY + y);
@@ -95,7 +68,7 @@ class WindowMouseDisplayTest : public OrielAppTest {
 };
 
 TEST_F(WindowMouseDisplayTest, APressThatLeavesAndReturnsIsOneClickAndAReleaseOutsideIsNone) {
-  MouseLogWindow* b = W(1);
+  LogWindow* b = W(1);
   std::vector<bool> pushed;  // each change of the pushed state, in order
   b->SubscribeEvent(EventSwndStateChanged::EventID, [&](EventArgs* e) {
     auto* change = static_cast<EventSwndStateChanged*>(e);
@@ -115,7 +88,7 @@ TEST_F(WindowMouseDisplayTest, APressThatLeavesAndReturnsIsOneClickAndAReleaseOu
   ASSERT_TRUE(pumpUntil([&] { return !(b->GetState() & WndState_PushDown); }));
   EXPECT_EQ(W(2)->Count(WM_MOUSEMOVE), 0) << "the capture keeps the moves with the pressed window";
   EXPECT_FALSE(W(2)->GetState() & WndState_Hover);
-  const MouseLogWindow::Msg* captured = b->Last(WM_MOUSEMOVE);
+  const LogWindow::Msg* captured = b->Last(WM_MOUSEMOVE);
   ASSERT_NE(captured, nullptr);
   EXPECT_EQ(captured->lParam, MAKELPARAM(120, 50)) << "in client coordinates, outside the window";
   MoveTo(50, 60);  // back
@@ -161,14 +134,14 @@ TEST_F(WindowMouseDisplayTest, BothWheelsReachTheFocusOrTheHoverInClientCoordina
                         {7, WM_MOUSEHWHEEL, WHEEL_DELTA}};
   for (BOOL toHover : {FALSE, TRUE}) {
     host->wheelToHover = toHover;
-    MouseLogWindow* expected = toHover ? W(2) : W(1);
-    MouseLogWindow* other = toHover ? W(1) : W(2);
+    LogWindow* expected = toHover ? W(2) : W(1);
+    LogWindow* other = toHover ? W(1) : W(2);
     for (const Case& c : cases) {
       const int before = expected->Count(c.msg), otherBefore = other->Count(c.msg);
       clickButton(c.button);
       ASSERT_TRUE(pumpUntil([&] { return expected->Count(c.msg) == before + 1; }))
           << "button " << c.button << (toHover ? " to the hover" : " to the focus");
-      const MouseLogWindow::Msg* m = expected->Last(c.msg);
+      const LogWindow::Msg* m = expected->Last(c.msg);
       EXPECT_EQ(static_cast<short>(HIWORD(m->wParam)), c.delta) << c.button;
       EXPECT_EQ(m->lParam, MAKELPARAM(120, 50)) << "button " << c.button << ": the client point";
       EXPECT_EQ(other->Count(c.msg), otherBefore);
