@@ -3,7 +3,8 @@
 // mouse and key messages go into DispatchFrameMessage (both wheels with
 // their screen point turned into a client point). It asks for the mouse's
 // leave notice, and with a tool tip set (SetToolTip) feeds it the mouse
-// messages and refreshes it after each, as a real host does.
+// messages and refreshes it after each, as a real host does. Only the
+// window's update area reaches the screen.
 #pragma once
 
 #include "SwndTestHost.h"
@@ -34,7 +35,12 @@ class SwndWindowHost : public SwndTestHost {
     SwndTestHost::InvalidateHostRect(rc);
     if (hwnd_) ::InvalidateRect(hwnd_, &rc, FALSE);
   }
+  // A borrowed target was drawn on: what changed is shown at the next paint.
+  void ReleaseRenderTarget(IRenderTarget*, const RECT& rc, DWORD) override {
+    if (hwnd_) ::InvalidateRect(hwnd_, &rc, FALSE);
+  }
   int blits = 0;
+  RECT lastBlit{0, 0, 0, 0};  // the area the last paint showed
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -51,6 +57,7 @@ class SwndWindowHost : public SwndTestHost {
       rt->ReleaseDC(src);
       EndPaint(hwnd, &ps);
       ++self->blits;
+      self->lastBlit = ps.rcPaint;
       return 0;
     }
     if (msg == WM_TIMER && IsSwndTimerId(wParam)) {

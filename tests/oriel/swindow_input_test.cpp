@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "LogWindow.h"
 #include "OrielTestApp.h"
 #include "core/SwndContainer.h"
 
@@ -35,39 +36,6 @@ class TestContainer : public SwndContainerImpl {
 
   std::vector<int> delivered;
   BOOL wheelToHover = FALSE;
-};
-
-// A window that logs the messages it receives.
-class LogWindow : public SWindow {
-  SOBJ_CLASS(LogWindow, SWindow, L"logwnd", kObjWindow)
- public:
-  static LPCWSTR BaseClassName() { return L"window"; }
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-    if (msg >= WM_KEYFIRST && msg <= 0x2A3) log.push_back({msg, wParam, lParam});
-    if (msg == WM_KEYDOWN || msg == WM_CHAR || msg == WM_SYSCHAR) return TRUE;
-    if (msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL) return TRUE;
-    return SWindow::HandleSwndMessage(msg, wParam, lParam, result);
-  }
-  UINT GetDlgCode() const override { return wantTab ? kDlgWantTab : 0; }
-  BOOL IsGroupMember() const override { return group; }
-  SWindow* GetGroupSelection() override {
-    for (SWindow* w = GetParent()->GetRelative(GSW_FIRSTCHILD); w; w = w->GetRelative(GSW_NEXTSIBLING))
-      if (w->IsGroupMember() && w->IsChecked()) return w;
-    return nullptr;
-  }
-  int Count(UINT msg) const {
-    int n = 0;
-    for (const auto& m : log) n += m.msg == msg;
-    return n;
-  }
-  struct Msg {
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-  };
-  std::vector<Msg> log;
-  bool wantTab = false;
-  bool group = false;
 };
 
 struct Target : IAcceleratorTarget {
@@ -160,6 +128,7 @@ TEST_F(SWindowInputTest, TransparentOverlayDisabledChildAndZOrder) {
   Send(WM_MOUSEMOVE, 0, 140, 20);
   Send(WM_LBUTTONDOWN, MK_LBUTTON, 140, 20);
   EXPECT_FALSE(host->WasHandled());
+  Send(WM_MOUSEMOVE, 0, 50, 50);  // away: no leave for a window never hovered
   EXPECT_TRUE(W(4)->IsDisabled(TRUE));
   EXPECT_TRUE(W(3)->log.empty());
   EXPECT_TRUE(W(4)->log.empty());
@@ -248,6 +217,8 @@ TEST_F(SWindowInputTest, KeysFocusTabOrderGroupsAndDisabledWindows) {
   host->DispatchFrameMessage(WM_ACTIVATE, WA_INACTIVE, 0);
   EXPECT_EQ(host->GetFocusWindow(), 0u);
   EXPECT_EQ(fm.GetParked(), W(6)->GetHandle());
+  host->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);  // the second notice of the same deactivation
+  EXPECT_EQ(fm.GetParked(), W(6)->GetHandle());
   host->DispatchFrameMessage(WM_ACTIVATE, WA_ACTIVE, 0);
   EXPECT_EQ(host->GetFocusWindow(), W(6)->GetHandle());
   host->DispatchFrameMessage(WM_ACTIVATE, WA_INACTIVE, 0);
@@ -256,6 +227,38 @@ TEST_F(SWindowInputTest, KeysFocusTabOrderGroupsAndDisabledWindows) {
   EXPECT_EQ(host->GetFocusWindow(), 0u);
   Send(WM_KEYDOWN, 'X', 0, 0);
   EXPECT_FALSE(host->WasHandled());  // no focused window
+}
+
+// The display layer makes no composition messages yet; a host that gets
+// them (sent here as an input method would) hands them to the focused
+// window with their parameters, and without a focused window leaves them
+// unhandled for the default procedure.
+TEST_F(SWindowInputTest, InputMethodMessagesGoToTheFocusedWindow) {
+  Build(L"<logwnd id='1' pos='0,0,50,50' focusable='1'/><logwnd id='2' pos='50,0,100,50' focusable='1'/>");
+  struct Case {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  };
+  const Case cases[] = {{WM_IME_STARTCOMPOSITION, 0, 0},
+                        {WM_IME_COMPOSITION, L'录', 0x800 /* the result string */},
+                        {WM_IME_ENDCOMPOSITION, 0, 0},
+                        {WM_IME_CHAR, L'音', 1}};
+  for (const Case& c : cases) {
+    host->GetFocusManager().SetFocusedHwnd(0);
+    host->DispatchFrameMessage(c.msg, c.wParam, c.lParam);
+    EXPECT_FALSE(host->WasHandled()) << std::hex << c.msg;
+  }
+  EXPECT_TRUE(W(1)->log.empty());
+  W(2)->SetFocus();
+  for (const Case& c : cases) host->DispatchFrameMessage(c.msg, c.wParam, c.lParam);
+  ASSERT_EQ(W(2)->log.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(W(2)->log[i].msg, cases[i].msg) << i;
+    EXPECT_EQ(W(2)->log[i].wParam, cases[i].wParam) << i;
+    EXPECT_EQ(W(2)->log[i].lParam, cases[i].lParam) << i;
+  }
+  EXPECT_TRUE(W(1)->log.empty());
 }
 
 TEST_F(SWindowInputTest, AcceleratorsNewestFirstAndPacking) {

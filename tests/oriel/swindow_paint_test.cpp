@@ -1,5 +1,6 @@
 // Painting a window tree through the test host: z-order, the dirty box of
-// a run-time change, hidden and locked windows, and the alpha cache.
+// a run-time change, hidden and locked windows, the alpha cache and a
+// window's region.
 #include "OrielTestApp.h"
 #include "SwndTestHost.h"
 
@@ -94,6 +95,40 @@ TEST_F(SWindowPaintTest, HalfAlphaPaintsThroughItsCacheOnce) {
   host->Paint();
   EXPECT_EQ(glass->GetPaintCount(), 2);
   EXPECT_EQ(At(120, 70), grey);
+
+  // The margin band is blended with the same alpha as the client area.
+  host->CreateChildrenFromString(
+      L"<window id='5' pos='160,50,196,90' margin='4' colorBorder='#000000' colorBkgnd='#000000' alpha='128'/>");
+  host->Invalidate();
+  host->Paint();
+  ASSERT_TRUE(W(5)->IsCacheMode());
+  EXPECT_EQ(At(178, 70), grey) << "client";
+  EXPECT_EQ(At(161, 70), grey) << "margin";
+  EXPECT_EQ(At(178, 51), grey) << "margin";
+}
+
+TEST_F(SWindowPaintTest, AWindowRegionShapesPaintingAndHitTesting) {
+  SWindow* round = W(3);  // 120,10 - 160,40
+  IRegion* rgn = nullptr;
+  ASSERT_TRUE(factory->CreateRegion(&rgn));
+  const RECT ellipse{0, 0, 40, 30};  // relative to the window's corner
+  rgn->CombineEllipse(&ellipse, kCombineCopy);
+  round->SetWindowRgn(rgn);
+  rgn->Release();
+  ASSERT_TRUE(host->Paint());
+  EXPECT_EQ(At(140, 25), kGreen);
+  EXPECT_EQ(At(121, 11), kWhite) << "the corner lies outside the shape";
+  EXPECT_EQ(At(158, 38), kWhite);
+  EXPECT_TRUE(round->ContainsPoint(POINT{140, 25}, FALSE));
+  EXPECT_FALSE(round->ContainsPoint(POINT{121, 11}, FALSE));
+  EXPECT_EQ(host->HitTestChild(POINT{140, 25}, FALSE), round->GetHandle());
+  EXPECT_EQ(host->HitTestChild(POINT{121, 11}, FALSE), host->GetHandle());
+
+  // Without the region the whole rectangle is the window again.
+  round->SetWindowRgn(nullptr);
+  host->Paint();
+  EXPECT_EQ(At(121, 11), kGreen);
+  EXPECT_EQ(host->HitTestChild(POINT{121, 11}, FALSE), round->GetHandle());
 }
 
 }  // namespace

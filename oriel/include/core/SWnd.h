@@ -313,6 +313,11 @@ class SWindow : public SWindowBase {
   // A layered window's own image, made on first use.
   IRenderTarget* GetLayeredRenderTarget();
   BOOL IsLayeredWindow() const { return (flags_ & kFlagLayered) != 0; }
+  // The window's shape, relative to its top-left corner: painting is
+  // clipped to it and a point outside it is not in the window. Null: the
+  // whole rectangle.
+  void SetWindowRgn(IRegion* rgn, BOOL redraw = TRUE);
+  IRegion* GetWindowRgn() const { return windowRgn_.get(); }
   virtual BOOL IsCacheMode() const;
   // Drawn after the window's own paint while it has the focus: a dotted
   // rectangle inside the text rectangle, when the window takes the focus
@@ -400,6 +405,9 @@ class SWindow : public SWindowBase {
   PaintRecord paint_;
   SRefPtr<IRegion> invalidRgn_;
   SRefPtr<IRenderTarget> layered_;
+  // The window region, and a copy of it placed at the window's position.
+  SRefPtr<IRegion> windowRgn_;
+  SRefPtr<IRegion> PlacedWindowRgn() const;
 };
 
 // Framework messages a window handles itself.

@@ -125,8 +125,12 @@ void CFocusManager::ChangeFocus(SWND window, int reason) {
   changing_ = oldChanging;
 }
 
+// Deactivation brings two notices, WM_ACTIVATE and WM_KILLFOCUS: the second
+// finds nothing focused and must not replace what the first parked, or the
+// focus would never come back.
 void CFocusManager::StoreFocusedView() {
   ValidateFocus();
+  if (!focused_ && parked_ != 0) return;
   parked_ = focused_;
   SWindow* w = Lookup(focused_);
   focused_ = 0;

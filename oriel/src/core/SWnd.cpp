@@ -415,6 +415,7 @@ SWND SWindow::SetCapture() { return container_ ? container_->SetSwndCapture(hand
 BOOL SWindow::ReleaseCapture() { return container_ ? container_->ReleaseMouseCapture() : FALSE; }
 
 BOOL SWindow::ContainsPoint(POINT pt, BOOL clientOnly) const {
+  if (windowRgn_) return windowRgn_->PtInRegion(POINT{pt.x - rect_.left, pt.y - rect_.top});
   const RECT rc = clientOnly ? ClientRect() : rect_;
   return PtInRect(&rc, pt);
 }

@@ -171,28 +171,65 @@ void SWindow::PaintClient(IRenderTarget* rt) {
   rt->AlphaBlend(&box, cache_, &src, alpha);
 }
 
-void SWindow::PaintNonClient(IRenderTarget* rt) {
-  const RECT client = ClientRect();
-  if (EqualRect(&client, &rect_)) return;
-  SendSwndMessage(SWM_NCPAINT, reinterpret_cast<WPARAM>(rt));
-}
-
 namespace {
 
-// A region holding one rectangle (null when none can be made).
-SRefPtr<IRegion> RegionOf(const RECT& rc) {
+// A new empty region (null when none can be made).
+SRefPtr<IRegion> NewRegion() {
   SRefPtr<IRegion> out;
   SApplication* app = SApplication::getSingletonPtr();
   IRegion* rgn = nullptr;
-  if (!app || !app->GetRenderFactory()->CreateRegion(&rgn)) return out;
-  out.Attach(rgn);
-  out->CombineRect(&rc, kCombineCopy);
+  if (app && app->GetRenderFactory()->CreateRegion(&rgn)) out.Attach(rgn);
+  return out;
+}
+
+// A region holding one rectangle (null when none can be made).
+SRefPtr<IRegion> RegionOf(const RECT& rc) {
+  SRefPtr<IRegion> out = NewRegion();
+  if (out) out->CombineRect(&rc, kCombineCopy);
   return out;
 }
 
 constexpr int kNoLimit = 0x7FFFFFFF;
 
 }  // namespace
+
+void SWindow::PaintNonClient(IRenderTarget* rt) {
+  const RECT client = ClientRect();
+  if (EqualRect(&client, &rect_)) return;
+  SRefPtr<IRegion> shape = PlacedWindowRgn();
+  if (IsCacheMode() && cache_) {
+    // The margin band goes through the cache too, so it takes the
+    // window's alpha like the client area.
+    SendSwndMessage(SWM_NCPAINT, reinterpret_cast<WPARAM>(cache_.get()));
+    SRefPtr<IRegion> band = RegionOf(rect_);
+    if (!band) return;
+    band->CombineRect(&client, kCombineDiff);
+    if (shape) band->CombineRegion(shape.get(), kCombineAnd);
+    rt->PushClipRegion(band, kCombineAnd);
+    RECT src = rect_;
+    rt->AlphaBlend(&rect_, cache_, &src, (flags_ & kFlagLayered) ? 255 : style_->GetAlpha());
+    rt->PopClip();
+    return;
+  }
+  if (shape) rt->PushClipRegion(shape, kCombineAnd);
+  SendSwndMessage(SWM_NCPAINT, reinterpret_cast<WPARAM>(rt));
+  if (shape) rt->PopClip();
+}
+
+void SWindow::SetWindowRgn(IRegion* rgn, BOOL redraw) {
+  if (redraw) Invalidate();  // the old shape
+  windowRgn_ = rgn;
+  if (redraw) Invalidate();
+}
+
+SRefPtr<IRegion> SWindow::PlacedWindowRgn() const {
+  if (!windowRgn_) return SRefPtr<IRegion>();
+  SRefPtr<IRegion> placed = NewRegion();
+  if (!placed) return placed;
+  placed->CombineRegion(windowRgn_.get(), kCombineCopy);
+  placed->Offset(POINT{rect_.left, rect_.top});
+  return placed;
+}
 
 void SWindow::PaintZRange(IRenderTarget* rt, const RECT* box, int low, int high) {
   if (!box) {
@@ -222,6 +259,8 @@ void SWindow::PaintZRange(IRenderTarget* rt, const IRegion* rgn, int low, int hi
     if (hasRgn) target->PushClipRegion(rgn, kCombineCopy);
     target->ClearRect(&rect_, 0);
   }
+  SRefPtr<IRegion> shape = PlacedWindowRgn();
+  if (shape) target->PushClipRegion(shape, kCombineAnd);
   if (flags_ & kFlagClipClient) target->PushClipRect(&client, kCombineAnd);
   const bool inRange = zorder_ >= low && zorder_ < high;
   if (inRange && (!hasRgn || rgn->RectInRegion(&client))) PaintClient(target);
@@ -248,6 +287,7 @@ void SWindow::PaintZRange(IRenderTarget* rt, const IRegion* rgn, int low, int hi
   if (color != kRenderNoColor) target->SetTextColor(oldColor);
   if (font) target->SelectObject(oldFont, nullptr);
   if (flags_ & kFlagClipClient) target->PopClip();
+  if (shape) target->PopClip();
 
   if (inRange && !insideClient && (!hasRgn || rgn->RectInRegion(&rect_))) PaintNonClient(target);
 
@@ -407,6 +447,7 @@ void SWindow::RedrawNonClient() {
   SRefPtr<IRegion> rgn = RegionOf(rect_);
   if (!rgn) return;
   rgn->CombineRect(&client, kCombineDiff);
+  if (SRefPtr<IRegion> shape = PlacedWindowRgn()) rgn->CombineRegion(shape.get(), kCombineAnd);
   IRenderTarget* rt = AcquireRegionTarget(rgn, kAcquirePlain);
   if (!rt) return;
   PaintUnderlay(rt, rect_);

@@ -280,7 +280,9 @@ void SwndContainerImpl::OnMouseMove(WPARAM keys, POINT p) {
     const SWND hit = HitTest(p);
     if (hit != hover_) {
       if (SWindow* old = Target(hover_)) {
-        const bool keeps = old->GetStyle().IsTrackMouse() && old->ContainsPoint(p, FALSE);
+        // A disabled window that never had the hover gets no leave either.
+        const bool keeps = (old->GetStyle().IsTrackMouse() && old->ContainsPoint(p, FALSE)) ||
+                           (old->IsDisabled(TRUE) && !(old->GetState() & WndState_Hover));
         if (!keeps) {
           old->AddRef();
           if (hoverNonClient_) old->SendSwndMessage(WM_NCMOUSELEAVE);
