@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "HostTestWindow.h"
@@ -81,17 +82,15 @@ class MessageBoxTest : public OrielAppTest {
     OrielAppTest::SetUp();
     ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 0);
     moveMouse(5, 5);
-    owner_ = new TestHost;
+    owner_ = std::make_unique<TestHost>();
     ASSERT_TRUE(MakeHost(*owner_, kOwnerLayout, kOwnerX, kOwnerY));
     ShowWindow(owner_->GetHwnd(), SW_SHOW);
     ASSERT_TRUE(waitViewable(owner_->GetHwnd()));
     pumpFor(100);
   }
   void TearDown() override {
-    if (owner_) {
-      owner_->DestroyHostWindow();
-      delete owner_;
-    }
+    if (owner_) owner_->DestroyHostWindow();
+    owner_.reset();  // the host goes before the application
     OrielAppTest::TearDown();
   }
 
@@ -175,7 +174,7 @@ class MessageBoxTest : public OrielAppTest {
     ASSERT_TRUE(InstallMessageBoxTemplate(root));
   }
 
-  TestHost* owner_ = nullptr;
+  std::unique_ptr<TestHost> owner_;
 };
 
 // The system icon `name` drawn over white at 32 x 32, as the box draws it.
@@ -209,7 +208,7 @@ TEST_F(MessageBoxTest, YesNoQuestionShowsTextAndIconAndAnswersByButtonEscapeAndC
   const int answer = RunBox(L"保存录音吗?", L"录音机", MB_YESNO | MB_ICONQUESTION, shown, [&] {
     // Wait for the picture, then read the icon and the text back.
     const POINT iconAt{shown.icon.left, shown.icon.top};
-    for (int i = 0; i < 300 && iconMisses != 0; ++i) {
+    for (int i = 0; i < 500 && iconMisses != 0; ++i) {
       iconMisses = 0;
       for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) iconMisses += !Near(screenPixel(iconAt.x + x, iconAt.y + y), question[y * 32 + x]);
