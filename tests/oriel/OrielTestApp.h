@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/SApplication.h"
+#include "core/SLog.h"
 #include "core/SRenderPlugins.h"
 #include "res.mgr/ISkinObj.h"
 
@@ -32,6 +33,16 @@ class OrielAppTest : public ::testing::Test {
   IRenderFactory* factory = nullptr;
   SApplication* app = nullptr;
   std::vector<IObjRef*> owned;
+};
+
+// A framework log that keeps every line as "text | function".
+struct CapturingLog : TObjRefImpl<ILog> {
+  BOOL PrintLog(int, int) override { return TRUE; }
+  void WriteLog(int, int, const char*, const char* text, const char*, int, const char* function,
+                const void*) override {
+    lines += std::string(text) + " | " + function + "\n";
+  }
+  std::string lines;
 };
 
 // A fresh folder under the test's temporary home holding files by relative

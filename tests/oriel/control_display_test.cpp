@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "OrielTestApp.h"
-#include "SwndWindowHost.h"
+#include "HostTestWindow.h"
 #include "../platform-display/display_helper.h"
 // After the helper, which brings Xlib in after gtest.
 #include <X11/extensions/XTest.h>
@@ -29,30 +29,22 @@ constexpr unsigned long kBackground = 0xE8ECF0;
 constexpr COLORREF kBackgroundWord = 0xFFF0ECE8;  // the same colour as a colour word
 constexpr uint32_t kImagePixel = 0xFF2080C0;      // premultiplied BGRA, opaque
 
-// The test host, which also gives a press cut off by deactivation its
-// release, as a top-level host does.
-class ControlHost : public SwndWindowHost {
- public:
-  using SwndWindowHost::SwndWindowHost;
-  LRESULT DispatchFrameMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == WM_LBUTTONDOWN || msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP) {
-      lastButton_ = msg;
-      lastWParam_ = wParam;
-      lastLParam_ = lParam;
-    }
-    const LRESULT r = SwndWindowHost::DispatchFrameMessage(msg, wParam, lParam);
-    if (msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && lastButton_ == WM_LBUTTONDOWN) {
-      lastButton_ = 0;
-      SendMessageW(Hwnd(), WM_LBUTTONUP, lastWParam_, lastLParam_);
-    }
-    return r;
-  }
-
- private:
-  UINT lastButton_ = 0;
-  WPARAM lastWParam_ = 0;
-  LPARAM lastLParam_ = 0;
-};
+// The fixture layout: every basic control at a known place.
+const char* kLayout =
+    "<ORIEL width='360' height='240'>"
+    "<root colorBkgnd='#E8ECF0'>"
+    "<text name='latin' pos='10,10,150,30' colorText='#000000'>Record</text>"
+    "<text name='cn' pos='160,10,300,30' colorText='#000000'>录音设置</text>"
+    "<button name='rec' id='101' pos='10,40,110,70'>录音(&amp;R)</button>"
+    "<check name='chk' pos='130,40,230,60' checked='1'>on</check>"
+    "<window pos='240,40,350,70'><radio name='rad' pos='0,0,100,20' checked='1'>r</radio></window>"
+    "<progress name='prog' pos='10,80,210,100' value='50'/>"
+    "<img name='pic' pos='230,80,270,120'/>"
+    "<link name='lnk' pos='10,130,300,150' colorText='#0000ff'>help</link>"
+    "<hotkey name='hk' pos='10,160,200,185'/>"
+    "<check name='chk2' pos='230,160,330,180'>off</check>"
+    "<button name='after' pos='230,190,330,220'>next</button>"
+    "</root></ORIEL>";
 
 class ControlsDisplayTest : public OrielAppTest {
  protected:
@@ -60,35 +52,23 @@ class ControlsDisplayTest : public OrielAppTest {
     ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
     OrielAppTest::SetUp();
     app->LoadSystemResources(BundleProvider());
-    host = new ControlHost(kX, kY, kW, kH);
-    host->CreateChildrenFromString(SStringW(
-        L"<window pos='0,0,360,240' colorBkgnd='#E8ECF0'/>"
-        L"<text name='latin' pos='10,10,150,30' colorText='#000000'>Record</text>"
-        L"<text name='cn' pos='160,10,300,30' colorText='#000000'>录音设置</text>"
-        L"<button name='rec' id='101' pos='10,40,110,70'>录音(&amp;R)</button>"
-        L"<check name='chk' pos='130,40,230,60' checked='1'>on</check>"
-        L"<window pos='240,40,350,70'><radio name='rad' pos='0,0,100,20' checked='1'>r</radio></window>"
-        L"<progress name='prog' pos='10,80,210,100' value='50'/>"
-        L"<img name='pic' pos='230,80,270,120'/>"
-        L"<link name='lnk' pos='10,130,300,150' colorText='#0000ff'>help</link>"
-        L"<hotkey name='hk' pos='10,160,200,185'/>"
-        L"<check name='chk2' pos='230,160,330,180'>off</check>"
-        L"<button name='after' pos='230,190,330,220'>next</button>"));
+    host = new TestHost;
+    ASSERT_TRUE(MakeHost(*host, kLayout, kX, kY));
     IBitmap* bmp = nullptr;
     ASSERT_TRUE(factory->CreateBitmap(&bmp));
     std::vector<uint32_t> px(16 * 16, kImagePixel);
     bmp->Init(16, 16, px.data());
     Find<SImageWnd>(L"pic")->SetImage(bmp);
     bmp->Release();
-    ShowWindow(host->Hwnd(), SW_SHOW);
-    ASSERT_TRUE(waitViewable(host->Hwnd()));
-    ASSERT_TRUE(pumpUntil([&] { return host->blits > 0 && At(355, 235) == kBackground; }));
+    ShowWindow(host->GetHwnd(), SW_SHOW);
+    ASSERT_TRUE(waitViewable(host->GetHwnd()));
+    ASSERT_TRUE(pumpUntil([&] { return At(355, 235) == kBackground; }));
     pumpFor(100);
   }
   void TearDown() override {
     if (host) {
-      host->SendSwndMessage(SWM_DESTROY);
-      host->Release();
+      host->DestroyHostWindow();
+      delete host;
     }
     OrielAppTest::TearDown();
   }
@@ -104,6 +84,17 @@ class ControlsDisplayTest : public OrielAppTest {
     skin->DrawByIndex(rt, &rc, frame);
     return Pixel(rt, at.x, at.y) & 0xFFFFFF;
   }
+  // The screen's pixels of `rc` (client coordinates) in a target.
+  IRenderTarget* ScreenCopy(const RECT& rc) {
+    IRenderTarget* rt = NewTarget(rc.right - rc.left, rc.bottom - rc.top);
+    for (int y = rc.top; y < rc.bottom; ++y)
+      for (int x = rc.left; x < rc.right; ++x) {
+        const unsigned long p = At(x, y);
+        const RECT one{x - rc.left, y - rc.top, x - rc.left + 1, y - rc.top + 1};
+        rt->ClearRect(&one, 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF));
+      }
+    return rt;
+  }
   int InkIn(const RECT& rc) {
     int ink = 0;
     for (int y = rc.top; y < rc.bottom; ++y)
@@ -115,7 +106,7 @@ class ControlsDisplayTest : public OrielAppTest {
     pumpFor(50);
     clickButton(1);
   }
-  ControlHost* host = nullptr;
+  TestHost* host = nullptr;
 };
 
 TEST_F(ControlsDisplayTest, TheLayoutShowsEachControlAtKnownPixels) {
@@ -124,6 +115,9 @@ TEST_F(ControlsDisplayTest, TheLayoutShowsEachControlAtKnownPixels) {
   EXPECT_GT(InkIn(RECT{10, 10, 150, 30}), 15);
   EXPECT_GT(InkIn(RECT{160, 10, 300, 30}), 30);
   EXPECT_EQ(InkIn(RECT{150, 5, 158, 35}), 0);
+  // The fonts are fixed here: the words themselves are compared.
+  EXPECT_TRUE(TargetMatchesGolden(ScreenCopy(RECT{10, 10, 150, 30}), "controls_text_latin"));
+  EXPECT_TRUE(TargetMatchesGolden(ScreenCopy(RECT{160, 10, 300, 30}), "controls_text_chinese"));
 
   // The button face is its skin's normal frame.
   ISkinObj* face = SSkinPoolMgr::getSingleton().FindSystemSkin(4);
@@ -231,17 +225,16 @@ TEST_F(ControlsDisplayTest, APressCutOffByDeactivationReleasesTheButton) {
   XFlush(userDisplay());
   ASSERT_TRUE(pumpUntil([&] { return (rec->GetState() & WndState_PushDown) != 0; }));
   // Another window takes the activation while the button is held.
-  HWND other = CreateWindowExW(0, L"SwndWindowHostTest", L"other", WS_POPUP, kX + kW + 20, kY, 80, 80, nullptr,
-                               nullptr, nullptr, nullptr);
-  ASSERT_NE(other, nullptr);
-  ShowWindow(other, SW_SHOW);
+  TestHost other;
+  ASSERT_TRUE(MakeHost(other, "<ORIEL width='80' height='80'><root colorBkgnd='#404040'/></ORIEL>", kX + kW + 20, kY));
+  ShowWindow(other.GetHwnd(), SW_SHOW);
   ASSERT_TRUE(pumpUntil([&] { return (rec->GetState() & WndState_PushDown) == 0; }));
   EXPECT_EQ(host->GetCapture(), 0u);
   XTestFakeButtonEvent(userDisplay(), 1, False, CurrentTime);
   XFlush(userDisplay());
   pumpFor(100);
   EXPECT_FALSE(rec->GetState() & WndState_PushDown);
-  DestroyWindow(other);
+  other.DestroyHostWindow();
 }
 
 TEST_F(ControlsDisplayTest, AClickOnALinksTextOpensItsTarget) {

@@ -92,10 +92,16 @@ TEST_F(HostWindowTest, APaintedIdleHostReceivesNoMessageForASecond) {
 }
 
 TEST_F(HostWindowTest, LayoutNameLoadsTheResourceAndAMissingOneLeavesAnEmptyWindow) {
+  auto* log = new CapturingLog;
+  app->SetLogger(log);
   TestHost missing(L"LAYOUT:no_such_layout");
   ASSERT_TRUE(missing.Create(nullptr, WS_POPUP, 0, kX, kY, 50, 40));
   EXPECT_EQ(missing.GetChildrenCount(), 0);
+  // The framework's log names the layout that did not load.
+  EXPECT_NE(log->lines.find("LAYOUT:no_such_layout"), std::string::npos) << log->lines;
   missing.DestroyHostWindow();
+  app->SetLogger(nullptr);
+  log->Release();
 }
 
 // Translucent hosts: the corners outside the rounded shape show the window

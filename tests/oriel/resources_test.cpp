@@ -6,6 +6,7 @@
 #include <string>
 
 #include "OrielTestApp.h"
+#include "core/SMessageBoxImpl.h"
 #include "core/SRicheditMenuDef.h"
 #include "gdi/GdiCairo.h"
 #include "res.mgr/SResProviderFiles.h"
@@ -172,8 +173,9 @@ TEST_F(ResourcesTest, CursorFromResourceBytesKeepsTheFilesHotSpot) {
 }
 
 TEST_F(ResourcesTest, SystemResourcesFromTheBundleAndFromAnEmptyProvider) {
-  // The message box's template comes with its own part: 4 until then.
-  EXPECT_EQ(app->LoadSystemResources(BundleProvider()), 4);
+  EXPECT_TRUE(GetMessageBoxTemplate().empty());
+  EXPECT_EQ(app->LoadSystemResources(BundleProvider()), 0);
+  EXPECT_FALSE(GetMessageBoxTemplate().empty());
   EXPECT_NE(SSkinPoolMgr::getSingleton().FindSystemSkin(0), nullptr);
   pugi::xml_node menu = SRicheditMenuDef::getSingleton().GetMenuDef();
   ASSERT_TRUE(menu);
@@ -187,6 +189,7 @@ TEST_F(ResourcesTest, SystemResourcesFromTheBundleAndFromAnEmptyProvider) {
   ScratchBundle empty("empty");
   empty.WriteIndex({});
   EXPECT_EQ(app->LoadSystemResources(Folder(empty)), 7);
+  EXPECT_FALSE(GetMessageBoxTemplate().empty()) << "a missing template leaves the installed one";
   EXPECT_EQ(app->FindProvider(L"XML", L"SYS_XML_SKIN"), nullptr);  // attached for the load only
 }
 

@@ -16,7 +16,7 @@ class ScrollBarTest : public OrielAppTest {
  protected:
   void SetUp() override {
     OrielAppTest::SetUp();
-    ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 4);
+    ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 0);
     host = new SwndTestHost(200, 200);
   }
   void TearDown() override {

@@ -22,7 +22,7 @@ class SkinsTest : public OrielAppTest {
  protected:
   void SetUp() override {
     OrielAppTest::SetUp();
-    ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 4);
+    ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 0);
     pools = SSkinPoolMgr::getSingletonPtr();
   }
   // A skin from XML, owned by the fixture.

@@ -24,7 +24,7 @@ class RangeControlDisplayTest : public OrielAppTest {
   }
   void SetUp() override {
     OrielAppTest::SetUp();
-    ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 4);
+    ASSERT_EQ(app->LoadSystemResources(BundleProvider()), 0);
     skins = new BlockSkinPool;
   }
   void TearDown() override {

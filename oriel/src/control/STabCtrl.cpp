@@ -114,7 +114,9 @@ int STabCtrl::InsertItem(pugi::xml_node element, int index, BOOL loading) {
   if (!page) return -1;
   AttachChild(page);
   page->LoadXmlNode(element);
-  page->GetLayoutParam()->SetMatchParent(Both);
+  // Every page covers the whole page area, not the place after its
+  // predecessor that a page without a position would get.
+  page->ApplyAttribute(SStringW(L"pos"), SStringW(L"0,0,-0,-0"), TRUE);
   if (index < 0 || index > GetItemCount()) index = GetItemCount();
   pages_.InsertAt(index, page);
   if (!loading) {

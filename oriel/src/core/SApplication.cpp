@@ -1,6 +1,7 @@
 #include "core/SApplication.h"
 
 #include "core/CSimpleWndHelper.h"
+#include "core/SMessageBoxImpl.h"
 #include "core/SMessageLoop.h"
 #include "core/SRenderPlugins.h"
 #include "core/SRicheditMenuDef.h"
@@ -56,6 +57,8 @@ SApplication::SApplication(IRenderFactory* renderFactory, HINSTANCE module, LPCW
 SApplication::~SApplication() {
   msgLoopFactory_->DestroyMsgLoop(msgLoop_);
   msgLoop_ = nullptr;
+  // The message box's template came with this application's resources.
+  ClearMessageBoxTemplate();
   ReleaseAll();
   DeleteSingletons();
   appDir_.Empty();
@@ -177,9 +180,10 @@ int SApplication::LoadSystemResources(IResProvider* provider) {
   } else {
     failures |= kSysResEditMenuMissing;
   }
-  // The framework's message box takes its template with its own part; until
-  // then the template is reported missing.
-  failures |= kSysResMsgBoxMissing;
+  SXmlDoc msgBox;
+  if (!LoadXmlDocument(msgBox, L"SYS_XML_MSGBOX", L"XML", provider) ||
+      !InstallMessageBoxTemplate(XmlChild(msgBox, L"ORIEL")))
+    failures |= kSysResMsgBoxMissing;
   DetachProvider(provider);
   return failures;
 }
