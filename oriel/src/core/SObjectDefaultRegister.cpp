@@ -15,6 +15,7 @@
 #include "control/SRadioBox.h"
 #include "control/SStatic.h"
 #include "control/STabCtrl.h"
+#include "control/SMenuEx.h"
 #include "control/SToggle.h"
 #include "control/SHeaderCtrl.h"
 #include "control/SListBox.h"
@@ -89,6 +90,10 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SHotKeyCtrl>();
   mgr->RegisterClass<STabCtrl>();
   mgr->RegisterClass<STabPage>();
+  mgr->RegisterClass<STabSlider>();
+  mgr->RegisterClass<SMenuExRoot>();
+  mgr->RegisterClass<SMenuExItem>();
+  mgr->RegisterClass<SMenuExSep>();
   // Scrolling and list controls.
   mgr->RegisterClass<SPanel>();
   mgr->RegisterClass<SListView>();
