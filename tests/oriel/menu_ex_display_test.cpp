@@ -152,12 +152,18 @@ TEST_F(MenuExDisplayTest, WithoutReturnCmdOnlyAChosenItemReachesTheOwner) {
 TEST_F(MenuExDisplayTest, RestingOpensTheSubMenuBesideItsItemAndAnotherItemClosesIt) {
   RECT more{}, sub{}, top{};
   bool opened = false, closed = false;
+  unsigned long moreRgb = 0, tenRgb = 0;
   const int chosen = Show(TPM_RETURNCMD, 200, 150, [&] {
     more = ItemOnScreen(menu, 3);
     RestOn(more.left + 30, (more.top + more.bottom) / 2);
     opened = WaitLevels(2);
     ::GetWindowRect(menu->GetSubMenu(3)->GetHwnd(), &sub);
     ::GetWindowRect(menu->GetHwnd(), &top);
+    // The open level's item stays highlighted; the level's first item is plain.
+    moveMouse(sub.left + 40, sub.bottom - 3);
+    usleep(100000);
+    moreRgb = screenPixel(top.right - 4, more.top + 3);
+    tenRgb = screenPixel(sub.right - 4, sub.top + 3);
     const RECT open = ItemOnScreen(menu, 1);
     RestOn(open.left + 30, (open.top + open.bottom) / 2);
     closed = WaitLevels(1);
@@ -168,6 +174,8 @@ TEST_F(MenuExDisplayTest, RestingOpensTheSubMenuBesideItsItemAndAnotherItemClose
   EXPECT_TRUE(closed);
   EXPECT_EQ(sub.left, top.right);  // at the item's right
   EXPECT_EQ(sub.top, more.top);
+  EXPECT_EQ(moreRgb, kItemSelectedRgb) << std::hex << moreRgb;
+  EXPECT_EQ(tenRgb, kItemRgb) << std::hex << tenRgb;
 }
 
 TEST_F(MenuExDisplayTest, NearTheMonitorsRightEdgeTheSubMenuOpensAtTheParentsLeft) {

@@ -65,6 +65,8 @@ class SMenuExItem : public SWindow {
   BOOL CreateChildren(pugi::xml_node element) override;
   SIZE MeasureDesiredSize(int widthHint, int heightHint) override;
   RECT TextRectangle() const override;
+  // Hover, press and the hot mark all change the item's frame.
+  BOOL NeedRedrawOnStateChange() const override { return TRUE; }
 
   SMenuEx* GetSubMenu() const { return subMenu_; }
   SMenuEx* GetOwnerMenu() const { return host_; }

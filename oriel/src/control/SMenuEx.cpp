@@ -373,18 +373,26 @@ BOOL SMenuEx::OnHostEvent(EventArgs* e) {
       // item with its own opens that after the delay.
       if (hotItem_ && hotItem_ != item && hotItem_->GetSubMenu() && hotItem_->GetSubMenu()->IsShown())
         hotItem_->GetSubMenu()->HideMenu(false);
-      if (item->GetSubMenu() && !(item == hotItem_ && item->GetSubMenu()->IsShown())) {
+      if (item->GetSubMenu() && item != pendingItem_ && !(item == hotItem_ && item->GetSubMenu()->IsShown())) {
         pendingItem_ = item;
         ::SetTimer(GetHwnd(), kSubMenuTimer, kSubMenuDelayMs, nullptr);
       }
       break;
     }
-    case EventSwndMouseLeave::EventID:
+    case EventSwndMouseLeave::EventID: {
+      // A repaint of a translucent level may report a leave while the
+      // pointer still rests on the item: only a real leave stops the wait.
+      POINT at{};
+      GetCursorPos(&at);
+      ScreenToClient(GetHwnd(), &at);
+      const RECT rc = item->GetWindowRect();
+      if (item == pendingItem_ && PtInRect(&rc, at) && IsShown()) break;
       if (item->GetSubMenu()) {
         ::KillTimer(GetHwnd(), kSubMenuTimer);
         pendingItem_ = nullptr;
       }
       break;
+    }
     case EventCmd::EventID:
       if (item->GetSubMenu()) OpenSubMenu(item, false);
       else if (item->GetId() != 0) EndMenu(item->GetId());
