@@ -101,6 +101,30 @@ TEST_F(ListViewTest, ALineIsAnItemAndItsDividerAndAFittingListScrollsToTheTop) {
   EXPECT_EQ(view->GetVisibleCount(), 3);
 }
 
+// Growing the view while it shows the end keeps the last row whole at the
+// bottom instead of leaving a scroll position past the reachable end.
+TEST_F(ListViewTest, AResizeAtTheBottomKeepsTheLastRowWhole) {
+  SListView* view = Make(L"<template itemHeight='20'/>");
+  Attach(view, new CountingAdapter(30));
+  const int total = 30 * 21 - 1;
+  view->HandleScrollCode(true, SB_BOTTOM, 0);
+  ASSERT_EQ(view->GetScrollPos(true), total - 100);
+  // Taller: the position comes back to the new end; shorter: it stays.
+  const struct {
+    int height, position;
+  } steps[] = {{160, total - 160}, {250, total - 250}, {120, total - 250}};
+  for (const auto& step : steps) {
+    SStringW pos;
+    pos.Format(L"0,0,200,%d", step.height);
+    view->ApplyAttribute(SStringW(L"pos"), pos, FALSE);
+    host->ApplyLayout();
+    const RECT client = view->ClientRect();
+    ASSERT_EQ(client.bottom - client.top, step.height);
+    EXPECT_EQ(view->GetScrollPos(true), step.position) << "height " << step.height;
+    EXPECT_EQ(view->GetItemPanelByIndex(29) != nullptr, step.height != 120) << "height " << step.height;
+  }
+}
+
 TEST_F(ListViewTest, ChangesWhileHiddenWaitForTheShow) {
   SListView* view = Make(L"<template itemHeight='20'/>");
   auto* adapter = Attach(view, new CountingAdapter(10));

@@ -12,12 +12,20 @@ Display* userDisplay() {
 }
 
 bool pumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  return pumpUntilVia(
+      [](MSG* msg) {
+        TranslateMessage(msg);
+        DispatchMessageW(msg);
+      },
+      done, timeoutMs);
+}
+
+bool pumpUntilVia(const std::function<void(MSG*)>& dispatch, const std::function<bool()>& done, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+      dispatch(&msg);
       if (done()) return true;
     }
     if (done()) return true;

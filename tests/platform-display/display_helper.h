@@ -20,6 +20,10 @@ Display* userDisplay();
 // Dispatches messages until `done` holds or `timeoutMs` passes; returns
 // whether it held.
 bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// The same with each message handed to `dispatch` (a message loop's own
+// dispatch, filters included) instead of translated and dispatched.
+bool pumpUntilVia(const std::function<void(MSG*)>& dispatch, const std::function<bool()>& done,
+                  int timeoutMs = 5000);
 // Dispatches whatever arrives for `ms` milliseconds.
 void pumpFor(int ms);
 

@@ -19,6 +19,7 @@
 #include "control/SToggle.h"
 #include "control/SHeaderCtrl.h"
 #include "control/SListBox.h"
+#include "control/SComboBox.h"
 #include "control/SListView.h"
 #include "control/SListCtrl.h"
 #include "control/SMCListView.h"
@@ -100,6 +101,8 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SHeaderCtrl>();
   mgr->RegisterClass<SScrollView>();
   mgr->RegisterClass<SListBox>();
+  mgr->RegisterClass<SComboBox>();
+  mgr->RegisterClass<SComboView>();
   // Range controls and the split window.
   mgr->RegisterClass<SSliderBar>();
   mgr->RegisterClass<SScrollBar>();
