@@ -1,5 +1,6 @@
 #include "control/SCalendar.h"
 #include "control/SCalendarEx.h"
+#include "control/SDateTimePicker.h"
 #include "control/SMenuBar.h"
 #include "control/SAnimateImgWnd.h"
 #include "control/SButton.h"
@@ -72,6 +73,7 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   // Calendars and the menu bar.
   mgr->RegisterClass<SCalendar>();
   mgr->RegisterClass<SCalendarEx>();
+  mgr->RegisterClass<SDateTimePicker>();
   mgr->RegisterClass<SMenuBar>();
   // The basic controls.
   mgr->RegisterClass<SStatic>();
