@@ -122,6 +122,23 @@ TEST_F(MenuExDisplayTest, LoadingTakesMenuRootOrMenuItemDocumentsOnlyAndOnce) {
   EXPECT_EQ(menu->GetMenuItem(11), nullptr);  // another level's tree
   EXPECT_EQ(menu->GetMenuItem(99), nullptr);
   EXPECT_EQ(menu->GetSubMenu(3)->GetRoot()->GetChildrenCount(), 2);
+
+  // Items added at run time: before an id, by position, or at the end.
+  SMenuExItem* first = menu->AddItem(1, 0, 20, SStringW(L"Before open"));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(menu->GetRoot()->GetRelative(GSW_FIRSTCHILD), first);
+  SMenuExItem* sub = menu->AddItem(-1, MF_POPUP | MF_CHECKED, 21, SStringW(L"Added"));
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(menu->GetRoot()->GetRelative(GSW_LASTCHILD), sub);
+  EXPECT_EQ(menu->GetMenuItem(21), sub);
+  ASSERT_NE(menu->GetSubMenu(21), nullptr);
+  EXPECT_EQ(menu->GetSubMenu(21)->GetRoot()->itemSkin, menu->GetRoot()->itemSkin);
+  EXPECT_NE(menu->AddItem(1, MF_BYPOSITION | MF_SEPARATOR, 0, SStringW()), nullptr);
+  EXPECT_TRUE(menu->CheckItem(20, MF_CHECKED));
+  EXPECT_FALSE(menu->CheckItem(99, MF_CHECKED));
+  EXPECT_TRUE(menu->DeleteItem(20, 0));
+  EXPECT_FALSE(menu->DeleteItem(20, 0));
+  EXPECT_EQ(menu->GetRoot()->GetChildrenCount(), 7);
 }
 
 TEST_F(MenuExDisplayTest, AClickOnAnItemReturnsItsIdAndOnTheDesktopZero) {
@@ -176,6 +193,15 @@ TEST_F(MenuExDisplayTest, RestingOpensTheSubMenuBesideItsItemAndAnotherItemClose
   EXPECT_EQ(sub.top, more.top);
   EXPECT_EQ(moreRgb, kItemSelectedRgb) << std::hex << moreRgb;
   EXPECT_EQ(tenRgb, kItemRgb) << std::hex << tenRgb;
+  // Each level told the owner once before it first showed: the top menu
+  // with position 0, the sub-menu with its item's position.
+  pumpFor(50);
+  std::vector<std::pair<WPARAM, LPARAM>> inits;
+  for (const Seen& s : ownerClass.take())
+    if (s.message == WM_INITMENUPOPUP) inits.emplace_back(s.wParam, s.lParam);
+  const std::vector<std::pair<WPARAM, LPARAM>> expected{{reinterpret_cast<WPARAM>(menu), 0},
+                                                        {reinterpret_cast<WPARAM>(menu->GetSubMenu(3)), 2}};
+  EXPECT_EQ(inits, expected);
 }
 
 TEST_F(MenuExDisplayTest, NearTheMonitorsRightEdgeTheSubMenuOpensAtTheParentsLeft) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "control/SControlPaint.h"
 #include "core/SApplication.h"
 #include "core/SCalendarCore.h"
 #include "core/SLog.h"
@@ -164,12 +165,8 @@ int SDateTimePicker::SegmentAt(int x) {
 void SDateTimePicker::OnPaint(IRenderTarget* rt) {
   if (!measured_) MeasureUnits(rt);
   SwndStyle& style = GetStyle();
-  IRenderObj* oldFont = nullptr;
-  IFont* font = style.GetFontForState(0);
-  if (font) rt->SelectObject(font, &oldFont);
-  const COLORREF styled = style.GetTextColorForState(0);
-  const COLORREF normal = styled != kRenderNoColor ? styled : 0xFF000000;
-  const COLORREF oldColour = rt->SetTextColor(normal);
+  const SPaintState saved = ApplyPaintState(this, rt, 0);
+  const COLORREF normal = rt->GetTextColor();
 
   const RECT text = TextRectangle();
   const int top = text.top + (text.bottom - text.top - textH_) / 2 + 1;
@@ -229,8 +226,7 @@ void SDateTimePicker::OnPaint(IRenderTarget* rt) {
     RECT at{left, t, left + w, t + h};
     btnSkin_->DrawByIndex(rt, &at, btnState_ == 2 ? 2 : btnState_ == 1 ? 1 : 0);
   }
-  rt->SetTextColor(oldColour);
-  if (font) rt->SelectObject(oldFont, nullptr);
+  RestorePaintState(rt, saved);
 }
 
 // --- editing ------------------------------------------------------------------

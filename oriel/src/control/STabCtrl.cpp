@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "control/SControlPaint.h"
 #include "core/SApplication.h"
 #include "core/SStringSplit.h"
 #include "res.mgr/SResProviderMgr.h"
@@ -400,12 +401,7 @@ void STabCtrl::SliderGone(STabSlider* slider) {
 // --- painting -----------------------------------------------------------
 
 void STabCtrl::OnPaint(IRenderTarget* rt) {
-  SwndStyle& style = GetStyle();
-  IRenderObj* oldFont = nullptr;
-  IFont* font = style.GetFontForState(0);
-  if (font) rt->SelectObject(font, &oldFont);
-  const COLORREF styled = style.GetTextColorForState(0);
-  const COLORREF oldColour = rt->SetTextColor(styled != kRenderNoColor ? styled : 0xFF000000);
+  const SPaintState saved = ApplyPaintState(this, rt, 0);
   const RECT strip = TabTitleRect();
   rt->PushClipRect(&strip, kCombineAnd);
   const int inter = tabInterSize_.ToPixels(GetScale());
@@ -429,8 +425,7 @@ void STabCtrl::OnPaint(IRenderTarget* rt) {
     GetLayoutArea(&area);
     frameSkin_->DrawByIndex(rt, &area, 0);
   }
-  rt->SetTextColor(oldColour);
-  if (font) rt->SelectObject(oldFont, nullptr);
+  RestorePaintState(rt, saved);
 }
 
 void STabCtrl::PaintFocusIndicator(IRenderTarget* rt) {
