@@ -17,9 +17,9 @@ struct SPaintState {
   bool colorSet = false;
 };
 
-// Selects the style's font and text colour for the window's state; a
-// missing text colour becomes opaque black.
-SPaintState ApplyPaintState(SWindow* window, IRenderTarget* rt);
+// Selects the style's font and text colour for the window's state (or the
+// given state index); a missing text colour becomes opaque black.
+SPaintState ApplyPaintState(SWindow* window, IRenderTarget* rt, int state = -1);
 void RestorePaintState(IRenderTarget* rt, const SPaintState& saved);
 
 // Draws `draw(rt)` into the host's target clipped to `rc` (host

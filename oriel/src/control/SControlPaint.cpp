@@ -4,9 +4,9 @@
 
 namespace ORIEL {
 
-SPaintState ApplyPaintState(SWindow* window, IRenderTarget* rt) {
+SPaintState ApplyPaintState(SWindow* window, IRenderTarget* rt, int state) {
   SPaintState saved;
-  const int index = window->StateIndex();
+  const int index = state >= 0 ? state : window->StateIndex();
   if (IFont* font = window->GetStyle().GetFontForState(index)) {
     rt->SelectObject(font, &saved.oldFont);
     saved.fontSelected = true;

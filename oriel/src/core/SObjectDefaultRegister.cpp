@@ -1,5 +1,6 @@
 #include "control/SCalendar.h"
 #include "control/SCalendarEx.h"
+#include "control/SDateTimePicker.h"
 #include "control/SMenuBar.h"
 #include "control/SAnimateImgWnd.h"
 #include "control/SButton.h"
@@ -15,6 +16,7 @@
 #include "control/SRadioBox.h"
 #include "control/SStatic.h"
 #include "control/STabCtrl.h"
+#include "control/SMenuEx.h"
 #include "control/SToggle.h"
 #include "control/SHeaderCtrl.h"
 #include "control/SListBox.h"
@@ -71,6 +73,7 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   // Calendars and the menu bar.
   mgr->RegisterClass<SCalendar>();
   mgr->RegisterClass<SCalendarEx>();
+  mgr->RegisterClass<SDateTimePicker>();
   mgr->RegisterClass<SMenuBar>();
   // The basic controls.
   mgr->RegisterClass<SStatic>();
@@ -90,6 +93,10 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SHotKeyCtrl>();
   mgr->RegisterClass<STabCtrl>();
   mgr->RegisterClass<STabPage>();
+  mgr->RegisterClass<STabSlider>();
+  mgr->RegisterClass<SMenuExRoot>();
+  mgr->RegisterClass<SMenuExItem>();
+  mgr->RegisterClass<SMenuExSep>();
   // Scrolling and list controls.
   mgr->RegisterClass<SPanel>();
   mgr->RegisterClass<SListView>();

@@ -81,6 +81,8 @@ using namespace win32::display;
 BOOL Win32BeginPopupGrab(HWND hWnd) {
   if (!IsWindow(hWnd) || !activeDisplay()) return FALSE;
   if (!grabPointer(hWnd, true)) return FALSE;
+  // Keys go to the pop-up run as well, whichever window has the focus.
+  nativeGrabKeyboard(hWnd);
   std::lock_guard<std::mutex> lock(g_popupGrabMutex);
   g_popupGrab = hWnd;
   return TRUE;
@@ -92,6 +94,7 @@ void Win32EndPopupGrab(HWND hWnd) {
     if (!hWnd || g_popupGrab != hWnd) return;
     g_popupGrab = nullptr;
   }
+  nativeUngrabKeyboard();
   // A capture taken meanwhile holds the server's grab now: leave it be.
   if (!GetCapture()) nativeUngrabPointer();
 }
