@@ -28,7 +28,18 @@ enum {
 // Services a program may install; the program installs none. Their own
 // operations come with the parts that call them (real child windows, host
 // window scripts, attribute observers).
-struct IRealWndHandler : IObjRef {};
+class SRealWnd;
+// Makes, places and destroys the real windows of "realwnd" controls.
+struct IRealWindowFactory : IObjRef {
+  virtual HWND CreateRealWindow(SRealWnd* control) = 0;
+  virtual void DestroyRealWindow(SRealWnd* control) = 0;
+  virtual void InitRealWindow(SRealWnd* control) = 0;
+  // True when the factory has placed the new window itself.
+  virtual BOOL PlaceRealWindow(SRealWnd* control) = 0;
+  // True when the factory has moved the window to `rc` itself.
+  virtual BOOL ResizeRealWindow(SRealWnd* control, const RECT* rc) = 0;
+};
+using IRealWndHandler = IRealWindowFactory;
 struct IAttrObserverFactory : IObjRef {};
 struct IScriptFactory : IObjRef {
   // Fills `slot` with a new script module (one reference).

@@ -22,9 +22,12 @@
 #include "control/SListBox.h"
 #include "control/SComboBox.h"
 #include "control/SListView.h"
+#include "control/SActiveX.h"
 #include "control/SListCtrl.h"
 #include "control/SMCListView.h"
 #include "control/STreeCtrl.h"
+#include "control/SRealWnd.h"
+#include "control/STileView.h"
 #include "control/STreeView.h"
 #include "control/SPanel.h"
 #include "control/SScrollView.h"
@@ -120,6 +123,10 @@ void SObjectDefaultRegister::RegisterWindowClasses(SObjectFactoryMgr* mgr) {
   mgr->RegisterClass<SMCListView>();
   mgr->RegisterClass<SListCtrl>();
   mgr->RegisterClass<STreeView>();
+  mgr->RegisterClass<STileView>();
+  mgr->RegisterClass<SRealWnd>();
+  mgr->RegisterClass<SActiveX>();
+  mgr->RegisterClass<SFlashCtrl>();
   mgr->RegisterClass<STreeCtrl>();
 }
 

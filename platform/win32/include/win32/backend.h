@@ -79,7 +79,16 @@ void Win32DeleteSurfaceDC(HDC hdc);
 using Win32IconSurfaceReader = void* (*)(HICON icon);
 void Win32SetIconSurfaceReader(Win32IconSurfaceReader reader);
 // The X window behind a top-level window (for protocols that name X
-// windows, such as the tray's XEmbed), or 0 without one.
+// windows, such as the tray's XEmbed) or a real child window, or 0.
 unsigned long Win32XWindowOf(HWND hwnd);
+// Makes a child window (WS_CHILD) real: an X subwindow of its root's X
+// window at its place, mapped while the window is visible. SetWindowPos,
+// ShowWindow and DestroyWindow then move, map, unmap and destroy it; its
+// WM_PAINT draws into a surface of its own, shown in that subwindow, so the
+// root's painting never covers it; pointer input inside it goes to it.
+// Other child windows stay drawn on their root's surface. False without a
+// display, for a window that is not a child, or one whose root has no X
+// window.
+BOOL Win32SetNativeChild(HWND hwnd);
 // True when an X display is open for this process (opened on first use).
 BOOL Win32HasDisplay();

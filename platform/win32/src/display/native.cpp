@@ -124,6 +124,23 @@ HWND hwndOfXLocked(::Window xid) {
   return nullptr;
 }
 
+std::vector<HWND> nativeChildrenLocked() {
+  std::vector<HWND> children;
+  for (auto& [hwnd, native] : natives())
+    if (native.child) children.push_back(hwnd);
+  return children;
+}
+
+void nativeAdd(HWND hwnd, const Native& native) {
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    natives()[hwnd] = native;
+  }
+  std::lock_guard<std::mutex> lock(g_readerMutex);
+  if (std::find(g_readerThreads.begin(), g_readerThreads.end(), native.thread) == g_readerThreads.end())
+    g_readerThreads.push_back(native.thread);
+}
+
 ::Window xidOf(HWND hwnd) {
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
   Native* native = nativeLocked(hwnd);
@@ -243,7 +260,9 @@ void nativeWindowDestroyed(HWND hwnd, void* context) {
     if (native.xsurface) cairo_surface_destroy(native.xsurface);
     if (native.layeredImage) cairo_surface_destroy(native.layeredImage);
     if (native.ic) XDestroyIC(native.ic);
-    XDestroyWindow(x->dpy, native.xid);
+    // A real child's subwindow is gone already when its root went first.
+    if (native.child) withErrorTrap(x, [&] { XDestroyWindow(x->dpy, native.xid); });
+    else XDestroyWindow(x->dpy, native.xid);
   }
   detail::dropBacking(hwnd);
   XFlush(x->dpy);
@@ -318,7 +337,7 @@ void nativeUnmap(HWND hwnd) {
   Native* native = nativeLocked(hwnd);
   if (!native || !native->mapped) return;
   native->mapped = false;
-  ++native->ownUnmaps;
+  if (!native->child) ++native->ownUnmaps;  // a subwindow's unmap is not echoed to us
   XUnmapWindow(x->dpy, native->xid);
   XFlush(x->dpy);
 }

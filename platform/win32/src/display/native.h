@@ -1,5 +1,7 @@
 // X windows behind the table's top-level and pop-up windows. Child windows
-// stay table entries drawn by their root's surface. Every operation is a
+// stay table entries drawn by their root's surface, except the few made
+// real with Win32SetNativeChild: those get an X subwindow of their root's
+// X window and a backing surface of their own. Every operation is a
 // no-op when there is no display or the window has no X window, so the
 // user32 calls above can call them unconditionally.
 #pragma once
@@ -9,6 +11,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "win32/types.h"
 
@@ -45,6 +48,7 @@ struct Native {
   // The image size last shown whole (and shaped for); 0 until one is.
   int shapedWidth = 0, shapedHeight = 0;
   bool animating = false;  // AnimateWindow has cut the window's shape
+  bool child = false;      // a real child: a subwindow of its root's X window
 };
 
 // Call with displayMutex() held.
@@ -53,6 +57,16 @@ HWND hwndOfXLocked(::Window xid);
 ::Window xidOf(HWND hwnd);  // 0 when none
 
 void nativeMoveResize(HWND hwnd, const RECT& screenRect);
+// Real child windows (Win32SetNativeChild): whether `hwnd` is one, and,
+// after `moved` (a child window) was moved or sized, every real child at or
+// below it follows to its new place in its root.
+bool isNativeChild(HWND hwnd);
+// Call with displayMutex() held.
+std::vector<HWND> nativeChildrenLocked();
+// Records a native window made outside nativeWindowCreated; its thread
+// then reads events too.
+void nativeAdd(HWND hwnd, const Native& native);
+void nativeChildrenFollow(HWND moved);
 void nativeMap(HWND hwnd);
 void nativeUnmap(HWND hwnd);
 void nativeIconify(HWND hwnd);

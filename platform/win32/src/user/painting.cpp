@@ -35,8 +35,13 @@ RECT clientBounds(const win32::detail::Window& window) {
   return RECT{0, 0, window.rect.right - window.rect.left, window.rect.bottom - window.rect.top};
 }
 
-// A DC over the part of the root's backing surface that a window covers.
+// A DC over the part of the root's backing surface that a window covers;
+// a real child window (Win32SetNativeChild) draws into its own.
 cairo_surface_t* surfaceForWindow(HWND hwnd) {
+  if (win32::display::isNativeChild(hwnd)) {
+    cairo_surface_t* own = backingSurface(hwnd);
+    return own ? cairo_surface_reference(own) : nullptr;
+  }
   HWND root = rootOf(hwnd);
   cairo_surface_t* backing = root ? backingSurface(root) : nullptr;
   if (!backing) return nullptr;
@@ -48,6 +53,10 @@ cairo_surface_t* surfaceForWindow(HWND hwnd) {
 }
 
 void present(HWND hwnd, const RECT& clientRect) {
+  if (win32::display::isNativeChild(hwnd)) {
+    win32::display::presentRect(hwnd, clientRect);
+    return;
+  }
   HWND root = rootOf(hwnd);
   if (!root) return;
   const POINT offset = offsetInRoot(hwnd);

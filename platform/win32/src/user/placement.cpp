@@ -69,7 +69,7 @@ bool activatesOnShow(const Snapshot& s) {
 void hide(HWND hwnd, const Snapshot& s) {
   SendMessageW(hwnd, WM_SHOWWINDOW, FALSE, 0);
   setStyleBits(hwnd, 0, WS_VISIBLE);
-  if (!s.child) display::nativeUnmap(hwnd);
+  display::nativeUnmap(hwnd);  // top-level and real child windows
   positionWindow(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (GetActiveWindow() == hwnd) activate(activationSuccessor(hwnd), WA_ACTIVE, true);
@@ -88,10 +88,8 @@ void show(HWND hwnd, const Snapshot& s, bool activateIt) {
     std::lock_guard<std::mutex> lock(windowLock());
     if (auto window = lookupWindowLocked(hwnd)) window->everShown = true;
   }
-  if (!s.child) {
-    publishMinimumSize(hwnd);
-    display::nativeMap(hwnd);
-  }
+  if (!s.child) publishMinimumSize(hwnd);
+  display::nativeMap(hwnd);  // top-level and real child windows
   // The first show reports the size and position the window was created
   // with (WM_SIZE and WM_MOVE through WM_WINDOWPOSCHANGED).
   UINT flags = SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOACTIVATE;
@@ -224,6 +222,7 @@ void positionWindow(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, U
     if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE))) window->restoreRect = rect;
   }
   if (!s.child && (moved || sized)) display::nativeMoveResize(hwnd, rect);
+  if (s.child && (moved || sized)) display::nativeChildrenFollow(hwnd);
   if (sized) {
     if (!s.child) resizeBacking(hwnd, pos.cx, pos.cy);
     InvalidateRect(hwnd, nullptr, TRUE);
@@ -359,16 +358,14 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
       std::lock_guard<std::mutex> lock(windowLock());
       if (auto window = lookupWindowLocked(hWnd)) window->everShown = true;
     }
-    if (!s.child) {
-      publishMinimumSize(hWnd);
-      display::nativeMap(hWnd);
-    }
+    if (!s.child) publishMinimumSize(hWnd);
+    display::nativeMap(hWnd);  // top-level and real child windows
     InvalidateRect(hWnd, nullptr, TRUE);
   }
   if ((uFlags & SWP_HIDEWINDOW) && (s.style & WS_VISIBLE)) {
     SendMessageW(hWnd, WM_SHOWWINDOW, FALSE, 0);
     setStyleBits(hWnd, 0, WS_VISIBLE);
-    if (!s.child) display::nativeUnmap(hWnd);
+    display::nativeUnmap(hWnd);  // top-level and real child windows
     if (GetActiveWindow() == hWnd) activate(nullptr, WA_INACTIVE, false);
   }
   if (!(uFlags & SWP_NOACTIVATE) && activatesOnShow(s) && (IsWindowVisible(hWnd)))
