@@ -36,6 +36,14 @@ double CpuSeconds() {
   return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// Times any thread of the process went to sleep: each is a wake-up later,
+// and a wake-up costs more than most of the work it does.
+long Sleeps() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_nvcsw;
+}
+
 // A host window over the headless host's target that presents either the
 // paint rectangle or the whole window, and times both halves of a repaint.
 class BenchHost : public SwndTestHost {
@@ -116,6 +124,7 @@ void Pump(double seconds) {
 struct Phase {
   const char* name;
   double cpuShare;  // of one core
+  double sleepsPerSecond;
   long repaints;
   double paintMs, presentMs, pixelsPerRepaint;
 };
@@ -125,12 +134,14 @@ Phase Measure(const char* name, BenchHost& host, double seconds) {
   host.repaints = 0;
   host.paintSeconds = host.presentSeconds = host.presentedPixels = 0;
   const double cpu0 = CpuSeconds();
+  const long sleeps0 = Sleeps();
   const auto t0 = std::chrono::steady_clock::now();
   Pump(seconds);
   const double wall = Seconds(std::chrono::steady_clock::now() - t0);
   const double cpu = CpuSeconds() - cpu0;
+  const double sleeps = static_cast<double>(Sleeps() - sleeps0) / wall;
   const long n = host.repaints;
-  return Phase{name, cpu / wall, n, n ? host.paintSeconds * 1000 / n : 0, n ? host.presentSeconds * 1000 / n : 0,
+  return Phase{name, cpu / wall, sleeps, n, n ? host.paintSeconds * 1000 / n : 0, n ? host.presentSeconds * 1000 / n : 0,
                n ? host.presentedPixels / n : 0};
 }
 
@@ -200,11 +211,11 @@ int main(int argc, char** argv) {
 
     printf("%d s per phase, 2 controls of 300x60 in an %dx%d host window, tone in \"speakers\"\n",
            static_cast<int>(seconds), kHostW, kHostH);
-    printf("%-40s %10s %10s %10s %12s %14s\n", "phase", "cpu %core", "repaints/s", "paint ms", "present ms",
-           "pixels/repaint");
+    printf("%-40s %10s %9s %10s %10s %12s %14s\n", "phase", "cpu %core", "sleeps/s", "repaints/s", "paint ms",
+           "present ms", "pixels/repaint");
     for (const Phase& p : {idle, live, whole, unpainted, ticks})
-      printf("%-40s %10.2f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.repaints / seconds, p.paintMs,
-             p.presentMs, p.pixelsPerRepaint);
+      printf("%-40s %10.2f %9.0f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.sleepsPerSecond,
+             p.repaints / seconds, p.paintMs, p.presentMs, p.pixelsPerRepaint);
     printf("live minus idle: %.2f %% of one core (goal < 2 %%)\n", (live.cpuShare - idle.cpuShare) * 100);
     printf("pictures converted: speaker %d, mic %d\n", speaker->GetConvertCount(), mic->GetConvertCount());
     host->SendSwndMessage(2);
