@@ -69,6 +69,7 @@ class BenchHost : public SwndTestHost {
   HWND Hwnd() const { return hwnd_; }
 
   bool presentWhole = false;
+  long ticks = 0;  // window timer messages handled (each control asks for 100 a second)
   long repaints = 0;
   double paintSeconds = 0, presentSeconds = 0, presentedPixels = 0;
 
@@ -81,6 +82,7 @@ class BenchHost : public SwndTestHost {
       return 0;
     }
     if (msg == WM_TIMER && IsSwndTimerId(wParam)) {
+      ++self->ticks;
       if (SWindow* w = SWindowMgr::getSingleton().LookupWindow(SwndTimerHandle(wParam)))
         w->SendSwndMessage(WM_TIMER, SwndTimerWindowId(wParam), 0);
       return 0;
@@ -125,6 +127,7 @@ struct Phase {
   const char* name;
   double cpuShare;  // of one core
   double sleepsPerSecond;
+  double ticksPerSecond;
   long repaints;
   double paintMs, presentMs, pixelsPerRepaint;
 };
@@ -132,6 +135,7 @@ struct Phase {
 Phase Measure(const char* name, BenchHost& host, double seconds) {
   Pump(1.0);  // settle
   host.repaints = 0;
+  host.ticks = 0;
   host.paintSeconds = host.presentSeconds = host.presentedPixels = 0;
   const double cpu0 = CpuSeconds();
   const long sleeps0 = Sleeps();
@@ -141,7 +145,7 @@ Phase Measure(const char* name, BenchHost& host, double seconds) {
   const double cpu = CpuSeconds() - cpu0;
   const double sleeps = static_cast<double>(Sleeps() - sleeps0) / wall;
   const long n = host.repaints;
-  return Phase{name, cpu / wall, sleeps, n, n ? host.paintSeconds * 1000 / n : 0, n ? host.presentSeconds * 1000 / n : 0,
+  return Phase{name, cpu / wall, sleeps, host.ticks / wall, n, n ? host.paintSeconds * 1000 / n : 0, n ? host.presentSeconds * 1000 / n : 0,
                n ? host.presentedPixels / n : 0};
 }
 
@@ -211,11 +215,11 @@ int main(int argc, char** argv) {
 
     printf("%d s per phase, 2 controls of 300x60 in an %dx%d host window, tone in \"speakers\"\n",
            static_cast<int>(seconds), kHostW, kHostH);
-    printf("%-40s %10s %9s %10s %10s %12s %14s\n", "phase", "cpu %core", "sleeps/s", "repaints/s", "paint ms",
-           "present ms", "pixels/repaint");
+    printf("%-40s %10s %9s %8s %10s %10s %12s %14s\n", "phase", "cpu %core", "sleeps/s", "ticks/s", "repaints/s",
+           "paint ms", "present ms", "pixels/repaint");
     for (const Phase& p : {idle, live, whole, unpainted, ticks})
-      printf("%-40s %10.2f %9.0f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.sleepsPerSecond,
-             p.repaints / seconds, p.paintMs, p.presentMs, p.pixelsPerRepaint);
+      printf("%-40s %10.2f %9.0f %8.0f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.sleepsPerSecond,
+             p.ticksPerSecond, p.repaints / seconds, p.paintMs, p.presentMs, p.pixelsPerRepaint);
     printf("live minus idle: %.2f %% of one core (goal < 2 %%)\n", (live.cpuShare - idle.cpuShare) * 100);
     printf("pictures converted: speaker %d, mic %d\n", speaker->GetConvertCount(), mic->GetConvertCount());
     host->SendSwndMessage(2);
