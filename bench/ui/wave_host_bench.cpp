@@ -36,6 +36,14 @@ double CpuSeconds() {
   return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// Times any thread of the process went to sleep: each is a wake-up later,
+// and a wake-up costs more than most of the work it does.
+long Sleeps() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_nvcsw;
+}
+
 // A host window over the headless host's target that presents either the
 // paint rectangle or the whole window, and times both halves of a repaint.
 class BenchHost : public SwndTestHost {
@@ -61,6 +69,7 @@ class BenchHost : public SwndTestHost {
   HWND Hwnd() const { return hwnd_; }
 
   bool presentWhole = false;
+  long ticks = 0;  // window timer messages handled (each control asks for 100 a second)
   long repaints = 0;
   double paintSeconds = 0, presentSeconds = 0, presentedPixels = 0;
 
@@ -73,6 +82,7 @@ class BenchHost : public SwndTestHost {
       return 0;
     }
     if (msg == WM_TIMER && IsSwndTimerId(wParam)) {
+      ++self->ticks;
       if (SWindow* w = SWindowMgr::getSingleton().LookupWindow(SwndTimerHandle(wParam)))
         w->SendSwndMessage(WM_TIMER, SwndTimerWindowId(wParam), 0);
       return 0;
@@ -116,6 +126,8 @@ void Pump(double seconds) {
 struct Phase {
   const char* name;
   double cpuShare;  // of one core
+  double sleepsPerSecond;
+  double ticksPerSecond;
   long repaints;
   double paintMs, presentMs, pixelsPerRepaint;
 };
@@ -123,14 +135,17 @@ struct Phase {
 Phase Measure(const char* name, BenchHost& host, double seconds) {
   Pump(1.0);  // settle
   host.repaints = 0;
+  host.ticks = 0;
   host.paintSeconds = host.presentSeconds = host.presentedPixels = 0;
   const double cpu0 = CpuSeconds();
+  const long sleeps0 = Sleeps();
   const auto t0 = std::chrono::steady_clock::now();
   Pump(seconds);
   const double wall = Seconds(std::chrono::steady_clock::now() - t0);
   const double cpu = CpuSeconds() - cpu0;
+  const double sleeps = static_cast<double>(Sleeps() - sleeps0) / wall;
   const long n = host.repaints;
-  return Phase{name, cpu / wall, n, n ? host.paintSeconds * 1000 / n : 0, n ? host.presentSeconds * 1000 / n : 0,
+  return Phase{name, cpu / wall, sleeps, host.ticks / wall, n, n ? host.paintSeconds * 1000 / n : 0, n ? host.presentSeconds * 1000 / n : 0,
                n ? host.presentedPixels / n : 0};
 }
 
@@ -200,11 +215,11 @@ int main(int argc, char** argv) {
 
     printf("%d s per phase, 2 controls of 300x60 in an %dx%d host window, tone in \"speakers\"\n",
            static_cast<int>(seconds), kHostW, kHostH);
-    printf("%-40s %10s %10s %10s %12s %14s\n", "phase", "cpu %core", "repaints/s", "paint ms", "present ms",
-           "pixels/repaint");
+    printf("%-40s %10s %9s %8s %10s %10s %12s %14s\n", "phase", "cpu %core", "sleeps/s", "ticks/s", "repaints/s",
+           "paint ms", "present ms", "pixels/repaint");
     for (const Phase& p : {idle, live, whole, unpainted, ticks})
-      printf("%-40s %10.2f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.repaints / seconds, p.paintMs,
-             p.presentMs, p.pixelsPerRepaint);
+      printf("%-40s %10.2f %9.0f %8.0f %10.1f %10.3f %12.3f %14.0f\n", p.name, p.cpuShare * 100, p.sleepsPerSecond,
+             p.ticksPerSecond, p.repaints / seconds, p.paintMs, p.presentMs, p.pixelsPerRepaint);
     printf("live minus idle: %.2f %% of one core (goal < 2 %%)\n", (live.cpuShare - idle.cpuShare) * 100);
     printf("pictures converted: speaker %d, mic %d\n", speaker->GetConvertCount(), mic->GetConvertCount());
     host->SendSwndMessage(2);

@@ -117,3 +117,44 @@ TEST_F(Timers, GetMessageWakesForATimer) {
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_TIMER));
   KillTimer(hwnd, 2);
 }
+
+// Two timers of one period whose phases differ fire in one wake-up of the
+// thread, each still at its own rate: without sharing, their ticks would
+// stay 7 ms apart.
+TEST_F(Timers, TimersOfOnePeriodShareTheirWakeUps) {
+  HWND hwnd = create();
+  ASSERT_NE(SetTimer(hwnd, 1, 20, nullptr), 0u);
+  Sleep(7);
+  ASSERT_NE(SetTimer(hwnd, 2, 20, nullptr), 0u);
+  std::vector<std::pair<WPARAM, Clock::time_point>> ticks;
+  const auto end = Clock::now() + std::chrono::milliseconds(1000);
+  while (Clock::now() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_TIMER) ticks.emplace_back(msg.wParam, Clock::now());
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  KillTimer(hwnd, 1);
+  KillTimer(hwnd, 2);
+  int first = 0, second = 0, shared = 0;
+  for (size_t i = 0; i < ticks.size(); ++i) {
+    (ticks[i].first == 1 ? first : second)++;
+    if (ticks[i].first != 2) continue;
+    for (const auto& other : ticks) {
+      if (other.first == 1 && std::chrono::abs(other.second - ticks[i].second) < std::chrono::milliseconds(2)) {
+        ++shared;
+        break;
+      }
+    }
+  }
+  // Each keeps its period (about 50 in the second, never more than 51: none
+  // fires early); a loaded machine may lose some.
+  EXPECT_GE(first, 20);
+  EXPECT_LE(first, 51);
+  EXPECT_GE(second, 20);
+  EXPECT_LE(second, 51);
+  // Nearly every tick of the second timer came with one of the first.
+  EXPECT_GE(shared, second * 7 / 10) << shared << " of " << second << " shared";
+}

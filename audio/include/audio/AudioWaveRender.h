@@ -55,6 +55,7 @@ public:
     static std::vector<LevelEntry> ReduceBatch(const std::deque<std::unique_ptr<CAudioPacket>>& batch);
 
 private:
+    static void WakeData(void* wake);
     void DataLoop();
     void ImageLoop();
     // Takes batches of five while more than five packets wait; true when a

@@ -2,6 +2,7 @@
 
 #include "AudioLog.h"
 #include "WakeSignal.h"
+#include "capture-host/DeliveryBatch.h"
 
 #include <algorithm>
 
@@ -31,13 +32,21 @@ CAudioWaveRender::~CAudioWaveRender() { StopThreads(); }
 
 void CAudioWaveRender::PushCapture(const CAudioPacket& packet) {
     auto copy = std::make_unique<CAudioPacket>(packet);
+    bool batchReady = false;
     {
         std::lock_guard<std::mutex> lock(m_packetMutex);
         if (m_packets.size() >= static_cast<size_t>(kPacketCapacity)) m_packets.clear();
         m_packets.push_back(std::move(copy));
+        batchReady = m_packets.size() > static_cast<size_t>(kBatchSize);
     }
-    m_dataWake->Signal();
+    // The data thread takes nothing until a batch waits, and a capture hands
+    // on a fragment's blocks in one run: it is woken once, after the run,
+    // rather than for every block (each wake-up of a thread costs far more
+    // than reducing the blocks).
+    if (batchReady) capture_host::AfterDelivery(&CAudioWaveRender::WakeData, m_dataWake.get());
 }
+
+void CAudioWaveRender::WakeData(void* wake) { static_cast<CWakeSignal*>(wake)->Signal(); }
 
 void CAudioWaveRender::ResizeBitmap(int width, int height, int channels, int bufferFrames) {
     m_channels.store(channels);

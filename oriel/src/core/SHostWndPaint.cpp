@@ -20,7 +20,19 @@ constexpr DWORD kAcquireEmpty = 1;
 void SHostWnd::OnHostPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(GetHwnd(), &ps);
-  RenderAndPresent(IsTranslucent() ? nullptr : dc, 0);
+  if (IsTranslucent()) {
+    RenderAndPresent(nullptr, 0);
+  } else if (rt_ && dirty_) {
+    // What was rendered and what the window lost (ps.rcPaint holds both the
+    // invalidated and the exposed area): a small repaint, a waveform's tick,
+    // copies its own rectangle, not the whole window.
+    RECT r = RenderDirty();
+    inPaint_ = true;
+    PaintQueuedWindows(r);
+    inPaint_ = false;
+    UnionRect(&r, &r, &ps.rcPaint);
+    PresentRect(dc, r);
+  }
   EndPaint(GetHwnd(), &ps);
 }
 

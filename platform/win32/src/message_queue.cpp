@@ -1,6 +1,7 @@
 // Queue records, the per-thread queue registry, and retrieving messages in
 // Windows priority order.
 #include "message_queue.h"
+#include "timer_wake.h"
 #include "wait_timeout.h"
 
 #include <poll.h>
@@ -119,6 +120,8 @@ void Queue::wake() {
 }
 
 void Queue::drainWake() {
+  if (!wakeSeen) return;
+  wakeSeen = false;
   uint64_t count;
   ssize_t got = ::read(wakeFd, &count, sizeof count);
   (void)got;  // EAGAIN: nothing to drain
@@ -252,16 +255,16 @@ bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, boo
 
 int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last) {
   if (!passesRange(WM_TIMER, first, last)) return -1;
-  const auto now = std::chrono::steady_clock::now();
-  std::lock_guard<std::mutex> lock(queue.mutex);
-  std::lock_guard<std::mutex> windows(windowLock());
-  int best = -1;
-  for (const Timer& timer : queue.timers) {
-    if (!passesWindowLocked(timer.hwnd, filter)) continue;
-    const int wait = pollTimeoutMs(timer.due - now);
-    if (best < 0 || wait < best) best = wait;
+  std::vector<TimerDue> due;
+  {
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    std::lock_guard<std::mutex> windows(windowLock());
+    for (const Timer& timer : queue.timers) {
+      if (passesWindowLocked(timer.hwnd, filter)) due.push_back({timer.due, timerTolerance(timer.period)});
+    }
   }
-  return best;
+  if (due.empty()) return -1;
+  return pollTimeoutMs(timerWakeTime(std::move(due)) - std::chrono::steady_clock::now());
 }
 
 namespace {
@@ -308,6 +311,7 @@ void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
   int rc = ::poll(fds.data(), fds.size(), timeoutMs);
   if (rc < 0 && errno != EINTR)
     std::fprintf(stderr, "message queue: poll failed: %s\n", std::strerror(errno));
+  queue.wakeSeen = rc < 0 || (fds[0].revents & POLLIN) != 0;
   if (useHook) {
     if (rc < 0)
       for (pollfd& fd : fds) fd.revents = 0;

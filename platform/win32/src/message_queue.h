@@ -54,10 +54,16 @@ struct Queue {
   Queue& operator=(const Queue&) = delete;
 
   void wake();
+  // Owner thread only: takes a pending wake, reading the descriptor only
+  // when the last wait saw it readable. A wake that came in while the owner
+  // was awake keeps the descriptor readable, so the next wait returns at once
+  // and takes it then: nothing is lost, and a wait that ended by its
+  // time-out (a timer's tick) costs no read.
   void drainWake();
 
   const DWORD threadId;
   const int wakeFd;
+  bool wakeSeen = true;  // owner thread only: the last wait saw wakeFd readable
   std::mutex mutex;
   std::deque<PostedMessage> posted;
   // The key state as of the last input message retrieved; null until one is.
@@ -89,7 +95,8 @@ bool inForeignSend();
 // The next message by Windows priority (posted, quit, timer, paint) that
 // passes the filter; sent messages are not in it (handle them first).
 bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, bool remove);
-// Milliseconds until a timer that passes the filter is due; -1 when none.
+// Milliseconds until the timers that pass the filter want the thread woken
+// (timerWakeTime); -1 when there is none.
 int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last);
 // Sleeps until the queue is woken, the backend has input (when watched) or
 // the timeout ends; -1 waits without limit.
