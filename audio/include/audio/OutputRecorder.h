@@ -86,7 +86,8 @@ private:
     bool StartSource(int key, const std::wstring& name, const std::wstring& id, int loopback);
     // Waits, at most kStopCatchUp, until every source has handed on the
     // audio captured up to now: on a loaded machine it may still be on its
-    // way from the server or in the capture worker.
+    // way from the server or in the capture worker. Then a source that still
+    // holds back silence for a late device hands it on.
     void WaitForSourcesToCatchUp();
 
     // Per source key (0 microphone, 1 system sound): when its device was
@@ -96,6 +97,14 @@ private:
     std::chrono::steady_clock::time_point openedAt_[kSourceKeys];
     std::atomic<bool> opened_[kSourceKeys] = {};
     std::atomic<int64_t> capturedNs_[kSourceKeys] = {};
+    // Both sources are mixed from one common moment, when the later device
+    // opened: each source's audio from before it is left out (a source
+    // opened 100 ms earlier would otherwise sound 100 ms late in the mix and
+    // lose its last 100 ms at the stop). Set by Start, read by the worker.
+    int64_t startLeadNs_[kSourceKeys] = {};
+    // Leaves out the part of `packet` captured before the common start;
+    // returns the index of the first frame to keep.
+    int SkipStartLead(const CAudioPacket& packet, int key);
 
     std::atomic<int64_t> sampleCounter_{0};
     std::atomic<int64_t> elapsedMs_{0};

@@ -23,9 +23,11 @@ const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
 
 namespace {
 
-// The longest a stop waits for audio still on its way: a source that late
-// has been stood in for by silence already.
+// The longest a stop waits for audio still on its way: the server keeps no
+// more than 3 s for a client that does not read.
 constexpr std::chrono::milliseconds kStopCatchUp{kCaptureSilenceAfterMs + 500};
+// How long a source is given to hand on the silence it held back.
+constexpr std::chrono::milliseconds kHandOnHeldWait{500};
 
 }  // namespace
 
@@ -73,6 +75,13 @@ bool COutputRecorder::Start() {
         StartSource(1, settings.output_speaker_name, settings.output_speaker_id, 1);
     if (!settings.output_mic_name.empty() && settings.output_device != 1)
         StartSource(0, settings.output_mic_name, settings.output_mic_id, 0);
+    std::chrono::steady_clock::time_point common{};
+    for (int key = 0; key < kSourceKeys; ++key)
+        if (opened_[key] && openedAt_[key] > common) common = openedAt_[key];
+    for (int key = 0; key < kSourceKeys; ++key)
+        startLeadNs_[key] = opened_[key]
+            ? std::chrono::duration_cast<std::chrono::nanoseconds>(common - openedAt_[key]).count()
+            : 0;
     worker_ = new std::thread(&COutputRecorder::WorkerMain, this, CArgOutput(settings));
     return true;
 }
@@ -95,21 +104,28 @@ void COutputRecorder::Stop() {
 void COutputRecorder::WaitForSourcesToCatchUp() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point now = Clock::now();
-    const Clock::time_point deadline = now + kStopCatchUp;
-    for (;;) {
-        bool behind = false;
-        for (int key = 0; key < kSourceKeys; ++key) {
-            if (!opened_[key]) continue;
-            const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
-            behind = behind || capturedNs_[key].load() < due;
+    auto caughtUp = [&](Clock::time_point deadline) {
+        for (;;) {
+            bool behind = false;
+            for (int key = 0; key < kSourceKeys; ++key) {
+                if (!opened_[key]) continue;
+                const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
+                behind = behind || capturedNs_[key].load() < due;
+            }
+            if (!behind) return true;
+            if (Clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        if (!behind) return;
-        if (Clock::now() >= deadline) {
-            WriteLine(L"stopped before every source had caught up with the clock");
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    if (caughtUp(now + kStopCatchUp)) return;
+    // A source still silent holds back the silence standing in for it, in
+    // case its audio turns up late: it can wait no longer.
+    {
+        std::lock_guard<std::mutex> lock(sourcesMutex_);
+        for (auto& [key, source] : sources_) source->HandOnHeld();
     }
+    if (!caughtUp(Clock::now() + kHandOnHeldWait))
+        WriteLine(L"stopped before every source had caught up with the clock");
 }
 
 void COutputRecorder::Pause() { state.fetch_or(kRecorderPaused); }
@@ -257,7 +273,10 @@ int COutputRecorder::HandleCommands(CCmdQueue::Commands& commands, CAudioMixer& 
             fifo = mixer.GetInput(c.key);
             if (rc < 0) continue;
         }
-        const int written = fifo->Write(p.samples.data(), p.frames);
+        const int first = SkipStartLead(p, c.key);
+        if (first >= p.frames) continue;
+        const int written = fifo->Write(p.samples.data() + static_cast<size_t>(first) * p.channels,
+                                        p.frames - first);
         if (written < 0) {
             WriteLine(L"resampling failed for source " + std::to_wstring(c.key));
             continue;
@@ -268,6 +287,18 @@ int COutputRecorder::HandleCommands(CCmdQueue::Commands& commands, CAudioMixer& 
         }
     }
     return 0;
+}
+
+int COutputRecorder::SkipStartLead(const CAudioPacket& packet, int key) {
+    if (key < 0 || key >= kSourceKeys || startLeadNs_[key] <= 0 || packet.rate <= 0) return 0;
+    const int64_t packetNs = static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+    if (startLeadNs_[key] >= packetNs) {
+        startLeadNs_[key] -= packetNs;
+        return packet.frames;
+    }
+    const int frames = static_cast<int>((startLeadNs_[key] * packet.rate + 500000000) / 1000000000);
+    startLeadNs_[key] = 0;
+    return frames;
 }
 
 void COutputRecorder::WorkerMain(CArgOutput s) {
