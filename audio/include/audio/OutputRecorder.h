@@ -97,6 +97,9 @@ private:
     std::chrono::steady_clock::time_point openedAt_[kSourceKeys];
     std::atomic<bool> opened_[kSourceKeys] = {};
     std::atomic<int64_t> capturedNs_[kSourceKeys] = {};
+    // Where a stop falls in each source's audio: what a source hands on
+    // past it (while the stop waits for a late source) is left out.
+    std::atomic<int64_t> stopAtNs_[kSourceKeys] = {};
     // Both sources are mixed from one common moment, when the later device
     // opened: each source's audio from before it is left out (a source
     // opened 100 ms earlier would otherwise sound 100 ms late in the mix and

@@ -69,6 +69,7 @@ bool COutputRecorder::Start() {
     for (int key = 0; key < kSourceKeys; ++key) {
         opened_[key] = false;
         capturedNs_[key] = 0;
+        stopAtNs_[key] = INT64_MAX;
     }
     state.exchange(kRecorderRecording);
     if (!settings.output_speaker_name.empty() && settings.output_device != 0)
@@ -104,14 +105,14 @@ void COutputRecorder::Stop() {
 void COutputRecorder::WaitForSourcesToCatchUp() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point now = Clock::now();
+    for (int key = 0; key < kSourceKeys; ++key)
+        if (opened_[key])
+            stopAtNs_[key] = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
     auto caughtUp = [&](Clock::time_point deadline) {
         for (;;) {
             bool behind = false;
-            for (int key = 0; key < kSourceKeys; ++key) {
-                if (!opened_[key]) continue;
-                const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
-                behind = behind || capturedNs_[key].load() < due;
-            }
+            for (int key = 0; key < kSourceKeys; ++key)
+                behind = behind || (opened_[key] && capturedNs_[key].load() < stopAtNs_[key].load());
             if (!behind) return true;
             if (Clock::now() >= deadline) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -139,8 +140,17 @@ void COutputRecorder::SetVolume(int key, float volume) {
 
 int COutputRecorder::OnCapture(CAudioPacket& packet) {
     // Counted paused or not: a stop compares it with the clock.
-    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0)
-        capturedNs_[packet.tag] += static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0) {
+        const int64_t length = static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+        const int64_t at = capturedNs_[packet.tag].fetch_add(length);
+        const int64_t stop = stopAtNs_[packet.tag].load();
+        if (at >= stop) return 0;
+        if (at + length > stop) {
+            // The stop falls inside this block: the part after it is left out.
+            packet.frames = static_cast<int32_t>((stop - at) * packet.rate / 1000000000);
+            packet.samples.resize(static_cast<size_t>(packet.frames) * packet.channels);
+        }
+    }
     if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
     // The packet is the capture worker's to discard after this call: its
     // samples move into the command instead of being copied.
