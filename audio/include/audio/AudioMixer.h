@@ -97,6 +97,8 @@ public:
     void AddInput(int key, CAudioFifo* fifo);
     void SetVolume(int key, int volume);
     bool HasEnoughAll(int n);
+    // Samples a frame can be cut from now: the smallest FIFO the mode reads.
+    int ReadySamples();
     void SetMode(int mode) { mode_ = mode; }
     int GetMode() const { return mode_; }
 

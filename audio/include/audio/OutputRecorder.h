@@ -75,7 +75,10 @@ private:
     void WorkerMain(CArgOutput s);
     int OpenOutput(COutputFile& writer, const CArgOutput& s);
     int CloseOutput(COutputFile& writer, const CArgOutput& s);
-    int EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s);
+    // Encodes every whole frame the sources make; with `lastPart`, at the
+    // end, also what is left of less than a frame, where the encoder takes
+    // a short last frame.
+    int EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s, bool lastPart = false);
     int AddSourceFifo(CAudioMixer& mixer, COutputFile& writer, int key, int rate, int channels,
                       int volume);
     // Handles the commands taken at one wake; non-zero ends the recording.

@@ -1,5 +1,6 @@
 #include "audio/AudioMixer.h"
 
+#include <algorithm>
 #include <cstddef>
 
 extern "C" {
@@ -24,6 +25,18 @@ bool CAudioMixer::HasEnoughAll(int n) {
     for (auto& [key, fifo] : inputs_)
         if (!fifo->HasEnough(n)) return false;
     return true;
+}
+
+int CAudioMixer::ReadySamples() {
+    const int mode = mode_.load();
+    if (mode == kMicrophone || mode == kSystemSound) {
+        CAudioFifo* fifo = GetInput(mode == kMicrophone ? 0 : 1);
+        return fifo ? fifo->Size() : 0;
+    }
+    CAudioFifo* mic = GetInput(0);
+    CAudioFifo* system = GetInput(1);
+    if (mode != kBoth || !mic || !system) return 0;
+    return std::min(mic->Size(), system->Size());
 }
 
 int CAudioMixer::Fail(int code, const char* operation) {

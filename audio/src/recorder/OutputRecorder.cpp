@@ -204,11 +204,21 @@ int COutputRecorder::AddSourceFifo(CAudioMixer& mixer, COutputFile& writer, int 
     return rc;
 }
 
-int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s) {
+int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s, bool lastPart) {
     AVCodecContext* e = writer.Encoder();
     if (!e) return kOutputNoEncoder;
-    const int n = writer.FrameSize();
+    int n = writer.FrameSize();
     for (;;) {
+        if (lastPart && !mixer.HasEnoughAll(n)) {
+            // The audio up to the stop, to its last sample: a part-frame,
+            // where the encoder takes a short last frame or any length.
+            lastPart = false;
+            const int rest = mixer.ReadySamples();
+            const int caps = e->codec ? e->codec->capabilities : 0;
+            if (rest <= 0 || !(caps & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE)))
+                return 0;
+            n = rest;
+        }
         int error = 0;
         AVFrame* frame = mixer.ReadMixedFrame(n, sampleCounter_.load(), &error);
         if (!frame) {
@@ -364,7 +374,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
         if (stopping) break;
     }
 
-    int rc = EncodeMixed(mixer, writer, s);
+    int rc = EncodeMixed(mixer, writer, s, true);
     if (rc == 0) {
         rc = CloseOutput(writer, s);
         if (IsDiskFullError(rc)) {
