@@ -345,8 +345,9 @@ int main(int argc, char** argv) {
             recorder.settings.output_call = &listener;
             start = Clock::now();
             recorder.Start();
-            // Both devices open inside the start call, one after the other:
-            // the mix begins once the second delivers.
+            // Both devices open inside the start call, one after the other,
+            // and the mix begins where the second opened: the recording
+            // really starts when the call returns.
             opening = std::chrono::duration<double>(Clock::now() - start).count();
             std::this_thread::sleep_for(std::chrono::duration<double>(minutes * 60));
             wall = std::chrono::duration<double>(Clock::now() - start).count();
@@ -379,15 +380,22 @@ int main(int argc, char** argv) {
                 for (const auto* list : {&e.gaps, &e.doubled, &e.dropped})
                     for (double t : *list) played.push_back(t + shift);
             };
-            add(systemFaults, std::chrono::duration<double>(systemReference->FirstSample() - start).count());
-            add(micFaults, std::chrono::duration<double>(micReference->FirstSample() - start).count());
+            // The file begins where the start call returned.
+            add(systemFaults,
+                std::chrono::duration<double>(systemReference->FirstSample() - start).count() - opening);
+            add(micFaults, std::chrono::duration<double>(micReference->FirstSample() - start).count() - opening);
             std::sort(played.begin(), played.end());
 
             const double seconds = double(wav.left.size()) / wav.rate;
-            std::printf("file %.3f s, wall %.3f s (from start to the stop), difference %+.3f s\n", seconds, wall,
-                        seconds - wall);
-            std::printf("the start call took %.3f s; from its return to the stop %.3f s, difference %+.3f s\n",
-                        opening, wall - opening, seconds - (wall - opening));
+            const double sinceOpen = wall - opening;
+            std::printf("file %.3f s; wall time from the start call's return (both devices open) to the stop "
+                        "%.3f s, difference %+.3f s\n",
+                        seconds, sinceOpen, seconds - sinceOpen);
+            std::printf("the start call took %.3f s (from its call to the stop %.3f s)\n", opening, wall);
+            if (std::fabs(seconds - sinceOpen) > 0.020) {
+                std::printf("the file's length is more than 20 ms off the wall time\n");
+                rc = 1;
+            }
             std::printf("in the file (seconds from its start):\n");
             Print("gaps", recorded.gaps);
             Print("doubled", recorded.doubled);

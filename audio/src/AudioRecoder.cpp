@@ -15,13 +15,15 @@ namespace {
 // The wait period while the device has no format (between a close and an
 // open, or after a failed open): no busy loop, and data still wakes us.
 constexpr int kIdleWaitMs = 10;
-// Real blocks may run this far ahead of the clock before they count as a
-// late copy of time that silence already filled: a block is handed over
-// when its last frame is captured, and a fragment's blocks come together.
+// Real blocks may run this far ahead of the clock before they count as late
+// audio for time that held silence stands for: a block is handed over when
+// its last frame is captured, and a fragment's blocks come together.
 constexpr double kAheadSlackSeconds = 0.075;
-// Silence is matched against late data only while that data follows it:
-// once real data has run on time for this long, the silence stays.
-constexpr double kSilenceCreditLifetime = 2.0;
+// Late audio comes in one burst once the device delivers again (the server
+// hands over its backlog as fast as it is read): when the device's audio
+// has run on time for this long after a hold, the silence left was a real
+// gap.
+constexpr double kHoldAfterOnTimeSeconds = 0.5;
 }  // namespace
 
 CAudioRecoder::CAudioRecoder() : m_wake(std::make_unique<CWakeSignal>()) {
@@ -75,6 +77,11 @@ int CAudioRecoder::Stop() {
     return 0;
 }
 
+void CAudioRecoder::HandOnHeld() {
+    m_handOnHeld = true;
+    m_wake->Signal();
+}
+
 int CAudioRecoder::Restart() {
     GetServerAudioDev()->CloseDevice(&m_device);
     return GetServerAudioDev()->OpenDevice(&m_device);
@@ -102,7 +109,10 @@ void CAudioRecoder::WorkerLoop() {
         // One wake per fragment the server hands over (the stream thread
         // signals once for all of its blocks), or one when it is overdue.
         const bool woke = m_wake->WaitFor(kCaptureSilenceAfterMs);
-        if (m_stop) return;
+        if (m_stop) {
+            Release(timeline);
+            return;
+        }
         if (!woke) {
             RunSilence(timeline);
             continue;
@@ -114,8 +124,9 @@ void CAudioRecoder::WorkerLoop() {
                      WStringToUtf8Ret(m_device.GetName()).c_str(), dropped);
         const long late = Forward(packets, timeline);
         if (late > 0)
-            AudioLog("capture of \"%s\": %ld late blocks left out, silence already stood for them",
+            AudioLog("capture of \"%s\": %ld late blocks took the place of the silence that stood for them",
                      WStringToUtf8Ret(m_device.GetName()).c_str(), late);
+        if (m_handOnHeld.exchange(false)) Release(timeline);
     }
 }
 
@@ -128,38 +139,81 @@ long CAudioRecoder::Forward(std::deque<CAudioPacket>& packets, Timeline& timelin
         IProcessCapture* sink = GetSink();
         if (!sink) continue;  // taken and dropped; not counted as delivered
         const double seconds = packet.rate > 0 ? static_cast<double>(packet.frames) / packet.rate : 0;
-        // Audio cannot be captured before it is played: blocks that would
-        // put the stream ahead of the clock repeat a stretch that silence
-        // already filled while the device held them back.
-        if (timeline.silenceCredit > 0 && timeline.delivered + seconds > now + kAheadSlackSeconds) {
-            timeline.silenceCredit -= seconds;
-            ++late;
+        const Timeline::Format format{packet.frames, packet.channels, packet.ms, packet.rate};
+        timeline.lastFormat = format;
+        if (timeline.heldBlocks > 0 && !(format == timeline.heldFormat)) Release(timeline);
+        if (timeline.heldBlocks == 0) {
+            timeline.delivered += seconds;
+            sink->OnCapture(packet);
             continue;
         }
-        timeline.lastFormat = {packet.frames, packet.channels, packet.ms, packet.rate};
-        timeline.delivered += seconds;
-        timeline.realSinceSilence += seconds;
-        if (timeline.realSinceSilence > kSilenceCreditLifetime) timeline.silenceCredit = 0;
-        sink->OnCapture(packet);
+        // Audio cannot be captured before it is played: a block that would
+        // put the stream ahead of the clock is late audio for time that the
+        // held silence stands for, and takes the place of one of its blocks.
+        if (timeline.delivered + seconds > now + kAheadSlackSeconds) {
+            --timeline.heldBlocks;
+            ++late;
+        } else {
+            timeline.delivered += seconds;
+            timeline.onTimeSinceHold += seconds;
+        }
+        timeline.waiting.push_back(std::move(packet));
+        if (timeline.heldBlocks == 0 || timeline.onTimeSinceHold > kHoldAfterOnTimeSeconds) Release(timeline);
     }
     return late;
 }
 
+void CAudioRecoder::Release(Timeline& timeline) {
+    // Late audio is recognised within a slack, so a few held blocks may be
+    // left that its audio already covers: they would put the stream ahead
+    // of the clock.
+    const Timeline::Format& f = timeline.heldFormat;
+    const double ahead = timeline.delivered - timeline.Elapsed();
+    if (timeline.heldBlocks > 0 && ahead > 0 && f.rate > 0 && f.frames > 0) {
+        const double block = static_cast<double>(f.frames) / f.rate;
+        const long over = std::min(timeline.heldBlocks, std::lround(ahead / block));
+        timeline.heldBlocks -= over;
+        timeline.delivered -= over * block;
+    }
+    IProcessCapture* sink = GetSink();
+    if (sink && (timeline.heldBlocks > 0 || !timeline.waiting.empty())) {
+        capture_host::DeliveryBatch batch;
+        // The silence goes first: the waiting audio is the newest there is.
+        SendSilence(timeline.heldBlocks, timeline.heldFormat);
+        for (CAudioPacket& packet : timeline.waiting) sink->OnCapture(packet);
+    }
+    timeline.heldBlocks = 0;
+    timeline.waiting.clear();
+    timeline.onTimeSinceHold = 0;
+}
+
+void CAudioRecoder::SendSilence(long blocks, const Timeline::Format& format) {
+    IProcessCapture* sink = GetSink();
+    if (!sink) return;
+    const int key = m_key;
+    capture_host::DeliveryBatch batch;
+    for (long i = 0; i < blocks; ++i) {
+        CAudioPacket silence(format.frames, format.channels, format.rate, format.ms, key);
+        sink->OnCapture(silence);
+    }
+}
+
 void CAudioRecoder::RunSilence(Timeline& timeline) {
+    // Audio waiting behind an earlier hold goes on before a new one begins.
+    if (!timeline.waiting.empty()) Release(timeline);
     while (!m_stop) {
         if (m_wake->IsSignalled()) return;  // left for the worker's own wait
-        int frames = 0, channels = 0, ms = 0, rate = 0;
-        m_device.GetFormat(frames, channels, ms, rate);
-        if (frames > 0 && channels > 0 && ms > 0 && rate > 0) {
-            timeline.lastFormat = {frames, channels, ms, rate};
+        Timeline::Format format;
+        bool open = false;
+        m_device.GetFormat(format.frames, format.channels, format.ms, format.rate);
+        if (format.frames > 0 && format.channels > 0 && format.ms > 0 && format.rate > 0) {
+            timeline.lastFormat = format;
+            open = true;
         } else if (timeline.lastFormat.frames > 0) {
             // The device is between a close and an open, or could not be
             // opened again (unplugged): its listener still needs time to
             // advance, or a mix waiting for this source would stall.
-            frames = timeline.lastFormat.frames;
-            channels = timeline.lastFormat.channels;
-            ms = timeline.lastFormat.ms;
-            rate = timeline.lastFormat.rate;
+            format = timeline.lastFormat;
         } else {
             // Never had a format: nothing to stand in for yet.
             if (m_wake->WaitFor(kIdleWaitMs)) {
@@ -170,7 +224,7 @@ void CAudioRecoder::RunSilence(Timeline& timeline) {
         }
         // Paced by frames over rate: a block of 220 frames at 22050 Hz lasts
         // 9.98 ms, not the 9 ms of its whole-millisecond duration.
-        const double block = static_cast<double>(frames) / rate;
+        const double block = static_cast<double>(format.frames) / format.rate;
         const double elapsed = timeline.Elapsed();
         const long n = static_cast<long>(std::floor((elapsed - timeline.delivered) / block));
         if (n <= 0) {
@@ -182,16 +236,19 @@ void CAudioRecoder::RunSilence(Timeline& timeline) {
             }
             continue;
         }
-        IProcessCapture* sink = GetSink();
         timeline.delivered += n * block;
-        timeline.silenceCredit += n * block;
-        timeline.realSinceSilence = 0;
-        if (!sink) continue;
-        const int key = m_key;
-        capture_host::DeliveryBatch batch;
-        for (long i = 0; i < n && !m_stop; ++i) {
-            CAudioPacket silence(frames, channels, rate, ms, key);
-            sink->OnCapture(silence);
+        if (timeline.heldBlocks > 0 && (!open || !(format == timeline.heldFormat))) Release(timeline);
+        if (!open) {
+            // A closed stream has nothing late to deliver.
+            SendSilence(n, format);
+            continue;
+        }
+        timeline.heldFormat = format;
+        timeline.heldBlocks += n;
+        const long limit = static_cast<long>(kStandInHoldSeconds / block);
+        if (timeline.heldBlocks > limit) {
+            SendSilence(timeline.heldBlocks - limit, format);
+            timeline.heldBlocks = limit;
         }
     }
 }

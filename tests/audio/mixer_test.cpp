@@ -1,10 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <vector>
 
 #include "audio/AudioMixer.h"
 #include "decoded_file_helper.h"
+
+extern "C" {
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
 
 namespace {
 
@@ -185,6 +195,130 @@ TEST(Mixer, BothModeWithAMissingSourceGivesNothing) {
     sys->Write(s.data(), 4410);
     EXPECT_EQ(mixer.ReadMixedFrame(1024, 0), nullptr);
     EXPECT_EQ(mixer.GetInput(0), nullptr);
+}
+
+// FFmpeg's own two-input mix filter, as the reference the recorder's mix
+// must equal sample for sample.
+class ReferenceMix {
+public:
+    ReferenceMix(AVSampleFormat format, int rate, int channels) {
+        graph_ = avfilter_graph_alloc();
+        char layout[64] = {0};
+        AVChannelLayout l{};
+        av_channel_layout_default(&l, channels);
+        av_channel_layout_describe(&l, layout, sizeof layout);
+        char args[256];
+        std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", rate,
+                      rate, av_get_sample_fmt_name(format), layout);
+        const AVFilter* abuffer = avfilter_get_by_name("abuffer");
+        ok_ = graph_ && avfilter_graph_create_filter(&in0_, abuffer, "in0", args, nullptr, graph_) >= 0 &&
+              avfilter_graph_create_filter(&in1_, abuffer, "in1", args, nullptr, graph_) >= 0 &&
+              avfilter_graph_create_filter(&sink_, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr,
+                                           graph_) >= 0;
+        const int formats[] = {format};
+        ok_ = ok_ && av_opt_set_bin(sink_, "sample_fmts", reinterpret_cast<const uint8_t*>(formats), sizeof formats,
+                                    AV_OPT_SEARCH_CHILDREN) >= 0;
+        AVFilterContext* mix = nullptr;
+        ok_ = ok_ && avfilter_graph_create_filter(&mix, avfilter_get_by_name("amix"), "mix", "inputs=2", nullptr,
+                                                  graph_) >= 0 &&
+              avfilter_link(in0_, 0, mix, 0) >= 0 && avfilter_link(in1_, 0, mix, 1) >= 0 &&
+              avfilter_link(mix, 0, sink_, 0) >= 0 && avfilter_graph_config(graph_, nullptr) >= 0;
+    }
+    ~ReferenceMix() { avfilter_graph_free(&graph_); }
+    bool ok() const { return ok_; }
+    // Pushes one frame to each input; returns the frames of n samples ready.
+    std::vector<AVFrame*> Add(const AVFrame* a, const AVFrame* b, int n) {
+        std::vector<AVFrame*> out;
+        AVFrame* ca = av_frame_clone(a);
+        AVFrame* cb = av_frame_clone(b);
+        ok_ = ok_ && av_buffersrc_add_frame(in0_, ca) >= 0 && av_buffersrc_add_frame(in1_, cb) >= 0;
+        av_frame_free(&ca);
+        av_frame_free(&cb);
+        for (;;) {
+            AVFrame* f = av_frame_alloc();
+            if (av_buffersink_get_samples(sink_, f, n) < 0) {
+                av_frame_free(&f);
+                return out;
+            }
+            out.push_back(f);
+        }
+    }
+
+private:
+    AVFilterGraph* graph_ = nullptr;
+    AVFilterContext *in0_ = nullptr, *in1_ = nullptr, *sink_ = nullptr;
+    bool ok_ = false;
+};
+
+AVFrame* RandomFrame(AVSampleFormat format, int channels, int n, int64_t pts, std::mt19937& random) {
+    AVFrame* f = av_frame_alloc();
+    f->format = format;
+    f->nb_samples = n;
+    f->sample_rate = 44100;
+    f->pts = pts;
+    av_channel_layout_default(&f->ch_layout, channels);
+    av_frame_get_buffer(f, 0);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int planes = planar ? channels : 1;
+    const int count = n * (planar ? 1 : channels);
+    std::uniform_int_distribution<int> sample(-32768, 32767);
+    for (int p = 0; p < planes; ++p)
+        for (int i = 0; i < count; ++i) {
+            // Full-scale values, and the extremes, where rounding and range
+            // show first.
+            const int v = i < 4 ? (i % 2 ? 32767 : -32768) : sample(random);
+            switch (av_get_packed_sample_fmt(format)) {
+            case AV_SAMPLE_FMT_S16: reinterpret_cast<int16_t*>(f->extended_data[p])[i] = int16_t(v); break;
+            case AV_SAMPLE_FMT_FLT: reinterpret_cast<float*>(f->extended_data[p])[i] = v / 32768.0f; break;
+            default: break;
+            }
+        }
+    return f;
+}
+
+// The mix of both sources equals FFmpeg's mix filter bit for bit in each
+// format the recorder's encoders take: 16-bit integers (WAV, FLAC, MP2,
+// AMR), planar float (MP3, AAC, Vorbis, AC3, WMA), and the packed float and
+// planar 16-bit forms.
+TEST(Mixer, BothSourcesMixExactlyAsFFmpegsMixFilter) {
+    for (const AVSampleFormat format : {AV_SAMPLE_FMT_S16, AV_SAMPLE_FMT_FLTP, AV_SAMPLE_FMT_FLT, AV_SAMPLE_FMT_S16P}) {
+        SCOPED_TRACE(av_get_sample_fmt_name(format));
+        ReferenceMix reference(format, 44100, 2);
+        ASSERT_TRUE(reference.ok());
+        CAudioMixer mixer;
+        std::mt19937 random(7);
+        const int n = 1152;
+        const int bytes = av_get_bytes_per_sample(format);
+        size_t compared = 0;
+        for (int k = 0; k < 20; ++k) {
+            AVFrame* a = RandomFrame(format, 2, n, int64_t(k) * n, random);
+            AVFrame* b = RandomFrame(format, 2, n, int64_t(k) * n, random);
+            std::vector<AVFrame*> expected = reference.Add(a, b, n);
+            ASSERT_EQ(mixer.MixInto(a, b), 0) << mixer.LastError();
+            ASSERT_EQ(expected.size(), 1u);
+            const int planes = av_sample_fmt_is_planar(format) ? 2 : 1;
+            const size_t size = size_t(n) * bytes * (planes == 1 ? 2 : 1);
+            for (int p = 0; p < planes; ++p)
+                EXPECT_EQ(std::memcmp(a->extended_data[p], expected[0]->extended_data[p], size), 0)
+                    << "frame " << k << " plane " << p;
+            compared += size * planes;
+            for (AVFrame* f : expected) av_frame_free(&f);
+            av_frame_free(&a);
+            av_frame_free(&b);
+        }
+        EXPECT_EQ(compared, size_t(20) * n * 2 * bytes);
+    }
+}
+
+TEST(Mixer, FramesOfDifferentShapesAreRefused) {
+    std::mt19937 random(1);
+    AVFrame* a = RandomFrame(AV_SAMPLE_FMT_S16, 2, 100, 0, random);
+    AVFrame* b = RandomFrame(AV_SAMPLE_FMT_S16, 2, 99, 0, random);
+    CAudioMixer mixer;
+    EXPECT_LT(mixer.MixInto(a, b), 0);
+    EXPECT_NE(mixer.LastError().find("MixInto"), std::string::npos);
+    av_frame_free(&a);
+    av_frame_free(&b);
 }
 
 }  // namespace

@@ -288,6 +288,33 @@ TEST_F(RecorderTest, StopWaitsForASourceThatHandsOnItsBlocksLate) {
     EXPECT_GE(stopped, 1.6);
 }
 
+// A device that stays open and delivers nothing: the silence standing in
+// for it is held back in case its audio comes late, and a stop, once it has
+// waited for that audio, hands the held silence on, so the file still runs
+// up to the stop.
+TEST_F(RecorderTest, AStopHandsOnTheSilenceHeldForASilentDevice) {
+    audio_test::ScopedModule quiet(
+        "module-null-sink sink_name=mute_sink sink_properties=device.description=mute");
+    ASSERT_TRUE(quiet.Loaded());
+    audio_test::Pactl("suspend-sink mute_sink 1");  // its twin opens and delivers nothing
+    recorder.settings.output_speaker_name = L"mute";
+    recorder.settings.output_speaker_id = L"mute_sink";
+    recorder.settings.output_file = Utf8ToWide(folder.path() + "/mute.wav");
+    recorder.Start();
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(4000ms);
+    const double untilStop = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    recorder.Stop();
+    ASSERT_TRUE(events.WaitFor(2, 1s));
+    EXPECT_EQ(events.Events().back().code, 0);
+    const auto d = DecodeFile(WideToUtf8(recorder.settings.output_file));
+    ASSERT_TRUE(d.ok) << d.error;
+    // Without the held silence the file would end where the hold began,
+    // 3.5 s short of the stop.
+    EXPECT_NEAR(d.duration, untilStop, 0.15);
+    EXPECT_LT(audio_test::Rms(d.mono), 1.0);
+}
+
 TEST_F(RecorderTest, VolumeChangesApplyWhileRecording) {
     audio_test::TonePlayer player("speakers", 1000, 0.4);
     recorder.Start();

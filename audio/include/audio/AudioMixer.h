@@ -1,5 +1,6 @@
 // Per-source sample FIFOs in the encoder's format, and the mixer that cuts
-// encoder frames from one source or mixes two through an amix graph. Used
+// encoder frames from one source or mixes two, each at half (the sum of
+// both halves, as FFmpeg's two-input mix filter makes it). Used
 // by the recorder's worker thread only; each FIFO still guards its samples
 // and its resampler with mutexes of its own.
 #pragma once
@@ -13,7 +14,6 @@
 #include <vector>
 
 extern "C" {
-#include <libavfilter/avfilter.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/frame.h>
 #include <libavutil/samplefmt.h>
@@ -97,28 +97,28 @@ public:
     void AddInput(int key, CAudioFifo* fifo);
     void SetVolume(int key, int volume);
     bool HasEnoughAll(int n);
+    // Samples a frame can be cut from now: the smallest FIFO the mode reads.
+    int ReadySamples();
     void SetMode(int mode) { mode_ = mode; }
     int GetMode() const { return mode_; }
 
     // One frame of exactly n samples in the encoder's format, stamped with
-    // pts; null when the sources do not hold enough yet. A filter-graph
-    // failure also gives null, with the FFmpeg error in *error (0 otherwise)
-    // and its text in LastError().
+    // pts; null when the sources do not hold enough yet. A sample format the
+    // mix cannot add also gives null, with the FFmpeg error in *error (0
+    // otherwise) and its text in LastError().
     AVFrame* ReadMixedFrame(int n, int64_t pts, int* error = nullptr);
-    int BuildAmixGraph(int format, int rate, int channels);
+    // Adds `from` into `into` sample by sample, each at half: in floating
+    // point as the sum of both halves, in integers as half the sum rounded
+    // to the nearest, halves to even (which is what the floating-point sum
+    // gives once converted back). Both frames have one format and length.
+    int MixInto(AVFrame* into, const AVFrame* from);
     void Release();
     std::string LastError() const { return lastError_; }
 
 private:
     int Fail(int code, const char* operation);
-    void FreeGraph();
 
-    AVFilterContext* sink_ = nullptr;
-    AVFilterContext* input0_ = nullptr;
-    AVFilterContext* input1_ = nullptr;
-    AVFilterGraph* graph_ = nullptr;
     std::atomic<int> mode_{kMicrophone};
     std::map<int, std::unique_ptr<CAudioFifo>> inputs_;
-    int64_t inputPts_ = 0;  // running time of what went into the graph
     std::string lastError_;
 };

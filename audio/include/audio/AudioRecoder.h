@@ -23,10 +23,16 @@ class CWakeSignal;
 // hands blocks over a fragment (100 ms) at a time, a source that follows
 // another (a monitor, a remapped device) adds its master's buffer, and on a
 // loaded machine the server or this process may be held up for a while.
-// Late audio that silence already stood for cannot be put back, so the wait
-// is long enough for all of that; a device that is gone is still stood in
-// for within this time, and the mix catches up at once.
+// A device that is gone is stood in for within this time, and the mix
+// catches up at once.
 constexpr long kCaptureSilenceAfterMs = 2500;
+// While the device is open, the newest silence standing in for it (this
+// many seconds of it) is held back instead of handed on, and audio that
+// turns up late takes its place. The server keeps at most 3 s for a client
+// that does not read, so any audio it still delivers finds its stand-in
+// held. What it costs: a listener that mixes this source with another
+// waits that much longer while the device is silent.
+constexpr double kStandInHoldSeconds = 3.5;
 // Blocks the worker's queue holds (3 s of 10 ms blocks): more than the
 // silence wait, so a source catching up after a stall loses nothing here.
 constexpr int kCaptureQueueBlocks = 300;
@@ -49,6 +55,10 @@ public:
     // selector; returns the open result. The worker and the sink stay.
     int Restart();
     bool IsStarted() const { return m_started.load(); }
+    // Hands on at once the silence held back for a late device and the
+    // audio waiting behind it (a listener that stops wants its stream up to
+    // now and can wait no longer).
+    void HandOnHeld();
     IProcessCapture* GetSink();
 
     // The stream callback's entry: 0 when the block was taken, 2 when refused.
@@ -66,14 +76,22 @@ public:
 private:
     // The worker's account of time: what it handed on against the clock.
     struct Timeline {
-        std::chrono::steady_clock::time_point start;
-        double delivered = 0;         // seconds handed to the sink, real and silent
-        double silenceCredit = 0;     // silence that late real data may still stand for
-        double realSinceSilence = 0;  // real seconds handed on since the last silence
-        // The device's block format last seen, for silence while it has none.
         struct Format {
             int frames = 0, channels = 0, ms = 0, rate = 0;
-        } lastFormat;
+            bool operator==(const Format&) const = default;
+        };
+        std::chrono::steady_clock::time_point start;
+        // Seconds handed to the sink or held for it, real and silent.
+        double delivered = 0;
+        // Silent blocks of heldFormat standing in for the open device while
+        // it delivers nothing, not handed on yet; and the real blocks that
+        // arrived since, which go after whatever silence is left.
+        long heldBlocks = 0;
+        Format heldFormat;
+        std::deque<CAudioPacket> waiting;
+        double onTimeSinceHold = 0;  // seconds of waiting audio that came on time
+        // The device's block format last seen, for silence while it has none.
+        Format lastFormat;
         double Elapsed() const {
             return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
@@ -81,12 +99,15 @@ private:
 
     static void WakeWorker(void* wake);
     void WorkerLoop();
-    // Hands real packets on; returns how many were left out because silence
-    // had already filled their stretch.
+    // Hands real packets on, or holds them behind held silence; returns how
+    // many took the place of silence that stood in for them.
     long Forward(std::deque<CAudioPacket>& packets, Timeline& timeline);
     // Silence while the device delivers nothing; returns when data is
     // waiting or stop is set.
     void RunSilence(Timeline& timeline);
+    // Hands on the held silence, then the audio waiting behind it.
+    void Release(Timeline& timeline);
+    void SendSilence(long blocks, const Timeline::Format& format);
 
     std::mutex m_sinkMutex;
     std::atomic<bool> m_started{false};
@@ -96,5 +117,6 @@ private:
     std::thread* m_worker = nullptr;
     std::unique_ptr<CWakeSignal> m_wake;  // maximum count 1: a burst of blocks makes one wake
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_handOnHeld{false};
     CPacketQueue m_queue;
 };

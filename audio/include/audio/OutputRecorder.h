@@ -75,7 +75,10 @@ private:
     void WorkerMain(CArgOutput s);
     int OpenOutput(COutputFile& writer, const CArgOutput& s);
     int CloseOutput(COutputFile& writer, const CArgOutput& s);
-    int EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s);
+    // Encodes every whole frame the sources make; with `lastPart`, at the
+    // end, also what is left of less than a frame, where the encoder takes
+    // a short last frame.
+    int EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s, bool lastPart = false);
     int AddSourceFifo(CAudioMixer& mixer, COutputFile& writer, int key, int rate, int channels,
                       int volume);
     // Handles the commands taken at one wake; non-zero ends the recording.
@@ -86,7 +89,8 @@ private:
     bool StartSource(int key, const std::wstring& name, const std::wstring& id, int loopback);
     // Waits, at most kStopCatchUp, until every source has handed on the
     // audio captured up to now: on a loaded machine it may still be on its
-    // way from the server or in the capture worker.
+    // way from the server or in the capture worker. Then a source that still
+    // holds back silence for a late device hands it on.
     void WaitForSourcesToCatchUp();
 
     // Per source key (0 microphone, 1 system sound): when its device was
@@ -96,6 +100,17 @@ private:
     std::chrono::steady_clock::time_point openedAt_[kSourceKeys];
     std::atomic<bool> opened_[kSourceKeys] = {};
     std::atomic<int64_t> capturedNs_[kSourceKeys] = {};
+    // Where a stop falls in each source's audio: what a source hands on
+    // past it (while the stop waits for a late source) is left out.
+    std::atomic<int64_t> stopAtNs_[kSourceKeys] = {};
+    // Both sources are mixed from one common moment, when the later device
+    // opened: each source's audio from before it is left out (a source
+    // opened 100 ms earlier would otherwise sound 100 ms late in the mix and
+    // lose its last 100 ms at the stop). Set by Start, read by the worker.
+    int64_t startLeadNs_[kSourceKeys] = {};
+    // Leaves out the part of `packet` captured before the common start;
+    // returns the index of the first frame to keep.
+    int SkipStartLead(const CAudioPacket& packet, int key);
 
     std::atomic<int64_t> sampleCounter_{0};
     std::atomic<int64_t> elapsedMs_{0};

@@ -1,13 +1,11 @@
 #include "audio/AudioMixer.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstddef>
 
 extern "C" {
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
-#include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
-#include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
 }
 
 CAudioMixer::~CAudioMixer() { Release(); }
@@ -29,11 +27,84 @@ bool CAudioMixer::HasEnoughAll(int n) {
     return true;
 }
 
+int CAudioMixer::ReadySamples() {
+    const int mode = mode_.load();
+    if (mode == kMicrophone || mode == kSystemSound) {
+        CAudioFifo* fifo = GetInput(mode == kMicrophone ? 0 : 1);
+        return fifo ? fifo->Size() : 0;
+    }
+    CAudioFifo* mic = GetInput(0);
+    CAudioFifo* system = GetInput(1);
+    if (mode != kBoth || !mic || !system) return 0;
+    return std::min(mic->Size(), system->Size());
+}
+
 int CAudioMixer::Fail(int code, const char* operation) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {0};
     av_strerror(code, text, sizeof text);
     lastError_ = std::string("CAudioMixer::") + operation + ": " + text;
     return code;
+}
+
+namespace {
+
+// Half the sum, rounded to the nearest and halves to even: what the sum of
+// both halves gives in floating point, converted back to integers.
+template <typename T, typename Wide>
+void MixIntegers(T* into, const T* from, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const Wide sum = static_cast<Wide>(into[i]) + from[i];
+        Wide half = sum >> 1;  // rounded down
+        if ((sum & 1) && (half & 1)) ++half;
+        into[i] = static_cast<T>(half);
+    }
+}
+
+template <typename T>
+void MixReals(T* into, const T* from, size_t count) {
+    for (size_t i = 0; i < count; ++i) into[i] = into[i] * T(0.5) + from[i] * T(0.5);
+}
+
+void MixUnsigned8(uint8_t* into, const uint8_t* from, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        int8_t a = static_cast<int8_t>(into[i] - 128), b = static_cast<int8_t>(from[i] - 128);
+        MixIntegers<int8_t, int>(&a, &b, 1);
+        into[i] = static_cast<uint8_t>(a + 128);
+    }
+}
+
+}  // namespace
+
+int CAudioMixer::MixInto(AVFrame* into, const AVFrame* from) {
+    if (into->nb_samples != from->nb_samples || into->format != from->format ||
+        into->ch_layout.nb_channels != from->ch_layout.nb_channels)
+        return Fail(AVERROR(EINVAL), "MixInto");
+    const auto format = static_cast<AVSampleFormat>(into->format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int planes = planar ? into->ch_layout.nb_channels : 1;
+    const size_t count = static_cast<size_t>(into->nb_samples) * (planar ? 1 : into->ch_layout.nb_channels);
+    if (av_frame_make_writable(into) < 0) return Fail(AVERROR(ENOMEM), "MixInto");
+    for (int p = 0; p < planes; ++p) {
+        uint8_t* a = into->extended_data[p];
+        const uint8_t* b = from->extended_data[p];
+        switch (av_get_packed_sample_fmt(format)) {
+        case AV_SAMPLE_FMT_U8: MixUnsigned8(a, b, count); break;
+        case AV_SAMPLE_FMT_S16:
+            MixIntegers<int16_t, int32_t>(reinterpret_cast<int16_t*>(a), reinterpret_cast<const int16_t*>(b), count);
+            break;
+        case AV_SAMPLE_FMT_S32:
+            MixIntegers<int32_t, int64_t>(reinterpret_cast<int32_t*>(a), reinterpret_cast<const int32_t*>(b), count);
+            break;
+        case AV_SAMPLE_FMT_FLT:
+            MixReals(reinterpret_cast<float*>(a), reinterpret_cast<const float*>(b), count);
+            break;
+        case AV_SAMPLE_FMT_DBL:
+            MixReals(reinterpret_cast<double*>(a), reinterpret_cast<const double*>(b), count);
+            break;
+        default: return Fail(AVERROR(ENOSYS), "MixInto");
+        }
+    }
+    return 0;
 }
 
 AVFrame* CAudioMixer::ReadMixedFrame(int n, int64_t pts, int* error) {
@@ -49,128 +120,25 @@ AVFrame* CAudioMixer::ReadMixedFrame(int n, int64_t pts, int* error) {
 
     CAudioFifo* mic = GetInput(0);
     CAudioFifo* system = GetInput(1);
-    if (!mic || !system) return nullptr;
-    if (!graph_) {
-        const int rc = BuildAmixGraph(mic->TargetFormat(), mic->TargetRate(), mic->TargetChannels());
+    if (!mic || !system || !system->HasEnough(n) || !mic->HasEnough(n)) return nullptr;
+    AVFrame* fromMic = mic->Read(n);
+    AVFrame* fromSystem = system->Read(n);
+    AVFrame* out = nullptr;
+    if (fromMic && fromSystem) {
+        const int rc = MixInto(fromMic, fromSystem);
         if (rc < 0) {
             if (error) *error = rc;
-            return nullptr;
-        }
-    }
-
-    AVFrame* out = av_frame_alloc();
-    if (!out) return nullptr;
-    for (;;) {
-        // amix hands out pieces of its own size: the sink cuts them into
-        // frames of exactly n samples, and whatever is left waits there.
-        int rc = av_buffersink_get_samples(sink_, out, n);
-        if (rc >= 0) {
+        } else {
+            out = fromMic;
+            fromMic = nullptr;
             out->pts = pts;
-            return out;
-        }
-        if (rc != AVERROR(EAGAIN)) {
-            Fail(rc, "ReadMixedFrame");
-            if (error) *error = rc;
-            break;
-        }
-        if (!system->HasEnough(n) || !mic->HasEnough(n)) break;
-        AVFrame* fromSystem = system->Read(n);
-        AVFrame* fromMic = mic->Read(n);
-        if (!fromSystem || !fromMic) {
-            av_frame_free(&fromSystem);
-            av_frame_free(&fromMic);
-            break;
-        }
-        fromSystem->pts = fromMic->pts = inputPts_;
-        inputPts_ += n;
-        rc = av_buffersrc_add_frame(input0_, fromMic);
-        if (rc >= 0) rc = av_buffersrc_add_frame(input1_, fromSystem);
-        av_frame_free(&fromSystem);
-        av_frame_free(&fromMic);
-        if (rc < 0) {
-            Fail(rc, "ReadMixedFrame");
-            if (error) *error = rc;
-            break;
         }
     }
-    av_frame_free(&out);
-    return nullptr;
-}
-
-int CAudioMixer::BuildAmixGraph(int format, int rate, int channels) {
-    FreeGraph();
-    const AVFilter* abuffer = avfilter_get_by_name("abuffer");
-    const AVFilter* abuffersink = avfilter_get_by_name("abuffersink");
-    if (!abuffer || !abuffersink) return Fail(AVERROR_FILTER_NOT_FOUND, "BuildAmixGraph");
-    graph_ = avfilter_graph_alloc();
-    // amix works on whole frames: a pool of slice threads (one per core by
-    // default) would only be started, cost memory and never be used.
-    if (graph_) graph_->nb_threads = 1;
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* second = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    int rc = (graph_ && outputs && second && inputs) ? 0 : AVERROR(ENOMEM);
-
-    AVChannelLayout layout{};
-    av_channel_layout_default(&layout, channels);
-    char layoutName[64] = {0};
-    av_channel_layout_describe(&layout, layoutName, sizeof layoutName);
-    av_channel_layout_uninit(&layout);
-    const char* formatName = av_get_sample_fmt_name(static_cast<AVSampleFormat>(format));
-    char args[512];
-    std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
-                  rate, rate, formatName ? formatName : "", layoutName);
-
-    if (rc >= 0) rc = avfilter_graph_create_filter(&input0_, abuffer, "in0", args, nullptr, graph_);
-    if (rc >= 0) rc = avfilter_graph_create_filter(&input1_, abuffer, "in1", args, nullptr, graph_);
-    if (rc >= 0) rc = avfilter_graph_create_filter(&sink_, abuffersink, "out", nullptr, nullptr, graph_);
-    if (rc >= 0) {
-        const int formats[] = {format};
-        rc = av_opt_set_bin(sink_, "sample_fmts", reinterpret_cast<const uint8_t*>(formats),
-                            sizeof formats, AV_OPT_SEARCH_CHILDREN);
-    }
-    if (rc >= 0) rc = av_opt_set(sink_, "ch_layouts", layoutName, AV_OPT_SEARCH_CHILDREN);
-    if (rc >= 0) {
-        const int rates[] = {rate};
-        rc = av_opt_set_bin(sink_, "sample_rates", reinterpret_cast<const uint8_t*>(rates),
-                            sizeof rates, AV_OPT_SEARCH_CHILDREN);
-    }
-    if (rc >= 0) {
-        outputs->name = av_strdup("in0");
-        outputs->filter_ctx = input0_;
-        outputs->pad_idx = 0;
-        outputs->next = second;
-        second->name = av_strdup("in1");
-        second->filter_ctx = input1_;
-        second->pad_idx = 0;
-        second->next = nullptr;
-        second = nullptr;  // now part of the outputs list
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = sink_;
-        inputs->pad_idx = 0;
-        inputs->next = nullptr;
-        rc = avfilter_graph_parse_ptr(graph_, "[in0][in1]amix=inputs=2[out]", &inputs, &outputs,
-                                      nullptr);
-    }
-    if (rc >= 0) rc = avfilter_graph_config(graph_, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    avfilter_inout_free(&second);
-    if (rc < 0) {
-        FreeGraph();
-        return Fail(rc, "BuildAmixGraph");
-    }
-    inputPts_ = 0;
-    return 0;
-}
-
-void CAudioMixer::FreeGraph() {
-    // The graph owns its filter contexts.
-    avfilter_graph_free(&graph_);
-    sink_ = input0_ = input1_ = nullptr;
+    av_frame_free(&fromSystem);
+    av_frame_free(&fromMic);
+    return out;
 }
 
 void CAudioMixer::Release() {
-    FreeGraph();
     inputs_.clear();
 }

@@ -23,9 +23,11 @@ const wchar_t* const kTextNoSource = L"没有可录制的音频源。";
 
 namespace {
 
-// The longest a stop waits for audio still on its way: a source that late
-// has been stood in for by silence already.
+// The longest a stop waits for audio still on its way: the server keeps no
+// more than 3 s for a client that does not read.
 constexpr std::chrono::milliseconds kStopCatchUp{kCaptureSilenceAfterMs + 500};
+// How long a source is given to hand on the silence it held back.
+constexpr std::chrono::milliseconds kHandOnHeldWait{500};
 
 }  // namespace
 
@@ -67,12 +69,20 @@ bool COutputRecorder::Start() {
     for (int key = 0; key < kSourceKeys; ++key) {
         opened_[key] = false;
         capturedNs_[key] = 0;
+        stopAtNs_[key] = INT64_MAX;
     }
     state.exchange(kRecorderRecording);
     if (!settings.output_speaker_name.empty() && settings.output_device != 0)
         StartSource(1, settings.output_speaker_name, settings.output_speaker_id, 1);
     if (!settings.output_mic_name.empty() && settings.output_device != 1)
         StartSource(0, settings.output_mic_name, settings.output_mic_id, 0);
+    std::chrono::steady_clock::time_point common{};
+    for (int key = 0; key < kSourceKeys; ++key)
+        if (opened_[key] && openedAt_[key] > common) common = openedAt_[key];
+    for (int key = 0; key < kSourceKeys; ++key)
+        startLeadNs_[key] = opened_[key]
+            ? std::chrono::duration_cast<std::chrono::nanoseconds>(common - openedAt_[key]).count()
+            : 0;
     worker_ = new std::thread(&COutputRecorder::WorkerMain, this, CArgOutput(settings));
     return true;
 }
@@ -95,21 +105,28 @@ void COutputRecorder::Stop() {
 void COutputRecorder::WaitForSourcesToCatchUp() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point now = Clock::now();
-    const Clock::time_point deadline = now + kStopCatchUp;
-    for (;;) {
-        bool behind = false;
-        for (int key = 0; key < kSourceKeys; ++key) {
-            if (!opened_[key]) continue;
-            const auto due = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
-            behind = behind || capturedNs_[key].load() < due;
+    for (int key = 0; key < kSourceKeys; ++key)
+        if (opened_[key])
+            stopAtNs_[key] = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
+    auto caughtUp = [&](Clock::time_point deadline) {
+        for (;;) {
+            bool behind = false;
+            for (int key = 0; key < kSourceKeys; ++key)
+                behind = behind || (opened_[key] && capturedNs_[key].load() < stopAtNs_[key].load());
+            if (!behind) return true;
+            if (Clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        if (!behind) return;
-        if (Clock::now() >= deadline) {
-            WriteLine(L"stopped before every source had caught up with the clock");
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    if (caughtUp(now + kStopCatchUp)) return;
+    // A source still silent holds back the silence standing in for it, in
+    // case its audio turns up late: it can wait no longer.
+    {
+        std::lock_guard<std::mutex> lock(sourcesMutex_);
+        for (auto& [key, source] : sources_) source->HandOnHeld();
     }
+    if (!caughtUp(Clock::now() + kHandOnHeldWait))
+        WriteLine(L"stopped before every source had caught up with the clock");
 }
 
 void COutputRecorder::Pause() { state.fetch_or(kRecorderPaused); }
@@ -123,8 +140,17 @@ void COutputRecorder::SetVolume(int key, float volume) {
 
 int COutputRecorder::OnCapture(CAudioPacket& packet) {
     // Counted paused or not: a stop compares it with the clock.
-    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0)
-        capturedNs_[packet.tag] += static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0) {
+        const int64_t length = static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+        const int64_t at = capturedNs_[packet.tag].fetch_add(length);
+        const int64_t stop = stopAtNs_[packet.tag].load();
+        if (at >= stop) return 0;
+        if (at + length > stop) {
+            // The stop falls inside this block: the part after it is left out.
+            packet.frames = static_cast<int32_t>((stop - at) * packet.rate / 1000000000);
+            packet.samples.resize(static_cast<size_t>(packet.frames) * packet.channels);
+        }
+    }
     if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
     // The packet is the capture worker's to discard after this call: its
     // samples move into the command instead of being copied.
@@ -178,11 +204,21 @@ int COutputRecorder::AddSourceFifo(CAudioMixer& mixer, COutputFile& writer, int 
     return rc;
 }
 
-int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s) {
+int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const CArgOutput& s, bool lastPart) {
     AVCodecContext* e = writer.Encoder();
     if (!e) return kOutputNoEncoder;
-    const int n = writer.FrameSize();
+    int n = writer.FrameSize();
     for (;;) {
+        if (lastPart && !mixer.HasEnoughAll(n)) {
+            // The audio up to the stop, to its last sample: a part-frame,
+            // where the encoder takes a short last frame or any length.
+            lastPart = false;
+            const int rest = mixer.ReadySamples();
+            const int caps = e->codec ? e->codec->capabilities : 0;
+            if (rest <= 0 || !(caps & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE)))
+                return 0;
+            n = rest;
+        }
         int error = 0;
         AVFrame* frame = mixer.ReadMixedFrame(n, sampleCounter_.load(), &error);
         if (!frame) {
@@ -257,7 +293,10 @@ int COutputRecorder::HandleCommands(CCmdQueue::Commands& commands, CAudioMixer& 
             fifo = mixer.GetInput(c.key);
             if (rc < 0) continue;
         }
-        const int written = fifo->Write(p.samples.data(), p.frames);
+        const int first = SkipStartLead(p, c.key);
+        if (first >= p.frames) continue;
+        const int written = fifo->Write(p.samples.data() + static_cast<size_t>(first) * p.channels,
+                                        p.frames - first);
         if (written < 0) {
             WriteLine(L"resampling failed for source " + std::to_wstring(c.key));
             continue;
@@ -268,6 +307,18 @@ int COutputRecorder::HandleCommands(CCmdQueue::Commands& commands, CAudioMixer& 
         }
     }
     return 0;
+}
+
+int COutputRecorder::SkipStartLead(const CAudioPacket& packet, int key) {
+    if (key < 0 || key >= kSourceKeys || startLeadNs_[key] <= 0 || packet.rate <= 0) return 0;
+    const int64_t packetNs = static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+    if (startLeadNs_[key] >= packetNs) {
+        startLeadNs_[key] -= packetNs;
+        return packet.frames;
+    }
+    const int frames = static_cast<int>((startLeadNs_[key] * packet.rate + 500000000) / 1000000000);
+    startLeadNs_[key] = 0;
+    return frames;
 }
 
 void COutputRecorder::WorkerMain(CArgOutput s) {
@@ -323,7 +374,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
         if (stopping) break;
     }
 
-    int rc = EncodeMixed(mixer, writer, s);
+    int rc = EncodeMixed(mixer, writer, s, true);
     if (rc == 0) {
         rc = CloseOutput(writer, s);
         if (IsDiskFullError(rc)) {
