@@ -45,6 +45,7 @@
 #include "audio/OutputRecorder.h"
 #include "base/CodePage.h"
 #include "bench_tones.h"
+#include "monitor_reference_helper.h"
 
 namespace {
 
@@ -87,68 +88,9 @@ private:
     std::vector<std::thread> threads_;
 };
 
-// A plain capture of one monitor, read on a thread of its own at real-time
-// priority where the process may have it, into memory: what the sink really
-// played, to tell the tones' own faults from the recorder's.
-class Reference {
-public:
-    Reference(const std::string& source, int rate) : rate_(rate), thread_(&Reference::Run, this, source) {
-        while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ~Reference() { Stop(); }
-    void Stop() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    bool Started() const { return started_; }
-    int Rate() const { return rate_; }
-    // When the first sample read was captured, on the soak's clock.
-    Clock::time_point FirstSample() const { return first_; }
-    const std::vector<short>& Samples() const { return samples_; }
-    const std::string& Error() const { return error_; }
-
-private:
-    void Run(std::string source) {
-        sched_param priority{};
-        priority.sched_priority = sched_get_priority_min(SCHED_FIFO);
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &priority);
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(rate_), 1};
-        pa_buffer_attr attr{};
-        attr.maxlength = static_cast<uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_SEC, &spec));
-        attr.tlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
-        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20 * PA_USEC_PER_MSEC, &spec));
-        int error = 0;
-        pa_simple* s = pa_simple_new(nullptr, "record-soak-reference", PA_STREAM_RECORD, source.c_str(),
-                                     "reference", &spec, nullptr, &attr, &error);
-        if (!s) error_ = pa_strerror(error);
-        started_ = s != nullptr;
-        ready_ = true;
-        if (!s) return;
-        std::vector<short> chunk(rate_ / 50);
-        bool first = true;
-        while (!stop_) {
-            if (pa_simple_read(s, chunk.data(), chunk.size() * sizeof(short), &error) < 0) {
-                error_ = pa_strerror(error);
-                break;
-            }
-            if (first) {
-                const pa_usec_t latency = pa_simple_get_latency(s, &error);
-                first_ = Clock::now() - std::chrono::microseconds(latency) -
-                         std::chrono::microseconds(1000000LL * static_cast<long long>(chunk.size()) / rate_);
-                first = false;
-            }
-            samples_.insert(samples_.end(), chunk.begin(), chunk.end());
-        }
-        pa_simple_free(s);
-    }
-
-    const int rate_;
-    std::atomic<bool> stop_{false}, started_{false}, ready_{false};
-    Clock::time_point first_{};
-    std::vector<short> samples_;
-    std::string error_;
-    std::thread thread_;
-};
+// A plain capture of each monitor, to tell the tones' own faults from the
+// recorder's.
+using Reference = audio_test::MonitorReference;
 
 struct Wav {
     bool ok = false;

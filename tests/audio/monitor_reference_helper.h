@@ -21,6 +21,11 @@ public:
     void Stop();
     bool Started() const { return started_; }
     const std::string& Error() const { return error_; }
+    int Rate() const { return rate_; }
+    // When the first sample read was captured, on the steady clock.
+    Clock::time_point FirstSample() const { return first_; }
+    // Read after Stop.
+    const std::vector<short>& Samples() const { return samples_; }
 
     // When a stretch of the capture quieter than `rmsLimit` (10 ms blocks)
     // began, on the steady clock; the first `skipSeconds` are left out.
