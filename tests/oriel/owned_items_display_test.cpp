@@ -228,7 +228,17 @@ TEST_F(OwnedItemsDisplayTest, TreeControlTogglesSpreadsChecksAndSelects) {
   EXPECT_EQ(events, (std::vector<int>{15000, 15001, 15003}));
   std::vector<unsigned long> checked;
   ASSERT_TRUE(pumpUntil([&] { return (checked = boxOf(leaf0)) != unchecked; }));
-  EXPECT_TRUE(pumpUntil([&] { return boxOf(branches[1]) != unchecked; })) << "the parent's box is no longer empty";
+  // The partly-checked box is neither the empty nor the checked one.
+  std::vector<unsigned long> partly;
+  EXPECT_TRUE(pumpUntil([&] { return (partly = boxOf(branches[1])) != unchecked; })) << "the parent's box is no longer empty";
+  EXPECT_NE(partly, checked) << "a partly-checked box must not look checked";
+  // Under the pointer a checked box stays checked: neither partly nor empty.
+  moveMouse(kX + c.x, kY + c.y);
+  std::vector<unsigned long> hovered;
+  EXPECT_TRUE(pumpUntil([&] { return (hovered = boxOf(leaf0)) != checked; })) << "the hovered box changes";
+  EXPECT_NE(hovered, partly) << "a hovered checked box must not look partly checked";
+  EXPECT_NE(hovered, unchecked);
+  pointerAway();
 
   // Checking the branch checks every leaf; its box then looks checked.
   const POINT bc = partCentre(branches[1], STreeCtrl::kPartCheck);

@@ -99,6 +99,7 @@ TEST_F(SkinsTest, EverySystemSkinDrawsEachStateAndStatesDiffer) {
   EXPECT_EQ(pools->FindSystemSkin(0)->StateCount(), 8);
   EXPECT_EQ(pools->FindSystemSkin(1)->StateCount(), 8);
   EXPECT_EQ(pools->FindSystemSkin(11)->StateCount(), 3);
+  EXPECT_EQ(pools->FindSystemSkin(9)->StateCount(), 9);  // tree check box: empty, checked, partly; each normal, hover, pushed
   EXPECT_EQ(pools->FindSystemSkin(35), nullptr);
   auto* sb = dynamic_cast<SSkinScrollbar*>(pools->FindSystemSkin(5));
   ASSERT_NE(sb, nullptr);

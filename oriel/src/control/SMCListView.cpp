@@ -361,6 +361,18 @@ void SMCListView::LayoutItems() {
   const int first = count > 0 ? locator_->ItemAt(si.nPos) : -1;
   const int width = header_ ? header_->GetTotalWidth() : 0;
   const pugi::xml_node tpl = GetTemplate();
+  auto toBin = [this](ItemInfo& info) {
+    Retire(info.panel);
+    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
+    bins_[info.viewType].push_back(info.panel);
+    info.panel = nullptr;
+  };
+  // Old rows outside the rows about to show are idle at once, so that a
+  // jump reuses their panels instead of making a second set.
+  const int lastGuess = first >= 0 ? locator_->ItemAt(std::max(bottom - 1, si.nPos)) : -1;
+  for (int k = 0; k < oldCount; ++k)
+    if (old[k].panel && (first < 0 || oldFirst + k < first || oldFirst + k > lastGuess)) toBin(old[k]);
+
   int y = first >= 0 ? locator_->PositionOf(first) : 0;
   for (int i = first; first >= 0 && i < count && y < bottom; ++i) {
     const DWORD state = (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (i == selected_ ? DWORD{WndState_Check} : 0u);
@@ -400,12 +412,8 @@ void SMCListView::LayoutItems() {
     y += locator_->GetHeightOf(i) + locator_->GetDividerSize();
   }
 
-  for (ItemInfo& info : old) {
-    if (!info.panel) continue;
-    Retire(info.panel);
-    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
-    bins_[info.viewType].push_back(info.panel);
-  }
+  for (ItemInfo& info : old)
+    if (info.panel) toBin(info);
   firstVisible_ = visible_.empty() ? -1 : first;
   if (!locator_->IsFixHeight() && locator_->TotalHeight() != oldTotal) {
     UpdateBars();
