@@ -123,4 +123,65 @@ TEST_F(DlgBaseDisplay, CloseEscAndEnterEndWithTheirCodes) {
   }
 }
 
+// WM_DPICHANGED on a modeless base: the scale steps, the size follows the
+// ratio to the current scale, the window goes to the suggested top-left.
+// With the unit px nothing reacts.
+class ScaledWindow : public TestHostT<SDlgBaseWnd> {
+ public:
+  ScaledWindow() : TestHostT<SDlgBaseWnd>(nullptr) {}
+};
+
+RECT ScreenRect(HWND hwnd) {
+  RECT rc{};
+  GetWindowRect(hwnd, &rc);
+  return rc;
+}
+
+TEST_F(DlgBaseDisplay, DpiChangeRescalesAroundTheSuggestedPoint) {
+  struct UnitGuard {
+    ~UnitGuard() { SLayoutSize::SetDefaultUnit(L"px"); }
+  } guard;
+  const struct {
+    const wchar_t* unit;
+    int dpi;
+    POINT at;
+    int cx, cy;  // expected size from 340x164 at 100 %
+    POINT pos;
+  } rows[] = {
+      {L"px", 144, {30, 40}, 340, 164, {200, 150}},
+      {L"dp", 96, {30, 40}, 340, 164, {200, 150}},  // same scale: nothing
+      {L"dp", 120, {30, 40}, 425, 205, {30, 40}},
+  };
+  for (const auto& r : rows) {
+    SLayoutSize::SetDefaultUnit(r.unit);
+    ScaledWindow w;
+    ASSERT_TRUE(w.Create(nullptr, WS_POPUP, 0, 200, 150, 1, 1));
+    ASSERT_TRUE(w.Load("<ORIEL width='340' height='164'><root colorBkgnd='#ffffff'/></ORIEL>"));
+    SetWindowPos(w.GetHwnd(), nullptr, 200, 150, 340, 164, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT suggested{r.at.x, r.at.y, r.at.x + 999, r.at.y + 999};
+    w.HandleWindowMessage(w.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(r.dpi, r.dpi),
+                          reinterpret_cast<LPARAM>(&suggested), *std::make_unique<LRESULT>(), 0);
+    RECT rc = ScreenRect(w.GetHwnd());
+    EXPECT_EQ(rc.right - rc.left, r.cx) << r.dpi;
+    EXPECT_EQ(rc.bottom - rc.top, r.cy) << r.dpi;
+    EXPECT_EQ(rc.left, r.pos.x) << r.dpi;
+    EXPECT_EQ(rc.top, r.pos.y) << r.dpi;
+    if (r.dpi == 120 && std::wstring(r.unit) == L"dp") {
+      EXPECT_EQ(w.GetScale(), 125);
+      // Back to 96: x 0.8 at the new suggested point.
+      RECT back{70, 80, 71, 81};
+      LRESULT result = 1;
+      w.HandleWindowMessage(w.GetHwnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back),
+                            result, 0);
+      EXPECT_EQ(result, 0);
+      rc = ScreenRect(w.GetHwnd());
+      EXPECT_EQ(rc.right - rc.left, 340);
+      EXPECT_EQ(rc.bottom - rc.top, 164);
+      EXPECT_EQ(rc.left, 70);
+      EXPECT_EQ(rc.top, 80);
+    }
+    w.DestroyHostWindow();
+  }
+}
+
 }  // namespace
