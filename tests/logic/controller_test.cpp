@@ -89,9 +89,16 @@ TEST_F(ControllerTest, ApplyingMoreSettingsFollowsTheFlags) {
   m_controller->GetMoreSetting().common_auto_open = 0;
   m_controller->ApplyMoreSettings();
   EXPECT_FALSE(FileExists(registry::AutostartEntryPath(L"Quorvale")));
+  EXPECT_EQ(m_controller->ShowFloatingWindow(true), 0);
+  EXPECT_TRUE(m_controller->IsFloatingWindowVisible());
+  EXPECT_EQ(m_controller->ShowFloatingWindow(false), 0);
+  EXPECT_FALSE(m_controller->IsFloatingWindowVisible());
+  m_controller->ShowFloatingWindow(true);
   main.withFlow = false;
   EXPECT_EQ(m_controller->ShowFloatingWindow(true), 0);
+  EXPECT_FALSE(m_controller->IsFloatingWindowVisible()) << "no floating window counts as hidden";
   m_controller->SetMainWindow(nullptr);
+  EXPECT_FALSE(m_controller->IsFloatingWindowVisible()) << "no main window counts as hidden";
 }
 
 TEST_F(ControllerTest, RecorderEventsArePostedAsCopiesAndEndingsReleaseTheirTask) {

@@ -19,6 +19,7 @@ class TestFloatingWindow : public IFloatingWindow {
     visible = show;
     ++calls;
   }
+  bool IsVisible() override { return visible; }
   bool visible = false;
   int calls = 0;
 };

@@ -52,6 +52,8 @@ class CBllMain : public IOutputCall {
   // logged and removes it); kind 1: a finish (removes it).
   int OnTimerTaskStatus(int kind, int code, const CTimertaskInfo& task);
   int ShowFloatingWindow(bool show);
+  // False without a main window or without a floating window.
+  bool IsFloatingWindowVisible();
   void ApplyMoreSettings();
   int ReRegisterHotKeys();
   // Starts the sibling editor "Tarnwell/Tarnwell" of the program's folder

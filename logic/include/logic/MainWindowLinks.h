@@ -19,6 +19,8 @@ class IFloatingWindow {
  public:
   virtual ~IFloatingWindow() = default;
   virtual void Show(bool show) = 0;
+  // Whether the window is on screen (what the tray menu offers depends on it).
+  virtual bool IsVisible() = 0;
 };
 
 class IMainWindow {

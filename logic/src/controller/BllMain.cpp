@@ -148,6 +148,11 @@ int CBllMain::ShowFloatingWindow(bool show) {
   return 0;
 }
 
+bool CBllMain::IsFloatingWindowVisible() {
+  IFloatingWindow* flow = m_main ? m_main->GetFloatingWindow() : nullptr;
+  return flow && flow->IsVisible();
+}
+
 void CBllMain::ApplyMoreSettings() {
   CFileMoreSetting& more = m_settings.m_more;
   SetAutoStart(more.common_auto_open != 0);

@@ -1,6 +1,7 @@
 // ShellExecuteW: the desktop's own handler opens a document or an address.
 #pragma once
 
+#include "win32/guid.h"
 #include "win32/types.h"
 
 #define SE_ERR_FNF 2
@@ -15,3 +16,36 @@
 // tells what failed.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
+
+// The notification area (see win32/tray.h for how it is shown).
+#define NIM_ADD 0x00000000
+#define NIM_MODIFY 0x00000001
+#define NIM_DELETE 0x00000002
+#define NIF_MESSAGE 0x00000001
+#define NIF_ICON 0x00000002
+#define NIF_TIP 0x00000004
+#define NIF_INFO 0x00000010
+
+// The record with its 64-bit layout; cbSize must be sizeof(NOTIFYICONDATAW).
+typedef struct _NOTIFYICONDATAW {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  WCHAR szTip[128];
+  DWORD dwState;
+  DWORD dwStateMask;
+  WCHAR szInfo[256];
+  UINT uTimeoutOrVersion;
+  WCHAR szInfoTitle[64];
+  DWORD dwInfoFlags;
+  GUID guidItem;
+  HICON hBalloonIcon;
+} NOTIFYICONDATAW, *PNOTIFYICONDATAW;
+
+// NIM_ADD docks the icon (fails without a tray manager, or when docked
+// already); NIM_MODIFY changes the parts uFlags names; NIM_DELETE removes
+// it. FALSE with the last error set on failure or a wrong cbSize.
+BOOL Shell_NotifyIconW(DWORD message, PNOTIFYICONDATAW data);

@@ -439,6 +439,7 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     }
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
+    if (handleTrayEvent(x, event)) continue;
     if (XFilterEvent(&event, None)) continue;
     HWND hwnd = hwndOfXLocked(event.xany.window);
     if (!hwnd) continue;

@@ -21,6 +21,9 @@ bool handleXdndSelection(XDisplay* x, const XEvent& event);
 // True when the client message to `top` is part of the drag-and-drop
 // protocol; called on the thread that owns `top`.
 bool handleXdndMessage(XDisplay* x, HWND top, const XClientMessageEvent& event);
+// True when the event concerns the system tray: an icon window of ours,
+// the tray manager's window, or a new manager announced on the root.
+bool handleTrayEvent(XDisplay* x, const XEvent& event);
 // Reads what the connection has and queues each event for its window's
 // thread, handling none: for waits that must not run window procedures.
 void routeEvents(XDisplay* x);

@@ -514,6 +514,11 @@ void appendIcon(HICON icon, std::vector<long>& out) {
 }
 }  // namespace
 
+void* iconSurfaceOf(HICON icon) {
+  Win32IconSurfaceReader reader = g_iconReader.load();
+  return icon && reader ? reader(icon) : nullptr;
+}
+
 void nativeSetIcons(HWND hwnd, HICON big, HICON small) {
   XDisplay* x = activeDisplay();
   ::Window xid = x ? xidOf(hwnd) : 0;

@@ -88,6 +88,8 @@ void nativeAnimationEnd(HWND hwnd);
 void nativeMinimumSize(HWND hwnd, int width, int height);
 // The window's icons as _NET_WM_ICON: ARGB pixels, big icon first.
 void nativeSetIcons(HWND hwnd, HICON big, HICON small);
+// The Cairo image surface an icon holds (through the installed reader), or null.
+void* iconSurfaceOf(HICON icon);
 // True when a ConfigureNotify with this placement is the echo of our own
 // request (it is then dropped with the requests before it).
 bool takeOwnConfigure(HWND hwnd, const RECT& rect);
