@@ -24,10 +24,9 @@ std::string WriteProductIni(const std::filesystem::path& folder, const std::stri
   return path;
 }
 
-CrashRun StartCrash(const std::string& how, const std::string& productIni) {
-  CrashRun run;
+bool StartCrash(CrashRun& run, const std::string& how, const std::string& productIni) {
   int err[2];
-  if (pipe2(err, O_CLOEXEC) != 0) return run;
+  if (pipe2(err, O_CLOEXEC) != 0) return false;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
@@ -47,10 +46,10 @@ CrashRun StartCrash(const std::string& how, const std::string& productIni) {
   if (failed) {
     close(err[0]);
     run.pid = -1;
-    return run;
+    return false;
   }
   run.stderrFd = err[0];
-  return run;
+  return true;
 }
 
 bool ReadStderr(CrashRun& run, const std::function<bool()>& stop, int timeoutMs) {

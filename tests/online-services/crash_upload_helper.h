@@ -18,12 +18,15 @@ struct CrashRun {
   pid_t pid = -1;
   int stderrFd = -1;  // shared by the child and the helper it starts
   std::string stderrText;
+  CrashRun() = default;
+  CrashRun(const CrashRun&) = delete;
+  CrashRun& operator=(const CrashRun&) = delete;
   ~CrashRun();
 };
 
 // Starts the crashing child ("one" or "two") with that configuration and
-// its standard error into a pipe.
-CrashRun StartCrash(const std::string& how, const std::string& productIni);
+// its standard error into a pipe; false when it could not be started.
+bool StartCrash(CrashRun& run, const std::string& how, const std::string& productIni);
 // Reads standard error until every writer closed it (the child and its
 // helper both ended), `stop` holds or the time is up (false).
 bool ReadStderr(CrashRun& run, const std::function<bool()>& stop, int timeoutMs);

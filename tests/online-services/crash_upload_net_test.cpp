@@ -20,9 +20,7 @@ class CrashUploadTest : public ScratchTest {
   }
   // Runs the child to its end and the helper to its end.
   void CrashAndWait(crashtest::CrashRun& run, const std::string& how, const std::string& ini) {
-    run = {};
-    run = crashtest::StartCrash(how, ini);
-    ASSERT_GT(run.pid, 0);
+    ASSERT_TRUE(crashtest::StartCrash(run, how, ini));
     ASSERT_TRUE(crashtest::ReadStderr(run, nullptr, 90000)) << run.stderrText;
   }
 };

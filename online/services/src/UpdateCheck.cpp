@@ -115,11 +115,11 @@ bool CheckForUpdate(HWND owner, bool notify) {
   UpdateInfo info;
   std::wstring reason;
   if (!FetchUpdateInfo(GetUpdateUrlSetting(), info, reason)) {
-    if (notify) Tip(CDlgStack::Instance().Top(), FormatUpdateInfoError(reason));
+    if (notify) Tip(ORIEL::CDlgStack::Instance().Top(), FormatUpdateInfoError(reason));
     return false;
   }
   if (CompareVersions(info.version, kProductVersion) <= 0) {
-    if (notify) Tip(CDlgStack::Instance().Top(), L"当前已是最新版！");
+    if (notify) Tip(ORIEL::CDlgStack::Instance().Top(), L"当前已是最新版！");
     return false;
   }
   const bool forced = PartValue(info.forceUpdate) > 0 && info.forceUpdate[0] != L'-';
@@ -128,7 +128,7 @@ bool CheckForUpdate(HWND owner, bool notify) {
   question.okText = L"更新";
   question.noText = forced ? L"" : L"取消";
   question.closable = !forced;
-  const int answer = ShowUpdateTip(CDlgStack::Instance().Top(), question);
+  const int answer = ShowUpdateTip(ORIEL::CDlgStack::Instance().Top(), question);
   if (answer != kTipOk && !forced) return false;
 
   wchar_t exe[MAX_PATH] = {};
