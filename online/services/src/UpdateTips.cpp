@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kWidth = 340, kHeight = 164, kCaption = 0;
+constexpr int kWidth = 340, kHeight = 164, kCaption = 10;
 constexpr int kButtonWidth = 60, kButtonHeight = 25, kButtonBottom = 28;
 constexpr int kCloseSize = 24;
 
@@ -62,6 +62,28 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+LRESULT CALLBACK TextProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    HBRUSH brush = CreateSolidBrush(RGB(0xff, 0xff, 0xff));
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(hwnd, text.data(), length + 1);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0x44, 0x44, 0x44));
+    DrawTextW(dc, text.c_str(), length, &r, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  if (message == WM_KEYDOWN && OnKey(GetParent(hwnd), wParam)) return 0;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE:
@@ -76,12 +98,6 @@ LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       HBRUSH brush = CreateSolidBrush(RGB(0xff, 0xff, 0xff));
       FillRect(dc, &r, brush);
       DeleteObject(brush);
-      if (TipState* state = StateOf(hwnd)) {
-        RECT text{30, kCaption + 20, kWidth - 30, kHeight - kButtonBottom - kButtonHeight - 8};
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(0x44, 0x44, 0x44));
-        DrawTextW(dc, state->tip->text.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-      }
       EndPaint(hwnd, &ps);
       return 0;
     }
@@ -109,6 +125,10 @@ const wchar_t* RegisterOnce(const wchar_t* name, WNDPROC proc) {
 
 const wchar_t* TipClass() {
   static const wchar_t* name = RegisterOnce(L"QuorvaleUpdateTip", TipProc);
+  return name;
+}
+const wchar_t* TextClass() {
+  static const wchar_t* name = RegisterOnce(L"QuorvaleUpdateTipText", TextProc);
   return name;
 }
 const wchar_t* ButtonClass() {
@@ -139,6 +159,9 @@ int ShowUpdateTip(HWND owner, const UpdateTip& tip) {
                               kHeight, owner, nullptr, nullptr, &state);
   if (!hwnd) return Headless(tip);
   const int buttonTop = kHeight - kButtonBottom - kButtonHeight;
+  CreateWindowExW(0, TextClass(), tip.text.c_str(), WS_CHILD | WS_VISIBLE, 30, kCaption + 20, kWidth - 60,
+                  buttonTop - kCaption - 28, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTipTextId)), nullptr,
+                  nullptr);
   if (tip.noText.empty()) {
     AddButton(hwnd, kTipOkId, tip.okText, (kWidth - kButtonWidth) / 2, buttonTop, kButtonWidth, kButtonHeight);
   } else {

@@ -17,6 +17,8 @@ inline constexpr int kTipClose = 8;  // the close button, Esc or the window's cl
 inline constexpr int kTipOkId = kTipOk;
 inline constexpr int kTipNoId = kTipNo;
 inline constexpr int kTipCloseId = kTipClose;
+// The child showing the text (its window text).
+inline constexpr int kTipTextId = 100;
 
 struct UpdateTip {
   std::wstring title = L"提示";
