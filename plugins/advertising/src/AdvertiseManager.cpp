@@ -64,6 +64,8 @@ extern "C" __attribute__((visibility("default"))) IBLLAdvertiseMgr* getBLLAdvert
 
 extern "C" __attribute__((visibility("default"))) void releaseBLLAdvertiseMgrDLL() {
   std::lock_guard<std::mutex> guard(palvane::g_lock);
+  std::fprintf(stderr, "Palvane: released\n");
+  std::fflush(stderr);
   delete palvane::g_manager;
   palvane::g_manager = nullptr;
 }
