@@ -87,7 +87,9 @@ class AdvertisingPanelTest : public OrielAppTest {
     }
     active = nullptr;
     unsetenv("QUORVALE_PRODUCT_INI");
-    if (!previousDir.empty()) EXPECT_EQ(chdir(previousDir.c_str()), 0);
+    if (!previousDir.empty()) {
+      EXPECT_EQ(chdir(previousDir.c_str()), 0);
+    }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
     OrielAppTest::TearDown();

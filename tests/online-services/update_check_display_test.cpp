@@ -98,7 +98,9 @@ class UpdateCheckTest : public online_test::ScratchTest {
     setenv("QUORVALE_PRODUCT_INI", Path("product.ini").c_str(), 1);
   }
   void TearDown() override {
-    if (!previousDir.empty()) EXPECT_EQ(chdir(previousDir.c_str()), 0);
+    if (!previousDir.empty()) {
+      EXPECT_EQ(chdir(previousDir.c_str()), 0);
+    }
     unsetenv("HOVRANE_RECORD");
     unsetenv("QUORVALE_PRODUCT_INI");
     ScratchTest::TearDown();

@@ -10,6 +10,7 @@
 // write it by hand, or UTF-16LE with FF FE, as the program's own settings
 // files are.
 
+#include <cwchar>
 #include <string>
 
 // The value of `key` (names compared without regard to case), trimmed, one
@@ -39,5 +40,5 @@ inline std::wstring GetUpdateUrlSetting() {
 }
 // The advertising panel: shown only with ad_enabled = 1 and a service
 // address (ending in '/'; the panel's page is "Index/advertising?" under it).
-inline bool GetAdEnabledSetting() { return GetProductInfo(L"ad_enabled") == L"1"; }
+inline bool GetAdEnabledSetting() { return std::wcstol(GetProductInfo(L"ad_enabled").c_str(), nullptr, 10) > 0; }
 inline std::wstring GetServiceUrlSetting() { return GetProductInfo(L"service_url"); }

@@ -75,6 +75,9 @@ int CBLLDumpCatchUpload::OnCatch(int, const char* crashText) {
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     if (dup2(fds[0], STDIN_FILENO) < 0) _exit(127);
+    // Nothing of the dying process (its display, audio or database
+    // connections) stays open in the helper.
+    close_range(3, ~0U, 0);
     execve(m_argv[0], m_argv.data(), m_envp.data());
     _exit(127);
   }
