@@ -45,6 +45,7 @@ struct TipDriver {
   std::wstring currentText;
   int ticks = 0;
   size_t answered = 0;
+  int actedAt = -1;  // the tick the current tip was answered at
 
   static TipDriver* active;
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { active->OnTick(); }
@@ -60,24 +61,36 @@ struct TipDriver {
       current = tip;
       currentText = text;
       ticks = 0;
+      actedAt = -1;
       SeenTip s{TextOf(tip), text, {}};
       for (int id : {kTipOkId, kTipNoId, kTipCloseId})
         if (HWND button = GetDlgItem(tip, id)) s.buttons[id] = TextOf(button);
       seen.push_back(s);
       return;
     }
-    if (answered >= seen.size() || answered >= answers.size()) return;
-    const Answer& answer = answers[answered];
     ++ticks;
+    // A tip still there long after its answer missed it (a slow server):
+    // the answer is given again.
+    if (actedAt >= 0 && ticks - actedAt > 50) {
+      --answered;
+      actedAt = -1;
+      ticks = 0;
+    }
+    if (actedAt >= 0 || answered >= seen.size() || answered >= answers.size()) return;
+    const Answer& answer = answers[answered];
     if (ticks == 3 && answer.button) {
       RECT r{};
       GetWindowRect(GetDlgItem(tip, answer.button), &r);
       moveMouse((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
     if (ticks == 5) {
-      if (answer.button) clickButton(1);
-      else tapKey(answer.key);
+      if (answer.button) {
+        clickButton(1);
+      } else {
+        tapKey(answer.key);
+      }
       ++answered;
+      actedAt = ticks;
     }
   }
 };
