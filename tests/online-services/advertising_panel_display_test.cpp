@@ -226,7 +226,9 @@ TEST_F(AdvertisingPanelTest, UnconfiguredOrWithoutTheModuleThereIsNoPanelAndNoRe
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines + (c.module ? "" : "(no module)"));
     Configure(c.lines);
-    if (!c.module) ASSERT_EQ(chdir(folder.c_str()), 0);
+    if (!c.module) {
+      ASSERT_EQ(chdir(folder.c_str()), 0);
+    }
     testing::internal::CaptureStderr();
     {
       CBLLAdvertiseUI bridge;
@@ -237,7 +239,9 @@ TEST_F(AdvertisingPanelTest, UnconfiguredOrWithoutTheModuleThereIsNoPanelAndNoRe
       pumpFor(300);
     }
     const std::string said = testing::internal::GetCapturedStderr();
-    if (!c.module) EXPECT_NE(said.find("错误:无法加载Palvane模块,请重新安装程序"), std::string::npos) << said;
+    if (!c.module) {
+      EXPECT_NE(said.find("错误:无法加载Palvane模块,请重新安装程序"), std::string::npos) << said;
+    }
   }
   EXPECT_TRUE(server.requests().empty());
 }

@@ -2,6 +2,8 @@
 // child started with it, and what the child and its helper wrote.
 #include "crash_upload_helper.h"
 
+#include "../online/local_server.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -97,25 +99,11 @@ std::map<std::string, std::string> DecodeForm(const std::string& body) {
     if (end == std::string::npos) end = body.size();
     const std::string pair = body.substr(start, end - start);
     const size_t eq = pair.find('=');
-    fields[FormDecode(pair.substr(0, eq))] = eq == std::string::npos ? "" : FormDecode(pair.substr(eq + 1));
+    fields[online_test::FormDecode(pair.substr(0, eq))] =
+        eq == std::string::npos ? "" : online_test::FormDecode(pair.substr(eq + 1));
     start = end + 1;
   }
   return fields;
-}
-
-std::string FormDecode(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '+') {
-      out += ' ';
-    } else if (text[i] == '%' && i + 2 < text.size()) {
-      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
 }
 
 size_t CountOf(const std::string& text, const std::string& part) {

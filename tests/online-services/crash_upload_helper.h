@@ -35,7 +35,6 @@ int WaitForSignal(CrashRun& run);
 
 // A form body as the service reads it: keys and values decoded.
 std::map<std::string, std::string> DecodeForm(const std::string& body);
-std::string FormDecode(const std::string& text);
 size_t CountOf(const std::string& text, const std::string& part);
 
 }  // namespace crashtest

@@ -31,23 +31,33 @@ bool OnKey(HWND tipWindow, WPARAM key) {
   return true;
 }
 
+// Fills the window with `background` and, unless drawText is false, draws
+// its window text in `foreground`.
+void PaintWindow(HWND hwnd, COLORREF background, COLORREF foreground, bool drawText, UINT format) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT r;
+  GetClientRect(hwnd, &r);
+  HBRUSH brush = CreateSolidBrush(background);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  if (drawText) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(hwnd, text.data(), length + 1);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, foreground);
+    DrawTextW(dc, text.c_str(), length, &r, format);
+  }
+  EndPaint(hwnd, &ps);
+}
+
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      RECT r;
-      GetClientRect(hwnd, &r);
       const bool strong = GetDlgCtrlID(hwnd) == kTipOkId;
-      HBRUSH brush = CreateSolidBrush(strong ? RGB(0xdd, 0x25, 0x00) : RGB(0xe6, 0xe6, 0xe6));
-      FillRect(dc, &r, brush);
-      DeleteObject(brush);
-      wchar_t label[64] = {};
-      GetWindowTextW(hwnd, label, 63);
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, strong ? RGB(0xff, 0xff, 0xff) : RGB(0x33, 0x33, 0x33));
-      DrawTextW(dc, label, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-      EndPaint(hwnd, &ps);
+      PaintWindow(hwnd, strong ? RGB(0xdd, 0x25, 0x00) : RGB(0xe6, 0xe6, 0xe6),
+                  strong ? RGB(0xff, 0xff, 0xff) : RGB(0x33, 0x33, 0x33), true, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
       return 0;
     }
     case WM_LBUTTONUP:
@@ -64,20 +74,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CALLBACK TextProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT r;
-    GetClientRect(hwnd, &r);
-    HBRUSH brush = CreateSolidBrush(RGB(0xff, 0xff, 0xff));
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(hwnd, text.data(), length + 1);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0x44, 0x44, 0x44));
-    DrawTextW(dc, text.c_str(), length, &r, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-    EndPaint(hwnd, &ps);
+    PaintWindow(hwnd, RGB(0xff, 0xff, 0xff), RGB(0x44, 0x44, 0x44), true, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
     return 0;
   }
   if (message == WM_KEYDOWN && OnKey(GetParent(hwnd), wParam)) return 0;
@@ -90,17 +87,9 @@ LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       SetWindowLongPtrW(hwnd, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
       break;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      RECT r;
-      GetClientRect(hwnd, &r);
-      HBRUSH brush = CreateSolidBrush(RGB(0xff, 0xff, 0xff));
-      FillRect(dc, &r, brush);
-      DeleteObject(brush);
-      EndPaint(hwnd, &ps);
+    case WM_PAINT:  // the title is the caption's; the text is a child's
+      PaintWindow(hwnd, RGB(0xff, 0xff, 0xff), 0, false, 0);
       return 0;
-    }
     case WM_KEYDOWN:
       if (OnKey(hwnd, wParam)) return 0;
       break;
