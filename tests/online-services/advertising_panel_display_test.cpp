@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "../controls/web_fixture.h"
 #include "../online/local_server.h"
@@ -167,8 +168,8 @@ TEST_F(AdvertisingPanelTest, AClickInThePageComesBackAsItsStatus) {
 
 TEST_F(AdvertisingPanelTest, QuotesArriveIntactAndInjectNothing) {
   Configure("ad_enabled=1\nservice_url=" + ServiceUrl() + "\n");
-  CBLLAdvertiseUI bridge;
-  ASSERT_TRUE(InitAdPanel(bridge, web, host->Hwnd(), &panelUi));
+  std::optional<CBLLAdvertiseUI> bridge(std::in_place);
+  ASSERT_TRUE(InitAdPanel(*bridge, web, host->Hwnd(), &panelUi));
   ASSERT_TRUE(PageLoaded());
   ASSERT_TRUE(BlockShows(0xFF0000));
   // The page reports a status with a quote; the manager answers with it.
@@ -187,6 +188,13 @@ TEST_F(AdvertisingPanelTest, QuotesArriveIntactAndInjectNothing) {
   ASSERT_TRUE(Pump([&] { return panelUi.bridges.size() == 3; }, 5000));
   pumpFor(200);
   EXPECT_EQ(copies.size(), 2u);
+  // Once the bridge and its module are gone, a click reaches nobody.
+  bridge.reset();
+  WKE_API(wkeRunJSW)(web->GetWebView(), L"adClick('a', 'b', 'c')");
+  pumpFor(500);
+  EXPECT_EQ(panelUi.bridges.size(), 3u);
+  EXPECT_EQ(copies.size(), 2u);
+  EXPECT_EQ(At(70, 50), 0xFFFF00u);
 }
 
 TEST_F(AdvertisingPanelTest, OnlyTheRecordRunsAndOnlyWithAHostWindow) {

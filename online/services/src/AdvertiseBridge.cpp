@@ -11,6 +11,14 @@ namespace {
 
 void Log(const std::wstring& text) { OutputDebugStringW((text + L"\n").c_str()); }
 
+// The bridge the page's adClick calls now: the engine's binding is global.
+CBLLAdvertiseUI* g_boundBridge = nullptr;
+
+void BindAdClickTo(CBLLAdvertiseUI* bridge) {
+  if (WKE_HAS(wkeJsBindFunction)) WKE_API(wkeJsBindFunction)("adClick", &OnJsAdClick, bridge, 1);
+  g_boundBridge = bridge;
+}
+
 }  // namespace
 
 CBLLAdvertiseMgrLoader::CBLLAdvertiseMgrLoader() : CBLLAdvertiseMgrLoader(PALVANE_MODULE_PATH) {}
@@ -54,6 +62,11 @@ CBLLAdvertiseUI::CBLLAdvertiseUI(const std::wstring& modulePath, ORIEL::SWkeWebk
   if (m_manager) m_manager->RegisterObserver(this);
 }
 
+CBLLAdvertiseUI::~CBLLAdvertiseUI() {
+  // A click after the bridge is gone finds no bridge rather than a dead one.
+  if (g_boundBridge == this) BindAdClickTo(nullptr);
+}
+
 void CBLLAdvertiseUI::adStatus(const wchar_t* text) {
   if (!m_host) return;  // before the panel exists: dropped
   const std::wstring script = FormatWString(L"adStatus('%s')", EscapeJsString(text ? text : L"").c_str());
@@ -63,7 +76,7 @@ void CBLLAdvertiseUI::adStatus(const wchar_t* text) {
 }
 
 bool CBLLAdvertiseUI::BindAdClick() {
-  if (WKE_HAS(wkeJsBindFunction)) WKE_API(wkeJsBindFunction)("adClick", &OnJsAdClick, this, 1);
+  BindAdClickTo(this);
   return true;
 }
 

@@ -60,8 +60,9 @@ class CBLLAdvertiseUI : public IBLLAdvertiseMgrInterface {
   // Sends the page adStatus('<text>') through the host window; nothing
   // while no host window is set.
   void adStatus(const wchar_t* text) override;
-  // The loader member releases the manager and frees the module.
-  virtual ~CBLLAdvertiseUI() = default;
+  // The page's adClick stops reaching this bridge; the loader member then
+  // releases the manager and frees the module.
+  virtual ~CBLLAdvertiseUI();
   // Binds the page's global function adClick to OnJsAdClick; true.
   virtual bool BindAdClick();
 
