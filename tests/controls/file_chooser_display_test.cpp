@@ -25,6 +25,7 @@
 #include "control/SListCtrl.h"  // before the edit: its scroll names are enums
 #include "control/SEdit.h"
 #include "controls/CDlgFileSel.h"
+#include "controls/FilePickers.h"
 #include "controls/SDlgBase.h"
 #include "res.mgr/SResProviderMgr.h"
 #include "res.mgr/SSkinPool.h"
@@ -54,12 +55,13 @@ struct Script {
   std::string stalled;
 
   void Add(std::string what, std::function<bool()> run) { steps.push_back({std::move(what), std::move(run)}); }
-  void Tick(CDlgFileSel& picker) {
+  // `chooser` is closed should the script stall.
+  void Tick(HWND chooser) {
     if (next >= steps.size()) return;
     if (++ticks > 150) {
       stalled = steps[next].what;
       next = steps.size();
-      if (SDlgFileChooser* chooser = picker.GetChooser()) PostMessageW(chooser->GetHwnd(), WM_CLOSE, 0, 0);
+      if (chooser) PostMessageW(chooser, WM_CLOSE, 0, 0);
       return;
     }
     if (steps[next].run()) {
@@ -111,7 +113,7 @@ class ChooserDisplay : public OrielAppTest {
     ASSERT_TRUE(waitViewable(main_->GetHwnd()));
     CDlgStack::Instance().RegisterWindow(main_->GetHwnd());
     main_->before = [this](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-      if (msg == WM_TIMER && wParam == kStepTimer && picker_) script_.Tick(*picker_);
+      if (msg == WM_TIMER && wParam == kStepTimer) script_.Tick(ChooserHwnd());
       return std::nullopt;
     };
     CDlgFileSel::RememberFolder(Wide(root_));
@@ -158,10 +160,16 @@ class ChooserDisplay : public OrielAppTest {
       ASSERT_EQ(mkdir(dir.c_str(), 0755), 0) << dir;
     for (const char* file : {"a.mp3", "b.mp3", "c.mp3", "d.wav", "notes.txt", ".e.mp3"})
       std::ofstream(music + "/" + file) << "take";
+    std::ofstream(root_ + "/music/take.flac") << "take";
     ASSERT_EQ(symlink(".", (root_ + "/loop").c_str()), 0);
   }
 
-  SDlgFileChooser* Chooser() const { return picker_ ? picker_->GetChooser() : nullptr; }
+  // The chooser of the picker under test; for the free pickers, whose
+  // picker is their own, the chooser window on top of the stack.
+  SDlgFileChooser* Chooser() const {
+    if (picker_) return picker_->GetChooser();
+    return dynamic_cast<SDlgFileChooser*>(CSimpleWnd::FromHandle(CDlgStack::Instance().Top()));
+  }
   HWND ChooserHwnd() const { return Chooser() ? Chooser()->GetHwnd() : nullptr; }
 
   std::vector<std::string> RowNames() const {
@@ -334,6 +342,93 @@ TEST_F(ChooserDisplay, MultiSelectionOfThreeMp3Files) {
   EXPECT_EQ(Narrow(CDlgFileSel::LastFolder()), music);
 }
 
+// A scale change reaches the chooser like any dialog: 144 DPI makes it
+// half as large again, at the suggested point.
+TEST_F(ChooserDisplay, TheChooserFollowsADpiChange) {
+  CDlgFileSel picker;
+  picker.options = 0x1028;
+  RECT before{}, after{};
+  AddWaitShown();
+  AddRun("144 DPI", [&] {
+    GetWindowRect(ChooserHwnd(), &before);
+    RECT suggested{40, 30, 41, 31};
+    SendMessageW(ChooserHwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    GetWindowRect(ChooserHwnd(), &after);
+    return true;
+  });
+  AddClickNamed(L"btn_cancel");
+  EXPECT_EQ(RunPicker(picker), 100);
+  EXPECT_EQ(before.right - before.left, 640);
+  EXPECT_EQ(before.bottom - before.top, 460);
+  EXPECT_EQ(after.right - after.left, 960);
+  EXPECT_EQ(after.bottom - after.top, 690);
+  EXPECT_EQ(after.left, 40);
+  EXPECT_EQ(after.top, 30);
+}
+
+// The free pickers run the same chooser: one folder; folders whose files
+// are gathered; files of the video types, one taken by double click.
+TEST_F(ChooserDisplay, FreePickersRunTheChooser) {
+  const std::string music = root_ + "/" + kMusicFolder;
+  ASSERT_EQ(picker_, nullptr);
+  {
+    SCOPED_TRACE("PickFolderDialog");
+    AddWaitShown();
+    AddClickRow("music", 1, false);
+    AddClickNamed(L"btn_ok");
+    SStringW folder;
+    SetTimer(main_->GetHwnd(), kStepTimer, 100, nullptr);
+    EXPECT_EQ(PickFolderDialog(folder, main_->GetHwnd()), S_OK);
+    EXPECT_EQ(Narrow(folder), root_ + "/music");
+    EXPECT_EQ(script_.next, script_.steps.size());
+  }
+  {
+    SCOPED_TRACE("PickFolderDialog cancelled");
+    script_ = Script();
+    AddWaitShown();
+    AddClickNamed(L"btn_cancel");
+    SStringW folder = L"kept";
+    EXPECT_EQ(PickFolderDialog(folder, main_->GetHwnd()), kPickCancelled);
+    EXPECT_EQ(Narrow(folder), "kept");
+  }
+  {
+    SCOPED_TRACE("PickFoldersAndCollectFiles");
+    CDlgFileSel::RememberFolder(Wide(root_));
+    script_ = Script();
+    AddWaitShown();
+    AddClickRow("music", 1, true);
+    AddClickRow(kMusicFolder, 1, true);
+    AddRun("two selected", [this] { return Chooser()->GetList()->GetCheckedItemCount() == 2; });
+    AddClickNamed(L"btn_ok");
+    SStringWArray files;
+    files.Add(L"already there");
+    EXPECT_EQ(PickFoldersAndCollectFiles(files, main_->GetHwnd()), S_OK);
+    std::vector<std::string> got;
+    for (int i = 0; i < files.GetCount(); ++i) got.push_back(Narrow(files[i]));
+    EXPECT_EQ(got, (std::vector<std::string>{"already there", root_ + "/music/take.flac", music + "/.e.mp3",
+                                             music + "/a.mp3", music + "/b.mp3", music + "/c.mp3", music + "/d.wav",
+                                             music + "/notes.txt"}));
+  }
+  {
+    SCOPED_TRACE("PickFilesDialog");
+    CDlgFileSel::RememberFolder(Wide(music));
+    script_ = Script();
+    AddWaitShown();
+    AddRun("every file under the first filter", [this] {
+      EXPECT_EQ(RowNames(), (std::vector<std::string>{"sub", "a.mp3", "b.mp3", "c.mp3", "d.wav", "notes.txt"}));
+      return true;
+    });
+    AddClickRow("d.wav", 2, false);
+    SStringWArray files;
+    EXPECT_TRUE(PickFilesDialog(main_->GetHwnd(), files));
+    ASSERT_EQ(files.GetCount(), 1);
+    EXPECT_EQ(Narrow(files[0]), music + "/d.wav");
+  }
+  KillTimer(main_->GetHwnd(), kStepTimer);
+  EXPECT_EQ(script_.stalled, "");
+  EXPECT_TRUE(CDlgStack::Instance().IsEmpty());
+}
+
 // A dialog under the chooser ends on a timer: the chooser is recalled
 // first (100), the dialog then returns its own code.
 TEST_F(ChooserDisplay, ADialogBelowThatEndsClosesTheChooser) {
@@ -393,7 +488,7 @@ TEST_F(ChooserDisplay, ARecallBeforeTheWindowExistsAnswers100) {
   bool recalled = false;
   HWND windowAtRecall = reinterpret_cast<HWND>(1);
   main_->before = [&](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-    if (msg == WM_TIMER && wParam == kStepTimer) script_.Tick(picker);
+    if (msg == WM_TIMER && wParam == kStepTimer) script_.Tick(ChooserHwnd());
     if (msg == WM_ENABLE && !wParam && !recalled) {
       recalled = true;
       windowAtRecall = picker.GetRecallHwnd();
