@@ -210,6 +210,16 @@ class ChooserDisplay : public OrielAppTest {
       return Narrow(Chooser()->GetFolder()) == folder && Narrow(Chooser()->GetPathEdit()->GetText()) == folder;
     });
   }
+  // Replaces the path field's text, which has the focus, with `text`.
+  void AddType(const std::string& text) {
+    script_.Add("type " + text, [text] {
+      tapKey(XK_End);
+      for (int i = 0; i < 80; ++i) tapKey(XK_BackSpace);
+      for (char c : text) tapKey(KeyOf(c));
+      return true;
+    });
+    script_.Add("typed " + text, [this, text] { return Narrow(Chooser()->GetPathEdit()->GetText()) == text; });
+  }
   // For a chooser that must never show: should it show, it is closed.
   void AddCloseIfShown() {
     script_.Add("chooser shown", [this] { return Viewable(ChooserHwnd()); });
@@ -244,6 +254,10 @@ class ChooserDisplay : public OrielAppTest {
 };
 
 TEST_F(ChooserDisplay, FolderPickerEntersGoesUpAndTakesATypedPath) {
+  // Nothing chosen yet: the chooser opens in the home folder.
+  CDlgFileSel::RememberFolder(L"");
+  const std::string home = getenv("HOME") ? getenv("HOME") : "";
+  setenv("HOME", (root_ + "/").c_str(), 1);
   CDlgFileSel picker;
   picker.options = 0x1028;
   const std::string music = root_ + "/" + kMusicFolder;
@@ -261,13 +275,7 @@ TEST_F(ChooserDisplay, FolderPickerEntersGoesUpAndTakesATypedPath) {
   AddClickNamed(L"btn_up");
   AddWaitFolder(root_);
   AddClickNamed(L"edit_path");
-  AddRun("type the path", [this, typed] {
-    tapKey(XK_End);
-    for (int i = 0; i < 80; ++i) tapKey(XK_BackSpace);
-    for (char c : typed) tapKey(KeyOf(c));
-    return true;
-  });
-  AddRun("path typed", [this, typed] { return Narrow(Chooser()->GetPathEdit()->GetText()) == typed; });
+  AddType(typed);
   AddClickNamed(L"btn_ok");
   EXPECT_EQ(RunPicker(picker), 101);
   ASSERT_EQ(picker.paths.size(), 1u);
@@ -287,6 +295,7 @@ TEST_F(ChooserDisplay, FolderPickerEntersGoesUpAndTakesATypedPath) {
   EXPECT_EQ(RunPicker(again), 101);
   ASSERT_EQ(again.paths.size(), 1u);
   EXPECT_EQ(Narrow(again.paths[0]), typed);
+  setenv("HOME", home.c_str(), 1);
 }
 
 TEST_F(ChooserDisplay, CancelEscCloseButtonAndWindowCloseAnswer100) {
@@ -340,6 +349,50 @@ TEST_F(ChooserDisplay, MultiSelectionOfThreeMp3Files) {
   EXPECT_EQ(got, (std::vector<std::string>{music + "/a.mp3", music + "/b.mp3", music + "/c.mp3"}));
   EXPECT_TRUE(mainDisabledMeanwhile_);
   EXPECT_EQ(Narrow(CDlgFileSel::LastFolder()), music);
+}
+
+TEST_F(ChooserDisplay, ShiftClickSelectsARange) {
+  const std::string music = root_ + "/" + kMusicFolder;
+  CDlgFileSel::RememberFolder(Wide(music));
+  CDlgFileSel picker;
+  picker.AddFilter(L"MP3 (*.mp3)", L"*.mp3");
+  AddWaitShown();
+  AddClickRow("a.mp3", 1, false);
+  AddRun("shift-click c.mp3", [this] {
+    const int row = Chooser()->FindRow(L"c.mp3");
+    pressKey(XK_Shift_L);
+    ClickAt(ScreenCentre(ChooserHwnd(), Chooser()->GetList()->GetItemRect(row, 0)));
+    releaseKey(XK_Shift_L);
+    return true;
+  });
+  AddRun("three selected", [this] { return Chooser()->GetList()->GetCheckedItemCount() == 3; });
+  AddClickNamed(L"btn_ok");
+  EXPECT_EQ(RunPicker(picker), 101);
+  EXPECT_EQ(picker.paths.size(), 3u);
+}
+
+// A typed name that is no file leaves the chooser open; one that is a file
+// answers it on Enter, whatever the type filter lists.
+TEST_F(ChooserDisplay, ATypedFileNameAnswersOnEnter) {
+  const std::string music = root_ + "/" + kMusicFolder;
+  CDlgFileSel::RememberFolder(Wide(music));
+  CDlgFileSel picker;
+  picker.AddFilter(L"MP3 (*.mp3)", L"*.mp3");
+  AddWaitShown();
+  AddType("missing.mp3");
+  AddRun("Enter", [] { tapKey(XK_Return); return true; });
+  int waited = 0;
+  AddRun("still open", [this, &waited, music] {
+    if (++waited < 5) return false;
+    EXPECT_TRUE(Viewable(ChooserHwnd()));
+    EXPECT_EQ(Narrow(Chooser()->GetFolder()), music);
+    return true;
+  });
+  AddType("notes.txt");
+  AddRun("Enter", [] { tapKey(XK_Return); return true; });
+  EXPECT_EQ(RunPicker(picker), 101);
+  ASSERT_EQ(picker.paths.size(), 1u);
+  EXPECT_EQ(Narrow(picker.paths[0]), music + "/notes.txt");
 }
 
 // A scale change reaches the chooser like any dialog: 144 DPI makes it
