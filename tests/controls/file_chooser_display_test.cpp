@@ -227,18 +227,30 @@ class ChooserDisplay : public OrielAppTest {
   }
   void AddRun(std::string what, std::function<bool()> run) { script_.Add(std::move(what), std::move(run)); }
 
-  // Shows the picker with the script running; its result.
-  INT_PTR RunPicker(CDlgFileSel& picker) {
+  // Shows the picker while the script runs.
+  INT_PTR ShowScripted(CDlgFileSel& picker) {
     picker_ = &picker;
     SetTimer(main_->GetHwnd(), kStepTimer, 100, nullptr);
     const INT_PTR code = picker.Show(CDlgStack::Instance().Top());
     KillTimer(main_->GetHwnd(), kStepTimer);
+    picker_ = nullptr;
+    return code;
+  }
+  // Shows the picker, the script run to its end; its result.
+  INT_PTR RunPicker(CDlgFileSel& picker) {
+    const INT_PTR code = ShowScripted(picker);
     EXPECT_EQ(script_.stalled, "") << "the script stalled";
     EXPECT_EQ(script_.next, script_.steps.size()) << "the chooser ended before the script did";
     EXPECT_TRUE(IsWindowEnabled(main_->GetHwnd()));
     EXPECT_TRUE(CDlgStack::Instance().IsEmpty());
     EXPECT_EQ(picker.GetChooser(), nullptr);
-    picker_ = nullptr;
+    return code;
+  }
+  // Shows a picker that must answer without ever showing a chooser.
+  INT_PTR ShowWithoutChooser(CDlgFileSel& picker) {
+    AddCloseIfShown();
+    const INT_PTR code = ShowScripted(picker);
+    EXPECT_EQ(script_.next, 0u) << "a chooser showed after all";
     return code;
   }
 
@@ -549,13 +561,7 @@ TEST_F(ChooserDisplay, ARecallBeforeTheWindowExistsAnswers100) {
     }
     return std::nullopt;
   };
-  picker_ = &picker;
-  AddCloseIfShown();
-  SetTimer(main_->GetHwnd(), kStepTimer, 100, nullptr);
-  EXPECT_EQ(picker.Show(main_->GetHwnd()), 100);
-  KillTimer(main_->GetHwnd(), kStepTimer);
-  picker_ = nullptr;
-  EXPECT_EQ(script_.next, 0u) << "the chooser showed after all";
+  EXPECT_EQ(ShowWithoutChooser(picker), 100);
   EXPECT_TRUE(recalled);
   EXPECT_EQ(windowAtRecall, nullptr);
   EXPECT_TRUE(picker.paths.empty());
@@ -567,13 +573,7 @@ TEST_F(ChooserDisplay, AChooserThatCannotBeMadeAnswers100AndPushesNothing) {
   ASSERT_FALSE(SDlgFileChooser::CanBeMade());
   main_->seen.clear();
   CDlgFileSel picker;
-  picker_ = &picker;
-  AddCloseIfShown();
-  SetTimer(main_->GetHwnd(), kStepTimer, 100, nullptr);
-  EXPECT_EQ(picker.Show(main_->GetHwnd()), 100);
-  KillTimer(main_->GetHwnd(), kStepTimer);
-  picker_ = nullptr;
-  EXPECT_EQ(script_.next, 0u) << "a chooser showed after all";
+  EXPECT_EQ(ShowWithoutChooser(picker), 100);
   int enables = 0;
   for (UINT m : main_->seen) enables += m == WM_ENABLE;
   EXPECT_EQ(enables, 0) << "the picker stood on the stack";
