@@ -431,6 +431,10 @@ class IconCombo : public AppControlsDisplay {
 
 TEST_F(IconCombo, TheBoxShowsTheEntrysIconAndItsTextAfterTheIconWidth) {
   OpenCombo();
+  // The default drop button: the program's own skin of three states.
+  ASSERT_NE(combo->GetButtonSkin(), nullptr);
+  EXPECT_EQ(combo->GetButtonSkin()->StateCount(), 3);
+  EXPECT_EQ(combo->GetButtonSkin()->NaturalSize().cx, 22);
   const RECT client = combo->ClientRect();
   const RECT icon = combo->IconRect();
   EXPECT_EQ(icon.left, client.left);
