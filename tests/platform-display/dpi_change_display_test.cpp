@@ -5,64 +5,11 @@
 // DPI, read at start-up, stays.
 #include "display_helper.h"
 
-#include <X11/Xatom.h>
-
 #include <string>
 
 #include "gdi/gdi.h"
 
 namespace {
-
-// The root's RESOURCE_MANAGER, read and written on the test's own
-// connection; the original is put back whatever the test did.
-class RootResources {
- public:
-  RootResources() : saved_(read(&had_)) {}
-  ~RootResources() {
-    Display* d = userDisplay();
-    if (had_) write(saved_);
-    else XDeleteProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER);
-    XSync(d, False);
-  }
-  static std::string read(bool* present) {
-    Display* d = userDisplay();
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string text;
-    XGetWindowProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, 0, 1 << 20, False, XA_STRING, &type,
-                       &format, &count, &after, &data);
-    if (present) *present = data != nullptr && format == 8;
-    if (data && format == 8) text.assign(reinterpret_cast<const char*>(data), count);
-    if (data) XFree(data);
-    return text;
-  }
-  static void write(const std::string& text) {
-    Display* d = userDisplay();
-    XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-    XSync(d, False);
-  }
-  // Other resources as they were, with this Xft.dpi (none for 0).
-  std::string withDpi(int dpi) const {
-    std::string out;
-    size_t pos = 0;
-    while (pos < saved_.size()) {
-      size_t end = saved_.find('\n', pos);
-      if (end == std::string::npos) end = saved_.size();
-      const std::string line = saved_.substr(pos, end - pos);
-      if (line.rfind("Xft.dpi", 0) != 0 && !line.empty()) out += line + "\n";
-      pos = end + 1;
-    }
-    if (dpi) out += "Xft.dpi:\t" + std::to_string(dpi) + "\n";
-    return out;
-  }
-
- private:
-  bool had_ = false;
-  std::string saved_;
-};
 
 std::vector<Seen> dpiMessages(RecordingClass& cls, std::vector<Seen>& log) {
   for (const Seen& s : cls.take())
