@@ -1,6 +1,7 @@
 #include "controls/SDlgTip.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/SWndTextMeasure.h"
 #include "event/SWndEvents.h"
@@ -156,6 +157,12 @@ void SDlgTip::SetButtonText(SWindow* button, const SStringW& text) {
 }
 
 void SDlgTip::CalcLayout() {
+  if (!GetHwnd() || !layoutBase_) return;
+  // Run again, it lays the current texts out afresh rather than adding to
+  // what the last run made.
+  rect_ = *layoutBase_;
+  if (wndTip_)
+    while (SWindow* old = wndTip_->GetRelative(GSW_FIRSTCHILD)) wndTip_->DeleteChild(old);
   if (titleName_) titleName_->SetText(title_);
   SetAttr(winTxt_, L"gravity", lines_.size() >= 2 ? SStringW(L"left") : SStringW(L"center"));
   if (!iconSkin_.IsEmpty()) {
@@ -201,7 +208,9 @@ BOOL SDlgTip::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
                                   DWORD mapId) {
   if (mapId == 0 && msg == WM_INITDIALOG) {
     FindChildren();
-    ::GetWindowRect(hwnd, &rect_);
+    RECT placed{};
+    ::GetWindowRect(hwnd, &placed);
+    layoutBase_ = placed;
     CalcLayout();
     layoutDone_ = true;
     SetWindowTextW(hwnd, title_.c_str());

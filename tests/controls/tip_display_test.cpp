@@ -232,6 +232,29 @@ TEST_F(TipDisplay, SizesFollowTheContentAndEachWayOutHasItsCode) {
   }
 }
 
+// Run again after a line is added, the layout starts over: one line more,
+// not the old lines twice.
+TEST_F(TipDisplay, LayingOutAgainStartsOver) {
+  Tip tip(SStringW(L"提示"), SStringW(L"第一行"), SStringW(L"第二行"), SStringW(L""), SStringW(L"确定"), SStringW(L""));
+  SIZE first{}, again{};
+  int controls = 0;
+  Run(
+      tip,
+      [&](Tip& t) {
+        first = SizeOf(t);
+        t.AddText(SStringW(L"第三行"));
+        t.CalcLayout();
+        again = SizeOf(t);
+        for (SWindow* c = Child(t, L"wnd_tip")->GetRelative(GSW_FIRSTCHILD); c; c = c->GetRelative(GSW_NEXTSIBLING))
+          ++controls;
+      },
+      [this](Tip& t) { Click(t, L"btn_ok"); });
+  EXPECT_EQ(first.cy, 164 + 2 * 24);
+  EXPECT_EQ(again.cy, 164 + 3 * 24);
+  EXPECT_EQ(again.cx, first.cx);
+  EXPECT_EQ(controls, 3);
+}
+
 TEST_F(TipDisplay, WithoutNoOkStandsAtTheRightAndClosableOffHidesClose) {
   Tip tip(SStringW(L"提示"), SStringW(L"只有一个按钮"), SStringW(L""), SStringW(L""), SStringW(L"知道了"), SStringW(L""));
   tip.closable = false;

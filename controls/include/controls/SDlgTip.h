@@ -6,6 +6,7 @@
 // 100 recalled by the dialog stack.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "controls/SDlgBase.h"
@@ -41,7 +42,8 @@ class SDlgTip : public SDlgBase {
   bool closable = true;
 
   // Applies the texts to the layout and sizes the dialog around them (run at
-  // WM_INITDIALOG, before the DPI scaling of the base).
+  // WM_INITDIALOG, before the DPI scaling of the base). Run again after the
+  // texts change, it starts over from the dialog's first place and size.
   void CalcLayout();
   bool IsLayoutDone() const { return layoutDone_; }
   const std::vector<SStringW>& GetLines() const { return lines_; }
@@ -68,6 +70,8 @@ class SDlgTip : public SDlgBase {
   std::vector<SStringW> lines_;
   SStringW title_, iconSkin_, okText_, noText_;
   RECT rect_{0, 0, 0, 0};
+  // Where the dialog stood when it initialised, before any content.
+  std::optional<RECT> layoutBase_;
   bool layoutDone_ = false;
   SWindow* wndTip_ = nullptr;
   SWindow* winTxt_ = nullptr;
