@@ -123,10 +123,13 @@ class TrayIconDisplayTest : public OrielAppTest {
     app->LoadSystemResources(bundle);
     app->AttachProvider(bundle);
     ASSERT_TRUE(app->RegisterClass<SShellNotifyIcon>());
-    SXmlDoc skinDoc;
-    ASSERT_TRUE(app->LoadXmlById(skinDoc, SStringW(L"UIDEFGLOBAL:global_skin")));
+    // The shared skins and the UI definition's own, as start-up loads them.
     skins = new SSkinPool;
-    skins->AddSkinsFromXml(skinDoc.child("skin"));
+    for (const wchar_t* id : {L"UIDEFGLOBAL:global_skin", L"values:skin"}) {
+      SXmlDoc skinDoc;
+      ASSERT_TRUE(app->LoadXmlById(skinDoc, SStringW(id)));
+      skins->AddSkinsFromXml(skinDoc.child("skin"));
+    }
     SSkinPoolMgr::getSingleton().PushSkinPool(skins);
     CBllMain::Instance().SetMainWindow(&main);
     g_menus.clear();
