@@ -440,4 +440,41 @@ TEST_F(TrayIconDisplayTest, TheFinalReleaseTakesTheMessageWindowDownBeforeAnythi
   EXPECT_EQ(Win32TrayIconWindow(messages, 100), 0u);
 }
 
+TEST_F(TrayIconDisplayTest, AMainWindowThatTakesTheIconDownOnExitLeavesNothingBehind) {
+  TrayManager tray;
+  SShellNotifyIcon* icon = OpenHost();
+  ASSERT_NE(icon, nullptr);
+  ASSERT_TRUE(pumpUntil([&] { return tray.docked() == 1 && LogoShows(); }));
+  const HWND messages = icon->GetMessageWindow();
+  // "退出主程序" takes the control down while its menu is still on the stack.
+  host->before = [&](UINT msg, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+    if (msg == WM_COMMAND && wParam == SShellNotifyIcon::kCmdExit && icon) {
+      commands.push_back(wParam);
+      icon->Destroy();
+      icon = nullptr;
+      return 0;
+    }
+    return std::nullopt;
+  };
+  const std::optional<RECT> menu = RightClickMenu([&](const RECT& r) {
+    const int y = r.top + (r.bottom - r.top) * 5 / 6;
+    moveMouse(r.left + 60, y);
+    usleep(50000);
+    moveMouse(r.left + 62, y + 1);
+    usleep(50000);
+    clickButton(Button1);
+  });
+  ASSERT_TRUE(menu.has_value());
+  EXPECT_EQ(commands, std::vector<WPARAM>{43});
+  EXPECT_EQ(icon, nullptr);
+  EXPECT_FALSE(IsWindow(messages));
+  EXPECT_EQ(Win32TrayIconWindow(messages, 100), 0u);
+  // A click on where the icon was reaches nothing.
+  moveMouse(kIconX, kIconY);
+  clickButton(Button3);
+  pumpFor(300);
+  EXPECT_FALSE(TrayMenuOnScreen().has_value());
+  moveMouse(700, 600);
+}
+
 }  // namespace
