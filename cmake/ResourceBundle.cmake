@@ -24,7 +24,9 @@ find_program(FFMPEG ffmpeg REQUIRED)
 
 set(QUORVALE_PROGRAM_RESOURCES ${CMAKE_CURRENT_LIST_DIR}/../res)
 # Icon sizes: each size a window asks for (16, 24, 29, 32) at 100 to 200 %,
-# and 256 for the shell's large views. The largest is stored as PNG.
+# and 256 for the shell's large views. Every size is stored as a bitmap: the
+# image loader (gdk-pixbuf) misreads an icon that holds a PNG-compressed
+# entry, and every picture of the icon then comes out empty.
 set(QUORVALE_ICON_SIZES 16 20 24 28 29 30 32 36 40 42 44 48 51 56 58 64 256)
 set(QUORVALE_GIF_FPS 10)
 
@@ -32,21 +34,16 @@ set(QUORVALE_GIF_FPS 10)
 function(_quorvale_bundle_icon svg out work)
   set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${work})
   set(pngs "")
-  set(raw "")
   foreach(size ${QUORVALE_ICON_SIZES})
     set(png ${work}/${size}.png)
     list(APPEND commands COMMAND ${RSVG_CONVERT} -f png -w ${size} -h ${size} -o ${png} ${svg})
-    if(size GREATER 64)
-      list(APPEND raw --raw=${png})
-    else()
-      list(APPEND pngs ${png})
-    endif()
+    list(APPEND pngs ${png})
   endforeach()
   get_filename_component(dir ${out} DIRECTORY)
   add_custom_command(OUTPUT ${out}
     ${commands}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-    COMMAND ${ICOTOOL} -c -o ${out}.tmp ${pngs} ${raw}
+    COMMAND ${ICOTOOL} -c -o ${out}.tmp ${pngs}
     COMMAND ${CMAKE_COMMAND} -E rename ${out}.tmp ${out}
     DEPENDS ${svg}
     COMMENT "Making the icon ${out}"

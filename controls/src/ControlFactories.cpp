@@ -8,6 +8,7 @@
 #include "controls/SImageWndEx.h"
 #include "controls/SListCtrlsEx.h"
 #include "controls/SMCListViewEx.h"
+#include "controls/SShellNotifyIcon.h"
 #include "controls/SSkinAni.h"
 #include "controls/STimerWnd.h"
 #include "controls/SWkeWebkit.h"
@@ -26,9 +27,7 @@ ControlFactoryRow Row() {
   return {T::GetClassName(), T::GetClassType(), T::BaseClassName(), &Register<T>};
 }
 
-// One line per tag, in start-up order. A tag whose class is not built yet
-// stands as a comment at its place; its line replaces the comment when the
-// class arrives.
+// One line per tag, in start-up order.
 const ControlFactoryRow kFirstGroup[] = {
     Row<SListViewEx>(),
     Row<SMCListViewEx>(),
@@ -44,7 +43,7 @@ const ControlFactoryRow kFirstGroup[] = {
 
 const ControlFactoryRow kSecondGroup[] = {
     Row<SWkeWebkit>(),
-    // "shellnotifyicon" (SShellNotifyIcon, base "window")
+    Row<SShellNotifyIcon>(),
     Row<SImageWndEx>(),
     Row<SGifPlayer>(),
     Row<SSkinGif>(),

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "gdi/GdiCairo.h"
+#include "win32/imm.h"
 
 namespace {
 
@@ -60,12 +61,20 @@ constexpr int kX = 220, kY = 140, kW = 300, kH = 200;
 
 class WebViewScaleDisplayTest : public OrielAppTest {
  protected:
+  static void TearDownTestSuite() {
+    if (engineStarted) StopWebEngine();
+  }
   void SetUp() override {
     ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
     OrielAppTest::SetUp();
     ASSERT_EQ(GdiScreenDpi(), 144);
-    InstallModuleFileMap();
-    ASSERT_TRUE(StartWebEngine());
+    // Started once, after the application has read the screen's DPI: the
+    // engine's toolkit cannot start again in a process.
+    if (!engineStarted) {
+      InstallModuleFileMap();
+      engineStarted = StartWebEngine();
+    }
+    ASSERT_TRUE(engineStarted) << "the web engine module did not start";
     app->RegisterClass<SWkeWebkit>();
   }
   void TearDown() override {
@@ -73,13 +82,14 @@ class WebViewScaleDisplayTest : public OrielAppTest {
       host->SendSwndMessage(2);
       host->Release();
     }
-    StopWebEngine();
     OrielAppTest::TearDown();
   }
+  static bool engineStarted;
   unsigned long At(int x, int y) { return screenPixel(kX + x, kY + y); }
   SwndWindowHost* host = nullptr;
   std::vector<webtest::Notice> notices;
 };
+bool WebViewScaleDisplayTest::engineStarted = false;
 
 TEST_F(WebViewScaleDisplayTest, TheBlockKeepsItsSizeAtEngineScale150) {
   EXPECT_EQ(WkeEngineScale(), 150);
@@ -115,6 +125,42 @@ TEST_F(WebViewScaleDisplayTest, TheBlockKeepsItsSizeAtEngineScale150) {
   const SIZE content = web->GetContentSize();
   EXPECT_NEAR(content.cx, kW, 2);
   EXPECT_NEAR(content.cy, kH, 2);
+}
+
+TEST_F(WebViewScaleDisplayTest, TheInputMethodSpotFollowsTheCaretInTheControlsPixels) {
+  host = new SwndWindowHost(kX, kY, kW, kH);
+  host->CreateChildrenFromString(L"<wkeWebkit id='1' pos='0,0,-0,-0'/>");
+  auto* web = host->FindChildByID2<SWkeWebkit>(1);
+  ASSERT_NE(web, nullptr);
+  ShowWindow(host->Hwnd(), SW_SHOWNA);
+  ASSERT_TRUE(waitViewable(host->Hwnd()));
+  const std::wstring page = webtest::WritePage(
+      "field", "<html><body style='margin:0;background:#ffffff'><input id='field' style='position:absolute;"
+               "left:20px;top:120px;width:150px;height:24px;border:0;background:#00ff00'></body></html>");
+  web->ApplyAttribute(SStringW(L"url"), SStringW(page.c_str()), FALSE);
+  ASSERT_TRUE(webtest::PumpRecording(notices, [&] { return At(60, 132) == 0x00FF00; }));
+  moveMouse(kX + 60, kY + 132);
+  pumpFor(100);
+  clickButton(1);
+  tapKey(XK_a);
+  // The engine's caret is in its own pixels (one and a half of ours); the
+  // spot handed to the input method is in the window's.
+  COMPOSITIONFORM form{};
+  const HIMC imc = ImmGetContext(host->Hwnd());
+  // (The host places its own spot too, at the start of the window, when
+  // the focus arrives.)
+  const bool placed = webtest::PumpRecording(notices, [&] {
+    return WKE_API(wkeGetCaret)(web->GetWebView()).h > 0 && ImmGetCompositionWindow(imc, &form) &&
+           form.ptCurrentPos.y > 0;
+  }, 5000);
+  EXPECT_TRUE(placed) << "the spot stayed at " << form.ptCurrentPos.x << "," << form.ptCurrentPos.y;
+  const wkeRect caret = WKE_API(wkeGetCaret)(web->GetWebView());
+  EXPECT_GE(caret.y, 170) << "the engine's caret is at 150 %: " << caret.y;
+  EXPECT_GE(form.ptCurrentPos.y, 120);
+  EXPECT_LE(form.ptCurrentPos.y, 146);
+  EXPECT_GE(form.ptCurrentPos.x, 20);
+  EXPECT_LE(form.ptCurrentPos.x, 170);
+  moveMouse(0, 0);
 }
 
 }  // namespace

@@ -35,4 +35,6 @@ HIMC ImmAssociateContext(HWND hWnd, HIMC hIMC);
 // Where composition and candidates should appear, in the window's client
 // coordinates: becomes the input method's spot.
 BOOL ImmSetCompositionWindow(HIMC hIMC, LPCOMPOSITIONFORM lpCompForm);
+// The form last set on the context; FALSE when none was set.
+BOOL ImmGetCompositionWindow(HIMC hIMC, LPCOMPOSITIONFORM lpCompForm);
 BOOL ImmSetCandidateWindow(HIMC hIMC, LPCANDIDATEFORM lpCandidate);

@@ -18,6 +18,7 @@ namespace {
 
 std::mutex g_mutex;
 std::map<HWND, HIMC> g_associated;  // windows whose context was changed
+std::map<HIMC, COMPOSITIONFORM> g_compositionForms;
 
 HIMC defaultContext(HWND hwnd) { return reinterpret_cast<HIMC>(hwnd); }
 
@@ -78,7 +79,22 @@ BOOL ImmSetCompositionWindow(HIMC hIMC, LPCOMPOSITIONFORM lpCompForm) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_compositionForms[hIMC] = *lpCompForm;
+  }
   if (lpCompForm->dwStyle & (CFS_POINT | CFS_RECT)) setSpot(windowOf(hIMC), lpCompForm->ptCurrentPos);
+  return TRUE;
+}
+
+BOOL ImmGetCompositionWindow(HIMC hIMC, LPCOMPOSITIONFORM lpCompForm) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto it = g_compositionForms.find(hIMC);
+  if (!lpCompForm || it == g_compositionForms.end()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *lpCompForm = it->second;
   return TRUE;
 }
 

@@ -80,10 +80,13 @@ void watchRoot(XDisplay* x) {
   s.rootWatched = true;
 }
 
+// Selected every time: a new manager may carry the id of one that ended
+// (the server hands a new client the old one's ids), and the selection made
+// on the old window does not carry over.
 ::Window currentManager(XDisplay* x) {
   TrayState& s = state();
   ::Window owner = XGetSelectionOwner(x->dpy, s.selection);
-  if (owner && owner != s.manager) {
+  if (owner) {
     if (withErrorTrap(x, [&] { XSelectInput(x->dpy, owner, StructureNotifyMask); }) != 0) return 0;
     s.manager = owner;
   }
@@ -294,6 +297,10 @@ bool handleTrayEvent(XDisplay* x, const XEvent& event) {
     return true;
   }
   if (event.type == DestroyNotify && s.manager && event.xdestroywindow.window == s.manager) {
+    // Late news of a manager whose id a new manager already owns: the new
+    // one's icons stay (the old one's came back through the root and are
+    // gone already).
+    if (XGetSelectionOwner(x->dpy, s.selection) == s.manager) return true;
     s.manager = 0;
     for (auto& [key, icon] : s.icons) destroyIconWindow(x, icon);
     return true;
