@@ -46,6 +46,12 @@ TEST_F(AppTest, OneCentredMainWindowWithItsIdleTexts) {
   EXPECT_FALSE(Element(L"btn_start")->IsDisabled());
   EXPECT_TRUE(HasSkin(L"btn_start", L"md_btn_recordStart"));
   EXPECT_TRUE(HasSkin(L"btn_mic", L"md_btn_volume_micNormal"));
+  // The format panel shows the settings: both sources, two channels, mp3.
+  EXPECT_TRUE(Element(L"rb_mix")->IsChecked());
+  EXPECT_FALSE(Element(L"rb_mic")->IsChecked());
+  EXPECT_FALSE(Element(L"rb_speaker")->IsChecked());
+  EXPECT_TRUE(Element(L"rb_channel2")->IsChecked());
+  EXPECT_EQ(Main().GetOutputPart().FormatBox()->GetItemText(Main().GetOutputPart().FormatBox()->GetCurSel()), L"mp3");
   // Only the framework's part class is still to come; every other element
   // of the view is there and of its class.
   EXPECT_TRUE(Main().MissingElements().empty());
@@ -56,6 +62,56 @@ TEST_F(AppTest, OneCentredMainWindowWithItsIdleTexts) {
   EXPECT_EQ(screenPixel(red.x, red.y), 0xDD2421u);
   const POINT white = ScreenPoint(L"txt_time", 2, 2);
   EXPECT_EQ(screenPixel(white.x, white.y), 0xFFFFFFu);
+}
+
+int IndexOf(SComboBox* box, const wchar_t* text) {
+  for (int i = 0; i < box->GetCount(); ++i)
+    if (box->GetItemText(i) == text) return i;
+  return -1;
+}
+
+TEST_F(AppTest, TheFormatPanelCorrectsTheRecordAndRefillsQuietly) {
+  SPartOutputArg& panel = Main().GetOutputPart();
+  CArgOutput& arg = Bll().GetOutput();
+  int events = 0;
+  for (SComboBox* box : {panel.FormatBox(), panel.RateBox(), panel.QualityBox()})
+    box->SubscribeEvent(EventCBSelChange::EventID, [&](EventArgs*) {
+      ++events;
+      return false;
+    });
+
+  // The user picks amr: its only rate and its fractional option stay exact.
+  panel.FormatBox()->SetCurSel(IndexOf(panel.FormatBox(), L"amr"));
+  EXPECT_EQ(panel.RateBox()->GetItemText(panel.RateBox()->GetCurSel()), L"8000");
+  EXPECT_EQ(arg.output_samplerate, 8000);
+  panel.QualityBox()->SetCurSel(IndexOf(panel.QualityBox(), L"10.20kbps"));
+  EXPECT_EQ(arg.output_quality, 10.2);
+  EXPECT_EQ(events, 2) << "the user's two choices, none of the refills";
+
+  // Reloading shows the first format but leaves the record alone.
+  events = 0;
+  const int format = arg.output_format;
+  panel.ReloadLists();
+  EXPECT_EQ(panel.FormatBox()->GetCurSel(), 0);
+  EXPECT_EQ(arg.output_format, format);
+  EXPECT_EQ(arg.output_quality, 10.2);
+  panel.SelectCurrent();
+  EXPECT_EQ(panel.FormatBox()->GetItemText(panel.FormatBox()->GetCurSel()), L"amr");
+  EXPECT_EQ(panel.QualityBox()->GetItemText(panel.QualityBox()->GetCurSel()), L"10.20kbps");
+  EXPECT_EQ(events, 0);
+
+  // Values outside the radios' groups leave them as they were.
+  arg.output_device = 3;
+  arg.output_channel = 0;
+  panel.SelectCurrent();
+  EXPECT_TRUE(Element(L"rb_mix")->IsChecked());
+  EXPECT_TRUE(Element(L"rb_channel2")->IsChecked());
+
+  // A format the list lacks: the first one, selected and stored.
+  arg.output_format = 77;
+  panel.SelectCurrent();
+  EXPECT_EQ(panel.FormatBox()->GetCurSel(), 0);
+  EXPECT_EQ(arg.output_format, static_cast<int>(panel.FormatBox()->GetItemData(0)));
 }
 
 TEST_F(AppTest, ASecondStartBringsTheMinimisedFirstBackAndExits) {
