@@ -5,6 +5,8 @@
 #include "control/SButton.h"
 #include "res.mgr/SSkinPool.h"
 #include "app_fixture.h"
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 using namespace ORIEL;
 
@@ -55,6 +57,39 @@ void AppTest::Click(const wchar_t* name, int dx, int dy) {
   moveMouse(pt.x, pt.y);
   pumpFor(80);
   clickButton(1);
+  pumpFor(250);
+}
+
+std::vector<unsigned long> AppTest::ScreenArea(const wchar_t* name) {
+  std::vector<unsigned long> out;
+  SWindow* w = Element(name);
+  if (!w) return out;
+  const RECT rc = w->GetWindowRect();
+  POINT tl{rc.left, rc.top};
+  ClientToScreen(Hwnd(), &tl);
+  Display* d = userDisplay();
+  XImage* image = XGetImage(d, DefaultRootWindow(d), tl.x, tl.y, rc.right - rc.left, rc.bottom - rc.top, AllPlanes,
+                            ZPixmap);
+  if (!image) return out;
+  for (int y = 0; y < image->height; ++y)
+    for (int x = 0; x < image->width; ++x) out.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+  XDestroyImage(image);
+  return out;
+}
+
+void AppTest::Drag(POINT from, POINT to) {
+  moveMouse(from.x, from.y);
+  pumpFor(80);
+  Display* d = userDisplay();
+  XTestFakeButtonEvent(d, 1, True, CurrentTime);
+  XFlush(d);
+  pumpFor(80);
+  for (int i = 1; i <= 8; ++i) {
+    moveMouse(from.x + (to.x - from.x) * i / 8, from.y + (to.y - from.y) * i / 8);
+    pumpFor(30);
+  }
+  XTestFakeButtonEvent(d, 1, False, CurrentTime);
+  XFlush(d);
   pumpFor(250);
 }
 

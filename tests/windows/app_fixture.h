@@ -32,6 +32,10 @@ class AppTest : public ::testing::Test {
   POINT ScreenPoint(const wchar_t* name, int dx = -1, int dy = -1);
   // A real click on the element, then the messages it brings.
   void Click(const wchar_t* name, int dx = -1, int dy = -1);
+  // The screen's pixels under the element, row after row (0xRRGGBB).
+  std::vector<unsigned long> ScreenArea(const wchar_t* name);
+  // Drags with the left button from one screen point to another.
+  void Drag(POINT from, POINT to);
   // Ctrl+<key> through the X server.
   void CtrlKey(KeySym key);
   bool Recording() { return (Bll().GetRecorder().GetState() & kRecorderRecording) != 0; }

@@ -9,6 +9,7 @@
 
 #include "base/CodePage.h"
 #include "base/Utf16.h"
+#include "control/SSliderBar.h"
 #include "control/STabCtrl.h"
 #include "decoded_file_helper.h"
 #include "logic/DataFiles.h"
