@@ -199,15 +199,20 @@ class OpenedAddresses : public AppTest {
 
 TEST_F(OpenedAddresses, TutorialFeedbackAndTheOutputFolder) {
   ASSERT_NE(Main().GetCaptionHandler(), nullptr);
+  // Each opening is waited for: the handlers run side by side and would
+  // write in any order.
   Main().GetCaptionHandler()->OnCommand(0, SPartCaption::kMenuTutorial, 0);
+  ASSERT_EQ(Opened(1).size(), 1u);
   Main().GetCaptionHandler()->OnCommand(0, SPartCaption::kMenuFeedback, 0);
+  ASSERT_EQ(Opened(2).size(), 2u);
   // Another notification code is not a menu choice.
   Main().GetCaptionHandler()->OnCommand(1, SPartCaption::kMenuTutorial, 0);
   const std::string folder = dir + "/out/录音";
   Bll().GetOutput().output_dir = Utf8ToWide(folder);
   Click(L"btn_open");
   const std::vector<std::string> lines = Opened(3);
-  ASSERT_EQ(lines.size(), 3u);
+  pumpFor(300);
+  ASSERT_EQ(Opened(3).size(), 3u) << "nothing more than the three";
   EXPECT_EQ(lines[0], WideToUtf8(DefaultTutorialUrl()));
   EXPECT_EQ(lines[1], WideToUtf8(DefaultCommunityUrl()));
   EXPECT_EQ(lines[2], folder);
