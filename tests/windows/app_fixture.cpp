@@ -3,6 +3,7 @@
 
 #include "base/CodePage.h"
 #include "control/SButton.h"
+#include "control/STabCtrl.h"
 #include "res.mgr/SSkinPool.h"
 #include "app_fixture.h"
 #include <X11/Xutil.h>
@@ -58,6 +59,18 @@ void AppTest::Click(const wchar_t* name, int dx, int dy) {
   pumpFor(80);
   clickButton(1);
   pumpFor(250);
+}
+
+int AppTest::Page() {
+  auto* tab = static_cast<STabCtrl*>(Element(L"tab_devInfo"));
+  return tab ? tab->GetCurSel() : -1;
+}
+
+int AppTest::Height(const wchar_t* name) {
+  SWindow* w = Element(name);
+  if (!w) return -1;
+  const RECT rc = w->GetWindowRect();
+  return rc.bottom - rc.top;
 }
 
 std::vector<unsigned long> AppTest::ScreenArea(const wchar_t* name) {

@@ -32,6 +32,10 @@ class AppTest : public ::testing::Test {
   POINT ScreenPoint(const wchar_t* name, int dx = -1, int dy = -1);
   // A real click on the element, then the messages it brings.
   void Click(const wchar_t* name, int dx = -1, int dy = -1);
+  // The page "tab_devInfo" shows (0 idle, 1 the waveform rows).
+  int Page();
+  // An element's height in pixels.
+  int Height(const wchar_t* name);
   // The screen's pixels under the element, row after row (0xRRGGBB).
   std::vector<unsigned long> ScreenArea(const wchar_t* name);
   // Drags with the left button from one screen point to another.

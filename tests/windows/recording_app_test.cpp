@@ -43,14 +43,6 @@ class RecordingApp : public AppTest {
       }
     FAIL() << "no such item";
   }
-  int Page() {
-    auto* tab = static_cast<STabCtrl*>(Element(L"tab_devInfo"));
-    return tab ? tab->GetCurSel() : -1;
-  }
-  int Height(const wchar_t* name) {
-    const RECT rc = Element(name)->GetWindowRect();
-    return rc.bottom - rc.top;
-  }
   // Pumps for `ms` while recording.
   void Keep(int ms) { pumpFor(ms); }
   audio_test::DecodedFile OnlyFile(std::string* path = nullptr) {

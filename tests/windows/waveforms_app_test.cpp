@@ -38,14 +38,6 @@ class Waveforms : public AppTest {
     mic.reset();
     sink.reset();
   }
-  int Page() {
-    auto* tab = static_cast<STabCtrl*>(Element(L"tab_devInfo"));
-    return tab ? tab->GetCurSel() : -1;
-  }
-  int Height(const wchar_t* name) {
-    const RECT rc = Element(name)->GetWindowRect();
-    return rc.bottom - rc.top;
-  }
   audio_test::DecodedFile OnlyFile() {
     const std::vector<std::string> files = OutputFiles(".mp3");
     EXPECT_EQ(files.size(), 1u);
