@@ -64,6 +64,8 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // rather than the whole contents.
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+// Form decoding as a service does it: '+' is a blank, every %XX a byte.
+std::string FormDecode(const std::string& text);
 // A closed port: one that was free a moment ago.
 int UnusedPort();
 

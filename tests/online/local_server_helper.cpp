@@ -244,4 +244,19 @@ std::wstring ScratchTest::WPath(const std::string& name) const {
   return Utf8ToWStringRet((root_ / name).string());
 }
 
+std::string FormDecode(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '+') {
+      out += ' ';
+    } else if (text[i] == '%' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace online_test

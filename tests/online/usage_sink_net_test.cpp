@@ -10,21 +10,7 @@ namespace {
 
 using online_test::LocalServer;
 
-// Form decoding as the service does it: '+' is a blank, every %XX a byte.
-std::string FormDecode(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '+') {
-      out += ' ';
-    } else if (text[i] == '%' && i + 2 < text.size()) {
-      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
+using online_test::FormDecode;
 
 TEST(UsageSink, PostsRecordsInOrderAsTheForm) {
   LocalServer server;

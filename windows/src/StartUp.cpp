@@ -3,13 +3,13 @@
 #include "audio/DeviceNotifier.h"
 #include "base/AppFolders.h"
 #include "base/SingleInstance.h"
+#include "controls/ControlFactories.h"
 #include "controls/WkeApi.h"
 #include "core/SApplication.h"
 #include "core/SObjectFactory.h"
 #include "logic/BllMain.h"
 #include "res.mgr/IResProvider.h"
 #include "windows/ModuleFiles.h"
-#include "windows/ProgramControls.h"
 #include "windows/ResourceNames.h"
 
 using namespace ORIEL;
@@ -45,10 +45,10 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
 
   SObjectDefaultRegister registrar;
   app_ = new SApplication(render_, instance, kMainHostClass, &registrar, FALSE);
-  RegisterProgramControlsPartOne(*app_);
+  RegisterControlFactories(*app_, 1);
   // The screen scale the web views read: the screen's DPI against 96.
   UpdateWkeEngineScale();
-  RegisterProgramControlsPartTwo(*app_);
+  RegisterControlFactories(*app_, 2);
 
   if (instance) {
     IResProvider* system = nullptr;
@@ -71,8 +71,8 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
     firstInstance = true;
   }
 
-  globals_ = std::make_unique<GlobalUiResources>();
-  globals_->Load(*app_);
+  globals_ = std::make_unique<SGlobalUiResources>();
+  globals_->LoadGlobalUiResources(instance);
   SStringW dataDir;
   std::wstring ignored;
   PrepareDataDir(dataDir, ignored);

@@ -8,7 +8,7 @@
 
 #include "base/TrevalinDll.h"
 #include "render/IRender.h"
-#include "windows/GlobalUiResources.h"
+#include "controls/SOrielResourceLoader.h"
 #include "windows/ModuleLoader.h"
 #include "windows/SDlgMain.h"
 
@@ -55,7 +55,7 @@ class CQuorvaleApp {
   IImgDecoderFactory* decoder_ = nullptr;
   ORIEL::SApplication* app_ = nullptr;
   ORIEL::IResProvider* provider_ = nullptr;
-  std::unique_ptr<GlobalUiResources> globals_;
+  std::unique_ptr<ORIEL::SGlobalUiResources> globals_;
   bool controller_ = false;
   bool notifier_ = false;
   std::unique_ptr<SDlgMain> main_;

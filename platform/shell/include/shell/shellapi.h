@@ -12,9 +12,16 @@
 // one argument, in `directory` when one is given, without a shell between.
 // A value above 32 when the handler started; SE_ERR_FNF when no file was
 // given or xdg-open could not be started; SE_ERR_NOASSOC for another verb
-// or for parameters, which an opened document cannot take. The file
-// "explorer.exe" with a folder as its parameters opens that folder. The
-// last error tells what failed.
+// or for parameters, which an opened document cannot take. The last error
+// tells what failed.
+//
+// A file named "<name>.exe" is a program instead: "<name>" in lower case
+// (the way programs are named here) is started from `directory`, or from
+// the current directory when none is given, with `parameters` split into
+// its arguments by the Windows command-line rules. SE_ERR_FNF when there
+// is no such file, SE_ERR_ACCESSDENIED when it cannot be executed. Only
+// "explorer.exe" with a folder as its parameters opens that folder with
+// the desktop's handler.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
 
