@@ -29,6 +29,9 @@ HINSTANCE Code(int code) { return reinterpret_cast<HINSTANCE>(static_cast<ULONG_
 
 bool IsOpen(LPCWSTR verb) { return !verb || !*verb || wcscmp(verb, L"open") == 0; }
 
+// The file manager, asked for by name with a folder as its parameters.
+bool IsFileManager(LPCWSTR file) { return file && wcscasecmp(file, L"explorer.exe") == 0; }
+
 // The handler usually hands the document on and exits at once; its exit
 // is collected so that no finished child is left behind.
 void Reap(pid_t child) {
@@ -87,7 +90,12 @@ HINSTANCE StartProgram(const std::wstring& program, LPCWSTR parameters, LPCWSTR 
 }  // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT) {
-  if (IsOpen(verb) && file && *file) {
+  // The file manager opens the folder it is given: the desktop's handler
+  // of that folder. Any other program is started as itself.
+  if (IsOpen(verb) && IsFileManager(file) && parameters && *parameters) {
+    file = parameters;
+    parameters = nullptr;
+  } else if (IsOpen(verb) && file && *file) {
     const std::wstring program = ProgramName(file);
     if (!program.empty()) return StartProgram(program, parameters, directory);
   }

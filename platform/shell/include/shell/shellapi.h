@@ -19,7 +19,9 @@
 // (the way programs are named here) is started from `directory`, or from
 // the current directory when none is given, with `parameters` split into
 // its arguments by the Windows command-line rules. SE_ERR_FNF when there
-// is no such file, SE_ERR_ACCESSDENIED when it cannot be executed.
+// is no such file, SE_ERR_ACCESSDENIED when it cannot be executed. Only
+// "explorer.exe" with a folder as its parameters opens that folder with
+// the desktop's handler.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
 
