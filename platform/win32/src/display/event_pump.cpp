@@ -5,6 +5,7 @@
 // Windows sends (WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEACTIVATE, activation)
 // are plain calls.
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -421,6 +422,18 @@ void wakeThread(DWORD thread) {
   if (auto queue = detail::queueOfThread(thread)) queue->wake();
 }
 
+// The screen changed (a monitor added, removed, resized or moved): Xlib
+// learns the new size, and every top-level window gets WM_DISPLAYCHANGE
+// with the depth and the screen's new size, as a window that keeps itself
+// on a monitor needs to look again. Call with displayMutex() held.
+void announceDisplayChange(XDisplay* x, XEvent& event) {
+  XRRUpdateConfiguration(&event);
+  const auto& change = reinterpret_cast<const XRRScreenChangeNotifyEvent&>(event);
+  const WPARAM depth = static_cast<WPARAM>(DefaultDepth(x->dpy, x->screen));
+  const LPARAM size = MAKELPARAM(static_cast<WORD>(change.width), static_cast<WORD>(change.height));
+  for (HWND hwnd : nativeTopLevelsLocked()) PostMessageW(hwnd, WM_DISPLAYCHANGE, depth, size);
+}
+
 }  // namespace
 
 namespace {
@@ -440,6 +453,10 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
     if (handleTrayEvent(x, event)) continue;
+    if (x->hasRandr && event.type == x->randrEventBase + RRScreenChangeNotify) {
+      announceDisplayChange(x, event);
+      continue;
+    }
     if (XFilterEvent(&event, None)) continue;
     HWND hwnd = hwndOfXLocked(event.xany.window);
     if (!hwnd) continue;

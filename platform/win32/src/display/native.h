@@ -49,6 +49,7 @@ struct Native {
   int shapedWidth = 0, shapedHeight = 0;
   bool animating = false;  // AnimateWindow has cut the window's shape
   bool child = false;      // a real child: a subwindow of its root's X window
+  bool skipTaskbar = false;  // taken off the task bar and pager (ITaskbarList::DeleteTab)
 };
 
 // Call with displayMutex() held.
@@ -63,6 +64,8 @@ void nativeMoveResize(HWND hwnd, const RECT& screenRect);
 bool isNativeChild(HWND hwnd);
 // Call with displayMutex() held.
 std::vector<HWND> nativeChildrenLocked();
+// Call with displayMutex() held: the windows with an X window of their own.
+std::vector<HWND> nativeTopLevelsLocked();
 // Records a native window made outside nativeWindowCreated; its thread
 // then reads events too.
 void nativeAdd(HWND hwnd, const Native& native);
