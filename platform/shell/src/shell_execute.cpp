@@ -24,6 +24,9 @@ HINSTANCE Code(int code) { return reinterpret_cast<HINSTANCE>(static_cast<ULONG_
 
 bool IsOpen(LPCWSTR verb) { return !verb || !*verb || wcscmp(verb, L"open") == 0; }
 
+// The file manager, asked for by name with a folder as its parameters.
+bool IsFileManager(LPCWSTR file) { return file && wcscasecmp(file, L"explorer.exe") == 0; }
+
 // The handler usually hands the document on and exits at once; its exit
 // is collected so that no finished child is left behind.
 void Reap(pid_t child) {
@@ -37,6 +40,12 @@ void Reap(pid_t child) {
 }  // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT) {
+  // The file manager opens the folder it is given: the desktop's handler
+  // of that folder.
+  if (IsOpen(verb) && IsFileManager(file) && parameters && *parameters) {
+    file = parameters;
+    parameters = nullptr;
+  }
   if (!IsOpen(verb) || (parameters && *parameters)) {
     SetLastError(ERROR_NO_ASSOCIATION);
     return Code(SE_ERR_NOASSOC);

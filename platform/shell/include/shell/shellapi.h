@@ -12,8 +12,9 @@
 // one argument, in `directory` when one is given, without a shell between.
 // A value above 32 when the handler started; SE_ERR_FNF when no file was
 // given or xdg-open could not be started; SE_ERR_NOASSOC for another verb
-// or for parameters, which an opened document cannot take. The last error
-// tells what failed.
+// or for parameters, which an opened document cannot take. The file
+// "explorer.exe" with a folder as its parameters opens that folder. The
+// last error tells what failed.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
 
