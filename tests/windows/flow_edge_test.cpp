@@ -16,7 +16,7 @@ RECT At(int left, int top = 60) { return {left, top, left + kWidth, top + kHeigh
 POINT Away() { return {900, 700}; }
 
 // Ticks until the window stops moving; the lefts it passed on the way.
-std::vector<int> Run(int left, FlowBounds b, bool mouseOver, int* ticks = nullptr) {
+std::vector<int> Slide(int left, FlowBounds b, bool mouseOver, int* ticks = nullptr) {
   std::vector<int> path{left};
   for (int i = 0; i < 1000; ++i) {
     const RECT r = At(path.back());
@@ -38,13 +38,13 @@ TEST(FlowEdge, OneScreenStartsAt1720AndHidesAtTheRightWithTenPixelsShowing) {
   EXPECT_EQ(start.x, 1720);
   EXPECT_EQ(start.y, 60);
   int ticks = 0;
-  const std::vector<int> out = Run(1720, b, false, &ticks);
+  const std::vector<int> out = Slide(1720, b, false, &ticks);
   EXPECT_EQ(out.back(), 1910);
   // Five pixels a tick: 1725, 1730, ... 1910.
   EXPECT_EQ(out[1], 1725);
   EXPECT_EQ(ticks, 38);
   // The pointer over the sliver brings it back flush with the edge.
-  const std::vector<int> back = Run(1910, b, true);
+  const std::vector<int> back = Slide(1910, b, true);
   EXPECT_EQ(back[1], 1905);
   EXPECT_EQ(back.back(), 1680);
 }
@@ -52,11 +52,11 @@ TEST(FlowEdge, OneScreenStartsAt1720AndHidesAtTheRightWithTenPixelsShowing) {
 TEST(FlowEdge, LeftEdgeSnapsUnderThePointerAndHidesWithFivePixelsShowing) {
   const FlowBounds b{0, 1920};
   EXPECT_EQ(FlowEdgeStep(At(10), b, POINT{15, 70}, false), 0);
-  const std::vector<int> away = Run(10, b, false);
+  const std::vector<int> away = Slide(10, b, false);
   EXPECT_EQ(away[1], 7);
   EXPECT_EQ(away.back(), -235);
   // Back under the pointer, 3 a tick, landing on the edge rather than 1 or 2 past it.
-  const std::vector<int> back = Run(-235, b, true);
+  const std::vector<int> back = Slide(-235, b, true);
   EXPECT_EQ(back[1], -232);
   EXPECT_EQ(back.back(), 0);
   for (int left : back) EXPECT_LE(left, 0);
@@ -78,9 +78,10 @@ TEST(FlowEdge, MonitorsGiveTheOutermostEdgesAndTheInnerEdgesDoNotDock) {
   EXPECT_EQ(b2.left, -1920);
   EXPECT_EQ(b2.right, 1920);
   EXPECT_EQ(FlowEdgeStep(At(-120), b2, Away(), false), -120);
-  EXPECT_EQ(FlowEdgeStep(At(-1900), b2, Away(), false), -1903);
-  EXPECT_EQ(Run(-1910, b2, false).back(), -1920 - kWidth + 5);
-  EXPECT_EQ(Run(-1910, b2, true).back(), -1920);
+  EXPECT_EQ(FlowEdgeStep(At(-1900), b2, Away(), false), -1900);
+  EXPECT_EQ(FlowEdgeStep(At(-1905), b2, Away(), false), -1908);
+  EXPECT_EQ(Slide(-1910, b2, false).back(), -1920 - kWidth + 5);
+  EXPECT_EQ(Slide(-1910, b2, true).back(), -1920);
 
   const std::vector<RECT> three{{0, 200, 1280, 1224}, {1280, 0, 3200, 1080}, {-1600, 100, 0, 1300}};
   const FlowBounds b3 = FlowBoundsOfMonitors(three, 1280);

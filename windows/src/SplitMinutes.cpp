@@ -11,8 +11,11 @@ SplitMinutesInput ParseSplitMinutes(const std::wstring& text) {
     return input;
   }
   if (!(minutes >= kSplitMinutesLeast)) return input;
-  const float clamped = minutes > kSplitMinutesMost ? kSplitMinutesMost : minutes;
-  input.milliseconds = static_cast<int32_t>(clamped * 60.0f * 1000.0f);
+  if (minutes >= kSplitMinutesMost) {
+    input.milliseconds = static_cast<int32_t>(kSplitMinutesMost) * 60000;
+    return input;
+  }
+  input.milliseconds = static_cast<int32_t>(minutes * 60.0f * 1000.0f);
   return input;
 }
 

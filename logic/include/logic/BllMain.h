@@ -36,6 +36,7 @@ class CBllMain : public IOutputCall {
   // window; null takes the window away again.
   void SetMainWindow(IMainWindow* window);
   void AttachAdapters(IFileListAdapter* fileList, ITimerListAdapter* timerList);
+  ITimerListAdapter* GetTimerListAdapter() const { return m_timerList; }
 
   // Starts a recording with the live settings (restarting one that runs),
   // or stops the recording. 0.

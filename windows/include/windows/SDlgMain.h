@@ -6,11 +6,11 @@
 #pragma once
 
 #include "logic/MainWindowLinks.h"
+#include "windows/SDlgFlow.h"
 #include "windows/SViewMain.h"
 
-// The floating window's command: wParam 0 stop, 1 start or pause, 2 exit,
-// 3 hide the floating window; always answered E_NOTIMPL.
-inline constexpr UINT UM_FLOW_COMMAND = 0x408;
+// The floating window's command (UM_FLOW_COMMAND) is always answered
+// E_NOTIMPL.
 inline constexpr LRESULT kFlowCommandResult = static_cast<LRESULT>(0x80004001);
 // The elapsed-time timer of the main window.
 inline constexpr UINT_PTR kElapsedTimer = 10;
