@@ -133,18 +133,18 @@ HWND hwndOfXLocked(::Window xid) {
   return nullptr;
 }
 
-std::vector<HWND> nativeTopLevelsLocked() {
-  std::vector<HWND> windows;
-  for (auto& [hwnd, native] : natives())
-    if (!native.child) windows.push_back(hwnd);
-  return windows;
-}
-
 std::vector<HWND> nativeChildrenLocked() {
   std::vector<HWND> children;
   for (auto& [hwnd, native] : natives())
     if (native.child) children.push_back(hwnd);
   return children;
+}
+
+std::vector<std::pair<HWND, DWORD>> nativeTopLevelsLocked() {
+  std::vector<std::pair<HWND, DWORD>> out;
+  for (auto& [hwnd, native] : natives())
+    if (!native.child && native.xid) out.emplace_back(hwnd, native.thread);
+  return out;
 }
 
 void nativeAdd(HWND hwnd, const Native& native) {
