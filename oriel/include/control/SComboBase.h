@@ -76,6 +76,7 @@ class SComboBase : public SWindow, public ISDropDownOwner {
   SComboEdit* GetEditPart() const { return edit_; }
   int GetDropHeightPixels() const { return dropHeight_.ToPixels(GetScale()); }
   int GetButtonState() const { return buttonState_; }
+  ISkinObj* GetButtonSkin() const { return buttonSkin_; }
 
   // ISDropDownOwner
   SWindow* GetDropDownOwner() override { return this; }

@@ -79,6 +79,8 @@ class SHeaderCtrl : public SWindow {
   int GetIndexByOrder(int order) const;
   int GetItemCount() const { return static_cast<int>(items_.size()); }
   void SetItemSort(int index, int flag);
+  // Writes a column's width in pixels without an event or a repaint.
+  void SetColumnWidthQuietly(int index, int widthPx);
   bool IsItemVisible(int index) const;
   void SetItemVisible(int index, bool visible);
   DWORD HitTestColumn(POINT pt) const;

@@ -59,6 +59,8 @@ class SListBox : public SScrollView {
   LPARAM GetItemData(int index) const;
   bool SetItemData(int index, LPARAM data);
   SStringW GetEntryText(int index, bool raw = false) const;
+  // The entry's icon index; -1 for none and outside the rows.
+  int GetEntryIcon(int index) const { return index >= 0 && index < GetCount() ? rows_[index]->icon : -1; }
   int FindString(int start, const SStringW& text) const;
   // Refuses heights of 0 and below.
   bool SetItemPixelHeight(int index, int height);

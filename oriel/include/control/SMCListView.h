@@ -13,6 +13,7 @@
 #include "control/SItemPanel.h"
 #include "control/SListView.h"
 #include "control/SListViewItemLocator.h"
+#include "control/SMcListParts.h"
 #include "control/SPanel.h"
 
 namespace ORIEL {
@@ -129,7 +130,7 @@ class SMCListView : public SPanel, protected IItemContainer {
   SItemPanel* capturePanel_ = nullptr;
   int selected_ = -1;
   SItemPanel* hoverPanel_ = nullptr;
-  std::vector<std::deque<SItemPanel*>> bins_;
+  SItemPanelBins bins_;
   SXmlDoc template_;
   ISkinObj* dividerSkin_ = nullptr;
   SLayoutSize dividerSize_;

@@ -1,4 +1,6 @@
-#include "ComboListParts.h"
+#include "control/ComboListParts.h"
+
+#include <algorithm>
 
 #include "core/SApplication.h"
 #include "core/SLog.h"
@@ -41,6 +43,12 @@ void LendComboList(SWindow* list, SDropDownWnd* dropDown) {
   dropDown->RelayoutTo(&client);
   list->SetVisible(TRUE, FALSE);
   list->SetFocus();
+}
+
+int ComboListBoxHeight(SListBox* list, int limit) {
+  if (!list || list->GetCount() == 0) return limit;
+  const RECT margin = list->GetStyle().GetScaledMargin();
+  return std::min(list->GetItemPixelHeight() * list->GetCount() + margin.top + margin.bottom, limit);
 }
 
 void TakeComboListBack(SWindow* list, SComboBase* combo, SDropDownWnd* dropDown) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ComboListParts.h"
+#include "control/ComboListParts.h"
 
 namespace ORIEL {
 
@@ -47,12 +47,7 @@ SStringW SComboBox::GetItemText(int index, bool raw) const {
 
 void SComboBox::FireSelChange() { ShowSelectionAndFire(); }
 
-int SComboBox::GetListHeight() {
-  const int limit = GetDropHeightPixels();
-  if (!list_ || list_->GetCount() == 0) return limit;
-  const RECT margin = list_->GetStyle().GetScaledMargin();
-  return std::min(list_->GetItemPixelHeight() * list_->GetCount() + margin.top + margin.bottom, limit);
-}
+int SComboBox::GetListHeight() { return ComboListBoxHeight(list_, GetDropHeightPixels()); }
 
 int SComboBox::InsertItem(int index, const SStringW& text, int icon, LPARAM data) {
   return list_ ? list_->InsertEntry(index, text, icon, data) : -1;

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "ComboListParts.h"
+#include "control/ComboListParts.h"
 #include "control/SComboBox.h"
 #include "control/SItemPanel.h"
 

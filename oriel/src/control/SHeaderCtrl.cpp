@@ -123,6 +123,11 @@ bool SHeaderCtrl::QueryColumn(int index, SHeaderItem* item) const {
 
 int SHeaderCtrl::ColumnWidth(const SHeaderItem& item) const { return item.visible ? item.width.ToPixels(GetScale()) : 0; }
 
+void SHeaderCtrl::SetColumnWidthQuietly(int index, int widthPx) {
+  if (index < 0 || index >= GetItemCount()) return;
+  items_[index].width = SLayoutSize(static_cast<float>(widthPx), SLayoutSize::px);
+}
+
 int SHeaderCtrl::GetColumnWidth(int index) const {
   if (index < 0 || index >= GetItemCount()) return -1;
   return ColumnWidth(items_[index]);

@@ -112,7 +112,7 @@ BOOL SMCListView::SetAdapter(IMcAdapter* adapter) {
   if (!adapter) return TRUE;
   adapter->InitFromTemplate(GetTemplate());
   adapter->RegisterObserver(observer_);
-  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
+  bins_.Reset(adapter->GetViewTypeCount());
   panelsMade_ = 0;
   OnDataChanged();
   return TRUE;
@@ -130,9 +130,7 @@ void SMCListView::SetItemLocator(IListViewItemLocator* locator) {
 void SMCListView::DropPanels() {
   for (ItemInfo& info : visible_) info.panel->Destroy();
   visible_.clear();
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->Destroy();
-  bins_.clear();
+  bins_.DestroyAll();
   hoverPanel_ = capturePanel_ = nullptr;
   firstVisible_ = -1;
 }
@@ -239,58 +237,13 @@ void SMCListView::PlaceHeader() {
   header_->Move(&rc);
 }
 
-// The bars are decided on the area without bars: a vertical bar that
-// steals the width may call for the horizontal one too.
 void SMCListView::UpdateBars() {
   const RECT whole = SWindow::ClientRect();
-  const int total = header_ ? header_->GetTotalWidth() : 0;
-  const int height = locator_ ? locator_->TotalHeight() : 0;
-  const int cx = std::max<int>(whole.right - whole.left, 0);
-  const int cy = std::max<int>(whole.bottom - whole.top - GetHeaderHeight(), 0);
-  const int s = GetScrollBarWidth();
-  SCROLLINFO v = GetBarInfo(true);
-  SCROLLINFO h = GetBarInfo(false);
-  v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  v.nMin = h.nMin = 0;
-  bool showV = false;
-  bool showH = false;
-  if (cy < height || (cy < height + s && cx < total)) {
-    showV = true;
-    v.nMax = height - 1;
-    v.nPage = cy;
-    if (cx - s < total) {
-      showH = true;
-      h.nMax = total - 1;
-      h.nPage = std::max(cx - s, 0);
-      v.nPage = std::max(cy - s, 0);
-    } else {
-      h.nMax = cx - 1;
-      h.nPage = cx;
-      h.nPos = 0;
-    }
-  } else {
-    v.nMax = cy - 1;
-    v.nPage = cy;
-    v.nPos = 0;
-    h.nPage = cx;
-    if (total <= cx) {
-      h.nMax = cx - 1;
-      h.nPos = 0;
-    } else {
-      showH = true;
-      h.nMax = total - 1;
-    }
-  }
-  if (showV && v.nPos + static_cast<int>(v.nPage) > height) v.nPos = std::max(height - static_cast<int>(v.nPage), 0);
-  if (showH && h.nPos + static_cast<int>(h.nPage) > total) h.nPos = std::max(total - static_cast<int>(h.nPage), 0);
-  SetBarInfo(v, true);
-  SetBarInfo(h, false);
-  const int bars = (showV ? kBarVert : 0) | (showH ? kBarHorz : 0);
-  if (GetShownBars() != bars) {
-    ShowScrollBar(kBarHorz | kBarVert, FALSE);
-    if (bars) ShowScrollBar(bars, TRUE);
-  }
-  SendSwndMessage(SWM_NCCALCSIZE);
+  const McBarLayout bars =
+      LayoutMcBars(header_ ? header_->GetTotalWidth() : 0, locator_ ? locator_->TotalHeight() : 0,
+                   whole.right - whole.left, whole.bottom - whole.top - GetHeaderHeight(), GetScrollBarWidth(),
+                   GetScrollPos(true), GetScrollPos(false));
+  ApplyMcBars(this, bars);
   PlaceHeader();
   Invalidate();
 }
@@ -298,13 +251,7 @@ void SMCListView::UpdateBars() {
 // --- rows ---------------------------------------------------------------
 
 SItemPanel* SMCListView::TakePanel(int viewType) {
-  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
-  auto& bin = bins_[viewType];
-  if (!bin.empty()) {
-    SItemPanel* panel = bin.front();
-    bin.pop_front();
-    return panel;
-  }
+  if (SItemPanel* idle = bins_.Take(viewType)) return idle;
   SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
   panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&SMCListView::OnItemClick, this));
   ++panelsMade_;
@@ -323,26 +270,8 @@ void SMCListView::Retire(SItemPanel* panel) {
   panel->GetEventSet()->muted = 0;
 }
 
-// Each column's cell, found by the name the adapter gives its identity,
-// is placed under its title in the header's order; hidden columns hide it.
 void SMCListView::PlaceCells(SItemPanel* panel, int height) {
-  if (!header_ || !adapter_) return;
-  int x = 0;
-  for (int i = 0; i < header_->GetItemCount(); ++i) {
-    SHeaderItem item;
-    header_->QueryColumn(i, &item);
-    SWindow* cell = panel->FindDescendantByName(adapter_->GetColumnName(item.order));
-    if (!cell) continue;
-    if (header_->IsItemVisible(i)) {
-      const int w = header_->GetColumnWidth(i);
-      cell->SetVisible(TRUE);
-      const RECT rc{x, 0, x + w, height};
-      cell->Move(&rc);
-      x += w;
-    } else {
-      cell->SetVisible(FALSE);
-    }
-  }
+  PlaceMcCells(header_, adapter_, panel, height, false);
 }
 
 void SMCListView::LayoutItems() {
@@ -363,8 +292,7 @@ void SMCListView::LayoutItems() {
   const pugi::xml_node tpl = GetTemplate();
   auto toBin = [this](ItemInfo& info) {
     Retire(info.panel);
-    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
-    bins_[info.viewType].push_back(info.panel);
+    bins_.Put(info.viewType, info.panel);
     info.panel = nullptr;
   };
   // Old rows outside the rows about to show are idle at once, so that a
@@ -507,18 +435,11 @@ void SMCListView::SetSel(int index, BOOL notify) {
 }
 
 void SMCListView::EnsureVisible(int index) {
-  if (!adapter_ || !locator_ || index < 0 || index >= adapter_->GetCount()) return;
-  const int last = firstVisible_ + GetVisibleCount() - 1;
-  if (firstVisible_ < 0 || index <= firstVisible_) {
-    HandleScrollCode(true, SB_THUMBPOSITION, locator_->PositionOf(index));
-  } else if (index < last) {
-    return;
-  } else if (index == adapter_->GetCount() - 1) {
-    HandleScrollCode(true, SB_BOTTOM, 0);
-  } else {
-    HandleScrollCode(true, SB_THUMBPOSITION,
-                     locator_->PositionOf(index + 1) - static_cast<int>(GetBarInfo(true).nPage));
-  }
+  if (!adapter_) return;
+  int code = 0, position = 0;
+  if (McScrollToShow(index, firstVisible_, GetVisibleCount(), adapter_->GetCount(), locator_,
+                     static_cast<int>(GetBarInfo(true).nPage), &code, &position))
+    HandleScrollCode(true, code, position);
 }
 
 void SMCListView::SelectWithNotify(int index) {
@@ -648,28 +569,12 @@ bool SMCListView::OnKeyDown(UINT key, LPARAM lParam) {
     if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
   }
-  const int count = adapter_->GetCount();
-  switch (key) {
-    case VK_DOWN:
-      if (selected_ < count - 1) SelectWithNotify(selected_ + 1);
-      return true;
-    case VK_UP:
-      if (selected_ > 0) SelectWithNotify(selected_ - 1);
-      return true;
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME: {
-      const int code = key == VK_PRIOR ? SB_PAGEUP : key == VK_NEXT ? SB_PAGEDOWN : key == VK_END ? SB_BOTTOM : SB_TOP;
-      HandleScrollCode(true, code, 0);
-      if (!visible_.empty()) {
-        const bool toFirst = key == VK_PRIOR || key == VK_HOME;
-        SelectWithNotify(toFirst ? firstVisible_ : firstVisible_ + GetVisibleCount() - 1);
-      }
-      return true;
-    }
-    default: return false;
-  }
+  int target = -1;
+  const bool navigation = McNavigationKey(
+      key, selected_, adapter_->GetCount(), [this](int code) { HandleScrollCode(true, code, 0); },
+      [this] { return std::make_pair(firstVisible_, GetVisibleCount()); }, &target);
+  if (target >= 0) SelectWithNotify(target);
+  return navigation;
 }
 
 BOOL SMCListView::ApplyStyleCursor(POINT pt) {
@@ -693,23 +598,20 @@ void SMCListView::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
   if (locator_) locator_->SetScale(scale);
   for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  bins_.ForEach([scale](SItemPanel* panel) { panel->BroadcastMessage(SWM_UPDATESCALE, scale); });
 }
 
 BOOL SMCListView::RefreshTranslation() {
   const BOOL result = SPanel::RefreshTranslation();
   for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  bins_.ForEach([](SItemPanel* panel) { panel->BroadcastMessage(SWM_LANGUAGECHANGED); });
   return result;
 }
 
 void SMCListView::Colorize(COLORREF color) {
   SPanel::Colorize(color);
   for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+  bins_.ForEach([color](SItemPanel* panel) { panel->BroadcastMessage(SWM_COLORIZE, color); });
 }
 
 // --- lifecycle and messages ---------------------------------------------

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "control/SComboBase.h"
+#include "control/SListBox.h"
 
 namespace ORIEL {
 
@@ -15,6 +16,10 @@ SWindow* BuildComboList(SComboBase* combo, pugi::xml_node comboElement, LPCWSTR 
 // The list becomes the drop-down root's last child, laid out, shown and
 // focused.
 void LendComboList(SWindow* list, SDropDownWnd* dropDown);
+
+// The drop-down's height for a list box: `limit` for an empty or missing
+// list, else its rows and margins when they need less.
+int ComboListBoxHeight(SListBox* list, int limit);
 
 // The list leaves the drop-down, hidden, back in the combo's container.
 void TakeComboListBack(SWindow* list, SComboBase* combo, SDropDownWnd* dropDown);

@@ -1,0 +1,876 @@
+#include "controls/SMCListViewEx.h"
+
+#include <algorithm>
+
+#include "control/SControlPaint.h"
+#include "core/SLog.h"
+#include "core/STimer2.h"
+#include "res.mgr/SResProviderMgr.h"
+#include "res.mgr/SSkinPool.h"
+
+namespace ORIEL {
+
+namespace {
+
+POINT PointOfLParam(LPARAM lParam) {
+  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+}
+
+bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
+
+RECT Grown(RECT rc, int by) {
+  InflateRect(&rc, by, by);
+  return rc;
+}
+
+}  // namespace
+
+COLORREF RubberBandFill(COLORREF color, int alphaScale) {
+  if ((alphaScale & 0xFF) == 255) return color;
+  const DWORD alpha = (color >> 24) * static_cast<DWORD>(alphaScale & 0xFF) / 256;
+  return (color & 0x00FFFFFF) | (alpha << 24);
+}
+
+void SMCListViewDataSetObserverEx::OnDataChanged() { view_->OnAdapterChanged(); }
+void SMCListViewDataSetObserverEx::OnItemDataChanged(int) { view_->OnAdapterChanged(); }
+void SMCListViewDataSetObserverEx::OnDataInvalidated() {
+  view_->MarkDataSetInvalidated();
+  view_->Invalidate();
+}
+
+SMCListViewEx::SMCListViewEx() : observer_(new SMCListViewDataSetObserverEx(this)) {
+  SetUpdateInterval(40);
+  SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
+  SWindow::ApplyAttribute(SStringW(L"clipClient"), SStringW(L"1"), TRUE);
+  GetEventSet()->AddEvent(EventLVSelChanging::EventID, EventLVSelChanging::EventName());
+  GetEventSet()->AddEvent(EventLVSelChanged::EventID, EventLVSelChanged::EventName());
+}
+
+SMCListViewEx::~SMCListViewEx() {
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  observer_->Release();
+  locator_.reset();
+  adapter_.reset();
+}
+
+HRESULT SMCListViewEx::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
+  HRESULT hr = S_FALSE;
+  auto color = [&](COLORREF& target) {
+    if (value.IsEmpty()) return false;
+    target = SResProviderMgr::LookupNamedColor(value);
+    return true;
+  };
+  if (AttrNameIs(name, L"headerHeight")) {
+    headerHeight_ = SResProviderMgr::LookupNamedDimension(value);
+  } else if (AttrNameIs(name, L"hotTrack")) {
+    hotTrack_ = ParseAttrInt(value);
+  } else if (AttrNameIs(name, L"dividerSkin")) {
+    SSkinPoolMgr* skins = SSkinPoolMgr::getSingletonPtr();
+    dividerSkin_ = skins ? skins->GetSkin(value, GetScale()) : nullptr;
+    hr = S_OK;
+  } else if (AttrNameIs(name, L"dividerSize")) {
+    dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
+  } else if (AttrNameIs(name, L"wantTab")) {
+    wantTab_ = ParseAttrInt(value);
+  } else if (AttrNameIs(name, L"canSwapItem")) {
+    canSwapItem_ = ParseAttrInt(value);
+  } else if (AttrNameIs(name, L"colorSwapLine")) {
+    if (!color(colorSwapLine_)) return E_FAIL;
+  } else if (AttrNameIs(name, L"colorDropBk")) {
+    if (!color(colorDropBk_)) return E_FAIL;
+  } else if (AttrNameIs(name, L"dropBkAlpha")) {
+    dropBkAlpha_ = ParseAttrInt(value);
+  } else {
+    return SPanel::ApplyAttribute(name, value, loading);
+  }
+  return FinishAttribute(name, value, loading, hr);
+}
+
+void SMCListViewEx::MakeLocator(pugi::xml_node tpl) {
+  pugi::xml_attribute height = XmlAttr(tpl, L"itemHeight");
+  const SLayoutSize itemHeight =
+      height ? SResProviderMgr::LookupNamedDimension(XmlValue(height)) : SLayoutSize(0, SLayoutSize::px);
+  IListViewItemLocator* locator = nullptr;
+  if (itemHeight.fSize > 0) {
+    locator = new SListViewItemLocatorFix(itemHeight, dividerSize_);
+  } else {
+    pugi::xml_attribute def = XmlAttr(tpl, L"defHeight");
+    locator = new SListViewItemLocatorFlex(
+        SResProviderMgr::LookupNamedDimension(def ? XmlValue(def) : SStringW(L"30dp")), dividerSize_);
+  }
+  locator->SetScale(GetScale());
+  locator_ = locator;
+  locator->Release();
+}
+
+// The template is set aside, every other child is created; the first
+// child that is a header becomes the column header.
+BOOL SMCListViewEx::CreateChildren(pugi::xml_node element) {
+  pugi::xml_node tpl = XmlChild(element, L"template");
+  if (tpl) XmlSetMark(tpl, 1);
+  SPanel::CreateChildren(element);
+  if (tpl) XmlSetMark(tpl, 0);
+  if (tpl) {
+    template_.reset();
+    template_.append_copy(tpl);
+    MakeLocator(tpl);
+  }
+  for (SWindow* child = GetRelative(GSW_FIRSTCHILD); child; child = child->GetRelative(GSW_NEXTSIBLING)) {
+    if (child->IsClass(SHeaderCtrl::GetClassName())) {
+      header_ = static_cast<SHeaderCtrl*>(child);
+      break;
+    }
+  }
+  if (!header_) {
+    SLOGW(SLOG_LEVEL_ERROR, "ORIEL::SMCListViewEx", L"a multi-column list needs a child header");
+    return FALSE;
+  }
+  SStringW pos;
+  pos.Format(L"0,0,-0,%d", GetHeaderHeight());
+  header_->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
+  SEventSet* events = header_->GetEventSet();
+  events->SubscribeEvent(EventHeaderItemChanging::EventID, Subscriber(&SMCListViewEx::OnHeaderResizeOrSwap, this));
+  events->SubscribeEvent(EventHeaderItemSwap::EventID, Subscriber(&SMCListViewEx::OnHeaderResizeOrSwap, this));
+  events->SubscribeEvent(EventHeaderClick::EventID, Subscriber(&SMCListViewEx::OnHeaderClick, this));
+  return TRUE;
+}
+
+// --- adapter ------------------------------------------------------------
+
+BOOL SMCListViewEx::SetAdapter(IMcAdapterEx* adapter) {
+  if (!locator_) return FALSE;
+  if (adapter_) {
+    adapter_->UnregisterObserver(observer_);
+    DropPanels();
+  }
+  adapter_ = adapter;
+  locator_->SetAdapter(adapter);
+  if (adapter) {
+    adapter->InitFromTemplate(GetTemplate());
+    adapter->RegisterObserver(observer_);
+    bins_.Reset(adapter->GetViewTypeCount());
+  }
+  locator_->OnDataChanged();
+  if (!adapter || current_ >= adapter->GetCount()) current_ = -1;
+  UpdateScrollBar();
+  UpdateVisibleItems();
+  PlaceHeader();
+  return TRUE;
+}
+
+void SMCListViewEx::OnAdapterChanged() {
+  if (!adapter_ || !locator_) return;
+  locator_->OnDataChanged();
+  if (current_ >= adapter_->GetCount()) current_ = -1;
+  UpdateScrollBar();
+  UpdateVisibleItems();
+  PlaceHeader();
+}
+
+void SMCListViewEx::DropPanels() {
+  for (ItemInfo& info : visible_) info.panel->Destroy();
+  visible_.clear();
+  bins_.DestroyAll();
+  hoverPanel_ = capturePanel_ = nullptr;
+  firstVisible_ = -1;
+}
+
+int SMCListViewEx::InsertColumn(int index, const SStringW& text, int widthPx, int sortFlag, ULONG_PTR data) {
+  if (!header_) return -1;
+  const int at = header_->AddColumn(index, text, widthPx, sortFlag, data);
+  UpdateScrollBar();
+  return at;
+}
+
+bool SMCListViewEx::DeleteColumn(int index) {
+  if (!header_ || !header_->DeleteItem(index)) return false;
+  UpdateScrollBar();
+  return true;
+}
+
+int SMCListViewEx::SetColumnWidth(int index, int widthPx) {
+  if (!header_ || index < 0 || index >= header_->GetItemCount()) return -1;
+  header_->SetColumnWidthQuietly(index, std::max(widthPx, 0));
+  header_->Invalidate();
+  OnHeaderResizeOrSwap(nullptr);
+  return header_->GetColumnWidth(index);
+}
+
+// --- geometry -----------------------------------------------------------
+
+RECT SMCListViewEx::GetListRect() const {
+  RECT rc = ClientRect();
+  rc.top = std::min<LONG>(rc.top + GetHeaderHeight(), rc.bottom);
+  return rc;
+}
+
+RECT SMCListViewEx::RowRect(int index) const {
+  const RECT client = ClientRect();
+  RECT rc;
+  rc.left = client.left - GetScrollPos(false);
+  rc.right = rc.left + (header_ ? header_->GetTotalWidth() : 0);
+  rc.top = client.top + GetHeaderHeight() + (locator_ ? locator_->PositionOf(index) : 0) - GetScrollPos(true);
+  rc.bottom = rc.top + (locator_ ? locator_->GetHeightOf(index) : 0);
+  return rc;
+}
+
+void SMCListViewEx::PlaceHeader() {
+  if (!header_) return;
+  const RECT client = ClientRect();
+  const RECT rc{client.left - GetScrollPos(false), client.top, client.right, client.top + GetHeaderHeight()};
+  header_->Move(&rc);
+}
+
+void SMCListViewEx::UpdateScrollBar() {
+  const RECT whole = SWindow::ClientRect();
+  ApplyMcBars(this, LayoutMcBars(header_ ? header_->GetTotalWidth() : 0, locator_ ? locator_->TotalHeight() : 0,
+                                 whole.right - whole.left, whole.bottom - whole.top - GetHeaderHeight(),
+                                 GetScrollBarWidth(), GetScrollPos(true), GetScrollPos(false)));
+  Invalidate();
+}
+
+SItemPanel* SMCListViewEx::GetItemPanel(int index) const {
+  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
+  return visible_[index - firstVisible_].panel;
+}
+
+SItemPanel* SMCListViewEx::HitRow(POINT pt) const {
+  const RECT area = GetListRect();
+  if (!PtInRect(&area, pt)) return nullptr;
+  for (const ItemInfo& info : visible_) {
+    const RECT rc = RowRect(info.panel->GetItemIndex());
+    if (PtInRect(&rc, pt)) return info.panel;
+  }
+  return nullptr;
+}
+
+int SMCListViewEx::RowAtY(int x, int y) const {
+  SItemPanel* panel = HitRow(POINT{x, y});
+  return panel ? panel->GetItemIndex() : -1;
+}
+
+LPARAM SMCListViewEx::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
+  const POINT pt = PointOfLParam(lParam);
+  const RECT rc = RowRect(panel->GetItemIndex());
+  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
+}
+
+// --- rows ---------------------------------------------------------------
+
+SItemPanel* SMCListViewEx::TakePanel(int viewType) {
+  if (SItemPanel* idle = bins_.Take(viewType)) return idle;
+  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
+  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&SMCListViewEx::OnItemClick, this));
+  return panel;
+}
+
+void SMCListViewEx::Retire(SItemPanel* panel) {
+  if (panel->GetState() & WndState_Hover) panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+  if (panel == capturePanel_) capturePanel_ = nullptr;
+  panel->GetEventSet()->muted = 1;
+  if (panel->GetState() & WndState_Check) {
+    panel->ModifyItemState(0, WndState_Check);
+    panel->GetFocusManager().ClearFocus();
+  }
+  panel->SetVisible(FALSE);
+  panel->GetEventSet()->muted = 0;
+}
+
+void SMCListViewEx::UpdateVisibleItems() {
+  if (!adapter_ || !locator_) return;
+  std::vector<ItemInfo> old;
+  old.swap(visible_);
+  const int oldFirst = firstVisible_;
+  const int oldCount = static_cast<int>(old.size());
+  const int oldTotal = locator_->TotalHeight();
+  const int hoverIndex = hoverPanel_ ? hoverPanel_->GetItemIndex() : -1;
+  hoverPanel_ = nullptr;
+
+  const SCROLLINFO& si = GetBarInfo(true);
+  const int bottom = si.nPos + static_cast<int>(si.nPage);
+  const int count = adapter_->GetCount();
+  const int first = count > 0 ? locator_->ItemAt(si.nPos) : -1;
+  const int width = header_ ? header_->GetTotalWidth() : 0;
+  const pugi::xml_node tpl = GetTemplate();
+  auto toBin = [this](ItemInfo& info) {
+    Retire(info.panel);
+    bins_.Put(info.viewType, info.panel);
+    info.panel = nullptr;
+  };
+  // Old rows that will not show again are idle at once, so that a jump
+  // reuses their panels.
+  const int lastGuess = first >= 0 ? locator_->ItemAt(std::max(bottom - 1, si.nPos)) : -1;
+  for (int k = 0; k < oldCount; ++k)
+    if (old[k].panel && (first < 0 || oldFirst + k < first || oldFirst + k > lastGuess)) toBin(old[k]);
+
+  int y = first >= 0 ? locator_->PositionOf(first) : 0;
+  for (int i = first; first >= 0 && i < count && y < bottom; ++i) {
+    const DWORD state =
+        (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (adapter_->IsSelected(i) ? DWORD{WndState_Check} : 0u);
+    const int viewType = std::max(adapter_->GetItemViewType(i, state), 0);
+    SItemPanel* panel = nullptr;
+    if (oldFirst >= 0 && i >= oldFirst && i < oldFirst + oldCount && old[i - oldFirst].panel &&
+        old[i - oldFirst].viewType == viewType) {
+      panel = old[i - oldFirst].panel;
+      old[i - oldFirst].panel = nullptr;
+    } else {
+      panel = TakePanel(viewType);
+    }
+    panel->SetItemIndex(i);
+    panel->GetEventSet()->muted = 1;
+    panel->SetVisible(TRUE);
+    panel->GetEventSet()->muted = 0;
+    int height = locator_->GetHeightOf(i);
+    if (!locator_->IsFixHeight()) {
+      const RECT measure{0, 0, width, 100000};
+      height = adapter_->GetItemDesiredSize(i, panel, &measure).cy;
+      locator_->SetHeightOf(i, height);
+    }
+    const RECT rc{0, 0, width, height};
+    panel->Move(&rc);
+    panel->GetEventSet()->muted = 1;
+    panel->ModifyItemState(state, (WndState_Hover | WndState_Check) & ~state);
+    panel->GetEventSet()->muted = 0;
+    if (state & WndState_Hover) hoverPanel_ = panel;
+    adapter_->BindItemView(i, panel, tpl);
+    panel->ApplyLayout();
+    PlaceMcCells(header_, adapter_, panel, height, true);
+    visible_.push_back(ItemInfo{panel, viewType});
+    y += height + locator_->GetDividerSize();
+  }
+  for (ItemInfo& info : old)
+    if (info.panel) toBin(info);
+  firstVisible_ = visible_.empty() ? -1 : first;
+  if (!locator_->IsFixHeight() && locator_->TotalHeight() != oldTotal) {
+    UpdateScrollBar();
+    UpdateVisibleItems();
+  }
+}
+
+// The header takes its new width first: a header that shares out its
+// width then gives the bars the width they are decided on.
+void SMCListViewEx::OnSize() {
+  PlaceHeader();
+  UpdateScrollBar();
+  PlaceHeader();
+  const int width = header_ ? header_->GetTotalWidth() : 0;
+  for (ItemInfo& info : visible_) {
+    const RECT rc{0, 0, width, locator_ ? locator_->GetHeightOf(info.panel->GetItemIndex()) : 0};
+    info.panel->Move(&rc);
+  }
+  UpdateVisibleItems();
+}
+
+BOOL SMCListViewEx::HandleScrollCode(bool vertical, int code, int position) {
+  const int before = GetScrollPos(vertical);
+  SPanel::HandleScrollCode(vertical, code, position);
+  const int after = GetScrollPos(vertical);
+  if (after == before) {
+    if (bandActive_) ExtendWhileScrolling(false);
+    return FALSE;
+  }
+  if (vertical) {
+    UpdateVisibleItems();
+    if (bandActive_) {
+      ExtendWhileScrolling(true);
+      start_.y += before - after;
+    }
+  } else {
+    PlaceHeader();
+  }
+  if (code == SB_THUMBTRACK) ThrottledUpdate();
+  return TRUE;
+}
+
+// --- header -------------------------------------------------------------
+
+bool SMCListViewEx::OnHeaderClick(EventArgs* e) {
+  auto* click = static_cast<EventHeaderClick*>(e);
+  if (!adapter_ || !header_) return true;
+  const int n = header_->GetItemCount();
+  std::vector<int> flags(n, 0);
+  std::vector<int> placeOf(n, -1);
+  int clicked = -1;
+  for (int i = 0; i < n; ++i) {
+    SHeaderItem item;
+    header_->QueryColumn(i, &item);
+    if (item.order < 0 || item.order >= n) continue;
+    flags[item.order] = item.sortFlag;
+    placeOf[item.order] = i;
+    if (i == click->iItem) clicked = item.order;
+  }
+  if (adapter_->SortByColumn(clicked, flags.data(), n)) {
+    for (int id = 0; id < n; ++id)
+      if (placeOf[id] >= 0) header_->SetItemSort(placeOf[id], flags[id]);
+    OnAdapterChanged();
+  }
+  return true;
+}
+
+bool SMCListViewEx::OnHeaderResizeOrSwap(EventArgs*) {
+  UpdateScrollBar();
+  PlaceHeader();
+  const int width = header_ ? header_->GetTotalWidth() : 0;
+  for (ItemInfo& info : visible_) {
+    const RECT rc = info.panel->GetWindowRect();
+    const RECT placed{0, 0, width, rc.bottom - rc.top};
+    info.panel->Move(&placed);
+    PlaceMcCells(header_, adapter_, info.panel, rc.bottom - rc.top, true);
+  }
+  InvalidateRect(GetListRect());
+  return true;
+}
+
+// --- the current row ------------------------------------------------------
+
+void SMCListViewEx::SetSel(int index) {
+  if (!adapter_ || index >= adapter_->GetCount()) return;
+  if (index < 0) index = -1;
+  const int old = current_;
+  current_ = index;
+  adapter_->SelectOnly(index);
+  EventLVSelChanging changing(this);
+  changing.iOldSel = old;
+  changing.iNewSel = index;
+  RaiseEvent(&changing);
+  if (changing.bCancel) {
+    current_ = old;
+    adapter_->SelectOnly(old);
+    return;
+  }
+  if (index == old) return;
+  if (SItemPanel* panel = GetItemPanel(old)) {
+    panel->GetFocusManager().ClearFocus();
+    panel->ModifyItemState(0, WndState_Check);
+    panel->Invalidate();
+  }
+  if (SItemPanel* panel = GetItemPanel(index)) {
+    panel->ModifyItemState(WndState_Check, 0);
+    panel->Invalidate();
+  }
+  EventLVSelChanged changed(this);
+  changed.iOldSel = old;
+  changed.iNewSel = index;
+  RaiseEvent(&changed);
+}
+
+void SMCListViewEx::EnsureVisible(int index) {
+  if (!adapter_) return;
+  int code = 0, position = 0;
+  if (McScrollToShow(index, firstVisible_, GetVisibleCount(), adapter_->GetCount(), locator_,
+                     static_cast<int>(GetBarInfo(true).nPage), &code, &position))
+    HandleScrollCode(true, code, position);
+}
+
+void SMCListViewEx::MakeCurrentAndVisible(int index) {
+  EnsureVisible(index);
+  SetSel(index);
+}
+
+bool SMCListViewEx::OnItemClick(EventArgs* e) {
+  auto* panel = dynamic_cast<SItemPanel*>(e->sender);
+  if (panel && panel->GetItemIndex() != current_) SetSel(panel->GetItemIndex());
+  return true;
+}
+
+// --- item container -------------------------------------------------------
+
+void SMCListViewEx::OnItemSetCapture(SItemPanel* item, bool capture) {
+  if (capture) {
+    SetCapture();
+    capturePanel_ = item;
+  } else {
+    ReleaseCapture();
+    capturePanel_ = nullptr;
+  }
+}
+
+bool SMCListViewEx::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
+  const int index = item->GetItemIndex();
+  if (!locator_ || index < 0) return false;
+  rc = RowRect(index);
+  return true;
+}
+
+void SMCListViewEx::OnItemRequestRelayout(SItemPanel* item) { item->ApplyLayout(); }
+
+// --- gestures -------------------------------------------------------------
+
+RECT SMCListViewEx::BandRect() const {
+  return RECT{std::min(start_.x, current_point_.x), std::min(start_.y, current_point_.y),
+              std::max(start_.x, current_point_.x), std::max(start_.y, current_point_.y)};
+}
+
+void SMCListViewEx::InvalidateBand() { InvalidateRect(Grown(BandRect(), 1)); }
+
+void SMCListViewEx::InvalidateDropLine() {
+  if (SItemPanel* panel = GetItemPanel(dropRow_)) InvalidateRect(Grown(RowRect(panel->GetItemIndex()), 1));
+}
+
+bool SMCListViewEx::SelectionGesture(UINT msg, WPARAM wParam, POINT pt, SItemPanel* hit) {
+  const int row = hit ? hit->GetItemIndex() : -1;
+  if (msg == WM_MOUSEMOVE && wParam == MK_LBUTTON) {
+    if (bandActive_) {
+      scrollLeft_ = scrollRight_ = scrollUp_ = scrollDown_ = false;
+      InvalidateBand();
+      current_point_ = pt;
+      InvalidateBand();
+      if (row >= 0) {
+        adapter_->SelectRangeFromAnchor(row);
+      } else {
+        const int at = RowAtY(start_.x, pt.y);
+        if (at >= 0) adapter_->SelectRangeFromAnchor(at);
+        const RECT area = GetListRect();
+        if (pt.x < area.left) scrollLeft_ = true;
+        else if (pt.x > area.right) scrollRight_ = true;
+        if (pt.y < area.top) scrollUp_ = true;
+        else if (pt.y > area.bottom) scrollDown_ = true;
+      }
+      if (!timerRunning_) timerRunning_ = SetTimer2(kAutoScrollTimer, 10);
+    } else if (dragging_) {
+      moved_ = true;
+      InvalidateDropLine();
+      dropRow_ = row;
+      current_point_ = pt;
+      if (hit) {
+        const RECT rc = RowRect(row);
+        insertAbove_ = pt.y < rc.top + (rc.bottom - rc.top) / 2;
+        InvalidateDropLine();
+        const RECT client = ClientRect();
+        if (rc.bottom >= client.bottom) HandleScrollCode(true, SB_LINEDOWN, 0);
+        else if (rc.top <= client.top + GetHeaderHeight()) HandleScrollCode(true, SB_LINEUP, 0);
+      }
+    }
+    return false;
+  }
+  if (msg != WM_LBUTTONDOWN) return false;
+  if (wParam == MK_LBUTTON) {
+    if (!hit) {
+      start_ = current_point_ = pt;
+      bandActive_ = true;
+      adapter_->SetAnchorAndSelect(-1);
+    } else if (canSwapItem_ && adapter_->IsSelected(row)) {
+      // The drop side comes from this press, never from an earlier drag.
+      dragging_ = true;
+      moved_ = false;
+      dropRow_ = row;
+      current_point_ = pt;
+      const RECT rc = RowRect(row);
+      insertAbove_ = pt.y < rc.top + (rc.bottom - rc.top) / 2;
+    } else {
+      SetSel(-1);
+      start_ = current_point_ = pt;
+      bandActive_ = true;
+      adapter_->SetAnchorAndSelect(row);
+    }
+    return false;
+  }
+  if (wParam == (MK_SHIFT) || wParam == (MK_SHIFT | MK_LBUTTON)) {
+    if (hit) adapter_->SelectRangeFromLast(row);
+    return true;
+  }
+  if (wParam == MK_CONTROL || wParam == (MK_CONTROL | MK_LBUTTON)) {
+    if (hit) {
+      adapter_->ToggleSelection(row);
+      if (adapter_->IsSelected(row)) hit->ModifyItemState(WndState_Check, 0);
+      else hit->ModifyItemState(0, WndState_Check);
+      hit->Invalidate();
+    }
+    return true;
+  }
+  return false;
+}
+
+void SMCListViewEx::RouteToRows(UINT msg, WPARAM wParam, LPARAM lParam, POINT pt, SItemPanel* hit) {
+  if (hit != hoverPanel_) {
+    if (SItemPanel* old = hoverPanel_) {
+      old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+      old->Invalidate();
+    }
+    hoverPanel_ = hit;
+    if (hit) {
+      hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
+      hit->Invalidate();
+    }
+  }
+  if (!hit && IsButtonDown(msg)) SetSel(-1);
+  if (hoverPanel_ && !dragging_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
+  (void)pt;
+}
+
+void SMCListViewEx::EndRubberBand() {
+  bandActive_ = false;
+  scrollLeft_ = scrollRight_ = scrollUp_ = scrollDown_ = false;
+  KillTimer2(kAutoScrollTimer);
+  timerRunning_ = false;
+  InvalidateBand();
+  adapter_->SelectionHook();
+}
+
+// A press and release on a selected row without moving is a click on the
+// row; only a moved drag asks for a drop.
+void SMCListViewEx::EndGesturesOnRelease(POINT pt) {
+  if (dragging_) {
+    SItemPanel* hit = HitRow(pt);
+    dragging_ = false;
+    InvalidateDropLine();
+    dropRow_ = -1;
+    if (!moved_) {
+      if (hit) {
+        const LPARAM at = RelativeTo(hit, MAKELPARAM(pt.x, pt.y));
+        hit->DispatchFrameMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        hit->DispatchFrameMessage(WM_LBUTTONUP, 0, at);
+      }
+    } else {
+      const int drop = hit ? (insertAbove_ ? hit->GetItemIndex() : hit->GetItemIndex() + 1) : -1;
+      adapter_->RequestSelect(drop);
+    }
+  }
+  if (bandActive_) EndRubberBand();
+  if (capturePanel_) capturePanel_ = nullptr;
+}
+
+void SMCListViewEx::EndGesturesOnFocusLoss() {
+  if (dragging_) {
+    dragging_ = false;
+    InvalidateDropLine();
+    dropRow_ = -1;
+  }
+  if (bandActive_ && adapter_) EndRubberBand();
+  KillTimer2(kAutoScrollTimer);
+  timerRunning_ = false;
+}
+
+void SMCListViewEx::ExtendWhileScrolling(bool positionChanged) {
+  if (!adapter_ || visible_.empty()) return;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  if (ISwndContainer* container = GetContainer())
+    if (HWND host = container->GetHostHwnd()) ScreenToClient(host, &cursor);
+  const int at = RowAtY(start_.x, cursor.y);
+  if (at >= 0) {
+    adapter_->SelectRangeFromAnchor(at);
+    return;
+  }
+  if (cursor.y < GetListRect().top) {
+    adapter_->SelectRangeFromAnchor(firstVisible_);
+    return;
+  }
+  if (!positionChanged) {
+    SList<int>& selection = adapter_->GetSelection();
+    if (selection.IsEmpty() || selection.GetHead() == -1) return;
+  }
+  adapter_->SelectRangeFromAnchor(firstVisible_ + GetVisibleCount() - 1);
+}
+
+void SMCListViewEx::OnAutoScrollTick() {
+  if (scrollDown_) HandleScrollCode(true, SB_LINEDOWN, 0);
+  if (scrollUp_) HandleScrollCode(true, SB_LINEUP, 0);
+}
+
+LRESULT SMCListViewEx::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+  AddRef();  // a click's subscribers may change the list
+  const POINT pt = PointOfLParam(lParam);
+  SItemPanel* hit = HitRow(pt);
+  if (!SelectionGesture(msg, wParam, pt, hit)) {
+    RouteToRows(msg, wParam, lParam, pt, hit);
+    LRESULT ignored = 0;
+    if (msg == WM_LBUTTONUP) {
+      EndGesturesOnRelease(pt);
+      ReleaseCapture();
+    }
+    SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+  }
+  Release();
+  return 0;
+}
+
+// --- painting -------------------------------------------------------------
+
+void SMCListViewEx::PaintBandOrDropLine(IRenderTarget* rt) {
+  if (bandActive_) {
+    const RECT area = GetListRect();
+    RECT band = BandRect();
+    const bool left = band.left >= area.left, right = band.right <= area.right;
+    const bool top = band.top >= area.top, bottom = band.bottom <= area.bottom;
+    if (!IntersectRect(&band, &band, &area)) return;
+    rt->FillSolidRect(&band, RubberBandFill(colorDropBk_, dropBkAlpha_));
+    auto line = [&](RECT rc) {
+      if (!IsRectEmpty(&rc)) rt->FillSolidRect(&rc, colorDropBk_);
+    };
+    if (top) line(RECT{band.left, band.top, band.right, band.top + 1});
+    if (bottom) line(RECT{band.left + 1, band.bottom - 1, band.right - 1, band.bottom});
+    if (left) line(RECT{band.left, band.top, band.left + 1, band.bottom});
+    if (right) line(RECT{band.right - 1, band.top + 1, band.right, band.bottom - 1});
+    return;
+  }
+  if (!dragging_ || !GetItemPanel(dropRow_)) return;
+  const RECT rc = RowRect(dropRow_);
+  RECT strip = insertAbove_ ? RECT{rc.left, rc.top, rc.right, rc.top + 1}
+                            : RECT{rc.left, rc.bottom - 1, rc.right, rc.bottom};
+  const RECT client = ClientRect();
+  if (IntersectRect(&strip, &strip, &client)) rt->FillSolidRect(&strip, colorSwapLine_);
+}
+
+void SMCListViewEx::OnPaint(IRenderTarget* rt) {
+  if (dataSetInvalidated_) {
+    UpdateVisibleItems();
+    dataSetInvalidated_ = 0;
+  }
+  const SPaintState saved = ApplyPaintState(this, rt);
+  const RECT area = GetListRect();
+  rt->PushClipRect(&area, kCombineAnd);
+  if (firstVisible_ != -1 && locator_) {
+    RECT box;
+    rt->GetClipBox(&box);
+    const int divider = locator_->GetDividerSize();
+    for (ItemInfo& info : visible_) {
+      const RECT rc = RowRect(info.panel->GetItemIndex());
+      RECT meet;
+      if (IntersectRect(&meet, &rc, &box)) info.panel->PaintItem(rt, rc);
+      const RECT strip{rc.left, rc.bottom, rc.right, rc.bottom + divider};
+      if (dividerSkin_ && divider > 0) dividerSkin_->DrawByIndex(rt, &strip, 0);
+    }
+  }
+  PaintBandOrDropLine(rt);
+  rt->PopClip();
+  RestorePaintState(rt, saved);
+}
+
+// --- keys -----------------------------------------------------------------
+
+bool SMCListViewEx::ForwardToCurrentRow(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  SItemPanel* panel = GetItemPanel(current_);
+  if (!panel) return false;
+  result = panel->DispatchFrameMessage(msg, wParam, lParam);
+  return panel->WasHandled() != 0;
+}
+
+bool SMCListViewEx::OnKeyDown(UINT key, LPARAM lParam) {
+  if (current_ != -1 && wantTab_) {
+    if (SItemPanel* panel = GetItemPanel(current_)) {
+      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
+      if (panel->WasHandled()) return true;
+    }
+  }
+  if (key == VK_ESCAPE || key == VK_RETURN) {
+    if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
+    return true;
+  }
+  int target = -1;
+  const bool navigation = McNavigationKey(
+      key, current_, adapter_->GetCount(), [this](int code) { HandleScrollCode(true, code, 0); },
+      [this] { return std::make_pair(firstVisible_, GetVisibleCount()); }, &target);
+  if (target >= 0) MakeCurrentAndVisible(target);
+  return navigation;
+}
+
+// --- messages -------------------------------------------------------------
+
+LRESULT SMCListViewEx::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+  if (SItemPanel* panel = GetItemPanel(current_)) {
+    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
+  }
+  return SPanel::OnMouseWheel(wParam, lParam);
+}
+
+BOOL SMCListViewEx::ApplyStyleCursor(POINT pt) {
+  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
+  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
+    return TRUE;
+  return SPanel::ApplyStyleCursor(pt);
+}
+
+BOOL SMCListViewEx::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
+  if (hoverPanel_) {
+    const RECT rc = RowRect(hoverPanel_->GetItemIndex());
+    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
+  }
+  return SPanel::QueryToolTipInfo(pt, info);
+}
+
+// Idle panels take the new scale too, so that a reused row is never drawn
+// at the old one.
+void SMCListViewEx::UpdateScale(int scale) {
+  SPanel::UpdateScale(scale);
+  if (locator_) locator_->SetScale(scale);
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  bins_.ForEach([scale](SItemPanel* panel) { panel->BroadcastMessage(SWM_UPDATESCALE, scale); });
+  if (header_) {
+    SStringW pos;
+    pos.Format(L"0,0,-0,%d", GetHeaderHeight());
+    header_->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
+  }
+  if (adapter_) OnAdapterChanged();
+}
+
+BOOL SMCListViewEx::RefreshTranslation() {
+  const BOOL result = SPanel::RefreshTranslation();
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
+  bins_.ForEach([](SItemPanel* panel) { panel->BroadcastMessage(SWM_LANGUAGECHANGED); });
+  return result;
+}
+
+void SMCListViewEx::Colorize(COLORREF color) {
+  SPanel::Colorize(color);
+  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
+}
+
+void SMCListViewEx::OnDestroy() {
+  KillTimer2(kAutoScrollTimer);
+  timerRunning_ = false;
+  if (adapter_) adapter_->UnregisterObserver(observer_);
+  DropPanels();
+  SPanel::OnDestroy();
+}
+
+BOOL SMCListViewEx::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  switch (msg) {
+    case SWM_SIZE:
+      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+      OnSize();
+      return TRUE;
+    case WM_SETFOCUS:
+      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+      if (SItemPanel* panel = GetItemPanel(current_)) panel->GetFocusManager().RestoreSavedFocus();
+      return TRUE;
+    case WM_KILLFOCUS:
+      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+      EndGesturesOnFocusLoss();
+      ReleaseCapture();
+      capturePanel_ = nullptr;
+      if (SItemPanel* panel = GetItemPanel(current_)) panel->GetFocusManager().StoreFocusedView();
+      return TRUE;
+    case WM_MOUSELEAVE:
+      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+      if (hoverPanel_) {
+        hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+        hoverPanel_ = nullptr;
+      }
+      return TRUE;
+    case UM_STIMER:
+      if (wParam == kAutoScrollTimer) {
+        OnAutoScrollTick();
+        return TRUE;
+      }
+      break;
+    case WM_MOUSEWHEEL: return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+    default: break;
+  }
+  if (adapter_) {
+    if (msg == WM_KEYDOWN) {
+      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
+      return ForwardToCurrentRow(msg, wParam, lParam, result);
+    }
+    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
+      return ForwardToCurrentRow(msg, wParam, lParam, result);
+    if (msg >= WM_MOUSEFIRST && msg <= 0x20D) {
+      result = DispatchMouse(msg, wParam, lParam);
+      return TRUE;
+    }
+  }
+  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+}
+
+}  // namespace ORIEL

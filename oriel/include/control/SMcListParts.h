@@ -1,0 +1,71 @@
+// What the multi-column lists share: the scroll bars decided from the
+// header's width and the rows' height, the cells placed under their
+// columns, the bins of idle row panels, and where a row scrolls to be
+// seen or which row a navigation key picks.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "control/SAdapterBase.h"
+#include "control/SHeaderCtrl.h"
+#include "control/SItemPanel.h"
+#include "control/SListViewItemLocator.h"
+#include "control/SPanel.h"
+
+namespace ORIEL {
+
+// Both bars of a list whose content is `contentW` x `contentH` in a rows
+// area of `areaW` x `areaH`, `barWidth` wide bars, from the current
+// positions. A vertical bar that steals the width may call for the
+// horizontal one too; a shown bar's position never passes its end.
+struct McBarLayout {
+  bool showV = false;
+  bool showH = false;
+  SCROLLINFO v{};
+  SCROLLINFO h{};
+};
+McBarLayout LayoutMcBars(int contentW, int contentH, int areaW, int areaH, int barWidth, int vPos, int hPos);
+// Writes the layout into the panel's bars, shows and hides them and lets
+// the panel recompute its non-client area.
+void ApplyMcBars(SPanel* panel, const McBarLayout& bars);
+
+// Each column's cell, the descendant the adapter names for the column's
+// identity, moved under its title in the header's order, as tall as the
+// row; hidden columns hide their cell. A column without a cell is skipped;
+// with `keepEmptyColumns` the columns after it still start under their own
+// titles, else they close up.
+void PlaceMcCells(SHeaderCtrl* header, IMcAdapter* adapter, SWindow* panel, int height, bool keepEmptyColumns);
+
+// Idle row panels, one bin per view type.
+class SItemPanelBins {
+ public:
+  void Reset(int viewTypes) { bins_.assign(viewTypes > 0 ? viewTypes : 1, {}); }
+  // A panel of that view type, or null when its bin is empty.
+  SItemPanel* Take(int viewType);
+  void Put(int viewType, SItemPanel* panel);
+  // Destroys every idle panel and forgets the bins.
+  void DestroyAll();
+  void ForEach(const std::function<void(SItemPanel*)>& each) const;
+
+ private:
+  std::vector<std::deque<SItemPanel*>> bins_;
+};
+
+// Where the list scrolls for row `index` to be seen: false when it stays.
+// Rows before the first visible one, and the first itself, go to the top;
+// the last visible row and rows after it go to the bottom of the page (the
+// data's last row to the very bottom); rows in between need nothing.
+bool McScrollToShow(int index, int firstVisible, int visibleCount, int count, IListViewItemLocator* locator,
+                    int page, int* code, int* position);
+
+// The row a navigation key makes current, -1 when it picks none. Down and
+// Up step from `current`; Page Up, Page Down, Home and End first `scroll`
+// with their scroll code, then pick the first visible row (Page Up, Home)
+// or the last one (Page Down, End) as `visible` gives them (first, count).
+// False when the key is not a navigation key.
+bool McNavigationKey(UINT key, int current, int count, const std::function<void(int code)>& scroll,
+                     const std::function<std::pair<int, int>()>& visible, int* target);
+
+}  // namespace ORIEL

@@ -1,0 +1,161 @@
+// The program's controls on screens of 96, 144 and 192 DPI. The display
+// layer reads Xft.dpi once per process, so each DPI runs in a child of
+// this test on an X server of its own whose resources carry that DPI; the
+// dialog base takes the scale from it when it initialises.
+#include "app_controls_fixture.h"
+
+#include <X11/Xatom.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* ChildDpi() { return getenv("QUORVALE_TEST_XFT_DPI"); }
+
+// In a child: an Xvfb whose resources say the DPI asked for.
+class DpiServer : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (!ChildDpi()) return;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], 3);
+      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[32] = {};
+    const ssize_t n = read(fds[0], number, sizeof number - 1);
+    close(fds[0]);
+    ASSERT_GT(n, 0) << "Xvfb did not start";
+    const std::string display = ":" + std::string(number, strcspn(number, "\n"));
+    setenv("DISPLAY", display.c_str(), 1);
+    Display* x = XOpenDisplay(display.c_str());
+    ASSERT_NE(x, nullptr);
+    const std::string resources = std::string("Xft.dpi:\t") + ChildDpi() + "\n";
+    XChangeProperty(x, DefaultRootWindow(x), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+    XSync(x, False);
+    XCloseDisplay(x);  // the server keeps its resources: it runs with -noreset
+  }
+  void TearDown() override {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+[[maybe_unused]] const auto* const kServer = ::testing::AddGlobalTestEnvironment(new DpiServer);
+
+TEST(AppControlsDpi, EachDpiPassesInItsOwnServer) {
+  if (ChildDpi()) GTEST_SKIP() << "a child runs the checks";
+  for (const char* dpi : {"96", "144", "192"}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      setenv("QUORVALE_TEST_XFT_DPI", dpi, 1);
+      execl("/proc/self/exe", "app_controls_dpi_display_test", "--gtest_filter=AppControlsAtDpi.*",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "at Xft.dpi " << dpi;
+  }
+}
+
+constexpr int kX = 60, kY = 50;
+
+const char* kLayout =
+    "<ORIEL width='400' height='300'><root colorBkgnd='#ffffff'>"
+    "<iconex name='logo' pos='20,20' src2='ICON_LOGO:24'/>"
+    "<mclistviewex name='list' pos='0,80,-0,-0' colorDropBk='#0000ff'>"
+    "<header2 matchParent='1' fixWidth='1' sortHeader='0'>"
+    "<items><item width='115'>A</item><item width='80'>B</item><item width='165'>C</item>"
+    "<item width='85'>D</item><item width='145'>E</item><item width='53'>F</item></items></header2>"
+    "<template itemHeight='30' colorNormal='#ffffff' colorSelected='#ff8000'>"
+    "<window name='col1' colorBkgnd='#40a040'/></template>"
+    "</mclistviewex></root></ORIEL>";
+
+class AppControlsAtDpi : public OrielAppTest {
+ protected:
+  void SetUp() override {
+    if (!ChildDpi()) GTEST_SKIP() << "runs in a child with its own server";
+    ASSERT_TRUE(Win32HasDisplay());
+    OrielAppTest::SetUp();
+    ASSERT_EQ(app->LoadSystemResources(BundleProvider()) & 1, 0);
+    app->AttachProvider(BundleProvider(), nullptr);
+    RegisterAppControls(app);
+    SLayoutSize::SetDefaultUnit(L"dp");  // the program's unit: DPI handling on
+  }
+  void TearDown() override {
+    if (!ChildDpi()) return;
+    if (window) window->DestroyHostWindow();
+    window.reset();
+    SLayoutSize::SetDefaultUnit(L"px");
+    OrielAppTest::TearDown();
+  }
+  std::unique_ptr<ControlsWindow> window;
+};
+
+// The columns of non-white pixels along a screen row, first to last.
+int PaintedWidth(int left, int right, int y) {
+  int first = -1, last = -1;
+  for (int x = left; x < right; ++x) {
+    if (Near(screenPixel(x, y), 0xFFFFFF, 24)) continue;
+    if (first < 0) first = x;
+    last = x;
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+TEST_F(AppControlsAtDpi, TheLogoTheRowsAndTheHeaderTakeTheScreensScale) {
+  const int dpi = atoi(ChildDpi());
+  const int scale = dpi * 100 / 96;
+  window = std::make_unique<ControlsWindow>();
+  ASSERT_TRUE(window->Create(nullptr, WS_POPUP, 0, kX, kY, 1, 1));
+  ASSERT_TRUE(window->Load(kLayout));
+  SendMessageW(window->GetHwnd(), WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(window->GetScale(), scale);
+  auto* logo = window->FindChildByName2<SCtrlIConEx>(SStringW(L"logo"));
+  auto* list = window->FindChildByName2<SMCListViewEx>(SStringW(L"list"));
+  ASSERT_NE(logo, nullptr);
+  ASSERT_NE(list, nullptr);
+  auto* adapter = new TaskAdapter(4);
+  ASSERT_TRUE(list->SetAdapter(adapter));
+  adapter->Release();
+  ShowWindow(window->GetHwnd(), SW_SHOW);
+  ASSERT_TRUE(waitViewable(window->GetHwnd()));
+  pumpFor(200);
+
+  const int pixels = 24 * scale / 100;
+  EXPECT_EQ(logo->GetIconPixelSize(), pixels);
+  const RECT at = logo->GetWindowRect();
+  EXPECT_EQ(at.right - at.left, pixels);
+  EXPECT_EQ(at.bottom - at.top, pixels);
+  // The red square spans 240/256 of the logo, its top quarter a full row.
+  const int painted = PaintedWidth(kX + at.left, kX + at.left + 2 * pixels, kY + at.top + pixels / 4);
+  EXPECT_NEAR(painted, pixels * 240 / 256, 2) << "at " << dpi;
+
+  EXPECT_EQ(list->GetHeaderHeight(), 30 * scale / 100);
+  const RECT header = list->GetHeaderCtrl()->GetWindowRect();
+  EXPECT_EQ(header.bottom - header.top, 30 * scale / 100);
+  const RECT row = list->RowRect(0);
+  EXPECT_EQ(row.bottom - row.top, 30 * scale / 100);
+  EXPECT_EQ(row.top, header.bottom);
+  // On screen: row 0's cell, then row 1's, each a row's height.
+  EXPECT_TRUE(Near(screenPixel(kX + row.left + 5, kY + row.top + 2), 0x40A040));
+  EXPECT_TRUE(Near(screenPixel(kX + row.left + 5, kY + row.bottom + 2), 0x40A040));
+}
+
+}  // namespace
