@@ -1,6 +1,6 @@
 #include "windows/SDlgOptionTimerTask.h"
 
-#include "control/SMCListView.h"
+#include "controls/SMCListViewEx.h"
 #include "event/SWndEvents.h"
 #include "logic/BllMain.h"
 #include "online/UsageEvents.h"
@@ -68,7 +68,7 @@ void SDlgOptionTimerTask::OnInit() {
     mode_->InsertItem(-1, L"每日", -1, 1);
     mode_->SetCurSel(bll.GetTimerOption().option_everyday ? 1 : 0);
   }
-  if (auto* view = dynamic_cast<SMCListView*>(list_)) {
+  if (auto* view = dynamic_cast<SMCListViewEx*>(list_)) {
     if (CAdpaterTimerList* adapter = TaskAdapter()) view->SetAdapter(adapter);
   }
   NotifyList();
@@ -90,7 +90,7 @@ void SDlgOptionTimerTask::OnInit() {
 }
 
 void SDlgOptionTimerTask::Detach() {
-  if (auto* view = dynamic_cast<SMCListView*>(list_)) view->SetAdapter(nullptr);
+  if (auto* view = dynamic_cast<SMCListViewEx*>(list_)) view->SetAdapter(nullptr);
 }
 
 void SDlgOptionTimerTask::Close(INT_PTR code) {

@@ -1,17 +1,13 @@
 #include "windows/TaskTip.h"
 
-#include "win32/windows.h"
+#include "controls/SDlgTip.h"
 
 namespace {
 
 void ShowTipDialog(HWND owner, const std::vector<SStringW>& lines) {
-  SStringW text;
-  for (const SStringW& line : lines) {
-    if (line.IsEmpty()) continue;
-    if (!text.IsEmpty()) text += L"\n";
-    text += line;
-  }
-  MessageBoxW(owner, text.c_str(), L"提示", MB_OK);
+  ORIEL::SDlgTip tip(SStringW(L"提示"), SStringW(L"确定"), SStringW());
+  for (const SStringW& line : lines) tip.AddText(line);
+  tip.DoModal(owner);
 }
 
 TaskTipShower& Shower() {
