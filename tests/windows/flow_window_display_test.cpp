@@ -7,6 +7,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -196,6 +197,23 @@ TEST_F(FlowWindow, MenuCommandsCloseAndDoubleClick) {
   EXPECT_FALSE(flow_->IsVisible());
   flow_->Show(true);
   EXPECT_TRUE(flow_->IsVisible());
+}
+
+TEST_F(FlowWindow, TheRightClickMenuOffersHideOpenAndExitInThatOrder) {
+  moveMouse(GetSystemMetrics(SM_CXSCREEN) - 100, 100);
+  ASSERT_TRUE(LeftReaches(GetSystemMetrics(SM_CXSCREEN) - 240));
+  // The first item, then the third, chosen with the keys.
+  for (int downs : {1, 3}) {
+    std::thread user([downs] {
+      usleep(500000);
+      for (int i = 0; i < downs; ++i) tapKey(XK_Down);
+      tapKey(XK_Return);
+    });
+    SendMessageW(flow_->GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+    user.join();
+    pumpFor(100);
+  }
+  EXPECT_EQ(commands_, (std::vector<WPARAM>{kFlowHide, kFlowExit}));
 }
 
 TEST_F(FlowWindow, ItsLayoutShowsTheBackgroundAndTheButtonsAt100Percent) {

@@ -6,6 +6,9 @@
 #pragma once
 
 #include "logic/MainWindowLinks.h"
+#include <memory>
+
+#include "windows/CAdpaterTimerList.h"
 #include "windows/SDlgFlow.h"
 #include "windows/SViewMain.h"
 
@@ -24,7 +27,7 @@ class SDlgMain : public SViewMain, public IMainWindow {
 
   // IMainWindow
   HWND GetHwnd() override { return SViewMain::GetHwnd(); }
-  IFloatingWindow* GetFloatingWindow() override { return nullptr; }
+  IFloatingWindow* GetFloatingWindow() override { return flow_ ? flowWindow_.get() : nullptr; }
   void RefreshRecordState(COutputRecorder& recorder, CFileMoreSetting& more) override {
     SViewMain::RefreshRecordState(recorder, more);
   }
@@ -50,10 +53,12 @@ class SDlgMain : public SViewMain, public IMainWindow {
   void OnVolumeSlider(bool mic, int position);
   void OnMuteToggle(bool mic);
   void ExitApp();
+  // The settings and timer-task dialogs, modal over the main window.
+  void OpenSettings();
+  void OpenTimerTasks();
   bool IsInitialised() const { return initialised_; }
 
-  // What the close prompt answers until it is a dialog of its own: 1 with
-  // the flags it was given.
+  // What the close prompt answered: its result and its two flags.
   struct ClosePromptAnswer {
     int result = 1;
     bool exitChosen = true;
@@ -71,4 +76,6 @@ class SDlgMain : public SViewMain, public IMainWindow {
   void DrainOutputEvents();
 
   bool initialised_ = false;
+  std::unique_ptr<SDlgFlow> flowWindow_;
+  ORIEL::CAdpaterTimerList timerList_;
 };
