@@ -20,28 +20,6 @@
 
 namespace {
 
-std::vector<std::string> NetWmState(HWND hwnd) {
-  Display* d = userDisplay();
-  XSync(d, False);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<std::string> names;
-  if (XGetWindowProperty(d, Win32XWindowOf(hwnd), XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
-                         &type, &format, &count, &after, &data) == Success &&
-      data) {
-    const Atom* atoms = reinterpret_cast<const Atom*>(data);
-    for (unsigned long i = 0; i < count; ++i) {
-      char* name = XGetAtomName(d, atoms[i]);
-      names.emplace_back(name);
-      XFree(name);
-    }
-  }
-  if (data) XFree(data);
-  return names;
-}
-
 bool Has(const std::vector<std::string>& states, const char* name) {
   return std::find(states.begin(), states.end(), name) != states.end();
 }
@@ -93,21 +71,21 @@ TEST_F(TaskbarDisplay, DeleteTabTakesTheWindowOffTheTaskBarAndPagerUntilAddTab) 
   ShowWindow(hwnd, SW_SHOWNA);
   ShowWindow(plain, SW_SHOWNA);
   ASSERT_TRUE(waitViewable(hwnd));
-  std::vector<std::string> states = NetWmState(hwnd);
+  std::vector<std::string> states = netWmStates(hwnd);
   EXPECT_TRUE(Has(states, "_NET_WM_STATE_SKIP_TASKBAR"));
   EXPECT_TRUE(Has(states, "_NET_WM_STATE_SKIP_PAGER"));
   EXPECT_TRUE(Has(states, "_NET_WM_STATE_ABOVE"));
-  EXPECT_FALSE(Has(NetWmState(plain), "_NET_WM_STATE_SKIP_TASKBAR"));
+  EXPECT_FALSE(Has(netWmStates(plain), "_NET_WM_STATE_SKIP_TASKBAR"));
   // Hidden and shown again, and no longer topmost: still off the task bar.
   ShowWindow(hwnd, SW_HIDE);
   SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowWindow(hwnd, SW_SHOWNA);
-  states = NetWmState(hwnd);
+  states = netWmStates(hwnd);
   EXPECT_TRUE(Has(states, "_NET_WM_STATE_SKIP_TASKBAR"));
   EXPECT_TRUE(Has(states, "_NET_WM_STATE_SKIP_PAGER"));
   EXPECT_FALSE(Has(states, "_NET_WM_STATE_ABOVE"));
   EXPECT_EQ(list->AddTab(hwnd), S_OK);
-  states = NetWmState(hwnd);
+  states = netWmStates(hwnd);
   EXPECT_FALSE(Has(states, "_NET_WM_STATE_SKIP_TASKBAR"));
   EXPECT_FALSE(Has(states, "_NET_WM_STATE_SKIP_PAGER"));
   list->Release();

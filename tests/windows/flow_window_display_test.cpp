@@ -18,27 +18,6 @@
 
 namespace {
 
-std::vector<std::string> NetWmState(HWND hwnd) {
-  Display* d = userDisplay();
-  XSync(d, False);
-  Atom type = 0;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<std::string> names;
-  if (XGetWindowProperty(d, Win32XWindowOf(hwnd), XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
-                         &type, &format, &count, &after, &data) == Success &&
-      data) {
-    for (unsigned long i = 0; i < count; ++i) {
-      char* name = XGetAtomName(d, reinterpret_cast<const Atom*>(data)[i]);
-      names.emplace_back(name);
-      XFree(name);
-    }
-  }
-  if (data) XFree(data);
-  return names;
-}
-
 class FlowWindow : public ProgramAppTest {
  protected:
   void SetUp() override {
@@ -140,9 +119,24 @@ TEST_F(FlowWindow, DraggedToTheLeftEdgeItSnapsThenHidesWithFivePixelsShowing) {
   ASSERT_TRUE(LeftReaches(-235)) << Rect().left;
 }
 
+TEST_F(FlowWindow, AScreenChangeBringsAWindowNoMonitorShowsBackToItsStart) {
+  const int screen = GetSystemMetrics(SM_CXSCREEN);
+  SetWindowPos(flow_->GetHwnd(), nullptr, 5000, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(flow_->GetHwnd(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen, GetSystemMetrics(SM_CYSCREEN)));
+  RECT rc = Rect();
+  EXPECT_EQ(rc.left, screen - 200);
+  EXPECT_EQ(rc.top, 60);
+  // One a monitor still shows stays where it is.
+  SetWindowPos(flow_->GetHwnd(), nullptr, 300, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(flow_->GetHwnd(), WM_DISPLAYCHANGE, 24, MAKELPARAM(screen, GetSystemMetrics(SM_CYSCREEN)));
+  rc = Rect();
+  EXPECT_EQ(rc.left, 300);
+  EXPECT_EQ(rc.top, 400);
+}
+
 TEST_F(FlowWindow, StaysAboveOffTheTaskBarAndPager) {
   EXPECT_TRUE(flow_->TaskbarButtonRemoved());
-  const std::vector<std::string> states = NetWmState(flow_->GetHwnd());
+  const std::vector<std::string> states = netWmStates(flow_->GetHwnd());
   for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_ABOVE"})
     EXPECT_NE(std::find(states.begin(), states.end(), state), states.end()) << state;
   EXPECT_TRUE(GetWindowLongW(flow_->GetHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -235,6 +229,43 @@ TEST_F(FlowWindow, ItsLayoutShowsTheBackgroundAndTheButtonsAt100Percent) {
     for (int y = top + 36; y < top + 56; ++y)
       if ((screenPixel(x, y) & 0xFF) < 0x80) ++dark;
   EXPECT_GT(dark, 20);
+}
+
+// The screen's DPI as desktops publish it, in the root's resources; an
+// empty text takes the resource away (96 again).
+void SetXftDpi(const std::string& resources) {
+  Display* d = userDisplay();
+  if (resources.empty())
+    XDeleteProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER);
+  else
+    XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.c_str()), static_cast<int>(resources.size()));
+  XSync(d, False);
+}
+
+TEST_F(FlowWindow, FollowsTheScreensDpiTo150And200Percent) {
+  struct Restore {
+    ~Restore() { SetXftDpi(""); }
+  } restore;
+  for (const auto& [dpi, scale] : std::vector<std::pair<int, int>>{{144, 150}, {192, 200}}) {
+    SetXftDpi("Xft.dpi:\t" + std::to_string(dpi) + "\n");
+    ASSERT_TRUE(pumpUntil([&] {
+      const RECT r = Rect();
+      return r.right - r.left == 240 * scale / 100 && r.bottom - r.top == 92 * scale / 100;
+    })) << dpi;
+    // Brought out under the pointer, then its pixels at that scale.
+    const RECT r = Rect();
+    moveMouse(std::max<int>(r.left, 0) + 5, r.top + 5);
+    const int shown = GetSystemMetrics(SM_CXSCREEN) - 240 * scale / 100;
+    ASSERT_TRUE(pumpUntil([&] { return Rect().left == shown || Rect().left == 0; })) << Rect().left;
+    pumpFor(300);
+    const RECT now = Rect();
+    const auto at = [&](int x, int y) { return screenPixel(now.left + x * scale / 100, now.top + y * scale / 100); };
+    EXPECT_EQ(at(100, 10), 0xFFFFFFu) << scale;
+    EXPECT_EQ(at(55 - 12, 46), 0xE8453Cu) << scale;
+    EXPECT_EQ(at(55, 46), 0xFFFFFFu) << scale;
+    EXPECT_EQ(at(132 - 12, 46), 0xC9C9C9u) << scale;
+  }
 }
 
 }  // namespace
