@@ -14,6 +14,7 @@
 #include "../logic/test_main_window.h"
 #include "base/CodePage.h"
 #include "control/SComboBox.h"
+#include "control/SHotKeyCtrl.h"
 #include "logic/BllMain.h"
 #include "logic/DataFiles.h"
 #include "windows/CAdpaterTimerList.h"
@@ -205,6 +206,14 @@ TEST_F(OptionDialogs, SettingsApplyAtOnceAndCloseWithEightOrTwo) {
       [&] {
         autostartGone = std::filesystem::exists(autostart) ? 0 : 1;
         ClickElement(dlg, L"btn_hotkey");
+        // A new key for starting a recording: stored, and every hot key
+        // registered again through the main window.
+        auto* key = static_cast<SHotKeyCtrl*>(dlg.FindDescendantByName(L"hk_startRecord"));
+        key->SetHotKey(VK_F9, MOD_CONTROL);
+        EventSetHotKey set(key);
+        set.vKey = VK_F9;
+        set.wModifiers = MOD_CONTROL;
+        key->RaiseEvent(&set);
         return true;
       },
       [&] {
@@ -223,6 +232,11 @@ TEST_F(OptionDialogs, SettingsApplyAtOnceAndCloseWithEightOrTwo) {
   EXPECT_EQ(autostartFile, 1) << autostart;
   EXPECT_EQ(autostartGone, 1);
   EXPECT_EQ(more.common_auto_open, 0);
+  EXPECT_EQ(more.hotkeys[1].vk, VK_F9);
+  EXPECT_EQ(more.hotkeys[1].mod, MOD_CONTROL);
+  ASSERT_GE(main_->hotKeyCalls.size(), 2u);
+  EXPECT_FALSE(main_->hotKeyCalls[main_->hotKeyCalls.size() - 2].first);
+  EXPECT_TRUE(main_->hotKeyCalls.back().first);
 
   // Alt+F4 ends it with 2; the changes stay.
   SDlgOptionMore again;

@@ -58,9 +58,8 @@ void SDlgOptionMore::OnInit() {
   if (flowRecording_) flowRecording_->SetChecked(more.common_showflow_recording != 0);
   FillMicrophones();
   for (int i = 0; i < 4; ++i) {
-    if (!hotkeys_[i]) continue;
-    const CHotKeyItem& key = more.hotkeys[i];
-    hotkeys_[i]->SetHotKey(key.vk, key.mod);
+    auto key = more.hotkeys.find(i);
+    if (hotkeys_[i] && key != more.hotkeys.end()) hotkeys_[i]->SetHotKey(key->second.vk, key->second.mod);
   }
   for (const wchar_t* name : {L"edit_title", L"edit_artist", L"edit_album", L"edit_genre", L"edit_year"})
     if (auto* edit = FindChildByName2<SEdit>(name)) edit->SetText(Id3Field(out, name)->c_str());
