@@ -265,15 +265,8 @@ SItemPanel* SMCListViewEx::TakePanel(int viewType) {
 }
 
 void SMCListViewEx::Retire(SItemPanel* panel) {
-  if (panel->GetState() & WndState_Hover) panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
   if (panel == capturePanel_) capturePanel_ = nullptr;
-  panel->GetEventSet()->muted = 1;
-  if (panel->GetState() & WndState_Check) {
-    panel->ModifyItemState(0, WndState_Check);
-    panel->GetFocusManager().ClearFocus();
-  }
-  panel->SetVisible(FALSE);
-  panel->GetEventSet()->muted = 0;
+  RetireRowPanel(panel, false);
 }
 
 void SMCListViewEx::UpdateVisibleItems() {
@@ -385,25 +378,7 @@ BOOL SMCListViewEx::HandleScrollCode(bool vertical, int code, int position) {
 // --- header -------------------------------------------------------------
 
 bool SMCListViewEx::OnHeaderClick(EventArgs* e) {
-  auto* click = static_cast<EventHeaderClick*>(e);
-  if (!adapter_ || !header_) return true;
-  const int n = header_->GetItemCount();
-  std::vector<int> flags(n, 0);
-  std::vector<int> placeOf(n, -1);
-  int clicked = -1;
-  for (int i = 0; i < n; ++i) {
-    SHeaderItem item;
-    header_->QueryColumn(i, &item);
-    if (item.order < 0 || item.order >= n) continue;
-    flags[item.order] = item.sortFlag;
-    placeOf[item.order] = i;
-    if (i == click->iItem) clicked = item.order;
-  }
-  if (adapter_->SortByColumn(clicked, flags.data(), n)) {
-    for (int id = 0; id < n; ++id)
-      if (placeOf[id] >= 0) header_->SetItemSort(placeOf[id], flags[id]);
-    OnAdapterChanged();
-  }
+  if (SortOnHeaderClick(header_, adapter_, static_cast<EventHeaderClick*>(e)->iItem)) OnAdapterChanged();
   return true;
 }
 

@@ -252,6 +252,7 @@ class RowDrag : public AppControlsDisplay {
  protected:
   // Rows 2 and 3 selected by a click and a Shift+click.
   void SelectTwoAndThree() {
+    Click(At(0));  // a press on a selected row would start a drag
     Click(At(2));
     Click(At(3), XK_Shift_L);
     ASSERT_EQ(adapter->Selection(), (Rows{2, 3}));
@@ -430,6 +431,10 @@ class IconCombo : public AppControlsDisplay {
 
 TEST_F(IconCombo, TheBoxShowsTheEntrysIconAndItsTextAfterTheIconWidth) {
   OpenCombo();
+  // The default drop button: the program's own skin of three states.
+  ASSERT_NE(combo->GetButtonSkin(), nullptr);
+  EXPECT_EQ(combo->GetButtonSkin()->StateCount(), 3);
+  EXPECT_EQ(combo->GetButtonSkin()->NaturalSize().cx, 22);
   const RECT client = combo->ClientRect();
   const RECT icon = combo->IconRect();
   EXPECT_EQ(icon.left, client.left);

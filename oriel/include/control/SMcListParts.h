@@ -38,6 +38,16 @@ void ApplyMcBars(SPanel* panel, const McBarLayout& bars);
 // titles, else they close up.
 void PlaceMcCells(SHeaderCtrl* header, IMcAdapter* adapter, SWindow* panel, int height, bool keepEmptyColumns);
 
+// A click on the header's column `clickedItem`: the adapter is asked to
+// sort by that column's identity with every column's sort flag indexed by
+// identity; when it sorted, the flags it wrote go back to the header.
+// True when it sorted.
+bool SortOnHeaderClick(SHeaderCtrl* header, IMcAdapter* adapter, int clickedItem);
+
+// A row panel leaving the screen: it loses the hover (told) and the
+// checked state (its focus cleared), quietly, and hides.
+void RetireRowPanel(SItemPanel* panel, bool hovered);
+
 // Idle row panels, one bin per view type.
 class SItemPanelBins {
  public:

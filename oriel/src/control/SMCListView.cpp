@@ -259,15 +259,8 @@ SItemPanel* SMCListView::TakePanel(int viewType) {
 }
 
 void SMCListView::Retire(SItemPanel* panel) {
-  if (panel == hoverPanel_ || (panel->GetState() & WndState_Hover)) panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
   if (panel == capturePanel_) capturePanel_ = nullptr;
-  panel->GetEventSet()->muted = 1;
-  if (panel->GetState() & WndState_Check) {
-    panel->ModifyItemState(0, WndState_Check);
-    panel->GetFocusManager().ClearFocus();
-  }
-  panel->SetVisible(FALSE);
-  panel->GetEventSet()->muted = 0;
+  RetireRowPanel(panel, panel == hoverPanel_);
 }
 
 void SMCListView::PlaceCells(SItemPanel* panel, int height) {
@@ -367,25 +360,7 @@ BOOL SMCListView::HandleScrollCode(bool vertical, int code, int position) {
 // --- header -------------------------------------------------------------
 
 bool SMCListView::OnHeaderClick(EventArgs* e) {
-  auto* click = static_cast<EventHeaderClick*>(e);
-  if (!adapter_ || !header_) return true;
-  const int n = header_->GetItemCount();
-  std::vector<int> flags(n, 0);
-  std::vector<int> placeOf(n, -1);
-  int clicked = -1;
-  for (int i = 0; i < n; ++i) {
-    SHeaderItem item;
-    header_->QueryColumn(i, &item);
-    if (item.order < 0 || item.order >= n) continue;
-    flags[item.order] = item.sortFlag;
-    placeOf[item.order] = i;
-    if (i == click->iItem) clicked = item.order;
-  }
-  if (adapter_->SortByColumn(clicked, flags.data(), n)) {
-    for (int id = 0; id < n; ++id)
-      if (placeOf[id] >= 0) header_->SetItemSort(placeOf[id], flags[id]);
-    OnDataChanged();
-  }
+  if (SortOnHeaderClick(header_, adapter_, static_cast<EventHeaderClick*>(e)->iItem)) OnDataChanged();
   return true;
 }
 

@@ -85,6 +85,37 @@ void PlaceMcCells(SHeaderCtrl* header, IMcAdapter* adapter, SWindow* panel, int 
   }
 }
 
+bool SortOnHeaderClick(SHeaderCtrl* header, IMcAdapter* adapter, int clickedItem) {
+  if (!header || !adapter) return false;
+  const int n = header->GetItemCount();
+  std::vector<int> flags(n, 0);
+  std::vector<int> placeOf(n, -1);
+  int clicked = -1;
+  for (int i = 0; i < n; ++i) {
+    SHeaderItem item;
+    header->QueryColumn(i, &item);
+    if (item.order < 0 || item.order >= n) continue;
+    flags[item.order] = item.sortFlag;
+    placeOf[item.order] = i;
+    if (i == clickedItem) clicked = item.order;
+  }
+  if (!adapter->SortByColumn(clicked, flags.data(), n)) return false;
+  for (int id = 0; id < n; ++id)
+    if (placeOf[id] >= 0) header->SetItemSort(placeOf[id], flags[id]);
+  return true;
+}
+
+void RetireRowPanel(SItemPanel* panel, bool hovered) {
+  if (hovered || (panel->GetState() & WndState_Hover)) panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
+  panel->GetEventSet()->muted = 1;
+  if (panel->GetState() & WndState_Check) {
+    panel->ModifyItemState(0, WndState_Check);
+    panel->GetFocusManager().ClearFocus();
+  }
+  panel->SetVisible(FALSE);
+  panel->GetEventSet()->muted = 0;
+}
+
 SItemPanel* SItemPanelBins::Take(int viewType) {
   if (viewType < 0 || static_cast<size_t>(viewType) >= bins_.size() || bins_[viewType].empty()) return nullptr;
   SItemPanel* panel = bins_[viewType].front();
