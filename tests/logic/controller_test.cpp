@@ -11,6 +11,7 @@
 #include "base/AppFolders.h"
 #include "base/FolderOps.h"
 #include "data_files.h"
+#include "fake_timer_clock.h"
 #include "logic/BllMain.h"
 #include "logic/DataFiles.h"
 #include "registry/registry.h"
@@ -253,6 +254,26 @@ TEST_F(ControllerTest, TheStoreAndSettingsOutliveTheController) {
   EXPECT_EQ(m_controller->GetOutput().output_format, 3);
   EXPECT_EQ(m_controller->GetTimerOption().option_everyday, 1);
   EXPECT_EQ(m_controller->GetMoreSetting().common_close_hide, 1);
+}
+
+TEST(ControllerClock, TheWindowsReadNowFromTheClockTheTasksRunOn) {
+  ASSERT_TRUE(EnsureDataFolder());
+  RemoveDataFile(GetTimerXmlPath());
+  auto fake = std::make_shared<FakeTimerClock>(SYSTEMTIME{2031, 3, 0, 14, 9, 26, 53, 0});
+  fake->SetFrozen(true);
+  {
+    CBllMain controller(fake);
+    const SYSTEMTIME now = controller.GetClock().LocalNow();
+    EXPECT_EQ(now.wYear, 2031);
+    EXPECT_EQ(now.wHour, 9);
+    EXPECT_EQ(now.wSecond, 53);
+  }
+  // Without a clock of its own the controller reads the system's.
+  CBllMain controller;
+  SYSTEMTIME local{};
+  GetLocalTime(&local);
+  const SYSTEMTIME now = controller.GetClock().LocalNow();
+  EXPECT_LE(TimerUnits(now) - TimerUnits(local), 60 * 1000 * kTimerMsUnits);
 }
 
 }  // namespace

@@ -190,3 +190,24 @@ std::string RootResources::withDpi(int dpi) const {
   if (dpi) out += "Xft.dpi:\t" + std::to_string(dpi) + "\n";
   return out;
 }
+
+std::vector<std::string> netWmStates(HWND hwnd) {
+  Display* d = userDisplay();
+  XSync(d, False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<std::string> names;
+  if (XGetWindowProperty(d, Win32XWindowOf(hwnd), XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
+                         &type, &format, &count, &after, &data) == Success &&
+      data) {
+    for (unsigned long i = 0; i < count; ++i) {
+      char* name = XGetAtomName(d, reinterpret_cast<const Atom*>(data)[i]);
+      names.emplace_back(name);
+      XFree(name);
+    }
+  }
+  if (data) XFree(data);
+  return names;
+}

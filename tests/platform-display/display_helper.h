@@ -33,6 +33,9 @@ void pressKey(KeySym keysym);
 void releaseKey(KeySym keysym);
 void tapKey(KeySym keysym);
 
+// The names of the atoms in a window's _NET_WM_STATE, as the server has them.
+std::vector<std::string> netWmStates(HWND hwnd);
+
 // The colour of a screen pixel as 0xRRGGBB.
 unsigned long screenPixel(int x, int y);
 // Waits until the window is viewable on the X server and the server has

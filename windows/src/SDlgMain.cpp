@@ -1,5 +1,9 @@
 #include "windows/SDlgMain.h"
 
+#include "windows/SDlgOptionMore.h"
+#include "windows/SDlgOptionTimerTask.h"
+#include "windows/SDlgTipClose.h"
+
 #include "audio/ServerAudioDev.h"
 #include "base/FolderOps.h"
 #include "base/SingleInstance.h"
@@ -42,8 +46,10 @@ BOOL SDlgMain::OnHostEvent(EventArgs* e) {
       OnStartPause();
     else if (IsElementName(name, UiName::btn_stop))
       OnStop();
-    else if (IsElementName(name, UiName::btn_renwu) || IsElementName(name, UiName::btn_set))
-      ;  // The timer-task and settings dialogs open here once they exist.
+    else if (IsElementName(name, UiName::btn_renwu))
+      OpenTimerTasks();
+    else if (IsElementName(name, UiName::btn_set))
+      OpenSettings();
     else if (IsElementName(name, UiName::btn_filelist))
       ShowAndActivate();
     else if (IsElementName(name, UiName::btn_open))
@@ -134,9 +140,14 @@ void SDlgMain::OnInitDialog() {
   CBllMain& bll = CBllMain::Instance();
   GetServerAudioDev()->AddListener(GetHwnd());
   bll.SetMainWindow(this);
-  // The list adapters come with the windows that show them; until then the
-  // controller has none.
-  bll.AttachAdapters(nullptr, nullptr);
+  // The file list's adapter comes with its window; the timer tasks' is ours.
+  bll.AttachAdapters(nullptr, &timerList_);
+  flowWindow_ = std::make_unique<SDlgFlow>();
+  if (flowWindow_->CreateDefault(nullptr)) {
+    SendMessageW(flowWindow_->GetHwnd(), WM_INITDIALOG, 0, 0);
+    flowWindow_->SetMainView(GetHwnd());
+    SetFlowWindow(flowWindow_.get());
+  }
   CreateChildWindows(bll.GetOutput());
   RefreshVolumeState(bll.GetOutput());
   RefreshState();
@@ -268,9 +279,24 @@ LRESULT SDlgMain::OnTimerTaskEvent(WPARAM kind, LPARAM lParam) {
 }
 
 SDlgMain::ClosePromptAnswer SDlgMain::RunClosePrompt(bool exitPreset) {
+  SDlgTipClose prompt;
+  prompt.exitChosen = exitPreset;
   ClosePromptAnswer answer;
-  answer.exitChosen = exitPreset;
+  answer.result = static_cast<int>(prompt.DoModal(GetHwnd()));
+  answer.exitChosen = prompt.exitChosen;
+  answer.remember = prompt.remember;
   return answer;
+}
+
+void SDlgMain::OpenSettings() {
+  SDlgOptionMore dialog;
+  dialog.DoModal(GetHwnd());
+  RefreshState();
+}
+
+void SDlgMain::OpenTimerTasks() {
+  SDlgOptionTimerTask dialog(CBllMain::Instance().GetOutput());
+  dialog.DoModal(GetHwnd());
 }
 
 void SDlgMain::OnCloseRequest() {

@@ -1,5 +1,7 @@
 #include "windows/SViewMain.h"
 
+#include "windows/SDlgFlow.h"
+
 #include "audio/AudioFormatTable.h"
 #include "audio/ServerAudioDev.h"
 #include "core/SAccelerator.h"
@@ -98,12 +100,14 @@ void SViewMain::RefreshRecordState(COutputRecorder& recorder, CFileMoreSetting& 
                                          settings.output_quality));
   RefreshElapsedTime(recorder);
   ApplyOutputArg(recorder);
+  if (auto* flow = dynamic_cast<SDlgFlow*>(flow_)) flow->UpdateState(recorder.state.load());
 }
 
 void SViewMain::RefreshElapsedTime(COutputRecorder& recorder) {
   SStringW text;
   if (!FormatElapsedTime(recorder.GetElapsedMs(), text)) return;
   if (txtTime_) txtTime_->SetText(text);
+  if (auto* flow = dynamic_cast<SDlgFlow*>(flow_)) flow->SetTimeText(text);
 }
 
 void SViewMain::MonitorDevice(SCtrlAudio* wave, bool loopback, const std::wstring& name, const std::wstring& id) {

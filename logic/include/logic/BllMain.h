@@ -36,6 +36,7 @@ class CBllMain : public IOutputCall {
   // window; null takes the window away again.
   void SetMainWindow(IMainWindow* window);
   void AttachAdapters(IFileListAdapter* fileList, ITimerListAdapter* timerList);
+  ITimerListAdapter* GetTimerListAdapter() const { return m_timerList; }
 
   // Starts a recording with the live settings (restarting one that runs),
   // or stops the recording. 0.
@@ -67,6 +68,9 @@ class CBllMain : public IOutputCall {
   CRecordFileStore& GetStore() { return m_settings.m_store; }
   COutputRecorder& GetRecorder() { return m_recorder; }
   CTimertaskManager& GetTimerManager() { return m_timers; }
+  // The clock the timer tasks run on: what "now" is for the windows that
+  // schedule them.
+  ITimerClock& GetClock() { return *m_clock; }
   const std::wstring& GetLastErrorText() const { return m_error; }
 
  private:
@@ -74,6 +78,7 @@ class CBllMain : public IOutputCall {
   void ShowFlowForRecording();
   void NotifyTaskList();
 
+  std::shared_ptr<ITimerClock> m_clock;
   IMainWindow* m_main = nullptr;
   std::atomic<HWND> m_mainHwnd{nullptr};
   IFileListAdapter* m_fileList = nullptr;

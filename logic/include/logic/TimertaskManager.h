@@ -80,6 +80,8 @@ class CTimertaskManager {
   // For a task that falls due with no window to take it: log and remove.
   void RefuseTask(int code, const CTimertaskInfo& task);
   std::recursive_mutex& Mutex() { return m_mutex; }
+  // The log of failed tasks (logger-timer-exception.log); it locks itself.
+  CLogger& Logger() { return m_logger; }
   CTimerTaskMgr& Engine() { return *m_engine; }
   const std::wstring& GetLastErrorText() const { return m_error; }
 

@@ -17,7 +17,8 @@ void CBllMain::DeleteInstance() {
   g_instance = nullptr;
 }
 
-CBllMain::CBllMain(std::shared_ptr<ITimerClock> clock) : m_timers(std::move(clock)) {}
+CBllMain::CBllMain(std::shared_ptr<ITimerClock> clock)
+    : m_clock(clock ? std::move(clock) : SystemTimerClock()), m_timers(m_clock) {}
 
 CBllMain::~CBllMain() {
   // The window first: a task run ending below must not reach it while

@@ -356,6 +356,16 @@ std::shared_ptr<const KeyStates> retrievedKeyStates() {
   return queue->keys;
 }
 
+void forgetRetrievedKeyDown(int vk) {
+  std::shared_ptr<Queue> queue = existingCurrentQueue();
+  if (!queue || vk < 0 || vk >= 256) return;
+  std::lock_guard<std::mutex> lock(queue->mutex);
+  if (!queue->keys || !((*queue->keys)[static_cast<size_t>(vk)] & 0x80)) return;
+  auto copy = std::make_shared<KeyStates>(*queue->keys);
+  (*copy)[static_cast<size_t>(vk)] &= static_cast<unsigned char>(~0x80);
+  queue->keys = std::move(copy);
+}
+
 void purgeWindow(Queue& queue, HWND hwnd) {
   std::lock_guard<std::mutex> lock(queue.mutex);
   std::erase_if(queue.posted, [hwnd](const MSG& msg) { return msg.hwnd == hwnd; });

@@ -112,6 +112,9 @@ bool postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
 // The calling thread's key state as of the input it has retrieved, or null
 // when it has retrieved none.
 std::shared_ptr<const KeyStates> retrievedKeyStates();
+// Clears a key's down bit in the calling thread's retrieved state: its
+// release was never delivered (a window manager took it).
+void forgetRetrievedKeyDown(int vk);
 // Runs the display backend's pump, if one is installed.
 void pumpBackend();
 int backendFd();

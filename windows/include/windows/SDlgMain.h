@@ -6,11 +6,14 @@
 #pragma once
 
 #include "logic/MainWindowLinks.h"
+#include <memory>
+
+#include "windows/CAdpaterTimerList.h"
+#include "windows/SDlgFlow.h"
 #include "windows/SViewMain.h"
 
-// The floating window's command: wParam 0 stop, 1 start or pause, 2 exit,
-// 3 hide the floating window; always answered E_NOTIMPL.
-inline constexpr UINT UM_FLOW_COMMAND = 0x408;
+// The floating window's command (UM_FLOW_COMMAND) is always answered
+// E_NOTIMPL.
 inline constexpr LRESULT kFlowCommandResult = static_cast<LRESULT>(0x80004001);
 // The elapsed-time timer of the main window.
 inline constexpr UINT_PTR kElapsedTimer = 10;
@@ -24,7 +27,7 @@ class SDlgMain : public SViewMain, public IMainWindow {
 
   // IMainWindow
   HWND GetHwnd() override { return SViewMain::GetHwnd(); }
-  IFloatingWindow* GetFloatingWindow() override { return nullptr; }
+  IFloatingWindow* GetFloatingWindow() override { return flow_ ? flowWindow_.get() : nullptr; }
   void RefreshRecordState(COutputRecorder& recorder, CFileMoreSetting& more) override {
     SViewMain::RefreshRecordState(recorder, more);
   }
@@ -50,10 +53,12 @@ class SDlgMain : public SViewMain, public IMainWindow {
   void OnVolumeSlider(bool mic, int position);
   void OnMuteToggle(bool mic);
   void ExitApp();
+  // The settings and timer-task dialogs, modal over the main window.
+  void OpenSettings();
+  void OpenTimerTasks();
   bool IsInitialised() const { return initialised_; }
 
-  // What the close prompt answers until it is a dialog of its own: 1 with
-  // the flags it was given.
+  // What the close prompt answered: its result and its two flags.
   struct ClosePromptAnswer {
     int result = 1;
     bool exitChosen = true;
@@ -71,4 +76,6 @@ class SDlgMain : public SViewMain, public IMainWindow {
   void DrainOutputEvents();
 
   bool initialised_ = false;
+  std::unique_ptr<SDlgFlow> flowWindow_;
+  ORIEL::CAdpaterTimerList timerList_;
 };

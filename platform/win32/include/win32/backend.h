@@ -81,6 +81,11 @@ void Win32SetIconSurfaceReader(Win32IconSurfaceReader reader);
 // The X window behind a top-level window (for protocols that name X
 // windows, such as the tray's XEmbed) or a real child window, or 0.
 unsigned long Win32XWindowOf(HWND hwnd);
+// Takes a top-level window off the task bar and the pager
+// (_NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER), or puts it
+// back; kept while the window lives, across hiding and showing. False
+// without a display or for a window without an X window of its own.
+BOOL Win32SetSkipTaskbar(HWND hwnd, BOOL skip);
 // Makes a child window (WS_CHILD) real: an X subwindow of its root's X
 // window at its place, mapped while the window is visible. SetWindowPos,
 // ShowWindow and DestroyWindow then move, map, unmap and destroy it; its

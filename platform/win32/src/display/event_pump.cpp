@@ -6,6 +6,7 @@
 // are plain calls.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -425,6 +426,18 @@ void wakeThread(DWORD thread) {
   if (auto queue = detail::queueOfThread(thread)) queue->wake();
 }
 
+// The screen changed (a monitor added, removed, resized or moved): Xlib
+// learns the new size, and every top-level window gets WM_DISPLAYCHANGE
+// with the depth and the screen's new size, as a window that keeps itself
+// on a monitor needs to look again. Call with displayMutex() held.
+void announceDisplayChange(XDisplay* x, XEvent& event) {
+  XRRUpdateConfiguration(&event);
+  const auto& change = reinterpret_cast<const XRRScreenChangeNotifyEvent&>(event);
+  const WPARAM depth = static_cast<WPARAM>(DefaultDepth(x->dpy, x->screen));
+  const LPARAM size = MAKELPARAM(static_cast<WORD>(change.width), static_cast<WORD>(change.height));
+  for (const auto& [hwnd, thread] : nativeTopLevelsLocked()) PostMessageW(hwnd, WM_DISPLAYCHANGE, depth, size);
+}
+
 }  // namespace
 
 namespace {
@@ -462,6 +475,10 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
     if (handleTrayEvent(x, event)) continue;
+    if (x->hasRandr && event.type == x->randrEventBase + RRScreenChangeNotify) {
+      announceDisplayChange(x, event);
+      continue;
+    }
     if (event.type == PropertyNotify && event.xproperty.window == x->root) {
       if (event.xproperty.atom == XA_RESOURCE_MANAGER) routeDpiChange(x, self, wakeSelf);
       continue;

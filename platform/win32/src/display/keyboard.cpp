@@ -101,6 +101,30 @@ void setKeyDown(UINT vk, bool down) {
 
 bool keyDown(UINT vk) { return vk < 256 && (g_keys[vk].load() & 0x80); }
 
+namespace {
+std::atomic<bool> g_managerDrag{false};
+}  // namespace
+
+void managerTookButtonDrag() { g_managerDrag.store(true); }
+
+// While a manager's drag is on: whether the left button is still down on
+// the server. Once it is up, the drag is over and our tables learn of the
+// release they never got.
+bool managerDragHolds() {
+  if (!g_managerDrag.load()) return true;
+  XDisplay* x = activeDisplay();
+  if (!x) return true;
+  ::Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, winX = 0, winY = 0;
+  unsigned int mask = 0;
+  if (!XQueryPointer(x->dpy, x->root, &root, &child, &rootX, &rootY, &winX, &winY, &mask)) return true;
+  if (mask & Button1Mask) return true;
+  g_managerDrag.store(false);
+  setKeyDown(VK_LBUTTON, false);
+  detail::forgetRetrievedKeyDown(VK_LBUTTON);
+  return false;
+}
+
 std::shared_ptr<const detail::KeyStates> keyStatesNow() {
   auto states = std::make_shared<detail::KeyStates>();
   for (size_t vk = 0; vk < states->size(); ++vk) (*states)[vk] = g_keys[vk].load();
@@ -162,6 +186,7 @@ SHORT keyStateWord(unsigned char state) {
 // sees the keyboard as it is.
 SHORT GetKeyState(int nVirtKey) {
   if (nVirtKey < 0 || nVirtKey >= 256) return 0;
+  if (nVirtKey == VK_LBUTTON) win32::display::managerDragHolds();
   if (auto retrieved = win32::detail::retrievedKeyStates())
     return keyStateWord((*retrieved)[static_cast<size_t>(nVirtKey)]);
   return keyStateWord(win32::display::g_keys[nVirtKey].load());
@@ -169,6 +194,7 @@ SHORT GetKeyState(int nVirtKey) {
 
 SHORT GetAsyncKeyState(int vKey) {
   if (vKey < 0 || vKey >= 256) return 0;
+  if (vKey == VK_LBUTTON) win32::display::managerDragHolds();
   return keyStateWord(win32::display::g_keys[vKey].load()) & static_cast<SHORT>(0x8000);
 }
 

@@ -18,6 +18,10 @@ void setKeyDown(UINT vk, bool down);
 bool keyDown(UINT vk);
 // The whole key table as it is now, for the input message it goes with.
 std::shared_ptr<const detail::KeyStates> keyStatesNow();
+// A window manager's move or size loop took the pointer with the left
+// button down: its release never reaches us. Until the button is seen up,
+// GetKeyState asks the server how the button is.
+void managerTookButtonDrag();
 // The modifier part of WM_*BUTTON* wParam from an X state mask and our table.
 WPARAM mouseKeyState(unsigned int xState);
 // The text a key press produced, for TranslateMessage of its WM_KEYDOWN

@@ -93,12 +93,21 @@ void sendNetWmState(XDisplay* x, ::Window xid, bool add, Atom first, Atom second
   XSendEvent(x->dpy, x->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
+bool skipsTaskbar(::Window xid) {
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  for (auto& [hwnd, native] : natives())
+    if (native.xid == xid) return native.skipTaskbar;
+  return false;
+}
+
 // The _NET_WM_STATE list a window manager reads when the window is mapped.
 void writeNetWmState(XDisplay* x, ::Window xid, LONG exStyle) {
   std::vector<Atom> states;
+  const bool skip = skipsTaskbar(xid);
   if (exStyle & WS_EX_TOPMOST) states.push_back(x->atoms.netWmStateAbove);
-  if ((exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_APPWINDOW))
+  if (((exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_APPWINDOW)) || skip)
     states.push_back(x->atoms.netWmStateSkipTaskbar);
+  if (skip) states.push_back(x->atoms.netWmStateSkipPager);
   XChangeProperty(x->dpy, xid, x->atoms.netWmState, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(states.data()), static_cast<int>(states.size()));
 }
@@ -654,6 +663,28 @@ void nativeUngrabKeyboard() {
 }  // namespace win32::display
 
 unsigned long Win32XWindowOf(HWND hwnd) { return win32::display::xidOf(hwnd); }
+
+BOOL Win32SetSkipTaskbar(HWND hwnd, BOOL skip) {
+  using namespace win32::display;
+  XDisplay* x = activeDisplay();
+  if (!x) return FALSE;
+  ::Window xid = 0;
+  {
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
+    Native* native = nativeLocked(hwnd);
+    if (!native || native->child) return FALSE;
+    native->skipTaskbar = skip != FALSE;
+    xid = native->xid;
+  }
+  const LONG exStyle = GetWindowLongW(hwnd, GWL_EXSTYLE);
+  // The property for a window not mapped yet, the request for one that is.
+  writeNetWmState(x, xid, exStyle);
+  const bool toolWindow = (exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_APPWINDOW);
+  if (skip || !toolWindow) sendNetWmState(x, xid, skip != FALSE, x->atoms.netWmStateSkipTaskbar, x->atoms.netWmStateSkipPager);
+  else sendNetWmState(x, xid, false, x->atoms.netWmStateSkipPager, 0);
+  XFlush(x->dpy);
+  return TRUE;
+}
 
 void Win32SetIconSurfaceReader(Win32IconSurfaceReader reader) { win32::display::g_iconReader.store(reader); }
 

@@ -50,6 +50,7 @@ struct Native {
   int shapedWidth = 0, shapedHeight = 0;
   bool animating = false;  // AnimateWindow has cut the window's shape
   bool child = false;      // a real child: a subwindow of its root's X window
+  bool skipTaskbar = false;  // taken off the task bar and pager (ITaskbarList::DeleteTab)
 };
 
 // Call with displayMutex() held.

@@ -10,6 +10,7 @@
 #include "../user/geometry.h"
 #include "../user/input_state.h"
 #include "../user/placement.h"
+#include "keyboard.h"
 #include "native.h"
 #include "win32/messaging.h"
 #include "win32/user32.h"
@@ -150,6 +151,7 @@ void win32::detail::moveSizeLoop(HWND hwnd, UINT command, POINT) {
     event.xclient.data.l[4] = 1;
     XSendEvent(x->dpy, x->root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(x->dpy);
+    managerTookButtonDrag();
     return;
   }
   // No window manager: follow the pointer ourselves until the button is up,

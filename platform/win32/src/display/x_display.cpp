@@ -73,6 +73,7 @@ void internAtoms(XDisplay* x) {
   a.netWmState = intern(d, "_NET_WM_STATE");
   a.netWmStateAbove = intern(d, "_NET_WM_STATE_ABOVE");
   a.netWmStateSkipTaskbar = intern(d, "_NET_WM_STATE_SKIP_TASKBAR");
+  a.netWmStateSkipPager = intern(d, "_NET_WM_STATE_SKIP_PAGER");
   a.netWmStateHidden = intern(d, "_NET_WM_STATE_HIDDEN");
   a.netWmStateMaximizedVert = intern(d, "_NET_WM_STATE_MAXIMIZED_VERT");
   a.netWmStateMaximizedHorz = intern(d, "_NET_WM_STATE_MAXIMIZED_HORZ");
@@ -143,6 +144,7 @@ void open() {
   int event = 0, error = 0;
   x->hasShape = XShapeQueryExtension(dpy, &event, &error);
   x->hasRandr = XRRQueryExtension(dpy, &event, &error);
+  x->randrEventBase = event;
   findArgbVisual(x);
   // Input methods follow the locale's character set; UTF-8 text is asked
   // for explicitly, so any UTF-8 locale (or C.UTF-8) serves.
@@ -158,6 +160,8 @@ void open() {
                             CopyFromParent, CWEventMask, &attributes);
   // Hot keys arrive as key events on the root window.
   XSelectInput(dpy, x->root, KeyPressMask | PropertyChangeMask);
+  // Monitors added, removed or resized: every top-level window hears of it.
+  if (x->hasRandr) XRRSelectInput(dpy, x->root, RRScreenChangeNotifyMask);
   XFlush(dpy);
   g_display = x;
 

@@ -17,7 +17,7 @@ namespace win32::display {
 
 struct Atoms {
   Atom wmProtocols, wmDeleteWindow, wmState, wmChangeState, wmClass;
-  Atom netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar,
+  Atom netWmName, utf8String, netWmState, netWmStateAbove, netWmStateSkipTaskbar, netWmStateSkipPager,
       netWmStateHidden, netWmStateMaximizedVert, netWmStateMaximizedHorz, netActiveWindow,
       netWmMoveResize, netWorkarea, netSupported, netSupportingWmCheck, netWmWindowType,
       netWmWindowTypeNormal, netWmWindowTypeUtility, netWmWindowTypePopupMenu,
@@ -35,6 +35,7 @@ struct XDisplay {
   XIM im = nullptr;
   bool hasShape = false;
   bool hasRandr = false;
+  int randrEventBase = 0;  // RRScreenChangeNotify arrives as this + 0
   // A hidden window that owns the CLIPBOARD selection and receives replies.
   ::Window helper = 0;
   // 32-bit ARGB visual for layered windows under a compositor.

@@ -1,0 +1,355 @@
+// The close prompt, the settings dialog and the timer-task dialog opened
+// from their layouts over the controller, each run modally while a script
+// of steps acts on it through the framework's own input: the close prompt's
+// answers, the settings stored at once (split minutes, microphone list,
+// check boxes, start at logon, the floating window), and the timer-task
+// dialog's opening, refusals with their exact lines, adding and removing.
+#include "../platform-display/display_helper.h"
+#include "program_app.h"
+
+#include <filesystem>
+#include <functional>
+
+#include "../logic/data_files.h"
+#include "../logic/test_main_window.h"
+#include "base/CodePage.h"
+#include "control/SComboBox.h"
+#include "control/SHotKeyCtrl.h"
+#include "logic/BllMain.h"
+#include "logic/DataFiles.h"
+#include "windows/CAdpaterTimerList.h"
+#include "windows/SDlgOptionMore.h"
+#include "windows/SDlgOptionTimerTask.h"
+#include "windows/SDlgTipClose.h"
+#include "windows/TaskTip.h"
+
+using namespace ORIEL;
+
+namespace {
+
+// Steps run one per tick of a helper window's timer while a modal loop
+// runs; each returns true when it is done.
+class ModalScript {
+ public:
+  explicit ModalScript(std::vector<std::function<bool()>> steps)
+      : cls_((L"ModalScript" + std::to_wstring(++count_)).c_str()), steps_(std::move(steps)) {
+    hwnd_ = CreateWindowExW(0, cls_.name(), L"script", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    cls_.handler = [this](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (msg == WM_TIMER && next_ < steps_.size() && !running_) {
+        running_ = true;
+        if (steps_[next_]()) ++next_;
+        running_ = false;
+      }
+      return std::nullopt;
+    };
+    SetTimer(hwnd_, 1, 60, nullptr);
+  }
+  ~ModalScript() { DestroyWindow(hwnd_); }
+  bool finished() const { return next_ == steps_.size(); }
+
+ private:
+  static inline int count_ = 0;
+  RecordingClass cls_;
+  HWND hwnd_ = nullptr;
+  std::vector<std::function<bool()>> steps_;
+  size_t next_ = 0;
+  bool running_ = false;
+};
+
+// A click on a framework element, as the mouse gives it.
+void ClickElement(SHostWnd& host, const wchar_t* name) {
+  SWindow* w = host.FindDescendantByName(name);
+  ASSERT_NE(w, nullptr) << XmlUtf8(SStringW(name)).c_str();
+  const RECT rc = w->GetWindowRect();
+  const LPARAM pt = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  SendMessageW(host.GetHwnd(), WM_MOUSEMOVE, 0, pt);
+  SendMessageW(host.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, pt);
+  SendMessageW(host.GetHwnd(), WM_LBUTTONUP, 0, pt);
+}
+
+bool Shown(SHostWnd& host) { return IsWindow(host.GetHwnd()) && IsWindowVisible(host.GetHwnd()); }
+
+SStringW TextOf(SHostWnd& host, const wchar_t* name) {
+  SWindow* w = host.FindDescendantByName(name);
+  return w ? w->GetText() : SStringW(L"<none>");
+}
+
+class OptionDialogs : public ProgramAppTest {
+ protected:
+  void SetUp() override {
+    ProgramAppTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(EnsureDataFolder());
+    RemoveDataFile(GetTimerXmlPath());
+    controller_ = &CBllMain::Instance();
+    main_ = std::make_unique<TestMainWindow>(controller_);
+    controller_->SetMainWindow(main_.get());
+    controller_->AttachAdapters(nullptr, &adapter_);
+    adapter_.SetManager(&controller_->GetTimerManager());
+    previousShower_ = SetTaskTipShower([this](HWND, const std::vector<SStringW>& lines) {
+      std::vector<std::wstring> copy;
+      for (const SStringW& l : lines) copy.emplace_back(l.c_str());
+      tips_.push_back(copy);
+    });
+  }
+  void TearDown() override {
+    SetTaskTipShower(previousShower_);
+    if (controller_) {
+      controller_->AttachAdapters(nullptr, nullptr);
+      controller_->SetMainWindow(nullptr);
+      CBllMain::DeleteInstance();
+    }
+    main_.reset();
+    ProgramAppTest::TearDown();
+  }
+  CBllMain* controller_ = nullptr;
+  std::unique_ptr<TestMainWindow> main_;
+  CAdpaterTimerList adapter_;
+  TaskTipShower previousShower_;
+  std::vector<std::vector<std::wstring>> tips_;
+};
+
+struct CloseCase {
+  bool exitPreset;
+  std::vector<const wchar_t*> clicks;  // elements clicked in turn
+  bool altF4;
+  INT_PTR result;
+  bool exitChosen;
+  bool remember;
+};
+
+TEST_F(OptionDialogs, ClosePromptAnswers) {
+  const CloseCase cases[] = {
+      {false, {L"btn_ok"}, false, 1, false, false},
+      {true, {L"btn_ok"}, false, 1, true, false},
+      {false, {L"custom_folder", L"chk_auto", L"btn_ok"}, false, 1, true, true},
+      {true, {L"original_folder", L"chk_auto", L"chk_auto", L"btn_ok"}, false, 1, false, false},
+      {false, {L"btn_close"}, false, 8, false, false},
+      {true, {}, true, 2, true, false},
+  };
+  for (const CloseCase& c : cases) {
+    SDlgTipClose dlg;
+    dlg.exitChosen = c.exitPreset;
+    bool minimiseChecked = false, exitChecked = false;
+    std::vector<std::function<bool()>> steps{[&] {
+      if (!Shown(dlg)) return false;
+      minimiseChecked = dlg.FindDescendantByName(L"original_folder")->IsChecked();
+      exitChecked = dlg.FindDescendantByName(L"custom_folder")->IsChecked();
+      return true;
+    }};
+    for (const wchar_t* name : c.clicks) steps.push_back([&dlg, name] {
+      ClickElement(dlg, name);
+      return true;
+    });
+    if (c.altF4) steps.push_back([&] {
+      PostMessageW(dlg.GetHwnd(), WM_CLOSE, 0, 0);
+      return true;
+    });
+    ModalScript script(steps);
+    EXPECT_EQ(dlg.DoModal(nullptr), c.result);
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(minimiseChecked, !c.exitPreset);
+    EXPECT_EQ(exitChecked, c.exitPreset);
+    EXPECT_EQ(dlg.exitChosen, c.exitChosen);
+    EXPECT_EQ(dlg.remember, c.remember);
+  }
+}
+
+TEST_F(OptionDialogs, SettingsApplyAtOnceAndCloseWithEightOrTwo) {
+  CArgOutput& out = controller_->GetOutput();
+  CFileMoreSetting& more = controller_->GetMoreSetting();
+  out.output_split_time = 300000;
+  out.output_mic_name = L"Studio Mic";
+  out.output_mic_id = L"studio.absent";
+  more.common_auto_open = 0;
+  more.common_showflow_desktop = 0;
+  SDlgOptionMore dlg;
+  SStringW splitShown, micShown, afterNegative;
+  int autostartFile = -1, autostartGone = -1;
+  const std::string autostart =
+      std::string(getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "") + "/autostart/Quorvale.desktop";
+  ModalScript script({
+      [&] {
+        if (!Shown(dlg)) return false;
+        splitShown = TextOf(dlg, L"edit_duration");
+        micShown = TextOf(dlg, L"cbx_mic");
+        return true;
+      },
+      [&] {
+        dlg.FindDescendantByName(L"edit_duration")->SetText(L"5.5");
+        return true;
+      },
+      [&] {
+        EXPECT_EQ(out.output_split_time, 330000);
+        dlg.FindDescendantByName(L"edit_duration")->SetText(L"0.1");
+        EXPECT_EQ(out.output_split_time, 6000);
+        dlg.FindDescendantByName(L"edit_duration")->SetText(L"-1");
+        afterNegative = TextOf(dlg, L"edit_duration");
+        EXPECT_EQ(out.output_split_time, 6000);
+        dlg.FindDescendantByName(L"edit_duration")->SetText(L"abc");
+        EXPECT_EQ(out.output_split_time, 6000);
+        dlg.FindDescendantByName(L"edit_duration")->SetText(L"99999");
+        EXPECT_EQ(out.output_split_time, 2147460000);
+        dlg.FindDescendantByName(L"edit_title")->SetText(L"晨会");
+        return true;
+      },
+      [&] {
+        ClickElement(dlg, L"check_showFlowDesktop");
+        ClickElement(dlg, L"check_autoOpen");
+        return true;
+      },
+      [&] {
+        autostartFile = std::filesystem::exists(autostart) ? 1 : 0;
+        ClickElement(dlg, L"check_autoOpen");
+        return true;
+      },
+      [&] {
+        autostartGone = std::filesystem::exists(autostart) ? 0 : 1;
+        ClickElement(dlg, L"btn_hotkey");
+        // A new key for starting a recording: stored, and every hot key
+        // registered again through the main window.
+        auto* key = static_cast<SHotKeyCtrl*>(dlg.FindDescendantByName(L"hk_startRecord"));
+        key->SetHotKey(VK_F9, MOD_CONTROL);
+        EventSetHotKey set(key);
+        set.vKey = VK_F9;
+        set.wModifiers = MOD_CONTROL;
+        key->RaiseEvent(&set);
+        return true;
+      },
+      [&] {
+        ClickElement(dlg, L"btn_close");
+        return true;
+      },
+  });
+  EXPECT_EQ(dlg.DoModal(nullptr), 8);
+  EXPECT_TRUE(script.finished());
+  EXPECT_STREQ(splitShown.c_str(), L"5.00");
+  EXPECT_STREQ(micShown.c_str(), L"不存在的设备：Studio Mic");
+  EXPECT_STREQ(afterNegative.c_str(), L"0.0");
+  EXPECT_EQ(out.output_id3_title, L"晨会");
+  EXPECT_EQ(more.common_showflow_desktop, 1);
+  EXPECT_TRUE(main_->flow.visible);
+  EXPECT_EQ(autostartFile, 1) << autostart;
+  EXPECT_EQ(autostartGone, 1);
+  EXPECT_EQ(more.common_auto_open, 0);
+  EXPECT_EQ(more.hotkeys[1].vk, VK_F9);
+  EXPECT_EQ(more.hotkeys[1].mod, MOD_CONTROL);
+  ASSERT_GE(main_->hotKeyCalls.size(), 2u);
+  EXPECT_FALSE(main_->hotKeyCalls[main_->hotKeyCalls.size() - 2].first);
+  EXPECT_TRUE(main_->hotKeyCalls.back().first);
+
+  // Alt+F4 ends it with 2; the changes stay.
+  SDlgOptionMore again;
+  ModalScript close({[&] {
+    if (!Shown(again)) return false;
+    PostMessageW(again.GetHwnd(), WM_CLOSE, 0, 0);
+    return true;
+  }});
+  EXPECT_EQ(again.DoModal(nullptr), 2);
+  EXPECT_EQ(out.output_split_time, 2147460000);
+}
+
+TEST_F(OptionDialogs, TimerTasksOpenRefuseAddAndRemove) {
+  controller_->GetTimerOption().option_everyday = 0;
+  SDlgOptionTimerTask dlg(controller_->GetOutput());
+  SYSTEMTIME before = controller_->GetClock().LocalNow();
+  SYSTEMTIME shownStart{};
+  SStringW shownName, shownDuration;
+  auto setStart = [&](SYSTEMTIME t) {
+    static_cast<SDateTimePicker*>(dlg.FindDescendantByName(L"dtp_start"))->SetTime(t);
+  };
+  auto setDuration = [&](const wchar_t* h, const wchar_t* m, const wchar_t* s) {
+    // Seconds first: no field passes through a zero duration on the way.
+    dlg.FindDescendantByName(L"edit_duration_second")->SetText(s);
+    dlg.FindDescendantByName(L"edit_duration_minute")->SetText(m);
+    dlg.FindDescendantByName(L"edit_duration_hour")->SetText(h);
+  };
+  SYSTEMTIME tomorrow = TimerTimeOfUnits(TimerUnits(before) + kTimerDayUnits);
+  auto at = [&](WORD h, WORD m, WORD s) {
+    SYSTEMTIME t = tomorrow;
+    t.wHour = h;
+    t.wMinute = m;
+    t.wSecond = s;
+    t.wMilliseconds = 0;
+    return t;
+  };
+  ModalScript script({
+      [&] {
+        if (!Shown(dlg)) return false;
+        shownStart = static_cast<SDateTimePicker*>(dlg.FindDescendantByName(L"dtp_start"))->GetTime();
+        shownName = TextOf(dlg, L"edit_name");
+        shownDuration = TextOf(dlg, L"edit_duration_hour") + L":" + TextOf(dlg, L"edit_duration_minute") + L":" +
+                        TextOf(dlg, L"edit_duration_second");
+        return true;
+      },
+      [&] {
+        dlg.FindDescendantByName(L"edit_name")->SetText(L"");
+        ClickElement(dlg, L"btn_ok");
+        dlg.FindDescendantByName(L"edit_name")->SetText(L"早间");
+        setStart(TimerTimeOfUnits(TimerUnits(controller_->GetClock().LocalNow()) - 60 * 1000 * kTimerMsUnits));
+        ClickElement(dlg, L"btn_ok");
+        setStart(at(23, 30, 0));
+        setDuration(L"00", L"30", L"00");
+        ClickElement(dlg, L"btn_ok");
+        // 00:29:59 fits the day.
+        setDuration(L"00", L"29", L"59");
+        EXPECT_TRUE(dlg.AddTask());
+        // The same name at a free time; the same start; touching its end.
+        EXPECT_STRNE(TextOf(dlg, L"edit_name").c_str(), L"早间");
+        dlg.FindDescendantByName(L"edit_name")->SetText(L"早间");
+        setStart(at(10, 0, 0));
+        setDuration(L"00", L"10", L"00");
+        ClickElement(dlg, L"btn_ok");
+        dlg.FindDescendantByName(L"edit_name")->SetText(L"午间");
+        setStart(at(23, 30, 0));
+        ClickElement(dlg, L"btn_ok");
+        setStart(at(23, 20, 0));
+        ClickElement(dlg, L"btn_ok");
+        // A second's gap is no conflict.
+        setStart(at(23, 19, 59));
+        setDuration(L"00", L"10", L"00");
+        EXPECT_TRUE(dlg.AddTask());
+        // The field check and the spin.
+        setDuration(L"25", L"10", L"00");
+        EXPECT_STREQ(TextOf(dlg, L"edit_duration_hour").c_str(), L"01");
+        setDuration(L"00", L"00", L"01");
+        ClickElement(dlg, L"btn_duration_down");
+        EXPECT_STREQ(TextOf(dlg, L"edit_duration_second").c_str(), L"01");
+        return true;
+      },
+      [&] {
+        // Window close is ignored; "取消" ends it.
+        SendMessageW(dlg.GetHwnd(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(Shown(dlg));
+        ClickElement(dlg, L"btn_no");
+        return true;
+      },
+  });
+  EXPECT_EQ(dlg.DoModal(nullptr), 8);
+  EXPECT_TRUE(script.finished());
+  const int64_t ahead = static_cast<int64_t>(TimerUnits(shownStart) - TimerUnits(before)) / 10000000;
+  EXPECT_GE(ahead, 3599);
+  EXPECT_LE(ahead, 3660);
+  EXPECT_EQ(std::wstring(shownName.c_str()).rfind(L"Task-", 0), 0u);
+  EXPECT_EQ(shownName.GetLength(), 20);
+  EXPECT_STREQ(shownDuration.c_str(), L"00:10:00");
+  const std::vector<std::vector<std::wstring>> expected = {
+      {L"任务名字不能为空。"},
+      {L"添加任务失败！", L"定时任务的开始时间必须大于当前系统时间。"},
+      {L"添加任务失败！", L"定时任务的任务时长不得超过当天日期。"},
+      {L"任务名称与【早间】冲突。"},
+      {L"开始时间与【早间】冲突。"},
+      {L"录制时间与【早间】冲突。"},
+  };
+  EXPECT_EQ(tips_, expected);
+  CTimertaskManager& manager = controller_->GetTimerManager();
+  ASSERT_EQ(manager.GetCount(), 2u);
+  EXPECT_EQ(std::wstring(manager.GetTaskAt(0).name.c_str()), L"午间");
+  // Removing an idle row takes it out at once; a row past the end does nothing.
+  EXPECT_FALSE(adapter_.RemoveTaskAt(5, nullptr));
+  EXPECT_TRUE(adapter_.RemoveTaskAt(0, nullptr));
+  ASSERT_EQ(manager.GetCount(), 1u);
+  EXPECT_EQ(std::wstring(manager.GetTaskAt(0).name.c_str()), L"早间");
+}
+
+}  // namespace
