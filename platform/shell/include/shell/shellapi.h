@@ -14,6 +14,10 @@
 // given or xdg-open could not be started; SE_ERR_NOASSOC for another verb
 // or for parameters, which an opened document cannot take. The last error
 // tells what failed.
+// The file "explorer.exe" is the file manager: with "/select,<path>" it
+// shows that file in its folder (see shell/show_items.h: D-Bus, else
+// xdg-open of the folder, on a thread of its own), with a folder it opens
+// the folder with xdg-open; either answers above 32 at once.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
 
