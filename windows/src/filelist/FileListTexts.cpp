@@ -80,10 +80,13 @@ RenameFault CheckRename(const std::wstring& name, const std::wstring& targetPath
 }
 
 RenameFault RenameRecordingFile(const std::wstring& filePath, const std::wstring& name, std::wstring& newPath) {
-  newPath = RenameTargetPath(filePath, name);
-  const RenameFault fault = CheckRename(name, newPath);
+  // newPath may be the very string filePath refers to.
+  const std::wstring source = filePath;
+  const std::wstring target = RenameTargetPath(source, name);
+  newPath = target;
+  const RenameFault fault = CheckRename(name, target);
   if (fault != RenameFault::kNone) return fault;
-  const int error = RenameNoReplace(filePath, newPath);
+  const int error = RenameNoReplace(source, target);
   if (error == EEXIST) return RenameFault::kExists;
   return error == 0 ? RenameFault::kNone : RenameFault::kMoveFailed;
 }
