@@ -81,6 +81,17 @@ TEST_F(ShellExecuteTest, AFileOpensInTheGivenFolderAndAChineseNameArrivesAsUtf8)
   EXPECT_EQ(Slurp(record), dir + "/work\n" + "\xE5\xBD\x95\xE9\x9F\xB3 1.mp3\n");
 }
 
+TEST_F(ShellExecuteTest, TheFileManagerWithAFolderOpensThatFolder) {
+  const std::wstring folder = std::wstring(dir.begin(), dir.end()) + L"/work/录音 夹";
+  const intptr_t r = Result(ShellExecuteW(nullptr, L"open", L"explorer.exe", folder.c_str(), nullptr, 5));
+  EXPECT_GT(r, 32);
+  ASSERT_TRUE(WaitFor(record));
+  const std::string got = Slurp(record);
+  EXPECT_EQ(got.substr(got.find('\n') + 1), dir + "/work/\xE5\xBD\x95\xE9\x9F\xB3 \xE5\xA4\xB9\n");
+  // Only opening goes to the handler.
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"print", L"explorer.exe", folder.c_str(), nullptr, 5)), SE_ERR_NOASSOC);
+}
+
 TEST_F(ShellExecuteTest, FailuresAnswerWithTheirCodes) {
   SetLastError(0);
   EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"", nullptr, nullptr, 1)), SE_ERR_FNF);

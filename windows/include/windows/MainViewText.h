@@ -1,0 +1,54 @@
+// What the main window shows, worked out from numbers alone: the elapsed
+// time, the description line of the recording format, the waveform rows'
+// sizes per source mode, the volume sliders and mute skins, the folder a
+// chosen folder turns into, and what a close request does.
+#pragma once
+
+#include <cstdint>
+
+#include "core/SString.h"
+
+// "%02d:%02d:%02d" of whole hours, minutes and seconds (100 hours and more
+// show three digits of hours). False, `out` untouched, for a negative time.
+bool FormatElapsedTime(int64_t elapsedMs, SStringW& out);
+
+// "录制声道：…     输出格式：…      采样率：…Hz" and, by format, nothing more
+// (wav), "     质量参数：%0.2f" (ogg, flac) or "     比特率：%0.2fkbps".
+SStringW FormatDescription(int channels, int formatId, const SStringW& label, int sampleRate, double quality);
+
+// The record and stop texts: a verb, a line break and the hot key's hint.
+SStringW RecordText(bool recording, bool paused, const SStringW& startStopHint, const SStringW& pauseHint);
+SStringW StopText(const SStringW& startStopHint);
+
+// The "size" and "weight" of the two waveform rows and the "size" of the
+// separator for a source mode; false for a mode other than 0 to 2.
+struct WaveRowLayout {
+  const wchar_t* speakerSize;
+  const wchar_t* speakerWeight;
+  const wchar_t* micSize;
+  const wchar_t* micWeight;
+  const wchar_t* lineSize;
+};
+bool WaveRowsForMode(int mode, WaveRowLayout& out);
+
+// A volume as the slider shows it (truncated hundredths) and the mute
+// button's skin for it.
+int VolumeToSlider(double volume);
+const wchar_t* MicSkinFor(int sliderValue);
+const wchar_t* SpeakerSkinFor(int sliderValue);
+// A slider position as a volume (single precision, as the recorder takes it).
+float SliderToVolume(int position);
+// The volume after the mute button: 0 when it was on, else 1.0.
+double ToggleMute(double volume);
+
+// The output folder of a chosen folder: the program's own sub-folder in
+// it, a doubled separator made single (so a root gives "/Velmora…").
+SStringW OutputFolderForChoice(const SStringW& chosen);
+
+// The close prompt's answer turned into what happens: 1 exit or hide
+// was chosen (the two flags are updated from the prompt's boxes), any
+// other answer (its close button 8, Alt+F4 2, a recall 100) cancels.
+enum class CloseAction { kCancel, kHide, kExit };
+CloseAction DecideClose(int promptResult, bool exitChosen, bool remember, int32_t& showCloseTip, int32_t& closeHide);
+// Without a prompt, the setting alone decides.
+inline CloseAction CloseBySetting(int32_t closeHide) { return closeHide ? CloseAction::kHide : CloseAction::kExit; }

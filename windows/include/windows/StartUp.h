@@ -1,0 +1,67 @@
+// The program from start to end: the start-up steps, the message loop and
+// the shut-down, in one object so that tests can run start-up in-process,
+// drive the main window and take everything down again.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/TrevalinDll.h"
+#include "render/IRender.h"
+#include "windows/GlobalUiResources.h"
+#include "windows/ModuleLoader.h"
+#include "windows/SDlgMain.h"
+
+namespace ORIEL {
+class SApplication;
+struct IResProvider;
+}  // namespace ORIEL
+
+// The host window class, which a second start looks for with the title.
+inline constexpr const wchar_t* kMainHostClass = L"MainClsPXReord";
+
+class CQuorvaleApp {
+ public:
+  enum StartResult {
+    kStartRun,            // the main window is up: run the loop
+    kStartOtherInstance,  // another instance runs and was brought up: exit 0
+    kStartFailed,         // something the program needs is missing: exit 1
+  };
+
+  CQuorvaleApp() = default;
+  ~CQuorvaleApp();
+  CQuorvaleApp(const CQuorvaleApp&) = delete;
+  CQuorvaleApp& operator=(const CQuorvaleApp&) = delete;
+
+  StartResult StartUp(HINSTANCE instance);
+  // The message loop until the main window quits it; its result.
+  int Run();
+  // Takes everything down in order (after Run, or after a start-up that
+  // did not reach the loop); returns `code`.
+  int ShutDown(int code);
+
+  SDlgMain* MainWindow() const { return main_.get(); }
+  ORIEL::SApplication* Application() const { return app_; }
+  // Why start-up failed; empty otherwise.
+  const std::wstring& FailureText() const { return failure_; }
+
+ private:
+  StartResult Fail(const std::wstring& text);
+  void ReleasePlugins();
+
+  std::unique_ptr<CTrevalinDll> crashModule_;
+  std::unique_ptr<ModuleLoader> loader_;
+  IRenderFactory* render_ = nullptr;
+  IImgDecoderFactory* decoder_ = nullptr;
+  ORIEL::SApplication* app_ = nullptr;
+  ORIEL::IResProvider* provider_ = nullptr;
+  std::unique_ptr<GlobalUiResources> globals_;
+  bool controller_ = false;
+  bool notifier_ = false;
+  std::unique_ptr<SDlgMain> main_;
+  std::wstring failure_;
+};
+
+// The program's entry: start-up, the loop, shut-down. The command line and
+// the show command are not used.
+int wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);

@@ -1,0 +1,335 @@
+#include "windows/SDlgMain.h"
+
+#include "audio/ServerAudioDev.h"
+#include "base/FolderOps.h"
+#include "base/SingleInstance.h"
+#include "control/SSliderBar.h"
+#include "controls/CDlgStack.h"
+#include "core/SMessageLoop.h"
+#include "logic/BllMain.h"
+#include "logic/LogicMessages.h"
+#include "logic/RecordFileStore.h"
+#include "shell/shellapi.h"
+#include "windows/MainViewText.h"
+#include "windows/ResourceNames.h"
+
+using namespace ORIEL;
+
+SDlgMain::SDlgMain(LPCWSTR layout) : SViewMain(layout) {}
+
+// The controller is deleted before the main window (it forgets the window
+// then), so nothing here reaches back into it.
+SDlgMain::~SDlgMain() = default;
+
+void SDlgMain::RefreshState() {
+  CBllMain& bll = CBllMain::Instance();
+  SViewMain::RefreshRecordState(bll.GetRecorder(), bll.GetMoreSetting());
+}
+
+BOOL SDlgMain::OnHostEvent(EventArgs* e) {
+  if (!e) return FALSE;
+  const wchar_t* name = e->nameFrom.c_str();
+  if (e->GetId() == EventCmd::EventID) {
+    if (IsElementName(name, UiName::btn_close))
+      OnCloseRequest();
+    else if (IsElementName(name, UiName::btn_min))
+      SendMessageW(GetHwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    else if (IsElementName(name, UiName::btn_max))
+      SendMessageW(GetHwnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    else if (IsElementName(name, UiName::btn_restore))
+      SendMessageW(GetHwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    else if (IsElementName(name, UiName::btn_start))
+      OnStartPause();
+    else if (IsElementName(name, UiName::btn_stop))
+      OnStop();
+    else if (IsElementName(name, UiName::btn_renwu) || IsElementName(name, UiName::btn_set))
+      ;  // The timer-task and settings dialogs open here once they exist.
+    else if (IsElementName(name, UiName::btn_filelist))
+      ShowAndActivate();
+    else if (IsElementName(name, UiName::btn_open))
+      OpenOutputFolder();
+    else if (IsElementName(name, UiName::btn_select))
+      ChooseOutputFolder();
+    else if (IsElementName(name, UiName::btn_mic))
+      OnMuteToggle(true);
+    else if (IsElementName(name, UiName::btn_speak))
+      OnMuteToggle(false);
+    else
+      return FALSE;
+    e->handled++;
+    return TRUE;
+  }
+  if (e->GetId() == EventSliderPos::EventID) {
+    const int pos = static_cast<EventSliderPos*>(e)->nPos;
+    if (IsElementName(name, UiName::bar_mic))
+      OnVolumeSlider(true, pos);
+    else if (IsElementName(name, UiName::bar_speak))
+      OnVolumeSlider(false, pos);
+    else
+      return FALSE;
+    e->handled++;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                                   DWORD mapId) {
+  if (mapId != 0) return SViewMain::HandleWindowMessage(hwnd, msg, wParam, lParam, result, mapId);
+  switch (msg) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      break;  // the base's DPI handling runs too
+    case WM_CLOSE:
+      OnCloseRequest();
+      result = 0;
+      return TRUE;
+    case WM_SIZE:
+      SViewMain::HandleWindowMessage(hwnd, msg, wParam, lParam, result, mapId);
+      OnSize(static_cast<UINT>(wParam));
+      result = 0;
+      return TRUE;
+    case WM_TIMER:
+      if (static_cast<uint8_t>(wParam) == kElapsedTimer) {
+        SViewMain::RefreshElapsedTime(CBllMain::Instance().GetRecorder());
+        result = 0;
+        return TRUE;
+      }
+      break;
+    case WM_HOTKEY:
+      OnHotKey(static_cast<int>(wParam));
+      result = 0;
+      return TRUE;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (HIWORD(wParam) == 0 && ((id >= kMenuShowMain && id <= kMenuHideFlow) || id == kMenuNothing)) {
+        OnMenuCommand(id);
+        result = 0;
+        return TRUE;
+      }
+      break;
+    }
+    case UM_OUTPUT_EVENT:
+      OnOutputEvent(reinterpret_cast<COutputCallInfo*>(lParam));
+      result = 0;
+      return TRUE;
+    case UM_FLOW_COMMAND:
+      OnFlowCommand(wParam);
+      result = kFlowCommandResult;
+      return TRUE;
+    case UM_DEVICES_CHANGED:
+      RefreshState();
+      result = 0;
+      return TRUE;
+    case UM_TIMERTASK_EVENT:
+      result = OnTimerTaskEvent(wParam, lParam);
+      return TRUE;
+    default:
+      break;
+  }
+  return SViewMain::HandleWindowMessage(hwnd, msg, wParam, lParam, result, mapId);
+}
+
+void SDlgMain::OnInitDialog() {
+  CBllMain& bll = CBllMain::Instance();
+  GetServerAudioDev()->AddListener(GetHwnd());
+  bll.SetMainWindow(this);
+  // The list adapters come with the windows that show them; until then the
+  // controller has none.
+  bll.AttachAdapters(nullptr, nullptr);
+  CreateChildWindows(bll.GetOutput());
+  RefreshVolumeState(bll.GetOutput());
+  RefreshState();
+  StartHostTimer(kElapsedTimer, 1000);
+  initialised_ = true;
+}
+
+void SDlgMain::OnSize(UINT type) {
+  if (!initialised_) return;
+  SWindow* restore = FindDescendantByName(L"btn_restore");
+  SWindow* max = FindDescendantByName(L"btn_max");
+  if (!restore || !max) return;
+  if (type == SIZE_MAXIMIZED) {
+    restore->SetVisible(TRUE, FALSE);
+    max->SetVisible(FALSE, FALSE);
+  } else if (type == SIZE_RESTORED) {
+    restore->SetVisible(FALSE, FALSE);
+    max->SetVisible(TRUE, FALSE);
+  }
+}
+
+void SDlgMain::OnHotKey(int id) {
+  CBllMain& bll = CBllMain::Instance();
+  const uint32_t state = bll.GetRecorder().GetState();
+  switch (id) {
+    case kHotKeyOpenMain:
+      BringWindowToFront(GetHwnd());
+      break;
+    case kHotKeyStartEnd:
+      bll.StartRecord((state & kRecorderRecording) == 0);
+      break;
+    case kHotKeyPaused:
+      bll.SetRecordFlag((state & kRecorderPaused) == 0);
+      break;
+    case kHotKeyShowFlow:
+      ShowFloatingWindow(!(flow_ && IsWindowVisible(flow_->GetHwnd())));
+      break;
+    default:
+      break;
+  }
+}
+
+void SDlgMain::OnMenuCommand(int id) {
+  switch (id) {
+    case kMenuShowMain: BringWindowToFront(GetHwnd()); break;
+    case kMenuExit: ExitApp(); break;
+    case kMenuShowFlow: ShowFloatingWindow(true); break;
+    case kMenuHideFlow: ShowFloatingWindow(false); break;
+    default: break;
+  }
+}
+
+void SDlgMain::OnFlowCommand(WPARAM command) {
+  switch (command) {
+    case 0: OnStop(); break;
+    case 1: OnStartPause(); break;
+    case 2: ExitApp(); break;
+    case 3: ShowFloatingWindow(false); break;
+    default: break;
+  }
+}
+
+void SDlgMain::OnStartPause() {
+  CBllMain& bll = CBllMain::Instance();
+  COutputRecorder& recorder = bll.GetRecorder();
+  const uint32_t state = recorder.state.load();
+  if (!(state & kRecorderRecording)) {
+    bll.StartRecord(true);
+    return;
+  }
+  if (state & kRecorderPaused)
+    recorder.state.fetch_and(~static_cast<uint32_t>(kRecorderPaused));
+  else
+    recorder.state.fetch_or(kRecorderPaused);
+  RefreshState();
+}
+
+void SDlgMain::OnStop() {
+  COutputRecorder& recorder = CBllMain::Instance().GetRecorder();
+  if (!(recorder.GetState() & kRecorderRecording)) RefreshState();
+  recorder.Stop();
+}
+
+void SDlgMain::AddClosedRecording(const std::wstring& path) {
+  CRecordFileInfo info;
+  const size_t slash = path.find_last_of(L"/\\");
+  info.FileName = (slash == std::wstring::npos ? path : path.substr(slash + 1)).c_str();
+  info.FilePath = path.c_str();
+  std::vector<CRecordFileInfo>& records = CBllMain::Instance().GetStore().m_records;
+  records.insert(records.begin(), info);
+}
+
+void SDlgMain::OnOutputEvent(COutputCallInfo* info) {
+  std::unique_ptr<COutputCallInfo> owned(info);
+  if (!info) return;
+  if (info->type == COutputCallInfo::kRecordingEnded) {
+    if (info->code == 0 || info->code == -1) {
+      ShowAndActivate();
+    } else {
+      SStringW detail;
+      detail.Format(L"错误详情：%s", info->text.c_str());
+      const SStringW text = SStringW(L"录制过程出现异常！\n") + detail;
+      MessageBoxW(CDlgStack::Instance().Top(), text.c_str(), L"提示", MB_OKCANCEL);
+    }
+    RefreshState();
+    return;
+  }
+  if (info->type == COutputCallInfo::kFileClosed && info->code == 0) AddClosedRecording(info->path);
+  RefreshState();
+}
+
+LRESULT SDlgMain::OnTimerTaskEvent(WPARAM kind, LPARAM lParam) {
+  auto* task = reinterpret_cast<CTimertaskInfo*>(lParam);
+  if (!task) return 0;
+  CBllMain& bll = CBllMain::Instance();
+  switch (kind) {
+    case kTimerTaskStart:
+      return bll.StartTimerTask(true, *task);
+    case kTimerTaskFinished:
+      RefreshState();
+      bll.OnTimerTaskStatus(1, 0, *task);
+      return 0;
+    case kTimerTaskCancel:
+      bll.StartTimerTask(false, *task);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+SDlgMain::ClosePromptAnswer SDlgMain::RunClosePrompt(bool exitPreset) {
+  ClosePromptAnswer answer;
+  answer.exitChosen = exitPreset;
+  return answer;
+}
+
+void SDlgMain::OnCloseRequest() {
+  CFileMoreSetting& more = CBllMain::Instance().GetMoreSetting();
+  CloseAction action = CloseBySetting(more.common_close_hide);
+  if (more.common_show_closetip) {
+    const ClosePromptAnswer answer = RunClosePrompt(!more.common_close_hide);
+    action = DecideClose(answer.result, answer.exitChosen, answer.remember, more.common_show_closetip,
+                         more.common_close_hide);
+  }
+  if (action == CloseAction::kHide)
+    ShowWindow(GetHwnd(), SW_HIDE);
+  else if (action == CloseAction::kExit)
+    ExitApp();
+}
+
+void SDlgMain::OpenOutputFolder() {
+  const std::wstring folder = CBllMain::Instance().GetOutput().output_dir;
+  CreateFolderChain(folder);
+  ShellExecuteW(CDlgStack::Instance().Top(), L"open", L"explorer.exe", folder.c_str(), nullptr, SW_SHOW);
+}
+
+void SDlgMain::ChooseOutputFolder() {
+  // The folder picker is a dialog of its own; without it there is no
+  // choice to take.
+}
+
+void SDlgMain::OnVolumeSlider(bool mic, int position) {
+  CBllMain& bll = CBllMain::Instance();
+  const float volume = SliderToVolume(position);
+  bll.GetRecorder().SetVolume(mic ? 0 : 1, volume);
+  (mic ? bll.GetOutput().output_mic_volume : bll.GetOutput().output_speaker_volume) = volume;
+  RefreshVolumeState(bll.GetOutput());
+}
+
+void SDlgMain::OnMuteToggle(bool mic) {
+  CBllMain& bll = CBllMain::Instance();
+  double& volume = mic ? bll.GetOutput().output_mic_volume : bll.GetOutput().output_speaker_volume;
+  volume = ToggleMute(volume);
+  bll.GetRecorder().SetVolume(mic ? 0 : 1, static_cast<float>(volume));
+  RefreshVolumeState(bll.GetOutput());
+}
+
+void SDlgMain::DrainOutputEvents() {
+  MSG msg{};
+  while (PeekMessageW(&msg, GetHwnd(), UM_OUTPUT_EVENT, UM_OUTPUT_EVENT, PM_REMOVE)) {
+    std::unique_ptr<COutputCallInfo> info(reinterpret_cast<COutputCallInfo*>(msg.lParam));
+    if (info && info->type == COutputCallInfo::kFileClosed && info->code == 0) AddClosedRecording(info->path);
+  }
+}
+
+void SDlgMain::ExitApp() {
+  CBllMain& bll = CBllMain::Instance();
+  SViewMain::RegisterHotKeys(bll.GetMoreSetting().hotkeys, false);
+  COutputRecorder& recorder = bll.GetRecorder();
+  if (!(recorder.GetState() & kRecorderRecording)) RefreshState();
+  recorder.Stop();
+  DrainOutputEvents();
+  GetServerAudioDev()->RemoveListener(GetHwnd());
+  DestroyChildWindows();
+  if (SMessageLoop* loop = GetMessageLoop()) loop->Quit();
+}

@@ -1,0 +1,133 @@
+#include "windows/StartUp.h"
+
+#include "audio/DeviceNotifier.h"
+#include "base/AppFolders.h"
+#include "base/SingleInstance.h"
+#include "controls/WkeApi.h"
+#include "core/SApplication.h"
+#include "core/SObjectFactory.h"
+#include "logic/BllMain.h"
+#include "res.mgr/IResProvider.h"
+#include "windows/ModuleFiles.h"
+#include "windows/ProgramControls.h"
+#include "windows/ResourceNames.h"
+
+using namespace ORIEL;
+
+CQuorvaleApp::~CQuorvaleApp() {
+  // A start-up that never reached the loop still releases what it made.
+  if (app_ || render_ || loader_) ShutDown(0);
+}
+
+CQuorvaleApp::StartResult CQuorvaleApp::Fail(const std::wstring& text) {
+  failure_ = text;
+  MessageBoxW(nullptr, text.c_str(), L"提示", MB_OK);
+  return kStartFailed;
+}
+
+CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
+  // A crash-module failure has shown its message: the program runs on
+  // without a crash report.
+  crashModule_ = std::make_unique<CTrevalinDll>();
+
+  InstallModuleFileMap();
+  loader_ = std::make_unique<ModuleLoader>();
+  SetCurrentDirToExeDir();
+  IObjRef* render = nullptr;
+  if (!loader_->CreateRender(&render) || !render)
+    return Fail(L"无法加载渲染模块 render-skia.dll: " + std::wstring(loader_->GetLastError().c_str()));
+  render_ = static_cast<IRenderFactory*>(render);
+  IObjRef* decoder = nullptr;
+  if (!loader_->CreateImgDecoder(&decoder) || !decoder)
+    return Fail(L"无法加载图片解码模块 imgdecoder-gdip.dll: " + std::wstring(loader_->GetLastError().c_str()));
+  decoder_ = static_cast<IImgDecoderFactory*>(decoder);
+  render_->SetImgDecoderFactory(decoder_);
+
+  SObjectDefaultRegister registrar;
+  app_ = new SApplication(render_, instance, kMainHostClass, &registrar, FALSE);
+  RegisterProgramControlsPartOne(*app_);
+  // The screen scale the web views read: the screen's DPI against 96.
+  UpdateWkeEngineScale();
+  RegisterProgramControlsPartTwo(*app_);
+
+  if (instance) {
+    IResProvider* system = nullptr;
+    if (MakeResProvider(kResProviderPE, &system) && system) {
+      if (system->Init(reinterpret_cast<WPARAM>(instance), 0)) app_->LoadSystemResources(system);
+      system->Release();
+    }
+  }
+  if (!MakeResProvider(kResProviderPE, &provider_) || !provider_ ||
+      !provider_->Init(reinterpret_cast<WPARAM>(instance), 0))
+    return Fail(L"无法读取程序资源 res/uires.idx");
+  InstallNamedIdTable(*app_);
+  app_->AttachProvider(provider_, L"uidef:xml_init");
+
+  if (CheckRunningInstance()) return kStartOtherInstance;
+
+  globals_ = std::make_unique<GlobalUiResources>();
+  globals_->Load(*app_);
+  SStringW dataDir;
+  std::wstring ignored;
+  PrepareDataDir(dataDir, ignored);
+  CBllMain& bll = CBllMain::Instance();
+  controller_ = true;
+  GetDeviceNotifier();
+  notifier_ = true;
+
+  main_ = std::make_unique<SDlgMain>();
+  HWND hwnd = main_->CreateDefault(GetActiveWindow());
+  if (!hwnd) return Fail(L"无法创建主窗口 LAYOUT:dlg_main");
+  SendMessageW(hwnd, WM_INITDIALOG, 0, 0);
+
+  CFileMoreSetting& more = bll.GetMoreSetting();
+  SetAutoStart(more.common_auto_open != 0);
+  main_->RegisterHotKeys(more.hotkeys, true);
+  main_->ShowFloatingWindow(more.common_showflow_desktop != 0);
+  main_->CenterOnOwner(hwnd);
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  return kStartRun;
+}
+
+int CQuorvaleApp::Run() {
+  if (!app_ || !main_) return 1;
+  return app_->Run(main_->GetHwnd());
+}
+
+void CQuorvaleApp::ReleasePlugins() {
+  if (render_) render_->Release();
+  render_ = nullptr;
+  if (decoder_) decoder_->Release();
+  decoder_ = nullptr;
+  loader_.reset();
+}
+
+int CQuorvaleApp::ShutDown(int code) {
+  if (notifier_) ReleaseDeviceNotifier();
+  notifier_ = false;
+  if (controller_) CBllMain::DeleteInstance();
+  controller_ = false;
+  if (main_ && IsWindow(main_->GetHwnd())) main_->DestroyHostWindow();
+  main_.reset();
+  globals_.reset();
+  delete app_;
+  app_ = nullptr;
+  if (provider_) provider_->Release();
+  provider_ = nullptr;
+  ReleasePlugins();
+  return code;
+}
+
+int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  CQuorvaleApp program;
+  switch (program.StartUp(instance)) {
+    case CQuorvaleApp::kStartOtherInstance:
+      return program.ShutDown(0);
+    case CQuorvaleApp::kStartFailed:
+      return program.ShutDown(1);
+    case CQuorvaleApp::kStartRun:
+      break;
+  }
+  const int code = program.Run();
+  return program.ShutDown(code);
+}
