@@ -9,6 +9,7 @@ Routes (query parameters in brackets):
   /echo                 the request's header lines, a blank line, its body
   /DoLoadLog.php        "received N bytes"
   /status [code, body]  that status with that body
+  /html/<page>/...      the path segment <page>, form-decoded, as an HTML page
   /loop                 a redirect to itself
   /redirect [to]        a redirect to the path `to`
   /stall                reads the request, never answers
@@ -106,6 +107,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.reply(200, b"received %d bytes" % len(body))
             elif url.path == "/status":
                 self.reply(int(query.get("code", "200")), query.get("body", "").encode("utf-8"))
+            elif url.path.startswith("/html/"):
+                page = urllib.parse.unquote_plus(url.path.split("/")[2]).encode("utf-8")
+                self.reply(200, page, [("Content-Type", "text/html; charset=utf-8")])
             elif url.path == "/loop":
                 self.reply(302, b"again", [("Location", self.path)])
             elif url.path == "/redirect":

@@ -202,4 +202,38 @@ TEST_F(FileManagerTest, AFolderOpensWithXdgOpen) {
   EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"explorer.exe", L"/select,", nullptr, 5)), SE_ERR_FNF);
 }
 
+// A program named "<name>.exe" starts "<name>" from the current directory
+// (or the given one) with the parameters split by the Windows rules.
+TEST_F(ShellExecuteTest, AnExeNameStartsTheProgramOfThatNameWithSplitArguments) {
+  const std::string program = dir + "/work/tool";
+  std::ofstream script(program);
+  script << "#!/bin/sh\n"
+            "{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" << record << ".tmp'\n"
+            "mv '" << record << ".tmp' '" << record << "'\n";
+  script.close();
+  chmod(program.c_str(), 0755);
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+  ASSERT_EQ(chdir((dir + "/work").c_str()), 0);
+  const intptr_t r = Result(ShellExecuteW(nullptr, L"open", L"Tool.exe",
+                                          LR"(/a="x y" /b="say \"hi\"" /c="C:\dir\\" plain)", nullptr, 5));
+  ASSERT_EQ(chdir(previous), 0);
+  EXPECT_GT(r, 32);
+  ASSERT_TRUE(WaitFor(record));
+  EXPECT_EQ(Slurp(record), dir + "/work\n/a=x y\n/b=say \"hi\"\n/c=C:\\dir\\\nplain\n");
+
+  // The same through the directory argument, from anywhere.
+  ASSERT_EQ(unlink(record.c_str()), 0);
+  const std::wstring work = std::wstring(dir.begin(), dir.end()) + L"/work";
+  EXPECT_GT(Result(ShellExecuteW(nullptr, nullptr, L"TOOL.EXE", L"", work.c_str(), 5)), 32);
+  ASSERT_TRUE(WaitFor(record));
+
+  // Missing: 2; there but not executable: 5. No PATH search for a bare name.
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"Absent.exe", nullptr, work.c_str(), 5)), SE_ERR_FNF);
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"sh.exe", nullptr, work.c_str(), 5)), SE_ERR_FNF);
+  chmod(program.c_str(), 0644);
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"Tool.exe", nullptr, work.c_str(), 5)), SE_ERR_ACCESSDENIED);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
 }  // namespace

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "base/CodePage.h"
+#include "base/ProductInfo.h"
 #include "base/RenameNoReplace.h"
 #include "windows/FileListTexts.h"
-#include "windows/ProductVersion.h"
 
 namespace {
 

@@ -3,15 +3,20 @@
 // manager program "explorer.exe" is the desktop's file manager: a folder
 // opens with xdg-open, "/select,<path>" asks the file manager over D-Bus.
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <wchar.h>
 #include <thread>
+#include <vector>
 
 #include "crt/utf8.h"
+#include "program_arguments.h"
 #include "shell/shellapi.h"
 #include "shell/show_items.h"
 #include "win32/errors.h"
@@ -90,10 +95,59 @@ HINSTANCE OpenWithFileManager(LPCWSTR parameters) {
   return Code(42);
 }
 
+// "Name.exe" → "name"; empty when the file is not named as a program.
+std::wstring ProgramName(const std::wstring& file) {
+  static const std::wstring kSuffix = L".exe";
+  if (file.size() <= kSuffix.size()) return {};
+  std::wstring lower;
+  for (wchar_t c : file) lower += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  if (lower.compare(lower.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0) return {};
+  const size_t slash = lower.find_last_of(L"/\\");
+  const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+  // The folder part keeps its case; only the program's own name is lowered.
+  std::wstring result = file.substr(0, nameStart) + lower.substr(nameStart, lower.size() - nameStart - kSuffix.size());
+  for (wchar_t& c : result)
+    if (c == L'\\') c = L'/';
+  return result;
+}
+
+HINSTANCE StartProgram(const std::wstring& program, LPCWSTR parameters, LPCWSTR directory) {
+  std::string path = crt::WideToUtf8(program);
+  if (path[0] != '/' && directory && *directory) path = crt::WideToUtf8(directory) + "/" + path;
+  if (path[0] != '/' && path.rfind("./", 0) != 0) path = "./" + path;  // never a PATH search
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return Code(SE_ERR_FNF);
+  }
+  if (access(path.c_str(), X_OK) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Code(SE_ERR_ACCESSDENIED);
+  }
+  std::vector<std::string> words{path};
+  for (const std::wstring& argument : shell::SplitWindowsCommandLine(parameters ? parameters : L""))
+    words.push_back(crt::WideToUtf8(argument));
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int err = posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ);
+  if (err != 0) {
+    SetLastError(err == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+    return Code(err == EACCES ? SE_ERR_ACCESSDENIED : SE_ERR_FNF);
+  }
+  Reap(child);
+  return Code(42);
+}
+
 }  // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT) {
   if (IsOpen(verb) && IsFileManager(file)) return OpenWithFileManager(parameters);
+  if (IsOpen(verb) && file && *file) {
+    const std::wstring program = ProgramName(file);
+    if (!program.empty()) return StartProgram(program, parameters, directory);
+  }
   if (!IsOpen(verb) || (parameters && *parameters)) {
     SetLastError(ERROR_NO_ASSOCIATION);
     return Code(SE_ERR_NOASSOC);

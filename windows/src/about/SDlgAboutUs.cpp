@@ -4,7 +4,6 @@
 #include "control/SLink.h"
 #include "control/SStatic.h"
 #include "windows/CustomerService.h"
-#include "windows/ProductVersion.h"
 
 using namespace ORIEL;
 

@@ -18,10 +18,3 @@ bool OpenCustomerService(const std::wstring& source) {
   if (address.empty()) return false;
   return reinterpret_cast<intptr_t>(ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
-
-std::wstring WebServiceAddress(const std::wstring& path) {
-  std::wstring base = GetProductInfo(kInfoServiceUrl);
-  if (base.empty()) return std::wstring();
-  if (base.back() != L'/') base += L'/';
-  return base + path;
-}

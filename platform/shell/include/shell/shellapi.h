@@ -18,6 +18,12 @@
 // shows that file in its folder (see shell/show_items.h: D-Bus, else
 // xdg-open of the folder, on a thread of its own), with a folder it opens
 // the folder with xdg-open; either answers above 32 at once.
+//
+// Any other file named "<name>.exe" is a program instead: "<name>" in lower
+// case (the way programs are named here) is started from `directory`, or
+// from the current directory when none is given, with `parameters` split
+// into its arguments by the Windows command-line rules. SE_ERR_FNF when
+// there is no such file, SE_ERR_ACCESSDENIED when it cannot be executed.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
 
