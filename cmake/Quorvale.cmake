@@ -72,7 +72,9 @@ endfunction()
 #
 # One test per <name>_test.cpp in the calling folder. The file name gives
 # the label: *_audio_test.cpp needs PulseAudio, *_display_test.cpp an X
-# display, *_net_test.cpp a local server, anything else is `unit`.
+# display, *_net_test.cpp a local server, *_app_test.cpp (the program
+# itself, sound and windows) both PulseAudio and the display, anything else
+# is `unit`.
 # *_tsan_test.cpp is built with ThreadSanitizer, together with the sources
 # of the first library in LIBS so that their races are seen too; it may carry
 # a label before the suffix (*_audio_tsan_test.cpp, *_display_tsan_test.cpp).
@@ -95,7 +97,9 @@ function(quorvale_test_dir)
     if(stem MATCHES "_tsan_test$")
       set(tsan TSAN)
     endif()
-    if(stem MATCHES "_audio(_tsan)?_test$")
+    if(stem MATCHES "_app_test$")
+      set(label display audio)
+    elseif(stem MATCHES "_audio(_tsan)?_test$")
       set(label audio)
     elseif(stem MATCHES "_display(_tsan)?_test$")
       set(label display)

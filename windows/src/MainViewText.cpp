@@ -1,5 +1,13 @@
 #include "windows/MainViewText.h"
 
+#include "core/SAccelerator.h"
+
+SStringW HotKeyHint(const std::map<int32_t, CHotKeyItem>& hotkeys, int id) {
+  auto it = hotkeys.find(id);
+  if (it == hotkeys.end()) return ORIEL::CAccelerator(0u, false, false, false).FormatHotkey();
+  return ORIEL::CAccelerator((static_cast<DWORD>(it->second.mod) << 16) | it->second.vk).FormatHotkey();
+}
+
 bool FormatElapsedTime(int64_t elapsedMs, SStringW& out) {
   if (elapsedMs < 0) return false;
   const int64_t s = elapsedMs / 1000;

@@ -10,12 +10,6 @@ using namespace ORIEL;
 
 namespace {
 
-SStringW HotKeyHint(const std::map<int32_t, CHotKeyItem>& hotkeys, int id) {
-  auto it = hotkeys.find(id);
-  if (it == hotkeys.end()) return CAccelerator(0u, false, false, false).FormatHotkey();
-  return CAccelerator((static_cast<DWORD>(it->second.mod) << 16) | it->second.vk).FormatHotkey();
-}
-
 void SetAttr(SWindow* w, const wchar_t* name, const SStringW& value) {
   if (w) w->ApplyAttribute(SStringW(name), value, FALSE);
 }

@@ -63,7 +63,13 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
   InstallNamedIdTable(*app_);
   app_->AttachProvider(provider_, L"uidef:xml_init");
 
-  if (CheckRunningInstance()) return kStartOtherInstance;
+  // The instance is decided once per process: a process that took the
+  // mutex stays the first instance for any later start-up it runs.
+  static bool firstInstance = false;
+  if (!firstInstance) {
+    if (CheckRunningInstance()) return kStartOtherInstance;
+    firstInstance = true;
+  }
 
   globals_ = std::make_unique<GlobalUiResources>();
   globals_->Load(*app_);

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "core/SString.h"
+#include "logic/FileMoreSetting.h"
 
 // "%02d:%02d:%02d" of whole hours, minutes and seconds (100 hours and more
 // show three digits of hours). False, `out` untouched, for a negative time.
@@ -15,6 +17,10 @@ bool FormatElapsedTime(int64_t elapsedMs, SStringW& out);
 // "录制声道：…     输出格式：…      采样率：…Hz" and, by format, nothing more
 // (wav), "     质量参数：%0.2f" (ogg, flac) or "     比特率：%0.2fkbps".
 SStringW FormatDescription(int channels, int formatId, const SStringW& label, int sampleRate, double quality);
+
+// The hint of hot key `id`: its modifiers and key ("Ctrl+F2"), "无" for an
+// entry without key and modifiers or no entry at all.
+SStringW HotKeyHint(const std::map<int32_t, CHotKeyItem>& hotkeys, int id);
 
 // The record and stop texts: a verb, a line break and the hot key's hint.
 SStringW RecordText(bool recording, bool paused, const SStringW& startStopHint, const SStringW& pauseHint);

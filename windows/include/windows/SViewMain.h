@@ -56,6 +56,7 @@ class SViewMain : public ORIEL::SDlgBaseWnd {
   void ReloadOutputLists() { outputPart_.ReloadLists(); }
 
   SPartOutputArg& GetOutputPart() { return outputPart_; }
+  SPartCaption* GetCaptionHandler() const { return caption_.get(); }
   // The floating window and the list of recordings, null while the
   // program has none.
   ORIEL::SHostWnd* GetFlowWindow() const { return flow_; }

@@ -1,0 +1,76 @@
+#include <algorithm>
+#include <filesystem>
+
+#include "base/CodePage.h"
+#include "control/SButton.h"
+#include "res.mgr/SSkinPool.h"
+#include "app_fixture.h"
+
+using namespace ORIEL;
+
+void AppTest::SetUp() {
+  ASSERT_TRUE(Win32HasDisplay()) << "the program's tests need an X display";
+  ASSERT_EQ(program.StartUp(GetModuleHandleW(nullptr)), CQuorvaleApp::kStartRun)
+      << WideToUtf8(program.FailureText());
+  ASSERT_TRUE(waitViewable(Hwnd()));
+  pumpFor(200);
+}
+
+void AppTest::TearDown() {
+  if (shutDown || !program.MainWindow()) return;
+  if (IsWindow(Hwnd())) Main().ExitApp();
+  program.ShutDown(0);
+}
+
+SWindow* AppTest::Element(const wchar_t* name) { return Main().FindDescendantByName(name); }
+
+std::wstring AppTest::TextOf(const wchar_t* name) {
+  SWindow* w = Element(name);
+  return w ? std::wstring(w->GetText().c_str()) : L"<missing>";
+}
+
+std::wstring AppTest::AttrOf(const wchar_t* name, const wchar_t* attr) {
+  SWindow* w = Element(name);
+  return w ? std::wstring(w->GetAttribute(attr).c_str()) : L"<missing>";
+}
+
+bool AppTest::HasSkin(const wchar_t* name, const wchar_t* skin) {
+  SWindow* w = Element(name);
+  if (!w || !w->GetBkgndSkin()) return false;
+  return w->GetBkgndSkin() == SSkinPoolMgr::getSingleton().GetSkin(skin, w->GetScale());
+}
+
+POINT AppTest::ScreenPoint(const wchar_t* name, int dx, int dy) {
+  SWindow* w = Element(name);
+  EXPECT_NE(w, nullptr) << "no element " << WideToUtf8(name);
+  if (!w) return {0, 0};
+  const RECT rc = w->GetWindowRect();
+  POINT pt{dx < 0 ? (rc.left + rc.right) / 2 : rc.left + dx, dy < 0 ? (rc.top + rc.bottom) / 2 : rc.top + dy};
+  ClientToScreen(Hwnd(), &pt);
+  return pt;
+}
+
+void AppTest::Click(const wchar_t* name, int dx, int dy) {
+  const POINT pt = ScreenPoint(name, dx, dy);
+  moveMouse(pt.x, pt.y);
+  pumpFor(80);
+  clickButton(1);
+  pumpFor(250);
+}
+
+void AppTest::CtrlKey(KeySym key) {
+  pressKey(XK_Control_L);
+  tapKey(key);
+  releaseKey(XK_Control_L);
+  pumpFor(300);
+}
+
+std::vector<std::string> AppTest::OutputFiles(const std::string& extension) {
+  std::vector<std::string> files;
+  const std::string folder = WideToUtf8(Bll().GetOutput().output_dir);
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(folder, ec))
+    if (e.path().extension() == extension) files.push_back(e.path().string());
+  std::sort(files.begin(), files.end());
+  return files;
+}

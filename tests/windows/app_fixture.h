@@ -1,0 +1,46 @@
+// The program started in-process as its entry point starts it, on the test
+// X server and sound server: the main window is up, the loop is pumped by
+// the test, and X input plays the user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/SWnd.h"
+#include "logic/BllMain.h"
+#include "windows/StartUp.h"
+// Last: Xlib's macros (Status, None, Bool) would rename the program's names.
+#include "../platform-display/display_helper.h"
+#include <X11/keysym.h>
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  SDlgMain& Main() { return *program.MainWindow(); }
+  HWND Hwnd() { return program.MainWindow()->GetHwnd(); }
+  CBllMain& Bll() { return CBllMain::Instance(); }
+  ORIEL::SWindow* Element(const wchar_t* name);
+  std::wstring TextOf(const wchar_t* name);
+  std::wstring AttrOf(const wchar_t* name, const wchar_t* attr);
+  // Whether the element draws with the named skin.
+  bool HasSkin(const wchar_t* name, const wchar_t* skin);
+  // The element's centre (or a point `dx`, `dy` from its top-left) on the
+  // screen.
+  POINT ScreenPoint(const wchar_t* name, int dx = -1, int dy = -1);
+  // A real click on the element, then the messages it brings.
+  void Click(const wchar_t* name, int dx = -1, int dy = -1);
+  // Ctrl+<key> through the X server.
+  void CtrlKey(KeySym key);
+  bool Recording() { return (Bll().GetRecorder().GetState() & kRecorderRecording) != 0; }
+  bool Paused() { return (Bll().GetRecorder().GetState() & kRecorderPaused) != 0; }
+  // Runs the loop as the program does until the window quits it; its result.
+  int RunLoop() { return program.Run(); }
+  // The output folder's files with this extension, newest last.
+  std::vector<std::string> OutputFiles(const std::string& extension);
+
+  CQuorvaleApp program;
+  bool shutDown = false;
+};
