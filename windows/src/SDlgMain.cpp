@@ -1,5 +1,7 @@
 #include "windows/SDlgMain.h"
 
+#include "windows/CAdpaterFilelist.h"
+
 #include "audio/ServerAudioDev.h"
 #include "base/FolderOps.h"
 #include "base/SingleInstance.h"
@@ -109,6 +111,11 @@ BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       }
       break;
     }
+    case WM_COPYDATA:
+      // The bottom bar's advertising status; other copied data is not ours.
+      if (GetBottomBar()) GetBottomBar()->OnCopyData(wParam, lParam);
+      result = 0;
+      return TRUE;
     case UM_OUTPUT_EVENT:
       OnOutputEvent(reinterpret_cast<COutputCallInfo*>(lParam));
       result = 0;
@@ -134,10 +141,11 @@ void SDlgMain::OnInitDialog() {
   CBllMain& bll = CBllMain::Instance();
   GetServerAudioDev()->AddListener(GetHwnd());
   bll.SetMainWindow(this);
-  // The list adapters come with the windows that show them; until then the
-  // controller has none.
-  bll.AttachAdapters(nullptr, nullptr);
+  // The file list's adapter comes with the list's window; the timer list's
+  // with its own.
+  bll.AttachAdapters(&CAdpaterFilelist::Instance(), nullptr);
   CreateChildWindows(bll.GetOutput());
+  CreateFileListWindow();
   RefreshVolumeState(bll.GetOutput());
   RefreshState();
   StartHostTimer(kElapsedTimer, 1000);
@@ -220,14 +228,7 @@ void SDlgMain::OnStop() {
   recorder.Stop();
 }
 
-void SDlgMain::AddClosedRecording(const std::wstring& path) {
-  CRecordFileInfo info;
-  const size_t slash = path.find_last_of(L"/\\");
-  info.FileName = (slash == std::wstring::npos ? path : path.substr(slash + 1)).c_str();
-  info.FilePath = path.c_str();
-  std::vector<CRecordFileInfo>& records = CBllMain::Instance().GetStore().m_records;
-  records.insert(records.begin(), info);
-}
+void SDlgMain::AddClosedRecording(const std::wstring& path) { CAdpaterFilelist::Instance().AddRecord(path); }
 
 void SDlgMain::OnOutputEvent(COutputCallInfo* info) {
   std::unique_ptr<COutputCallInfo> owned(info);
@@ -331,5 +332,8 @@ void SDlgMain::ExitApp() {
   DrainOutputEvents();
   GetServerAudioDev()->RemoveListener(GetHwnd());
   DestroyChildWindows();
+  // The controller, and with it the store, goes after the loop.
+  bll.AttachAdapters(nullptr, nullptr);
+  CAdpaterFilelist::Instance().SetStore(nullptr);
   if (SMessageLoop* loop = GetMessageLoop()) loop->Quit();
 }
