@@ -388,7 +388,7 @@ TEST_F(FileListApp, RenameByTypingMovesTheFileTheRowAndTheDatabaseRow) {
 }
 
 TEST_F(FileListApp, Id3TagsAreShownRewrittenAndReadBackWithTheAudioUnchanged) {
-  const std::wstring mp3 = MakeFile("tags.mp3", 2, "-metadata title=旧标题 -metadata artist=Someone");
+  const std::wstring mp3 = MakeFile("tags.mp3", 2, "-ar 44100 -metadata title=旧标题 -metadata artist=Someone");
   const std::wstring amr = MakeFile("voice.amr", 1, "-c:a libopencore_amrnb -ar 8000");
   const std::string before = Probe(WideToUtf8(mp3), "packet=size");
   ASSERT_TRUE(Adapter().AddRecord(amr));
@@ -404,7 +404,7 @@ TEST_F(FileListApp, Id3TagsAreShownRewrittenAndReadBackWithTheAudioUnchanged) {
                      if (!DialogUp() || !edit(L"edit_title")) return false;
                      shownTitle = edit(L"edit_title")->GetText().c_str();
                      shownGenre = edit(L"edit_genre")->GetText().c_str();
-                     shownGenreCue = edit(L"edit_genre")->GetAttribute(L"cueText").c_str();
+                     shownGenreCue = edit(L"edit_genre")->GetCueText().c_str();
                      const struct {
                        const wchar_t* name;
                        const wchar_t* text;
