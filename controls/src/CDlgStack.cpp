@@ -26,11 +26,12 @@ INT_PTR CDlgStack::Pop(IDlgRecall* dialog) {
   if (found == dialogs_.end()) return kRecalled;
   const std::vector<IDlgRecall*> above(found + 1, dialogs_.end());
   dialogs_.erase(found, dialogs_.end());
-  // Top-down; an entry whose window is gone, or that never had one, is
-  // only dropped. A dead window is skipped without stopping the walk.
+  // Top-down. Only an entry whose window is gone is dropped unrecalled: one
+  // without a window yet (a picker still being made) is recalled too, so it
+  // does not open over a dialog that has ended.
   for (auto it = above.rbegin(); it != above.rend(); ++it) {
     HWND hwnd = (*it)->GetRecallHwnd();
-    if (hwnd && IsWindow(hwnd)) (*it)->Recall();
+    if (!hwnd || IsWindow(hwnd)) (*it)->Recall();
   }
   if (dialogs_.empty()) EnableRegistered(TRUE);
   return kRecalled;

@@ -1,6 +1,9 @@
 #include "controls/SDlgBase.h"
 
 #include <algorithm>
+#include <tuple>
+
+#include "gdi/gdi.h"
 
 namespace ORIEL {
 
@@ -22,6 +25,21 @@ BOOL Reflect(CSimpleWnd& wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& r
 int GetWindowDpiScale(HWND hwnd) {
   const UINT dpi = GetDpiForWindow(hwnd);
   return dpi ? static_cast<int>(dpi * 100 / 96) : 100;
+}
+
+int GetOsVersionFromNtdll(DWORD*, DWORD*, DWORD*, DWORD*) { return 0; }
+
+bool IsOsVersionAtLeast(DWORD major, DWORD minor, DWORD build) {
+  DWORD have[4] = {0, 0, 0, 0};
+  GetOsVersionFromNtdll(&have[0], &have[1], &have[2], &have[3]);
+  return std::tie(have[0], have[1], have[2]) >= std::tie(major, minor, build);
+}
+
+int GetSystemDpiScale(HWND hwnd) {
+  HDC dc = GetDC(hwnd);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(hwnd, dc);
+  return dpi * 100 / 96;
 }
 
 RECT ScaledAroundCentre(const RECT& rc, int scale) {

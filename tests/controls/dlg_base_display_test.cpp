@@ -1,7 +1,8 @@
 // Modal dialogs on the stack, on the X server: a registered main window is
-// disabled while any dialog runs; a dialog ending under another recalls the
-// upper one first (100) and the main window is enabled before the lower
-// dialog's DoModal returns. Window close, Esc and Enter end with 2, 2, 1.
+// disabled while any dialog runs and real clicks on it go nowhere; a dialog
+// ending under another recalls the upper one first (100) and the main
+// window is enabled before the lower dialog's DoModal returns. The window
+// manager's close, Esc and Enter end with 2, 2, 1.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,6 +12,8 @@
 #include "OrielTestApp.h"
 #include "controls/SDlgBase.h"
 #include "../platform-display/display_helper.h"
+// After gtest: Xlib's macros would clash with its names.
+#include <X11/keysym.h>
 
 namespace {
 
@@ -61,14 +64,27 @@ class DlgBaseDisplay : public OrielAppTest {
 TEST_F(DlgBaseDisplay, EndingTheLowerDialogRecallsTheUpperOneFirst) {
   Dialog d1(nullptr), d2(nullptr);
   std::vector<std::string> order;
-  bool mainDisabledUnderD2 = false;
+  bool mainDisabledUnderD2 = false, mainEnabledAfterEnd = false;
+  size_t mainPresses = 0;
   HWND d2Owner = nullptr, d1Hwnd = nullptr;
   INT_PTR d2Code = 0;
   Prepare(d2, [&](UINT msg, WPARAM shown, LPARAM) -> std::optional<LRESULT> {
-    if (msg == WM_SHOWWINDOW && shown) {
+    if (msg == WM_SHOWWINDOW && shown) PostMessageW(d2.GetHwnd(), kOpenInner, 0, 0);
+    if (msg == kOpenInner) {
       mainDisabledUnderD2 = !IsWindowEnabled(main_->GetHwnd());
+      // A real click on the main window, away from both dialogs.
+      EXPECT_TRUE(waitViewable(d2.GetHwnd()));
+      RECT rc{};
+      GetWindowRect(main_->GetHwnd(), &rc);
+      main_->seen.clear();
+      moveMouse(rc.left + 10, rc.top + 10);
+      pumpFor(50);
+      clickButton(1);
+      pumpFor(200);
+      for (UINT m : main_->seen) mainPresses += m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_MOUSEACTIVATE;
       // D1 ends while D2 runs on top of it.
       SetTimer(d1.GetHwnd(), kEndTimer, 150, nullptr);
+      return 0;
     }
     return std::nullopt;
   });
@@ -84,6 +100,9 @@ TEST_F(DlgBaseDisplay, EndingTheLowerDialogRecallsTheUpperOneFirst) {
     if (msg == WM_TIMER && wParam == kEndTimer) {
       KillTimer(d1.GetHwnd(), kEndTimer);
       d1.EndDialog(5);
+      // Still inside D1's loop: the stack has enabled the main window.
+      mainEnabledAfterEnd = IsWindowEnabled(main_->GetHwnd()) != FALSE;
+      order.push_back("d1 ended");
       return 0;
     }
     return std::nullopt;
@@ -96,27 +115,53 @@ TEST_F(DlgBaseDisplay, EndingTheLowerDialogRecallsTheUpperOneFirst) {
   ASSERT_NE(d1Hwnd, nullptr);
   EXPECT_EQ(d2Owner, d1Hwnd) << "D2 is owned by the dialog on top";
   EXPECT_TRUE(mainDisabledUnderD2);
+  EXPECT_EQ(mainPresses, 0u) << "the disabled main window took the click";
+  EXPECT_TRUE(mainEnabledAfterEnd);
   EXPECT_TRUE(mainEnabledAtReturn);
-  EXPECT_EQ(order, (std::vector<std::string>{"d2 returned", "d1 returned"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"d1 ended", "d2 returned", "d1 returned"}));
 }
 
 TEST_F(DlgBaseDisplay, CloseEscAndEnterEndWithTheirCodes) {
+  // Keys reach the dialog as a window manager would give it the focus; the
+  // close is the window manager's WM_DELETE_WINDOW.
+  auto key = [](HWND hwnd, KeySym sym) {
+    XSetInputFocus(userDisplay(), Win32XWindowOf(hwnd), RevertToParent, CurrentTime);
+    XSync(userDisplay(), False);
+    pumpFor(100);
+    tapKey(sym);
+  };
+  auto managerClose = [](HWND hwnd) {
+    Display* d = userDisplay();
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = Win32XWindowOf(hwnd);
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+    XSync(d, False);
+  };
   const struct {
-    UINT msg;
-    WPARAM wParam;
+    const char* what;
+    std::function<void(HWND)> act;
     INT_PTR code;
-  } rows[] = {{WM_KEYDOWN, VK_ESCAPE, 2}, {WM_KEYDOWN, VK_RETURN, 1}, {WM_CLOSE, 0, 2}};
+  } rows[] = {{"Esc", [&](HWND h) { key(h, XK_Escape); }, 2},
+              {"Enter", [&](HWND h) { key(h, XK_Return); }, 1},
+              {"close", managerClose, 2}};
   for (const auto& r : rows) {
     Dialog d(nullptr);
     bool disabled = false;
     Prepare(d, [&](UINT msg, WPARAM shown, LPARAM) -> std::optional<LRESULT> {
-      if (msg == WM_SHOWWINDOW && shown) {
+      if (msg == WM_SHOWWINDOW && shown) PostMessageW(d.GetHwnd(), kOpenInner, 0, 0);
+      if (msg == kOpenInner) {
         disabled = !IsWindowEnabled(main_->GetHwnd());
-        PostMessageW(d.GetHwnd(), r.msg, r.wParam, 0);
+        EXPECT_TRUE(waitViewable(d.GetHwnd()));
+        r.act(d.GetHwnd());
+        return 0;
       }
       return std::nullopt;
     });
-    EXPECT_EQ(d.DoModal(CDlgStack::Instance().Top()), r.code) << r.msg << " " << r.wParam;
+    EXPECT_EQ(d.DoModal(CDlgStack::Instance().Top()), r.code) << r.what;
     EXPECT_TRUE(disabled);
     EXPECT_TRUE(IsWindowEnabled(main_->GetHwnd()));
     EXPECT_TRUE(CDlgStack::Instance().IsEmpty());

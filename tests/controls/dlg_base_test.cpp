@@ -33,6 +33,16 @@ TEST(DlgBaseDpi, ScaledRectangleKeepsItsCentre) {
   }
 }
 
+// No Windows version here: nothing is read, and only 0.0.0 is "at least".
+TEST(DlgBaseDpi, NoSystemVersionToRead) {
+  DWORD major = 7, minor = 7, build = 7, revision = 7;
+  EXPECT_EQ(ORIEL::GetOsVersionFromNtdll(&major, &minor, &build, &revision), 0);
+  EXPECT_EQ(major + minor + build + revision, 28u) << "outputs untouched";
+  EXPECT_TRUE(ORIEL::IsOsVersionAtLeast(0, 0, 0));
+  EXPECT_FALSE(ORIEL::IsOsVersionAtLeast(6, 1, 7600));
+  EXPECT_FALSE(ORIEL::IsOsVersionAtLeast(0, 0, 1));
+}
+
 // A listener that claims the messages it is told to, answering 42.
 class Listener : public SWindow {
  public:
@@ -55,6 +65,11 @@ class Dialog : public SDlgBase {
 };
 
 class DlgBaseRouting : public OrielAppTest {};
+
+// GDI's pixels per inch, set from the display when the renderer loads.
+TEST_F(DlgBaseRouting, SystemScaleIsGdisDpi) {
+  EXPECT_EQ(ORIEL::GetSystemDpiScale(nullptr), static_cast<int>(Win32DisplayDpi()) * 100 / 96);
+}
 
 TEST_F(DlgBaseRouting, ListenersComeFirstAndTheAnswerIsZero) {
   Dialog dialog;

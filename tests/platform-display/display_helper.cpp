@@ -1,5 +1,7 @@
 #include "display_helper.h"
 
+#include <X11/Xatom.h>
+
 #include <X11/extensions/XTest.h>
 #include <X11/Xutil.h>
 
@@ -138,4 +140,53 @@ LRESULT CALLBACK RecordingClass::proc(HWND hwnd, UINT message, WPARAM wParam, LP
     }
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+namespace {
+
+std::string readRootResources(bool* present) {
+  Display* d = userDisplay();
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string text;
+  XGetWindowProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, 0, 1 << 20, False, XA_STRING, &type, &format,
+                     &count, &after, &data);
+  *present = data != nullptr && format == 8;
+  if (data && format == 8) text.assign(reinterpret_cast<const char*>(data), count);
+  if (data) XFree(data);
+  return text;
+}
+
+}  // namespace
+
+RootResources::RootResources() : saved_(readRootResources(&had_)) {}
+
+RootResources::~RootResources() {
+  Display* d = userDisplay();
+  if (had_) write(saved_);
+  else XDeleteProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER);
+  XSync(d, False);
+}
+
+void RootResources::write(const std::string& text) {
+  Display* d = userDisplay();
+  XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+  XSync(d, False);
+}
+
+std::string RootResources::withDpi(int dpi) const {
+  std::string out;
+  size_t pos = 0;
+  while (pos < saved_.size()) {
+    size_t end = saved_.find('\n', pos);
+    if (end == std::string::npos) end = saved_.size();
+    const std::string line = saved_.substr(pos, end - pos);
+    if (line.rfind("Xft.dpi", 0) != 0 && !line.empty()) out += line + "\n";
+    pos = end + 1;
+  }
+  if (dpi) out += "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+  return out;
 }

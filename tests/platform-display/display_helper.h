@@ -39,6 +39,22 @@ unsigned long screenPixel(int x, int y);
 // caught up with our drawing.
 bool waitViewable(HWND hwnd, int timeoutMs = 5000);
 
+// The root's RESOURCE_MANAGER (where a desktop publishes Xft.dpi), read
+// and written on the test's own connection; the original is put back when
+// the object goes.
+class RootResources {
+ public:
+  RootResources();
+  ~RootResources();
+  static void write(const std::string& text);
+  // The other resources as they were, with this Xft.dpi (none for 0).
+  std::string withDpi(int dpi) const;
+
+ private:
+  bool had_ = false;
+  std::string saved_;
+};
+
 struct Seen {
   HWND hwnd;
   UINT message;

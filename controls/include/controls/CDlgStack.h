@@ -26,8 +26,8 @@ class CDlgStack {
   static CDlgStack& Instance();
 
   INT_PTR Push(IDlgRecall* dialog);
-  // Removes the dialog and all above it, recalling those above that still
-  // have a window; answers 100.
+  // Removes the dialog and all above it, recalling those above whose window
+  // is alive or not made yet (a dead window is skipped); answers 100.
   INT_PTR Pop(IDlgRecall* dialog);
   // The window a new dialog should be owned by.
   HWND Top() const;

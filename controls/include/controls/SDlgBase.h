@@ -16,6 +16,14 @@ namespace ORIEL {
 
 // The DPI of the window's monitor as a percentage of 96, not rounded.
 int GetWindowDpiScale(HWND hwnd);
+// The system's version as a Windows build reports it. There is no such
+// version here: 0, the outputs untouched, and the DPI comes from the
+// display layer alone.
+int GetOsVersionFromNtdll(DWORD* major, DWORD* minor, DWORD* build, DWORD* revision);
+// Whether the stored version (0.0.0 here) is at least major.minor.build.
+bool IsOsVersionAtLeast(DWORD major, DWORD minor, DWORD build);
+// The device context's LOGPIXELSX as a percentage of 96.
+int GetSystemDpiScale(HWND hwnd);
 // The scale a window at this DPI takes: DPI x 100 / 96, rounded to a step.
 inline int ScaleForDpi(int dpi) { return RoundScale(dpi * 100 / 96); }
 // The rectangle a window takes at `scale` percent, around the same centre.

@@ -19,6 +19,7 @@ class SWkeWebkit : public SWindow {
   SOBJ_CLASS(SWkeWebkit, SWindow, L"wkeWebkit", kObjWindow)
 
  public:
+  static LPCWSTR BaseClassName() { return L"window"; }
   SWkeWebkit() = default;
   ~SWkeWebkit() override;
 

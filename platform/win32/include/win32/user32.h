@@ -353,7 +353,10 @@ int GetSystemMetrics(int nIndex);
 #define SPI_GETWORKAREA 0x0030
 BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 UINT GetDoubleClickTime();
-// The one DPI value of the display: the X resource Xft.dpi, else 96.
+// The display's DPI: the X resource Xft.dpi, else 96. GetDpiForWindow
+// follows changes of the root's RESOURCE_MANAGER (each visible top-level
+// window is then sent WM_DPICHANGED); Win32DisplayDpi stays the value the
+// process started with (GDI's LOGPIXELSX).
 UINT GetDpiForWindow(HWND hwnd);
 UINT Win32DisplayDpi();
 

@@ -4,6 +4,7 @@
 // window procedures always run on their own thread and messages that
 // Windows sends (WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEACTIVATE, activation)
 // are plain calls.
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "../user/input_state.h"
 #include "../user/placement.h"
 #include "../window_table.h"
+#include "dpi.h"
 #include "event_routing.h"
 #include "foreign.h"
 #include "hooks.h"
@@ -369,6 +371,8 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
         if (detail::windowEnabled(hwnd)) PostMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       } else if (e.message_type == x->atoms.win32Operation) {
         performForeignRequest(hwnd, e);
+      } else if (e.message_type == x->atoms.dpiChanged && !e.send_event) {
+        deliverDpiChange(hwnd, static_cast<UINT>(e.data.l[0]), static_cast<UINT>(e.data.l[1]));
       } else {
         handleXdndMessage(x, hwnd, e);
       }
@@ -425,6 +429,24 @@ void wakeThread(DWORD thread) {
 
 namespace {
 
+// A new Xft.dpi: every top-level window hears of it on its own thread
+// (made up as a client message no other client can send: send_event clear).
+void routeDpiChange(XDisplay* x, DWORD self, bool wakeSelf) {
+  UINT before = 0, now = 0;
+  if (!takeResourceDpiChange(x, &before, &now)) return;
+  for (const auto& [hwnd, thread] : nativeTopLevelsLocked()) {
+    XEvent made{};
+    made.xclient.type = ClientMessage;
+    made.xclient.window = nativeLocked(hwnd)->xid;
+    made.xclient.message_type = x->atoms.dpiChanged;
+    made.xclient.format = 32;
+    made.xclient.data.l[0] = static_cast<long>(before);
+    made.xclient.data.l[1] = static_cast<long>(now);
+    pending()[thread].push_back(Routed{hwnd, made});
+    if (thread != self || wakeSelf) wakeThread(thread);
+  }
+}
+
 // `wakeSelf`: events queued for this thread also wake its queue, for a
 // caller that will not handle them itself before it next waits.
 void readAndRoute(XDisplay* x, bool wakeSelf) {
@@ -446,6 +468,10 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
     if (handleTrayEvent(x, event)) continue;
+    if (event.type == PropertyNotify && event.xproperty.window == x->root) {
+      if (event.xproperty.atom == XA_RESOURCE_MANAGER) routeDpiChange(x, self, wakeSelf);
+      continue;
+    }
     if (XFilterEvent(&event, None)) continue;
     HWND hwnd = hwndOfXLocked(event.xany.window);
     if (!hwnd) continue;

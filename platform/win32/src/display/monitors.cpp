@@ -1,8 +1,7 @@
-// Monitors from XRandR, the work area from _NET_WORKAREA, system metrics and
-// the display's one DPI value (Xft.dpi, else 96). Headless, one 1920x1080
-// monitor stands in, so layout code still has a screen to place windows on.
+// Monitors from XRandR, the work area from _NET_WORKAREA and system metrics.
+// Headless, one 1920x1080 monitor stands in, so layout code still has a
+// screen to place windows on.
 #include <X11/Xatom.h>
-#include <X11/Xresource.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <cstdlib>
@@ -118,25 +117,6 @@ HMONITOR fromRect(const RECT& rect, DWORD flags) {
   return handleOf(bestIndex);
 }
 
-UINT readDpi() {
-  XDisplay* x = xdisplay();
-  if (!x) return 96;
-  const char* resources = XResourceManagerString(x->dpy);
-  if (!resources) return 96;
-  XrmInitialize();
-  XrmDatabase db = XrmGetStringDatabase(resources);
-  if (!db) return 96;
-  UINT dpi = 96;
-  char* type = nullptr;
-  XrmValue value{};
-  if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
-    const double parsed = std::strtod(value.addr, nullptr);
-    if (parsed >= 48 && parsed <= 960) dpi = static_cast<UINT>(parsed + 0.5);
-  }
-  XrmDestroyDatabase(db);
-  return dpi;
-}
-
 }  // namespace
 }  // namespace win32::display
 
@@ -244,10 +224,3 @@ BOOL SystemParametersInfoW(UINT uiAction, UINT, PVOID pvParam, UINT) {
 }
 
 UINT GetDoubleClickTime() { return 500; }
-
-UINT Win32DisplayDpi() {
-  static const UINT dpi = readDpi();
-  return dpi;
-}
-
-UINT GetDpiForWindow(HWND hwnd) { return IsWindow(hwnd) ? Win32DisplayDpi() : 0; }

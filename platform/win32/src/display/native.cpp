@@ -131,6 +131,13 @@ std::vector<HWND> nativeChildrenLocked() {
   return children;
 }
 
+std::vector<std::pair<HWND, DWORD>> nativeTopLevelsLocked() {
+  std::vector<std::pair<HWND, DWORD>> out;
+  for (auto& [hwnd, native] : natives())
+    if (!native.child && native.xid) out.emplace_back(hwnd, native.thread);
+  return out;
+}
+
 void nativeAdd(HWND hwnd, const Native& native) {
   {
     std::lock_guard<std::recursive_mutex> lock(displayMutex());

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "win32/types.h"
@@ -63,6 +64,9 @@ void nativeMoveResize(HWND hwnd, const RECT& screenRect);
 bool isNativeChild(HWND hwnd);
 // Call with displayMutex() held.
 std::vector<HWND> nativeChildrenLocked();
+// The top-level and pop-up windows with an X window, with their threads.
+// Call with displayMutex() held.
+std::vector<std::pair<HWND, DWORD>> nativeTopLevelsLocked();
 // Records a native window made outside nativeWindowCreated; its thread
 // then reads events too.
 void nativeAdd(HWND hwnd, const Native& native);

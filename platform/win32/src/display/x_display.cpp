@@ -100,6 +100,7 @@ void internAtoms(XDisplay* x) {
   a.win32Process = intern(d, "_QUORVALE_WIN32_PROCESS");
   a.win32Operation = intern(d, "_QUORVALE_WIN32_OPERATION");
   a.serverTime = intern(d, "_QUORVALE_SERVER_TIME");
+  a.dpiChanged = intern(d, "_QUORVALE_DPI_CHANGED");
 }
 
 void findArgbVisual(XDisplay* x) {

@@ -23,7 +23,7 @@ struct Atoms {
       netWmWindowTypeNormal, netWmWindowTypeUtility, netWmWindowTypePopupMenu,
       netWmWindowTypeTooltip, netWmWindowOpacity, netWmPid, netWmIcon, motifWmHints;
   Atom clipboard, targets, incr, text, clipboardProperty;
-  Atom win32Message, win32Style, win32Process, win32Operation, serverTime;
+  Atom win32Message, win32Style, win32Process, win32Operation, serverTime, dpiChanged;
 };
 
 struct XDisplay {
