@@ -1,6 +1,7 @@
 #include "windows/ProgramControls.h"
 
 #include "audio/SCtrlAudio.h"
+#include "controls/ControlFactories.h"
 #include "controls/SGifPlayer.h"
 #include "controls/SImageWndEx.h"
 #include "controls/SSkinAni.h"
@@ -12,15 +13,7 @@ using namespace ORIEL;
 
 // The list, header, part, caption, combo, list-box and icon extensions
 // join here, in their places, as their classes come.
-void RegisterProgramControlsPartOne(SObjectFactoryMgr& mgr) {
-  mgr.RegisterClass<STimerWnd>(false);
-  mgr.RegisterClass<SCtrlAudio>(false);
-}
+void RegisterProgramControlsPartOne(SObjectFactoryMgr& mgr) { RegisterControlFactories(mgr, 1); }
 
 // The tray icon joins here, after the web view, when its class comes.
-void RegisterProgramControlsPartTwo(SObjectFactoryMgr& mgr) {
-  mgr.RegisterClass<SWkeWebkit>(false);
-  mgr.RegisterClass<SImageWndEx>(false);
-  mgr.RegisterClass<SGifPlayer>(false);
-  mgr.RegisterClass<SSkinGif>(false);
-}
+void RegisterProgramControlsPartTwo(SObjectFactoryMgr& mgr) { RegisterControlFactories(mgr, 2); }

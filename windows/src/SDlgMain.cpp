@@ -112,10 +112,10 @@ BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       break;
     }
     case WM_COPYDATA:
-      // The bottom bar's advertising status; other copied data is not ours.
-      if (GetBottomBar()) GetBottomBar()->OnCopyData(wParam, lParam);
-      result = 0;
-      return TRUE;
+      // The bottom bar's advertising status, when its part did not take it
+      // to the bar already; other copied data is not ours.
+      if (GetBottomBar() && !GetBottomBar()->GetPart()) GetBottomBar()->OnCopyData(wParam, lParam);
+      break;
     case UM_OUTPUT_EVENT:
       OnOutputEvent(reinterpret_cast<COutputCallInfo*>(lParam));
       result = 0;

@@ -67,8 +67,13 @@ void SViewMain::CreateChildWindows(CArgOutput& settings) {
   if (partBottom_) AddListener(partBottom_);
   caption_ = std::make_unique<SPartCaption>(this, partCaption_);
   caption_->OnInit();
-  bottom_ = std::make_unique<SPartBottom>(this, partBottom_);
-  bottom_->OnInit();
+  // The bar initialises when the part takes its handler.
+  auto* bottomPart = dynamic_cast<SCtrlPart*>(partBottom_);
+  bottom_ = std::make_unique<SPartBottom>(this, bottomPart);
+  if (bottomPart)
+    bottomPart->SetHandler(bottom_.get());
+  else
+    bottom_->OnInit();
 
   if (waveMic_)
     for (int slot = 0; slot < 8; ++slot) waveMic_->SetChannelBrush(slot, kMicBrush);

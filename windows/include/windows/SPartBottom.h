@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/SCtrlPart.h"
 #include "core/SHostWnd.h"
 #include "event/SWndEvents.h"
 #include "online/AdvertiseBridge.h"
@@ -15,23 +16,23 @@ namespace ORIEL {
 class SWkeWebkit;
 }
 
-class SPartBottom : public IBLLAdvertiseUI {
+class SPartBottom : public ORIEL::ISCtrlPartHandler, public IBLLAdvertiseUI {
  public:
   // `view` is the main window; `part` the bar whose children come from
   // "layoutglobal:part_main_bottom". The bridge loads the advertising
   // module from `adModule` (the program's own when empty).
-  SPartBottom(ORIEL::SHostWnd* view, ORIEL::SWindow* part, const std::wstring& adModule = std::wstring());
-  virtual ~SPartBottom();
+  SPartBottom(ORIEL::SHostWnd* view, ORIEL::SCtrlPart* part, const std::wstring& adModule = std::wstring());
+  ~SPartBottom() override;
   SPartBottom(const SPartBottom&) = delete;
   SPartBottom& operator=(const SPartBottom&) = delete;
 
   // When the bar initialises: the panel, the buttons, the version.
-  void OnInit();
-  void OnCommand(int, int, LPARAM) {}
-  LRESULT OnUserMessage(UINT, WPARAM, LPARAM) { return 0; }
+  void OnInit() override;
+  void OnCommand(UINT, UINT, LPARAM) override {}
+  LRESULT OnUserMessage(UINT, WPARAM, LPARAM) override { return 0; }
   // The advertising status record: its script runs in the panel's page.
-  // Anything else is ignored. Always 0.
-  LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+  // Anything else is ignored; the message is never claimed.
+  void OnCopyData(WPARAM wParam, LPARAM lParam) override;
 
   bool OpenWebsite(ORIEL::EventCmd* e);
   bool OpenCustomerService(ORIEL::EventCmd* e);

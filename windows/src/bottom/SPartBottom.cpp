@@ -14,8 +14,9 @@ using namespace ORIEL;
 
 const wchar_t* DefaultProductPage() { return QUORVALE_PRODUCT_PAGE; }
 
-SPartBottom::SPartBottom(SHostWnd* view, SWindow* part, const std::wstring& adModule)
-    : view_(view),
+SPartBottom::SPartBottom(SHostWnd* view, SCtrlPart* part, const std::wstring& adModule)
+    : ISCtrlPartHandler(view, part),
+      view_(view),
       part_(part),
       bridge_(adModule.empty() ? std::make_unique<CBLLAdvertiseUI>() : std::make_unique<CBLLAdvertiseUI>(adModule, nullptr)) {}
 
@@ -44,8 +45,8 @@ void SPartBottom::InitAdPanel() {
   ::InitAdPanel(*bridge_, ad_, view_ ? view_->GetHwnd() : nullptr, this);
 }
 
-LRESULT SPartBottom::OnCopyData(WPARAM, LPARAM lParam) {
-  return RunAdStatusCopyData(ad_, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+void SPartBottom::OnCopyData(WPARAM, LPARAM lParam) {
+  RunAdStatusCopyData(ad_, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
 }
 
 bool SPartBottom::OpenWebsite(EventCmd*) {

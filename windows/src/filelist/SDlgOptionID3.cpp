@@ -5,21 +5,14 @@
 
 #include "audio/AudioFormatTable.h"
 #include "controls/CDlgStack.h"
-#if __has_include("controls/SDlgTip.h")
 #include "controls/SDlgTip.h"
-#define QV_HAVE_TIP 1
-#endif
 #include "logic/TaskId3.h"
 
 using namespace ORIEL;
 
 void ShowFileListTip(const std::wstring& text) {
-#ifdef QV_HAVE_TIP
   SDlgTip tip(L"提示", text.c_str(), L"", L"", L"确认", L"取消");
   tip.DoModal(CDlgStack::Instance().Top());
-#else
-  MessageBoxW(CDlgStack::Instance().Top(), text.c_str(), L"提示", MB_OK);
-#endif
 }
 
 SDlgOptionID3::SDlgOptionID3(const std::wstring& filePath) : SDlgBase(L"LAYOUT:dlg_option_id3"), path_(filePath) {}
