@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "app_fixture.h"
+#include "handler_standin.h"
 #include "base/CodePage.h"
 #include "base/ProductInfo.h"
 #include "controls/CDlgStack.h"
@@ -25,26 +26,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string Slurp(const std::string& path) { return HandlerStandIn::Slurp(path); }
 
 class AboutAndBottom : public AppTest {
  protected:
   void SetUp() override {
     work = std::string(getenv("HOME")) + "/about/";
-    fs::create_directories(work + "bin");
-    record = work + "opened.txt";
-    std::ofstream script(work + "bin/xdg-open");
-    script << "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" << record << ".tmp'\nmv '" << record << ".tmp' '" << record
-           << "'\n";
-    script.close();
-    chmod((work + "bin/xdg-open").c_str(), 0755);
-    oldPath = getenv("PATH") ? getenv("PATH") : "";
-    setenv("PATH", (work + "bin:" + oldPath).c_str(), 1);
+    handler = std::make_unique<HandlerStandIn>(work);
+    record = handler->Record();
     std::ofstream(work + "product.ini") << "[product]\nwebsite=https://quorvale.example/官网?a=1\nchannel="
                                         << Channel() << "\n";
     setenv("QUORVALE_PRODUCT_INI", (work + "product.ini").c_str(), 1);
@@ -53,7 +42,7 @@ class AboutAndBottom : public AppTest {
   void TearDown() override {
     AppTest::TearDown();
     unsetenv("QUORVALE_PRODUCT_INI");
-    setenv("PATH", oldPath.c_str(), 1);
+    handler.reset();
   }
   virtual std::string Channel() { return "360"; }
 
@@ -103,7 +92,8 @@ class AboutAndBottom : public AppTest {
     return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
   }
 
-  std::string work, record, oldPath;
+  std::string work, record;
+  std::unique_ptr<HandlerStandIn> handler;
   static inline std::vector<std::pair<WPARAM, LPARAM>> commands;
   static inline WNDPROC previous = nullptr;
   static SDlgAboutUs* about_;

@@ -20,6 +20,7 @@
 
 #include "../platform-shell/file_manager_standin.h"
 #include "app_fixture.h"
+#include "handler_standin.h"
 #include "base/CodePage.h"
 #include "base/PathHelpers.h"
 #include "control/SCheckBox.h"
@@ -124,28 +125,15 @@ std::vector<DbRow> ReadDb() {
   return rows;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string Slurp(const std::string& path) { return HandlerStandIn::Slurp(path); }
 
 class FileListApp : public AppTest {
  protected:
   void SetUp() override {
     home = getenv("HOME");
     work = home + "/list/";
-    fs::create_directories(work + "bin");
-    // The desktop's handler: records its arguments, one a line.
-    record = work + "xdg-open.txt";
-    std::ofstream script(work + "bin/xdg-open");
-    script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << record << ".tmp'\nmv '" << record
-           << ".tmp' '" << record << "'\n";
-    script.close();
-    chmod((work + "bin/xdg-open").c_str(), 0755);
-    oldPath = getenv("PATH") ? getenv("PATH") : "";
-    setenv("PATH", (work + "bin:" + oldPath).c_str(), 1);
+    handler = std::make_unique<HandlerStandIn>(work);
+    record = handler->Record();
     // Each test starts with no recordings listed.
     fs::remove(WideToUtf8(GetFileListDbPath()));
     AppTest::SetUp();
@@ -156,7 +144,7 @@ class FileListApp : public AppTest {
   void TearDown() override {
     Script::Get().Stop();
     AppTest::TearDown();
-    setenv("PATH", oldPath.c_str(), 1);
+    handler.reset();
   }
 
   SDlgFilelist& List() { return *static_cast<SDlgFilelist*>(Main().GetFileListWindow()); }
@@ -237,7 +225,8 @@ class FileListApp : public AppTest {
     return ok;
   }
 
-  std::string home, work, record, oldPath;
+  std::string home, work, record;
+  std::unique_ptr<HandlerStandIn> handler;
 };
 
 SHostWnd* FileListApp::HostOf(HWND hwnd) { return dynamic_cast<SHostWnd*>(CSimpleWnd::FromHandle(hwnd)); }
@@ -333,12 +322,7 @@ TEST_F(FileListApp, PlayAndFolderReachTheDesktopAndTheEditorStarts) {
   const std::string editorDir = WideToUtf8(programDir) + "Tarnwell";
   fs::create_directories(editorDir);
   const std::string editorRecord = work + "editor.txt";
-  {
-    std::ofstream editor(editorDir + "/Tarnwell");
-    editor << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << editorRecord << ".tmp'\nmv '"
-           << editorRecord << ".tmp' '" << editorRecord << "'\n";
-  }
-  chmod((editorDir + "/Tarnwell").c_str(), 0755);
+  HandlerStandIn::Write(editorDir + "/Tarnwell", editorRecord);
   ClickRow(0, L"btn_edit");
   const bool started = pumpUntil([&] { return fs::exists(editorRecord); }, 10000);
   fs::remove_all(editorDir);
