@@ -8,10 +8,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <vector>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#include "file_manager_standin.h"
 #include "shell/shellapi.h"
 #include "win32/errors.h"
 
@@ -104,6 +107,99 @@ TEST_F(ShellExecuteTest, FailuresAnswerWithTheirCodes) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_NE(access(record.c_str(), F_OK), 0) << "nothing ran";
+}
+
+// "explorer.exe" "/select,<path>": the file manager on the session bus gets
+// the file's URI; without a bus, without an owner of the name or when it
+// answers with an error, xdg-open gets the folder. A folder alone goes to
+// xdg-open. The path may hold blanks and Chinese.
+class FileManagerTest : public ShellExecuteTest {
+ protected:
+  void SetUp() override {
+    ShellExecuteTest::SetUp();
+    folder = dir + "/work/周一 会议";
+    ASSERT_EQ(system(("mkdir -p '" + folder + "' && : > '" + folder + "/录音 1.mp3'").c_str()), 0);
+    file = folder + "/录音 1.mp3";
+  }
+  intptr_t Select() {
+    const std::wstring param = L"/select," + Wide(file);
+    return Result(ShellExecuteW(nullptr, L"open", L"explorer.exe", param.c_str(), nullptr, 5));
+  }
+  static std::wstring Wide(const std::string& s) {
+    gunichar* u = g_utf8_to_ucs4_fast(s.c_str(), -1, nullptr);
+    std::wstring w;
+    for (gunichar* p = u; *p; ++p) w += static_cast<wchar_t>(*p);
+    g_free(u);
+    return w;
+  }
+  std::string Uri() {
+    gchar* uri = g_filename_to_uri(file.c_str(), nullptr, nullptr);
+    std::string out = uri;
+    g_free(uri);
+    return out;
+  }
+  std::string folder, file;
+};
+
+TEST_F(FileManagerTest, SelectGoesToTheFileManagerAsTheFilesUri) {
+  PrivateSessionBus bus;
+  ASSERT_TRUE(bus.Running()) << "dbus-daemon did not start";
+  FileManagerStandIn manager(bus.Address());
+  ASSERT_TRUE(manager.Ready());
+  EXPECT_GT(Select(), 32);
+  ASSERT_TRUE(manager.WaitForCall());
+  EXPECT_EQ(manager.Calls(), std::vector<std::string>{Uri() + "#"});
+  EXPECT_NE(Uri().find("%20"), std::string::npos) << "the blank is escaped in the URI";
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_NE(access(record.c_str(), F_OK), 0) << "xdg-open must not run as well";
+}
+
+TEST_F(FileManagerTest, WithoutABusOwnerOrOnAnErrorXdgOpenGetsTheFolder) {
+  const struct {
+    const char* name;
+    bool bus;
+    bool manager;
+    bool fail;
+  } rows[] = {{"no bus", false, false, false}, {"no owner", true, false, false}, {"error", true, true, true}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    unlink(record.c_str());
+    std::unique_ptr<PrivateSessionBus> bus;
+    std::unique_ptr<FileManagerStandIn> manager;
+    const char* old = getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string saved = old ? old : "";
+    if (r.bus) {
+      bus = std::make_unique<PrivateSessionBus>();
+      ASSERT_TRUE(bus->Running());
+      if (r.manager) manager = std::make_unique<FileManagerStandIn>(bus->Address(), r.fail);
+    } else {
+      setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + dir + "/no-bus-here").c_str(), 1);
+    }
+    EXPECT_GT(Select(), 32);
+    ASSERT_TRUE(WaitFor(record));
+    const std::string got = Slurp(record);
+    EXPECT_EQ(got.substr(got.find('\n') + 1), folder + "\n");
+    if (manager) {
+      EXPECT_EQ(manager->Calls().size(), 1u);
+    }
+    manager.reset();
+    bus.reset();
+    if (!r.bus) {
+      if (old)
+        setenv("DBUS_SESSION_BUS_ADDRESS", saved.c_str(), 1);
+      else
+        unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+  }
+}
+
+TEST_F(FileManagerTest, AFolderOpensWithXdgOpen) {
+  const std::wstring param = Wide(folder);
+  EXPECT_GT(Result(ShellExecuteW(nullptr, L"open", L"explorer.exe", param.c_str(), nullptr, 5)), 32);
+  ASSERT_TRUE(WaitFor(record));
+  const std::string got = Slurp(record);
+  EXPECT_EQ(got.substr(got.find('\n') + 1), folder + "\n");
+  EXPECT_EQ(Result(ShellExecuteW(nullptr, L"open", L"explorer.exe", L"/select,", nullptr, 5)), SE_ERR_FNF);
 }
 
 // A program named "<name>.exe" starts "<name>" from the current directory

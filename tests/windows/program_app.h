@@ -6,14 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "controls/ControlFactories.h"
+#include "controls/SOrielResourceLoader.h"
 #include "core/SApplication.h"
 #include "core/SObjectFactory.h"
 #include "core/SRenderPlugins.h"
 #include "core/SXml.h"
 #include "res.mgr/IResProvider.h"
 #include "win32/modules.h"
-#include "windows/GlobalUiResources.h"
-#include "windows/ProgramControls.h"
 #include "windows/ResourceNames.h"
 
 class ProgramAppTest : public ::testing::Test {
@@ -24,8 +26,8 @@ class ProgramAppTest : public ::testing::Test {
     ASSERT_NE(factory_, nullptr) << ORIEL::XmlUtf8(plugins_.LastError()).c_str();
     ORIEL::SObjectDefaultRegister reg;
     app_ = new ORIEL::SApplication(factory_, GetModuleHandleW(nullptr), L"QuorvaleWindowTest", &reg, FALSE);
-    RegisterProgramControlsPartOne(*app_);
-    RegisterProgramControlsPartTwo(*app_);
+    ORIEL::RegisterControlFactories(*app_, 1);
+    ORIEL::RegisterControlFactories(*app_, 2);
     ORIEL::IResProvider* system = nullptr;
     if (ORIEL::MakeResProvider(ORIEL::kResProviderPE, &system) && system) {
       if (system->Init(reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)), 0)) app_->LoadSystemResources(system);
@@ -35,10 +37,11 @@ class ProgramAppTest : public ::testing::Test {
     ASSERT_TRUE(provider_->Init(reinterpret_cast<WPARAM>(GetModuleHandleW(nullptr)), 0)) << "bin/res is missing";
     InstallNamedIdTable(*app_);
     app_->AttachProvider(provider_, L"uidef:xml_init");
-    ASSERT_EQ(globals_.Load(*app_), 0);
+    globals_ = std::make_unique<ORIEL::SGlobalUiResources>();
+    ASSERT_TRUE(globals_->LoadGlobalUiResources(GetModuleHandleW(nullptr)));
   }
   void TearDown() override {
-    globals_.Unload();
+    globals_.reset();
     delete app_;
     app_ = nullptr;
     if (provider_) provider_->Release();
@@ -51,5 +54,5 @@ class ProgramAppTest : public ::testing::Test {
   IRenderFactory* factory_ = nullptr;
   ORIEL::SApplication* app_ = nullptr;
   ORIEL::IResProvider* provider_ = nullptr;
-  GlobalUiResources globals_;
+  std::unique_ptr<ORIEL::SGlobalUiResources> globals_;
 };

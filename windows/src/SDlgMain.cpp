@@ -1,5 +1,6 @@
 #include "windows/SDlgMain.h"
 
+#include "windows/CAdpaterFilelist.h"
 #include "windows/SDlgOptionMore.h"
 #include "windows/SDlgOptionTimerTask.h"
 #include "windows/SDlgTipClose.h"
@@ -115,6 +116,11 @@ BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       }
       break;
     }
+    case WM_COPYDATA:
+      // The bottom bar's advertising status, when its part did not take it
+      // to the bar already; other copied data is not ours.
+      if (GetBottomBar() && !GetBottomBar()->GetPart()) GetBottomBar()->OnCopyData(wParam, lParam);
+      break;
     case UM_OUTPUT_EVENT:
       OnOutputEvent(reinterpret_cast<COutputCallInfo*>(lParam));
       result = 0;
@@ -140,8 +146,8 @@ void SDlgMain::OnInitDialog() {
   CBllMain& bll = CBllMain::Instance();
   GetServerAudioDev()->AddListener(GetHwnd());
   bll.SetMainWindow(this);
-  // The file list's adapter comes with its window; the timer tasks' is ours.
-  bll.AttachAdapters(nullptr, &timerList_);
+  // The file list's adapter serves the list's window; the timer tasks' is ours.
+  bll.AttachAdapters(&CAdpaterFilelist::Instance(), &timerList_);
   flowWindow_ = std::make_unique<SDlgFlow>();
   if (flowWindow_->CreateDefault(nullptr)) {
     SendMessageW(flowWindow_->GetHwnd(), WM_INITDIALOG, 0, 0);
@@ -149,6 +155,7 @@ void SDlgMain::OnInitDialog() {
     SetFlowWindow(flowWindow_.get());
   }
   CreateChildWindows(bll.GetOutput());
+  CreateFileListWindow();
   RefreshVolumeState(bll.GetOutput());
   RefreshState();
   StartHostTimer(kElapsedTimer, 1000);
@@ -231,14 +238,7 @@ void SDlgMain::OnStop() {
   recorder.Stop();
 }
 
-void SDlgMain::AddClosedRecording(const std::wstring& path) {
-  CRecordFileInfo info;
-  const size_t slash = path.find_last_of(L"/\\");
-  info.FileName = (slash == std::wstring::npos ? path : path.substr(slash + 1)).c_str();
-  info.FilePath = path.c_str();
-  std::vector<CRecordFileInfo>& records = CBllMain::Instance().GetStore().m_records;
-  records.insert(records.begin(), info);
-}
+void SDlgMain::AddClosedRecording(const std::wstring& path) { CAdpaterFilelist::Instance().AddRecord(path); }
 
 void SDlgMain::OnOutputEvent(COutputCallInfo* info) {
   std::unique_ptr<COutputCallInfo> owned(info);
@@ -357,5 +357,8 @@ void SDlgMain::ExitApp() {
   DrainOutputEvents();
   GetServerAudioDev()->RemoveListener(GetHwnd());
   DestroyChildWindows();
+  // The controller, and with it the store, goes after the loop.
+  bll.AttachAdapters(nullptr, nullptr);
+  CAdpaterFilelist::Instance().SetStore(nullptr);
   if (SMessageLoop* loop = GetMessageLoop()) loop->Quit();
 }

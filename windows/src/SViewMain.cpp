@@ -69,6 +69,13 @@ void SViewMain::CreateChildWindows(CArgOutput& settings) {
   if (partBottom_) AddListener(partBottom_);
   caption_ = std::make_unique<SPartCaption>(this, partCaption_);
   caption_->OnInit();
+  // The bar initialises when the part takes its handler.
+  auto* bottomPart = dynamic_cast<SCtrlPart*>(partBottom_);
+  bottom_ = std::make_unique<SPartBottom>(this, bottomPart);
+  if (bottomPart)
+    bottomPart->SetHandler(bottom_.get());
+  else
+    bottom_->OnInit();
 
   if (waveMic_)
     for (int slot = 0; slot < 8; ++slot) waveMic_->SetChannelBrush(slot, kMicBrush);
@@ -187,10 +194,22 @@ void SViewMain::RegisterHotKeys(std::map<int32_t, CHotKeyItem>& hotkeys, bool re
 }
 
 void SViewMain::ShowAndActivate() {
-  // The list of recordings is a window of its own module; without it there
-  // is nothing to bring up.
+  if (ownedFileList_ && fileList_ == ownedFileList_.get()) {
+    ownedFileList_->ShowAndActivate();
+    return;
+  }
   if (!fileList_ || !IsWindow(fileList_->GetHwnd())) return;
   ShowWindow(fileList_->GetHwnd(), SW_SHOW);
+}
+
+void SViewMain::CreateFileListWindow() {
+  auto list = std::make_unique<SDlgFilelist>();
+  HWND hwnd = list->Create(nullptr, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 0, 0);
+  if (!hwnd) return;
+  SendMessageW(hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(hwnd), 0);
+  ShowWindow(hwnd, SW_HIDE);
+  fileList_ = list.get();
+  ownedFileList_ = std::move(list);
 }
 
 void SViewMain::ShowFloatingWindow(bool show) {

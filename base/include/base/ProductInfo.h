@@ -21,9 +21,13 @@ std::wstring GetProductInfo(const std::wstring& key);
 // The file GetProductInfo reads.
 std::wstring GetProductInfoPath();
 
-// The online services' keys. The version is the program's one constant;
+// The online services' keys. The version is the program's one constant,
+// the build's project version (the bottom bar and the about box show it);
 // the crash report sends it as vform unless the file says otherwise.
-inline constexpr wchar_t kProductVersion[] = L"3.6.0";
+#ifndef QUORVALE_VERSION_TEXT
+#error "QUORVALE_VERSION_TEXT comes from the build (the project's version)"
+#endif
+inline constexpr wchar_t kProductVersion[] = L"" QUORVALE_VERSION_TEXT;
 // host[:port] of the crash-report service; empty: no upload.
 inline std::wstring GetUploadHostSetting() { return GetProductInfo(L"upload_host"); }
 // The identity a crash report carries.

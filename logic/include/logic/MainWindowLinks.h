@@ -13,7 +13,7 @@
 
 class COutputRecorder;
 class CTimertaskManager;
-struct CRecordFileInfo;
+class CRecordFileStore;
 
 class IFloatingWindow {
  public:
@@ -38,11 +38,12 @@ class IMainWindow {
   virtual void RegisterHotKeys(std::map<int32_t, CHotKeyItem>& hotkeys, bool reg) = 0;
 };
 
-// The file list's adapter: shows and edits the store's records in place.
+// The file list's adapter: shows and edits the store's records in place,
+// and saves the store after each change.
 class IFileListAdapter {
  public:
   virtual ~IFileListAdapter() = default;
-  virtual void SetRecords(std::vector<CRecordFileInfo>* records) = 0;
+  virtual void SetStore(CRecordFileStore* store) = 0;
 };
 
 // The timer-task list's adapter.

@@ -38,7 +38,7 @@ void CBllMain::SetMainWindow(IMainWindow* window) {
 void CBllMain::AttachAdapters(IFileListAdapter* fileList, ITimerListAdapter* timerList) {
   m_fileList = fileList;
   m_timerList = timerList;
-  if (m_fileList) m_fileList->SetRecords(&GetStore().m_records);
+  if (m_fileList) m_fileList->SetStore(&GetStore());
   if (m_timerList) m_timerList->SetManager(&m_timers);
 }
 

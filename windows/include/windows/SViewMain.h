@@ -24,6 +24,8 @@
 #include "controls/SDlgBase.h"
 #include "logic/ArgOutput.h"
 #include "logic/FileMoreSetting.h"
+#include "windows/SDlgFilelist.h"
+#include "windows/SPartBottom.h"
 #include "windows/SPartCaption.h"
 #include "windows/SPartOutputArg.h"
 
@@ -50,6 +52,11 @@ class SViewMain : public ORIEL::SDlgBaseWnd {
   void RegisterHotKeys(std::map<int32_t, CHotKeyItem>& hotkeys, bool reg);
   // Brings the list of recordings up, when there is one.
   void ShowAndActivate();
+  // The list of recordings: made once, hidden, over the controller's
+  // file-list adapter.
+  void CreateFileListWindow();
+  // The bottom bar's handler; null before the window initialised.
+  SPartBottom* GetBottomBar() const { return bottom_.get(); }
   // Shows or hides the floating window, when there is one.
   void ShowFloatingWindow(bool show);
   void DestroyChildWindows();
@@ -76,6 +83,8 @@ class SViewMain : public ORIEL::SDlgBaseWnd {
   ORIEL::SWindow* partCaption_ = nullptr;
   ORIEL::SWindow* partBottom_ = nullptr;
   std::unique_ptr<SPartCaption> caption_;
+  std::unique_ptr<SPartBottom> bottom_;
+  std::unique_ptr<SDlgFilelist> ownedFileList_;
   SCtrlAudio* waveSpeaker_ = nullptr;
   SCtrlAudio* waveMic_ = nullptr;
   ORIEL::SWindow* rowSpeaker_ = nullptr;

@@ -14,14 +14,16 @@
 // given or xdg-open could not be started; SE_ERR_NOASSOC for another verb
 // or for parameters, which an opened document cannot take. The last error
 // tells what failed.
+// The file "explorer.exe" is the file manager: with "/select,<path>" it
+// shows that file in its folder (see shell/show_items.h: D-Bus, else
+// xdg-open of the folder, on a thread of its own), with a folder it opens
+// the folder with xdg-open; either answers above 32 at once.
 //
-// A file named "<name>.exe" is a program instead: "<name>" in lower case
-// (the way programs are named here) is started from `directory`, or from
-// the current directory when none is given, with `parameters` split into
-// its arguments by the Windows command-line rules. SE_ERR_FNF when there
-// is no such file, SE_ERR_ACCESSDENIED when it cannot be executed. Only
-// "explorer.exe" with a folder as its parameters opens that folder with
-// the desktop's handler.
+// Any other file named "<name>.exe" is a program instead: "<name>" in lower
+// case (the way programs are named here) is started from `directory`, or
+// from the current directory when none is given, with `parameters` split
+// into its arguments by the Windows command-line rules. SE_ERR_FNF when
+// there is no such file, SE_ERR_ACCESSDENIED when it cannot be executed.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show);
 

@@ -472,6 +472,12 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
       dispatchHotKey(x, event.xkey);
       continue;
     }
+    if (event.type == MappingNotify) {
+      // A program (xdotool, an input tool, a layout switch) remapped keys:
+      // without the fresh map, the new keys would type nothing.
+      if (event.xmapping.request != MappingPointer) XRefreshKeyboardMapping(&event.xmapping);
+      continue;
+    }
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
     if (handleTrayEvent(x, event)) continue;
