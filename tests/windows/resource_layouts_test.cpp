@@ -20,8 +20,8 @@ void CollectWindowNames(pugi::xml_node node, std::set<std::wstring>& out) {
   for (pugi::xml_node c : node.children()) {
     if (c.type() != pugi::node_element) continue;
     const SStringW tag = XmlName(c);
-    if (tag.CompareNoCase(L"style") == 0 || tag.CompareNoCase(L"skin") == 0 || tag.CompareNoCase(L"template") == 0)
-      continue;
+    // A list's row template holds windows too: each row is made from it.
+    if (tag.CompareNoCase(L"style") == 0 || tag.CompareNoCase(L"skin") == 0) continue;
     if (pugi::xml_attribute name = c.attribute("name")) out.insert(XmlValue(name).c_str());
     CollectWindowNames(c, out);
   }
