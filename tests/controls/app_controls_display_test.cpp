@@ -479,18 +479,55 @@ TEST_F(IconCombo, TheBoxShowsTheEntrysIconAndItsTextAfterTheIconWidth) {
   EXPECT_EQ(empty->GetListHeight(), 150);
 }
 
+// The desktop's DPI goes from 96 to 144 while the combo is open on screen:
+// the dialog base rescales to 150 % and the list draws its icons from the
+// 150 % skin (entry 1's grey square 27 px instead of 18).
 TEST_F(IconCombo, TheListTakesItsIconsAtTheNewScale) {
+  RootResources resources;
+  SLayoutSize::SetDefaultUnit(L"dp");  // DPI handling on, as in the program
   OpenCombo();
+  ASSERT_EQ(GetDpiForWindow(window->GetHwnd()), 96u) << "the test server starts at 96 DPI";
   SListBoxEx* listBox = combo->GetListBox();
-  ISkinObj* at100 = listBox->GetIconSkin();
-  ASSERT_NE(at100, nullptr);
-  window->BroadcastMessage(SDpiHandler<SDlgBaseWnd>::kScaleMessage, 150);
+  ASSERT_NE(listBox->GetIconSkin(), nullptr);
+  EXPECT_EQ(listBox->GetIconSkin()->GetScale(), 100);
+
+  RootResources::write(resources.withDpi(144));
+  ASSERT_TRUE(pumpUntil([&] { return window->GetScale() == 150; })) << "the dialog never rescaled";
+  pumpFor(200);
   ISkinObj* at150 = listBox->GetIconSkin();
   ASSERT_NE(at150, nullptr);
   EXPECT_EQ(at150, SSkinPoolMgr::getSingleton().GetSkin(SStringW(L"t_icons"), 150));
-  EXPECT_EQ(at150->GetScale(), 150);
   EXPECT_EQ(at150->NaturalSize().cx, 33);
   EXPECT_EQ(combo->IconRect().right - combo->IconRect().left, 33);
+  RECT host{};
+  GetWindowRect(window->GetHwnd(), &host);
+  EXPECT_EQ(host.right - host.left, 900) << "the window follows the ratio";
+
+  const RECT box = combo->GetWindowRect();
+  moveMouse(host.left + (box.left + box.right) / 2, host.top + (box.top + box.bottom) / 2);
+  pumpFor(60);
+  Press(true);
+  pumpFor(40);
+  Press(false);
+  ASSERT_TRUE(pumpUntil([&] { return combo->IsDroppedDown(); }));
+  pumpFor(150);
+  RECT drop{};
+  GetWindowRect(combo->GetDropDown()->GetHwnd(), &drop);
+  // Entry 1's row, where its icon stands at the left.
+  const int margin = 3, itemHeight = 36;
+  const RECT entry1{drop.left, drop.top + margin + itemHeight, drop.left + 45, drop.top + margin + 2 * itemHeight};
+  const RECT square = ColourBounds(entry1, 0xEFEFEF, 3);
+  EXPECT_GE(square.right - square.left, 25) << "width " << square.right - square.left;
+  EXPECT_LE(square.right - square.left, 29) << "width " << square.right - square.left;
+  EXPECT_GE(square.bottom - square.top, 25) << "height " << square.bottom - square.top;
+  EXPECT_LE(square.bottom - square.top, 29) << "height " << square.bottom - square.top;
+  tapKey(XK_Escape);
+  pumpUntil([&] { return !combo->IsDroppedDown(); }, 1000);
+
+  // Back to 96: the 100 % skin again.
+  RootResources::write(resources.withDpi(0));
+  ASSERT_TRUE(pumpUntil([&] { return window->GetScale() == 100; }));
+  EXPECT_EQ(listBox->GetIconSkin(), SSkinPoolMgr::getSingleton().GetSkin(SStringW(L"t_icons"), 100));
 }
 
 TEST_F(IconCombo, AHotTrackingListBoxReleaseRaisesChangingThenChanged) {

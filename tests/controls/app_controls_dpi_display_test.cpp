@@ -1,7 +1,8 @@
 // The program's controls on screens of 96, 144 and 192 DPI: the logo loaded
-// at the scale's size in a window of that size, the header and the rows. The display
-// layer reads Xft.dpi once per process, so each DPI runs in a child of
-// this test on an X server of its own whose resources carry that DPI; the
+// at the scale's size in a window of that size (its pixels read back), the
+// header and the rows; and the logo loaded again when the desktop's Xft.dpi
+// changes while the dialog is open. Each DPI runs in a child of this test
+// on an X server of its own whose resources carry that DPI at start-up; the
 // dialog base takes the scale from it when it initialises.
 #include "app_controls_fixture.h"
 
@@ -105,39 +106,89 @@ class AppControlsAtDpi : public OrielAppTest {
     SLayoutSize::SetDefaultUnit(L"px");
     OrielAppTest::TearDown();
   }
+  // The dialog, shown after WM_INITDIALOG has scaled it to the screen.
+  void OpenDialog() {
+    window = std::make_unique<ControlsWindow>();
+    ASSERT_TRUE(window->Create(nullptr, WS_POPUP, 0, kLeft, kTop, 1, 1));
+    ASSERT_TRUE(window->Load(kLayout));
+    SendMessageW(window->GetHwnd(), WM_INITDIALOG, 0, 0);
+    // The scale grows the window around its centre: back on the screen.
+    SetWindowPos(window->GetHwnd(), nullptr, kLeft, kTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    logo = window->FindChildByName2<SCtrlIConEx>(SStringW(L"logo"));
+    list = window->FindChildByName2<SMCListViewEx>(SStringW(L"list"));
+    ASSERT_NE(logo, nullptr);
+    ASSERT_NE(list, nullptr);
+    auto* adapter = new TaskAdapter(4);
+    ASSERT_TRUE(list->SetAdapter(adapter));
+    adapter->Release();
+    ShowWindow(window->GetHwnd(), SW_SHOW);
+    ASSERT_TRUE(waitViewable(window->GetHwnd()));
+    pumpFor(200);
+  }
+  // The logo's red disc as drawn on the screen, in screen pixels.
+  SIZE LogoOnScreen() {
+    RECT host{};
+    ::GetWindowRect(window->GetHwnd(), &host);
+    const RECT at = logo->GetWindowRect();
+    const RECT area{host.left + at.left - 4, host.top + at.top - 4, host.left + at.right + 4, host.top + at.bottom + 4};
+    const RECT disc = ColourBounds(area, 0xDD2421, 24);
+    return SIZE{disc.right - disc.left, disc.bottom - disc.top};
+  }
+  // The disc fills 30/32 of the icon's side.
+  static void ExpectDiscOf(SIZE disc, int pixels) {
+    const int want = pixels * 30 / 32;
+    EXPECT_NEAR(disc.cx, want, 2) << "the logo should be " << pixels << " px";
+    EXPECT_NEAR(disc.cy, want, 2) << "the logo should be " << pixels << " px";
+  }
   std::unique_ptr<ControlsWindow> window;
+  SCtrlIConEx* logo = nullptr;
+  SMCListViewEx* list = nullptr;
 };
 
 TEST_F(AppControlsAtDpi, TheLogoTheRowsAndTheHeaderTakeTheScreensScale) {
   const int dpi = atoi(ChildDpi());
   const int scale = dpi * 100 / 96;
-  window = std::make_unique<ControlsWindow>();
-  ASSERT_TRUE(window->Create(nullptr, WS_POPUP, 0, kLeft, kTop, 1, 1));
-  ASSERT_TRUE(window->Load(kLayout));
-  SendMessageW(window->GetHwnd(), WM_INITDIALOG, 0, 0);
+  OpenDialog();
   EXPECT_EQ(window->GetScale(), scale);
-  auto* logo = window->FindChildByName2<SCtrlIConEx>(SStringW(L"logo"));
-  auto* list = window->FindChildByName2<SMCListViewEx>(SStringW(L"list"));
-  ASSERT_NE(logo, nullptr);
-  ASSERT_NE(list, nullptr);
-  auto* adapter = new TaskAdapter(4);
-  ASSERT_TRUE(list->SetAdapter(adapter));
-  adapter->Release();
-  ShowWindow(window->GetHwnd(), SW_SHOW);
-  ASSERT_TRUE(waitViewable(window->GetHwnd()));
-  pumpFor(200);
 
   const int pixels = 24 * scale / 100;
   EXPECT_EQ(logo->GetIconPixelSize(), pixels);
   const RECT at = logo->GetWindowRect();
   EXPECT_EQ(at.right - at.left, pixels);
   EXPECT_EQ(at.bottom - at.top, pixels);
+  ExpectDiscOf(LogoOnScreen(), pixels);
   EXPECT_EQ(list->GetHeaderHeight(), 30 * scale / 100);
   const RECT header = list->GetHeaderCtrl()->GetWindowRect();
   EXPECT_EQ(header.bottom - header.top, 30 * scale / 100);
   const RECT row = list->RowRect(0);
   EXPECT_EQ(row.bottom - row.top, 30 * scale / 100);
   EXPECT_EQ(row.top, header.bottom);
+}
+
+// The desktop's DPI changes while the dialog is open: WM_DPICHANGED
+// rescales the dialog and the logo is loaded again at the new size.
+TEST_F(AppControlsAtDpi, ARunTimeDpiChangeReloadsTheLogo) {
+  const int dpi = atoi(ChildDpi());
+  const int next = dpi == 192 ? 96 : dpi + 48;
+  RootResources resources;
+  OpenDialog();
+  ASSERT_EQ(logo->GetIconPixelSize(), 24 * dpi / 96);
+
+  RootResources::write(resources.withDpi(next));
+  ASSERT_TRUE(pumpUntil([&] { return window->GetScale() == next * 100 / 96; })) << "the dialog never rescaled";
+  pumpFor(200);
+  const int pixels = 24 * next / 96;
+  EXPECT_EQ(logo->GetIconPixelSize(), pixels);
+  const RECT at = logo->GetWindowRect();
+  EXPECT_EQ(at.right - at.left, pixels);
+  ExpectDiscOf(LogoOnScreen(), pixels);
+
+  // And back.
+  RootResources::write(resources.withDpi(dpi));
+  ASSERT_TRUE(pumpUntil([&] { return window->GetScale() == dpi * 100 / 96; }));
+  pumpFor(200);
+  EXPECT_EQ(logo->GetIconPixelSize(), 24 * dpi / 96);
+  ExpectDiscOf(LogoOnScreen(), 24 * dpi / 96);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@
 #include "controls/SMCListViewEx.h"
 #include "res.mgr/SSkinPool.h"
 #include "list_test_input.h"
+// After gtest and the helper: Xutil brings macros of its own.
+#include <X11/Xutil.h>
 
 namespace ORIEL {
 
@@ -129,6 +131,32 @@ inline bool Near(unsigned long a, unsigned long b, int tolerance = 4) {
     if (d > tolerance || d < -tolerance) return false;
   }
   return true;
+}
+
+// The bounds (screen coordinates) of the pixels in `area` of the screen
+// within `tolerance` of `colour`; empty when there is none.
+inline RECT ColourBounds(RECT area, unsigned long colour, int tolerance = 8) {
+  RECT found{0, 0, 0, 0};
+  Display* d = userDisplay();
+  area = RECT{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
+              std::min(area.right, static_cast<LONG>(DisplayWidth(d, DefaultScreen(d)))),
+              std::min(area.bottom, static_cast<LONG>(DisplayHeight(d, DefaultScreen(d))))};
+  if (area.right <= area.left || area.bottom <= area.top) return found;
+  XImage* image = XGetImage(d, DefaultRootWindow(d), area.left, area.top, area.right - area.left,
+                            area.bottom - area.top, AllPlanes, ZPixmap);
+  if (!image) return found;
+  bool any = false;
+  for (int y = 0; y < area.bottom - area.top; ++y)
+    for (int x = 0; x < area.right - area.left; ++x) {
+      if (!Near(XGetPixel(image, x, y) & 0xFFFFFF, colour, tolerance)) continue;
+      const LONG sx = area.left + x, sy = area.top + y;
+      if (!any) found = RECT{sx, sy, sx + 1, sy + 1};
+      found = RECT{std::min(found.left, sx), std::min(found.top, sy), std::max(found.right, sx + 1),
+                   std::max(found.bottom, sy + 1)};
+      any = true;
+    }
+  XDestroyImage(image);
+  return found;
 }
 
 }  // namespace ORIEL
