@@ -31,6 +31,9 @@ TEST_F(AppTest, OneCentredMainWindowWithItsIdleTexts) {
   EXPECT_EQ(FindWindowByNames(kMainHostClass, L"Velmora电脑录音软件"), Hwnd());
   EXPECT_EQ(WindowClassW(Hwnd()), kMainHostClass);
   EXPECT_EQ(WindowTextW(Hwnd()), L"Velmora电脑录音软件");
+  // The crash module took the program's crash observer, still unused.
+  ASSERT_NE(program.CrashObserver(), nullptr);
+  EXPECT_TRUE(program.CrashObserver()->IsArmed());
 
   RECT rc{}, work{};
   GetWindowRect(Hwnd(), &rc);
@@ -199,14 +202,15 @@ class OpenedAddresses : public AppTest {
 
 TEST_F(OpenedAddresses, TutorialFeedbackAndTheOutputFolder) {
   ASSERT_NE(Main().GetCaptionHandler(), nullptr);
-  // Each opening is waited for: the handlers run side by side and would
-  // write in any order.
-  Main().GetCaptionHandler()->OnCommand(0, SPartCaption::kMenuTutorial, 0);
+  // The menu's choices arrive at the main window as commands with code 0
+  // and reach the caption's handler through its part. Each opening is
+  // waited for: the handlers run side by side and would write in any order.
+  SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(SPartCaption::kMenuTutorial, 0), 0);
   ASSERT_EQ(Opened(1).size(), 1u);
-  Main().GetCaptionHandler()->OnCommand(0, SPartCaption::kMenuFeedback, 0);
+  SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(SPartCaption::kMenuFeedback, 0), 0);
   ASSERT_EQ(Opened(2).size(), 2u);
   // Another notification code is not a menu choice.
-  Main().GetCaptionHandler()->OnCommand(1, SPartCaption::kMenuTutorial, 0);
+  SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(SPartCaption::kMenuTutorial, 1), 0);
   const std::string folder = dir + "/out/录音";
   Bll().GetOutput().output_dir = Utf8ToWide(folder);
   Click(L"btn_open");

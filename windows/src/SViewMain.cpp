@@ -67,9 +67,13 @@ void SViewMain::CreateChildWindows(CArgOutput& settings) {
   // The parts hear the window's commands, timers and private messages.
   if (partCaption_) AddListener(partCaption_);
   if (partBottom_) AddListener(partBottom_);
-  caption_ = std::make_unique<SPartCaption>(this, partCaption_);
-  caption_->OnInit();
-  // The bar initialises when the part takes its handler.
+  // Each part initialises its handler when it takes it.
+  auto* captionPart = dynamic_cast<SCtrlPart*>(partCaption_);
+  caption_ = std::make_unique<SPartCaption>(this, captionPart);
+  if (captionPart)
+    captionPart->SetHandler(caption_.get());
+  else
+    caption_->OnInit();
   auto* bottomPart = dynamic_cast<SCtrlPart*>(partBottom_);
   bottom_ = std::make_unique<SPartBottom>(this, bottomPart);
   if (bottomPart)
@@ -171,6 +175,10 @@ void SViewMain::ApplyOutputArg(COutputRecorder& recorder) {
   const bool paused = (state & kRecorderPaused) != 0;
   if (waveSpeaker_) waveSpeaker_->SetHold(paused);
   if (waveMic_) waveMic_->SetHold(paused);
+}
+
+void SViewMain::ShowOutputFolder(const SStringW& folder) {
+  if (editPath_) editPath_->SetText(folder);
 }
 
 void SViewMain::RefreshVolumeState(CArgOutput& settings) {
