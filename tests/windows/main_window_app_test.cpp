@@ -18,6 +18,8 @@
 #include "core/SHostWnd.h"
 #include "logic/LogicMessages.h"
 #include "logic/TimertaskInfo.h"
+#include "controls/CDlgStack.h"
+#include "online/UpdateTips.h"
 #include "windows/ProductLinks.h"
 #include "app_fixture.h"
 
@@ -146,6 +148,47 @@ TEST_F(AppTest, ASecondStartBringsTheMinimisedFirstBackAndExits) {
   EXPECT_TRUE(pumpUntil([&] { return !IsIconic(Hwnd()) && IsWindowVisible(Hwnd()); }))
       << "the first window is restored";
   EXPECT_EQ(FindWindowByNames(kMainHostClass, L""), Hwnd()) << "one window of the class";
+}
+
+// What the update tip's timer saw while the tip was open.
+struct TipSeen {
+  size_t stacked = 0;
+  HWND top = nullptr;
+  bool visible = false;
+};
+TipSeen g_tipSeen;
+
+int g_tipTicks = 0;
+
+void CALLBACK RecallTheTip(HWND, UINT, UINT_PTR, DWORD) {
+  ORIEL::CDlgStack& stack = ORIEL::CDlgStack::Instance();
+  // A tip shown beside the stack, in the plain box, fails the test instead
+  // of hanging it.
+  if (++g_tipTicks == 100)
+    if (HWND box = FindWindowW(L"QuorvaleUpdateTip", nullptr)) PostMessageW(box, WM_CLOSE, 0, 0);
+  if (stack.IsEmpty() || g_tipSeen.stacked) return;
+  g_tipSeen = {stack.Count(), stack.Top(), IsWindowVisible(stack.Top()) != 0};
+  stack.RecallAll();
+}
+
+TEST_F(AppTest, UpdateTipsRunAsTheProgramsTipDialogOnTheDialogStack) {
+  ASSERT_TRUE(ORIEL::CDlgStack::Instance().IsEmpty());
+  g_tipSeen = {};
+  g_tipTicks = 0;
+  UpdateTip tip;
+  tip.text = L"检测到新版本，是否更新？";
+  tip.okText = L"更新";
+  tip.noText = L"取消";
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RecallTheTip);
+  const int answer = ShowUpdateTip(Hwnd(), tip);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_tipSeen.stacked, 1u) << "the tip stands on the dialog stack";
+  EXPECT_NE(g_tipSeen.top, nullptr);
+  EXPECT_NE(g_tipSeen.top, Hwnd());
+  EXPECT_TRUE(g_tipSeen.visible);
+  // A recalled tip was not accepted.
+  EXPECT_EQ(answer, kTipClose);
+  EXPECT_TRUE(ORIEL::CDlgStack::Instance().IsEmpty());
 }
 
 TEST_F(AppTest, FloatingWindowCommandsAndTimerTaskMessages) {

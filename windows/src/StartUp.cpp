@@ -11,6 +11,7 @@
 #include "res.mgr/IResProvider.h"
 #include "windows/ModuleFiles.h"
 #include "windows/ResourceNames.h"
+#include "windows/UpdateTipDialog.h"
 
 using namespace ORIEL;
 
@@ -83,6 +84,8 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
 
   globals_ = std::make_unique<SGlobalUiResources>();
   globals_->LoadGlobalUiResources(instance);
+  // The update tips use the program's tip dialog once its resources are in.
+  SetUpdateTipShower(ShowUpdateTipDialog);
   SStringW dataDir;
   std::wstring ignored;
   PrepareDataDir(dataDir, ignored);
@@ -119,6 +122,7 @@ void CQuorvaleApp::ReleasePlugins() {
 }
 
 int CQuorvaleApp::ShutDown(int code) {
+  SetUpdateTipShower(nullptr);
   if (notifier_) ReleaseDeviceNotifier();
   notifier_ = false;
   if (controller_) CBllMain::DeleteInstance();
