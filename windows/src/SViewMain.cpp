@@ -16,6 +16,15 @@ void SetAttr(SWindow* w, const wchar_t* name, const SStringW& value) {
   if (w) w->ApplyAttribute(SStringW(name), value, FALSE);
 }
 
+// A part initialises its handler when it takes it; without the part the
+// handler initialises alone.
+void InstallPartHandler(SCtrlPart* part, ISCtrlPartHandler& handler) {
+  if (part)
+    part->SetHandler(&handler);
+  else
+    handler.OnInit();
+}
+
 }  // namespace
 
 SViewMain::SViewMain(LPCWSTR layout) : SDlgBaseWnd(layout) {}
@@ -67,19 +76,12 @@ void SViewMain::CreateChildWindows(CArgOutput& settings) {
   // The parts hear the window's commands, timers and private messages.
   if (partCaption_) AddListener(partCaption_);
   if (partBottom_) AddListener(partBottom_);
-  // Each part initialises its handler when it takes it.
   auto* captionPart = dynamic_cast<SCtrlPart*>(partCaption_);
   caption_ = std::make_unique<SPartCaption>(this, captionPart);
-  if (captionPart)
-    captionPart->SetHandler(caption_.get());
-  else
-    caption_->OnInit();
+  InstallPartHandler(captionPart, *caption_);
   auto* bottomPart = dynamic_cast<SCtrlPart*>(partBottom_);
   bottom_ = std::make_unique<SPartBottom>(this, bottomPart);
-  if (bottomPart)
-    bottomPart->SetHandler(bottom_.get());
-  else
-    bottom_->OnInit();
+  InstallPartHandler(bottomPart, *bottom_);
 
   if (waveMic_)
     for (int slot = 0; slot < 8; ++slot) waveMic_->SetChannelBrush(slot, kMicBrush);
