@@ -18,6 +18,8 @@
 #include "core/SHostWnd.h"
 #include "logic/LogicMessages.h"
 #include "logic/TimertaskInfo.h"
+#include "controls/CDlgStack.h"
+#include "online/UpdateTips.h"
 #include "windows/ProductLinks.h"
 #include "app_fixture.h"
 
@@ -31,6 +33,9 @@ TEST_F(AppTest, OneCentredMainWindowWithItsIdleTexts) {
   EXPECT_EQ(FindWindowByNames(kMainHostClass, L"Velmora电脑录音软件"), Hwnd());
   EXPECT_EQ(WindowClassW(Hwnd()), kMainHostClass);
   EXPECT_EQ(WindowTextW(Hwnd()), L"Velmora电脑录音软件");
+  // The crash module took the program's crash observer, still unused.
+  ASSERT_NE(program.CrashObserver(), nullptr);
+  EXPECT_TRUE(program.CrashObserver()->IsArmed());
 
   RECT rc{}, work{};
   GetWindowRect(Hwnd(), &rc);
@@ -145,6 +150,47 @@ TEST_F(AppTest, ASecondStartBringsTheMinimisedFirstBackAndExits) {
   EXPECT_EQ(FindWindowByNames(kMainHostClass, L""), Hwnd()) << "one window of the class";
 }
 
+// What the update tip's timer saw while the tip was open.
+struct TipSeen {
+  size_t stacked = 0;
+  HWND top = nullptr;
+  bool visible = false;
+};
+TipSeen g_tipSeen;
+
+int g_tipTicks = 0;
+
+void CALLBACK RecallTheTip(HWND, UINT, UINT_PTR, DWORD) {
+  ORIEL::CDlgStack& stack = ORIEL::CDlgStack::Instance();
+  // A tip shown beside the stack, in the plain box, fails the test instead
+  // of hanging it.
+  if (++g_tipTicks == 100)
+    if (HWND box = FindWindowW(L"QuorvaleUpdateTip", nullptr)) PostMessageW(box, WM_CLOSE, 0, 0);
+  if (stack.IsEmpty() || g_tipSeen.stacked) return;
+  g_tipSeen = {stack.Count(), stack.Top(), IsWindowVisible(stack.Top()) != 0};
+  stack.RecallAll();
+}
+
+TEST_F(AppTest, UpdateTipsRunAsTheProgramsTipDialogOnTheDialogStack) {
+  ASSERT_TRUE(ORIEL::CDlgStack::Instance().IsEmpty());
+  g_tipSeen = {};
+  g_tipTicks = 0;
+  UpdateTip tip;
+  tip.text = L"检测到新版本，是否更新？";
+  tip.okText = L"更新";
+  tip.noText = L"取消";
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RecallTheTip);
+  const int answer = ShowUpdateTip(Hwnd(), tip);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(g_tipSeen.stacked, 1u) << "the tip stands on the dialog stack";
+  EXPECT_NE(g_tipSeen.top, nullptr);
+  EXPECT_NE(g_tipSeen.top, Hwnd());
+  EXPECT_TRUE(g_tipSeen.visible);
+  // A recalled tip was not accepted.
+  EXPECT_EQ(answer, kTipClose);
+  EXPECT_TRUE(ORIEL::CDlgStack::Instance().IsEmpty());
+}
+
 TEST_F(AppTest, FloatingWindowCommandsAndTimerTaskMessages) {
   EXPECT_EQ(SendMessageW(Hwnd(), UM_FLOW_COMMAND, 7, 0), static_cast<LRESULT>(0x80004001));
   EXPECT_FALSE(Recording()) << "an unknown command does nothing";
@@ -199,14 +245,15 @@ class OpenedAddresses : public AppTest {
 
 TEST_F(OpenedAddresses, TutorialFeedbackAndTheOutputFolder) {
   ASSERT_NE(Main().GetCaptionHandler(), nullptr);
-  // Each opening is waited for: the handlers run side by side and would
-  // write in any order.
-  Main().GetCaptionHandler()->OnCommand(0, SPartCaption::kMenuTutorial, 0);
+  // The menu's choices arrive at the main window as commands with code 0
+  // and reach the caption's handler through its part. Each opening is
+  // waited for: the handlers run side by side and would write in any order.
+  SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(SPartCaption::kMenuTutorial, 0), 0);
   ASSERT_EQ(Opened(1).size(), 1u);
-  Main().GetCaptionHandler()->OnCommand(0, SPartCaption::kMenuFeedback, 0);
+  SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(SPartCaption::kMenuFeedback, 0), 0);
   ASSERT_EQ(Opened(2).size(), 2u);
   // Another notification code is not a menu choice.
-  Main().GetCaptionHandler()->OnCommand(1, SPartCaption::kMenuTutorial, 0);
+  SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(SPartCaption::kMenuTutorial, 1), 0);
   const std::string folder = dir + "/out/录音";
   Bll().GetOutput().output_dir = Utf8ToWide(folder);
   Click(L"btn_open");

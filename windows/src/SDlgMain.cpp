@@ -9,6 +9,7 @@
 #include "base/FolderOps.h"
 #include "base/SingleInstance.h"
 #include "control/SSliderBar.h"
+#include "controls/CDlgFileSel.h"
 #include "controls/CDlgStack.h"
 #include "core/SMessageLoop.h"
 #include "logic/BllMain.h"
@@ -320,8 +321,13 @@ void SDlgMain::OpenOutputFolder() {
 }
 
 void SDlgMain::ChooseOutputFolder() {
-  // The folder picker is a dialog of its own; without it there is no
-  // choice to take.
+  CDlgFileSel picker;
+  picker.options = FOS_PICKFOLDERS | FOS_NOCHANGEDIR | FOS_FILEMUSTEXIST;
+  if (picker.Show(GetHwnd()) != CDlgFileSel::kChosen || picker.paths.empty()) return;
+  // Not created here: recording and "btn_open" make it when needed.
+  const SStringW folder = OutputFolderForChoice(picker.paths.front());
+  ShowOutputFolder(folder);
+  CBllMain::Instance().GetOutput().output_dir = folder.c_str();
 }
 
 void SDlgMain::OnVolumeSlider(bool mic, int position) {

@@ -4,17 +4,20 @@
 #include "control/SWin32Menu.h"
 #include "controls/CDlgStack.h"
 #include "core/SHostWnd.h"
+#include "online/UpdateCheck.h"
 #include "shell/shellapi.h"
+#include "windows/SDlgAboutUs.h"
 #include "windows/ProductLinks.h"
 
 using namespace ORIEL;
 
-SPartCaption::SPartCaption(SHostWnd* view, SWindow* part) : view_(view), part_(part) {}
+SPartCaption::SPartCaption(SHostWnd* view, SCtrlPart* part) : ISCtrlPartHandler(view, part) {}
 
 void SPartCaption::OnInit() {
-  if (view_) CDlgStack::Instance().RegisterWindow(view_->GetHwnd());
-  if (!part_) return;
-  menuButton_ = part_->FindChildByName2<SImageButton>(L"btn_menu");
+  if (GetHost()) CDlgStack::Instance().RegisterWindow(GetHost()->GetHwnd());
+  // Once: a second initialisation must not open the menu twice.
+  if (!GetPart() || menuButton_) return;
+  menuButton_ = GetPart()->FindChildByName2<SImageButton>(L"btn_menu");
   if (menuButton_)
     menuButton_->SubscribeEvent(EventCmd::EventID, [this](EventArgs*) {
       ShowMainMenu();
@@ -27,11 +30,11 @@ void SPartCaption::ShowMainMenu() {
   GetCursorPos(&pt);
   SWin32Menu menu;
   if (!menu.LoadFromXml(L"menu", L"SMENUEX")) return;
-  const int scale = part_ ? part_->GetScale() : 100;
-  menu.ShowPopup(0, pt.x, pt.y, view_ ? view_->GetHwnd() : nullptr, nullptr, scale);
+  const int scale = GetPart() ? GetPart()->GetScale() : 100;
+  menu.ShowPopup(0, pt.x, pt.y, GetHost() ? GetHost()->GetHwnd() : nullptr, nullptr, scale);
 }
 
-void SPartCaption::OnCommand(int code, int id, LPARAM) {
+void SPartCaption::OnCommand(UINT code, UINT id, LPARAM) {
   if (code != 0) return;
   switch (id) {
     case kMenuTutorial:
@@ -41,14 +44,16 @@ void SPartCaption::OnCommand(int code, int id, LPARAM) {
       OpenCommunity();
       break;
     case kMenuUpdate:
-      // The manual update check comes with the online services.
+      CheckForUpdate(GetDesktopWindow(), true);
       break;
-    case kMenuAbout:
-      // The about box comes with the list of recordings' windows.
+    case kMenuAbout: {
+      SDlgAboutUs about;
+      about.DoModal(CDlgStack::Instance().Top());
       break;
+    }
     default:
       break;
   }
 }
 
-void SPartCaption::OpenCommunity() { OpenCommunityUrl(CommunityUrl(), view_ ? view_->GetHwnd() : nullptr); }
+void SPartCaption::OpenCommunity() { OpenCommunityUrl(CommunityUrl(), GetHost() ? GetHost()->GetHwnd() : nullptr); }

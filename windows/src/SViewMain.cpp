@@ -16,6 +16,15 @@ void SetAttr(SWindow* w, const wchar_t* name, const SStringW& value) {
   if (w) w->ApplyAttribute(SStringW(name), value, FALSE);
 }
 
+// A part initialises its handler when it takes it; without the part the
+// handler initialises alone.
+void InstallPartHandler(SCtrlPart* part, ISCtrlPartHandler& handler) {
+  if (part)
+    part->SetHandler(&handler);
+  else
+    handler.OnInit();
+}
+
 }  // namespace
 
 SViewMain::SViewMain(LPCWSTR layout) : SDlgBaseWnd(layout) {}
@@ -67,15 +76,12 @@ void SViewMain::CreateChildWindows(CArgOutput& settings) {
   // The parts hear the window's commands, timers and private messages.
   if (partCaption_) AddListener(partCaption_);
   if (partBottom_) AddListener(partBottom_);
-  caption_ = std::make_unique<SPartCaption>(this, partCaption_);
-  caption_->OnInit();
-  // The bar initialises when the part takes its handler.
+  auto* captionPart = dynamic_cast<SCtrlPart*>(partCaption_);
+  caption_ = std::make_unique<SPartCaption>(this, captionPart);
+  InstallPartHandler(captionPart, *caption_);
   auto* bottomPart = dynamic_cast<SCtrlPart*>(partBottom_);
   bottom_ = std::make_unique<SPartBottom>(this, bottomPart);
-  if (bottomPart)
-    bottomPart->SetHandler(bottom_.get());
-  else
-    bottom_->OnInit();
+  InstallPartHandler(bottomPart, *bottom_);
 
   if (waveMic_)
     for (int slot = 0; slot < 8; ++slot) waveMic_->SetChannelBrush(slot, kMicBrush);
@@ -171,6 +177,10 @@ void SViewMain::ApplyOutputArg(COutputRecorder& recorder) {
   const bool paused = (state & kRecorderPaused) != 0;
   if (waveSpeaker_) waveSpeaker_->SetHold(paused);
   if (waveMic_) waveMic_->SetHold(paused);
+}
+
+void SViewMain::ShowOutputFolder(const SStringW& folder) {
+  if (editPath_) editPath_->SetText(folder);
 }
 
 void SViewMain::RefreshVolumeState(CArgOutput& settings) {

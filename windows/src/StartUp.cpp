@@ -11,12 +11,25 @@
 #include "res.mgr/IResProvider.h"
 #include "windows/ModuleFiles.h"
 #include "windows/ResourceNames.h"
+#include "windows/UpdateTipDialog.h"
 
 using namespace ORIEL;
 
 CQuorvaleApp::~CQuorvaleApp() {
   // A start-up that never reached the loop still releases what it made.
   if (app_ || render_ || loader_) ShutDown(0);
+  // The module stays loaded after this object: it must not call an
+  // observer that is gone.
+  if (crashObserverRegistered_) crashModule_->getInterface()->GetCatcher()->RegisterObserver(nullptr);
+}
+
+void CQuorvaleApp::RegisterCrashObserver() {
+  // A crash-module failure has shown its message: the program runs on
+  // without a crash report.
+  crashModule_ = std::make_unique<CTrevalinDll>();
+  IDumpCatchMgr* manager = crashModule_->getInterface();
+  IDumpCatcher* catcher = manager ? manager->GetCatcher() : nullptr;
+  crashObserverRegistered_ = catcher && catcher->RegisterObserver(&crashObserver_);
 }
 
 CQuorvaleApp::StartResult CQuorvaleApp::Fail(const std::wstring& text) {
@@ -26,9 +39,7 @@ CQuorvaleApp::StartResult CQuorvaleApp::Fail(const std::wstring& text) {
 }
 
 CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
-  // A crash-module failure has shown its message: the program runs on
-  // without a crash report.
-  crashModule_ = std::make_unique<CTrevalinDll>();
+  RegisterCrashObserver();
 
   InstallModuleFileMap();
   loader_ = std::make_unique<ModuleLoader>();
@@ -73,6 +84,8 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
 
   globals_ = std::make_unique<SGlobalUiResources>();
   globals_->LoadGlobalUiResources(instance);
+  // The update tips use the program's tip dialog once its resources are in.
+  SetUpdateTipShower(ShowUpdateTipDialog);
   SStringW dataDir;
   std::wstring ignored;
   PrepareDataDir(dataDir, ignored);
@@ -109,6 +122,7 @@ void CQuorvaleApp::ReleasePlugins() {
 }
 
 int CQuorvaleApp::ShutDown(int code) {
+  SetUpdateTipShower(nullptr);
   if (notifier_) ReleaseDeviceNotifier();
   notifier_ = false;
   if (controller_) CBllMain::DeleteInstance();

@@ -137,7 +137,22 @@ int Headless(const UpdateTip& tip) {
 
 }  // namespace
 
+namespace {
+UpdateTipShower g_tipShower = nullptr;
+}  // namespace
+
+UpdateTipShower SetUpdateTipShower(UpdateTipShower shower) {
+  UpdateTipShower previous = g_tipShower;
+  g_tipShower = shower;
+  return previous;
+}
+
 int ShowUpdateTip(HWND owner, const UpdateTip& tip) {
+  if (UpdateTipShower shower = g_tipShower) return shower(owner, tip);
+  return ShowUpdateTipBox(owner, tip);
+}
+
+int ShowUpdateTipBox(HWND owner, const UpdateTip& tip) {
   if (!Win32HasDisplay()) return Headless(tip);
   TipState state{&tip, 0};
   RECT work{};

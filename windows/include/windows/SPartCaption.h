@@ -4,37 +4,32 @@
 // Minimise, maximise, restore and close belong to the main window.
 #pragma once
 
+#include "controls/SCtrlPart.h"
 #include "core/SWnd.h"
 #include "win32/types.h"
 
-namespace ORIEL {
-class SHostWnd;
-}
-
-class SPartCaption {
+class SPartCaption : public ORIEL::ISCtrlPartHandler {
  public:
   // Menu item ids.
   enum : int { kMenuTutorial = 1, kMenuFeedback = 3, kMenuUpdate = 4, kMenuAbout = 6 };
 
   // `view` is the main window; `part` the caption part (may be null: then
   // there is no menu button to wire).
-  SPartCaption(ORIEL::SHostWnd* view, ORIEL::SWindow* part);
-  virtual ~SPartCaption() = default;
+  SPartCaption(ORIEL::SHostWnd* view, ORIEL::SCtrlPart* part);
+  ~SPartCaption() override = default;
   SPartCaption(const SPartCaption&) = delete;
   SPartCaption& operator=(const SPartCaption&) = delete;
 
-  virtual void OnInit();
+  void OnInit() override;
   // Acts on menu commands (notification code 0); never claims them, so
   // the main window still sees every command.
-  virtual void OnCommand(int code, int id, LPARAM lParam);
-  virtual LRESULT OnUserMessage(UINT, WPARAM, LPARAM) { return 0; }
-  virtual LRESULT OnCopyData(WPARAM, LPARAM) { return 0; }
+  void OnCommand(UINT code, UINT id, LPARAM lParam) override;
+  LRESULT OnUserMessage(UINT, WPARAM, LPARAM) override { return 0; }
+  void OnCopyData(WPARAM, LPARAM) override {}
 
   void ShowMainMenu();
   void OpenCommunity();
 
  private:
-  ORIEL::SHostWnd* view_;
-  ORIEL::SWindow* part_;
   ORIEL::SWindow* menuButton_ = nullptr;
 };

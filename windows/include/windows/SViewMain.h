@@ -75,6 +75,8 @@ class SViewMain : public ORIEL::SDlgBaseWnd {
   // Takes ownership of windows made by their own modules.
   void SetFlowWindow(ORIEL::SHostWnd* flow) { flow_ = flow; }
   void SetFileListWindow(ORIEL::SHostWnd* list) { fileList_ = list; }
+  // Shows the output folder in "edit_path".
+  void ShowOutputFolder(const SStringW& folder);
 
   ORIEL::SHostWnd* flow_ = nullptr;
   ORIEL::SHostWnd* fileList_ = nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/TrevalinDll.h"
+#include "online/DumpCatchUpload.h"
 #include "render/IRender.h"
 #include "controls/SOrielResourceLoader.h"
 #include "windows/ModuleLoader.h"
@@ -44,11 +45,19 @@ class CQuorvaleApp {
   ORIEL::SApplication* Application() const { return app_; }
   // Why start-up failed; empty otherwise.
   const std::wstring& FailureText() const { return failure_; }
+  // The crash observer, when the crash module took it.
+  const CBLLDumpCatchUpload* CrashObserver() const { return crashObserverRegistered_ ? &crashObserver_ : nullptr; }
 
  private:
   StartResult Fail(const std::wstring& text);
   void ReleasePlugins();
 
+  void RegisterCrashObserver();
+
+  // Declared first: it outlives everything else the program makes, and the
+  // module's handler may call it until the destructor takes it back.
+  CBLLDumpCatchUpload crashObserver_;
+  bool crashObserverRegistered_ = false;
   std::unique_ptr<CTrevalinDll> crashModule_;
   std::unique_ptr<ModuleLoader> loader_;
   IRenderFactory* render_ = nullptr;

@@ -28,5 +28,14 @@ struct UpdateTip {
   bool closable = true;  // false: no close button
 };
 
-// Shows the tip owned by `owner` (may be null) and returns its answer.
+// Shows the tip owned by `owner` (may be null) and returns its answer:
+// through the installed shower when there is one, else in the box above.
 int ShowUpdateTip(HWND owner, const UpdateTip& tip);
+
+// The program shows its tips in its own dialog, which needs the program's
+// resources; start-up installs it here. Null restores the box. Returns the
+// shower it replaces.
+using UpdateTipShower = int (*)(HWND owner, const UpdateTip& tip);
+UpdateTipShower SetUpdateTipShower(UpdateTipShower shower);
+// The box itself, whatever shower is installed.
+int ShowUpdateTipBox(HWND owner, const UpdateTip& tip);
