@@ -173,4 +173,23 @@ TEST_F(FileListAdapter, ActionsFindTheirRecordingByPathAfterTheRowsMoved) {
   EXPECT_FALSE(adapter.RemoveRecord(5, false));
 }
 
+TEST_F(FileListAdapter, AFileThatCannotBeDeletedKeepsItsRow) {
+  const std::wstring a = Make("a.mp3", 1), b = Make("b.mp3", 1);
+  ASSERT_TRUE(adapter.AddRecord(a));
+  ASSERT_TRUE(adapter.AddRecord(b));
+  // a's path now names a folder with something in it: unlink refuses it.
+  const std::string held = WStringToUtf8Ret(a);
+  ASSERT_EQ(unlink(held.c_str()), 0);
+  ASSERT_EQ(mkdir(held.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir((held + "/inside").c_str(), 0755), 0);
+  EXPECT_FALSE(adapter.RemoveRecordByPath(a, true));
+  EXPECT_EQ(adapter.FindRecord(a), 1);
+  EXPECT_EQ(ReadDb().size(), 2u);
+  // A file already gone: its row goes.
+  ASSERT_EQ(unlink(WStringToUtf8Ret(b).c_str()), 0);
+  EXPECT_TRUE(adapter.RemoveRecordByPath(b, true));
+  EXPECT_EQ(adapter.FindRecord(b), -1);
+  EXPECT_EQ(ReadDb().size(), 1u);
+}
+
 }  // namespace

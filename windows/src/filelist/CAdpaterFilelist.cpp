@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <memory>
 
 #include "base/CodePage.h"
@@ -98,8 +99,12 @@ void CAdpaterFilelist::NotifyChanged() {
 bool CAdpaterFilelist::RemoveRecord(int index, bool deleteFile) {
   if (!store_ || index < 0 || index >= GetCount()) return false;
   auto at = store_->m_records.begin() + index;
-  if (deleteFile && unlink(WStringToUtf8Ret(at->FilePath.c_str()).c_str()) != 0)
+  // A file that could not be deleted keeps its row: the user would take a
+  // vanished row for a deleted file. One already gone leaves its row now.
+  if (deleteFile && unlink(WStringToUtf8Ret(at->FilePath.c_str()).c_str()) != 0 && errno != ENOENT) {
     base::OutputDebugText(L"the recording could not be deleted: " + std::wstring(at->FilePath.c_str()) + L"\r\n");
+    return false;
+  }
   store_->m_records.erase(at);
   Save();
   NotifyChanged();
