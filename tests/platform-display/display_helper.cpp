@@ -5,7 +5,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/Xutil.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstring>
 #include <map>
 
 Display* userDisplay() {
@@ -189,6 +194,44 @@ std::string RootResources::withDpi(int dpi) const {
   }
   if (dpi) out += "Xft.dpi:\t" + std::to_string(dpi) + "\n";
   return out;
+}
+
+PrivateXServer::PrivateXServer(int dpi, int width, int height) {
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(fds[0]);
+    dup2(fds[1], 3);
+    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  char number[32] = {};
+  const ssize_t n = pid_ > 0 ? read(fds[0], number, sizeof number - 1) : -1;
+  close(fds[0]);
+  if (n <= 0) return;
+  const std::string name = ":" + std::string(number, strcspn(number, "\n"));
+  Display* d = nullptr;
+  for (int i = 0; i < 50 && !d; ++i) {
+    d = XOpenDisplay(name.c_str());
+    if (!d) usleep(100 * 1000);
+  }
+  if (!d) return;
+  const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+  XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+  XSync(d, False);
+  XCloseDisplay(d);
+  name_ = name;
+}
+
+PrivateXServer::~PrivateXServer() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
 }
 
 std::vector<std::string> netWmStates(HWND hwnd) {

@@ -58,6 +58,24 @@ class RootResources {
   std::string saved_;
 };
 
+// An X server of the test's own (Xvfb, screen `width`×`height`) whose
+// resources say Xft.dpi `dpi` from the start, as a desktop set to that
+// scale would; stopped when the object goes. It keeps its resources when
+// the last client leaves (-noreset).
+class PrivateXServer {
+ public:
+  PrivateXServer(int dpi, int width, int height);
+  ~PrivateXServer();
+  PrivateXServer(const PrivateXServer&) = delete;
+  PrivateXServer& operator=(const PrivateXServer&) = delete;
+  // ":<n>", empty when the server did not start.
+  const std::string& name() const { return name_; }
+
+ private:
+  int pid_ = -1;
+  std::string name_;
+};
+
 struct Seen {
   HWND hwnd;
   UINT message;

@@ -38,7 +38,9 @@ int CAdpaterFilelist::GetCount() { return store_ ? static_cast<int>(store_->m_re
 
 void CAdpaterFilelist::BindItemView(int position, SWindow* item, pugi::xml_node xmlTemplate) {
   if (!item || !store_ || position < 0 || position >= GetCount()) return;
-  if (item->GetChildrenCount() == 0) item->CreateChildren(xmlTemplate);
+  // A fresh row takes the template whole: its own attributes (the box
+  // layout, padding, centring, hover colour) as well as its children.
+  if (item->GetChildrenCount() == 0) item->LoadXmlNode(xmlTemplate);
   const CRecordFileInfo& record = store_->m_records[static_cast<size_t>(position)];
   const struct {
     const wchar_t* name;
