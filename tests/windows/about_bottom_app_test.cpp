@@ -1,6 +1,7 @@
 // The about box and the bottom bar in the running program: the version
 // from the one constant, the web-site link through the desktop's handler,
-// every way of closing, the update button by channel and as menu item 4,
+// every way of closing, the update button by channel and, clicked, as
+// menu item 4 (the update check against a provider on 127.0.0.1),
 // no advertising panel without an advertisement; the windows drawn from
 // their layouts at 100, 150 and 200 %.
 #include <sys/stat.h>
@@ -9,10 +10,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "../online/local_server.h"
 #include "app_fixture.h"
 #include "handler_standin.h"
 #include "base/CodePage.h"
 #include "base/ProductInfo.h"
+#include "base/UrlCoding.h"
 #include "controls/CDlgStack.h"
 #include "controls/SWkeWebkit.h"
 #include "online/AdStatusRecord.h"
@@ -34,8 +37,11 @@ class AboutAndBottom : public AppTest {
     work = std::string(getenv("HOME")) + "/about/";
     handler = std::make_unique<HandlerStandIn>(work);
     record = handler->Record();
+    // The update provider answers with this very version.
+    const std::string answer = R"({"version":")" + WideToUtf8(kProductVersion) + R"(","ForceUpdate":0})";
     std::ofstream(work + "product.ini") << "[product]\nwebsite=https://quorvale.example/官网?a=1\nchannel="
-                                        << Channel() << "\n";
+                                        << Channel() << "\nupdate_url="
+                                        << server.url("/status?code=200&body=" + UrlEncode(answer, false)) << "\n";
     setenv("QUORVALE_PRODUCT_INI", (work + "product.ini").c_str(), 1);
     AppTest::SetUp();
   }
@@ -83,18 +89,26 @@ class AboutAndBottom : public AppTest {
   }
 
   static LRESULT CALLBACK Spy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    // Item 4 is recorded and kept from the caption, whose update check
-    // would ask the network.
-    if (msg == WM_COMMAND && LOWORD(wParam) == 4) {
-      commands.emplace_back(wParam, lParam);
-      return 0;
-    }
+    // Item 4 is recorded on its way to the caption's handler.
+    if (msg == WM_COMMAND && LOWORD(wParam) == 4) commands.emplace_back(wParam, lParam);
     return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
   }
+  // A thread timer: reads the tip the update check shows and clicks its OK.
+  static void CALLBACK AnswerTip(HWND, UINT, UINT_PTR, DWORD) {
+    if (CDlgStack::Instance().IsEmpty() || !IsWindowVisible(CDlgStack::Instance().Top())) return;
+    auto* tip = dynamic_cast<SHostWnd*>(CSimpleWnd::FromHandle(CDlgStack::Instance().Top()));
+    SWindow* lines = tip ? tip->FindDescendantByName(L"wnd_tip") : nullptr;
+    SWindow* first = lines ? lines->GetRelative(GSW_FIRSTCHILD) : nullptr;
+    if (!first || !tipText.empty()) return;
+    tipText = first->GetText().c_str();
+    ClickElement(*tip, tip->FindDescendantByName(L"btn_ok"));
+  }
 
+  online_test::LocalServer server;
   std::string work, record;
   std::unique_ptr<HandlerStandIn> handler;
   static inline std::vector<std::pair<WPARAM, LPARAM>> commands;
+  static inline std::wstring tipText;
   static inline WNDPROC previous = nullptr;
   static SDlgAboutUs* about_;
   static inline SDlgAboutUs* open_ = nullptr;
@@ -155,17 +169,25 @@ TEST_F(AboutAndBottom, BottomBarVersionUpdateButtonAndNoPanelWithoutAnAdvertisem
   COPYDATASTRUCT shortData{0, static_cast<DWORD>(bytes.size()), bytes.data()};
   EXPECT_EQ(ReadAdStatusScript(&shortData), nullptr);
   EXPECT_EQ(SendMessageW(Hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&shortData)), 0);
-  // The update button posts menu item 4 to the main window: seen on its
-  // way in.
+  // A real click on the update button posts menu item 4 to the main
+  // window (seen on its way in), which runs the update check: the provider
+  // is asked once and its answer, this version, gives the "latest" tip.
+  ASSERT_TRUE(server.running());
   commands.clear();
+  tipText.clear();
   previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(Hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Spy)));
-  // The button's command, as its click raises it.
-  EventCmd click(update);
-  update->RaiseEvent(&click);
-  pumpUntil([] { return !commands.empty(); }, 5000);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, &AboutAndBottom::AnswerTip);
+  Click(L"btn_update");
+  pumpUntil([] { return !tipText.empty() && CDlgStack::Instance().IsEmpty(); }, 15000);
+  KillTimer(nullptr, timer);
   SetWindowLongPtrW(Hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(commands[0], std::make_pair(WPARAM{4}, LPARAM{0}));
+  EXPECT_EQ(tipText, L"当前已是最新版！");
+  EXPECT_TRUE(CDlgStack::Instance().IsEmpty());
+  int asked = 0;
+  for (const auto& request : server.requests()) asked += request.path.rfind("/status", 0) == 0;
+  EXPECT_EQ(asked, 1);
 }
 
 class AboutAndBottomLowChannel : public AboutAndBottom {
