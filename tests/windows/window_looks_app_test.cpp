@@ -214,6 +214,7 @@ SWindow* WithText(SWindow* root, const wchar_t* text) {
 
 // Expects the element's text in the CJK face at `size` × scale.
 void ExpectCjkFace(SWindow* w, int size) {
+  ASSERT_NE(w, nullptr) << "no such text";
   const std::string what = WideToUtf8(w->GetText().c_str());
   const FaceOfText face = FaceOf(w);
   EXPECT_EQ(face.family, "Noto Sans CJK SC") << what;
