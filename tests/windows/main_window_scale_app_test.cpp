@@ -17,50 +17,27 @@
 
 #include "base/AppFolders.h"
 #include "base/CodePage.h"
+#include "../platform-display/display_helper.h"
 
 extern char** environ;
 
 namespace {
 
-// An Xvfb of its own with the given DPI in its resources; stopped at the end.
+// An Xvfb of its own with the given DPI in its resources, and the test's
+// connection to it; both go at the end.
 class DpiServer {
  public:
-  explicit DpiServer(int dpi) {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 3);
-      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "2000x1600x24", "-nolisten", "tcp", "-noreset",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char number[32] = {};
-    const ssize_t n = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    if (n <= 0) return;
-    name_ = ":" + std::string(number, strcspn(number, "\n"));
-    display_ = XOpenDisplay(name_.c_str());
-    if (!display_) return;
-    const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
-    XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(resources.c_str()), static_cast<int>(resources.size()));
-    XSync(display_, False);
+  explicit DpiServer(int dpi) : server_(dpi, 2000, 1600) {
+    if (!server_.name().empty()) display_ = XOpenDisplay(server_.name().c_str());
   }
   ~DpiServer() {
     if (display_) XCloseDisplay(display_);
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
   }
   Display* display() const { return display_; }
-  const std::string& name() const { return name_; }
+  const std::string& name() const { return server_.name(); }
 
  private:
-  pid_t pid_ = -1;
-  std::string name_;
+  PrivateXServer server_;
   Display* display_ = nullptr;
 };
 
