@@ -197,35 +197,44 @@ std::string RootResources::withDpi(int dpi) const {
 }
 
 PrivateXServer::PrivateXServer(int dpi, int width, int height) {
-  int fds[2];
-  if (pipe(fds) != 0) return;
+  // A display number of this process's own, free of a lock file; the server
+  // is ours once it takes a connection and still runs (on a number taken
+  // meanwhile by another it ends at once, and the next number is tried).
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  pid_ = fork();
-  if (pid_ == 0) {
-    close(fds[0]);
-    dup2(fds[1], 3);
-    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
-           static_cast<char*>(nullptr));
-    _exit(127);
+  for (int attempt = 0; attempt < 8 && name_.empty(); ++attempt) {
+    const int number = 300 + (getpid() * 7 + attempt * 97) % 3000;
+    const std::string name = ":" + std::to_string(number);
+    if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
+    pid_ = fork();
+    if (pid_ == 0) {
+      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    if (pid_ < 0) return;
+    Display* d = nullptr;
+    bool ended = false;
+    for (int i = 0; i < 100 && !d && !ended; ++i) {
+      d = XOpenDisplay(name.c_str());
+      ended = waitpid(pid_, nullptr, WNOHANG) != 0;
+      if (!d && !ended) usleep(100 * 1000);
+    }
+    ended = ended || waitpid(pid_, nullptr, WNOHANG) != 0;
+    if (d && !ended) {
+      const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+      XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+      XSync(d, False);
+      name_ = name;
+    } else {
+      if (!ended) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+      }
+      pid_ = -1;
+    }
+    if (d) XCloseDisplay(d);
   }
-  close(fds[1]);
-  char number[32] = {};
-  const ssize_t n = pid_ > 0 ? read(fds[0], number, sizeof number - 1) : -1;
-  close(fds[0]);
-  if (n <= 0) return;
-  const std::string name = ":" + std::string(number, strcspn(number, "\n"));
-  Display* d = nullptr;
-  for (int i = 0; i < 50 && !d; ++i) {
-    d = XOpenDisplay(name.c_str());
-    if (!d) usleep(100 * 1000);
-  }
-  if (!d) return;
-  const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
-  XChangeProperty(d, DefaultRootWindow(d), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
-  XSync(d, False);
-  XCloseDisplay(d);
-  name_ = name;
 }
 
 PrivateXServer::~PrivateXServer() {
