@@ -65,10 +65,12 @@ TEST_F(TextInput, ChineseCharacterArrivesAsWmChar) {
 }
 
 // Runs `xdotool type` on the text and waits for it, pumping nothing: the
-// window's thread is busy the whole time, as a program may be.
+// window's thread is busy the whole time, as a program may be. xdotool
+// keeps a remapped key for half its delay; 150 ms leaves a loaded machine
+// 75 ms to read each press.
 void XdotoolType(const char* text) {
   char* argv[] = {const_cast<char*>("xdotool"), const_cast<char*>("type"), const_cast<char*>("--delay"),
-                  const_cast<char*>("40"), const_cast<char*>("--"), const_cast<char*>(text), nullptr};
+                  const_cast<char*>("150"), const_cast<char*>("--"), const_cast<char*>(text), nullptr};
   pid_t pid = 0;
   ASSERT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv, environ), 0);
   int status = 0;

@@ -339,8 +339,10 @@ TEST_F(FileListApp, RenameByTypingMovesTheFileTheRowAndTheDatabaseRow) {
     return [text] {
       if (!DialogUp()) return false;
       // xdotool with the text as one argument: no shell quoting in between.
+      // It keeps a remapped key for half its delay: room for a loaded
+      // machine to read each press.
       char* argv[] = {const_cast<char*>("xdotool"), const_cast<char*>("type"), const_cast<char*>("--delay"),
-                      const_cast<char*>("40"), const_cast<char*>("--"), const_cast<char*>(text), nullptr};
+                      const_cast<char*>("150"), const_cast<char*>("--"), const_cast<char*>(text), nullptr};
       pid_t pid = 0;
       EXPECT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv, environ), 0);
       int status = 0;

@@ -136,9 +136,10 @@ TEST(MainWindowScale, FollowsTheScreensDpi) {
     EXPECT_NEAR(a.x + width / 2, 1000, 2) << "centred, " << r.dpi;
     EXPECT_NEAR(a.y + height / 2, 800, 2) << "centred, " << r.dpi;
     // The record button's red left of its white centre: at 100 % 28 pixels
-    // from the window's left and 48 above its bottom.
+    // from the window's left and 78 above its bottom (the middle of its
+    // 96-pixel row, over the 30-pixel bottom bar).
     const int s = r.scale;
-    EXPECT_EQ(Pixel(d, a.x + 28 * s / 100, a.y + height - 48 * s / 100), 0xDD2421u) << r.dpi;
+    EXPECT_EQ(Pixel(d, a.x + 28 * s / 100, a.y + height - 78 * s / 100), 0xDD2421u) << r.dpi;
     kill(child, SIGTERM);
     waitpid(child, nullptr, 0);
   }

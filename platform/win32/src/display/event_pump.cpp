@@ -538,8 +538,12 @@ void startInputReader(XDisplay* x) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         continue;
       }
-      pollfd fd{x->fd, POLLIN, 0};
+      pollfd fd{x->fd, POLLIN | POLLRDHUP, 0};
       if (poll(&fd, 1, 500) <= 0) continue;
+      // A server that went away is found by the threads that pump, as
+      // before: an I/O error raised here would meet whatever handler the
+      // process has installed last (a toolkit's may end the process).
+      if (fd.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) return;
       readAndRoute(x, true);
     }
   }).detach();
