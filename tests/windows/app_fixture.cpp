@@ -13,6 +13,7 @@ using namespace ORIEL;
 
 void AppTest::SetUp() {
   ASSERT_TRUE(Win32HasDisplay()) << "the program's tests need an X display";
+  program.SetTimerClock(timerClock);
   ASSERT_EQ(program.StartUp(GetModuleHandleW(nullptr)), CQuorvaleApp::kStartRun)
       << WideToUtf8(program.FailureText());
   ASSERT_TRUE(waitViewable(Hwnd()));

@@ -51,4 +51,7 @@ class AppTest : public ::testing::Test {
 
   CQuorvaleApp program;
   bool shutDown = false;
+  // The clock the program's timer tasks run on; set before SetUp to use
+  // one of the test's.
+  std::shared_ptr<ITimerClock> timerClock;
 };
