@@ -472,6 +472,8 @@ class OptionDialogsLook : public OptionDialogsOnTestClock {
     controller_->GetTimerOption().option_everyday = 0;
     moveMouse(0, 0);
   }
+
+ public:
   // Opens `dlg`, looks at it once drawn at `scale`, and closes it with
   // `closer`.
   Look LookAt(SDlgBase& dlg, int scale, const wchar_t* sample, const std::vector<POINT>& points,
@@ -497,25 +499,35 @@ class OptionDialogsLook : public OptionDialogsOnTestClock {
   }
 };
 
-TEST_F(OptionDialogsLook, SettingsAt100PercentMatchItsGoldenAndScaleTo150And200) {
-  // The left pane, the checked page button, the caption.
-  const std::vector<POINT> points{{20, 300}, {20, 70}, {200, 25}};
-  SDlgOptionMore at100;
-  const Look base = LookAt(at100, 100, L"btn_hotkey", points, L"btn_close", "settings_dialog_100");
-  EXPECT_EQ(base.size.cx, 510);
-  EXPECT_EQ(base.size.cy, 350);
+// A dialog of `width` x `height` at 100 % against its golden image, then
+// at 150 and 200 %: its size scaled, the same colours at the scaled
+// points, and the sample element's text as much wider.
+struct ScaleCase {
+  std::function<std::unique_ptr<SDlgBase>()> make;
+  int width, height;
+  const wchar_t* sample;  // an element whose ink is text
+  const wchar_t* closer;
+  std::vector<POINT> points;
+  std::string golden;
+};
+
+void CheckLookAndScales(OptionDialogsLook& test, const ScaleCase& c) {
+  std::unique_ptr<SDlgBase> at100 = c.make();
+  const Look base = test.LookAt(*at100, 100, c.sample, c.points, c.closer, c.golden);
+  EXPECT_EQ(base.size.cx, c.width);
+  EXPECT_EQ(base.size.cy, c.height);
   EXPECT_TRUE(base.golden);
-  EXPECT_GT(base.ink, 30) << "the page button's text is drawn";
+  EXPECT_GT(base.ink, 20) << "the sample's text is drawn";
   RootResources resources;
   RecordingClass probeClass(L"DpiProbe");
   HWND probe = CreateWindowExW(0, probeClass.name(), L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   for (const auto& [dpi, scale] : {std::pair{144, 150}, std::pair{192, 200}}) {
     RootResources::write(resources.withDpi(dpi));
     ASSERT_TRUE(pumpUntil([&] { return GetDpiForWindow(probe) == static_cast<UINT>(dpi); }));
-    SDlgOptionMore dlg;
-    const Look look = LookAt(dlg, scale, L"btn_hotkey", points, L"btn_close", "");
-    EXPECT_EQ(look.size.cx, 510 * scale / 100) << dpi;
-    EXPECT_EQ(look.size.cy, 350 * scale / 100) << dpi;
+    std::unique_ptr<SDlgBase> dlg = c.make();
+    const Look look = test.LookAt(*dlg, scale, c.sample, c.points, c.closer, "");
+    EXPECT_EQ(look.size.cx, c.width * scale / 100) << dpi;
+    EXPECT_EQ(look.size.cy, c.height * scale / 100) << dpi;
     EXPECT_EQ(look.pixels, base.pixels) << dpi;
     EXPECT_NEAR(look.ink, base.ink * scale / 100, base.ink * scale / 1000) << dpi;
   }
@@ -524,32 +536,18 @@ TEST_F(OptionDialogsLook, SettingsAt100PercentMatchItsGoldenAndScaleTo150And200)
   DestroyWindow(probe);
 }
 
+TEST_F(OptionDialogsLook, SettingsAt100PercentMatchItsGoldenAndScaleTo150And200) {
+  // The left pane, the checked page button, the caption.
+  CheckLookAndScales(*this, {[] { return std::make_unique<SDlgOptionMore>(); }, 510, 350, L"btn_hotkey",
+                             L"btn_close", {{20, 300}, {20, 70}, {200, 25}}, "settings_dialog_100"});
+}
+
 TEST_F(OptionDialogsLook, TimerTasksAt100PercentMatchItsGoldenAndScaleTo150And200) {
-  // The window's body, the strong "确定" button, the list's header.
-  // Inside the screen at 200 % too, where the dialog is larger than it.
-  const std::vector<POINT> points{{60, 200}, {640, 300}, {100, 330}};
-  SDlgOptionTimerTask at100(controller_->GetOutput());
-  const Look base = LookAt(at100, 100, L"btn_no", points, L"btn_no", "timer_task_dialog_100");
-  EXPECT_EQ(base.size.cx, 730);
-  EXPECT_EQ(base.size.cy, 650);
-  EXPECT_TRUE(base.golden);
-  EXPECT_GT(base.ink, 20) << "the button's text is drawn";
-  RootResources resources;
-  RecordingClass probeClass(L"DpiProbe");
-  HWND probe = CreateWindowExW(0, probeClass.name(), L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  for (const auto& [dpi, scale] : {std::pair{144, 150}, std::pair{192, 200}}) {
-    RootResources::write(resources.withDpi(dpi));
-    ASSERT_TRUE(pumpUntil([&] { return GetDpiForWindow(probe) == static_cast<UINT>(dpi); }));
-    SDlgOptionTimerTask dlg(controller_->GetOutput());
-    const Look look = LookAt(dlg, scale, L"btn_no", points, L"btn_no", "");
-    EXPECT_EQ(look.size.cx, 730 * scale / 100) << dpi;
-    EXPECT_EQ(look.size.cy, 650 * scale / 100) << dpi;
-    EXPECT_EQ(look.pixels, base.pixels) << dpi;
-    EXPECT_NEAR(look.ink, base.ink * scale / 100, base.ink * scale / 1000) << dpi;
-  }
-  RootResources::write(resources.withDpi(0));
-  EXPECT_TRUE(pumpUntil([&] { return GetDpiForWindow(probe) == 96u; }));
-  DestroyWindow(probe);
+  // The window's body, the strong "确定" button, the list's header; inside
+  // the screen at 200 % too, where the dialog is larger than the screen.
+  CheckLookAndScales(*this, {[this] { return std::make_unique<SDlgOptionTimerTask>(controller_->GetOutput()); },
+                             730, 650, L"btn_no", L"btn_no", {{60, 200}, {640, 300}, {100, 330}},
+                             "timer_task_dialog_100"});
 }
 
 }  // namespace

@@ -4,9 +4,7 @@
 // on the X server; start at logon as a desktop entry; the floating window
 // shown and hidden; a split time that cuts a recording into files; and
 // every change in the INI files after the program's exit.
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 
@@ -24,18 +22,6 @@
 namespace {
 
 using namespace ORIEL;
-
-// What a command prints, and its exit status.
-std::string RunCommand(const std::string& command, int* status = nullptr) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return out;
-  std::array<char, 512> buffer;
-  while (fgets(buffer.data(), buffer.size(), pipe)) out += buffer.data();
-  const int rc = pclose(pipe);
-  if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  return out;
-}
 
 // The container's duration in seconds as ffprobe reads it.
 double ProbeSeconds(const std::string& path) {
@@ -68,9 +54,7 @@ class SettingsDialog : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    const std::string folder = std::string(getenv("HOME")) + "/录音/" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    if (program.MainWindow()) Bll().GetOutput().output_dir = Utf8ToWide(folder);
+    RecordInto(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   // Opens the dialog from the main window's button and runs the steps
   // while it is open; the first step finds it.
@@ -97,16 +81,6 @@ class SettingsDialog : public AppTest {
     if (!XGetWindowAttributes(userDisplay(), Win32XWindowOf(flow->GetHwnd()), &a)) return false;
     return a.map_state == IsViewable;
   }
-  // Ends the program as its close does when nothing is asked.
-  void Exit() {
-    Bll().GetMoreSetting().common_show_closetip = 0;
-    Bll().GetMoreSetting().common_close_hide = 0;
-    PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(RunLoop(), 0);
-    program.ShutDown(0);
-    shutDown = true;
-  }
-
   SDlgOptionMore* dlg = nullptr;
 };
 
@@ -127,7 +101,7 @@ TEST_F(SettingsDialog, AnAbsentMicrophoneIsSelectedOnceItIsPluggedInAndMadeTheDe
         audio_test::Pactl("set-default-source qvstudio");
         return true;
       },
-      Await([&] { return box()->GetText() == L"qvstudio"; }),
+      Await([&] { return box()->GetText() == L"qvstudio"; }, 250),
       [&] {
         selected = box()->GetText();
         for (int i = 0; i < box()->GetCount(); ++i) items.emplace_back(box()->GetItemText(i).c_str());
@@ -183,7 +157,7 @@ TEST_F(SettingsDialog, CtrlF9TypedIntoTheRecordKeyStartsRecordingAndCtrlF2NoLong
   pumpFor(800);
   CtrlKey(XK_F9);
   ASSERT_TRUE(pumpUntil([&] { return !Recording(); })) << "and stops";
-  Exit();
+  ExitProgram();
   CFileMoreSetting stored;
   EXPECT_EQ(stored.hotkeys[kHotKeyStartEnd].vk, VK_F9);
   EXPECT_EQ(stored.hotkeys[kHotKeyStartEnd].mod, MOD_CONTROL);
@@ -251,7 +225,7 @@ TEST_F(SettingsDialog, StartAtLogonAndTheFloatingWindowActAtOnceAndExitKeepsEver
   EXPECT_TRUE(removed);
   EXPECT_TRUE(hidden) << "unchecking unmaps the floating window";
   EXPECT_TRUE(shownAgain) << "checking maps it again";
-  Exit();
+  ExitProgram();
 
   CFileMoreSetting more2;
   EXPECT_EQ(more2.common_auto_open, 0);
@@ -298,8 +272,9 @@ TEST_F(SettingsDialog, ASplitOfATenthOfAMinuteCutsThirteenSecondsIntoSixSecondFi
     total += seconds;
     if (i + 1 < files.size()) EXPECT_NEAR(seconds, 6.0, 0.35) << files[i];
   }
+  // From the start click to the stop click, which a loaded machine delays.
   EXPECT_GT(total, 12.5);
-  EXPECT_LT(total, 14.5);
+  EXPECT_LT(total, 16.0);
 }
 
 }  // namespace

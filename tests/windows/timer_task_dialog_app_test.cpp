@@ -7,10 +7,8 @@
 // the error log opened with xdg-open, Esc closing, and the task file
 // after the program's exit.
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,16 +31,6 @@
 namespace {
 
 using namespace ORIEL;
-
-std::string RunCommand(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return out;
-  std::array<char, 512> buffer;
-  while (fgets(buffer.data(), buffer.size(), pipe)) out += buffer.data();
-  pclose(pipe);
-  return out;
-}
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -76,8 +64,7 @@ class TimerTaskDialog : public AppTest {
     // Real pace while a task runs, so its recording lasts its duration.
     CTimerTaskMgr* engine = &Bll().GetTimerManager().Engine();
     clock->SetRealtimeWhile([engine] { return engine->GetRunningDate().IsSet(); });
-    const std::string folder = std::string(getenv("HOME")) + "/录音/timer";
-    Bll().GetOutput().output_dir = Utf8ToWide(folder);
+    RecordInto("timer");
     Bll().GetOutput().output_format = 0;  // mp3 live; the tasks ask for wav
     Bll().GetTimerOption().option_everyday = 0;
   }
@@ -267,15 +254,11 @@ TEST_F(TimerTaskDialog, ATaskAMinuteAheadWaitsRunsAndLeavesItsFile) {
           files[0] + "'");
   EXPECT_EQ(probe.substr(0, 9), "pcm_s16le") << probe;
   const double seconds = std::atof(probe.substr(probe.find('\n') + 1).c_str());
-  EXPECT_GT(seconds, 4.0) << probe;
-  EXPECT_LT(seconds, 6.0) << probe;
+  // Five seconds of the task, less the recorder's start on a loaded machine.
+  EXPECT_GT(seconds, 3.8) << probe;
+  EXPECT_LT(seconds, 6.2) << probe;
 
-  Bll().GetMoreSetting().common_show_closetip = 0;
-  Bll().GetMoreSetting().common_close_hide = 0;
-  PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(RunLoop(), 0);
-  program.ShutDown(0);
-  shutDown = true;
+  ExitProgram();
   const std::string saved = ReadAll(WideToUtf8(GetTimerXmlPath()));
   EXPECT_NE(saved.find("保留"), std::string::npos) << saved;
   EXPECT_EQ(saved.find("待删"), std::string::npos) << saved;
