@@ -1,4 +1,8 @@
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <filesystem>
 
 #include "base/CodePage.h"
@@ -13,6 +17,7 @@ using namespace ORIEL;
 
 void AppTest::SetUp() {
   ASSERT_TRUE(Win32HasDisplay()) << "the program's tests need an X display";
+  program.SetTimerClock(timerClock);
   ASSERT_EQ(program.StartUp(GetModuleHandleW(nullptr)), CQuorvaleApp::kStartRun)
       << WideToUtf8(program.FailureText());
   ASSERT_TRUE(waitViewable(Hwnd()));
@@ -121,4 +126,28 @@ std::vector<std::string> AppTest::OutputFiles(const std::string& extension) {
     if (e.path().extension() == extension) files.push_back(e.path().string());
   std::sort(files.begin(), files.end());
   return files;
+}
+
+void AppTest::RecordInto(const std::string& folder) {
+  if (program.MainWindow()) Bll().GetOutput().output_dir = Utf8ToWide(std::string(getenv("HOME")) + "/录音/" + folder);
+}
+
+void AppTest::ExitProgram() {
+  Bll().GetMoreSetting().common_show_closetip = 0;
+  Bll().GetMoreSetting().common_close_hide = 0;
+  PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(RunLoop(), 0);
+  program.ShutDown(0);
+  shutDown = true;
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return out;
+  std::array<char, 512> buffer;
+  while (fgets(buffer.data(), buffer.size(), pipe)) out += buffer.data();
+  const int rc = pclose(pipe);
+  if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  return out;
 }

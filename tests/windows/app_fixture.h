@@ -14,6 +14,9 @@
 #include "../platform-display/display_helper.h"
 #include <X11/keysym.h>
 
+// What a command prints (standard error too), and its exit status.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -48,7 +51,15 @@ class AppTest : public ::testing::Test {
   int RunLoop() { return program.Run(); }
   // The output folder's files with this extension, newest last.
   std::vector<std::string> OutputFiles(const std::string& extension);
+  // Records into a folder of its own under ~/录音.
+  void RecordInto(const std::string& folder);
+  // Ends the program as its close does when nothing is asked, and takes
+  // it down: its files are written.
+  void ExitProgram();
 
   CQuorvaleApp program;
   bool shutDown = false;
+  // The clock the program's timer tasks run on; set before SetUp to use
+  // one of the test's.
+  std::shared_ptr<ITimerClock> timerClock;
 };

@@ -29,9 +29,7 @@ class RecordingApp : public AppTest {
   // Each test records into a folder of its own.
   void SetUp() override {
     AppTest::SetUp();
-    const std::string folder = std::string(getenv("HOME")) + "/录音/" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    if (program.MainWindow()) Bll().GetOutput().output_dir = Utf8ToWide(folder);
+    RecordInto(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   void SelectItem(SComboBox* box, const wchar_t* text) {
     ASSERT_NE(box, nullptr);

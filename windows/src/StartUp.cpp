@@ -90,7 +90,7 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
   SStringW dataDir;
   std::wstring ignored;
   PrepareDataDir(dataDir, ignored);
-  CBllMain& bll = CBllMain::Instance();
+  CBllMain& bll = CBllMain::Instance(timerClock_);
   controller_ = true;
   GetDeviceNotifier();
   notifier_ = true;
