@@ -11,7 +11,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +21,6 @@
 #include "base/AppFolders.h"
 #include "base/CodePage.h"
 #include "../platform-display/display_helper.h"
-#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
 extern char** environ;
@@ -31,33 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Viewable top-level windows titled `title` (UTF-8).
-std::vector<::Window> WindowsTitled(const std::string& title) {
-  Display* d = userDisplay();
-  const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-  ::Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  std::vector<::Window> found;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return found;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable) continue;
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, children[i], netName, 0, 256, False, utf8, &type, &format, &items, &after, &data) ==
-            Success &&
-        data) {
-      if (std::string(reinterpret_cast<char*>(data), items) == title) found.push_back(children[i]);
-      XFree(data);
-    }
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!done()) {
@@ -65,21 +36,6 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return true;
-}
-
-// key=value pairs of a form body, decoded.
-std::map<std::string, std::string> DecodeForm(const std::string& body) {
-  std::map<std::string, std::string> form;
-  size_t start = 0;
-  while (start <= body.size()) {
-    size_t end = body.find('&', start);
-    if (end == std::string::npos) end = body.size();
-    const std::string pair = body.substr(start, end - start);
-    const size_t eq = pair.find('=');
-    if (eq != std::string::npos) form[online_test::FormDecode(pair.substr(0, eq))] = online_test::FormDecode(pair.substr(eq + 1));
-    start = end + 1;
-  }
-  return form;
 }
 
 class ProgramCrash : public ::testing::Test {
@@ -95,7 +51,7 @@ class ProgramCrash : public ::testing::Test {
       waitpid(pid, nullptr, 0);
     }
     // A box left by a failed run goes with its client.
-    for (::Window box : WindowsTitled("提示")) XKillClient(userDisplay(), box);
+    for (::Window box : viewableWindowsTitled("提示")) XKillClient(userDisplay(), box);
     XSync(userDisplay(), False);
   }
   // Starts the program beside this test with that product file.
@@ -131,7 +87,7 @@ TEST_F(ProgramCrash, ASegfaultOfTheRunningProgramPostsTheReportToTheUploadHost) 
   std::ofstream(ini) << "[product]\nupload_host=127.0.0.1:" << server.port()
                      << "\nuid=用户 7&x=1\nmcode=AB-12\nvform=3.6.0-crash\n";
   ASSERT_TRUE(Start(ini));
-  ASSERT_TRUE(WaitFor([] { return !WindowsTitled("Velmora电脑录音软件").empty(); }, 60000))
+  ASSERT_TRUE(WaitFor([] { return !viewableWindowsTitled("Velmora电脑录音软件").empty(); }, 60000))
       << "the main window did not show";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
@@ -149,14 +105,14 @@ TEST_F(ProgramCrash, ASegfaultOfTheRunningProgramPostsTheReportToTheUploadHost) 
       60000))
       << "nothing reached the upload host";
   // The helper shows the reply; Enter closes its box.
-  ASSERT_TRUE(WaitFor([] { return !WindowsTitled("提示").empty(); }, 30000)) << "no reply box";
+  ASSERT_TRUE(WaitFor([] { return !viewableWindowsTitled("提示").empty(); }, 30000)) << "no reply box";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_EQ(uploads.size(), 1u);
   EXPECT_EQ(server.requests().size(), 1u) << "one request, once";
-  EXPECT_EQ(WindowsTitled("提示").size(), 1u);
+  EXPECT_EQ(viewableWindowsTitled("提示").size(), 1u);
   EXPECT_EQ(uploads[0].method, "POST");
   EXPECT_EQ(uploads[0].header("Content-Type"), "application/x-www-form-urlencoded");
-  const auto form = DecodeForm(uploads[0].body);
+  const auto form = online_test::DecodeForm(uploads[0].body);
   EXPECT_EQ(form.size(), 4u) << uploads[0].body;
   ASSERT_TRUE(form.count("exception")) << uploads[0].body;
   EXPECT_NE(form.at("exception").find("Crash: SIGSEGV"), std::string::npos) << form.at("exception");
@@ -166,7 +122,7 @@ TEST_F(ProgramCrash, ASegfaultOfTheRunningProgramPostsTheReportToTheUploadHost) 
 
   bool closed = false;
   for (int attempt = 0; attempt < 6 && !closed; ++attempt) {
-    const std::vector<::Window> boxes = WindowsTitled("提示");
+    const std::vector<::Window> boxes = viewableWindowsTitled("提示");
     if (boxes.empty()) {
       closed = true;
       break;
@@ -174,7 +130,7 @@ TEST_F(ProgramCrash, ASegfaultOfTheRunningProgramPostsTheReportToTheUploadHost) 
     XSetInputFocus(userDisplay(), boxes[0], RevertToParent, CurrentTime);
     XSync(userDisplay(), False);
     tapKey(XK_Return);
-    closed = WaitFor([] { return WindowsTitled("提示").empty(); }, 5000);
+    closed = WaitFor([] { return viewableWindowsTitled("提示").empty(); }, 5000);
   }
   EXPECT_TRUE(closed) << "the reply box did not close";
 }
