@@ -41,6 +41,9 @@ class AppTest : public ::testing::Test {
   int Height(const wchar_t* name);
   // The screen's pixels under the element, row after row (0xRRGGBB).
   std::vector<unsigned long> ScreenArea(const wchar_t* name);
+  // Opens the combo box by a real click and clicks the entry `text` in its
+  // drop-down list; true once the list closed on that entry.
+  bool ChooseInList(const wchar_t* combo, const wchar_t* text);
   // Drags with the left button from one screen point to another.
   void Drag(POINT from, POINT to);
   // Ctrl+<key> through the X server.
