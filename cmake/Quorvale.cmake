@@ -74,7 +74,7 @@ endfunction()
 # the label: *_audio_test.cpp needs PulseAudio, *_display_test.cpp an X
 # display, *_net_test.cpp a local server, *_app_test.cpp (the program
 # itself, sound and windows) both PulseAudio and the display, anything else
-# is `unit`.
+# is `unit`; *_display_net_test.cpp needs both the display and a local server.
 # *_tsan_test.cpp is built with ThreadSanitizer, together with the sources
 # of the first library in LIBS so that their races are seen too; it may carry
 # a label before the suffix (*_audio_tsan_test.cpp, *_display_tsan_test.cpp).
@@ -99,6 +99,8 @@ function(quorvale_test_dir)
     endif()
     if(stem MATCHES "_app_test$")
       set(label display audio)
+    elseif(stem MATCHES "_display_net_test$")
+      set(label display net)
     elseif(stem MATCHES "_audio(_tsan)?_test$")
       set(label audio)
     elseif(stem MATCHES "_display(_tsan)?_test$")

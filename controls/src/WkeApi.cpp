@@ -17,6 +17,9 @@ constexpr const char* kWkeApiNames[] = {
 std::array<void*, kWkeApiCount> g_api{};
 int g_loaded = -1;  // -1 not tried yet, else LoadWkeApi's answer
 bool g_started = false;
+// Kept to start the engine again after a shut-down in the same process.
+PFN_wkeInitializeEx g_initialize = nullptr;
+PFN_wkeIsInitialize g_isInitialized = nullptr;
 int g_engineScale = 100;
 
 }  // namespace
@@ -40,6 +43,8 @@ int LoadWkeApi() {
     SLOGW(SLOG_LEVEL_WARN, "LoadWkeApi", L"web engine not started: wkeInitializeEx or wkeIsInitialize missing");
     return 0;
   }
+  g_initialize = initialize;
+  g_isInitialized = isInitialized;
   initialize(nullptr);
   if (!isInitialized()) {
     SLOGW(SLOG_LEVEL_WARN, "LoadWkeApi", L"web engine not started: the engine refused to start");
@@ -66,6 +71,15 @@ void UpdateWkeEngineScale() {
 bool StartWebEngine() {
   UpdateWkeEngineScale();
   if (!LoadWkeApi()) return false;
+  // A start-up after an earlier shut-down in this process (the module stays
+  // loaded): the engine is started again.
+  if (!g_isInitialized()) {
+    g_initialize(nullptr);
+    if (!g_isInitialized()) {
+      SLOGW(SLOG_LEVEL_WARN, "StartWebEngine", L"web engine not started again after its shut-down");
+      return false;
+    }
+  }
   if (WKE_HAS(wkeEnableHighDPISupport)) WKE_API(wkeEnableHighDPISupport)();
   g_started = true;
   return true;

@@ -231,7 +231,14 @@ int MCGetOutputStreamParams(const MCConvertParam& param, AVCodecID defaultCodec,
       p->bit_rate = static_cast<int64_t>(param.audioBitRate * 1000);
       MCFixAudioParams(id, &p->bit_rate, &p->sample_rate, &channels);
     } else {
-      p->bit_rate = MCDefaultAudioBitRate(id, &p->sample_rate);
+      int rate = p->sample_rate;
+      p->bit_rate = MCDefaultAudioBitRate(id, &rate);
+      // The bit-rate table knows no MPEG-2.5 rates (8000, 11025, 12000) and
+      // moves them to 44100. A stream already in the output codec, of which
+      // no rate was asked, keeps its own: otherwise it could not be copied,
+      // and a job that only rewrites tags would resample the audio.
+      const bool keepOwnRate = param.copyWhenSame && param.sampleRate <= 0 && id == in->codec_id;
+      if (!keepOwnRate) p->sample_rate = rate;
     }
     // An input with the same channel count keeps its own layout (also an
     // unspecified one), so that a stream copy compares equal.

@@ -370,7 +370,9 @@ TEST_F(AppControlsDisplay, HeaderSharesTheWindowsWidthAndRowsFollowIt) {
     const unsigned long cells[] = {0x40A040, 0x4040C0, 0xA04040};
     int x = 0;
     for (int i = 0; i < 6; ++i) {
-      if (i > 0) EXPECT_TRUE(Near(Pixel(POINT{x, headerY}), 0xFF0000)) << "divider " << i << " at " << x;
+      if (i > 0) {
+        EXPECT_TRUE(Near(Pixel(POINT{x, headerY}), 0xFF0000)) << "divider " << i << " at " << x;
+      }
       const unsigned long first = screenPixel(kX + x + 1, kY + rowY), last = screenPixel(kX + x + r.widths[i] - 2, kY + rowY);
       const unsigned long want = i < 3 ? cells[i] : kWhite;
       EXPECT_TRUE(Near(first, want)) << "column " << i << std::hex << " " << first;

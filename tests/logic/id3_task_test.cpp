@@ -80,6 +80,11 @@ std::string Tag(std::map<std::string, std::string>& facts, const std::string& na
   return "<none>";
 }
 
+// The audio stream's packets, copied out and hashed as one.
+std::string AudioMd5(const std::string& path) {
+  return mctest::Capture("ffmpeg -nostdin -v error -i " + mctest::Quote(path) + " -map 0:a:0 -c copy -f md5 - 2>/dev/null");
+}
+
 TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
   const std::string cover = dir_ + "/cover.png";
   ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i testsrc=s=64x48 -frames:v 1 '" + cover + "'"));
@@ -90,6 +95,8 @@ TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
     bool withCover;
   } cases[] = {
       {"mp3", "-c:a libmp3lame -b:a 128k", 0, true},
+      // A rate outside the converter's bit-rate table: copied all the same.
+      {"mp3", "-ar 8000 -c:a libmp3lame -b:a 24k", 0, false},
       {"m4a", "-c:a aac -b:a 96k", 5, true},
       {"m4r", "-c:a aac -b:a 96k -f ipod", kFormatIdM4r, false},
       {"flac", "-c:a flac", 3, true},
@@ -106,6 +113,8 @@ TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
                                " -metadata title=Old -metadata genre=Rock -metadata artist=Someone '" + path + "'"));
     const auto before = mctest::AudioPacketSums(path);
     ASSERT_FALSE(before.empty());
+    const std::string md5Before = AudioMd5(path);
+    ASSERT_NE(md5Before.find("MD5="), std::string::npos);
 
     EXPECT_EQ(RunTask(path, c.formatId, NewTags(path)), kId3ResultDone);
 
@@ -118,6 +127,7 @@ TEST_F(Id3TaskTest, RewritesTagsByStreamCopyInEveryTaggedFormat) {
     EXPECT_EQ(reread.year.value_or(L"<none>"), L"2024");
     EXPECT_EQ(reread.title.value_or(L""), L"新标题");
     EXPECT_EQ(mctest::AudioPacketSums(path), before);
+    EXPECT_EQ(AudioMd5(path), md5Before);
     if (c.withCover) {
       EXPECT_EQ(facts["streams.stream.1.disposition.attached_pic"], "1");
       EXPECT_EQ(facts["streams.stream.1.width"], "64");

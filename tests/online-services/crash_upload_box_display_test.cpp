@@ -15,33 +15,6 @@
 
 namespace {
 
-// Viewable top-level windows of the screen titled `title` (UTF-8).
-std::vector<::Window> WindowsTitled(const std::string& title) {
-  Display* d = userDisplay();
-  const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-  ::Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  std::vector<::Window> found;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return found;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable) continue;
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, children[i], netName, 0, 256, False, utf8, &type, &format, &items, &after, &data) ==
-            Success &&
-        data) {
-      if (std::string(reinterpret_cast<char*>(data), items) == title) found.push_back(children[i]);
-      XFree(data);
-    }
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 class CrashUploadBox : public online_test::ScratchTest {};
 
 TEST_F(CrashUploadBox, TheReplyShowsInOneTipWindowThatEnterCloses) {
@@ -54,20 +27,20 @@ TEST_F(CrashUploadBox, TheReplyShowsInOneTipWindowThatEnterCloses) {
 
   std::vector<::Window> tips;
   ASSERT_TRUE(crashtest::ReadStderr(
-      run, [&] { return !(tips = WindowsTitled("提示")).empty(); }, 60000))
+      run, [&] { return !(tips = viewableWindowsTitled("提示")).empty(); }, 60000))
       << run.stderrText;
   ASSERT_EQ(tips.size(), 1u) << run.stderrText;
   EXPECT_EQ(crashtest::WaitForSignal(run), SIGSEGV);  // the crashing process did not wait for the box
   EXPECT_EQ(server.requests().size(), 1u);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(WindowsTitled("提示").size(), 1u) << "a second box";
-  EXPECT_TRUE(WindowsTitled("错误").empty());
+  EXPECT_EQ(viewableWindowsTitled("提示").size(), 1u) << "a second box";
+  EXPECT_TRUE(viewableWindowsTitled("错误").empty());
 
   // The helper ends at the Enter, and with it the last writer of the pipe;
   // a key lost on a slow server is pressed again.
   bool closed = false;
   for (int attempt = 0; attempt < 6 && !closed; ++attempt) {
-    if (attempt > 0 && WindowsTitled("提示").empty()) {  // closed; the helper is still ending
+    if (attempt > 0 && viewableWindowsTitled("提示").empty()) {  // closed; the helper is still ending
       closed = crashtest::ReadStderr(run, nullptr, 30000);
       break;
     }
@@ -77,7 +50,7 @@ TEST_F(CrashUploadBox, TheReplyShowsInOneTipWindowThatEnterCloses) {
     closed = crashtest::ReadStderr(run, nullptr, 5000);
   }
   ASSERT_TRUE(closed) << "the box did not close";
-  EXPECT_TRUE(WindowsTitled("提示").empty());
+  EXPECT_TRUE(viewableWindowsTitled("提示").empty());
 }
 
 }  // namespace

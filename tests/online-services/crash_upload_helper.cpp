@@ -91,21 +91,6 @@ CrashRun::~CrashRun() {
   }
 }
 
-std::map<std::string, std::string> DecodeForm(const std::string& body) {
-  std::map<std::string, std::string> fields;
-  size_t start = 0;
-  while (start <= body.size()) {
-    size_t end = body.find('&', start);
-    if (end == std::string::npos) end = body.size();
-    const std::string pair = body.substr(start, end - start);
-    const size_t eq = pair.find('=');
-    fields[online_test::FormDecode(pair.substr(0, eq))] =
-        eq == std::string::npos ? "" : online_test::FormDecode(pair.substr(eq + 1));
-    start = end + 1;
-  }
-  return fields;
-}
-
 size_t CountOf(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;

@@ -33,8 +33,6 @@ bool ReadStderr(CrashRun& run, const std::function<bool()>& stop, int timeoutMs)
 // The signal the child died of; -1000 - code when it exited.
 int WaitForSignal(CrashRun& run);
 
-// A form body as the service reads it: keys and values decoded.
-std::map<std::string, std::string> DecodeForm(const std::string& body);
 size_t CountOf(const std::string& text, const std::string& part);
 
 }  // namespace crashtest

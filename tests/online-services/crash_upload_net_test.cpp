@@ -45,7 +45,7 @@ TEST_F(CrashUploadTest, OneCrashPostsTheDecodableFormOnceAndShowsTheReply) {
     ASSERT_EQ(uploads.size(), 1u) << run.stderrText;
     EXPECT_EQ(uploads[0].method, "POST");
     EXPECT_EQ(uploads[0].header("Content-Type"), "application/x-www-form-urlencoded");
-    const auto form = crashtest::DecodeForm(uploads[0].body);
+    const auto form = online_test::DecodeForm(uploads[0].body);
     ASSERT_EQ(form.size(), 4u) << uploads[0].body;
     const std::string& exception = form.at("exception");
     EXPECT_NE(exception.find("Crash: SIGSEGV"), std::string::npos) << exception;

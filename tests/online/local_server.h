@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,8 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 // Form decoding as a service does it: '+' is a blank, every %XX a byte.
 std::string FormDecode(const std::string& text);
+// A form body as a service reads it: its keys and values decoded.
+std::map<std::string, std::string> DecodeForm(const std::string& body);
 // A closed port: one that was free a moment ago.
 int UnusedPort();
 

@@ -259,4 +259,18 @@ std::string FormDecode(const std::string& text) {
   return out;
 }
 
+std::map<std::string, std::string> DecodeForm(const std::string& body) {
+  std::map<std::string, std::string> fields;
+  size_t start = 0;
+  while (start <= body.size()) {
+    size_t end = body.find('&', start);
+    if (end == std::string::npos) end = body.size();
+    const std::string pair = body.substr(start, end - start);
+    const size_t eq = pair.find('=');
+    fields[FormDecode(pair.substr(0, eq))] = eq == std::string::npos ? "" : FormDecode(pair.substr(eq + 1));
+    start = end + 1;
+  }
+  return fields;
+}
+
 }  // namespace online_test

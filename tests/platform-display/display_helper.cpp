@@ -263,3 +263,29 @@ std::vector<std::string> netWmStates(HWND hwnd) {
   if (data) XFree(data);
   return names;
 }
+
+std::vector<::Window> viewableWindowsTitled(const std::string& title) {
+  Display* d = userDisplay();
+  const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  std::vector<::Window> found;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return found;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, children[i], netName, 0, 256, False, utf8, &type, &format, &items, &after, &data) ==
+            Success &&
+        data) {
+      if (std::string(reinterpret_cast<char*>(data), items) == title) found.push_back(children[i]);
+      XFree(data);
+    }
+  }
+  if (children) XFree(children);
+  return found;
+}

@@ -38,6 +38,8 @@ std::vector<std::string> netWmStates(HWND hwnd);
 
 // The colour of a screen pixel as 0xRRGGBB.
 unsigned long screenPixel(int x, int y);
+// Viewable top-level windows of any client titled `title` (_NET_WM_NAME, UTF-8).
+std::vector<::Window> viewableWindowsTitled(const std::string& title);
 // Waits until the window is viewable on the X server and the server has
 // caught up with our drawing.
 bool waitViewable(HWND hwnd, int timeoutMs = 5000);

@@ -1,7 +1,14 @@
 // Text and focus from the X server: a key whose keysym is a Chinese
-// character arrives as WM_IME_CHAR and WM_CHAR through the input context, and the
-// application hears when another program takes the focus.
+// character arrives as WM_IME_CHAR and WM_CHAR through the input context,
+// text typed by xdotool (which puts each character it has no key for on a
+// spare key and takes it off again) arrives whole, and the application
+// hears when another program takes the focus.
 #include "display_helper.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -55,6 +62,36 @@ TEST_F(TextInput, ChineseCharacterArrivesAsWmChar) {
   EXPECT_EQ(chars, std::vector<WPARAM>{0x5F55});
   // The window's class asks for IME messages: WM_IME_CHAR came first.
   EXPECT_EQ(imeChars, std::vector<WPARAM>{0x5F55});
+}
+
+// Runs `xdotool type` on the text and waits for it, pumping nothing: the
+// window's thread is busy the whole time, as a program may be. xdotool
+// keeps a remapped key for half its delay; 150 ms leaves a loaded machine
+// 75 ms to read each press.
+void XdotoolType(const char* text) {
+  char* argv[] = {const_cast<char*>("xdotool"), const_cast<char*>("type"), const_cast<char*>("--delay"),
+                  const_cast<char*>("150"), const_cast<char*>("--"), const_cast<char*>(text), nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv, environ), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_EQ(status, 0);
+}
+
+TEST_F(TextInput, TextTypedByRemappedKeysArrivesWhole) {
+  // An edit box in small: it takes each character as it comes, a Chinese
+  // one as WM_IME_CHAR (its class asks for them), the others as WM_CHAR.
+  std::wstring text;
+  cls_.handler = [&](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+    if (message != WM_CHAR && message != WM_IME_CHAR) return std::nullopt;
+    text.push_back(static_cast<wchar_t>(wParam));
+    return 0;
+  };
+  const std::wstring typed = L"周一's 会议";
+  XdotoolType("周一's 会议");
+  pumpUntil([&] { return text.size() >= typed.size(); }, 10000);
+  cls_.handler = nullptr;
+  EXPECT_EQ(text, typed);
 }
 
 TEST_F(TextInput, AnotherProgramTakingTheFocusDeactivatesTheApplication) {

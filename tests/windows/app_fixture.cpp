@@ -1,8 +1,14 @@
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <filesystem>
 
 #include "base/CodePage.h"
 #include "control/SButton.h"
+#include "control/SComboBox.h"
+#include "control/SDropDownWnd.h"
 #include "control/STabCtrl.h"
 #include "res.mgr/SSkinPool.h"
 #include "app_fixture.h"
@@ -13,6 +19,7 @@ using namespace ORIEL;
 
 void AppTest::SetUp() {
   ASSERT_TRUE(Win32HasDisplay()) << "the program's tests need an X display";
+  program.SetTimerClock(timerClock);
   ASSERT_EQ(program.StartUp(GetModuleHandleW(nullptr)), CQuorvaleApp::kStartRun)
       << WideToUtf8(program.FailureText());
   ASSERT_TRUE(waitViewable(Hwnd()));
@@ -90,6 +97,50 @@ std::vector<unsigned long> AppTest::ScreenArea(const wchar_t* name) {
   return out;
 }
 
+bool AppTest::ChooseInList(const wchar_t* name, const wchar_t* text) {
+  auto* combo = dynamic_cast<SComboBox*>(Element(name));
+  EXPECT_NE(combo, nullptr) << "no combo box " << WideToUtf8(name);
+  if (!combo || !combo->GetListBox()) return false;
+  SListBox* list = combo->GetListBox();
+  const int index = list->FindString(-1, text);
+  EXPECT_GE(index, 0) << "no entry " << WideToUtf8(text);
+  if (index < 0) return false;
+  Click(name);
+  HWND popup = nullptr;
+  const bool open = pumpUntil([&] {
+    SDropDownWnd* d = combo->GetDropDown();
+    popup = d ? d->GetHwnd() : nullptr;
+    return popup && IsWindowVisible(popup) && combo->IsDroppedDown();
+  });
+  EXPECT_TRUE(open) << "the list did not drop down";
+  if (!open) return false;
+  waitViewable(popup);
+  // The entry's row in the open list, as the user sees it; the wheel over
+  // the list brings a row below its view into it.
+  const RECT listRect = list->GetWindowRect();
+  const int height = list->GetItemPixelHeight();
+  const int rows = (listRect.bottom - listRect.top) / height;
+  for (int turn = 0; turn < 50 && index - list->GetFirstVisibleIndex() >= rows; ++turn) {
+    POINT over{listRect.left + 20, listRect.top + height / 2};
+    ClientToScreen(popup, &over);
+    moveMouse(over.x, over.y);
+    clickButton(5);
+    pumpFor(60);
+  }
+  const int row = index - list->GetFirstVisibleIndex();
+  POINT pt{listRect.left + 20, listRect.top + row * height + height / 2};
+  EXPECT_GE(row, 0) << "the entry is above the list's view";
+  EXPECT_LT(pt.y, listRect.bottom) << "the entry is below the list's view";
+  ClientToScreen(popup, &pt);
+  moveMouse(pt.x, pt.y);
+  pumpFor(80);
+  clickButton(1);
+  const bool closed = pumpUntil([&] { return combo->GetDropDown() == nullptr && !combo->IsDroppedDown(); });
+  EXPECT_TRUE(closed) << "the list stayed open";
+  pumpFor(100);
+  return closed && combo->GetCurSel() == index;
+}
+
 void AppTest::Drag(POINT from, POINT to) {
   moveMouse(from.x, from.y);
   pumpFor(80);
@@ -121,4 +172,28 @@ std::vector<std::string> AppTest::OutputFiles(const std::string& extension) {
     if (e.path().extension() == extension) files.push_back(e.path().string());
   std::sort(files.begin(), files.end());
   return files;
+}
+
+void AppTest::RecordInto(const std::string& folder) {
+  if (program.MainWindow()) Bll().GetOutput().output_dir = Utf8ToWide(std::string(getenv("HOME")) + "/录音/" + folder);
+}
+
+void AppTest::ExitProgram() {
+  Bll().GetMoreSetting().common_show_closetip = 0;
+  Bll().GetMoreSetting().common_close_hide = 0;
+  PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(RunLoop(), 0);
+  program.ShutDown(0);
+  shutDown = true;
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+  std::string out;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return out;
+  std::array<char, 512> buffer;
+  while (fgets(buffer.data(), buffer.size(), pipe)) out += buffer.data();
+  const int rc = pclose(pipe);
+  if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  return out;
 }

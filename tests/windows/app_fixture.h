@@ -14,6 +14,9 @@
 #include "../platform-display/display_helper.h"
 #include <X11/keysym.h>
 
+// What a command prints (standard error too), and its exit status.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -38,6 +41,9 @@ class AppTest : public ::testing::Test {
   int Height(const wchar_t* name);
   // The screen's pixels under the element, row after row (0xRRGGBB).
   std::vector<unsigned long> ScreenArea(const wchar_t* name);
+  // Opens the combo box by a real click and clicks the entry `text` in its
+  // drop-down list; true once the list closed on that entry.
+  bool ChooseInList(const wchar_t* combo, const wchar_t* text);
   // Drags with the left button from one screen point to another.
   void Drag(POINT from, POINT to);
   // Ctrl+<key> through the X server.
@@ -48,7 +54,15 @@ class AppTest : public ::testing::Test {
   int RunLoop() { return program.Run(); }
   // The output folder's files with this extension, newest last.
   std::vector<std::string> OutputFiles(const std::string& extension);
+  // Records into a folder of its own under ~/录音.
+  void RecordInto(const std::string& folder);
+  // Ends the program as its close does when nothing is asked, and takes
+  // it down: its files are written.
+  void ExitProgram();
 
   CQuorvaleApp program;
   bool shutDown = false;
+  // The clock the program's timer tasks run on; set before SetUp to use
+  // one of the test's.
+  std::shared_ptr<ITimerClock> timerClock;
 };

@@ -6,11 +6,15 @@
 // dialog's opening, refusals with their exact lines, adding and removing.
 #include "../platform-display/display_helper.h"
 #include "program_app.h"
+#include "modal_script.h"
 
 #include <filesystem>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include "../logic/data_files.h"
+#include "../logic/fake_timer_clock.h"
 #include "../logic/test_main_window.h"
 #include "base/CodePage.h"
 #include "control/SComboBox.h"
@@ -22,57 +26,12 @@
 #include "windows/SDlgOptionTimerTask.h"
 #include "windows/SDlgTipClose.h"
 #include "windows/TaskTip.h"
+#include "screen_golden.h"
+#include <X11/keysym.h>
 
 using namespace ORIEL;
 
 namespace {
-
-// Steps run one per tick of a helper window's timer while a modal loop
-// runs; each returns true when it is done.
-class ModalScript {
- public:
-  explicit ModalScript(std::vector<std::function<bool()>> steps)
-      : cls_((L"ModalScript" + std::to_wstring(++count_)).c_str()), steps_(std::move(steps)) {
-    hwnd_ = CreateWindowExW(0, cls_.name(), L"script", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    cls_.handler = [this](HWND, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-      if (msg == WM_TIMER && next_ < steps_.size() && !running_) {
-        running_ = true;
-        if (steps_[next_]()) ++next_;
-        running_ = false;
-      }
-      return std::nullopt;
-    };
-    SetTimer(hwnd_, 1, 60, nullptr);
-  }
-  ~ModalScript() { DestroyWindow(hwnd_); }
-  bool finished() const { return next_ == steps_.size(); }
-
- private:
-  static inline int count_ = 0;
-  RecordingClass cls_;
-  HWND hwnd_ = nullptr;
-  std::vector<std::function<bool()>> steps_;
-  size_t next_ = 0;
-  bool running_ = false;
-};
-
-// A click on a framework element, as the mouse gives it.
-void ClickElement(SHostWnd& host, const wchar_t* name) {
-  SWindow* w = host.FindDescendantByName(name);
-  ASSERT_NE(w, nullptr) << XmlUtf8(SStringW(name)).c_str();
-  const RECT rc = w->GetWindowRect();
-  const LPARAM pt = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-  SendMessageW(host.GetHwnd(), WM_MOUSEMOVE, 0, pt);
-  SendMessageW(host.GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, pt);
-  SendMessageW(host.GetHwnd(), WM_LBUTTONUP, 0, pt);
-}
-
-bool Shown(SHostWnd& host) { return IsWindow(host.GetHwnd()) && IsWindowVisible(host.GetHwnd()); }
-
-SStringW TextOf(SHostWnd& host, const wchar_t* name) {
-  SWindow* w = host.FindDescendantByName(name);
-  return w ? w->GetText() : SStringW(L"<none>");
-}
 
 class OptionDialogs : public ProgramAppTest {
  protected:
@@ -81,7 +40,7 @@ class OptionDialogs : public ProgramAppTest {
     if (HasFatalFailure()) return;
     ASSERT_TRUE(EnsureDataFolder());
     RemoveDataFile(GetTimerXmlPath());
-    controller_ = &CBllMain::Instance();
+    controller_ = &CBllMain::Instance(clock_);
     main_ = std::make_unique<TestMainWindow>(controller_);
     controller_->SetMainWindow(main_.get());
     controller_->AttachAdapters(nullptr, &adapter_);
@@ -102,6 +61,8 @@ class OptionDialogs : public ProgramAppTest {
     main_.reset();
     ProgramAppTest::TearDown();
   }
+  // The controller's clock when a test gives one before SetUp.
+  std::shared_ptr<ITimerClock> clock_;
   CBllMain* controller_ = nullptr;
   std::unique_ptr<TestMainWindow> main_;
   CAdpaterTimerList adapter_;
@@ -350,6 +311,244 @@ TEST_F(OptionDialogs, TimerTasksOpenRefuseAddAndRemove) {
   EXPECT_TRUE(adapter_.RemoveTaskAt(0, nullptr));
   ASSERT_EQ(manager.GetCount(), 1u);
   EXPECT_EQ(std::wstring(manager.GetTaskAt(0).name.c_str()), L"早间");
+}
+
+// A machine so slow that time moves on between the dialog's checks and
+// the manager's: every read of the clock on the armed thread passes two
+// seconds. The scheduler's reads on its own thread do not move it.
+class SlowReadClock : public FakeTimerClock {
+ public:
+  using FakeTimerClock::FakeTimerClock;
+  SYSTEMTIME LocalNow() override {
+    const SYSTEMTIME now = FakeTimerClock::LocalNow();
+    if (armed_ && std::this_thread::get_id() == thread_) JumpWall(2000);
+    return now;
+  }
+  void Arm() {
+    thread_ = std::this_thread::get_id();
+    armed_ = true;
+  }
+
+ private:
+  std::atomic<bool> armed_{false};
+  std::thread::id thread_;
+};
+
+class OptionDialogsOnTestClock : public OptionDialogs {
+ protected:
+  void SetUp() override {
+    clock = std::make_shared<SlowReadClock>(MakeTime(2026, 12, 10, 10, 0, 0));
+    clock->SetFrozen(true);
+    clock_ = clock;
+    OptionDialogs::SetUp();
+  }
+  std::shared_ptr<SlowReadClock> clock;
+};
+
+// The manager refuses a task whose start passed after the dialog checked
+// it: the user is told, and neither the list nor the fields change.
+TEST_F(OptionDialogsOnTestClock, ATaskTheManagerRefusesIsReportedAndNothingChanges) {
+  controller_->GetTimerOption().option_everyday = 0;
+  SDlgOptionTimerTask dlg(controller_->GetOutput());
+  bool added = true;
+  SStringW nameAfter;
+  ModalScript script({
+      [&] { return Shown(dlg); },
+      [&] {
+        dlg.FindDescendantByName(L"edit_name")->SetText(L"迟到");
+        static_cast<SDateTimePicker*>(dlg.FindDescendantByName(L"dtp_start"))
+            ->SetTime(MakeTime(2026, 12, 10, 10, 0, 1));
+        dlg.FindDescendantByName(L"edit_duration_second")->SetText(L"05");
+        dlg.FindDescendantByName(L"edit_duration_minute")->SetText(L"00");
+        clock->Arm();
+        added = dlg.AddTask();
+        nameAfter = TextOf(dlg, L"edit_name");
+        ClickElement(dlg, L"btn_no");
+        return true;
+      },
+  });
+  EXPECT_EQ(dlg.DoModal(nullptr), 8);
+  EXPECT_TRUE(script.finished());
+  EXPECT_FALSE(added);
+  EXPECT_EQ(tips_, (std::vector<std::vector<std::wstring>>{
+                       {L"添加任务失败！", L"定时任务的开始时间必须大于当前系统时间。"}}));
+  EXPECT_EQ(controller_->GetTimerManager().GetCount(), 0u);
+  EXPECT_STREQ(nameAfter.c_str(), L"迟到") << "the fields stay for another try";
+}
+
+// Real keys on the timer-task dialog: Enter adds, Alt+F4 does nothing,
+// Esc ends it with 8; on the settings dialog Esc ends it with 8 too.
+TEST_F(OptionDialogs, EnterAddsAltF4IsIgnoredAndEscEndsWithEight) {
+  controller_->GetTimerOption().option_everyday = 1;
+  SDlgOptionTimerTask dlg(controller_->GetOutput());
+  bool shownAfterAltF4 = false;
+  int wait = 0;
+  ModalScript script({
+      [&] { return Shown(dlg); },
+      [&] {
+        dlg.FindDescendantByName(L"edit_name")->SetText(L"回车");
+        FocusForKeys(dlg);
+        tapKey(XK_Return);
+        return true;
+      },
+      [&] { return controller_->GetTimerManager().GetCount() == 1 || ++wait > 80; },
+      [&] {
+        FocusForKeys(dlg);
+        pressKey(XK_Alt_L);
+        tapKey(XK_F4);
+        releaseKey(XK_Alt_L);
+        wait = 0;
+        return true;
+      },
+      [&] { return ++wait > 8; },
+      [&] {
+        shownAfterAltF4 = Shown(dlg);
+        FocusForKeys(dlg);
+        tapKey(XK_Escape);
+        return true;
+      },
+  });
+  EXPECT_EQ(dlg.DoModal(nullptr), 8);
+  EXPECT_TRUE(script.finished());
+  EXPECT_TRUE(tips_.empty());
+  ASSERT_EQ(controller_->GetTimerManager().GetCount(), 1u);
+  EXPECT_EQ(std::wstring(controller_->GetTimerManager().GetTaskAt(0).name.c_str()), L"回车");
+  EXPECT_TRUE(shownAfterAltF4);
+
+  SDlgOptionMore settings;
+  ModalScript esc({
+      [&] { return Shown(settings); },
+      [&] {
+        FocusForKeys(settings);
+        tapKey(XK_Escape);
+        return true;
+      },
+  });
+  EXPECT_EQ(settings.DoModal(nullptr), 8);
+  EXPECT_TRUE(esc.finished());
+}
+
+// An element's rectangle on the screen.
+RECT OnScreen(SHostWnd& host, const wchar_t* name) {
+  SWindow* w = host.FindDescendantByName(name);
+  RECT rc = w ? w->GetWindowRect() : RECT{};
+  POINT tl{rc.left, rc.top}, br{rc.right, rc.bottom};
+  ClientToScreen(host.GetHwnd(), &tl);
+  ClientToScreen(host.GetHwnd(), &br);
+  return RECT{tl.x, tl.y, br.x, br.y};
+}
+
+RECT WindowOnScreen(SHostWnd& host) {
+  RECT rc{};
+  GetWindowRect(host.GetHwnd(), &rc);
+  return rc;
+}
+
+// What a look at one dialog found.
+struct Look {
+  SIZE size{};
+  int ink = 0;                        // ink width of the sample element
+  std::vector<unsigned long> pixels;  // at the sample points, scaled
+  bool golden = false;
+};
+
+// The settings and the timer-task dialog as their layouts draw them, on
+// the fixed test clock (so the default name and start are always the
+// same) and with the pointer away from them.
+class OptionDialogsLook : public OptionDialogsOnTestClock {
+ protected:
+  void SetUp() override {
+    OptionDialogsOnTestClock::SetUp();
+    if (HasFatalFailure()) return;
+    CArgOutput& out = controller_->GetOutput();
+    out.output_mic_name = L"__device_in_default";
+    out.output_mic_id.clear();
+    out.output_split_time = 300000;
+    out.output_open_split = false;
+    CFileMoreSetting& more = controller_->GetMoreSetting();
+    more.common_showflow_desktop = 1;
+    more.common_showflow_recording = 0;
+    more.common_auto_open = 0;
+    controller_->GetTimerOption().option_everyday = 0;
+    moveMouse(0, 0);
+  }
+
+ public:
+  // Opens `dlg`, looks at it once drawn at `scale`, and closes it with
+  // `closer`.
+  Look LookAt(SDlgBase& dlg, int scale, const wchar_t* sample, const std::vector<POINT>& points,
+              const wchar_t* closer, const std::string& golden) {
+    Look look;
+    ModalScript script({
+        [&] { return Shown(dlg) && waitViewable(dlg.GetHwnd()); },
+        [&] {
+          pumpFor(300);
+          const RECT rc = WindowOnScreen(dlg);
+          look.size = {rc.right - rc.left, rc.bottom - rc.top};
+          look.ink = InkWidth(OnScreen(dlg, sample));
+          for (const POINT& p : points)
+            look.pixels.push_back(screenPixel(rc.left + p.x * scale / 100, rc.top + p.y * scale / 100));
+          // Runs draw the same pixels; a check box's tick alone is 37 of them.
+          look.golden = golden.empty() || ScreenMatchesGolden(rc, golden, 8);
+          ClickElement(dlg, closer);
+          return true;
+        },
+    });
+    dlg.DoModal(nullptr);
+    EXPECT_TRUE(script.finished());
+    return look;
+  }
+};
+
+// A dialog of `width` x `height` at 100 % against its golden image, then
+// at 150 and 200 %: its size scaled, the same colours at the scaled
+// points, and the sample element's text as much wider.
+struct ScaleCase {
+  std::function<std::unique_ptr<SDlgBase>()> make;
+  int width, height;
+  const wchar_t* sample;  // an element whose ink is text
+  const wchar_t* closer;
+  std::vector<POINT> points;
+  std::string golden;
+};
+
+void CheckLookAndScales(OptionDialogsLook& test, const ScaleCase& c) {
+  std::unique_ptr<SDlgBase> at100 = c.make();
+  const Look base = test.LookAt(*at100, 100, c.sample, c.points, c.closer, c.golden);
+  EXPECT_EQ(base.size.cx, c.width);
+  EXPECT_EQ(base.size.cy, c.height);
+  EXPECT_TRUE(base.golden);
+  EXPECT_GT(base.ink, 20) << "the sample's text is drawn";
+  RootResources resources;
+  RecordingClass probeClass(L"DpiProbe");
+  HWND probe = CreateWindowExW(0, probeClass.name(), L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  for (const auto& [dpi, scale] : {std::pair{144, 150}, std::pair{192, 200}}) {
+    RootResources::write(resources.withDpi(dpi));
+    ASSERT_TRUE(pumpUntil([&] { return GetDpiForWindow(probe) == static_cast<UINT>(dpi); }));
+    std::unique_ptr<SDlgBase> dlg = c.make();
+    const Look look = test.LookAt(*dlg, scale, c.sample, c.points, c.closer, "");
+    EXPECT_EQ(look.size.cx, c.width * scale / 100) << dpi;
+    EXPECT_EQ(look.size.cy, c.height * scale / 100) << dpi;
+    EXPECT_EQ(look.pixels, base.pixels) << dpi;
+    EXPECT_NEAR(look.ink, base.ink * scale / 100, base.ink * scale / 1000) << dpi;
+  }
+  RootResources::write(resources.withDpi(0));
+  EXPECT_TRUE(pumpUntil([&] { return GetDpiForWindow(probe) == 96u; }));
+  DestroyWindow(probe);
+}
+
+TEST_F(OptionDialogsLook, SettingsAt100PercentMatchItsGoldenAndScaleTo150And200) {
+  // The left pane, the checked page button, the caption.
+  CheckLookAndScales(*this, {[] { return std::make_unique<SDlgOptionMore>(); }, 510, 350, L"btn_hotkey",
+                             L"btn_close", {{20, 300}, {20, 70}, {200, 25}}, "settings_dialog_100"});
+}
+
+TEST_F(OptionDialogsLook, TimerTasksAt100PercentMatchItsGoldenAndScaleTo150And200) {
+  // The window's body, the strong "确定" button, the list's header; inside
+  // the screen at 200 % too, where the dialog is larger than the screen.
+  CheckLookAndScales(*this, {[this] { return std::make_unique<SDlgOptionTimerTask>(controller_->GetOutput()); },
+                             730, 650, L"btn_no", L"btn_no", {{60, 200}, {640, 300}, {100, 330}},
+                             "timer_task_dialog_100"});
 }
 
 }  // namespace

@@ -29,19 +29,7 @@ class RecordingApp : public AppTest {
   // Each test records into a folder of its own.
   void SetUp() override {
     AppTest::SetUp();
-    const std::string folder = std::string(getenv("HOME")) + "/录音/" +
-                               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    if (program.MainWindow()) Bll().GetOutput().output_dir = Utf8ToWide(folder);
-  }
-  void SelectItem(SComboBox* box, const wchar_t* text) {
-    ASSERT_NE(box, nullptr);
-    for (int i = 0; i < box->GetCount(); ++i)
-      if (box->GetItemText(i) == text) {
-        // The same selection a click in the drop-down list makes.
-        box->SetCurSel(i);
-        return;
-      }
-    FAIL() << "no such item";
+    RecordInto(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
   // Pumps for `ms` while recording.
   void Keep(int ms) { pumpFor(ms); }
@@ -59,11 +47,11 @@ class RecordingApp : public AppTest {
 TEST_F(RecordingApp, SystemSoundToMp3FromTheButtons) {
   Bll().GetOutput().output_format = 1;  // wav, so that choosing mp3 changes it
   Main().RefreshVolumeState(Bll().GetOutput());
-  SelectItem(Main().GetOutputPart().FormatBox(), L"mp3");
+  ASSERT_TRUE(ChooseInList(L"type_cb", L"mp3"));
   EXPECT_EQ(Bll().GetOutput().output_format, 0);
   // wav's quality is no option of mp3: the panel took mp3's first one.
   EXPECT_EQ(Main().GetOutputPart().QualityBox()->GetCurSel(), 0);
-  SelectItem(Main().GetOutputPart().QualityBox(), L"320kbps");
+  ASSERT_TRUE(ChooseInList(L"quality_cb", L"320kbps"));
   EXPECT_EQ(Bll().GetOutput().output_quality, 320.0);
   Click(L"rb_speaker", 8);
   EXPECT_EQ(Bll().GetOutput().output_device, 1);

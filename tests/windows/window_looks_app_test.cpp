@@ -487,7 +487,7 @@ TEST_F(WindowLooks, AboutBox) {
 }
 
 TEST_F(WindowLooks, BottomBar) {
-  ExpectSize(Hwnd(), 760, 600);
+  ExpectSize(Hwnd(), 760, 640);
   SWindow* bar = Element(L"part_bottom");
   ASSERT_NE(bar, nullptr);
   ExpectCjkText(&Main(), L"version", std::wstring(L"版本：v") + kProductVersion, 12);

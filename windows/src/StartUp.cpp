@@ -57,8 +57,9 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
   SObjectDefaultRegister registrar;
   app_ = new SApplication(render_, instance, kMainHostClass, &registrar, FALSE);
   RegisterControlFactories(*app_, 1);
-  // The screen scale the web views read: the screen's DPI against 96.
-  UpdateWkeEngineScale();
+  // The web engine before any layout uses a web view; without it the
+  // program runs and its web views stay empty (the advertising panel hidden).
+  StartWebEngine();
   RegisterControlFactories(*app_, 2);
 
   if (instance) {
@@ -89,7 +90,7 @@ CQuorvaleApp::StartResult CQuorvaleApp::StartUp(HINSTANCE instance) {
   SStringW dataDir;
   std::wstring ignored;
   PrepareDataDir(dataDir, ignored);
-  CBllMain& bll = CBllMain::Instance();
+  CBllMain& bll = CBllMain::Instance(timerClock_);
   controller_ = true;
   GetDeviceNotifier();
   notifier_ = true;
@@ -134,6 +135,7 @@ int CQuorvaleApp::ShutDown(int code) {
   app_ = nullptr;
   if (provider_) provider_->Release();
   provider_ = nullptr;
+  StopWebEngine();
   ReleasePlugins();
   return code;
 }

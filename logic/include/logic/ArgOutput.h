@@ -39,12 +39,13 @@ public:
     IOutputCall* output_call = nullptr;
     HANDLE output_done = nullptr;  // released once when the recording ends
 
-    // The desktop folder followed by the program's folder name.
+    // The user's music folder (user-dirs.dirs' XDG_MUSIC_DIR, else ~/Music)
+    // followed by the program's folder name.
     static std::wstring DefaultOutputDir() {
-        std::wstring desktop;
-        CSysSpecialFolder::GetPath(desktop, CSIDL_DESKTOPDIRECTORY);
-        if (desktop.empty()) return L"/Velmora电脑录音软件";
-        if (desktop.back() != L'/') desktop += L'/';
-        return desktop + L"Velmora电脑录音软件";
+        std::wstring music;
+        CSysSpecialFolder::GetPath(music, CSIDL_MYMUSIC);
+        if (music.empty()) return L"/Velmora电脑录音软件";
+        if (music.back() != L'/') music += L'/';
+        return music + L"Velmora电脑录音软件";
     }
 };

@@ -22,6 +22,9 @@ class CBllMain : public IOutputCall {
  public:
   // The one controller, made on the first call (on the UI thread).
   static CBllMain& Instance();
+  // The same, made with `clock` for its timer tasks when this call makes
+  // it (a clock given to a controller that exists already is not used).
+  static CBllMain& Instance(std::shared_ptr<ITimerClock> clock);
   // Saves everything and ends the controller (after the message loop).
   static void DeleteInstance();
 

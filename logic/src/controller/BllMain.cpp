@@ -7,8 +7,10 @@ namespace {
 CBllMain* g_instance = nullptr;
 }
 
-CBllMain& CBllMain::Instance() {
-  if (!g_instance) g_instance = new CBllMain();
+CBllMain& CBllMain::Instance() { return Instance(nullptr); }
+
+CBllMain& CBllMain::Instance(std::shared_ptr<ITimerClock> clock) {
+  if (!g_instance) g_instance = new CBllMain(std::move(clock));
   return *g_instance;
 }
 

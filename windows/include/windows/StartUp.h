@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/TrevalinDll.h"
+#include "logic/TimerClock.h"
 #include "online/DumpCatchUpload.h"
 #include "render/IRender.h"
 #include "controls/SOrielResourceLoader.h"
@@ -35,6 +36,9 @@ class CQuorvaleApp {
   CQuorvaleApp& operator=(const CQuorvaleApp&) = delete;
 
   StartResult StartUp(HINSTANCE instance);
+  // The clock the timer tasks run on, given before StartUp (the system's
+  // when none is given).
+  void SetTimerClock(std::shared_ptr<ITimerClock> clock) { timerClock_ = std::move(clock); }
   // The message loop until the main window quits it; its result.
   int Run();
   // Takes everything down in order (after Run, or after a start-up that
@@ -69,6 +73,7 @@ class CQuorvaleApp {
   bool notifier_ = false;
   std::unique_ptr<SDlgMain> main_;
   std::wstring failure_;
+  std::shared_ptr<ITimerClock> timerClock_;
 };
 
 // The program's entry: start-up, the loop, shut-down. The command line and

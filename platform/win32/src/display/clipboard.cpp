@@ -242,17 +242,20 @@ bool waitForWrite(XDisplay* x, unsigned long seen) {
 
 // The INCR answer: deleting the announcement asks for the first chunk,
 // deleting each chunk for the next, until an empty one.
-bool readIncr(XDisplay* x, Atom property, std::string* text) {
+// `seen` is the count of writes from before the announcement was deleted:
+// another thread may read the connection and count the first chunk's write
+// before this one looks.
+bool readIncr(XDisplay* x, Atom property, std::string* text, unsigned long seen) {
   text->clear();
   for (;;) {
-    unsigned long seen = 0;
-    {
-      std::lock_guard<std::mutex> lock(g_mutex);
-      seen = g_clipboard.replyWrites;
-    }
     if (!waitForWrite(x, seen)) {
       std::fprintf(stderr, "display: the clipboard owner stopped sending its text (INCR)\n");
       return false;
+    }
+    {
+      // Counted before this take deletes the chunk and so asks for the next.
+      std::lock_guard<std::mutex> lock(g_mutex);
+      seen = g_clipboard.replyWrites;
     }
     Atom type = 0;
     int format = 0;
@@ -275,7 +278,7 @@ HGLOBAL readReply(XDisplay* x, Atom property) {
   }
   if (!takeProperty(x, property, &type, &format, &bytes)) return nullptr;
   if (type == x->atoms.incr) {
-    if (!readIncr(x, property, &bytes)) return nullptr;
+    if (!readIncr(x, property, &bytes, 0)) return nullptr;
     return textHandle(fromUtf8(bytes));
   }
   if (format != 8 || type == None) return nullptr;

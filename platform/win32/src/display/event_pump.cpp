@@ -8,11 +8,15 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <poll.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "../message_queue.h"
 #include "../user/geometry.h"
@@ -33,9 +37,20 @@
 namespace win32::display {
 namespace {
 
+// What a key event means, read from the keyboard map as it stands when the
+// event is read: a program that types by remapping a spare key (xdotool
+// puts each character it has no key for on one and takes it off again right
+// after the release) leaves a map that has moved on by the time the
+// window's thread gets to the event.
+struct KeyLookup {
+  KeySym keysym = 0;
+  std::string text;  // UTF-8; input-method text included
+};
+
 struct Routed {
   HWND hwnd;
   XEvent event;
+  KeyLookup key;
 };
 
 std::map<DWORD, std::deque<Routed>>& pending() {
@@ -205,20 +220,15 @@ void onButton(HWND top, const XButtonEvent& e, bool press) {
   }
 }
 
-void onKey(HWND top, XKeyEvent& e, bool press) {
-  HWND focus = GetFocus();
-  HWND target = focus && detail::rootOf(focus) == top ? focus : top;
-  if (!detail::windowEnabled(top)) return;
+// Called with displayMutex() held, as the event is read.
+KeyLookup lookUpKey(Native* native, XKeyEvent& e, bool press) {
+  KeyLookup out;
   char buffer[64] = {};
   std::string committed;  // text an input method commits past `buffer`
   KeySym keysym = 0;
   Status status = 0;
   int length = 0;
-  XIC ic = nullptr;
-  {
-    std::lock_guard<std::recursive_mutex> lock(displayMutex());
-    if (Native* native = nativeLocked(top)) ic = native->ic;
-  }
+  XIC ic = native ? native->ic : nullptr;
   if (press && ic) {
     length = Xutf8LookupString(ic, &e, buffer, sizeof buffer - 1, &keysym, &status);
     if (status == XBufferOverflow) {
@@ -240,9 +250,17 @@ void onKey(HWND top, XKeyEvent& e, bool press) {
     length = XLookupString(&e, buffer, sizeof buffer - 1, &keysym, nullptr);
     if (!press) length = 0;
   }
-  const std::wstring text =
-      fromUtf8(!committed.empty() ? committed
-                                  : std::string(buffer, static_cast<size_t>(length > 0 ? length : 0)));
+  out.keysym = keysym;
+  out.text = !committed.empty() ? committed : std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
+  return out;
+}
+
+void onKey(HWND top, XKeyEvent& e, bool press, const KeyLookup& key) {
+  HWND focus = GetFocus();
+  HWND target = focus && detail::rootOf(focus) == top ? focus : top;
+  if (!detail::windowEnabled(top)) return;
+  const KeySym keysym = key.keysym;
+  const std::wstring text = fromUtf8(key.text);
   const UINT vk = virtualKeyOf(keysym);
   if (press && (e.keycode == 0 || !vk) && !text.empty()) {
     // Committed input-method text, or a key that only types a character
@@ -304,7 +322,7 @@ bool focusIsOurs(XDisplay* x) {
   return focus && hwndOfXLocked(focus) != nullptr;
 }
 
-void handle(XDisplay* x, HWND hwnd, XEvent& event) {
+void handle(XDisplay* x, HWND hwnd, XEvent& event, const KeyLookup& key) {
   if (!IsWindow(hwnd)) return;
   switch (event.type) {
     case Expose: {
@@ -412,10 +430,10 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event) {
       }
       break;
     case KeyPress:
-      onKey(hwnd, event.xkey, true);
+      onKey(hwnd, event.xkey, true, key);
       break;
     case KeyRelease:
-      onKey(hwnd, event.xkey, false);
+      onKey(hwnd, event.xkey, false, key);
       break;
     default:
       break;
@@ -455,7 +473,7 @@ void routeDpiChange(XDisplay* x, DWORD self, bool wakeSelf) {
     made.xclient.format = 32;
     made.xclient.data.l[0] = static_cast<long>(before);
     made.xclient.data.l[1] = static_cast<long>(now);
-    pending()[thread].push_back(Routed{hwnd, made});
+    pending()[thread].push_back(Routed{hwnd, made, {}});
     if (thread != self || wakeSelf) wakeThread(thread);
   }
 }
@@ -498,7 +516,9 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
       --native->ownUnmaps;
       continue;
     }
-    pending()[native->thread].push_back(Routed{hwnd, event});
+    KeyLookup key;
+    if (event.type == KeyPress || event.type == KeyRelease) key = lookUpKey(native, event.xkey, event.type == KeyPress);
+    pending()[native->thread].push_back(Routed{hwnd, event, std::move(key)});
     if (native->thread != self || wakeSelf) wakeThread(native->thread);
   }
 }
@@ -506,6 +526,28 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
 }  // namespace
 
 void routeEvents(XDisplay* x) { readAndRoute(x, true); }
+
+void startInputReader(XDisplay* x) {
+  // Events are read (and keys looked up) as they arrive, whether or not the
+  // windows' threads are pumping just then: each owner is woken for its own.
+  std::thread([x] {
+    for (;;) {
+      if (!xdisplay()) return;  // the connection is gone
+      if (activeDisplay() != x) {
+        // Another backend stands in for now (a test of the hooks).
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        continue;
+      }
+      pollfd fd{x->fd, POLLIN | POLLRDHUP, 0};
+      if (poll(&fd, 1, 500) <= 0) continue;
+      // A server that went away is found by the threads that pump, as
+      // before: an I/O error raised here would meet whatever handler the
+      // process has installed last (a toolkit's may end the process).
+      if (fd.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) return;
+      readAndRoute(x, true);
+    }
+  }).detach();
+}
 
 void pumpEvents(void* context) {
   auto* x = static_cast<XDisplay*>(context);
@@ -520,7 +562,7 @@ void pumpEvents(void* context) {
       routed = it->second.front();
       it->second.pop_front();
     }
-    handle(x, routed.hwnd, routed.event);
+    handle(x, routed.hwnd, routed.event, routed.key);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "../backend_hooks.h"
+#include "event_routing.h"
 #include "hooks.h"
 #include "crt/utf8.h"
 #include "win32/codepage.h"
@@ -177,6 +178,7 @@ void open() {
   backend.postForeign = postToForeign;
   backend.context = x;
   Win32SetDisplayBackend(&backend);
+  startInputReader(x);
 }
 
 }  // namespace
