@@ -12,12 +12,6 @@ namespace ORIEL {
 
 namespace {
 
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-
 RECT Grown(RECT rc, int by) {
   InflateRect(&rc, by, by);
   return rc;
@@ -70,8 +64,6 @@ HRESULT SMCListViewEx::ApplyAttribute(const SStringW& name, const SStringW& valu
     hr = S_OK;
   } else if (AttrNameIs(name, L"dividerSize")) {
     dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else if (AttrNameIs(name, L"canSwapItem")) {
     canSwapItem_ = ParseAttrInt(value);
   } else if (AttrNameIs(name, L"colorSwapLine")) {
@@ -81,7 +73,7 @@ HRESULT SMCListViewEx::ApplyAttribute(const SStringW& name, const SStringW& valu
   } else if (AttrNameIs(name, L"dropBkAlpha")) {
     dropBkAlpha_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SItemViewBase::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, hr);
 }
@@ -249,12 +241,6 @@ int SMCListViewEx::RowAtY(int x, int y) const {
   return panel ? panel->GetItemIndex() : -1;
 }
 
-LPARAM SMCListViewEx::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = RowRect(panel->GetItemIndex());
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
-}
-
 // --- rows ---------------------------------------------------------------
 
 SItemPanel* SMCListViewEx::TakePanel(int viewType) {
@@ -340,9 +326,7 @@ void SMCListViewEx::UpdateVisibleItems() {
   }
 }
 
-// The header takes its new width first: a header that shares out its
-// width then gives the bars the width they are decided on.
-void SMCListViewEx::OnSize() {
+void SMCListViewEx::OnViewSize() {
   PlaceHeader();
   UpdateScrollBar();
   PlaceHeader();
@@ -450,16 +434,6 @@ bool SMCListViewEx::OnItemClick(EventArgs* e) {
 
 // --- item container -------------------------------------------------------
 
-void SMCListViewEx::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool SMCListViewEx::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int index = item->GetItemIndex();
   if (!locator_ || index < 0) return false;
@@ -557,18 +531,8 @@ bool SMCListViewEx::SelectionGesture(UINT msg, WPARAM wParam, POINT pt, SItemPan
 }
 
 void SMCListViewEx::RouteToRows(UINT msg, WPARAM wParam, LPARAM lParam, POINT pt, SItemPanel* hit) {
-  if (hit != hoverPanel_) {
-    if (SItemPanel* old = hoverPanel_) {
-      old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-      old->Invalidate();
-    }
-    hoverPanel_ = hit;
-    if (hit) {
-      hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
-      hit->Invalidate();
-    }
-  }
-  if (!hit && IsButtonDown(msg)) SetSel(-1);
+  TrackHover(hit, wParam, lParam);
+  if (!hit && IsMouseButtonDown(msg)) SetSel(-1);
   if (hoverPanel_ && !dragging_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
   (void)pt;
 }
@@ -645,7 +609,7 @@ void SMCListViewEx::OnAutoScrollTick() {
 
 LRESULT SMCListViewEx::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   AddRef();  // a click's subscribers may change the list
-  const POINT pt = PointOfLParam(lParam);
+  const POINT pt = ItemViewPointOf(lParam);
   SItemPanel* hit = HitRow(pt);
   if (!SelectionGesture(msg, wParam, pt, hit)) {
     RouteToRows(msg, wParam, lParam, pt, hit);
@@ -714,20 +678,8 @@ void SMCListViewEx::OnPaint(IRenderTarget* rt) {
 
 // --- keys -----------------------------------------------------------------
 
-bool SMCListViewEx::ForwardToCurrentRow(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  SItemPanel* panel = GetItemPanel(current_);
-  if (!panel) return false;
-  result = panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
-bool SMCListViewEx::OnKeyDown(UINT key, LPARAM lParam) {
-  if (current_ != -1 && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(current_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+bool SMCListViewEx::OnViewKeyDown(UINT key, LPARAM lParam) {
+  if (SelectedItemTakesKey(key, lParam)) return true;
   if (key == VK_ESCAPE || key == VK_RETURN) {
     if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
@@ -742,35 +694,12 @@ bool SMCListViewEx::OnKeyDown(UINT key, LPARAM lParam) {
 
 // --- messages -------------------------------------------------------------
 
-LRESULT SMCListViewEx::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(current_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-BOOL SMCListViewEx::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL SMCListViewEx::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = RowRect(hoverPanel_->GetItemIndex());
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // Idle panels take the new scale too, so that a reused row is never drawn
 // at the old one.
 void SMCListViewEx::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
   if (locator_) locator_->SetScale(scale);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  bins_.ForEach([scale](SItemPanel* panel) { panel->BroadcastMessage(SWM_UPDATESCALE, scale); });
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
   if (header_) {
     SStringW pos;
     pos.Format(L"0,0,-0,%d", GetHeaderHeight());
@@ -779,16 +708,9 @@ void SMCListViewEx::UpdateScale(int scale) {
   if (adapter_) OnAdapterChanged();
 }
 
-BOOL SMCListViewEx::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  bins_.ForEach([](SItemPanel* panel) { panel->BroadcastMessage(SWM_LANGUAGECHANGED); });
-  return result;
-}
-
-void SMCListViewEx::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
+void SMCListViewEx::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
+  for (const ItemInfo& info : visible_) each(info.panel);
+  bins_.ForEach(each);
 }
 
 void SMCListViewEx::OnDestroy() {
@@ -799,53 +721,21 @@ void SMCListViewEx::OnDestroy() {
   SPanel::OnDestroy();
 }
 
+void SMCListViewEx::OnFocusLeaving() {
+  EndGesturesOnFocusLoss();
+  ReleaseCapture();
+  capturePanel_ = nullptr;
+}
+
+// The horizontal wheel scrolls the list instead of reaching a row.
 BOOL SMCListViewEx::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  switch (msg) {
-    case SWM_SIZE:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      OnSize();
-      return TRUE;
-    case WM_SETFOCUS:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      if (SItemPanel* panel = GetItemPanel(current_)) panel->GetFocusManager().RestoreSavedFocus();
-      return TRUE;
-    case WM_KILLFOCUS:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      EndGesturesOnFocusLoss();
-      ReleaseCapture();
-      capturePanel_ = nullptr;
-      if (SItemPanel* panel = GetItemPanel(current_)) panel->GetFocusManager().StoreFocusedView();
-      return TRUE;
-    case WM_MOUSELEAVE:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      if (hoverPanel_) {
-        hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        hoverPanel_ = nullptr;
-      }
-      return TRUE;
-    case UM_STIMER:
-      if (wParam == kAutoScrollTimer) {
-        OnAutoScrollTick();
-        return TRUE;
-      }
-      break;
-    case WM_MOUSEWHEEL: return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    default: break;
+  if (msg == UM_STIMER && wParam == kAutoScrollTimer) {
+    result = 0;
+    OnAutoScrollTick();
+    return TRUE;
   }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToCurrentRow(msg, wParam, lParam, result);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToCurrentRow(msg, wParam, lParam, result);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20D) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  if (msg == 0x20E) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  return SItemViewBase::HandleSwndMessage(msg, wParam, lParam, result);
 }
 
 }  // namespace ORIEL

@@ -11,6 +11,7 @@
 
 #include "control/SAdapterBase.h"
 #include "control/SItemPanel.h"
+#include "control/SItemViewBase.h"
 #include "control/SListViewItemLocator.h"
 #include "control/SPanel.h"
 
@@ -43,8 +44,8 @@ class SListViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
   SListView* view_;
 };
 
-class SListView : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(SListView, SPanel, L"listview", kObjWindow)
+class SListView : public SItemViewBase {
+  SOBJ_CLASS(SListView, SItemViewBase, L"listview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -53,15 +54,9 @@ class SListView : public SPanel, protected IItemContainer {
   ~SListView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SItemViewBase::ApplyAttribute;
   BOOL CreateChildren(pugi::xml_node element) override;
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool) override { return locator_ ? locator_->GetLineSize() : 0; }
   BOOL HandleScrollCode(bool vertical, int code, int position) override;
 
@@ -86,16 +81,18 @@ class SListView : public SPanel, protected IItemContainer {
   void OnItemChanged(int index);
 
  protected:
-  // IItemContainer
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
-  void OnItemRequestRelayout(SItemPanel*) override {}
 
   void OnPaint(IRenderTarget* rt) override;
   void OnShowWindow(BOOL show, UINT status) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanelByIndex(selected_); }
+  SItemPanel* PanelAt(POINT pt) const override;
+  void ForEachPanel(const std::function<void(SItemPanel*)>& each) const override;
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
 
  private:
   struct ItemInfo {
@@ -104,17 +101,11 @@ class SListView : public SPanel, protected IItemContainer {
   };
   void UpdateBars();
   void LayoutItems();
-  void OnSize();
   void DropPanels();
   SItemPanel* TakePanel(int viewType, std::vector<ItemInfo>& old, int oldFirst, int index);
   void Retire(SItemPanel* panel);
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnMouseLeaveView();
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
   bool OnItemClick(EventArgs* e);
   void SelectQuietly(int index);
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
 
   SRefPtr<ILvAdapter> adapter_;
   SListViewDataSetObserver* observer_;
@@ -123,15 +114,12 @@ class SListView : public SPanel, protected IItemContainer {
   int pendingItem_ = -2;
   int firstVisible_ = -1;
   std::vector<ItemInfo> visible_;
-  SItemPanel* capturePanel_ = nullptr;
   int selected_ = -1;
-  SItemPanel* hoverPanel_ = nullptr;
   bool rebuildOnPaint_ = false;
   std::vector<std::deque<SItemPanel*>> bins_;  // idle panels per view type, oldest first
   SXmlDoc template_;
   ISkinObj* dividerSkin_ = nullptr;
   SLayoutSize dividerSize_;
-  int wantTab_ = 0;
   int panelsMade_ = 0;
 };
 

@@ -11,6 +11,7 @@
 #include "control/SAdapterBase.h"
 #include "control/SHeaderCtrl.h"
 #include "control/SItemPanel.h"
+#include "control/SItemViewBase.h"
 #include "control/SListView.h"
 #include "control/SListViewItemLocator.h"
 #include "control/SMcListParts.h"
@@ -31,8 +32,8 @@ class SMCListViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
   SMCListView* view_;
 };
 
-class SMCListView : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(SMCListView, SPanel, L"mclistview", kObjWindow)
+class SMCListView : public SItemViewBase {
+  SOBJ_CLASS(SMCListView, SItemViewBase, L"mclistview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -41,16 +42,10 @@ class SMCListView : public SPanel, protected IItemContainer {
   ~SMCListView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SItemViewBase::ApplyAttribute;
   // Without a child header the view stays inert: it takes no adapter.
   BOOL CreateChildren(pugi::xml_node element) override;
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool vertical) override {
     return vertical && locator_ ? locator_->GetLineSize() : SPanel::GetScrollLineSize(vertical);
   }
@@ -86,15 +81,21 @@ class SMCListView : public SPanel, protected IItemContainer {
   void OnItemChanged(int index);
 
  protected:
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
-  void OnItemRequestRelayout(SItemPanel*) override {}
 
   void OnPaint(IRenderTarget* rt) override;
   void OnShowWindow(BOOL show, UINT status) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanel(selected_); }
+  // Only rows in the rows' area, never under the header.
+  SItemPanel* PanelAt(POINT pt) const override;
+  void ForEachPanel(const std::function<void(SItemPanel*)>& each) const override;
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
+  // A press beside the rows clears the selection, with events.
+  void OnPressOnNothing() override { SetSel(-1, TRUE); }
 
  private:
   struct ItemInfo {
@@ -106,19 +107,13 @@ class SMCListView : public SPanel, protected IItemContainer {
   void PlaceHeader();
   void LayoutItems();
   void PlaceCells(SItemPanel* panel, int height);
-  void OnSize();
   void DropPanels();
   SItemPanel* TakePanel(int viewType);
   void Retire(SItemPanel* panel);
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnMouseLeaveView();
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
   bool OnItemClick(EventArgs* e);
   bool OnHeaderClick(EventArgs* e);
   bool OnHeaderResizeOrSwap(EventArgs* e);
   void SelectWithNotify(int index);
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
 
   SRefPtr<IMcAdapter> adapter_;
   SMCListViewDataSetObserver* observer_;
@@ -127,14 +122,11 @@ class SMCListView : public SPanel, protected IItemContainer {
   int pendingItem_ = -2;
   int firstVisible_ = -1;
   std::vector<ItemInfo> visible_;
-  SItemPanel* capturePanel_ = nullptr;
   int selected_ = -1;
-  SItemPanel* hoverPanel_ = nullptr;
   SItemPanelBins bins_;
   SXmlDoc template_;
   ISkinObj* dividerSkin_ = nullptr;
   SLayoutSize dividerSize_;
-  int wantTab_ = 0;
   bool rebuildOnPaint_ = true;
   SHeaderCtrl* header_ = nullptr;
   SLayoutSize headerHeight_{25.f, SLayoutSize::dp};

@@ -10,6 +10,7 @@
 
 #include "control/SAdapterBase.h"
 #include "control/SItemPanel.h"
+#include "control/SItemViewBase.h"
 #include "control/SListView.h"
 #include "control/STileViewItemLocator.h"
 #include "control/SPanel.h"
@@ -29,8 +30,8 @@ class STileViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
   STileView* view_;
 };
 
-class STileView : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(STileView, SPanel, L"tileview", kObjWindow)
+class STileView : public SItemViewBase {
+  SOBJ_CLASS(STileView, SItemViewBase, L"tileview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -39,15 +40,9 @@ class STileView : public SPanel, protected IItemContainer {
   ~STileView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SItemViewBase::ApplyAttribute;
   BOOL CreateChildren(pugi::xml_node element) override;
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool vertical) override {
     return vertical && locator_ ? locator_->GetItemLineHeight() : SPanel::GetScrollLineSize(vertical);
   }
@@ -79,10 +74,7 @@ class STileView : public SPanel, protected IItemContainer {
   void OnItemChanged(int index);
 
  protected:
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
-  void OnItemRequestRelayout(SItemPanel*) override {}
 
   virtual bool OnItemClick(EventArgs* e);
   virtual void UpdateVisibleItems();
@@ -90,7 +82,13 @@ class STileView : public SPanel, protected IItemContainer {
   void OnPaint(IRenderTarget* rt) override;
   void OnShowWindow(BOOL show, UINT status) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanel(selected_); }
+  SItemPanel* PanelAt(POINT pt) const override { return HitTest(pt); }
+  void ForEachPanel(const std::function<void(SItemPanel*)>& each) const override;
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
 
  private:
   struct ItemInfo {
@@ -98,16 +96,10 @@ class STileView : public SPanel, protected IItemContainer {
     int viewType = 0;
   };
   void UpdateBar();
-  void OnSize();
   void DropPanels();
   SItemPanel* TakePanel(int viewType);
   void Retire(SItemPanel* panel);
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnMouseLeaveView();
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
   void SelectQuietly(int index);
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
 
   SRefPtr<ILvAdapter> adapter_;
   STileViewDataSetObserver* observer_;
@@ -116,13 +108,10 @@ class STileView : public SPanel, protected IItemContainer {
   int pendingItem_ = -2;
   int firstVisible_ = -1;
   std::vector<ItemInfo> visible_;
-  SItemPanel* capturePanel_ = nullptr;
   int selected_ = -1;
-  SItemPanel* hoverPanel_ = nullptr;
   std::vector<std::deque<SItemPanel*>> bins_;
   SXmlDoc template_;
   SLayoutSize marginSize_;
-  int wantTab_ = 0;
   bool rebuildOnPaint_ = false;
   int panelsMade_ = 0;
 };

@@ -8,17 +8,6 @@
 
 namespace ORIEL {
 
-namespace {
-
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
-
-}  // namespace
-
 // --- observer -----------------------------------------------------------
 
 void SListViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
@@ -50,10 +39,8 @@ HRESULT SListView::ApplyAttribute(const SStringW& name, const SStringW& value, B
     hr = S_OK;
   } else if (AttrNameIs(name, L"dividerSize")) {
     dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SItemViewBase::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, hr);
 }
@@ -310,7 +297,7 @@ void SListView::LayoutItems() {
   }
 }
 
-void SListView::OnSize() {
+void SListView::OnViewSize() {
   UpdateBars();
   const RECT client = ClientRect();
   for (ItemInfo& info : visible_) {
@@ -395,16 +382,6 @@ bool SListView::OnItemClick(EventArgs* e) {
 
 // --- item container -----------------------------------------------------
 
-void SListView::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool SListView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int index = item->GetItemIndex();
   if (!locator_ || index < 0) return false;
@@ -412,12 +389,6 @@ bool SListView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int top = client.top + locator_->PositionOf(index) - GetScrollPos(true);
   rc = RECT{client.left, top, client.right, top + locator_->GetHeightOf(index)};
   return true;
-}
-
-LPARAM SListView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = panel->GetItemRect();
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
 }
 
 // --- painting -----------------------------------------------------------
@@ -450,73 +421,19 @@ void SListView::OnPaint(IRenderTarget* rt) {
 
 // --- input --------------------------------------------------------------
 
-LRESULT SListView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-  AddRef();  // a click's subscribers may change the list
-  LRESULT ignored = 0;
-  if (capturePanel_) {
-    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
-  } else {
-    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-    const POINT pt = PointOfLParam(lParam);
-    SItemPanel* hit = nullptr;
-    for (ItemInfo& info : visible_) {
-      const RECT rc = info.panel->GetItemRect();
-      if (PtInRect(&rc, pt)) {
-        hit = info.panel;
-        break;
-      }
-    }
-    if (hit != hoverPanel_) {
-      if (SItemPanel* old = hoverPanel_) {
-        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        old->Invalidate();
-      }
-      hoverPanel_ = hit;
-      if (hit) {
-        hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
-        hit->Invalidate();
-      }
-    }
-    if (hoverPanel_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
-    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
+SItemPanel* SListView::PanelAt(POINT pt) const {
+  for (const ItemInfo& info : visible_) {
+    const RECT rc = info.panel->GetItemRect();
+    if (PtInRect(&rc, pt)) return info.panel;
   }
-  Release();
-  return 0;
-}
-
-void SListView::OnMouseLeaveView() {
-  LRESULT ignored = 0;
-  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
-  if (hoverPanel_) {
-    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-}
-
-LRESULT SListView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanelByIndex(selected_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-bool SListView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  SItemPanel* panel = GetItemPanelByIndex(selected_);
-  if (!panel) return false;
-  panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
+  return nullptr;
 }
 
 // Keyboard moves of the selection are silent: only clicks raise the
 // selection events.
-bool SListView::OnKeyDown(UINT key, LPARAM lParam) {
+bool SListView::OnViewKeyDown(UINT key, LPARAM lParam) {
   if (!adapter_) return false;
-  if (selected_ != -1 && wantTab_) {
-    if (SItemPanel* panel = GetItemPanelByIndex(selected_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+  if (SelectedItemTakesKey(key, lParam)) return true;
   if (SWindow* owner = GetOwner(); owner && (key == VK_ESCAPE || key == VK_RETURN)) {
     owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
@@ -545,44 +462,18 @@ bool SListView::OnKeyDown(UINT key, LPARAM lParam) {
   }
 }
 
-BOOL SListView::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL SListView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = hoverPanel_->GetItemRect();
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // --- changes of scale, language and colour ------------------------------
 
 void SListView::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
   if (locator_) locator_->SetScale(scale);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
-BOOL SListView::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  return result;
-}
-
-void SListView::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+void SListView::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
+  for (const ItemInfo& info : visible_) each(info.panel);
+  for (const auto& bin : bins_)
+    for (SItemPanel* panel : bin) each(panel);
 }
 
 // --- lifecycle and messages ---------------------------------------------
@@ -601,41 +492,6 @@ void SListView::OnDestroy() {
   if (adapter_) adapter_->UnregisterObserver(observer_);
   DropPanels();
   SPanel::OnDestroy();
-}
-
-BOOL SListView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  if (msg == SWM_SIZE) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    OnSize();
-    return TRUE;
-  }
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (SItemPanel* panel = GetItemPanelByIndex(selected_)) {
-      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
-      else panel->GetFocusManager().StoreFocusedView();
-    }
-    return TRUE;
-  }
-  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-  if (msg == WM_MOUSELEAVE) {
-    OnMouseLeaveView();
-    return TRUE;
-  }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
 }
 
 }  // namespace ORIEL

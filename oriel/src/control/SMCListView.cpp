@@ -9,17 +9,6 @@
 
 namespace ORIEL {
 
-namespace {
-
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
-
-}  // namespace
-
 void SMCListViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
 void SMCListViewDataSetObserver::OnDataInvalidated() { view_->OnDataInvalidated(); }
 void SMCListViewDataSetObserver::OnItemDataChanged(int position) { view_->OnItemChanged(position); }
@@ -51,10 +40,8 @@ HRESULT SMCListView::ApplyAttribute(const SStringW& name, const SStringW& value,
     hr = S_OK;
   } else if (AttrNameIs(name, L"dividerSize")) {
     dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SItemViewBase::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, hr);
 }
@@ -342,7 +329,7 @@ void SMCListView::LayoutItems() {
   }
 }
 
-void SMCListView::OnSize() {
+void SMCListView::OnViewSize() {
   UpdateBars();
   LayoutItems();
 }
@@ -430,27 +417,11 @@ bool SMCListView::OnItemClick(EventArgs* e) {
 
 // --- item container -----------------------------------------------------
 
-void SMCListView::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool SMCListView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int index = item->GetItemIndex();
   if (!locator_ || index < 0) return false;
   rc = RowRect(index);
   return true;
-}
-
-LPARAM SMCListView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = panel->GetItemRect();
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
 }
 
 // --- painting -----------------------------------------------------------
@@ -481,65 +452,13 @@ void SMCListView::OnPaint(IRenderTarget* rt) {
 
 // --- input --------------------------------------------------------------
 
-LRESULT SMCListView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-  AddRef();  // a click's subscribers may change the list
-  LRESULT ignored = 0;
-  if (capturePanel_) {
-    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
-  } else {
-    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-    POINT pt = PointOfLParam(lParam);
-    const RECT area = GetListRect();
-    SItemPanel* hit = PtInRect(&area, pt) ? HitTest(pt) : nullptr;
-    if (hit != hoverPanel_) {
-      if (SItemPanel* old = hoverPanel_) {
-        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        old->Invalidate();
-      }
-      hoverPanel_ = hit;
-      if (hit) {
-        hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
-        hit->Invalidate();
-      }
-    }
-    if (hoverPanel_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
-    else if (IsButtonDown(msg)) SetSel(-1, TRUE);
-    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-  }
-  Release();
-  return 0;
+SItemPanel* SMCListView::PanelAt(POINT pt) const {
+  const RECT area = GetListRect();
+  return PtInRect(&area, pt) ? HitTest(pt) : nullptr;
 }
 
-void SMCListView::OnMouseLeaveView() {
-  LRESULT ignored = 0;
-  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
-  if (hoverPanel_) {
-    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-}
-
-LRESULT SMCListView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(selected_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-bool SMCListView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  SItemPanel* panel = GetItemPanel(selected_);
-  if (!panel) return false;
-  panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
-bool SMCListView::OnKeyDown(UINT key, LPARAM lParam) {
-  if (selected_ != -1 && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+bool SMCListView::OnViewKeyDown(UINT key, LPARAM lParam) {
+  if (SelectedItemTakesKey(key, lParam)) return true;
   if (key == VK_ESCAPE || key == VK_RETURN) {
     if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
@@ -552,41 +471,17 @@ bool SMCListView::OnKeyDown(UINT key, LPARAM lParam) {
   return navigation;
 }
 
-BOOL SMCListView::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL SMCListView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = hoverPanel_->GetItemRect();
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // --- scale, language and colour -----------------------------------------
 
 void SMCListView::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
   if (locator_) locator_->SetScale(scale);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  bins_.ForEach([scale](SItemPanel* panel) { panel->BroadcastMessage(SWM_UPDATESCALE, scale); });
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
-BOOL SMCListView::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  bins_.ForEach([](SItemPanel* panel) { panel->BroadcastMessage(SWM_LANGUAGECHANGED); });
-  return result;
-}
-
-void SMCListView::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  bins_.ForEach([color](SItemPanel* panel) { panel->BroadcastMessage(SWM_COLORIZE, color); });
+void SMCListView::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
+  for (const ItemInfo& info : visible_) each(info.panel);
+  bins_.ForEach(each);
 }
 
 // --- lifecycle and messages ---------------------------------------------
@@ -605,41 +500,6 @@ void SMCListView::OnDestroy() {
   if (adapter_) adapter_->UnregisterObserver(observer_);
   DropPanels();
   SPanel::OnDestroy();
-}
-
-BOOL SMCListView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  if (msg == SWM_SIZE) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    OnSize();
-    return TRUE;
-  }
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
-      else panel->GetFocusManager().StoreFocusedView();
-    }
-    return TRUE;
-  }
-  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-  if (msg == WM_MOUSELEAVE) {
-    OnMouseLeaveView();
-    return TRUE;
-  }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
 }
 
 }  // namespace ORIEL

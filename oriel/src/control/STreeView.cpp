@@ -6,17 +6,6 @@
 
 namespace ORIEL {
 
-namespace {
-
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
-
-}  // namespace
-
 void STreeViewDataSetObserver::OnBranchChanged(HSTREEITEM item) { view_->OnBranchChanged(item); }
 void STreeViewDataSetObserver::OnBranchInvalidated(HSTREEITEM item) { view_->OnBranchChanged(item); }
 void STreeViewDataSetObserver::OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded) {
@@ -45,10 +34,8 @@ HRESULT STreeView::ApplyAttribute(const SStringW& name, const SStringW& value, B
     ITreeViewItemLocator* locator = new STreeViewItemLocator(ParseAttrInt(value), 50, 10, 50);
     locator_ = locator;
     locator->Release();
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SItemViewBase::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, S_FALSE);
 }
@@ -363,27 +350,11 @@ bool STreeView::OnItemDoubleClick(EventArgs* e) {
 
 // --- item container -----------------------------------------------------
 
-void STreeView::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool STreeView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const HSTREEITEM handle = Item(item);
   if (shown_.find(handle) == shown_.end()) return false;
   rc = RowRect(handle);
   return true;
-}
-
-LPARAM STreeView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = panel->GetItemRect();
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
 }
 
 // --- painting -----------------------------------------------------------
@@ -405,67 +376,12 @@ void STreeView::OnPaint(IRenderTarget* rt) {
 
 // --- input --------------------------------------------------------------
 
-LRESULT STreeView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-  AddRef();
-  LRESULT ignored = 0;
-  if (capturePanel_) {
-    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
-  } else {
-    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-    POINT pt = PointOfLParam(lParam);
-    SItemPanel* hit = HitTest(pt);
-    if (hit != hoverPanel_) {
-      if (SItemPanel* old = hoverPanel_) {
-        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        old->Invalidate();
-      }
-      hoverPanel_ = hit;
-      if (hit) {
-        hit->DispatchFrameMessage(WM_MOUSEHOVER, 0, 0);
-        hit->Invalidate();
-      }
-    }
-    if (hoverPanel_) {
-      hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
-    } else if (IsButtonDown(msg)) {
-      if (SItemPanel* panel = GetItemPanel(selected_)) panel->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);
-    }
-    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-  }
-  Release();
-  return 0;
+void STreeView::OnPressOnNothing() {
+  if (SItemPanel* panel = GetItemPanel(selected_)) panel->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);
 }
 
-void STreeView::OnMouseLeaveView() {
-  LRESULT ignored = 0;
-  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
-  if (hoverPanel_) {
-    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-}
-
-LRESULT STreeView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(selected_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-bool STreeView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  SItemPanel* panel = GetItemPanel(selected_);
-  if (!panel) return false;
-  panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
-bool STreeView::OnKeyDown(UINT key, LPARAM lParam) {
-  if (selected_ && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+bool STreeView::OnViewKeyDown(UINT key, LPARAM lParam) {
+  if (SelectedItemTakesKey(key, lParam)) return true;
   switch (key) {
     case VK_ESCAPE:
     case VK_RETURN:
@@ -496,43 +412,17 @@ bool STreeView::OnKeyDown(UINT key, LPARAM lParam) {
   }
 }
 
-BOOL STreeView::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL STreeView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = hoverPanel_->GetItemRect();
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // --- scale, language and colour -----------------------------------------
 
 void STreeView::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
-  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
-BOOL STreeView::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  return result;
-}
-
-void STreeView::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+void STreeView::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
+  for (const auto& [item, info] : shown_) each(info.panel);
+  for (const auto& bin : bins_)
+    for (SItemPanel* panel : bin) each(panel);
 }
 
 // --- lifecycle and messages ---------------------------------------------
@@ -543,42 +433,10 @@ void STreeView::OnDestroy() {
   SPanel::OnDestroy();
 }
 
-BOOL STreeView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  if (msg == SWM_SIZE) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (adapter_) {
-      UpdateBars();
-      LayoutItems();
-    }
-    return TRUE;
-  }
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
-      else panel->GetFocusManager().StoreFocusedView();
-    }
-    return TRUE;
-  }
-  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-  if (msg == WM_MOUSELEAVE) {
-    OnMouseLeaveView();
-    return TRUE;
-  }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+void STreeView::OnViewSize() {
+  if (!adapter_) return;
+  UpdateBars();
+  LayoutItems();
 }
 
 }  // namespace ORIEL
