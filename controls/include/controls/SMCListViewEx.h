@@ -7,9 +7,7 @@
 // selection: a row is checked when the adapter says it is selected.
 #pragma once
 
-#include <vector>
-
-#include "control/SItemViewBase.h"
+#include "control/SIndexedItemView.h"
 #include "control/SListView.h"
 #include "control/SMcListParts.h"
 
@@ -32,8 +30,8 @@ class SMCListViewDataSetObserverEx : public TObjRefImpl<ILvDataSetObserver> {
 // / 256 (rounded down), or as it is when the scale is 255.
 COLORREF RubberBandFill(COLORREF color, int alphaScale);
 
-class SMCListViewEx : public SItemViewBase {
-  SOBJ_CLASS(SMCListViewEx, SItemViewBase, L"mclistviewex", kObjWindow)
+class SMCListViewEx : public SIndexedItemView {
+  SOBJ_CLASS(SMCListViewEx, SIndexedItemView, L"mclistviewex", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -43,7 +41,7 @@ class SMCListViewEx : public SItemViewBase {
   ~SMCListViewEx() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SItemViewBase::ApplyAttribute;
+  using SIndexedItemView::ApplyAttribute;
   // Fails without a child header.
   BOOL CreateChildren(pugi::xml_node element) override;
   BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -69,9 +67,7 @@ class SMCListViewEx : public SItemViewBase {
 
   SHeaderCtrl* GetHeaderCtrl() const { return header_; }
   IListViewItemLocator* GetItemLocator() const { return locator_; }
-  SItemPanel* GetItemPanel(int index) const;
-  int GetFirstVisible() const { return firstVisible_; }
-  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
+  SItemPanel* GetItemPanel(int index) const { return VisiblePanel(index); }
   int GetHeaderHeight() const { return headerHeight_.ToPixels(GetScale()); }
   // The rows' area: the client rectangle below the header.
   RECT GetListRect() const;
@@ -82,9 +78,8 @@ class SMCListViewEx : public SItemViewBase {
   bool IsAutoScrollTimerRunning() const { return timerRunning_; }
   COLORREF GetColorDropBk() const { return colorDropBk_; }
   int GetCanSwapItem() const { return canSwapItem_; }
-  pugi::xml_node GetTemplate() const { return template_.first_child(); }
 
-  void MarkDataSetInvalidated() { dataSetInvalidated_ = 1; }
+  void MarkDataSetInvalidated() { rebuildOnPaint_ = true; }
 
  protected:
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
@@ -95,7 +90,6 @@ class SMCListViewEx : public SItemViewBase {
 
   SItemPanel* GetSelectedPanel() const override { return GetItemPanel(current_); }
   SItemPanel* PanelAt(POINT pt) const override { return HitRow(pt); }
-  void ForEachPanel(const std::function<void(SItemPanel*)>& each) const override;
   // The header takes its new width first: a header that shares out its
   // width then gives the bars the width they are decided on.
   void OnViewSize() override;
@@ -106,16 +100,10 @@ class SMCListViewEx : public SItemViewBase {
   LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  struct ItemInfo {
-    SItemPanel* panel = nullptr;
-    int viewType = 0;
-  };
   void UpdateScrollBar();
   void PlaceHeader();
   void UpdateVisibleItems();
-  void DropPanels();
   SItemPanel* TakePanel(int viewType);
-  void Retire(SItemPanel* panel);
   // The visible row whose rectangle holds the host point, in the rows area.
   SItemPanel* HitRow(POINT pt) const;
   // The visible row at height y (any x), -1 for none.
@@ -141,8 +129,6 @@ class SMCListViewEx : public SItemViewBase {
   SRefPtr<IMcAdapterEx> adapter_;
   SMCListViewDataSetObserverEx* observer_;
   SRefPtr<IListViewItemLocator> locator_;
-  int firstVisible_ = -1;
-  std::vector<ItemInfo> visible_;
   POINT start_{0, 0};
   POINT current_point_{0, 0};
   bool bandActive_ = false;
@@ -153,11 +139,8 @@ class SMCListViewEx : public SItemViewBase {
   COLORREF colorSwapLine_ = 0xFF000000;
   COLORREF colorDropBk_ = 0x00FF0000;
   bool scrollLeft_ = false, scrollRight_ = false, scrollUp_ = false, scrollDown_ = false;
-  SItemPanelBins bins_;
-  SXmlDoc template_;
   ISkinObj* dividerSkin_ = nullptr;  // skins belong to their pools
   SLayoutSize dividerSize_;
-  int dataSetInvalidated_ = 1;
   int canSwapItem_ = 1;
   int dropBkAlpha_ = 88;
   SHeaderCtrl* header_ = nullptr;

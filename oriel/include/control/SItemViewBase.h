@@ -69,6 +69,12 @@ class SItemViewBase : public SPanel, protected IItemContainer {
     if (panel == capturePanel_) capturePanel_ = nullptr;
   }
   void BroadcastToPanels(UINT msg, WPARAM wParam = 0);
+  // A panel leaving its item: no capture, no hover (told), no check and
+  // no focus inside (quietly), hidden.
+  void RetirePanel(SItemPanel* panel);
+  // The selection moved from one shown panel to another (either may be
+  // null): the old one loses its check and the focus inside it.
+  static void MoveCheck(SItemPanel* from, SItemPanel* to);
 
   SItemPanel* capturePanel_ = nullptr;
   SItemPanel* hoverPanel_ = nullptr;

@@ -5,33 +5,22 @@
 // silently.
 #pragma once
 
-#include <deque>
-#include <vector>
-
 #include "control/SAdapterBase.h"
 #include "control/SItemPanel.h"
-#include "control/SItemViewBase.h"
+#include "control/SIndexedItemView.h"
 #include "control/SListView.h"
 #include "control/STileViewItemLocator.h"
 #include "control/SPanel.h"
 
 namespace ORIEL {
 
-class STileView;
-
-class STileViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
+class STileViewDataSetObserver : public SIndexedItemViewObserver {
  public:
-  explicit STileViewDataSetObserver(STileView* view) : view_(view) {}
-  void OnDataChanged() override;
-  void OnDataInvalidated() override;
-  void OnItemDataChanged(int position) override;
-
- private:
-  STileView* view_;
+  using SIndexedItemViewObserver::SIndexedItemViewObserver;
 };
 
-class STileView : public SItemViewBase {
-  SOBJ_CLASS(STileView, SItemViewBase, L"tileview", kObjWindow)
+class STileView : public SIndexedItemView {
+  SOBJ_CLASS(STileView, SIndexedItemView, L"tileview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -40,7 +29,7 @@ class STileView : public SItemViewBase {
   ~STileView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SItemViewBase::ApplyAttribute;
+  using SIndexedItemView::ApplyAttribute;
   BOOL CreateChildren(pugi::xml_node element) override;
   void UpdateScale(int scale) override;
   int GetScrollLineSize(bool vertical) override {
@@ -64,14 +53,9 @@ class STileView : public SItemViewBase {
   // Where tile i is drawn: its grid place moved by the client origin and
   // up by the scroll position.
   RECT CalcItemDrawRect(int index) const;
-  int GetFirstVisible() const { return firstVisible_; }
-  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
-  int GetPanelCount() const { return panelsMade_; }
-  pugi::xml_node GetTemplate() const { return template_.first_child(); }
 
-  void OnDataChanged();
-  void OnDataInvalidated();
-  void OnItemChanged(int index);
+  void OnDataChanged() override;
+  void OnItemChanged(int index) override;
 
  protected:
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
@@ -80,40 +64,24 @@ class STileView : public SItemViewBase {
   virtual void UpdateVisibleItems();
 
   void OnPaint(IRenderTarget* rt) override;
-  void OnShowWindow(BOOL show, UINT status) override;
   void OnDestroy() override;
 
   SItemPanel* GetSelectedPanel() const override { return GetItemPanel(selected_); }
   SItemPanel* PanelAt(POINT pt) const override { return HitTest(pt); }
-  void ForEachPanel(const std::function<void(SItemPanel*)>& each) const override;
   void OnViewSize() override;
   bool OnViewKeyDown(UINT key, LPARAM lParam) override;
   bool HasItems() const override { return GetAdapter() != nullptr; }
 
  private:
-  struct ItemInfo {
-    SItemPanel* panel = nullptr;
-    int viewType = 0;
-  };
   void UpdateBar();
-  void DropPanels();
   SItemPanel* TakePanel(int viewType);
-  void Retire(SItemPanel* panel);
   void SelectQuietly(int index);
 
   SRefPtr<ILvAdapter> adapter_;
   STileViewDataSetObserver* observer_;
   SRefPtr<STileViewItemLocator> locator_;
-  bool pendingChange_ = false;
-  int pendingItem_ = -2;
-  int firstVisible_ = -1;
-  std::vector<ItemInfo> visible_;
   int selected_ = -1;
-  std::vector<std::deque<SItemPanel*>> bins_;
-  SXmlDoc template_;
   SLayoutSize marginSize_;
-  bool rebuildOnPaint_ = false;
-  int panelsMade_ = 0;
 };
 
 }  // namespace ORIEL

@@ -5,12 +5,12 @@
 // clicks, and scrolling both ways.
 #pragma once
 
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
 #include "control/SItemPanel.h"
 #include "control/SItemViewBase.h"
+#include "control/SMcListParts.h"
 #include "control/SPanel.h"
 #include "control/STreeViewItemLocator.h"
 
@@ -102,7 +102,6 @@ class STreeView : public SItemViewBase {
   void LayoutItems();
   void DropPanels();
   SItemPanel* TakePanel(int viewType, std::unordered_map<HSTREEITEM, ItemInfo>& old, int top, int bottom);
-  void Retire(SItemPanel* panel);
   bool OnItemClick(EventArgs* e);
   bool OnItemDoubleClick(EventArgs* e);
   void SelectByKey(HSTREEITEM item);
@@ -110,7 +109,7 @@ class STreeView : public SItemViewBase {
   SRefPtr<ITvAdapter> adapter_;
   STreeViewDataSetObserver* observer_;
   SRefPtr<ITreeViewItemLocator> locator_;
-  std::vector<std::deque<SItemPanel*>> bins_;
+  SItemPanelBins bins_;
   std::vector<ItemInfo> visible_;
   std::unordered_map<HSTREEITEM, ItemInfo> shown_;
   SXmlDoc template_;

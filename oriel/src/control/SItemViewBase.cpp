@@ -1,5 +1,7 @@
 #include "control/SItemViewBase.h"
 
+#include "control/SMcListParts.h"
+
 namespace ORIEL {
 
 POINT ItemViewPointOf(LPARAM lParam) {
@@ -31,6 +33,25 @@ LPARAM SItemViewBase::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
   const POINT pt = ItemViewPointOf(lParam);
   const RECT rc = panel->GetItemRect();
   return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
+}
+
+void SItemViewBase::RetirePanel(SItemPanel* panel) {
+  ForgetCapture(panel);
+  const bool hovered = panel == hoverPanel_;
+  if (hovered) hoverPanel_ = nullptr;
+  RetireRowPanel(panel, hovered);
+}
+
+void SItemViewBase::MoveCheck(SItemPanel* from, SItemPanel* to) {
+  if (from) {
+    from->GetFocusManager().ClearFocus();
+    from->ModifyItemState(0, WndState_Check);
+    from->Invalidate();
+  }
+  if (to) {
+    to->ModifyItemState(WndState_Check, 0);
+    to->Invalidate();
+  }
 }
 
 // --- mouse --------------------------------------------------------------

@@ -7,12 +7,6 @@
 
 namespace ORIEL {
 
-// --- observer -----------------------------------------------------------
-
-void STileViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
-void STileViewDataSetObserver::OnDataInvalidated() { view_->OnDataInvalidated(); }
-void STileViewDataSetObserver::OnItemDataChanged(int position) { view_->OnItemChanged(position); }
-
 // --- construction -------------------------------------------------------
 
 STileView::STileView() : observer_(new STileViewDataSetObserver(this)) {
@@ -33,7 +27,7 @@ HRESULT STileView::ApplyAttribute(const SStringW& name, const SStringW& value, B
   if (AttrNameIs(name, L"marginSize")) {
     marginSize_ = SResProviderMgr::LookupNamedDimension(value);
   } else {
-    return SItemViewBase::ApplyAttribute(name, value, loading);
+    return SIndexedItemView::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, S_FALSE);
 }
@@ -56,19 +50,13 @@ BOOL STileView::CreateChildren(pugi::xml_node element) {
 
 BOOL STileView::SetAdapter(ILvAdapter* adapter) {
   if (!locator_) return FALSE;
-  if (adapter_) {
-    adapter_->UnregisterObserver(observer_);
-    DropPanels();
-  }
+  LetAdapterGo(adapter_, observer_);
   adapter_ = adapter;
   const RECT client = ClientRect();
   locator_->SetTileViewWidth(static_cast<int>(client.right - client.left));
   locator_->SetAdapter(adapter);
   if (!adapter) return TRUE;
-  adapter->InitFromTemplate(GetTemplate());
-  adapter->RegisterObserver(observer_);
-  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
-  panelsMade_ = 0;
+  TakeAdapter(adapter, observer_);
   OnDataChanged();
   return TRUE;
 }
@@ -82,43 +70,18 @@ void STileView::SetItemLocator(STileViewItemLocator* locator) {
   OnDataChanged();
 }
 
-void STileView::DropPanels() {
-  for (ItemInfo& info : visible_) info.panel->Destroy();
-  visible_.clear();
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->Destroy();
-  bins_.clear();
-  hoverPanel_ = capturePanel_ = nullptr;
-  firstVisible_ = -1;
-}
-
 // --- data ---------------------------------------------------------------
 
 void STileView::OnDataChanged() {
-  if (!adapter_) return;
-  if (!IsVisible(TRUE)) {
-    pendingItem_ = -1;
-    pendingChange_ = true;
-    return;
-  }
+  if (!adapter_ || DeferWhileHidden(-1)) return;
   if (locator_) locator_->OnDataSetChanged();
   if (selected_ >= adapter_->GetCount()) selected_ = -1;
   UpdateBar();
   UpdateVisibleItems();
 }
 
-void STileView::OnDataInvalidated() {
-  rebuildOnPaint_ = true;
-  Invalidate();
-}
-
 void STileView::OnItemChanged(int index) {
-  if (!adapter_) return;
-  if (!IsVisible(TRUE)) {
-    pendingChange_ = true;
-    pendingItem_ = pendingItem_ == -2 ? index : -1;
-    return;
-  }
+  if (!adapter_ || DeferWhileHidden(index)) return;
   UpdateItem(index);
 }
 
@@ -131,21 +94,10 @@ void STileView::UpdateItem(int index) {
 
 SItemPanel* STileView::GetItemPanel(int index) const {
   if (!adapter_ || index < 0 || index >= adapter_->GetCount()) return nullptr;
-  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
-  return visible_[index - firstVisible_].panel;
+  return VisiblePanel(index);
 }
 
-SItemPanel* STileView::HitTest(POINT& pt) const {
-  for (const ItemInfo& info : visible_) {
-    const RECT rc = info.panel->GetItemRect();
-    if (PtInRect(&rc, pt)) {
-      pt.x -= rc.left;
-      pt.y -= rc.top;
-      return info.panel;
-    }
-  }
-  return nullptr;
-}
+SItemPanel* STileView::HitTest(POINT& pt) const { return HitVisible(pt); }
 
 RECT STileView::CalcItemDrawRect(int index) const {
   RECT rc = locator_ ? locator_->GetItemRect(index) : RECT{0, 0, 0, 0};
@@ -186,34 +138,8 @@ void STileView::UpdateBar() {
 }
 
 SItemPanel* STileView::TakePanel(int viewType) {
-  if (viewType < 0) viewType = 0;
-  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
-  auto& bin = bins_[viewType];
-  if (!bin.empty()) {
-    SItemPanel* panel = bin.front();
-    bin.pop_front();
-    return panel;
-  }
-  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
-  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&STileView::OnItemClick, this));
-  ++panelsMade_;
-  return panel;
-}
-
-// A panel leaves its tile: no hover, no selection, no focus inside.
-void STileView::Retire(SItemPanel* panel) {
-  if (panel->GetState() & WndState_Hover) {
-    panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    if (panel == hoverPanel_) hoverPanel_ = nullptr;
-  }
-  if (panel == capturePanel_) capturePanel_ = nullptr;
-  panel->GetEventSet()->muted = 1;
-  if (panel->GetState() & WndState_Check) {
-    panel->ModifyItemState(0, WndState_Check);
-    panel->GetFocusManager().ClearFocus();
-  }
-  panel->SetVisible(FALSE);
-  panel->GetEventSet()->muted = 0;
+  if (SItemPanel* idle = bins_.Take(viewType)) return idle;
+  return NewItemPanel(Subscriber(&STileView::OnItemClick, this));
 }
 
 // Old panels at the same tile are taken over; the others go back to
@@ -241,30 +167,15 @@ void STileView::UpdateVisibleItems() {
     ++last;
     if (last % perRow == 0) y += locator_->GetItemLineHeight();
   }
-  for (size_t k = 0; k < old.size(); ++k) {
-    const int index = oldFirst + static_cast<int>(k);
-    if (old[k].panel && (index < first || index >= last)) {
-      Retire(old[k].panel);
-      if (static_cast<size_t>(old[k].viewType) >= bins_.size()) bins_.resize(old[k].viewType + 1);
-      bins_[old[k].viewType].push_back(old[k].panel);
-      old[k].panel = nullptr;
-    }
-  }
+  RetireOutside(old, oldFirst, first, last);
 
   const pugi::xml_node tpl = GetTemplate();
   const RECT tile{0, 0, locator_->GetTileWidth(), locator_->GetTileHeight()};
   for (int i = first; i < last; ++i) {
     const DWORD state = (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (i == selected_ ? DWORD{WndState_Check} : 0u);
-    const int viewType = adapter_->GetItemViewType(i, state);
-    SItemPanel* panel = nullptr;
-    const int at = i - oldFirst;
-    if (oldFirst >= 0 && at >= 0 && at < static_cast<int>(old.size()) && old[at].panel &&
-        old[at].viewType == viewType) {
-      panel = old[at].panel;
-      old[at].panel = nullptr;
-    } else {
-      panel = TakePanel(viewType);
-    }
+    const int viewType = std::max(adapter_->GetItemViewType(i, state), 0);
+    SItemPanel* panel = TakeOverPanel(old, oldFirst, i, viewType);
+    if (!panel) panel = TakePanel(viewType);
     panel->SetItemIndex(i);
     panel->GetEventSet()->muted = 1;
     panel->SetVisible(TRUE);
@@ -277,13 +188,7 @@ void STileView::UpdateVisibleItems() {
     panel->ApplyLayout();
     visible_.push_back(ItemInfo{panel, viewType});
   }
-  // Panels of the old range whose view type changed.
-  for (ItemInfo& info : old) {
-    if (!info.panel) continue;
-    Retire(info.panel);
-    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
-    bins_[info.viewType].push_back(info.panel);
-  }
+  RetireRest(old);  // panels of the old range whose view type changed
   firstVisible_ = visible_.empty() ? -1 : first;
 }
 
@@ -311,32 +216,7 @@ BOOL STileView::HandleScrollCode(bool vertical, int code, int position) {
 
 void STileView::SetSel(int index, BOOL notify) {
   if (!adapter_ || index >= adapter_->GetCount()) return;
-  if (index < 0) index = -1;
-  const int old = selected_;
-  if (notify) {
-    EventLVSelChanging e(this);
-    e.iOldSel = old;
-    e.iNewSel = index;
-    RaiseEvent(&e);
-    if (e.bCancel) return;
-  }
-  if (old == index) return;
-  selected_ = index;
-  if (SItemPanel* panel = GetItemPanel(old)) {
-    panel->GetFocusManager().ClearFocus();
-    panel->ModifyItemState(0, WndState_Check);
-    panel->Invalidate();
-  }
-  if (SItemPanel* panel = GetItemPanel(index)) {
-    panel->ModifyItemState(WndState_Check, 0);
-    panel->Invalidate();
-  }
-  if (notify) {
-    EventLVSelChanged e(this);
-    e.iOldSel = old;
-    e.iNewSel = index;
-    RaiseEvent(&e);
-  }
+  MoveSelection(selected_, index, notify);
 }
 
 void STileView::EnsureVisible(int index) {
@@ -439,23 +319,7 @@ void STileView::UpdateScale(int scale) {
   BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
-void STileView::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
-  for (const ItemInfo& info : visible_) each(info.panel);
-  for (const auto& bin : bins_)
-    for (SItemPanel* panel : bin) each(panel);
-}
-
 // --- lifecycle and messages ---------------------------------------------
-
-void STileView::OnShowWindow(BOOL show, UINT status) {
-  SPanel::OnShowWindow(show, status);
-  if (!IsVisible(TRUE) || !pendingChange_) return;
-  const int item = pendingItem_;
-  pendingChange_ = false;
-  pendingItem_ = -2;
-  if (item == -1) OnDataChanged();
-  else OnItemChanged(item);
-}
 
 void STileView::OnDestroy() {
   if (adapter_) adapter_->UnregisterObserver(observer_);

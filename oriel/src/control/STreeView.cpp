@@ -56,16 +56,14 @@ BOOL STreeView::SetAdapter(ITvAdapter* adapter) {
   adapter->RegisterObserver(observer_);
   adapter->InitFromTemplate(template_.first_child());
   locator_->SetAdapter(adapter);
-  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
+  bins_.Reset(adapter->GetViewTypeCount());
   panelsMade_ = 0;
   OnBranchChanged(ITEM_ROOT);
   return TRUE;
 }
 
 void STreeView::DropPanels() {
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->Destroy();
-  bins_.clear();
+  bins_.DestroyPanels();
   for (auto& [item, info] : shown_) info.panel->Destroy();
   shown_.clear();
   visible_.clear();
@@ -118,54 +116,9 @@ RECT STreeView::RowRect(HSTREEITEM item) const {
 void STreeView::UpdateBars() {
   const RECT whole = SWindow::ClientRect();
   const bool matchParent = adapter_ && adapter_->IsWidthMatchParent();
-  const int total = matchParent ? 0 : locator_->GetTotalWidth();
-  const int height = locator_->GetTotalHeight();
-  const int cx = std::max<int>(whole.right - whole.left, 0);
-  const int cy = std::max<int>(whole.bottom - whole.top, 0);
-  const int s = GetScrollBarWidth();
-  SCROLLINFO v = GetBarInfo(true);
-  SCROLLINFO h = GetBarInfo(false);
-  v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  v.nMin = h.nMin = 0;
-  bool showV = false;
-  bool showH = false;
-  if (cy < height || (cy < height + s && cx < total)) {
-    showV = true;
-    v.nMax = height - 1;
-    v.nPage = cy;
-    if (cx - s < total) {
-      showH = true;
-      h.nMax = total - 1;
-      h.nPage = std::max(cx - s, 0);
-      v.nPage = std::max(cy - s, 0);
-    } else {
-      h.nMax = cx - 1;
-      h.nPage = cx;
-      h.nPos = 0;
-    }
-  } else {
-    v.nMax = cy - 1;
-    v.nPage = cy;
-    v.nPos = 0;
-    h.nPage = cx;
-    if (total <= cx) {
-      h.nMax = cx - 1;
-      h.nPos = 0;
-    } else {
-      showH = true;
-      h.nMax = total - 1;
-    }
-  }
-  if (showV && v.nPos + static_cast<int>(v.nPage) > height) v.nPos = std::max(height - static_cast<int>(v.nPage), 0);
-  if (showH && h.nPos + static_cast<int>(h.nPage) > total) h.nPos = std::max(total - static_cast<int>(h.nPage), 0);
-  SetBarInfo(v, true);
-  SetBarInfo(h, false);
-  const int bars = (showV ? kBarVert : 0) | (showH ? kBarHorz : 0);
-  if (GetShownBars() != bars) {
-    ShowScrollBar(kBarHorz | kBarVert, FALSE);
-    if (bars) ShowScrollBar(bars, TRUE);
-  }
-  SendSwndMessage(SWM_NCCALCSIZE);
+  ApplyMcBars(this, LayoutMcBars(matchParent ? 0 : locator_->GetTotalWidth(), locator_->GetTotalHeight(),
+                                 whole.right - whole.left, whole.bottom - whole.top, GetScrollBarWidth(),
+                                 GetScrollPos(true), GetScrollPos(false)));
   Invalidate();
 }
 
@@ -175,20 +128,14 @@ void STreeView::UpdateBars() {
 // row now out of view, so that a jump of a whole page makes no new
 // panels; else a new one.
 SItemPanel* STreeView::TakePanel(int viewType, std::unordered_map<HSTREEITEM, ItemInfo>& old, int top, int bottom) {
-  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
-  auto& bin = bins_[viewType];
-  if (!bin.empty()) {
-    SItemPanel* panel = bin.front();
-    bin.pop_front();
-    return panel;
-  }
+  if (SItemPanel* idle = bins_.Take(viewType)) return idle;
   for (auto it = old.begin(); it != old.end(); ++it) {
     if (it->second.viewType != viewType) continue;
     const int y = locator_->ItemToPosition(it->first);
     if (y >= 0 && y + locator_->GetItemHeight(it->first) > top && y < bottom) continue;  // still in view
     SItemPanel* panel = it->second.panel;
     old.erase(it);
-    Retire(panel);
+    RetirePanel(panel);
     return panel;
   }
   SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
@@ -197,21 +144,6 @@ SItemPanel* STreeView::TakePanel(int viewType, std::unordered_map<HSTREEITEM, It
                                        Subscriber(&STreeView::OnItemDoubleClick, this));
   ++panelsMade_;
   return panel;
-}
-
-void STreeView::Retire(SItemPanel* panel) {
-  if (panel == hoverPanel_) {
-    panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-  if (panel == capturePanel_) capturePanel_ = nullptr;
-  panel->GetEventSet()->muted = 1;
-  if (panel->GetState() & WndState_Check) {
-    panel->ModifyItemState(0, WndState_Check);
-    panel->GetFocusManager().ClearFocus();
-  }
-  panel->SetVisible(FALSE);
-  panel->GetEventSet()->muted = 0;
 }
 
 void STreeView::LayoutItems() {
@@ -260,8 +192,8 @@ void STreeView::LayoutItems() {
       y += size.cy;
     }
     for (auto& [gone, info] : old) {
-      Retire(info.panel);
-      bins_[std::min<size_t>(info.viewType, bins_.size() - 1)].push_back(info.panel);
+      RetirePanel(info.panel);
+      bins_.Put(info.viewType, info.panel);
     }
     if (locator_->GetTotalWidth() == oldWidth && locator_->GetTotalHeight() == oldHeight) break;
     UpdateBars();  // measured rows changed the totals: once more with the new bars
@@ -293,16 +225,8 @@ void STreeView::SetSel(HSTREEITEM item, BOOL notify) {
     if (e.bCancel) return;
   }
   if (item == old) return;
-  if (SItemPanel* panel = GetItemPanel(old)) {
-    panel->GetFocusManager().ClearFocus();
-    panel->ModifyItemState(0, WndState_Check);
-    panel->Invalidate();
-  }
   selected_ = item;
-  if (SItemPanel* panel = GetItemPanel(item)) {
-    panel->ModifyItemState(WndState_Check, 0);
-    panel->Invalidate();
-  }
+  MoveCheck(GetItemPanel(old), GetItemPanel(item));
   if (notify) {
     EventTVSelChanged e(this);
     e.hOldSel = old;
@@ -421,8 +345,7 @@ void STreeView::UpdateScale(int scale) {
 
 void STreeView::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
   for (const auto& [item, info] : shown_) each(info.panel);
-  for (const auto& bin : bins_)
-    for (SItemPanel* panel : bin) each(panel);
+  bins_.ForEach(each);
 }
 
 // --- lifecycle and messages ---------------------------------------------
