@@ -12,12 +12,6 @@ namespace ORIEL {
 
 namespace {
 
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-
 RECT Grown(RECT rc, int by) {
   InflateRect(&rc, by, by);
   return rc;
@@ -40,6 +34,7 @@ void SMCListViewDataSetObserverEx::OnDataInvalidated() {
 
 SMCListViewEx::SMCListViewEx() : observer_(new SMCListViewDataSetObserverEx(this)) {
   SetUpdateInterval(40);
+  rebuildOnPaint_ = true;
   SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
   SWindow::ApplyAttribute(SStringW(L"clipClient"), SStringW(L"1"), TRUE);
   GetEventSet()->AddEvent(EventLVSelChanging::EventID, EventLVSelChanging::EventName());
@@ -70,8 +65,6 @@ HRESULT SMCListViewEx::ApplyAttribute(const SStringW& name, const SStringW& valu
     hr = S_OK;
   } else if (AttrNameIs(name, L"dividerSize")) {
     dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else if (AttrNameIs(name, L"canSwapItem")) {
     canSwapItem_ = ParseAttrInt(value);
   } else if (AttrNameIs(name, L"colorSwapLine")) {
@@ -81,23 +74,13 @@ HRESULT SMCListViewEx::ApplyAttribute(const SStringW& name, const SStringW& valu
   } else if (AttrNameIs(name, L"dropBkAlpha")) {
     dropBkAlpha_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SIndexedItemView::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, hr);
 }
 
 void SMCListViewEx::MakeLocator(pugi::xml_node tpl) {
-  pugi::xml_attribute height = XmlAttr(tpl, L"itemHeight");
-  const SLayoutSize itemHeight =
-      height ? SResProviderMgr::LookupNamedDimension(XmlValue(height)) : SLayoutSize(0, SLayoutSize::px);
-  IListViewItemLocator* locator = nullptr;
-  if (itemHeight.fSize > 0) {
-    locator = new SListViewItemLocatorFix(itemHeight, dividerSize_);
-  } else {
-    pugi::xml_attribute def = XmlAttr(tpl, L"defHeight");
-    locator = new SListViewItemLocatorFlex(
-        SResProviderMgr::LookupNamedDimension(def ? XmlValue(def) : SStringW(L"30dp")), dividerSize_);
-  }
+  IListViewItemLocator* locator = NewRowLocator(tpl, dividerSize_);
   locator->SetScale(GetScale());
   locator_ = locator;
   locator->Release();
@@ -115,19 +98,12 @@ BOOL SMCListViewEx::CreateChildren(pugi::xml_node element) {
     template_.append_copy(tpl);
     MakeLocator(tpl);
   }
-  for (SWindow* child = GetRelative(GSW_FIRSTCHILD); child; child = child->GetRelative(GSW_NEXTSIBLING)) {
-    if (child->IsClass(SHeaderCtrl::GetClassName())) {
-      header_ = static_cast<SHeaderCtrl*>(child);
-      break;
-    }
-  }
+  header_ = FindMcHeader(this);
   if (!header_) {
     SLOGW(SLOG_LEVEL_ERROR, "ORIEL::SMCListViewEx", L"a multi-column list needs a child header");
     return FALSE;
   }
-  SStringW pos;
-  pos.Format(L"0,0,-0,%d", GetHeaderHeight());
-  header_->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
+  SetMcHeaderHeight(header_, GetHeaderHeight());
   SEventSet* events = header_->GetEventSet();
   events->SubscribeEvent(EventHeaderItemChanging::EventID, Subscriber(&SMCListViewEx::OnHeaderResizeOrSwap, this));
   events->SubscribeEvent(EventHeaderItemSwap::EventID, Subscriber(&SMCListViewEx::OnHeaderResizeOrSwap, this));
@@ -139,17 +115,10 @@ BOOL SMCListViewEx::CreateChildren(pugi::xml_node element) {
 
 BOOL SMCListViewEx::SetAdapter(IMcAdapterEx* adapter) {
   if (!locator_) return FALSE;
-  if (adapter_) {
-    adapter_->UnregisterObserver(observer_);
-    DropPanels();
-  }
+  LetAdapterGo(adapter_, observer_);
   adapter_ = adapter;
   locator_->SetAdapter(adapter);
-  if (adapter) {
-    adapter->InitFromTemplate(GetTemplate());
-    adapter->RegisterObserver(observer_);
-    bins_.Reset(adapter->GetViewTypeCount());
-  }
+  if (adapter) TakeAdapter(adapter, observer_);
   locator_->OnDataChanged();
   if (!adapter || current_ >= adapter->GetCount()) current_ = -1;
   UpdateScrollBar();
@@ -165,14 +134,6 @@ void SMCListViewEx::OnAdapterChanged() {
   UpdateScrollBar();
   UpdateVisibleItems();
   PlaceHeader();
-}
-
-void SMCListViewEx::DropPanels() {
-  for (ItemInfo& info : visible_) info.panel->Destroy();
-  visible_.clear();
-  bins_.DestroyAll();
-  hoverPanel_ = capturePanel_ = nullptr;
-  firstVisible_ = -1;
 }
 
 int SMCListViewEx::InsertColumn(int index, const SStringW& text, int widthPx, int sortFlag, ULONG_PTR data) {
@@ -198,11 +159,7 @@ int SMCListViewEx::SetColumnWidth(int index, int widthPx) {
 
 // --- geometry -----------------------------------------------------------
 
-RECT SMCListViewEx::GetListRect() const {
-  RECT rc = ClientRect();
-  rc.top = std::min<LONG>(rc.top + GetHeaderHeight(), rc.bottom);
-  return rc;
-}
+RECT SMCListViewEx::GetListRect() const { return McListRect(ClientRect(), GetHeaderHeight()); }
 
 RECT SMCListViewEx::RowRect(int index) const {
   const RECT client = ClientRect();
@@ -214,12 +171,7 @@ RECT SMCListViewEx::RowRect(int index) const {
   return rc;
 }
 
-void SMCListViewEx::PlaceHeader() {
-  if (!header_) return;
-  const RECT client = ClientRect();
-  const RECT rc{client.left - GetScrollPos(false), client.top, client.right, client.top + GetHeaderHeight()};
-  header_->Move(&rc);
-}
+void SMCListViewEx::PlaceHeader() { PlaceMcHeader(header_, ClientRect(), GetScrollPos(false), GetHeaderHeight()); }
 
 void SMCListViewEx::UpdateScrollBar() {
   const RECT whole = SWindow::ClientRect();
@@ -227,11 +179,6 @@ void SMCListViewEx::UpdateScrollBar() {
                                  whole.right - whole.left, whole.bottom - whole.top - GetHeaderHeight(),
                                  GetScrollBarWidth(), GetScrollPos(true), GetScrollPos(false)));
   Invalidate();
-}
-
-SItemPanel* SMCListViewEx::GetItemPanel(int index) const {
-  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
-  return visible_[index - firstVisible_].panel;
 }
 
 SItemPanel* SMCListViewEx::HitRow(POINT pt) const {
@@ -249,24 +196,11 @@ int SMCListViewEx::RowAtY(int x, int y) const {
   return panel ? panel->GetItemIndex() : -1;
 }
 
-LPARAM SMCListViewEx::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = RowRect(panel->GetItemIndex());
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
-}
-
 // --- rows ---------------------------------------------------------------
 
 SItemPanel* SMCListViewEx::TakePanel(int viewType) {
   if (SItemPanel* idle = bins_.Take(viewType)) return idle;
-  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
-  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&SMCListViewEx::OnItemClick, this));
-  return panel;
-}
-
-void SMCListViewEx::Retire(SItemPanel* panel) {
-  if (panel == capturePanel_) capturePanel_ = nullptr;
-  RetireRowPanel(panel, false);
+  return NewItemPanel(Subscriber(&SMCListViewEx::OnItemClick, this));
 }
 
 void SMCListViewEx::UpdateVisibleItems() {
@@ -274,7 +208,6 @@ void SMCListViewEx::UpdateVisibleItems() {
   std::vector<ItemInfo> old;
   old.swap(visible_);
   const int oldFirst = firstVisible_;
-  const int oldCount = static_cast<int>(old.size());
   const int oldTotal = locator_->TotalHeight();
   const int hoverIndex = hoverPanel_ ? hoverPanel_->GetItemIndex() : -1;
   hoverPanel_ = nullptr;
@@ -285,30 +218,19 @@ void SMCListViewEx::UpdateVisibleItems() {
   const int first = count > 0 ? locator_->ItemAt(si.nPos) : -1;
   const int width = header_ ? header_->GetTotalWidth() : 0;
   const pugi::xml_node tpl = GetTemplate();
-  auto toBin = [this](ItemInfo& info) {
-    Retire(info.panel);
-    bins_.Put(info.viewType, info.panel);
-    info.panel = nullptr;
-  };
   // Old rows that will not show again are idle at once, so that a jump
   // reuses their panels.
   const int lastGuess = first >= 0 ? locator_->ItemAt(std::max(bottom - 1, si.nPos)) : -1;
-  for (int k = 0; k < oldCount; ++k)
-    if (old[k].panel && (first < 0 || oldFirst + k < first || oldFirst + k > lastGuess)) toBin(old[k]);
+  if (first < 0) RetireRest(old);
+  else RetireOutside(old, oldFirst, first, lastGuess + 1);
 
   int y = first >= 0 ? locator_->PositionOf(first) : 0;
   for (int i = first; first >= 0 && i < count && y < bottom; ++i) {
     const DWORD state =
         (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (adapter_->IsSelected(i) ? DWORD{WndState_Check} : 0u);
     const int viewType = std::max(adapter_->GetItemViewType(i, state), 0);
-    SItemPanel* panel = nullptr;
-    if (oldFirst >= 0 && i >= oldFirst && i < oldFirst + oldCount && old[i - oldFirst].panel &&
-        old[i - oldFirst].viewType == viewType) {
-      panel = old[i - oldFirst].panel;
-      old[i - oldFirst].panel = nullptr;
-    } else {
-      panel = TakePanel(viewType);
-    }
+    SItemPanel* panel = TakeOverPanel(old, oldFirst, i, viewType);
+    if (!panel) panel = TakePanel(viewType);
     panel->SetItemIndex(i);
     panel->GetEventSet()->muted = 1;
     panel->SetVisible(TRUE);
@@ -331,8 +253,7 @@ void SMCListViewEx::UpdateVisibleItems() {
     visible_.push_back(ItemInfo{panel, viewType});
     y += height + locator_->GetDividerSize();
   }
-  for (ItemInfo& info : old)
-    if (info.panel) toBin(info);
+  RetireRest(old);
   firstVisible_ = visible_.empty() ? -1 : first;
   if (!locator_->IsFixHeight() && locator_->TotalHeight() != oldTotal) {
     UpdateScrollBar();
@@ -340,9 +261,7 @@ void SMCListViewEx::UpdateVisibleItems() {
   }
 }
 
-// The header takes its new width first: a header that shares out its
-// width then gives the bars the width they are decided on.
-void SMCListViewEx::OnSize() {
+void SMCListViewEx::OnViewSize() {
   PlaceHeader();
   UpdateScrollBar();
   PlaceHeader();
@@ -404,37 +323,18 @@ void SMCListViewEx::SetSel(int index) {
   const int old = current_;
   current_ = index;
   adapter_->SelectOnly(index);
-  EventLVSelChanging changing(this);
-  changing.iOldSel = old;
-  changing.iNewSel = index;
-  RaiseEvent(&changing);
-  if (changing.bCancel) {
+  if (!RaiseSelChanging(old, index)) {
     current_ = old;
     adapter_->SelectOnly(old);
     return;
   }
   if (index == old) return;
-  if (SItemPanel* panel = GetItemPanel(old)) {
-    panel->GetFocusManager().ClearFocus();
-    panel->ModifyItemState(0, WndState_Check);
-    panel->Invalidate();
-  }
-  if (SItemPanel* panel = GetItemPanel(index)) {
-    panel->ModifyItemState(WndState_Check, 0);
-    panel->Invalidate();
-  }
-  EventLVSelChanged changed(this);
-  changed.iOldSel = old;
-  changed.iNewSel = index;
-  RaiseEvent(&changed);
+  MoveCheck(GetItemPanel(old), GetItemPanel(index));
+  RaiseSelChanged(old, index);
 }
 
 void SMCListViewEx::EnsureVisible(int index) {
-  if (!adapter_) return;
-  int code = 0, position = 0;
-  if (McScrollToShow(index, firstVisible_, GetVisibleCount(), adapter_->GetCount(), locator_,
-                     static_cast<int>(GetBarInfo(true).nPage), &code, &position))
-    HandleScrollCode(true, code, position);
+  if (adapter_) ScrollRowIntoView(index, adapter_->GetCount(), locator_);
 }
 
 void SMCListViewEx::MakeCurrentAndVisible(int index) {
@@ -449,16 +349,6 @@ bool SMCListViewEx::OnItemClick(EventArgs* e) {
 }
 
 // --- item container -------------------------------------------------------
-
-void SMCListViewEx::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
 
 bool SMCListViewEx::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int index = item->GetItemIndex();
@@ -557,18 +447,8 @@ bool SMCListViewEx::SelectionGesture(UINT msg, WPARAM wParam, POINT pt, SItemPan
 }
 
 void SMCListViewEx::RouteToRows(UINT msg, WPARAM wParam, LPARAM lParam, POINT pt, SItemPanel* hit) {
-  if (hit != hoverPanel_) {
-    if (SItemPanel* old = hoverPanel_) {
-      old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-      old->Invalidate();
-    }
-    hoverPanel_ = hit;
-    if (hit) {
-      hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
-      hit->Invalidate();
-    }
-  }
-  if (!hit && IsButtonDown(msg)) SetSel(-1);
+  TrackHover(hit, wParam, lParam);
+  if (!hit && IsMouseButtonDown(msg)) SetSel(-1);
   if (hoverPanel_ && !dragging_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
   (void)pt;
 }
@@ -645,7 +525,7 @@ void SMCListViewEx::OnAutoScrollTick() {
 
 LRESULT SMCListViewEx::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   AddRef();  // a click's subscribers may change the list
-  const POINT pt = PointOfLParam(lParam);
+  const POINT pt = ItemViewPointOf(lParam);
   SItemPanel* hit = HitRow(pt);
   if (!SelectionGesture(msg, wParam, pt, hit)) {
     RouteToRows(msg, wParam, lParam, pt, hit);
@@ -688,9 +568,9 @@ void SMCListViewEx::PaintBandOrDropLine(IRenderTarget* rt) {
 }
 
 void SMCListViewEx::OnPaint(IRenderTarget* rt) {
-  if (dataSetInvalidated_) {
+  if (rebuildOnPaint_) {
     UpdateVisibleItems();
-    dataSetInvalidated_ = 0;
+    rebuildOnPaint_ = false;
   }
   const SPaintState saved = ApplyPaintState(this, rt);
   const RECT area = GetListRect();
@@ -714,20 +594,8 @@ void SMCListViewEx::OnPaint(IRenderTarget* rt) {
 
 // --- keys -----------------------------------------------------------------
 
-bool SMCListViewEx::ForwardToCurrentRow(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  SItemPanel* panel = GetItemPanel(current_);
-  if (!panel) return false;
-  result = panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
-bool SMCListViewEx::OnKeyDown(UINT key, LPARAM lParam) {
-  if (current_ != -1 && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(current_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+bool SMCListViewEx::OnViewKeyDown(UINT key, LPARAM lParam) {
+  if (SelectedItemTakesKey(key, lParam)) return true;
   if (key == VK_ESCAPE || key == VK_RETURN) {
     if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
@@ -742,53 +610,14 @@ bool SMCListViewEx::OnKeyDown(UINT key, LPARAM lParam) {
 
 // --- messages -------------------------------------------------------------
 
-LRESULT SMCListViewEx::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(current_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-BOOL SMCListViewEx::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL SMCListViewEx::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = RowRect(hoverPanel_->GetItemIndex());
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // Idle panels take the new scale too, so that a reused row is never drawn
 // at the old one.
 void SMCListViewEx::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
   if (locator_) locator_->SetScale(scale);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  bins_.ForEach([scale](SItemPanel* panel) { panel->BroadcastMessage(SWM_UPDATESCALE, scale); });
-  if (header_) {
-    SStringW pos;
-    pos.Format(L"0,0,-0,%d", GetHeaderHeight());
-    header_->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
-  }
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
+  if (header_) SetMcHeaderHeight(header_, GetHeaderHeight());
   if (adapter_) OnAdapterChanged();
-}
-
-BOOL SMCListViewEx::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  bins_.ForEach([](SItemPanel* panel) { panel->BroadcastMessage(SWM_LANGUAGECHANGED); });
-  return result;
-}
-
-void SMCListViewEx::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
 }
 
 void SMCListViewEx::OnDestroy() {
@@ -799,53 +628,21 @@ void SMCListViewEx::OnDestroy() {
   SPanel::OnDestroy();
 }
 
+void SMCListViewEx::OnFocusLeaving() {
+  EndGesturesOnFocusLoss();
+  ReleaseCapture();
+  capturePanel_ = nullptr;
+}
+
+// The horizontal wheel scrolls the list instead of reaching a row.
 BOOL SMCListViewEx::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  switch (msg) {
-    case SWM_SIZE:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      OnSize();
-      return TRUE;
-    case WM_SETFOCUS:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      if (SItemPanel* panel = GetItemPanel(current_)) panel->GetFocusManager().RestoreSavedFocus();
-      return TRUE;
-    case WM_KILLFOCUS:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      EndGesturesOnFocusLoss();
-      ReleaseCapture();
-      capturePanel_ = nullptr;
-      if (SItemPanel* panel = GetItemPanel(current_)) panel->GetFocusManager().StoreFocusedView();
-      return TRUE;
-    case WM_MOUSELEAVE:
-      SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-      if (hoverPanel_) {
-        hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        hoverPanel_ = nullptr;
-      }
-      return TRUE;
-    case UM_STIMER:
-      if (wParam == kAutoScrollTimer) {
-        OnAutoScrollTick();
-        return TRUE;
-      }
-      break;
-    case WM_MOUSEWHEEL: return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    default: break;
+  if (msg == UM_STIMER && wParam == kAutoScrollTimer) {
+    result = 0;
+    OnAutoScrollTick();
+    return TRUE;
   }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToCurrentRow(msg, wParam, lParam, result);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToCurrentRow(msg, wParam, lParam, result);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20D) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  if (msg == 0x20E) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+  return SItemViewBase::HandleSwndMessage(msg, wParam, lParam, result);
 }
 
 }  // namespace ORIEL

@@ -2,22 +2,18 @@
 // system move (0xF012) drags the X window, by the layer's own loop and
 // under a window manager; a resizable host's margin sizes it, never below
 // its minimum size; a host that is not resizable keeps its size.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "HostTestWindow.h"
 #include "OrielTestApp.h"
 #include "../platform-display/display_helper.h"
+#include "../platform-display/window_manager_helper.h"
 // After gtest: Xlib's macros would clash with its names.
 #include <X11/extensions/XTest.h>
-
-extern char** environ;
 
 namespace {
 
@@ -163,69 +159,14 @@ class ManagedHostTest : public HostManagementTest {
  protected:
   void SetUp() override {
     HostManagementTest::SetUp();
-    char program[] = "openbox";
-    char* argv[] = {program, nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&wm_, "openbox", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_EQ(spawned, 0) << "openbox could not be started";
-    Display* d = userDisplay();
-    const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-    ASSERT_TRUE(pumpUntil([&] {
-      Atom type = 0;
-      int format = 0;
-      unsigned long count = 0, after = 0;
-      unsigned char* data = nullptr;
-      const bool present = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, AnyPropertyType, &type,
-                                              &format, &count, &after, &data) == Success &&
-                           count == 1;
-      if (data) XFree(data);
-      return present;
-    }));
-    // The manager names itself before it takes windows, and drops the
-    // windows mapped while it starts: probe windows are mapped until one
-    // is taken.
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = L"ManagerProbe";
-    RegisterClassW(&wc);
-    bool managed = false;
-    for (int attempt = 0; attempt < 30 && !managed; ++attempt) {
-      HWND probe = CreateWindowExW(0, L"ManagerProbe", L"probe", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                   nullptr, nullptr);
-      ShowWindow(probe, SW_SHOWNA);
-      const ::Window probeX = Win32XWindowOf(probe);
-      managed = pumpUntil(
-          [&] {
-            ::Window root = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            XSync(d, False);
-            XQueryTree(d, probeX, &root, &parent, &children, &count);
-            if (children) XFree(children);
-            return parent != root;
-          },
-          300);
-      DestroyWindow(probe);
-    }
-    ASSERT_TRUE(managed) << "openbox did not take a window";
+    wm_ = std::make_unique<ScopedWindowManager>();
+    ASSERT_TRUE(wm_->running()) << "openbox did not start or took no window";
   }
   void TearDown() override {
     HostManagementTest::TearDown();
-    if (wm_ > 0) {
-      kill(wm_, SIGTERM);
-      waitpid(wm_, nullptr, 0);
-      // The root keeps the manager's properties: drop them so the next
-      // tests see a display without one.
-      Display* d = userDisplay();
-      XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False));
-      XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTED", False));
-      XSync(d, False);
-    }
+    wm_.reset();  // stops the manager and clears its traces from the root
   }
-  pid_t wm_ = 0;
+  std::unique_ptr<ScopedWindowManager> wm_;
 };
 
 TEST_F(ManagedHostTest, CaptionDragMovesTheXWindowUnderAWindowManager) { ExpectCaptionDragMoves(200, 150); }

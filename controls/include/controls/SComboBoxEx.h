@@ -4,7 +4,7 @@
 // with the program's list box ("listboxEx") as its list.
 #pragma once
 
-#include "control/SComboBase.h"
+#include "control/SListBoxComboBase.h"
 #include "controls/SListCtrlsEx.h"
 
 namespace ORIEL {
@@ -17,33 +17,22 @@ class EventCBSelChanging : public TplEventArgs<EventCBSelChanging> {
   int bFlag = 1;
 };
 
-class SComboBoxEx : public SComboBase {
-  SOBJ_CLASS(SComboBoxEx, SComboBase, L"comboboxEx", kObjWindow)
+class SComboBoxEx : public SListBoxComboBase {
+  SOBJ_CLASS(SComboBoxEx, SListBoxComboBase, L"comboboxEx", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"combobase"; }
 
   SComboBoxEx();
-  ~SComboBoxEx() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SComboBase::ApplyAttribute;
-  int GetCurSel() const override { return list_ ? list_->GetCurSel() : -1; }
-  int GetCount() const override { return list_ ? list_->GetCount() : 0; }
-  bool SetCurSel(int index) override;
-  SStringW GetItemText(int index, bool raw = false) const override;
-  void FireSelChange() override;
+  using SListBoxComboBase::ApplyAttribute;
   BOOL CreateList(pugi::xml_node element) override;
-  int GetListHeight() override;
   BOOL RaiseEvent(EventArgs* e) override;
-  BOOL RefreshTranslation() override;
-  void UpdateScale(int scale) override;
-  void PrepareDropDown(SDropDownWnd* dropDown) override;
-  void ReleaseDropDown(SDropDownWnd* dropDown) override;
 
   // Null until the children are made, or when "listStyle" names a class
   // that is not a "listboxEx".
-  SListBoxEx* GetListBox() const { return list_; }
+  SListBoxEx* GetListBox() const { return static_cast<SListBoxEx*>(listBox_); }
   // The entry's icon index, 0 outside the entries.
   int GetItemIcon(int index) const;
   int GetCurItemIcon() const { return GetItemIcon(GetCurSel()); }
@@ -53,10 +42,8 @@ class SComboBoxEx : public SComboBase {
 
  protected:
   void OnPaint(IRenderTarget* rt) override;
-  void OnDestroy() override;
 
  private:
-  SListBoxEx* list_ = nullptr;
   int xOffset_ = 0;
   int yOffset_ = 0;
   int spacing_ = 0;

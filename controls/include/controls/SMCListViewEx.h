@@ -7,8 +7,7 @@
 // selection: a row is checked when the adapter says it is selected.
 #pragma once
 
-#include <vector>
-
+#include "control/SIndexedItemView.h"
 #include "control/SListView.h"
 #include "control/SMcListParts.h"
 
@@ -31,8 +30,8 @@ class SMCListViewDataSetObserverEx : public TObjRefImpl<ILvDataSetObserver> {
 // / 256 (rounded down), or as it is when the scale is 255.
 COLORREF RubberBandFill(COLORREF color, int alphaScale);
 
-class SMCListViewEx : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(SMCListViewEx, SPanel, L"mclistviewex", kObjWindow)
+class SMCListViewEx : public SIndexedItemView {
+  SOBJ_CLASS(SMCListViewEx, SIndexedItemView, L"mclistviewex", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -42,16 +41,11 @@ class SMCListViewEx : public SPanel, protected IItemContainer {
   ~SMCListViewEx() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SIndexedItemView::ApplyAttribute;
   // Fails without a child header.
   BOOL CreateChildren(pugi::xml_node element) override;
   BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool vertical) override {
     return vertical && locator_ ? locator_->GetLineSize() : SPanel::GetScrollLineSize(vertical);
   }
@@ -73,9 +67,7 @@ class SMCListViewEx : public SPanel, protected IItemContainer {
 
   SHeaderCtrl* GetHeaderCtrl() const { return header_; }
   IListViewItemLocator* GetItemLocator() const { return locator_; }
-  SItemPanel* GetItemPanel(int index) const;
-  int GetFirstVisible() const { return firstVisible_; }
-  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
+  SItemPanel* GetItemPanel(int index) const { return VisiblePanel(index); }
   int GetHeaderHeight() const { return headerHeight_.ToPixels(GetScale()); }
   // The rows' area: the client rectangle below the header.
   RECT GetListRect() const;
@@ -86,38 +78,36 @@ class SMCListViewEx : public SPanel, protected IItemContainer {
   bool IsAutoScrollTimerRunning() const { return timerRunning_; }
   COLORREF GetColorDropBk() const { return colorDropBk_; }
   int GetCanSwapItem() const { return canSwapItem_; }
-  pugi::xml_node GetTemplate() const { return template_.first_child(); }
 
-  void MarkDataSetInvalidated() { dataSetInvalidated_ = 1; }
+  void MarkDataSetInvalidated() { rebuildOnPaint_ = true; }
 
  protected:
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
   void OnItemRequestRelayout(SItemPanel* item) override;
 
   void OnPaint(IRenderTarget* rt) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanel(current_); }
+  SItemPanel* PanelAt(POINT pt) const override { return HitRow(pt); }
+  // The header takes its new width first: a header that shares out its
+  // width then gives the bars the width they are decided on.
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
+  // A lost focus ends a drag or a rubber band where it stands.
+  void OnFocusLeaving() override;
+  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  struct ItemInfo {
-    SItemPanel* panel = nullptr;
-    int viewType = 0;
-  };
   void UpdateScrollBar();
   void PlaceHeader();
   void UpdateVisibleItems();
-  void DropPanels();
   SItemPanel* TakePanel(int viewType);
-  void Retire(SItemPanel* panel);
-  void OnSize();
   // The visible row whose rectangle holds the host point, in the rows area.
   SItemPanel* HitRow(POINT pt) const;
   // The visible row at height y (any x), -1 for none.
   int RowAtY(int x, int y) const;
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
   // The selection and drag steps; true when the message is finished.
   bool SelectionGesture(UINT msg, WPARAM wParam, POINT pt, SItemPanel* hit);
   void RouteToRows(UINT msg, WPARAM wParam, LPARAM lParam, POINT pt, SItemPanel* hit);
@@ -130,8 +120,6 @@ class SMCListViewEx : public SPanel, protected IItemContainer {
   void ExtendWhileScrolling(bool positionChanged);
   void OnAutoScrollTick();
   void PaintBandOrDropLine(IRenderTarget* rt);
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToCurrentRow(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   bool OnItemClick(EventArgs* e);
   bool OnHeaderClick(EventArgs* e);
   bool OnHeaderResizeOrSwap(EventArgs* e);
@@ -141,9 +129,6 @@ class SMCListViewEx : public SPanel, protected IItemContainer {
   SRefPtr<IMcAdapterEx> adapter_;
   SMCListViewDataSetObserverEx* observer_;
   SRefPtr<IListViewItemLocator> locator_;
-  int firstVisible_ = -1;
-  std::vector<ItemInfo> visible_;
-  SItemPanel* capturePanel_ = nullptr;
   POINT start_{0, 0};
   POINT current_point_{0, 0};
   bool bandActive_ = false;
@@ -151,16 +136,11 @@ class SMCListViewEx : public SPanel, protected IItemContainer {
   bool moved_ = false;
   bool insertAbove_ = false;
   int current_ = -1;
-  SItemPanel* hoverPanel_ = nullptr;
   COLORREF colorSwapLine_ = 0xFF000000;
   COLORREF colorDropBk_ = 0x00FF0000;
   bool scrollLeft_ = false, scrollRight_ = false, scrollUp_ = false, scrollDown_ = false;
-  SItemPanelBins bins_;
-  SXmlDoc template_;
   ISkinObj* dividerSkin_ = nullptr;  // skins belong to their pools
   SLayoutSize dividerSize_;
-  int wantTab_ = 0;
-  int dataSetInvalidated_ = 1;
   int canSwapItem_ = 1;
   int dropBkAlpha_ = 88;
   SHeaderCtrl* header_ = nullptr;

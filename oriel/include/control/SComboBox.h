@@ -6,47 +6,27 @@
 
 #include "control/SComboBase.h"
 #include "control/SListBox.h"
+#include "control/SListBoxComboBase.h"
 #include "control/SListView.h"
 
 namespace ORIEL {
 
-class SComboBox : public SComboBase {
-  SOBJ_CLASS(SComboBox, SComboBase, L"combobox", kObjWindow)
+class SComboBox : public SListBoxComboBase {
+  SOBJ_CLASS(SComboBox, SListBoxComboBase, L"combobox", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"combobase"; }
 
-  SComboBox() = default;
-  ~SComboBox() override;
-
-  int GetCurSel() const override { return list_ ? list_->GetCurSel() : -1; }
-  int GetCount() const override { return list_ ? list_->GetCount() : 0; }
-  bool SetCurSel(int index) override;
-  SStringW GetItemText(int index, bool raw = false) const override;
-  void FireSelChange() override;
   BOOL CreateList(pugi::xml_node element) override;
-  int GetListHeight() override;
   BOOL RaiseEvent(EventArgs* e) override;
-  BOOL RefreshTranslation() override;
-  void UpdateScale(int scale) override;
-
-  void PrepareDropDown(SDropDownWnd* dropDown) override;
-  void ReleaseDropDown(SDropDownWnd* dropDown) override;
 
   // Null until the combo's children are made, or when "listStyle" names a
   // class that is not a list box.
-  SListBox* GetListBox() const { return list_; }
+  SListBox* GetListBox() const { return listBox_; }
   int InsertItem(int index, const SStringW& text, int icon = -1, LPARAM data = 0);
   bool DeleteString(int index);
   void ResetContent();
-  LPARAM GetItemData(int index) const { return list_ ? list_->GetItemData(index) : 0; }
-
- protected:
-  void OnDestroy() override;
-
- private:
-
-  SListBox* list_ = nullptr;
+  LPARAM GetItemData(int index) const { return listBox_ ? listBox_->GetItemData(index) : 0; }
 };
 
 class SComboView : public SComboBase {

@@ -5,12 +5,10 @@
 // adapter to sort; moving or resizing a column re-places the cells.
 #pragma once
 
-#include <deque>
-#include <vector>
-
 #include "control/SAdapterBase.h"
 #include "control/SHeaderCtrl.h"
 #include "control/SItemPanel.h"
+#include "control/SIndexedItemView.h"
 #include "control/SListView.h"
 #include "control/SListViewItemLocator.h"
 #include "control/SMcListParts.h"
@@ -18,21 +16,13 @@
 
 namespace ORIEL {
 
-class SMCListView;
-
-class SMCListViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
+class SMCListViewDataSetObserver : public SIndexedItemViewObserver {
  public:
-  explicit SMCListViewDataSetObserver(SMCListView* view) : view_(view) {}
-  void OnDataChanged() override;
-  void OnDataInvalidated() override;
-  void OnItemDataChanged(int position) override;
-
- private:
-  SMCListView* view_;
+  using SIndexedItemViewObserver::SIndexedItemViewObserver;
 };
 
-class SMCListView : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(SMCListView, SPanel, L"mclistview", kObjWindow)
+class SMCListView : public SIndexedItemView {
+  SOBJ_CLASS(SMCListView, SIndexedItemView, L"mclistview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -41,16 +31,10 @@ class SMCListView : public SPanel, protected IItemContainer {
   ~SMCListView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SIndexedItemView::ApplyAttribute;
   // Without a child header the view stays inert: it takes no adapter.
   BOOL CreateChildren(pugi::xml_node element) override;
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool vertical) override {
     return vertical && locator_ ? locator_->GetLineSize() : SPanel::GetScrollLineSize(vertical);
   }
@@ -72,74 +56,49 @@ class SMCListView : public SPanel, protected IItemContainer {
   // panel's own.
   SItemPanel* HitTest(POINT& pt) const;
   void UpdateItem(int index);
-  int GetFirstVisible() const { return firstVisible_; }
-  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
-  // Item panels made since the adapter was set (visible and idle).
-  int GetPanelCount() const { return panelsMade_; }
-  pugi::xml_node GetTemplate() const { return template_.first_child(); }
   // The rows' area: the client rectangle below the header strip.
   RECT GetListRect() const;
   int GetHeaderHeight() const { return headerHeight_.ToPixels(GetScale()); }
 
-  void OnDataChanged();
-  void OnDataInvalidated();
-  void OnItemChanged(int index);
+  void OnDataChanged() override;
+  void OnItemChanged(int index) override;
 
  protected:
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
-  void OnItemRequestRelayout(SItemPanel*) override {}
 
   void OnPaint(IRenderTarget* rt) override;
-  void OnShowWindow(BOOL show, UINT status) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanel(selected_); }
+  // Only rows in the rows' area, never under the header.
+  SItemPanel* PanelAt(POINT pt) const override;
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
+  // A press beside the rows clears the selection, with events.
+  void OnPressOnNothing() override { SetSel(-1, TRUE); }
 
  private:
-  struct ItemInfo {
-    SItemPanel* panel = nullptr;
-    int viewType = 0;
-  };
   RECT RowRect(int index) const;
   void UpdateBars();
   void PlaceHeader();
   void LayoutItems();
   void PlaceCells(SItemPanel* panel, int height);
-  void OnSize();
-  void DropPanels();
   SItemPanel* TakePanel(int viewType);
-  void Retire(SItemPanel* panel);
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnMouseLeaveView();
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
   bool OnItemClick(EventArgs* e);
   bool OnHeaderClick(EventArgs* e);
   bool OnHeaderResizeOrSwap(EventArgs* e);
   void SelectWithNotify(int index);
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
 
   SRefPtr<IMcAdapter> adapter_;
   SMCListViewDataSetObserver* observer_;
   SRefPtr<IListViewItemLocator> locator_;
-  bool pendingChange_ = false;
-  int pendingItem_ = -2;
-  int firstVisible_ = -1;
-  std::vector<ItemInfo> visible_;
-  SItemPanel* capturePanel_ = nullptr;
   int selected_ = -1;
-  SItemPanel* hoverPanel_ = nullptr;
-  SItemPanelBins bins_;
-  SXmlDoc template_;
   ISkinObj* dividerSkin_ = nullptr;
   SLayoutSize dividerSize_;
-  int wantTab_ = 0;
-  bool rebuildOnPaint_ = true;
   SHeaderCtrl* header_ = nullptr;
   SLayoutSize headerHeight_{25.f, SLayoutSize::dp};
   int hotTrack_ = 0;
-  int panelsMade_ = 0;
 };
 
 }  // namespace ORIEL

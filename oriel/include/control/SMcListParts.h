@@ -1,7 +1,8 @@
-// What the multi-column lists share: the scroll bars decided from the
-// header's width and the rows' height, the cells placed under their
-// columns, the bins of idle row panels, and where a row scrolls to be
-// seen or which row a navigation key picks.
+// What the multi-column lists share, and with them the other item views
+// where it fits: the scroll bars decided from the content's width and
+// height (the tree's too), the header strip and the cells placed under
+// its columns, the bins of idle item panels, and where a row scrolls to
+// be seen or which row a navigation key picks (the plain list's too).
 #pragma once
 
 #include <deque>
@@ -31,6 +32,15 @@ McBarLayout LayoutMcBars(int contentW, int contentH, int areaW, int areaH, int b
 // the panel recompute its non-client area.
 void ApplyMcBars(SPanel* panel, const McBarLayout& bars);
 
+// The view's first child that is a header, null without one.
+SHeaderCtrl* FindMcHeader(SWindow* view);
+// The header's layout: a strip `height` pixels tall across the top.
+void SetMcHeaderHeight(SHeaderCtrl* header, int height);
+// The rows' area: the client rectangle below the header strip.
+RECT McListRect(RECT client, int headerHeight);
+// The header strip moves with the horizontal scroll position.
+void PlaceMcHeader(SHeaderCtrl* header, RECT client, int hScroll, int height);
+
 // Each column's cell, the descendant the adapter names for the column's
 // identity, moved under its title in the header's order, as tall as the
 // row; hidden columns hide their cell. A column without a cell is skipped;
@@ -56,7 +66,7 @@ class SItemPanelBins {
   SItemPanel* Take(int viewType);
   void Put(int viewType, SItemPanel* panel);
   // Destroys every idle panel and forgets the bins.
-  void DestroyAll();
+  void DestroyPanels();
   void ForEach(const std::function<void(SItemPanel*)>& each) const;
 
  private:

@@ -5,32 +5,22 @@
 // silently.
 #pragma once
 
-#include <deque>
-#include <vector>
-
 #include "control/SAdapterBase.h"
 #include "control/SItemPanel.h"
+#include "control/SIndexedItemView.h"
 #include "control/SListView.h"
 #include "control/STileViewItemLocator.h"
 #include "control/SPanel.h"
 
 namespace ORIEL {
 
-class STileView;
-
-class STileViewDataSetObserver : public TObjRefImpl<ILvDataSetObserver> {
+class STileViewDataSetObserver : public SIndexedItemViewObserver {
  public:
-  explicit STileViewDataSetObserver(STileView* view) : view_(view) {}
-  void OnDataChanged() override;
-  void OnDataInvalidated() override;
-  void OnItemDataChanged(int position) override;
-
- private:
-  STileView* view_;
+  using SIndexedItemViewObserver::SIndexedItemViewObserver;
 };
 
-class STileView : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(STileView, SPanel, L"tileview", kObjWindow)
+class STileView : public SIndexedItemView {
+  SOBJ_CLASS(STileView, SIndexedItemView, L"tileview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -39,15 +29,9 @@ class STileView : public SPanel, protected IItemContainer {
   ~STileView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SIndexedItemView::ApplyAttribute;
   BOOL CreateChildren(pugi::xml_node element) override;
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool vertical) override {
     return vertical && locator_ ? locator_->GetItemLineHeight() : SPanel::GetScrollLineSize(vertical);
   }
@@ -69,62 +53,35 @@ class STileView : public SPanel, protected IItemContainer {
   // Where tile i is drawn: its grid place moved by the client origin and
   // up by the scroll position.
   RECT CalcItemDrawRect(int index) const;
-  int GetFirstVisible() const { return firstVisible_; }
-  int GetVisibleCount() const { return static_cast<int>(visible_.size()); }
-  int GetPanelCount() const { return panelsMade_; }
-  pugi::xml_node GetTemplate() const { return template_.first_child(); }
 
-  void OnDataChanged();
-  void OnDataInvalidated();
-  void OnItemChanged(int index);
+  void OnDataChanged() override;
+  void OnItemChanged(int index) override;
 
  protected:
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
-  void OnItemRequestRelayout(SItemPanel*) override {}
 
   virtual bool OnItemClick(EventArgs* e);
   virtual void UpdateVisibleItems();
 
   void OnPaint(IRenderTarget* rt) override;
-  void OnShowWindow(BOOL show, UINT status) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanel(selected_); }
+  SItemPanel* PanelAt(POINT pt) const override { return HitTest(pt); }
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
 
  private:
-  struct ItemInfo {
-    SItemPanel* panel = nullptr;
-    int viewType = 0;
-  };
   void UpdateBar();
-  void OnSize();
-  void DropPanels();
   SItemPanel* TakePanel(int viewType);
-  void Retire(SItemPanel* panel);
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnMouseLeaveView();
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
   void SelectQuietly(int index);
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
 
   SRefPtr<ILvAdapter> adapter_;
   STileViewDataSetObserver* observer_;
   SRefPtr<STileViewItemLocator> locator_;
-  bool pendingChange_ = false;
-  int pendingItem_ = -2;
-  int firstVisible_ = -1;
-  std::vector<ItemInfo> visible_;
-  SItemPanel* capturePanel_ = nullptr;
   int selected_ = -1;
-  SItemPanel* hoverPanel_ = nullptr;
-  std::vector<std::deque<SItemPanel*>> bins_;
-  SXmlDoc template_;
   SLayoutSize marginSize_;
-  int wantTab_ = 0;
-  bool rebuildOnPaint_ = false;
-  int panelsMade_ = 0;
 };
 
 }  // namespace ORIEL

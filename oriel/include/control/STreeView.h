@@ -5,11 +5,12 @@
 // clicks, and scrolling both ways.
 #pragma once
 
-#include <deque>
 #include <unordered_map>
 #include <vector>
 
 #include "control/SItemPanel.h"
+#include "control/SItemViewBase.h"
+#include "control/SMcListParts.h"
 #include "control/SPanel.h"
 #include "control/STreeViewItemLocator.h"
 
@@ -40,8 +41,8 @@ class STreeViewDataSetObserver : public TObjRefImpl<ITvDataSetObserver> {
   STreeView* view_;
 };
 
-class STreeView : public SPanel, protected IItemContainer {
-  SOBJ_CLASS(STreeView, SPanel, L"treeview", kObjWindow)
+class STreeView : public SItemViewBase {
+  SOBJ_CLASS(STreeView, SItemViewBase, L"treeview", kObjWindow)
 
  public:
   static LPCWSTR BaseClassName() { return L"div"; }
@@ -50,15 +51,9 @@ class STreeView : public SPanel, protected IItemContainer {
   ~STreeView() override;
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
-  using SPanel::ApplyAttribute;
+  using SItemViewBase::ApplyAttribute;
   BOOL CreateChildren(pugi::xml_node element) override;
-  BOOL HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-  UINT GetDlgCode() const override { return wantTab_ ? 0xFFFF : 0x80000001; }
-  BOOL ApplyStyleCursor(POINT pt) override;
-  BOOL QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) override;
   void UpdateScale(int scale) override;
-  BOOL RefreshTranslation() override;
-  void Colorize(COLORREF color) override;
   int GetScrollLineSize(bool vertical) override {
     return vertical ? locator_->GetScrollLineSize() : SPanel::GetScrollLineSize(vertical);
   }
@@ -82,14 +77,19 @@ class STreeView : public SPanel, protected IItemContainer {
   void OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded);
 
  protected:
-  void OnItemSetCapture(SItemPanel* item, bool capture) override;
   bool OnItemQueryRect(SItemPanel* item, RECT& rc) const override;
-  bool IsItemRedrawDelay() const override { return true; }
-  void OnItemRequestRelayout(SItemPanel*) override {}
 
   void OnPaint(IRenderTarget* rt) override;
   void OnDestroy() override;
-  LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam) override;
+
+  SItemPanel* GetSelectedPanel() const override { return GetItemPanel(selected_); }
+  SItemPanel* PanelAt(POINT pt) const override { return HitTest(pt); }
+  void ForEachPanel(const std::function<void(SItemPanel*)>& each) const override;
+  void OnViewSize() override;
+  bool OnViewKeyDown(UINT key, LPARAM lParam) override;
+  bool HasItems() const override { return GetAdapter() != nullptr; }
+  // A press beside the rows takes the focus from the selected row.
+  void OnPressOnNothing() override;
 
  private:
   struct ItemInfo {
@@ -102,27 +102,18 @@ class STreeView : public SPanel, protected IItemContainer {
   void LayoutItems();
   void DropPanels();
   SItemPanel* TakePanel(int viewType, std::unordered_map<HSTREEITEM, ItemInfo>& old, int top, int bottom);
-  void Retire(SItemPanel* panel);
-  LRESULT DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-  void OnMouseLeaveView();
-  bool OnKeyDown(UINT key, LPARAM lParam);
-  bool ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam);
   bool OnItemClick(EventArgs* e);
   bool OnItemDoubleClick(EventArgs* e);
   void SelectByKey(HSTREEITEM item);
-  LPARAM RelativeTo(SItemPanel* panel, LPARAM lParam) const;
 
   SRefPtr<ITvAdapter> adapter_;
   STreeViewDataSetObserver* observer_;
   SRefPtr<ITreeViewItemLocator> locator_;
-  std::vector<std::deque<SItemPanel*>> bins_;
+  SItemPanelBins bins_;
   std::vector<ItemInfo> visible_;
   std::unordered_map<HSTREEITEM, ItemInfo> shown_;
   SXmlDoc template_;
-  SItemPanel* capturePanel_ = nullptr;
-  SItemPanel* hoverPanel_ = nullptr;
   HSTREEITEM selected_ = ITEM_NULL;
-  int wantTab_ = 0;
   int panelsMade_ = 0;
 };
 

@@ -9,25 +9,11 @@
 
 namespace ORIEL {
 
-namespace {
-
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
-
-}  // namespace
-
-void SMCListViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
-void SMCListViewDataSetObserver::OnDataInvalidated() { view_->OnDataInvalidated(); }
-void SMCListViewDataSetObserver::OnItemDataChanged(int position) { view_->OnItemChanged(position); }
-
 SMCListView::SMCListView() : observer_(new SMCListViewDataSetObserver(this)) {
   SWindow::ApplyAttribute(SStringW(L"focusable"), SStringW(L"1"), TRUE);
   SWindow::ApplyAttribute(SStringW(L"clipClient"), SStringW(L"1"), TRUE);
   SetUpdateInterval(40);
+  rebuildOnPaint_ = true;
   GetEventSet()->AddEvent(EventLVSelChanging::EventID, EventLVSelChanging::EventName());
   GetEventSet()->AddEvent(EventLVSelChanged::EventID, EventLVSelChanged::EventName());
 }
@@ -51,10 +37,8 @@ HRESULT SMCListView::ApplyAttribute(const SStringW& name, const SStringW& value,
     hr = S_OK;
   } else if (AttrNameIs(name, L"dividerSize")) {
     dividerSize_ = SResProviderMgr::LookupNamedDimension(value);
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SIndexedItemView::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, hr);
 }
@@ -66,19 +50,12 @@ BOOL SMCListView::CreateChildren(pugi::xml_node element) {
   if (tpl) XmlSetMark(tpl, 1);
   SPanel::CreateChildren(element);
   if (tpl) XmlSetMark(tpl, 0);
-  for (SWindow* child = GetRelative(GSW_FIRSTCHILD); child; child = child->GetRelative(GSW_NEXTSIBLING)) {
-    if (child->IsClass(SHeaderCtrl::GetClassName())) {
-      header_ = static_cast<SHeaderCtrl*>(child);
-      break;
-    }
-  }
+  header_ = FindMcHeader(this);
   if (!header_) {
     SLOGW(SLOG_LEVEL_ERROR, "ORIEL::SMCListView", L"a multi-column list needs a child header");
     return FALSE;
   }
-  SStringW pos;
-  pos.Format(L"0,0,-0,%d", GetHeaderHeight());
-  header_->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
+  SetMcHeaderHeight(header_, GetHeaderHeight());
   header_->GetEventSet()->SubscribeEvent(EventHeaderClick::EventID, Subscriber(&SMCListView::OnHeaderClick, this));
   header_->GetEventSet()->SubscribeEvent(EventHeaderItemChanging::EventID,
                                          Subscriber(&SMCListView::OnHeaderResizeOrSwap, this));
@@ -87,17 +64,7 @@ BOOL SMCListView::CreateChildren(pugi::xml_node element) {
   if (!tpl) return TRUE;
   template_.reset();
   template_.append_copy(tpl);
-  pugi::xml_attribute height = XmlAttr(tpl, L"itemHeight");
-  const SLayoutSize itemHeight =
-      height ? SResProviderMgr::LookupNamedDimension(XmlValue(height)) : SLayoutSize(0, SLayoutSize::px);
-  IListViewItemLocator* locator = nullptr;
-  if (itemHeight.fSize > 0) {
-    locator = new SListViewItemLocatorFix(itemHeight, dividerSize_);
-  } else {
-    pugi::xml_attribute def = XmlAttr(tpl, L"defHeight");
-    const SLayoutSize defHeight = SResProviderMgr::LookupNamedDimension(def ? XmlValue(def) : SStringW(L"30dp"));
-    locator = new SListViewItemLocatorFlex(defHeight, dividerSize_);
-  }
+  IListViewItemLocator* locator = NewRowLocator(tpl, dividerSize_);
   SetItemLocator(locator);
   locator->Release();
   return TRUE;
@@ -105,15 +72,11 @@ BOOL SMCListView::CreateChildren(pugi::xml_node element) {
 
 BOOL SMCListView::SetAdapter(IMcAdapter* adapter) {
   if (!locator_ || !header_) return FALSE;
-  if (adapter_) adapter_->UnregisterObserver(observer_);
-  DropPanels();
+  LetAdapterGo(adapter_, observer_);
   adapter_ = adapter;
   locator_->SetAdapter(adapter);
   if (!adapter) return TRUE;
-  adapter->InitFromTemplate(GetTemplate());
-  adapter->RegisterObserver(observer_);
-  bins_.Reset(adapter->GetViewTypeCount());
-  panelsMade_ = 0;
+  TakeAdapter(adapter, observer_);
   OnDataChanged();
   return TRUE;
 }
@@ -125,14 +88,6 @@ void SMCListView::SetItemLocator(IListViewItemLocator* locator) {
     locator_->SetScale(GetScale());
   }
   OnDataChanged();
-}
-
-void SMCListView::DropPanels() {
-  for (ItemInfo& info : visible_) info.panel->Destroy();
-  visible_.clear();
-  bins_.DestroyAll();
-  hoverPanel_ = capturePanel_ = nullptr;
-  firstVisible_ = -1;
 }
 
 int SMCListView::InsertColumn(int index, const SStringW& text, int widthPx, ULONG_PTR data) {
@@ -149,12 +104,7 @@ void SMCListView::DeleteColumn(int index) {
 // --- data ---------------------------------------------------------------
 
 void SMCListView::OnDataChanged() {
-  if (!adapter_) return;
-  if (!IsVisible(TRUE)) {
-    pendingItem_ = -1;
-    pendingChange_ = true;
-    return;
-  }
+  if (!adapter_ || DeferWhileHidden(-1)) return;
   if (header_) {
     header_->GetEventSet()->muted = 1;
     for (int i = 0; i < header_->GetItemCount(); ++i) {
@@ -170,18 +120,8 @@ void SMCListView::OnDataChanged() {
   LayoutItems();
 }
 
-void SMCListView::OnDataInvalidated() {
-  rebuildOnPaint_ = true;
-  Invalidate();
-}
-
 void SMCListView::OnItemChanged(int index) {
-  if (!adapter_) return;
-  if (!IsVisible(TRUE)) {
-    pendingChange_ = true;
-    pendingItem_ = pendingItem_ == -2 ? index : -1;
-    return;
-  }
+  if (!adapter_ || DeferWhileHidden(index)) return;
   if (!GetItemPanel(index)) return;
   if (locator_ && locator_->IsFixHeight()) UpdateItem(index);
   else LayoutItems();
@@ -196,29 +136,14 @@ void SMCListView::UpdateItem(int index) {
 
 SItemPanel* SMCListView::GetItemPanel(int index) const {
   if (!adapter_ || index < 0 || index >= adapter_->GetCount()) return nullptr;
-  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
-  return visible_[index - firstVisible_].panel;
+  return VisiblePanel(index);
 }
 
-SItemPanel* SMCListView::HitTest(POINT& pt) const {
-  for (const ItemInfo& info : visible_) {
-    const RECT rc = info.panel->GetItemRect();
-    if (PtInRect(&rc, pt)) {
-      pt.x -= rc.left;
-      pt.y -= rc.top;
-      return info.panel;
-    }
-  }
-  return nullptr;
-}
+SItemPanel* SMCListView::HitTest(POINT& pt) const { return HitVisible(pt); }
 
 // --- geometry -----------------------------------------------------------
 
-RECT SMCListView::GetListRect() const {
-  RECT rc = ClientRect();
-  rc.top = std::min(rc.top + GetHeaderHeight(), rc.bottom);
-  return rc;
-}
+RECT SMCListView::GetListRect() const { return McListRect(ClientRect(), GetHeaderHeight()); }
 
 RECT SMCListView::RowRect(int index) const {
   const RECT client = ClientRect();
@@ -230,12 +155,7 @@ RECT SMCListView::RowRect(int index) const {
   return rc;
 }
 
-void SMCListView::PlaceHeader() {
-  if (!header_) return;
-  const RECT client = ClientRect();
-  const RECT rc{client.left - GetScrollPos(false), client.top, client.right, client.top + GetHeaderHeight()};
-  header_->Move(&rc);
-}
+void SMCListView::PlaceHeader() { PlaceMcHeader(header_, ClientRect(), GetScrollPos(false), GetHeaderHeight()); }
 
 void SMCListView::UpdateBars() {
   const RECT whole = SWindow::ClientRect();
@@ -252,15 +172,7 @@ void SMCListView::UpdateBars() {
 
 SItemPanel* SMCListView::TakePanel(int viewType) {
   if (SItemPanel* idle = bins_.Take(viewType)) return idle;
-  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
-  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&SMCListView::OnItemClick, this));
-  ++panelsMade_;
-  return panel;
-}
-
-void SMCListView::Retire(SItemPanel* panel) {
-  if (panel == capturePanel_) capturePanel_ = nullptr;
-  RetireRowPanel(panel, panel == hoverPanel_);
+  return NewItemPanel(Subscriber(&SMCListView::OnItemClick, this));
 }
 
 void SMCListView::PlaceCells(SItemPanel* panel, int height) {
@@ -272,7 +184,6 @@ void SMCListView::LayoutItems() {
   std::vector<ItemInfo> old;
   old.swap(visible_);
   const int oldFirst = firstVisible_;
-  const int oldCount = static_cast<int>(old.size());
   const int oldTotal = locator_->TotalHeight();
   const int hoverIndex = hoverPanel_ ? hoverPanel_->GetItemIndex() : -1;
   hoverPanel_ = nullptr;
@@ -283,29 +194,18 @@ void SMCListView::LayoutItems() {
   const int first = count > 0 ? locator_->ItemAt(si.nPos) : -1;
   const int width = header_ ? header_->GetTotalWidth() : 0;
   const pugi::xml_node tpl = GetTemplate();
-  auto toBin = [this](ItemInfo& info) {
-    Retire(info.panel);
-    bins_.Put(info.viewType, info.panel);
-    info.panel = nullptr;
-  };
   // Old rows outside the rows about to show are idle at once, so that a
   // jump reuses their panels instead of making a second set.
   const int lastGuess = first >= 0 ? locator_->ItemAt(std::max(bottom - 1, si.nPos)) : -1;
-  for (int k = 0; k < oldCount; ++k)
-    if (old[k].panel && (first < 0 || oldFirst + k < first || oldFirst + k > lastGuess)) toBin(old[k]);
+  if (first < 0) RetireRest(old);
+  else RetireOutside(old, oldFirst, first, lastGuess + 1);
 
   int y = first >= 0 ? locator_->PositionOf(first) : 0;
   for (int i = first; first >= 0 && i < count && y < bottom; ++i) {
     const DWORD state = (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (i == selected_ ? DWORD{WndState_Check} : 0u);
     const int viewType = std::max(adapter_->GetItemViewType(i, state), 0);
-    SItemPanel* panel = nullptr;
-    if (oldFirst >= 0 && i >= oldFirst && i < oldFirst + oldCount && old[i - oldFirst].panel &&
-        old[i - oldFirst].viewType == viewType) {
-      panel = old[i - oldFirst].panel;
-      old[i - oldFirst].panel = nullptr;
-    } else {
-      panel = TakePanel(viewType);
-    }
+    SItemPanel* panel = TakeOverPanel(old, oldFirst, i, viewType);
+    if (!panel) panel = TakePanel(viewType);
     panel->SetItemIndex(i);
     panel->GetEventSet()->muted = 1;
     panel->SetVisible(TRUE);
@@ -333,8 +233,7 @@ void SMCListView::LayoutItems() {
     y += locator_->GetHeightOf(i) + locator_->GetDividerSize();
   }
 
-  for (ItemInfo& info : old)
-    if (info.panel) toBin(info);
+  RetireRest(old);
   firstVisible_ = visible_.empty() ? -1 : first;
   if (!locator_->IsFixHeight() && locator_->TotalHeight() != oldTotal) {
     UpdateBars();
@@ -342,7 +241,7 @@ void SMCListView::LayoutItems() {
   }
 }
 
-void SMCListView::OnSize() {
+void SMCListView::OnViewSize() {
   UpdateBars();
   LayoutItems();
 }
@@ -381,40 +280,11 @@ bool SMCListView::OnHeaderResizeOrSwap(EventArgs*) {
 
 void SMCListView::SetSel(int index, BOOL notify) {
   if (!adapter_ || index >= adapter_->GetCount()) return;
-  if (index < 0) index = -1;
-  const int old = selected_;
-  if (notify) {
-    EventLVSelChanging e(this);
-    e.iOldSel = old;
-    e.iNewSel = index;
-    RaiseEvent(&e);
-    if (e.bCancel) return;
-  }
-  if (old == index) return;
-  selected_ = index;
-  if (SItemPanel* panel = GetItemPanel(old)) {
-    panel->GetFocusManager().ClearFocus();
-    panel->ModifyItemState(0, WndState_Check);
-    panel->Invalidate();
-  }
-  if (SItemPanel* panel = GetItemPanel(index)) {
-    panel->ModifyItemState(WndState_Check, 0);
-    panel->Invalidate();
-  }
-  if (notify) {
-    EventLVSelChanged e(this);
-    e.iOldSel = old;
-    e.iNewSel = index;
-    RaiseEvent(&e);
-  }
+  MoveSelection(selected_, index, notify);
 }
 
 void SMCListView::EnsureVisible(int index) {
-  if (!adapter_) return;
-  int code = 0, position = 0;
-  if (McScrollToShow(index, firstVisible_, GetVisibleCount(), adapter_->GetCount(), locator_,
-                     static_cast<int>(GetBarInfo(true).nPage), &code, &position))
-    HandleScrollCode(true, code, position);
+  if (adapter_) ScrollRowIntoView(index, adapter_->GetCount(), locator_);
 }
 
 void SMCListView::SelectWithNotify(int index) {
@@ -430,27 +300,11 @@ bool SMCListView::OnItemClick(EventArgs* e) {
 
 // --- item container -----------------------------------------------------
 
-void SMCListView::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool SMCListView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int index = item->GetItemIndex();
   if (!locator_ || index < 0) return false;
   rc = RowRect(index);
   return true;
-}
-
-LPARAM SMCListView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = panel->GetItemRect();
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
 }
 
 // --- painting -----------------------------------------------------------
@@ -481,65 +335,13 @@ void SMCListView::OnPaint(IRenderTarget* rt) {
 
 // --- input --------------------------------------------------------------
 
-LRESULT SMCListView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-  AddRef();  // a click's subscribers may change the list
-  LRESULT ignored = 0;
-  if (capturePanel_) {
-    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
-  } else {
-    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-    POINT pt = PointOfLParam(lParam);
-    const RECT area = GetListRect();
-    SItemPanel* hit = PtInRect(&area, pt) ? HitTest(pt) : nullptr;
-    if (hit != hoverPanel_) {
-      if (SItemPanel* old = hoverPanel_) {
-        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        old->Invalidate();
-      }
-      hoverPanel_ = hit;
-      if (hit) {
-        hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
-        hit->Invalidate();
-      }
-    }
-    if (hoverPanel_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
-    else if (IsButtonDown(msg)) SetSel(-1, TRUE);
-    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-  }
-  Release();
-  return 0;
+SItemPanel* SMCListView::PanelAt(POINT pt) const {
+  const RECT area = GetListRect();
+  return PtInRect(&area, pt) ? HitTest(pt) : nullptr;
 }
 
-void SMCListView::OnMouseLeaveView() {
-  LRESULT ignored = 0;
-  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
-  if (hoverPanel_) {
-    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-}
-
-LRESULT SMCListView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(selected_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-bool SMCListView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  SItemPanel* panel = GetItemPanel(selected_);
-  if (!panel) return false;
-  panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
-bool SMCListView::OnKeyDown(UINT key, LPARAM lParam) {
-  if (selected_ != -1 && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+bool SMCListView::OnViewKeyDown(UINT key, LPARAM lParam) {
+  if (SelectedItemTakesKey(key, lParam)) return true;
   if (key == VK_ESCAPE || key == VK_RETURN) {
     if (SWindow* owner = GetOwner()) owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
@@ -552,94 +354,20 @@ bool SMCListView::OnKeyDown(UINT key, LPARAM lParam) {
   return navigation;
 }
 
-BOOL SMCListView::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL SMCListView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = hoverPanel_->GetItemRect();
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // --- scale, language and colour -----------------------------------------
 
 void SMCListView::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
   if (locator_) locator_->SetScale(scale);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  bins_.ForEach([scale](SItemPanel* panel) { panel->BroadcastMessage(SWM_UPDATESCALE, scale); });
-}
-
-BOOL SMCListView::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  bins_.ForEach([](SItemPanel* panel) { panel->BroadcastMessage(SWM_LANGUAGECHANGED); });
-  return result;
-}
-
-void SMCListView::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  bins_.ForEach([color](SItemPanel* panel) { panel->BroadcastMessage(SWM_COLORIZE, color); });
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
 // --- lifecycle and messages ---------------------------------------------
-
-void SMCListView::OnShowWindow(BOOL show, UINT status) {
-  SPanel::OnShowWindow(show, status);
-  if (!IsVisible(TRUE) || !pendingChange_) return;
-  const int item = pendingItem_;
-  pendingChange_ = false;
-  pendingItem_ = -2;
-  if (item == -1) OnDataChanged();
-  else OnItemChanged(item);
-}
 
 void SMCListView::OnDestroy() {
   if (adapter_) adapter_->UnregisterObserver(observer_);
   DropPanels();
   SPanel::OnDestroy();
-}
-
-BOOL SMCListView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  if (msg == SWM_SIZE) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    OnSize();
-    return TRUE;
-  }
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
-      else panel->GetFocusManager().StoreFocusedView();
-    }
-    return TRUE;
-  }
-  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-  if (msg == WM_MOUSELEAVE) {
-    OnMouseLeaveView();
-    return TRUE;
-  }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
 }
 
 }  // namespace ORIEL

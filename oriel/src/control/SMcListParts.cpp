@@ -61,6 +61,29 @@ void ApplyMcBars(SPanel* panel, const McBarLayout& bars) {
   panel->SendSwndMessage(SWM_NCCALCSIZE);
 }
 
+SHeaderCtrl* FindMcHeader(SWindow* view) {
+  for (SWindow* child = view->GetRelative(GSW_FIRSTCHILD); child; child = child->GetRelative(GSW_NEXTSIBLING))
+    if (child->IsClass(SHeaderCtrl::GetClassName())) return static_cast<SHeaderCtrl*>(child);
+  return nullptr;
+}
+
+void SetMcHeaderHeight(SHeaderCtrl* header, int height) {
+  SStringW pos;
+  pos.Format(L"0,0,-0,%d", height);
+  header->ApplyAttribute(SStringW(L"pos"), pos, TRUE);
+}
+
+RECT McListRect(RECT client, int headerHeight) {
+  client.top = std::min<LONG>(client.top + headerHeight, client.bottom);
+  return client;
+}
+
+void PlaceMcHeader(SHeaderCtrl* header, RECT client, int hScroll, int height) {
+  if (!header) return;
+  const RECT rc{client.left - hScroll, client.top, client.right, client.top + height};
+  header->Move(&rc);
+}
+
 void PlaceMcCells(SHeaderCtrl* header, IMcAdapter* adapter, SWindow* panel, int height, bool keepEmptyColumns) {
   if (!header || !adapter || !panel) return;
   int x = 0;
@@ -129,7 +152,7 @@ void SItemPanelBins::Put(int viewType, SItemPanel* panel) {
   bins_[viewType].push_back(panel);
 }
 
-void SItemPanelBins::DestroyAll() {
+void SItemPanelBins::DestroyPanels() {
   for (auto& bin : bins_)
     for (SItemPanel* panel : bin) panel->Destroy();
   bins_.clear();

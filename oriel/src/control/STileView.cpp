@@ -7,23 +7,6 @@
 
 namespace ORIEL {
 
-namespace {
-
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
-
-}  // namespace
-
-// --- observer -----------------------------------------------------------
-
-void STileViewDataSetObserver::OnDataChanged() { view_->OnDataChanged(); }
-void STileViewDataSetObserver::OnDataInvalidated() { view_->OnDataInvalidated(); }
-void STileViewDataSetObserver::OnItemDataChanged(int position) { view_->OnItemChanged(position); }
-
 // --- construction -------------------------------------------------------
 
 STileView::STileView() : observer_(new STileViewDataSetObserver(this)) {
@@ -43,10 +26,8 @@ STileView::~STileView() {
 HRESULT STileView::ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) {
   if (AttrNameIs(name, L"marginSize")) {
     marginSize_ = SResProviderMgr::LookupNamedDimension(value);
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SIndexedItemView::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, S_FALSE);
 }
@@ -69,19 +50,13 @@ BOOL STileView::CreateChildren(pugi::xml_node element) {
 
 BOOL STileView::SetAdapter(ILvAdapter* adapter) {
   if (!locator_) return FALSE;
-  if (adapter_) {
-    adapter_->UnregisterObserver(observer_);
-    DropPanels();
-  }
+  LetAdapterGo(adapter_, observer_);
   adapter_ = adapter;
   const RECT client = ClientRect();
   locator_->SetTileViewWidth(static_cast<int>(client.right - client.left));
   locator_->SetAdapter(adapter);
   if (!adapter) return TRUE;
-  adapter->InitFromTemplate(GetTemplate());
-  adapter->RegisterObserver(observer_);
-  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
-  panelsMade_ = 0;
+  TakeAdapter(adapter, observer_);
   OnDataChanged();
   return TRUE;
 }
@@ -95,43 +70,18 @@ void STileView::SetItemLocator(STileViewItemLocator* locator) {
   OnDataChanged();
 }
 
-void STileView::DropPanels() {
-  for (ItemInfo& info : visible_) info.panel->Destroy();
-  visible_.clear();
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->Destroy();
-  bins_.clear();
-  hoverPanel_ = capturePanel_ = nullptr;
-  firstVisible_ = -1;
-}
-
 // --- data ---------------------------------------------------------------
 
 void STileView::OnDataChanged() {
-  if (!adapter_) return;
-  if (!IsVisible(TRUE)) {
-    pendingItem_ = -1;
-    pendingChange_ = true;
-    return;
-  }
+  if (!adapter_ || DeferWhileHidden(-1)) return;
   if (locator_) locator_->OnDataSetChanged();
   if (selected_ >= adapter_->GetCount()) selected_ = -1;
   UpdateBar();
   UpdateVisibleItems();
 }
 
-void STileView::OnDataInvalidated() {
-  rebuildOnPaint_ = true;
-  Invalidate();
-}
-
 void STileView::OnItemChanged(int index) {
-  if (!adapter_) return;
-  if (!IsVisible(TRUE)) {
-    pendingChange_ = true;
-    pendingItem_ = pendingItem_ == -2 ? index : -1;
-    return;
-  }
+  if (!adapter_ || DeferWhileHidden(index)) return;
   UpdateItem(index);
 }
 
@@ -144,21 +94,10 @@ void STileView::UpdateItem(int index) {
 
 SItemPanel* STileView::GetItemPanel(int index) const {
   if (!adapter_ || index < 0 || index >= adapter_->GetCount()) return nullptr;
-  if (firstVisible_ < 0 || index < firstVisible_ || index >= firstVisible_ + GetVisibleCount()) return nullptr;
-  return visible_[index - firstVisible_].panel;
+  return VisiblePanel(index);
 }
 
-SItemPanel* STileView::HitTest(POINT& pt) const {
-  for (const ItemInfo& info : visible_) {
-    const RECT rc = info.panel->GetItemRect();
-    if (PtInRect(&rc, pt)) {
-      pt.x -= rc.left;
-      pt.y -= rc.top;
-      return info.panel;
-    }
-  }
-  return nullptr;
-}
+SItemPanel* STileView::HitTest(POINT& pt) const { return HitVisible(pt); }
 
 RECT STileView::CalcItemDrawRect(int index) const {
   RECT rc = locator_ ? locator_->GetItemRect(index) : RECT{0, 0, 0, 0};
@@ -199,34 +138,8 @@ void STileView::UpdateBar() {
 }
 
 SItemPanel* STileView::TakePanel(int viewType) {
-  if (viewType < 0) viewType = 0;
-  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
-  auto& bin = bins_[viewType];
-  if (!bin.empty()) {
-    SItemPanel* panel = bin.front();
-    bin.pop_front();
-    return panel;
-  }
-  SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
-  panel->GetEventSet()->SubscribeEvent(EventItemPanelClick::EventID, Subscriber(&STileView::OnItemClick, this));
-  ++panelsMade_;
-  return panel;
-}
-
-// A panel leaves its tile: no hover, no selection, no focus inside.
-void STileView::Retire(SItemPanel* panel) {
-  if (panel->GetState() & WndState_Hover) {
-    panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    if (panel == hoverPanel_) hoverPanel_ = nullptr;
-  }
-  if (panel == capturePanel_) capturePanel_ = nullptr;
-  panel->GetEventSet()->muted = 1;
-  if (panel->GetState() & WndState_Check) {
-    panel->ModifyItemState(0, WndState_Check);
-    panel->GetFocusManager().ClearFocus();
-  }
-  panel->SetVisible(FALSE);
-  panel->GetEventSet()->muted = 0;
+  if (SItemPanel* idle = bins_.Take(viewType)) return idle;
+  return NewItemPanel(Subscriber(&STileView::OnItemClick, this));
 }
 
 // Old panels at the same tile are taken over; the others go back to
@@ -254,30 +167,15 @@ void STileView::UpdateVisibleItems() {
     ++last;
     if (last % perRow == 0) y += locator_->GetItemLineHeight();
   }
-  for (size_t k = 0; k < old.size(); ++k) {
-    const int index = oldFirst + static_cast<int>(k);
-    if (old[k].panel && (index < first || index >= last)) {
-      Retire(old[k].panel);
-      if (static_cast<size_t>(old[k].viewType) >= bins_.size()) bins_.resize(old[k].viewType + 1);
-      bins_[old[k].viewType].push_back(old[k].panel);
-      old[k].panel = nullptr;
-    }
-  }
+  RetireOutside(old, oldFirst, first, last);
 
   const pugi::xml_node tpl = GetTemplate();
   const RECT tile{0, 0, locator_->GetTileWidth(), locator_->GetTileHeight()};
   for (int i = first; i < last; ++i) {
     const DWORD state = (i == hoverIndex ? DWORD{WndState_Hover} : 0u) | (i == selected_ ? DWORD{WndState_Check} : 0u);
-    const int viewType = adapter_->GetItemViewType(i, state);
-    SItemPanel* panel = nullptr;
-    const int at = i - oldFirst;
-    if (oldFirst >= 0 && at >= 0 && at < static_cast<int>(old.size()) && old[at].panel &&
-        old[at].viewType == viewType) {
-      panel = old[at].panel;
-      old[at].panel = nullptr;
-    } else {
-      panel = TakePanel(viewType);
-    }
+    const int viewType = std::max(adapter_->GetItemViewType(i, state), 0);
+    SItemPanel* panel = TakeOverPanel(old, oldFirst, i, viewType);
+    if (!panel) panel = TakePanel(viewType);
     panel->SetItemIndex(i);
     panel->GetEventSet()->muted = 1;
     panel->SetVisible(TRUE);
@@ -290,19 +188,13 @@ void STileView::UpdateVisibleItems() {
     panel->ApplyLayout();
     visible_.push_back(ItemInfo{panel, viewType});
   }
-  // Panels of the old range whose view type changed.
-  for (ItemInfo& info : old) {
-    if (!info.panel) continue;
-    Retire(info.panel);
-    if (static_cast<size_t>(info.viewType) >= bins_.size()) bins_.resize(info.viewType + 1);
-    bins_[info.viewType].push_back(info.panel);
-  }
+  RetireRest(old);  // panels of the old range whose view type changed
   firstVisible_ = visible_.empty() ? -1 : first;
 }
 
 // Without a locator (no template) there is no tile width to divide by:
 // only the bar follows the size.
-void STileView::OnSize() {
+void STileView::OnViewSize() {
   if (locator_) {
     const RECT client = ClientRect();
     locator_->SetTileViewWidth(static_cast<int>(client.right - client.left));
@@ -324,32 +216,7 @@ BOOL STileView::HandleScrollCode(bool vertical, int code, int position) {
 
 void STileView::SetSel(int index, BOOL notify) {
   if (!adapter_ || index >= adapter_->GetCount()) return;
-  if (index < 0) index = -1;
-  const int old = selected_;
-  if (notify) {
-    EventLVSelChanging e(this);
-    e.iOldSel = old;
-    e.iNewSel = index;
-    RaiseEvent(&e);
-    if (e.bCancel) return;
-  }
-  if (old == index) return;
-  selected_ = index;
-  if (SItemPanel* panel = GetItemPanel(old)) {
-    panel->GetFocusManager().ClearFocus();
-    panel->ModifyItemState(0, WndState_Check);
-    panel->Invalidate();
-  }
-  if (SItemPanel* panel = GetItemPanel(index)) {
-    panel->ModifyItemState(WndState_Check, 0);
-    panel->Invalidate();
-  }
-  if (notify) {
-    EventLVSelChanged e(this);
-    e.iOldSel = old;
-    e.iNewSel = index;
-    RaiseEvent(&e);
-  }
+  MoveSelection(selected_, index, notify);
 }
 
 void STileView::EnsureVisible(int index) {
@@ -373,27 +240,11 @@ bool STileView::OnItemClick(EventArgs* e) {
 
 // --- item container -----------------------------------------------------
 
-void STileView::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool STileView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const int index = item->GetItemIndex();
   if (!locator_ || index < 0) return false;
   rc = CalcItemDrawRect(index);
   return true;
-}
-
-LPARAM STileView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = panel->GetItemRect();
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
 }
 
 // --- painting -----------------------------------------------------------
@@ -421,66 +272,11 @@ void STileView::OnPaint(IRenderTarget* rt) {
 
 // --- input --------------------------------------------------------------
 
-LRESULT STileView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-  AddRef();  // a click's subscribers may change the view
-  LRESULT ignored = 0;
-  if (capturePanel_) {
-    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
-  } else {
-    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-    POINT pt = PointOfLParam(lParam);
-    SItemPanel* hit = HitTest(pt);
-    if (hit != hoverPanel_) {
-      if (SItemPanel* old = hoverPanel_) {
-        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        old->Invalidate();
-      }
-      hoverPanel_ = hit;
-      if (hit) {
-        hit->DispatchFrameMessage(WM_MOUSEHOVER, wParam, RelativeTo(hit, lParam));
-        hit->Invalidate();
-      }
-    }
-    if (hoverPanel_) hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
-    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-  }
-  Release();
-  return 0;
-}
-
-void STileView::OnMouseLeaveView() {
-  LRESULT ignored = 0;
-  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
-  if (hoverPanel_) {
-    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-}
-
-LRESULT STileView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(selected_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-bool STileView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  SItemPanel* panel = GetItemPanel(selected_);
-  if (!panel) return false;
-  panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
 // Keyboard moves of the selection are silent: only clicks raise the
 // selection events.
-bool STileView::OnKeyDown(UINT key, LPARAM lParam) {
+bool STileView::OnViewKeyDown(UINT key, LPARAM lParam) {
   if (!adapter_ || !locator_) return false;
-  if (selected_ != -1 && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+  if (SelectedItemTakesKey(key, lParam)) return true;
   if (SWindow* owner = GetOwner(); owner && (key == VK_ESCAPE || key == VK_RETURN)) {
     owner->SendSwndMessage(WM_KEYDOWN, key, lParam);
     return true;
@@ -515,97 +311,20 @@ bool STileView::OnKeyDown(UINT key, LPARAM lParam) {
   }
 }
 
-BOOL STileView::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL STileView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = hoverPanel_->GetItemRect();
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // --- changes of scale, language and colour ------------------------------
 
 void STileView::UpdateScale(int scale) {
   if (locator_) locator_->SetScale(scale);
   SPanel::UpdateScale(scale);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-}
-
-BOOL STileView::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  return result;
-}
-
-void STileView::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (ItemInfo& info : visible_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
 // --- lifecycle and messages ---------------------------------------------
-
-void STileView::OnShowWindow(BOOL show, UINT status) {
-  SPanel::OnShowWindow(show, status);
-  if (!IsVisible(TRUE) || !pendingChange_) return;
-  const int item = pendingItem_;
-  pendingChange_ = false;
-  pendingItem_ = -2;
-  if (item == -1) OnDataChanged();
-  else OnItemChanged(item);
-}
 
 void STileView::OnDestroy() {
   if (adapter_) adapter_->UnregisterObserver(observer_);
   DropPanels();
   SPanel::OnDestroy();
-}
-
-BOOL STileView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  if (msg == SWM_SIZE) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    OnSize();
-    return TRUE;
-  }
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
-      else panel->GetFocusManager().StoreFocusedView();
-    }
-    return TRUE;
-  }
-  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-  if (msg == WM_MOUSELEAVE) {
-    OnMouseLeaveView();
-    return TRUE;
-  }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
 }
 
 }  // namespace ORIEL

@@ -6,17 +6,6 @@
 
 namespace ORIEL {
 
-namespace {
-
-POINT PointOfLParam(LPARAM lParam) {
-  return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-}
-
-bool IsButtonDown(UINT msg) { return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN; }
-bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
-
-}  // namespace
-
 void STreeViewDataSetObserver::OnBranchChanged(HSTREEITEM item) { view_->OnBranchChanged(item); }
 void STreeViewDataSetObserver::OnBranchInvalidated(HSTREEITEM item) { view_->OnBranchChanged(item); }
 void STreeViewDataSetObserver::OnBranchExpandedChanged(HSTREEITEM item, BOOL wasExpanded, BOOL isExpanded) {
@@ -45,10 +34,8 @@ HRESULT STreeView::ApplyAttribute(const SStringW& name, const SStringW& value, B
     ITreeViewItemLocator* locator = new STreeViewItemLocator(ParseAttrInt(value), 50, 10, 50);
     locator_ = locator;
     locator->Release();
-  } else if (AttrNameIs(name, L"wantTab")) {
-    wantTab_ = ParseAttrInt(value);
   } else {
-    return SPanel::ApplyAttribute(name, value, loading);
+    return SItemViewBase::ApplyAttribute(name, value, loading);
   }
   return FinishAttribute(name, value, loading, S_FALSE);
 }
@@ -69,16 +56,14 @@ BOOL STreeView::SetAdapter(ITvAdapter* adapter) {
   adapter->RegisterObserver(observer_);
   adapter->InitFromTemplate(template_.first_child());
   locator_->SetAdapter(adapter);
-  bins_.assign(std::max(adapter->GetViewTypeCount(), 1), {});
+  bins_.Reset(adapter->GetViewTypeCount());
   panelsMade_ = 0;
   OnBranchChanged(ITEM_ROOT);
   return TRUE;
 }
 
 void STreeView::DropPanels() {
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->Destroy();
-  bins_.clear();
+  bins_.DestroyPanels();
   for (auto& [item, info] : shown_) info.panel->Destroy();
   shown_.clear();
   visible_.clear();
@@ -131,54 +116,9 @@ RECT STreeView::RowRect(HSTREEITEM item) const {
 void STreeView::UpdateBars() {
   const RECT whole = SWindow::ClientRect();
   const bool matchParent = adapter_ && adapter_->IsWidthMatchParent();
-  const int total = matchParent ? 0 : locator_->GetTotalWidth();
-  const int height = locator_->GetTotalHeight();
-  const int cx = std::max<int>(whole.right - whole.left, 0);
-  const int cy = std::max<int>(whole.bottom - whole.top, 0);
-  const int s = GetScrollBarWidth();
-  SCROLLINFO v = GetBarInfo(true);
-  SCROLLINFO h = GetBarInfo(false);
-  v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  v.nMin = h.nMin = 0;
-  bool showV = false;
-  bool showH = false;
-  if (cy < height || (cy < height + s && cx < total)) {
-    showV = true;
-    v.nMax = height - 1;
-    v.nPage = cy;
-    if (cx - s < total) {
-      showH = true;
-      h.nMax = total - 1;
-      h.nPage = std::max(cx - s, 0);
-      v.nPage = std::max(cy - s, 0);
-    } else {
-      h.nMax = cx - 1;
-      h.nPage = cx;
-      h.nPos = 0;
-    }
-  } else {
-    v.nMax = cy - 1;
-    v.nPage = cy;
-    v.nPos = 0;
-    h.nPage = cx;
-    if (total <= cx) {
-      h.nMax = cx - 1;
-      h.nPos = 0;
-    } else {
-      showH = true;
-      h.nMax = total - 1;
-    }
-  }
-  if (showV && v.nPos + static_cast<int>(v.nPage) > height) v.nPos = std::max(height - static_cast<int>(v.nPage), 0);
-  if (showH && h.nPos + static_cast<int>(h.nPage) > total) h.nPos = std::max(total - static_cast<int>(h.nPage), 0);
-  SetBarInfo(v, true);
-  SetBarInfo(h, false);
-  const int bars = (showV ? kBarVert : 0) | (showH ? kBarHorz : 0);
-  if (GetShownBars() != bars) {
-    ShowScrollBar(kBarHorz | kBarVert, FALSE);
-    if (bars) ShowScrollBar(bars, TRUE);
-  }
-  SendSwndMessage(SWM_NCCALCSIZE);
+  ApplyMcBars(this, LayoutMcBars(matchParent ? 0 : locator_->GetTotalWidth(), locator_->GetTotalHeight(),
+                                 whole.right - whole.left, whole.bottom - whole.top, GetScrollBarWidth(),
+                                 GetScrollPos(true), GetScrollPos(false)));
   Invalidate();
 }
 
@@ -188,20 +128,14 @@ void STreeView::UpdateBars() {
 // row now out of view, so that a jump of a whole page makes no new
 // panels; else a new one.
 SItemPanel* STreeView::TakePanel(int viewType, std::unordered_map<HSTREEITEM, ItemInfo>& old, int top, int bottom) {
-  if (static_cast<size_t>(viewType) >= bins_.size()) bins_.resize(viewType + 1);
-  auto& bin = bins_[viewType];
-  if (!bin.empty()) {
-    SItemPanel* panel = bin.front();
-    bin.pop_front();
-    return panel;
-  }
+  if (SItemPanel* idle = bins_.Take(viewType)) return idle;
   for (auto it = old.begin(); it != old.end(); ++it) {
     if (it->second.viewType != viewType) continue;
     const int y = locator_->ItemToPosition(it->first);
     if (y >= 0 && y + locator_->GetItemHeight(it->first) > top && y < bottom) continue;  // still in view
     SItemPanel* panel = it->second.panel;
     old.erase(it);
-    Retire(panel);
+    RetirePanel(panel);
     return panel;
   }
   SItemPanel* panel = SItemPanel::Create(this, pugi::xml_node(), this);
@@ -210,21 +144,6 @@ SItemPanel* STreeView::TakePanel(int viewType, std::unordered_map<HSTREEITEM, It
                                        Subscriber(&STreeView::OnItemDoubleClick, this));
   ++panelsMade_;
   return panel;
-}
-
-void STreeView::Retire(SItemPanel* panel) {
-  if (panel == hoverPanel_) {
-    panel->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-  if (panel == capturePanel_) capturePanel_ = nullptr;
-  panel->GetEventSet()->muted = 1;
-  if (panel->GetState() & WndState_Check) {
-    panel->ModifyItemState(0, WndState_Check);
-    panel->GetFocusManager().ClearFocus();
-  }
-  panel->SetVisible(FALSE);
-  panel->GetEventSet()->muted = 0;
 }
 
 void STreeView::LayoutItems() {
@@ -273,8 +192,8 @@ void STreeView::LayoutItems() {
       y += size.cy;
     }
     for (auto& [gone, info] : old) {
-      Retire(info.panel);
-      bins_[std::min<size_t>(info.viewType, bins_.size() - 1)].push_back(info.panel);
+      RetirePanel(info.panel);
+      bins_.Put(info.viewType, info.panel);
     }
     if (locator_->GetTotalWidth() == oldWidth && locator_->GetTotalHeight() == oldHeight) break;
     UpdateBars();  // measured rows changed the totals: once more with the new bars
@@ -306,16 +225,8 @@ void STreeView::SetSel(HSTREEITEM item, BOOL notify) {
     if (e.bCancel) return;
   }
   if (item == old) return;
-  if (SItemPanel* panel = GetItemPanel(old)) {
-    panel->GetFocusManager().ClearFocus();
-    panel->ModifyItemState(0, WndState_Check);
-    panel->Invalidate();
-  }
   selected_ = item;
-  if (SItemPanel* panel = GetItemPanel(item)) {
-    panel->ModifyItemState(WndState_Check, 0);
-    panel->Invalidate();
-  }
+  MoveCheck(GetItemPanel(old), GetItemPanel(item));
   if (notify) {
     EventTVSelChanged e(this);
     e.hOldSel = old;
@@ -363,27 +274,11 @@ bool STreeView::OnItemDoubleClick(EventArgs* e) {
 
 // --- item container -----------------------------------------------------
 
-void STreeView::OnItemSetCapture(SItemPanel* item, bool capture) {
-  if (capture) {
-    SetCapture();
-    capturePanel_ = item;
-  } else {
-    ReleaseCapture();
-    capturePanel_ = nullptr;
-  }
-}
-
 bool STreeView::OnItemQueryRect(SItemPanel* item, RECT& rc) const {
   const HSTREEITEM handle = Item(item);
   if (shown_.find(handle) == shown_.end()) return false;
   rc = RowRect(handle);
   return true;
-}
-
-LPARAM STreeView::RelativeTo(SItemPanel* panel, LPARAM lParam) const {
-  const POINT pt = PointOfLParam(lParam);
-  const RECT rc = panel->GetItemRect();
-  return MAKELPARAM(pt.x - rc.left, pt.y - rc.top);
 }
 
 // --- painting -----------------------------------------------------------
@@ -405,67 +300,12 @@ void STreeView::OnPaint(IRenderTarget* rt) {
 
 // --- input --------------------------------------------------------------
 
-LRESULT STreeView::DispatchMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
-  AddRef();
-  LRESULT ignored = 0;
-  if (capturePanel_) {
-    capturePanel_->DispatchFrameMessage(msg, wParam, RelativeTo(capturePanel_, lParam));
-  } else {
-    if (IsButtonDown(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-    POINT pt = PointOfLParam(lParam);
-    SItemPanel* hit = HitTest(pt);
-    if (hit != hoverPanel_) {
-      if (SItemPanel* old = hoverPanel_) {
-        old->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-        old->Invalidate();
-      }
-      hoverPanel_ = hit;
-      if (hit) {
-        hit->DispatchFrameMessage(WM_MOUSEHOVER, 0, 0);
-        hit->Invalidate();
-      }
-    }
-    if (hoverPanel_) {
-      hoverPanel_->DispatchFrameMessage(msg, wParam, RelativeTo(hoverPanel_, lParam));
-    } else if (IsButtonDown(msg)) {
-      if (SItemPanel* panel = GetItemPanel(selected_)) panel->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);
-    }
-    if (IsButtonUp(msg)) SPanel::HandleSwndMessage(msg, wParam, lParam, ignored);
-  }
-  Release();
-  return 0;
+void STreeView::OnPressOnNothing() {
+  if (SItemPanel* panel = GetItemPanel(selected_)) panel->DispatchFrameMessage(WM_KILLFOCUS, 0, 0);
 }
 
-void STreeView::OnMouseLeaveView() {
-  LRESULT ignored = 0;
-  SPanel::HandleSwndMessage(WM_MOUSELEAVE, 0, 0, ignored);
-  if (hoverPanel_) {
-    hoverPanel_->DispatchFrameMessage(WM_MOUSELEAVE, 0, 0);
-    hoverPanel_ = nullptr;
-  }
-}
-
-LRESULT STreeView::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
-  if (SItemPanel* panel = GetItemPanel(selected_)) {
-    if (panel->DispatchFrameMessage(WM_MOUSEWHEEL, wParam, RelativeTo(panel, lParam)) != 0) return 1;
-  }
-  return SPanel::OnMouseWheel(wParam, lParam);
-}
-
-bool STreeView::ForwardToSelectedItem(UINT msg, WPARAM wParam, LPARAM lParam) {
-  SItemPanel* panel = GetItemPanel(selected_);
-  if (!panel) return false;
-  panel->DispatchFrameMessage(msg, wParam, lParam);
-  return panel->WasHandled() != 0;
-}
-
-bool STreeView::OnKeyDown(UINT key, LPARAM lParam) {
-  if (selected_ && wantTab_) {
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      panel->DispatchFrameMessage(WM_KEYDOWN, key, lParam);
-      if (panel->WasHandled()) return true;
-    }
-  }
+bool STreeView::OnViewKeyDown(UINT key, LPARAM lParam) {
+  if (SelectedItemTakesKey(key, lParam)) return true;
   switch (key) {
     case VK_ESCAPE:
     case VK_RETURN:
@@ -496,43 +336,16 @@ bool STreeView::OnKeyDown(UINT key, LPARAM lParam) {
   }
 }
 
-BOOL STreeView::ApplyStyleCursor(POINT pt) {
-  SItemPanel* panel = capturePanel_ ? capturePanel_ : hoverPanel_;
-  if (panel && panel->DispatchFrameMessage(WM_SETCURSOR, 0, RelativeTo(panel, MAKELPARAM(pt.x, pt.y))) != 0)
-    return TRUE;
-  return SPanel::ApplyStyleCursor(pt);
-}
-
-BOOL STreeView::QueryToolTipInfo(POINT pt, SwndToolTipInfo* info) {
-  if (hoverPanel_) {
-    const RECT rc = hoverPanel_->GetItemRect();
-    return hoverPanel_->QueryToolTipInfo(POINT{pt.x - rc.left, pt.y - rc.top}, info);
-  }
-  return SPanel::QueryToolTipInfo(pt, info);
-}
-
 // --- scale, language and colour -----------------------------------------
 
 void STreeView::UpdateScale(int scale) {
   SPanel::UpdateScale(scale);
-  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_UPDATESCALE, scale);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_UPDATESCALE, scale);
+  BroadcastToPanels(SWM_UPDATESCALE, scale);
 }
 
-BOOL STreeView::RefreshTranslation() {
-  const BOOL result = SPanel::RefreshTranslation();
-  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_LANGUAGECHANGED);
-  return result;
-}
-
-void STreeView::Colorize(COLORREF color) {
-  SPanel::Colorize(color);
-  for (auto& [item, info] : shown_) info.panel->BroadcastMessage(SWM_COLORIZE, color);
-  for (auto& bin : bins_)
-    for (SItemPanel* panel : bin) panel->BroadcastMessage(SWM_COLORIZE, color);
+void STreeView::ForEachPanel(const std::function<void(SItemPanel*)>& each) const {
+  for (const auto& [item, info] : shown_) each(info.panel);
+  bins_.ForEach(each);
 }
 
 // --- lifecycle and messages ---------------------------------------------
@@ -543,42 +356,10 @@ void STreeView::OnDestroy() {
   SPanel::OnDestroy();
 }
 
-BOOL STreeView::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-  result = 0;
-  if (msg == SWM_SIZE) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (adapter_) {
-      UpdateBars();
-      LayoutItems();
-    }
-    return TRUE;
-  }
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
-    SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-    if (SItemPanel* panel = GetItemPanel(selected_)) {
-      if (msg == WM_SETFOCUS) panel->GetFocusManager().RestoreSavedFocus();
-      else panel->GetFocusManager().StoreFocusedView();
-    }
-    return TRUE;
-  }
-  if (msg == WM_MOUSEWHEEL) return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
-  if (msg == WM_MOUSELEAVE) {
-    OnMouseLeaveView();
-    return TRUE;
-  }
-  if (adapter_) {
-    if (msg == WM_KEYDOWN) {
-      if (OnKeyDown(static_cast<UINT>(wParam), lParam)) return TRUE;
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    }
-    if ((msg > WM_KEYDOWN && msg <= 0x109) || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
-      return ForwardToSelectedItem(msg, wParam, lParam);
-    if (msg >= WM_MOUSEFIRST && msg <= 0x20E) {
-      result = DispatchMouse(msg, wParam, lParam);
-      return TRUE;
-    }
-  }
-  return SPanel::HandleSwndMessage(msg, wParam, lParam, result);
+void STreeView::OnViewSize() {
+  if (!adapter_) return;
+  UpdateBars();
+  LayoutItems();
 }
 
 }  // namespace ORIEL
