@@ -1,9 +1,11 @@
 // The floating window on the X server, opened from its layout: where it
 // starts, how it docks at the right edge under the pointer, a real drag to
 // the left edge, its window-manager states, the commands its buttons and
-// menu send to the main window, hiding on close and the double click.
+// menu send to the main window, hiding on close and the double click, its
+// pixels and a golden image at 100 %, and its pixels at 150 and 200 %.
 #include "../platform-display/display_helper.h"
 #include "program_app.h"
+#include "screen_golden.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
@@ -229,6 +231,11 @@ TEST_F(FlowWindow, ItsLayoutShowsTheBackgroundAndTheButtonsAt100Percent) {
     for (int y = top + 36; y < top + 56; ++y)
       if ((screenPixel(x, y) & 0xFF) < 0x80) ++dark;
   EXPECT_GT(dark, 20);
+  // The whole window, with the pointer resting on its body away from the
+  // buttons.
+  moveMouse(left + 200, top + 85);
+  pumpFor(300);
+  EXPECT_TRUE(ScreenMatchesGolden(left, top, 240, 92, "flow_window_100"));
 }
 
 // The screen's DPI as desktops publish it, in the root's resources; an
