@@ -212,6 +212,36 @@ TEST_F(FlowWindow, TheRightClickMenuOffersHideOpenAndExitInThatOrder) {
   EXPECT_EQ(commands_, (std::vector<WPARAM>{kFlowHide, kFlowExit}));
 }
 
+TEST_F(FlowWindow, TheMenuShowsItsItemsWithIconsInTheCjkFace) {
+  moveMouse(GetSystemMetrics(SM_CXSCREEN) - 100, 100);
+  ASSERT_TRUE(LeftReaches(GetSystemMetrics(SM_CXSCREEN) - 240));
+  pumpFor(200);
+  const std::vector<ScreenWindow> before = ViewableWindows();
+  ScreenWindow menu;
+  ::testing::AssertionResult golden = ::testing::AssertionFailure() << "no menu came up";
+  // While the menu runs its own loop, another thread looks at it and
+  // closes it with Escape.
+  std::thread user([&] {
+    for (int i = 0; i < 100 && !menu.id; ++i) {
+      usleep(50000);
+      menu = NewWindow(before, ViewableWindows());
+    }
+    if (menu.id) {
+      usleep(1000000);  // its first paint
+      golden = ScreenMatchesGolden(menu.x, menu.y, menu.width, menu.height, "flow_menu_100");
+    }
+    tapKey(XK_Escape);
+  });
+  SendMessageW(flow_->GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  user.join();
+  pumpFor(100);
+  EXPECT_TRUE(commands_.empty()) << "Escape chooses nothing";
+  // Three items of 40 pixels.
+  EXPECT_GE(menu.height, 120);
+  EXPECT_LE(menu.height, 140);
+  EXPECT_TRUE(golden);
+}
+
 TEST_F(FlowWindow, ItsLayoutShowsTheBackgroundAndTheButtonsAt100Percent) {
   const int screen = GetSystemMetrics(SM_CXSCREEN);
   moveMouse(screen - 100, 100);

@@ -23,6 +23,7 @@
 #include "logic/DataFiles.h"
 // Last: Xlib's macros (Status, None, Bool) would rename the program's names.
 #include "../platform-display/display_helper.h"
+#include "screen_golden.h"
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -72,21 +73,6 @@ Geometry Find(const std::string& title) {
   }
   if (children) XFree(children);
   return g;
-}
-
-// The top-level windows on the screen now.
-std::vector<Window> ViewableWindows() {
-  Display* d = userDisplay();
-  std::vector<Window> out;
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return out;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes a{};
-    if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable) out.push_back(children[i]);
-  }
-  if (children) XFree(children);
-  return out;
 }
 
 bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
@@ -214,14 +200,10 @@ class ProgramClose : public ::testing::Test {
     moveMouse(screen_ - 4, flow.y + 30);
     ASSERT_TRUE(WaitFor([&] { return Find(kFlowTitle).x == screen_ - flow.width; })) << Find(kFlowTitle).x;
     flow = Find(kFlowTitle);
-    const std::vector<Window> before = ViewableWindows();
+    const std::vector<ScreenWindow> before = ViewableWindows();
     ClickAt(flow.x + 100, flow.y + 12, 3);
     // The menu is a new window on the screen; it takes the keys.
-    ASSERT_TRUE(WaitFor([&] {
-      for (Window w : ViewableWindows())
-        if (std::find(before.begin(), before.end(), w) == before.end()) return true;
-      return false;
-    })) << "no menu";
+    ASSERT_TRUE(WaitFor([&] { return NewWindow(before, ViewableWindows()).id != 0; })) << "no menu";
     Sleep(300);
     for (int i = 0; i < 3; ++i) tapKey(XK_Down);
     tapKey(XK_Return);
