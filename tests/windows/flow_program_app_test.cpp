@@ -5,7 +5,7 @@
 // Alt+F4 only hides it.
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "base/CodePage.h"
@@ -18,17 +18,7 @@ namespace {
 
 using namespace ORIEL;
 
-std::string Probe(const std::string& path, const std::string& entry) {
-  std::string out;
-  const std::string cmd = "ffprobe -v error -show_entries " + entry + " -of default=nw=1:nk=1 '" + path + "'";
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[512];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
+using audio_test::ProbeEntry;
 
 class FlowProgram : public AppTest {
  protected:
@@ -125,8 +115,8 @@ TEST_F(FlowProgram, ItsButtonsRecordPauseAndStopTheMainWindowsRecording) {
 
   const std::vector<std::string> files = OutputFiles(".mp3");
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(Probe(files[0], "stream=codec_name"), "mp3");
-  const double probed = std::atof(Probe(files[0], "format=duration").c_str());
+  EXPECT_EQ(ProbeEntry(files[0], "stream=codec_name"), "mp3");
+  const double probed = std::atof(ProbeEntry(files[0], "format=duration").c_str());
   // About 2 s before the pause and 1 s after it; not the pause itself.
   EXPECT_GT(probed, 2.5);
   EXPECT_LT(probed, seconds - 2.0);

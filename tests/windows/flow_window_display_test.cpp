@@ -4,6 +4,7 @@
 // menu send to the main window, hiding on close and the double click, its
 // pixels and a golden image at 100 %, and its pixels at 150 and 200 %.
 #include "../platform-display/display_helper.h"
+#include "../platform-display/popup_levels.h"
 #include "program_app.h"
 #include "screen_golden.h"
 
@@ -216,19 +217,22 @@ TEST_F(FlowWindow, TheMenuShowsItsItemsWithIconsInTheCjkFace) {
   moveMouse(GetSystemMetrics(SM_CXSCREEN) - 100, 100);
   ASSERT_TRUE(LeftReaches(GetSystemMetrics(SM_CXSCREEN) - 240));
   pumpFor(200);
-  const std::vector<ScreenWindow> before = ViewableWindows();
-  ScreenWindow menu;
+  const size_t before = viewablePopups().size();
+  RECT menu{};
   ::testing::AssertionResult golden = ::testing::AssertionFailure() << "no menu came up";
   // While the menu runs its own loop, another thread looks at it and
   // closes it with Escape.
   std::thread user([&] {
-    for (int i = 0; i < 100 && !menu.id; ++i) {
+    std::vector<RECT> popups;
+    for (int i = 0; i < 100 && popups.size() <= before; ++i) {
       usleep(50000);
-      menu = NewWindow(before, ViewableWindows());
+      popups = viewablePopups();
     }
-    if (menu.id) {
+    if (popups.size() > before) {
+      menu = popups.back();
       usleep(1000000);  // its first paint
-      golden = ScreenMatchesGolden(menu.x, menu.y, menu.width, menu.height, "flow_menu_100");
+      golden = ScreenMatchesGolden(menu.left, menu.top, menu.right - menu.left, menu.bottom - menu.top,
+                                   "flow_menu_100");
     }
     tapKey(XK_Escape);
   });
@@ -237,8 +241,8 @@ TEST_F(FlowWindow, TheMenuShowsItsItemsWithIconsInTheCjkFace) {
   pumpFor(100);
   EXPECT_TRUE(commands_.empty()) << "Escape chooses nothing";
   // Three items of 40 pixels.
-  EXPECT_GE(menu.height, 120);
-  EXPECT_LE(menu.height, 140);
+  EXPECT_GE(menu.bottom - menu.top, 120);
+  EXPECT_LE(menu.bottom - menu.top, 140);
   EXPECT_TRUE(golden);
 }
 

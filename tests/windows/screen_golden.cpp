@@ -95,24 +95,3 @@ cairo_surface_t* AsRgb(cairo_surface_t* png) {
     return fail(std::to_string(misses) + " pixels differ");
   return ::testing::AssertionSuccess();
 }
-
-std::vector<ScreenWindow> ViewableWindows() {
-  Display* d = userDisplay();
-  std::vector<ScreenWindow> out;
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return out;
-  for (unsigned i = 0; i < count; ++i) {
-    XWindowAttributes a{};
-    if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-      out.push_back({children[i], a.x, a.y, a.width, a.height});
-  }
-  if (children) XFree(children);
-  return out;
-}
-
-ScreenWindow NewWindow(const std::vector<ScreenWindow>& before, const std::vector<ScreenWindow>& now) {
-  for (const ScreenWindow& w : now)
-    if (std::none_of(before.begin(), before.end(), [&](const ScreenWindow& b) { return b.id == w.id; })) return w;
-  return {};
-}
