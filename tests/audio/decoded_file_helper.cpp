@@ -1,6 +1,7 @@
 #include "decoded_file_helper.h"
 
 #include <cctype>
+#include <cstdio>
 #include <algorithm>
 #include <cmath>
 
@@ -157,6 +158,18 @@ int QuietBlocksInside(const std::vector<short>& samples, int rate, double thresh
     for (double r : BlockRms(LoudPart(samples, rate, threshold), rate))
         if (r < threshold) ++quiet;
     return quiet;
+}
+
+std::string ProbeEntry(const std::string& path, const std::string& entry) {
+    std::string out;
+    const std::string cmd = "ffprobe -v error -show_entries " + entry + " -of default=nw=1:nk=1 '" + path + "'";
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        while (fgets(buf, sizeof buf, p)) out += buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
 }
 
 }  // namespace audio_test

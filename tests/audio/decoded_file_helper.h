@@ -22,6 +22,10 @@ struct DecodedFile {
 
 DecodedFile DecodeFile(const std::string& path);
 
+// One entry of ffprobe's report on the file (e.g. "format=duration",
+// "stream=codec_name"), as the command prints it; empty when it cannot.
+std::string ProbeEntry(const std::string& path, const std::string& entry);
+
 // Amplitude of the `frequency` component of the signal (Goertzel), in the
 // units of the samples: a full-scale sine gives about 32767.
 double ToneAmplitude(const std::vector<short>& samples, double rate, double frequency);

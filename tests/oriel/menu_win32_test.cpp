@@ -112,6 +112,10 @@ TEST_F(Win32MenuTest, TheLookRefusesBadSizesAndEmptyColoursAndTakesTheItemSkinsH
   EXPECT_EQ(attr->IconSize().cx, 20);
   EXPECT_EQ(attr->IconSize().cy, 18);
   EXPECT_EQ(attr->ApplyAttribute(SStringW(L"colorText"), SStringW(), TRUE), E_FAIL);
+  // Under the items: the window colour unless the menu names its own.
+  EXPECT_EQ(attr->m_crBkgnd & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(attr->ApplyAttribute(SStringW(L"colorBkgnd"), SStringW(L"#333333"), TRUE), S_OK);
+  EXPECT_EQ(attr->m_crBkgnd & 0xFFFFFF, 0x333333u);
   attr->Release();
 
   // No itemHeight: the built-in item skin's height.

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "../platform-shell/file_manager_standin.h"
+#include "decoded_file_helper.h"
 #include "app_fixture.h"
 #include "handler_standin.h"
 #include "base/CodePage.h"
@@ -94,17 +95,7 @@ class Script {
   std::chrono::steady_clock::time_point started_;
 };
 
-std::string Probe(const std::string& path, const std::string& entry) {
-  std::string out;
-  const std::string cmd = "ffprobe -v error -show_entries " + entry + " -of default=nw=1:nk=1 '" + path + "'";
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[512];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
+using audio_test::ProbeEntry;
 
 struct DbRow {
   std::string path, size, duration;
@@ -254,7 +245,7 @@ TEST_F(FileListApp, RecordingsListNewestFirstAndTheDatabaseHoldsThem) {
   for (size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(db[i].path);
     EXPECT_EQ(db[i].path, WideToUtf8(Records()[i].FilePath.c_str()));
-    const double duration = std::stod(Probe(db[i].path, "format=duration"));
+    const double duration = std::stod(ProbeEntry(db[i].path, "format=duration"));
     EXPECT_EQ(db[i].duration, WideToUtf8(FormatRecordDuration(duration)));
     EXPECT_NEAR(duration, expected[i], 0.9) << "newest first";
     EXPECT_EQ(db[i].size, WideToUtf8(FormatRecordSize(fs::file_size(db[i].path))));
@@ -389,7 +380,7 @@ TEST_F(FileListApp, RenameByTypingMovesTheFileTheRowAndTheDatabaseRow) {
 TEST_F(FileListApp, Id3TagsAreShownRewrittenAndReadBackWithTheAudioUnchanged) {
   const std::wstring mp3 = MakeFile("tags.mp3", 2, "-ar 44100 -metadata title=旧标题 -metadata artist=Someone");
   const std::wstring amr = MakeFile("voice.amr", 1, "-c:a libopencore_amrnb -ar 8000");
-  const std::string before = Probe(WideToUtf8(mp3), "packet=size");
+  const std::string before = ProbeEntry(WideToUtf8(mp3), "packet=size");
   ASSERT_TRUE(Adapter().AddRecord(amr));
   ASSERT_TRUE(Adapter().AddRecord(mp3));
   Show();
@@ -421,12 +412,12 @@ TEST_F(FileListApp, Id3TagsAreShownRewrittenAndReadBackWithTheAudioUnchanged) {
   EXPECT_EQ(shownGenre, L"");
   EXPECT_EQ(shownGenreCue, L"无");
   const std::string file = WideToUtf8(mp3);
-  EXPECT_EQ(Probe(file, "format_tags=title"), "新标题");
-  EXPECT_EQ(Probe(file, "format_tags=artist"), "作者甲");
-  EXPECT_EQ(Probe(file, "format_tags=genre"), "Speech");
-  EXPECT_EQ(Probe(file, "format_tags=album"), "会议录音");
-  EXPECT_EQ(Probe(file, "format_tags=date"), "2024");
-  EXPECT_EQ(Probe(file, "packet=size"), before) << "the audio packets are copied as they were";
+  EXPECT_EQ(ProbeEntry(file, "format_tags=title"), "新标题");
+  EXPECT_EQ(ProbeEntry(file, "format_tags=artist"), "作者甲");
+  EXPECT_EQ(ProbeEntry(file, "format_tags=genre"), "Speech");
+  EXPECT_EQ(ProbeEntry(file, "format_tags=album"), "会议录音");
+  EXPECT_EQ(ProbeEntry(file, "format_tags=date"), "2024");
+  EXPECT_EQ(ProbeEntry(file, "packet=size"), before) << "the audio packets are copied as they were";
 
   // The amr row: the refusal tip, and the dialog closes itself.
   std::wstring tipText;

@@ -1,9 +1,12 @@
 // The floating window on the X server, opened from its layout: where it
 // starts, how it docks at the right edge under the pointer, a real drag to
 // the left edge, its window-manager states, the commands its buttons and
-// menu send to the main window, hiding on close and the double click.
+// menu send to the main window, hiding on close and the double click, its
+// pixels and a golden image at 100 %, and its pixels at 150 and 200 %.
 #include "../platform-display/display_helper.h"
+#include "../platform-display/popup_levels.h"
 #include "program_app.h"
+#include "screen_golden.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
@@ -210,6 +213,39 @@ TEST_F(FlowWindow, TheRightClickMenuOffersHideOpenAndExitInThatOrder) {
   EXPECT_EQ(commands_, (std::vector<WPARAM>{kFlowHide, kFlowExit}));
 }
 
+TEST_F(FlowWindow, TheMenuShowsItsItemsWithIconsInTheCjkFace) {
+  moveMouse(GetSystemMetrics(SM_CXSCREEN) - 100, 100);
+  ASSERT_TRUE(LeftReaches(GetSystemMetrics(SM_CXSCREEN) - 240));
+  pumpFor(200);
+  const size_t before = viewablePopups().size();
+  RECT menu{};
+  ::testing::AssertionResult golden = ::testing::AssertionFailure() << "no menu came up";
+  // While the menu runs its own loop, another thread looks at it and
+  // closes it with Escape.
+  std::thread user([&] {
+    std::vector<RECT> popups;
+    for (int i = 0; i < 100 && popups.size() <= before; ++i) {
+      usleep(50000);
+      popups = viewablePopups();
+    }
+    if (popups.size() > before) {
+      menu = popups.back();
+      usleep(1000000);  // its first paint
+      golden = ScreenMatchesGolden(menu.left, menu.top, menu.right - menu.left, menu.bottom - menu.top,
+                                   "flow_menu_100");
+    }
+    tapKey(XK_Escape);
+  });
+  SendMessageW(flow_->GetHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
+  user.join();
+  pumpFor(100);
+  EXPECT_TRUE(commands_.empty()) << "Escape chooses nothing";
+  // Three items of 40 pixels.
+  EXPECT_GE(menu.bottom - menu.top, 120);
+  EXPECT_LE(menu.bottom - menu.top, 140);
+  EXPECT_TRUE(golden);
+}
+
 TEST_F(FlowWindow, ItsLayoutShowsTheBackgroundAndTheButtonsAt100Percent) {
   const int screen = GetSystemMetrics(SM_CXSCREEN);
   moveMouse(screen - 100, 100);
@@ -229,6 +265,11 @@ TEST_F(FlowWindow, ItsLayoutShowsTheBackgroundAndTheButtonsAt100Percent) {
     for (int y = top + 36; y < top + 56; ++y)
       if ((screenPixel(x, y) & 0xFF) < 0x80) ++dark;
   EXPECT_GT(dark, 20);
+  // The whole window, with the pointer resting on its body away from the
+  // buttons.
+  moveMouse(left + 200, top + 85);
+  pumpFor(300);
+  EXPECT_TRUE(ScreenMatchesGolden(left, top, 240, 92, "flow_window_100"));
 }
 
 // The screen's DPI as desktops publish it, in the root's resources; an

@@ -144,10 +144,13 @@ TEST(CloseRequest, ThePromptsAnswerDecides) {
       {1, false, false, CloseAction::kHide, 1, 1},
       {1, true, true, CloseAction::kExit, 0, 0},
       {1, false, true, CloseAction::kHide, 0, 1},
-      // Its close button, Alt+F4 and a recall change nothing.
+      // Its close button changes nothing; Alt+F4 and a recall take the
+      // choice as it stands.
       {8, true, true, CloseAction::kCancel, 1, 0},
-      {2, true, true, CloseAction::kCancel, 1, 0},
-      {100, false, true, CloseAction::kCancel, 1, 0},
+      {8, false, false, CloseAction::kCancel, 1, 0},
+      {2, true, true, CloseAction::kExit, 0, 0},
+      {2, false, false, CloseAction::kHide, 1, 1},
+      {100, false, true, CloseAction::kHide, 0, 1},
   };
   for (const auto& r : rows) {
     int32_t tip = 1, hide = 0;

@@ -73,7 +73,7 @@ SStringW OutputFolderForChoice(const SStringW& chosen) {
 }
 
 CloseAction DecideClose(int promptResult, bool exitChosen, bool remember, int32_t& showCloseTip, int32_t& closeHide) {
-  if (promptResult != 1) return CloseAction::kCancel;
+  if (promptResult == kClosePromptCancelled) return CloseAction::kCancel;
   showCloseTip = remember ? 0 : 1;
   closeHide = exitChosen ? 0 : 1;
   return CloseBySetting(closeHide);

@@ -58,6 +58,8 @@ class SMenuAttr : public SMenuAttrBase {
   SLayoutSize m_nItemHei;
   SLayoutSize m_nIconMargin;
   SLayoutSize m_nTextMargin;
+  // Under every item, so that skins with clear parts show it ("colorBkgnd").
+  COLORREF m_crBkgnd;
   COLORREF m_crTxtNormal;
   COLORREF m_crTxtSel;
   COLORREF m_crTxtGray;

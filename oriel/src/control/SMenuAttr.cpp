@@ -50,6 +50,7 @@ bool ParseTwoSizes(const SStringW& value, SLayoutSize out[2]) {
 SMenuAttr::SMenuAttr()
     : m_nIconMargin(2.0f, SLayoutSize::GetDefaultUnit()),
       m_nTextMargin(5.0f, SLayoutSize::GetDefaultUnit()),
+      m_crBkgnd(SysColor(COLOR_WINDOW)),
       m_crTxtNormal(SysColor(COLOR_MENUTEXT)),
       m_crTxtSel(SysColor(COLOR_HIGHLIGHTTEXT)),
       m_crTxtGray(SysColor(COLOR_GRAYTEXT)),
@@ -102,7 +103,8 @@ HRESULT SMenuAttr::ApplyAttribute(const SStringW& name, const SStringW& value, B
   }
   if (AttrNameIs(name, L"font")) return m_dpiFont.SetDescription(value, m_nScale), S_OK;
   // The grey colour's name keeps the spelling menu resources already use.
-  COLORREF* colour = AttrNameIs(name, L"colorText")        ? &m_crTxtNormal
+  COLORREF* colour = AttrNameIs(name, L"colorBkgnd")       ? &m_crBkgnd
+                     : AttrNameIs(name, L"colorText")      ? &m_crTxtNormal
                      : AttrNameIs(name, L"colorTextSel")   ? &m_crTxtSel
                      : AttrNameIs(name, L"cororTextGray")  ? &m_crTxtGray
                                                            : nullptr;

@@ -86,6 +86,9 @@ void SMenuODWnd::DrawItem(const DRAWITEMSTRUCT* dis) {
   SRefPtr<IRenderTarget> rt = NewTarget(width, height);
   if (!rt || width <= 0 || height <= 0) return;
   const RECT whole{0, 0, width, height};
+  // The item is copied whole onto the menu: what its skins leave clear
+  // shows the menu's background, not the target's transparent black.
+  rt->FillSolidRect(&whole, m_attr->m_crBkgnd);
   const auto* data = reinterpret_cast<const SMenuItemData*>(dis->itemData);
   if (!data) {
     if (m_attr->m_pSepSkin) m_attr->m_pSepSkin->DrawByIndex(rt, &whole, 0);

@@ -51,10 +51,11 @@ double ToggleMute(double volume);
 // it, a doubled separator made single (so a root gives "/Velmora…").
 SStringW OutputFolderForChoice(const SStringW& chosen);
 
-// The close prompt's answer turned into what happens: 1 exit or hide
-// was chosen (the two flags are updated from the prompt's boxes), any
-// other answer (its close button 8, Alt+F4 2, a recall 100) cancels.
+// The close prompt's answer turned into what happens: only its close
+// button (8) cancels; "确定" (1), Alt+F4 (2) and a recall (100) take the
+// choice as it stands, updating the two flags from the prompt's boxes.
 enum class CloseAction { kCancel, kHide, kExit };
+inline constexpr int kClosePromptCancelled = 8;
 CloseAction DecideClose(int promptResult, bool exitChosen, bool remember, int32_t& showCloseTip, int32_t& closeHide);
 // Without a prompt, the setting alone decides.
 inline CloseAction CloseBySetting(int32_t closeHide) { return closeHide ? CloseAction::kHide : CloseAction::kExit; }
