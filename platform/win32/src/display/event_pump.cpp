@@ -25,6 +25,8 @@
 #include "hooks.h"
 #include "keyboard.h"
 #include "native.h"
+#include "pointer_position.h"
+#include "x_output.h"
 #include "win32/kernel32.h"
 #include "win32/messaging.h"
 #include "win32/user32.h"
@@ -462,10 +464,16 @@ void routeDpiChange(XDisplay* x, DWORD self, bool wakeSelf) {
 
 // `wakeSelf`: events queued for this thread also wake its queue, for a
 // caller that will not handle them itself before it next waits.
-void readAndRoute(XDisplay* x, bool wakeSelf) {
+// `readSocket`: read the connection once (after sending what is buffered);
+// otherwise only send and route what Xlib already holds. Events that arrive
+// while these are routed leave the socket readable, so the next wait sees
+// them at once: one read per pump, not a last empty one.
+void readAndRoute(XDisplay* x, bool wakeSelf, bool readSocket = true) {
   const DWORD self = GetCurrentThreadId();
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
-  while (XPending(x->dpy) > 0) {
+  if (readSocket) XPending(x->dpy);
+  else sendBufferedRequests(x->dpy);
+  while (XEventsQueued(x->dpy, QueuedAlready) > 0) {
     XEvent event;
     XNextEvent(x->dpy, &event);
     if (event.type == KeyPress && event.xkey.window == x->root) {
@@ -481,7 +489,12 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
     if (handleTrayEvent(x, event)) continue;
+    if (isPointerMotion(x, event)) {
+      notePointerMoved();
+      continue;
+    }
     if (x->hasRandr && event.type == x->randrEventBase + RRScreenChangeNotify) {
+      notePointerMoved();  // a smaller screen may have moved it
       announceDisplayChange(x, event);
       continue;
     }
@@ -507,10 +520,16 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
 
 void routeEvents(XDisplay* x) { readAndRoute(x, true); }
 
-void pumpEvents(void* context) {
-  auto* x = static_cast<XDisplay*>(context);
+void routeArrivedEvents(XDisplay* x) {
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  if (XEventsQueued(x->dpy, QueuedAfterReading) > 0) readAndRoute(x, true, false);
+}
+
+namespace {
+
+void deliverRouted(XDisplay* x, bool readSocket) {
   const DWORD self = GetCurrentThreadId();
-  readAndRoute(x, false);
+  readAndRoute(x, false, readSocket);
   for (;;) {
     Routed routed;
     {
@@ -523,5 +542,11 @@ void pumpEvents(void* context) {
     handle(x, routed.hwnd, routed.event);
   }
 }
+
+}  // namespace
+
+void pumpEvents(void* context) { deliverRouted(static_cast<XDisplay*>(context), true); }
+
+void pumpQueuedEvents(void* context) { deliverRouted(static_cast<XDisplay*>(context), false); }
 
 }  // namespace win32::display

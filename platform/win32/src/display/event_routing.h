@@ -27,5 +27,7 @@ bool handleTrayEvent(XDisplay* x, const XEvent& event);
 // Reads what the connection has and queues each event for its window's
 // thread, handling none: for waits that must not run window procedures.
 void routeEvents(XDisplay* x);
+// Reads the connection without sending anything, then as routeEvents.
+void routeArrivedEvents(XDisplay* x);
 
 }  // namespace win32::display
