@@ -312,7 +312,6 @@ void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
   if (rc < 0 && errno != EINTR)
     std::fprintf(stderr, "message queue: poll failed: %s\n", std::strerror(errno));
   queue.wakeSeen = rc < 0 || (fds[0].revents & POLLIN) != 0;
-  if (own > 1) noteBackendWait(rc < 0 || fds[1].revents != 0);
   if (useHook) {
     if (rc < 0)
       for (pollfd& fd : fds) fd.revents = 0;

@@ -115,15 +115,8 @@ std::shared_ptr<const KeyStates> retrievedKeyStates();
 // Clears a key's down bit in the calling thread's retrieved state: its
 // release was never delivered (a window manager took it).
 void forgetRetrievedKeyDown(int vk);
-// Runs the display backend's pump, if one is installed; it reads the
-// backend's descriptor only when the thread's last wait saw input there (or
-// it has not looked for a while).
+// Runs the display backend's pump, if one is installed.
 void pumpBackend();
-// What a wait that watched the backend's descriptor saw there.
-void noteBackendWait(bool readable);
-// False when the calling thread's last wait, a moment ago, found nothing on
-// the backend's descriptor: reading it now would find nothing either.
-bool backendMayHaveInput();
 int backendFd();
 
 }  // namespace win32::detail

@@ -38,10 +38,6 @@ struct Win32DisplayBackend {
   // the owning process, which posts it to its window.
   BOOL (*isForeignWindow)(HWND hwnd, void* context);
   BOOL (*postForeign)(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, void* context);
-  // Optional: `pump` without reading the descriptor (it sends what is
-  // buffered and hands on what was already read). Used while the thread's
-  // last wait found nothing to read there, so a timer's tick costs no read.
-  void (*pumpQueued)(void* context);
 };
 
 // The hooks above: `isForeignWindow` lets IsWindow accept such handles and

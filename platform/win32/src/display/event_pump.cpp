@@ -464,16 +464,13 @@ void routeDpiChange(XDisplay* x, DWORD self, bool wakeSelf) {
 
 // `wakeSelf`: events queued for this thread also wake its queue, for a
 // caller that will not handle them itself before it next waits.
-// `readSocket`: read the connection once (after sending what is buffered);
-// otherwise only send and route what Xlib already holds. Events that arrive
-// while these are routed leave the socket readable, so the next wait sees
-// them at once: one read per pump, not a last empty one.
+// `readSocket`: read the connection (after sending what is buffered) until
+// it is empty; otherwise only send and route what Xlib already holds.
 void readAndRoute(XDisplay* x, bool wakeSelf, bool readSocket = true) {
   const DWORD self = GetCurrentThreadId();
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
-  if (readSocket) XPending(x->dpy);
-  else sendBufferedRequests(x->dpy);
-  while (XEventsQueued(x->dpy, QueuedAlready) > 0) {
+  if (!readSocket) sendBufferedRequests(x->dpy);
+  while ((readSocket ? XPending(x->dpy) : XEventsQueued(x->dpy, QueuedAlready)) > 0) {
     XEvent event;
     XNextEvent(x->dpy, &event);
     if (event.type == KeyPress && event.xkey.window == x->root) {
@@ -525,11 +522,10 @@ void routeArrivedEvents(XDisplay* x) {
   if (XEventsQueued(x->dpy, QueuedAfterReading) > 0) readAndRoute(x, true, false);
 }
 
-namespace {
-
-void deliverRouted(XDisplay* x, bool readSocket) {
+void pumpEvents(void* context) {
+  auto* x = static_cast<XDisplay*>(context);
   const DWORD self = GetCurrentThreadId();
-  readAndRoute(x, false, readSocket);
+  readAndRoute(x, false);
   for (;;) {
     Routed routed;
     {
@@ -542,11 +538,5 @@ void deliverRouted(XDisplay* x, bool readSocket) {
     handle(x, routed.hwnd, routed.event);
   }
 }
-
-}  // namespace
-
-void pumpEvents(void* context) { deliverRouted(static_cast<XDisplay*>(context), true); }
-
-void pumpQueuedEvents(void* context) { deliverRouted(static_cast<XDisplay*>(context), false); }
 
 }  // namespace win32::display

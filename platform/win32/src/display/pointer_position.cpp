@@ -6,7 +6,6 @@
 #include <chrono>
 #include <mutex>
 
-#include "../message_queue.h"
 #include "event_routing.h"
 #include "x_display.h"
 
@@ -59,9 +58,8 @@ bool pointerPosition(XDisplay* x, POINT* position) {
   KnownPosition& k = known();
   if (x->hasRawMotion) {
     // Takes in what the server has sent by now (one read, no round trip):
-    // a movement made before this call is seen here. A thread whose wait
-    // just found the connection quiet has nothing there to read.
-    if (detail::backendMayHaveInput()) routeArrivedEvents(x);
+    // a movement made before this call is seen here.
+    routeArrivedEvents(x);
     std::lock_guard<std::mutex> lock(k.mutex);
     if (k.known && k.moves == g_moves.load() && Clock::now() - k.at < kRequeryAfter) {
       *position = k.position;
