@@ -248,7 +248,9 @@ GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const GpRect* rect, UINT flags, Pi
     target = static_cast<uint32_t*>(data->Scan0);
     stride = data->Stride;
   } else {
-    bitmap->lockBuffer.assign((size_t)r.Width * r.Height, 0);
+    // A read fills every pixel below: no zeroing first.
+    if (flags & ImageLockModeRead) bitmap->lockBuffer.resize((size_t)r.Width * r.Height);
+    else bitmap->lockBuffer.assign((size_t)r.Width * r.Height, 0);
     target = bitmap->lockBuffer.data();
   }
   cairo_surface_flush(bitmap->surface());
@@ -256,7 +258,11 @@ GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const GpRect* rect, UINT flags, Pi
     for (int y = 0; y < r.Height; ++y) {
       const uint32_t* src = Row(bitmap->surface(), r.Y + y) + r.X;
       uint32_t* dst = reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(target) + (size_t)y * stride);
-      for (int x = 0; x < r.Width; ++x) dst[x] = GdipFromPremultiplied(src[x], format);
+      // The surface holds premultiplied pixels already: a row copy (a
+      // waveform's picture is read this way many times a second).
+      if (format == PixelFormat32bppPARGB) std::memcpy(dst, src, (size_t)r.Width * 4);
+      else
+        for (int x = 0; x < r.Width; ++x) dst[x] = GdipFromPremultiplied(src[x], format);
     }
   }
   bitmap->locked = true;

@@ -29,6 +29,8 @@
 #include "hooks.h"
 #include "keyboard.h"
 #include "native.h"
+#include "pointer_position.h"
+#include "x_output.h"
 #include "win32/kernel32.h"
 #include "win32/messaging.h"
 #include "win32/user32.h"
@@ -480,10 +482,13 @@ void routeDpiChange(XDisplay* x, DWORD self, bool wakeSelf) {
 
 // `wakeSelf`: events queued for this thread also wake its queue, for a
 // caller that will not handle them itself before it next waits.
-void readAndRoute(XDisplay* x, bool wakeSelf) {
+// `readSocket`: read the connection (after sending what is buffered) until
+// it is empty; otherwise only send and route what Xlib already holds.
+void readAndRoute(XDisplay* x, bool wakeSelf, bool readSocket = true) {
   const DWORD self = GetCurrentThreadId();
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
-  while (XPending(x->dpy) > 0) {
+  if (!readSocket) sendBufferedRequests(x->dpy);
+  while ((readSocket ? XPending(x->dpy) : XEventsQueued(x->dpy, QueuedAlready)) > 0) {
     XEvent event;
     XNextEvent(x->dpy, &event);
     if (event.type == KeyPress && event.xkey.window == x->root) {
@@ -499,7 +504,12 @@ void readAndRoute(XDisplay* x, bool wakeSelf) {
     if (handleClipboardEvent(x, event)) continue;
     if (handleXdndSelection(x, event)) continue;
     if (handleTrayEvent(x, event)) continue;
+    if (isPointerMotion(x, event)) {
+      notePointerMoved();
+      continue;
+    }
     if (x->hasRandr && event.type == x->randrEventBase + RRScreenChangeNotify) {
+      notePointerMoved();  // a smaller screen may have moved it
       announceDisplayChange(x, event);
       continue;
     }
@@ -547,6 +557,11 @@ void startInputReader(XDisplay* x) {
       readAndRoute(x, true);
     }
   }).detach();
+}
+
+void routeArrivedEvents(XDisplay* x) {
+  std::lock_guard<std::recursive_mutex> lock(displayMutex());
+  if (XEventsQueued(x->dpy, QueuedAfterReading) > 0) readAndRoute(x, true, false);
 }
 
 void pumpEvents(void* context) {

@@ -12,6 +12,7 @@
 #include "../user/placement.h"
 #include "keyboard.h"
 #include "native.h"
+#include "pointer_position.h"
 #include "win32/messaging.h"
 #include "win32/user32.h"
 #include "x_display.h"
@@ -111,11 +112,7 @@ BOOL GetCursorPos(LPPOINT lpPoint) {
   *lpPoint = POINT{0, 0};
   XDisplay* x = activeDisplay();
   if (!x) return TRUE;
-  ::Window root = 0, child = 0;
-  int rootX = 0, rootY = 0, winX = 0, winY = 0;
-  unsigned int mask = 0;
-  if (XQueryPointer(x->dpy, x->root, &root, &child, &rootX, &rootY, &winX, &winY, &mask))
-    *lpPoint = POINT{rootX, rootY};
+  pointerPosition(x, lpPoint);
   return TRUE;
 }
 
@@ -124,6 +121,7 @@ BOOL SetCursorPos(int X, int Y) {
   if (!x) return FALSE;
   XWarpPointer(x->dpy, None, x->root, 0, 0, 0, 0, X, Y);
   XFlush(x->dpy);
+  notePointerMoved();  // a warp makes no raw motion event
   return TRUE;
 }
 

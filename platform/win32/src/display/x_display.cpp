@@ -1,5 +1,6 @@
 // Opening the X connection, the atoms, error trapping and the backend record.
 #include "x_display.h"
+#include "pointer_position.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -163,6 +164,7 @@ void open() {
   XSelectInput(dpy, x->root, KeyPressMask | PropertyChangeMask);
   // Monitors added, removed or resized: every top-level window hears of it.
   if (x->hasRandr) XRRSelectInput(dpy, x->root, RRScreenChangeNotifyMask);
+  x->hasRawMotion = watchPointerMotion(x);
   XFlush(dpy);
   g_display = x;
 

@@ -36,6 +36,8 @@ struct XDisplay {
   bool hasShape = false;
   bool hasRandr = false;
   int randrEventBase = 0;  // RRScreenChangeNotify arrives as this + 0
+  int xiOpcode = -1;
+  bool hasRawMotion = false;  // the server reports every pointer movement
   // A hidden window that owns the CLIPBOARD selection and receives replies.
   ::Window helper = 0;
   // 32-bit ARGB visual for layered windows under a compositor.
