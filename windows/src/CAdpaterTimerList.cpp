@@ -55,7 +55,9 @@ bool CAdpaterTimerList::TaskAt(size_t index, CTimertaskInfo& task) {
 
 void CAdpaterTimerList::BindItemView(int position, SWindow* item, pugi::xml_node xmlTemplate) {
   if (!item) return;
-  if (item->GetChildrenCount() == 0) item->CreateChildren(xmlTemplate);
+  // A fresh row takes the template whole: its hover colour as well as its
+  // cells.
+  if (item->GetChildrenCount() == 0) item->LoadXmlNode(xmlTemplate);
   CTimertaskInfo task;
   const bool present = position >= 0 && TaskAt(static_cast<size_t>(position), task);
   SWindow* remove = item->FindChildByName2<SImageButton>(L"btn_remove");
