@@ -438,12 +438,7 @@ TEST_F(OutputFolderPick, TheChosenFolderGetsTheProgramsFolderShownAndStored) {
   // The choice outlives the program: the settings file keeps it.
   CDlgFileSel::RememberFolder(SStringW(Utf8ToWide(root).c_str()));
   Pick([](Script&) {}, root);
-  Bll().GetMoreSetting().common_show_closetip = 0;
-  Bll().GetMoreSetting().common_close_hide = 0;
-  PostMessageW(Hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(RunLoop(), 0);
-  program.ShutDown(0);
-  shutDown = true;
+  ExitProgram();
   std::ifstream in(WideToUtf8(GetOutputIniPath()), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), {});
   std::wstring text;
