@@ -17,7 +17,7 @@ std::wstring CLoadFile::LocalPath(const std::wstring& url) {
   static const std::wstring prefix = L"file:///";
   if (url.size() < prefix.size()) return std::wstring();
   for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::towlower(url[i]) != prefix[i]) return std::wstring();
+    if (static_cast<wchar_t>(std::towlower(url[i])) != prefix[i]) return std::wstring();
   const std::string utf8 = WideToUtf8(url.substr(7));
   std::string decoded;
   auto hex = [](char c) -> int {
