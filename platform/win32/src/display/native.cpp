@@ -237,17 +237,22 @@ void nativeWindowCreated(HWND hwnd, const CREATESTRUCTW*, void* context) {
     if (::Window ownerX = xidOf(facts.owner)) XSetTransientForHint(x->dpy, native.xid, ownerX);
   }
   if (x->im) {
+    // Creating a context links an event filter into the display's list,
+    // which Xlib unlinks without its own lock (focus changes, destruction):
+    // every context call goes under the display mutex, as the reader's
+    // XFilterEvent does, or a filter freed mid-walk is followed.
+    std::lock_guard<std::recursive_mutex> lock(displayMutex());
     native.ic = XCreateIC(x->im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
                           XNClientWindow, native.xid, XNFocusWindow, native.xid, nullptr);
+    if (native.ic) {
+      long imEvents = 0;
+      XGetICValues(native.ic, XNFilterEvents, &imEvents, nullptr);
+      XSelectInput(x->dpy, native.xid, attributes.event_mask | imEvents);
+    }
   }
   // Click-through windows (the drag image) take no pointer input at all.
   if ((facts.exStyle & WS_EX_TRANSPARENT) && x->hasShape)
     XShapeCombineRectangles(x->dpy, native.xid, ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
-  if (native.ic) {
-    long imEvents = 0;
-    XGetICValues(native.ic, XNFilterEvents, &imEvents, nullptr);
-    XSelectInput(x->dpy, native.xid, attributes.event_mask | imEvents);
-  }
   native.xsurface = cairo_xlib_surface_create(
       x->dpy, native.xid, native.argb ? x->argbVisual : DefaultVisual(x->dpy, x->screen),
       native.width, native.height);
