@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -207,6 +208,7 @@ PrivateXServer::PrivateXServer(int dpi, int width, int height) {
     if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
     pid_ = fork();
     if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGTERM);  // a server kept to the end ends with us
       execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);

@@ -54,7 +54,10 @@ class ScaledServer : public ::testing::Environment {
     ASSERT_FALSE(server_->name().empty()) << "Xvfb did not start";
     setenv("DISPLAY", server_->name().c_str(), 1);
   }
-  void TearDown() override { server_.reset(); }
+  // The server outlives the test process's threads: ended before them, it
+  // would meet a reader of its connection (the web engine's toolkit ends
+  // the process on a lost display). It ends with the process instead.
+  void TearDown() override { (void)server_.release(); }
 
  private:
   std::unique_ptr<PrivateXServer> server_;

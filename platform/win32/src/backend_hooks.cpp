@@ -13,11 +13,9 @@ std::atomic<const Win32DisplayBackend*> g_backend{nullptr};
 
 const Win32DisplayBackend* displayBackend() { return g_backend.load(std::memory_order_acquire); }
 
-void pumpBackend(bool connectionQuiet) {
+void pumpBackend() {
   const Win32DisplayBackend* backend = displayBackend();
-  if (!backend) return;
-  if (connectionQuiet && backend->pumpQueued) backend->pumpQueued(backend->context);
-  else if (backend->pump) backend->pump(backend->context);
+  if (backend && backend->pump) backend->pump(backend->context);
 }
 
 bool isForeignWindow(HWND hwnd) {

@@ -72,10 +72,9 @@ bool validFilter(HWND filter) {
   return false;
 }
 
-bool retrieve(Queue& queue, LPMSG msg, HWND filter, UINT first, UINT last, bool remove,
-              bool connectionQuiet = false) {
+bool retrieve(Queue& queue, LPMSG msg, HWND filter, UINT first, UINT last, bool remove) {
   queue.drainWake();
-  pumpBackend(connectionQuiet);
+  pumpBackend();
   handleIncomingSends(queue);
   if (!takeMessage(queue, msg, filter, first, last, remove)) return false;
   if (remove) t_lastMessageTime = msg->time;
@@ -172,14 +171,10 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
   }
   if (!validFilter(hWnd)) return -1;
   std::shared_ptr<Queue> queue = currentQueue();
-  // The display connection is read after a wait that found input there;
-  // before waiting it need not be, as the wait watches it (and the input
-  // reader routes what arrives while the thread is busy).
-  bool connectionQuiet = true;
   for (;;) {
-    if (retrieve(*queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true, connectionQuiet))
+    if (retrieve(*queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
       return lpMsg->message == WM_QUIT ? FALSE : TRUE;
-    connectionQuiet = waitForWake(*queue, nextTimerWait(*queue, hWnd, wMsgFilterMin, wMsgFilterMax));
+    waitForWake(*queue, nextTimerWait(*queue, hWnd, wMsgFilterMin, wMsgFilterMax));
   }
 }
 
@@ -199,14 +194,13 @@ BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
 
 BOOL WaitMessage() {
   std::shared_ptr<Queue> queue = currentQueue();
-  bool connectionQuiet = true;  // as in GetMessageW
   for (;;) {
     queue->drainWake();
-    pumpBackend(connectionQuiet);
+    pumpBackend();
     if (handleIncomingSends(*queue)) return TRUE;
     MSG msg;
     if (takeMessage(*queue, &msg, nullptr, 0, 0, false)) return TRUE;
-    connectionQuiet = waitForWake(*queue, nextTimerWait(*queue, nullptr, 0, 0));
+    waitForWake(*queue, nextTimerWait(*queue, nullptr, 0, 0));
   }
 }
 

@@ -171,7 +171,6 @@ void open() {
   Win32DisplayBackend backend{};
   backend.fd = x->fd;
   backend.pump = pumpEvents;
-  backend.pumpQueued = pumpQueuedEvents;
   backend.windowCreated = nativeWindowCreated;
   backend.windowDestroyed = nativeWindowDestroyed;
   backend.windowTextChanged = nativeTitleChanged;
