@@ -111,8 +111,13 @@ class HostManagementTest : public OrielAppTest {
         return drag.done && now.x == start.x + 70 && now.y == start.y + 50;
       })) << now.x - start.x << "," << now.y - start.y;
     }
+    // Under a window manager the server has the new place before the
+    // window's own ConfigureNotify is read, so the rect may follow a pump later.
     RECT rc{};
-    GetWindowRect(host->GetHwnd(), &rc);
+    pumpUntil([&] {
+      GetWindowRect(host->GetHwnd(), &rc);
+      return rc.left == now.x && rc.top == now.y;
+    });
     EXPECT_EQ(rc.left, now.x);
     EXPECT_EQ(rc.top, now.y);
     EXPECT_EQ(rc.right - rc.left, 200);
