@@ -29,14 +29,7 @@ inline INT_PTR RunDialogAsUser(TestDialog& dialog, HWND owner, const std::functi
   std::thread player([&] {
     for (int i = 0; i < 500 && !shown; ++i) usleep(10000);
     // Keys go where the server's focus is: wait for the dialog to have it.
-    const ::Window xid = shown ? Win32XWindowOf(shown) : 0;
-    for (int i = 0; i < 500 && xid; ++i) {
-      ::Window focus = 0;
-      int revert = 0;
-      XGetInputFocus(userDisplay(), &focus, &revert);
-      if (focus == xid) break;
-      usleep(10000);
-    }
+    for (int i = 0; i < 500 && shown && !hasInputFocus(shown); ++i) usleep(10000);
     usleep(50000);
     if (shown) user(shown);
     for (int i = 0; i < 500 && !ended; ++i) usleep(10000);

@@ -73,6 +73,13 @@ void tapKey(KeySym keysym) {
   releaseKey(keysym);
 }
 
+bool hasInputFocus(HWND hwnd) {
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(userDisplay(), &focus, &revert);
+  return focus != 0 && focus == Win32XWindowOf(hwnd);
+}
+
 unsigned long screenPixel(int x, int y) {
   Display* d = userDisplay();
   XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);

@@ -32,6 +32,9 @@ void clickButton(unsigned button);
 void pressKey(KeySym keysym);
 void releaseKey(KeySym keysym);
 void tapKey(KeySym keysym);
+// Whether the server's keyboard focus is on the window's X window (where
+// typed keys go).
+bool hasInputFocus(HWND hwnd);
 
 // The names of the atoms in a window's _NET_WM_STATE, as the server has them.
 std::vector<std::string> netWmStates(HWND hwnd);

@@ -199,7 +199,8 @@ class FileListApp : public AppTest {
   }
   static Script::Step Key(KeySym key) {
     return [key] {
-      if (!DialogUp()) return false;
+      // Typed keys go where the server's focus is: wait for the dialog to have it.
+      if (!DialogUp() || !hasInputFocus(CDlgStack::Instance().Top())) return false;
       tapKey(key);
       return true;
     };
