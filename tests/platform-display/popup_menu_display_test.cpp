@@ -1,10 +1,12 @@
 // TrackPopupMenu with owner-drawn items: the owner measures and draws each
 // item, arrow keys move the selection and Enter returns the chosen command;
-// a click outside the menu dismisses it with 0.
+// a click outside the menu dismisses it with 0; keys that reached another
+// of the thread's windows (typed before the menu's keyboard grab) drive it.
 #include "display_helper.h"
 
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -151,6 +153,29 @@ TEST_F(PopupMenu, EscapeDismissesAndTheOwnerHearsTheMenuLoop) {
   EXPECT_EQ(chosen, 0);
   const auto seen = cls_.messagesOf({WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_EXITMENULOOP});
   EXPECT_EQ(seen, (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_EXITMENULOOP}));
+}
+
+// A key that went to the window with the focus before the menu grabbed the
+// keyboard is the menu's, as the thread's keys are while a menu is open.
+TEST_F(PopupMenu, KeysThatReachedTheOwnerDriveTheMenu) {
+  std::atomic<bool> returned{false};
+  auto driver = drive([this, &returned] {
+    PostMessageW(owner_, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(owner_, WM_KEYUP, VK_DOWN, 0xC0000001);
+    PostMessageW(owner_, WM_KEYDOWN, VK_RETURN, 1);
+    // Keys the menu ignores would leave it open: a click outside ends it.
+    for (int i = 0; i < 300 && !returned; ++i) usleep(10000);
+    if (!returned) {
+      moveMouse(700, 700);
+      clickButton(Button1);
+    }
+  });
+  const BOOL chosen = TrackPopupMenu(menu_, TPM_RETURNCMD, 300, 200, 0, owner_, nullptr);
+  returned = true;
+  driver.join();
+  EXPECT_EQ(chosen, 42);
+  pumpFor(50);
+  EXPECT_TRUE(cls_.messagesOf({WM_KEYDOWN, WM_KEYUP}).empty());
 }
 
 }  // namespace

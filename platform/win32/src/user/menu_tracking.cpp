@@ -511,7 +511,9 @@ Outcome Tracker::run(HMENU menu, int x, int y, UINT& chosen) {
       continue;
     }
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
-      if (!ours) continue;
+      // The menu owns the thread's keyboard while it is open, whichever of
+      // our windows the key reached: one typed before the keyboard grab
+      // took hold went to the window that had the focus.
       if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
         const WPARAM key = msg.wParam;
         if (key == VK_DOWN || key == VK_UP || key == VK_HOME || key == VK_END || key == VK_RIGHT ||
