@@ -49,6 +49,29 @@ TEST(CursorPosition, OwnWarpShowsAtOnce) {
   }
 }
 
+TEST(CursorPosition, AnotherClientsWarpIntoOurWindowShowsAtOnce) {
+  ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
+  RecordingClass cls(L"CursorWarpWindow");
+  HWND hwnd = CreateWindowExW(0, cls.name(), L"warp", WS_POPUP, 300, 300, 200, 150, nullptr, nullptr, nullptr,
+                              nullptr);
+  ShowWindow(hwnd, SW_SHOW);
+  ASSERT_TRUE(waitViewable(hwnd));
+  moveMouse(10, 10);
+  pumpFor(50);
+  ASSERT_EQ(cursor().x, 10);  // known now, and asked again only much later
+  // A warp makes no raw motion; it shows as crossing and motion events on
+  // the window it lands in.
+  Display* d = userDisplay();
+  XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, 350, 360);
+  XSync(d, False);
+  POINT now{};
+  EXPECT_TRUE(pumpUntil([&] {
+    now = cursor();
+    return now.x == 350 && now.y == 360;
+  }, 500)) << "still at " << now.x << "," << now.y;
+  DestroyWindow(hwnd);
+}
+
 TEST(CursorPosition, AThreadWokenByItsTimerStillGetsInput) {
   ASSERT_TRUE(Win32HasDisplay()) << "these tests need an X display";
   RecordingClass cls(L"CursorTimerWindow");

@@ -1,6 +1,6 @@
 // When a thread with timers wakes: timers due close together share one
 // wake-up, each delayed by no more than its tolerance (half its period, at
-// most 10 ms) and never woken early.
+// most 10 ms) and never woken early; and timers expire on the system tick.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -48,4 +48,27 @@ TEST(TimerWake, TimersDueWithinTheirToleranceShareOneWake) {
     for (const Timer& t : c.timers) due.push_back({base + milliseconds(t.dueMs), timerTolerance(milliseconds(t.periodMs))});
     EXPECT_EQ(duration_cast<milliseconds>(timerWakeTime(due) - base).count(), c.wakeMs);
   }
+}
+
+TEST(TimerWake, TimersExpireOnTheSystemTick) {
+  using win32::detail::systemTickAtOrAfter;
+  const auto tick = duration_cast<steady_clock::duration>(microseconds(15625));
+  const auto at = [](steady_clock::duration since) { return steady_clock::time_point(since); };
+  struct Case {
+    const char* what;
+    steady_clock::duration time;
+    steady_clock::duration expires;
+  };
+  const Case cases[] = {
+      {"on a tick: that tick", 64 * tick, 64 * tick},
+      {"just past a tick: the next", 64 * tick + nanoseconds(1), 65 * tick},
+      {"just before a tick: that tick", 65 * tick - nanoseconds(1), 65 * tick},
+      {"the clock's start", steady_clock::duration::zero(), steady_clock::duration::zero()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(systemTickAtOrAfter(at(c.time)), at(c.expires));
+  }
+  // A second holds 64 ticks: a 10 ms timer fires 64 times in it, not 100.
+  EXPECT_EQ(seconds(1) / tick, 64);
 }

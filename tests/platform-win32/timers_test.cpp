@@ -50,6 +50,17 @@ TEST_F(Timers, WindowTimerFiresAtItsPeriodUntilKilled) {
   EXPECT_FALSE(KillTimer(hwnd, 42));
 }
 
+TEST_F(Timers, ATenMillisecondTimerFiresOnTheSystemTick) {
+  HWND hwnd = create();
+  ASSERT_NE(SetTimer(hwnd, 3, 10, nullptr), 0u);
+  const auto fired = pumpFor(1000);
+  // 64 ticks a second, as Windows' default clock gives: never the hundred
+  // the period alone would make. A loaded machine can only make fewer.
+  EXPECT_LE(fired.size(), 66u);
+  EXPECT_GE(fired.size(), 20u);
+  ASSERT_TRUE(KillTimer(hwnd, 3));
+}
+
 TEST_F(Timers, ALateTimerGivesOneMessageNotABacklog) {
   HWND hwnd = create();
   ASSERT_NE(SetTimer(hwnd, 1, 10, nullptr), 0u);

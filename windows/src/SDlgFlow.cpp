@@ -106,7 +106,7 @@ void SDlgFlow::UpdateState(uint32_t state) {
 }
 
 void SDlgFlow::SetTimeText(const SStringW& text) {
-  if (time_) time_->SetText(text);
+  if (time_ && time_->GetText(true) != text) time_->SetText(text);
 }
 
 void SDlgFlow::Show(bool show) {

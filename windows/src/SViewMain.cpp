@@ -119,7 +119,9 @@ void SViewMain::RefreshRecordState(COutputRecorder& recorder, CFileMoreSetting& 
 void SViewMain::RefreshElapsedTime(COutputRecorder& recorder) {
   SStringW text;
   if (!FormatElapsedTime(recorder.GetElapsedMs(), text)) return;
-  if (txtTime_) txtTime_->SetText(text);
+  // Idle, the time stands still: the same text is not laid out and painted
+  // again every second in both windows.
+  if (txtTime_ && txtTime_->GetText(true) != text) txtTime_->SetText(text);
   if (auto* flow = dynamic_cast<SDlgFlow*>(flow_)) flow->SetTimeText(text);
 }
 

@@ -13,9 +13,11 @@ std::atomic<const Win32DisplayBackend*> g_backend{nullptr};
 
 const Win32DisplayBackend* displayBackend() { return g_backend.load(std::memory_order_acquire); }
 
-void pumpBackend() {
+void pumpBackend(bool connectionQuiet) {
   const Win32DisplayBackend* backend = displayBackend();
-  if (backend && backend->pump) backend->pump(backend->context);
+  if (!backend) return;
+  if (connectionQuiet && backend->pumpQueued) backend->pumpQueued(backend->context);
+  else if (backend->pump) backend->pump(backend->context);
 }
 
 bool isForeignWindow(HWND hwnd) {

@@ -72,9 +72,10 @@ bool validFilter(HWND filter) {
   return false;
 }
 
-bool retrieve(Queue& queue, LPMSG msg, HWND filter, UINT first, UINT last, bool remove) {
+bool retrieve(Queue& queue, LPMSG msg, HWND filter, UINT first, UINT last, bool remove,
+              bool connectionQuiet = false) {
   queue.drainWake();
-  pumpBackend();
+  pumpBackend(connectionQuiet);
   handleIncomingSends(queue);
   if (!takeMessage(queue, msg, filter, first, last, remove)) return false;
   if (remove) t_lastMessageTime = msg->time;
@@ -171,10 +172,14 @@ BOOL GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
   }
   if (!validFilter(hWnd)) return -1;
   std::shared_ptr<Queue> queue = currentQueue();
+  // The display connection is read after a wait that found input there;
+  // before waiting it need not be, as the wait watches it (and the input
+  // reader routes what arrives while the thread is busy).
+  bool connectionQuiet = true;
   for (;;) {
-    if (retrieve(*queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
+    if (retrieve(*queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true, connectionQuiet))
       return lpMsg->message == WM_QUIT ? FALSE : TRUE;
-    waitForWake(*queue, nextTimerWait(*queue, hWnd, wMsgFilterMin, wMsgFilterMax));
+    connectionQuiet = waitForWake(*queue, nextTimerWait(*queue, hWnd, wMsgFilterMin, wMsgFilterMax));
   }
 }
 
@@ -194,13 +199,14 @@ BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
 
 BOOL WaitMessage() {
   std::shared_ptr<Queue> queue = currentQueue();
+  bool connectionQuiet = true;  // as in GetMessageW
   for (;;) {
     queue->drainWake();
-    pumpBackend();
+    pumpBackend(connectionQuiet);
     if (handleIncomingSends(*queue)) return TRUE;
     MSG msg;
     if (takeMessage(*queue, &msg, nullptr, 0, 0, false)) return TRUE;
-    waitForWake(*queue, nextTimerWait(*queue, nullptr, 0, 0));
+    connectionQuiet = waitForWake(*queue, nextTimerWait(*queue, nullptr, 0, 0));
   }
 }
 

@@ -225,7 +225,7 @@ bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, boo
     {
       std::lock_guard<std::mutex> windows(windowLock());
       for (Timer& timer : queue.timers) {
-        if (timer.due > now || !passesWindowLocked(timer.hwnd, filter)) continue;
+        if (systemTickAtOrAfter(timer.due) > now || !passesWindowLocked(timer.hwnd, filter)) continue;
         if (!chosen || timer.due < chosen->due) chosen = &timer;
       }
     }
@@ -260,7 +260,8 @@ int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last) {
     std::lock_guard<std::mutex> lock(queue.mutex);
     std::lock_guard<std::mutex> windows(windowLock());
     for (const Timer& timer : queue.timers) {
-      if (passesWindowLocked(timer.hwnd, filter)) due.push_back({timer.due, timerTolerance(timer.period)});
+      if (passesWindowLocked(timer.hwnd, filter))
+        due.push_back({systemTickAtOrAfter(timer.due), timerTolerance(timer.period)});
     }
   }
   if (due.empty()) return -1;
@@ -277,6 +278,7 @@ struct ThreadPollHook {
   bool inside = false;
 };
 thread_local ThreadPollHook t_pollHook;
+thread_local std::chrono::steady_clock::time_point t_connectionQuietAt{};
 
 int earlierTimeout(int a, int b) {
   if (a < 0) return b;
@@ -286,9 +288,10 @@ int earlierTimeout(int a, int b) {
 
 }  // namespace
 
-void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
+bool waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
   std::vector<pollfd> fds{{queue.wakeFd, POLLIN, 0}};
-  if (int extra = watchBackend ? backendFd() : -1; extra >= 0) fds.push_back({extra, POLLIN, 0});
+  const int backend = watchBackend ? backendFd() : -1;
+  if (backend >= 0) fds.push_back({backend, POLLIN, 0});
   const size_t own = fds.size();
   ThreadPollHook& hooked = t_pollHook;
   const bool useHook = hooked.installed && !hooked.inside;
@@ -312,13 +315,18 @@ void waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
   if (rc < 0 && errno != EINTR)
     std::fprintf(stderr, "message queue: poll failed: %s\n", std::strerror(errno));
   queue.wakeSeen = rc < 0 || (fds[0].revents & POLLIN) != 0;
+  const bool backendQuiet = backend >= 0 && rc >= 0 && fds[1].revents == 0;
+  if (backendQuiet) t_connectionQuietAt = std::chrono::steady_clock::now();
   if (useHook) {
     if (rc < 0)
       for (pollfd& fd : fds) fd.revents = 0;
     hooked.hook.dispatch(hooked.hook.context, fds.data() + own, static_cast<int>(fds.size() - own));
     hooked.inside = false;
   }
+  return backendQuiet;
 }
+
+std::chrono::steady_clock::time_point connectionQuietAt() { return t_connectionQuietAt; }
 
 bool postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                std::shared_ptr<const KeyStates> keys) {

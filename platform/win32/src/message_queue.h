@@ -99,8 +99,12 @@ bool takeMessage(Queue& queue, MSG* out, HWND filter, UINT first, UINT last, boo
 // (timerWakeTime); -1 when there is none.
 int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last);
 // Sleeps until the queue is woken, the backend has input (when watched) or
-// the timeout ends; -1 waits without limit.
-void waitForWake(Queue& queue, int timeoutMs, bool watchBackend = true);
+// the timeout ends; -1 waits without limit. True when the backend was
+// watched and had nothing to read as the wait ended.
+bool waitForWake(Queue& queue, int timeoutMs, bool watchBackend = true);
+// When a wait of the calling thread last ended with the backend's connection
+// watched and quiet; the clock's start if none did.
+std::chrono::steady_clock::time_point connectionQuietAt();
 // Drops posted messages and timers of a window that is going away.
 void purgeWindow(Queue& queue, HWND hwnd);
 // Puts a message at the head of a window's queue, so it is the next one
@@ -115,8 +119,11 @@ std::shared_ptr<const KeyStates> retrievedKeyStates();
 // Clears a key's down bit in the calling thread's retrieved state: its
 // release was never delivered (a window manager took it).
 void forgetRetrievedKeyDown(int vk);
-// Runs the display backend's pump, if one is installed.
-void pumpBackend();
+// Runs the display backend's pump, if one is installed. `connectionQuiet`:
+// the backend's connection need not be read (a wait that watched it just
+// found it quiet, or the thread is about to wait on it), so only what the
+// backend holds already is routed.
+void pumpBackend(bool connectionQuiet = false);
 int backendFd();
 
 }  // namespace win32::detail

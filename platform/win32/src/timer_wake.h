@@ -15,6 +15,21 @@ namespace win32::detail {
 
 constexpr std::chrono::milliseconds kTimerToleranceLimit{10};
 
+// Timers expire on the system clock's tick, 64 times a second, as with
+// Windows' default timer resolution: a 10 ms timer fires every 15.6 ms, and
+// timers of every thread and process due within one tick wake together.
+constexpr std::chrono::microseconds kSystemTick{15625};
+
+// The first tick at or after `t` (ticks count from the clock's epoch).
+inline std::chrono::steady_clock::time_point systemTickAtOrAfter(std::chrono::steady_clock::time_point t) {
+  using std::chrono::steady_clock;
+  const auto tick = std::chrono::duration_cast<steady_clock::duration>(kSystemTick);
+  const auto since = t.time_since_epoch();
+  auto ticks = since / tick;
+  if (since % tick != steady_clock::duration::zero()) ++ticks;
+  return steady_clock::time_point(ticks * tick);
+}
+
 struct TimerDue {
   std::chrono::steady_clock::time_point due;
   std::chrono::steady_clock::duration tolerance;

@@ -75,10 +75,11 @@ DWORD waitFor(DWORD count, const HANDLE* handles, bool all, DWORD ms, bool forMe
   const auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : ms);
   WaiterRegistration registration(objects, queue ? queue->wakeFd : -1);
 
+  bool connectionQuiet = true;  // as in GetMessageW
   for (;;) {
     if (queue) {
       queue->drainWake();
-      if (forMessages) pumpBackend();
+      if (forMessages) pumpBackend(connectionQuiet);
       const bool handled = handleIncomingSends(*queue);
       MSG msg;
       if (forMessages && (handled || takeMessage(*queue, &msg, nullptr, 0, 0, false)))
@@ -101,7 +102,7 @@ DWORD waitFor(DWORD count, const HANDLE* handles, bool all, DWORD ms, bool forMe
       const int timer = nextTimerWait(*queue, nullptr, 0, 0);
       if (timer >= 0 && (timeout < 0 || timer < timeout)) timeout = timer;
     }
-    waitForWake(*queue, timeout, forMessages);
+    connectionQuiet = waitForWake(*queue, timeout, forMessages);
   }
 }
 

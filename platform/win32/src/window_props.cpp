@@ -26,7 +26,12 @@ std::map<uintptr_t, Props>& propsLocked() {
 std::wstring keyOf(LPCWSTR name) {
   if (IS_INTRESOURCE(name)) return L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(name));
   std::wstring key(name);
-  for (auto& c : key) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  // Every message's dispatch looks its window's object up here: plain ASCII
+  // names skip the locale's tables.
+  for (auto& c : key) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    else if (c > 0x7F) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  }
   return key;
 }
 

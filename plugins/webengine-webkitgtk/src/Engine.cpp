@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "gdi/GdiCairo.h"
@@ -13,12 +14,20 @@
 
 namespace {
 
+// GLib's turn in the thread's waits. A wake-up that brings GLib nothing
+// (none of its descriptors ready, its time-out not reached, no call into
+// the engine since it prepared) leaves it prepared, so the next wait polls
+// the same set without asking every source again: the thread wakes for its
+// own timers many times a second, and the engine's sources cost more to
+// ask than the wake-up itself.
 struct GlibLoop {
   GMainContext* context = nullptr;
   int maxPriority = 0;
   bool prepared = false;
   bool ready = false;
+  bool engineCalled = false;  // a source may have been added on this thread
   int timeout = -1;
+  std::chrono::steady_clock::time_point deadline{};  // of `timeout`
   std::vector<GPollFD> fds;
 };
 
@@ -35,7 +44,11 @@ static_assert(sizeof(GPollFD) == sizeof(pollfd));
 
 int PrepareGlib(void*, pollfd* fds, int capacity, int* timeoutMs) {
   GlibLoop& loop = g_loop;
-  if (!loop.prepared) {
+  const auto now = std::chrono::steady_clock::now();
+  // A source added on the owning thread wakes nothing: after a call into the
+  // engine the sources are asked again.
+  if (!loop.prepared || loop.engineCalled) {
+    loop.engineCalled = false;
     loop.ready = g_main_context_prepare(loop.context, &loop.maxPriority);
     loop.fds.resize(8);
     int n;
@@ -43,12 +56,17 @@ int PrepareGlib(void*, pollfd* fds, int capacity, int* timeoutMs) {
                                      static_cast<int>(loop.fds.size()))) > static_cast<int>(loop.fds.size()))
       loop.fds.resize(static_cast<size_t>(n));
     loop.fds.resize(static_cast<size_t>(n));
+    loop.deadline = now + std::chrono::milliseconds(loop.timeout < 0 ? 0 : loop.timeout);
     loop.prepared = true;
   }
   const int n = static_cast<int>(loop.fds.size());
   if (n > capacity) return n;
   for (int i = 0; i < n; ++i) fds[i] = pollfd{loop.fds[i].fd, static_cast<short>(loop.fds[i].events), 0};
-  const int wait = loop.ready ? 0 : loop.timeout;
+  int wait = -1;
+  if (loop.ready) wait = 0;
+  else if (loop.timeout >= 0)
+    wait = static_cast<int>(std::max<long long>(
+        0, std::chrono::ceil<std::chrono::milliseconds>(loop.deadline - now).count()));
   if (wait >= 0 && (*timeoutMs < 0 || wait < *timeoutMs)) *timeoutMs = wait;
   return n;
 }
@@ -56,9 +74,16 @@ int PrepareGlib(void*, pollfd* fds, int capacity, int* timeoutMs) {
 void DispatchGlib(void*, pollfd* fds, int count) {
   GlibLoop& loop = g_loop;
   if (!loop.prepared) return;
-  loop.prepared = false;
   const int n = std::min(count, static_cast<int>(loop.fds.size()));
-  for (int i = 0; i < n; ++i) loop.fds[i].revents = static_cast<gushort>(fds[i].revents);
+  bool input = false;
+  for (int i = 0; i < n; ++i) {
+    loop.fds[i].revents = static_cast<gushort>(fds[i].revents);
+    input = input || fds[i].revents != 0;
+  }
+  const bool due = loop.ready || input || loop.engineCalled ||
+                   (loop.timeout >= 0 && std::chrono::steady_clock::now() >= loop.deadline);
+  if (!due) return;
+  loop.prepared = false;
   if (g_main_context_check(loop.context, loop.maxPriority, loop.fds.data(), n)) g_main_context_dispatch(loop.context);
 }
 
@@ -67,6 +92,8 @@ void DispatchGlib(void*, pollfd* fds, int count) {
 namespace wke {
 
 bool Initialized() { return g_initialized; }
+
+void EngineCalled() { g_loop.engineCalled = true; }
 
 double PageScale() {
   if (!g_highDpi) return 1.0;
@@ -138,6 +165,7 @@ WKE_EXPORT void wkeInitializeEx(const void*) {
 WKE_EXPORT bool wkeIsInitialize() { return g_initialized; }
 
 WKE_EXPORT void wkeEnableHighDPISupport() {
+  wke::EngineCalled();
   g_highDpi = true;
   for (WkeViewImpl* view : g_views) webkit_web_view_set_zoom_level(view->web, wke::ViewZoom());
 }

@@ -52,6 +52,10 @@ struct WkeViewImpl {
 namespace wke {
 
 bool Initialized();
+// Called on entry by every export that calls GTK or WebKit: GLib's sources
+// are asked again at the thread's next wait (what the call added there
+// wakes nothing).
+void EngineCalled();
 // How many engine pixels a page's CSS pixel takes: the engine scale once
 // high-DPI support is on, else 1.
 double PageScale();

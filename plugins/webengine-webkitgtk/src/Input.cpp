@@ -103,6 +103,7 @@ void SendKey(WkeViewImpl* v, GdkEventType type, guint keyval) {
 }  // namespace
 
 WKE_EXPORT bool wkeFireMouseEvent(wkeWebView v, UINT message, int x, int y, UINT flags) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return false;
   const double dx = x, dy = y;
   if (message == kMouseLeave) {
@@ -133,10 +134,12 @@ WKE_EXPORT bool wkeFireMouseEvent(wkeWebView v, UINT message, int x, int y, UINT
 }
 
 WKE_EXPORT bool wkeMouseEvent(wkeWebView v, UINT message, int x, int y, UINT flags) {
+  wke::EngineCalled();
   return wkeFireMouseEvent(v, message, x, y, flags);
 }
 
 WKE_EXPORT bool wkeFireMouseWheelEvent(wkeWebView v, int x, int y, int delta, UINT flags) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return false;
   GdkEvent* event = gdk_event_new(GDK_SCROLL);
   event->scroll.x = x;
@@ -149,6 +152,7 @@ WKE_EXPORT bool wkeFireMouseWheelEvent(wkeWebView v, int x, int y, int delta, UI
 }
 
 WKE_EXPORT bool wkeFireKeyDownEvent(wkeWebView v, UINT code, UINT, bool) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return false;
   if (code == 0x10) v->shift = true;
   if (code == 0x11) v->control = true;
@@ -159,6 +163,7 @@ WKE_EXPORT bool wkeFireKeyDownEvent(wkeWebView v, UINT code, UINT, bool) {
 }
 
 WKE_EXPORT bool wkeFireKeyUpEvent(wkeWebView v, UINT code, UINT, bool) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return false;
   if (code == 0x10) v->shift = false;
   if (code == 0x11) v->control = false;
@@ -171,6 +176,7 @@ WKE_EXPORT bool wkeFireKeyUpEvent(wkeWebView v, UINT code, UINT, bool) {
 // A typed character: its key pressed and released, which WebKit's input
 // method turns into the text. Control characters came as their keys.
 WKE_EXPORT bool wkeFireKeyPressEvent(wkeWebView v, UINT code, UINT, bool) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v) || code < 0x20 || code == 0x7F) return false;
   const guint keyval = gdk_unicode_to_keyval(code);
   SendKey(v, GDK_KEY_PRESS, keyval);
@@ -179,6 +185,7 @@ WKE_EXPORT bool wkeFireKeyPressEvent(wkeWebView v, UINT code, UINT, bool) {
 }
 
 WKE_EXPORT void wkeSetFocus(wkeWebView v) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return;
   gtk_widget_grab_focus(GTK_WIDGET(v->web));
   GdkEvent* e = gdk_event_new(GDK_FOCUS_CHANGE);
@@ -188,6 +195,7 @@ WKE_EXPORT void wkeSetFocus(wkeWebView v) {
 }
 
 WKE_EXPORT void wkeKillFocus(wkeWebView v) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return;
   GdkEvent* e = gdk_event_new(GDK_FOCUS_CHANGE);
   e->focus_change.in = FALSE;

@@ -63,6 +63,7 @@ wkeRect CaretOf(WebKitWebView* web) {
 }  // namespace wke
 
 WKE_EXPORT wkeRect wkeGetCaret(wkeWebView v) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return wkeRect{0, 0, 0, 0};
   return wke::CaretOf(v->web);
 }

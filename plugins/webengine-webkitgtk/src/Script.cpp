@@ -82,6 +82,7 @@ void InstallBindings(WebKitUserContentManager* manager) {
 }  // namespace wke
 
 WKE_EXPORT void wkeJsBindFunction(const char* name, wkeJsNativeFunction fn, void* param, unsigned) {
+  wke::EngineCalled();
   if (!name || !fn) return;
   const std::string plain(name);
   if (!IsPlainName(plain)) {

@@ -139,6 +139,7 @@ void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer dat
 }  // namespace
 
 WKE_EXPORT wkeWebView wkeCreateWebView() {
+  wke::EngineCalled();
   if (!wke::Initialized()) return nullptr;
   auto* v = new WkeViewImpl;
   v->window = gtk_offscreen_window_new();
@@ -169,6 +170,7 @@ WKE_EXPORT wkeWebView wkeCreateWebView() {
 }
 
 WKE_EXPORT void wkeDestroyWebView(wkeWebView v) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return;
   auto& views = wke::LiveViews();
   views.erase(std::find(views.begin(), views.end(), v));
@@ -181,14 +183,17 @@ WKE_EXPORT void wkeDestroyWebView(wkeWebView v) {
 }
 
 WKE_EXPORT void wkeSetHandle(wkeWebView v, HWND hwnd) {
+  wke::EngineCalled();
   if (wke::IsLiveView(v)) v->host = hwnd;
 }
 
 WKE_EXPORT void wkeSetNavigationToNewWindowEnable(wkeWebView v, bool enable) {
+  wke::EngineCalled();
   if (wke::IsLiveView(v)) v->newWindows = enable;
 }
 
 WKE_EXPORT void wkeResize(wkeWebView v, int width, int height) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return;
   v->width = std::max(width, 1);
   v->height = std::max(height, 1);
@@ -198,17 +203,20 @@ WKE_EXPORT void wkeResize(wkeWebView v, int width, int height) {
 }
 
 WKE_EXPORT HDC wkeGetViewDC(wkeWebView v) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v)) return nullptr;
   EnsureBitmap(v, v->width, v->height);
   return v->dc;
 }
 
 WKE_EXPORT void wkeLoadURLW(wkeWebView v, const wchar_t* url) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v) || !url) return;
   webkit_web_view_load_uri(v->web, wke::ToUtf8(url).c_str());
 }
 
 WKE_EXPORT void wkeSetCookieJarFullPath(wkeWebView v, const wchar_t* path) {
+  wke::EngineCalled();
   if (!wke::IsLiveView(v) || !path || v->cookiePath == path) return;
   v->cookiePath = path;
   const std::string file = wke::ToUtf8(path);
@@ -248,6 +256,7 @@ WKE_CALLBACK_SETTER(wkeOnLoadUrlEnd, wkeLoadUrlEndCallback, onEnd)
 WKE_CALLBACK_SETTER(wkeOnURLChanged, wkeURLChangedCallback, onUrl)
 
 WKE_EXPORT jsValue wkeRunJSW(wkeWebView v, const wchar_t* script) {
+  wke::EngineCalled();
   if (wke::IsLiveView(v) && script)
     webkit_web_view_evaluate_javascript(v->web, wke::ToUtf8(script).c_str(), -1, nullptr, nullptr, nullptr, nullptr,
                                         nullptr);

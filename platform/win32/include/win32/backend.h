@@ -38,6 +38,11 @@ struct Win32DisplayBackend {
   // the owning process, which posts it to its window.
   BOOL (*isForeignWindow)(HWND hwnd, void* context);
   BOOL (*postForeign)(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, void* context);
+  // `pump` without reading `fd`: sends what is buffered and routes only the
+  // input the backend library holds already. Run instead of `pump` when the
+  // thread is about to wait on `fd`, or a wait on it just found it quiet.
+  // Null: `pump` serves.
+  void (*pumpQueued)(void* context);
 };
 
 // The hooks above: `isForeignWindow` lets IsWindow accept such handles and

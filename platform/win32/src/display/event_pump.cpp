@@ -480,15 +480,26 @@ void routeDpiChange(XDisplay* x, DWORD self, bool wakeSelf) {
   }
 }
 
+// How much of the connection a pass reads.
+enum class Reading {
+  connection,  // send what is buffered, then read the connection until empty
+  ifArrived,   // as `connection` when input waits there (one poll), else `held`
+  held,        // send what is buffered; route only what Xlib holds already
+};
+
+bool inputWaiting(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return poll(&p, 1, 0) > 0;  // hang-up and errors too: the read reports them
+}
+
 // `wakeSelf`: events queued for this thread also wake its queue, for a
 // caller that will not handle them itself before it next waits.
-// `readSocket`: read the connection (after sending what is buffered) until
-// it is empty; otherwise only send and route what Xlib already holds.
-void readAndRoute(XDisplay* x, bool wakeSelf, bool readSocket = true) {
+void readAndRoute(XDisplay* x, bool wakeSelf, Reading reading = Reading::connection) {
   const DWORD self = GetCurrentThreadId();
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
-  if (!readSocket) sendBufferedRequests(x->dpy);
-  while ((readSocket ? XPending(x->dpy) : XEventsQueued(x->dpy, QueuedAlready)) > 0) {
+  const bool read = reading == Reading::connection || (reading == Reading::ifArrived && inputWaiting(x->fd));
+  if (!read) sendBufferedRequests(x->dpy);
+  while ((read ? XPending(x->dpy) : XEventsQueued(x->dpy, QueuedAlready)) > 0) {
     XEvent event;
     XNextEvent(x->dpy, &event);
     if (event.type == KeyPress && event.xkey.window == x->root) {
@@ -517,6 +528,8 @@ void readAndRoute(XDisplay* x, bool wakeSelf, bool readSocket = true) {
       if (event.xproperty.atom == XA_RESOURCE_MANAGER) routeDpiChange(x, self, wakeSelf);
       continue;
     }
+    // A warp (which makes no raw motion) seen on one of our windows.
+    if (event.type == MotionNotify || event.type == EnterNotify || event.type == LeaveNotify) notePointerMoved();
     if (XFilterEvent(&event, None)) continue;
     HWND hwnd = hwndOfXLocked(event.xany.window);
     if (!hwnd) continue;
@@ -549,25 +562,27 @@ void startInputReader(XDisplay* x) {
         continue;
       }
       pollfd fd{x->fd, POLLIN | POLLRDHUP, 0};
-      if (poll(&fd, 1, 500) <= 0) continue;
+      const int ready = poll(&fd, 1, 250);
+      if (ready < 0) continue;
       // A server that went away is found by the threads that pump, as
       // before: an I/O error raised here would meet whatever handler the
       // process has installed last (a toolkit's may end the process).
-      if (fd.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) return;
+      if (ready > 0 && (fd.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL))) return;
+      // Also now and then when nothing arrived: a thread whose large request
+      // filled the socket lets Xlib read what came meanwhile into its own
+      // buffer, where no wait on the socket sees it.
       readAndRoute(x, true);
     }
   }).detach();
 }
 
-void routeArrivedEvents(XDisplay* x) {
-  std::lock_guard<std::recursive_mutex> lock(displayMutex());
-  if (XEventsQueued(x->dpy, QueuedAfterReading) > 0) readAndRoute(x, true, false);
-}
+void routeArrivedEvents(XDisplay* x) { readAndRoute(x, true, Reading::ifArrived); }
 
-void pumpEvents(void* context) {
-  auto* x = static_cast<XDisplay*>(context);
+namespace {
+
+void pump(XDisplay* x, Reading reading) {
   const DWORD self = GetCurrentThreadId();
-  readAndRoute(x, false);
+  readAndRoute(x, false, reading);
   for (;;) {
     Routed routed;
     {
@@ -580,5 +595,13 @@ void pumpEvents(void* context) {
     handle(x, routed.hwnd, routed.event, routed.key);
   }
 }
+
+}  // namespace
+
+// Reads the connection only when input waits there: whatever arrives later
+// wakes a waiting thread, or the input reader routes it.
+void pumpEvents(void* context) { pump(static_cast<XDisplay*>(context), Reading::ifArrived); }
+
+void pumpQueuedEvents(void* context) { pump(static_cast<XDisplay*>(context), Reading::held); }
 
 }  // namespace win32::display

@@ -29,7 +29,7 @@ bool handleTrayEvent(XDisplay* x, const XEvent& event);
 void routeEvents(XDisplay* x);
 // Starts the thread that reads the connection as events arrive.
 void startInputReader(XDisplay* x);
-// Reads the connection without sending anything, then as routeEvents.
+// As routeEvents, reading the connection only when input waits there.
 void routeArrivedEvents(XDisplay* x);
 
 }  // namespace win32::display

@@ -6,6 +6,7 @@
 namespace win32::display {
 
 void pumpEvents(void* context);
+void pumpQueuedEvents(void* context);
 void nativeWindowCreated(HWND hwnd, const CREATESTRUCTW* create, void* context);
 void nativeWindowDestroyed(HWND hwnd, void* context);
 void nativeTitleChanged(HWND hwnd, LPCWSTR text, void* context);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <mutex>
 
+#include "../message_queue.h"
 #include "event_routing.h"
 #include "x_display.h"
 
@@ -14,9 +15,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A warp by another client moves the pointer without a raw motion event:
-// a known position is asked for again after this long all the same.
-constexpr std::chrono::milliseconds kRequeryAfter{100};
+// A warp by another client moves the pointer without a raw motion event;
+// into, out of or within one of our windows it still shows as a motion or
+// crossing event there, so only a warp that stays clear of our windows goes
+// unseen: a known position is asked for again after this long all the same.
+constexpr std::chrono::milliseconds kRequeryAfter{1000};
+
+// A wait that found the connection quiet this recently stands for a read: a
+// timer's handler asking right after its wake-up is spared the system call
+// (motion arriving since is noted by the input reader all the same).
+constexpr std::chrono::milliseconds kQuietStillFresh{2};
 
 std::atomic<unsigned long> g_moves{0};
 
@@ -59,7 +67,7 @@ bool pointerPosition(XDisplay* x, POINT* position) {
   if (x->hasRawMotion) {
     // Takes in what the server has sent by now (one read, no round trip):
     // a movement made before this call is seen here.
-    routeArrivedEvents(x);
+    if (Clock::now() - detail::connectionQuietAt() >= kQuietStillFresh) routeArrivedEvents(x);
     std::lock_guard<std::mutex> lock(k.mutex);
     if (k.known && k.moves == g_moves.load() && Clock::now() - k.at < kRequeryAfter) {
       *position = k.position;

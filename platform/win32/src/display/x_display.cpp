@@ -171,6 +171,7 @@ void open() {
   Win32DisplayBackend backend{};
   backend.fd = x->fd;
   backend.pump = pumpEvents;
+  backend.pumpQueued = pumpQueuedEvents;
   backend.windowCreated = nativeWindowCreated;
   backend.windowDestroyed = nativeWindowDestroyed;
   backend.windowTextChanged = nativeTitleChanged;
