@@ -2,7 +2,10 @@
 // process idle with its main window up, then recording both sources with
 // both waveforms live (started and stopped with its Ctrl+F2 hot key), and
 // beside it the same recording made by the recorder alone, without any
-// window, in a child process of this run.
+// window, in a child process of this run. For scale, a bare loop that only
+// wakes from `ppoll` 64 times a second (the rate of the program's most
+// frequent timer) is measured in the same run: what a wake-up costs differs
+// a lot between machines, and between hours on a virtual one.
 //
 //   main_window_bench [seconds]   (default 30; needs DISPLAY and PULSE_SERVER)
 //
@@ -13,6 +16,8 @@
 #include <X11/keysym.h>
 #include <signal.h>
 #include <spawn.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,8 +107,26 @@ int RecorderAlone(double seconds, const std::string& folder) {
   return 0;
 }
 
-double RunAlone(const std::string& self, double seconds, const std::string& folder) {
-  const std::string command = "'" + self + "' --alone " + std::to_string(seconds) + " '" + folder + "'";
+// Wakes 64 times a second from a wait on an event descriptor that never
+// fires, doing nothing else; prints the share of one core it took.
+int BareWakes(double seconds) {
+  const int fd = eventfd(0, EFD_CLOEXEC);
+  if (fd < 0) return 2;
+  pollfd p{fd, POLLIN, 0};
+  const timespec tick{0, 15625000};
+  const double before = OwnCpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  const auto end = start + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) ppoll(&p, 1, &tick, nullptr);
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%f\n", (OwnCpuSeconds() - before) / wall * 100.0);
+  close(fd);
+  return 0;
+}
+
+// Runs this program again with `arguments` and reads the share it prints.
+double RunChild(const std::string& self, const std::string& arguments) {
+  const std::string command = "'" + self + "' " + arguments;
   FILE* out = popen(command.c_str(), "r");
   if (!out) return -1;
   double share = -1;
@@ -116,6 +139,7 @@ double RunAlone(const std::string& self, double seconds, const std::string& fold
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--alone") return RecorderAlone(std::atof(argv[2]), argv[3]);
+  if (argc == 3 && std::string(argv[1]) == "--wakes") return BareWakes(std::atof(argv[2]));
   const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
   if (!getenv("DISPLAY") || !getenv("PULSE_SERVER")) {
     std::fprintf(stderr, "main_window_bench needs DISPLAY and PULSE_SERVER (scripts/test-servers.sh)\n");
@@ -152,12 +176,14 @@ int main(int argc, char** argv) {
   Sleep(1.0);
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
-  const double alone = RunAlone(selfPath, seconds, h + "/alone");
+  const double alone = RunChild(selfPath, "--alone " + std::to_string(seconds) + " '" + h + "/alone'");
+  const double wakes = RunChild(selfPath, "--wakes " + std::to_string(seconds));
   std::system(("rm -rf " + h).c_str());
 
   std::printf("quorvale, %.0f s each, share of one core (%ld cores here)\n", seconds, sysconf(_SC_NPROCESSORS_ONLN));
   std::printf("  idle, main window up                     %6.2f %%   (goal < 0.5 %%)\n", idle);
   std::printf("  recording both sources, both waveforms   %6.2f %%   (goal < 5 %%)\n", recording);
   std::printf("  the same recording without any window    %6.2f %%\n", alone);
+  std::printf("  a bare loop waking 64 times a second      %6.2f %%\n", wakes);
   return 0;
 }

@@ -191,8 +191,10 @@ BOOL PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
   }
   if (!validFilter(hWnd)) return FALSE;
   std::shared_ptr<Queue> queue = currentQueue();
+  // A loop that peeks right after its wait found the connection quiet (each
+  // idle wake-up of a peeking loop) is spared reading it again.
   return retrieve(*queue, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax,
-                  (wRemoveMsg & PM_REMOVE) != 0)
+                  (wRemoveMsg & PM_REMOVE) != 0, connectionJustQuiet())
              ? TRUE
              : FALSE;
 }

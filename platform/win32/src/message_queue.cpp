@@ -326,7 +326,10 @@ bool waitForWake(Queue& queue, int timeoutMs, bool watchBackend) {
   return backendQuiet;
 }
 
-std::chrono::steady_clock::time_point connectionQuietAt() { return t_connectionQuietAt; }
+bool connectionJustQuiet() {
+  constexpr std::chrono::milliseconds kStillFresh{2};
+  return std::chrono::steady_clock::now() - t_connectionQuietAt < kStillFresh;
+}
 
 bool postInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                std::shared_ptr<const KeyStates> keys) {

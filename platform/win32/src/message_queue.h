@@ -102,9 +102,11 @@ int nextTimerWait(Queue& queue, HWND filter, UINT first, UINT last);
 // the timeout ends; -1 waits without limit. True when the backend was
 // watched and had nothing to read as the wait ended.
 bool waitForWake(Queue& queue, int timeoutMs, bool watchBackend = true);
-// When a wait of the calling thread last ended with the backend's connection
-// watched and quiet; the clock's start if none did.
-std::chrono::steady_clock::time_point connectionQuietAt();
+// Whether a wait of the calling thread ended with the backend's connection
+// watched and quiet a moment ago: a check of the connection made now would
+// almost surely find it quiet too, and what arrived since wakes the next wait
+// (or the input reader) all the same.
+bool connectionJustQuiet();
 // Drops posted messages and timers of a window that is going away.
 void purgeWindow(Queue& queue, HWND hwnd);
 // Puts a message at the head of a window's queue, so it is the next one

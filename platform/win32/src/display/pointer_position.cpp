@@ -21,11 +21,6 @@ using Clock = std::chrono::steady_clock;
 // unseen: a known position is asked for again after this long all the same.
 constexpr std::chrono::milliseconds kRequeryAfter{1000};
 
-// A wait that found the connection quiet this recently stands for a read: a
-// timer's handler asking right after its wake-up is spared the system call
-// (motion arriving since is noted by the input reader all the same).
-constexpr std::chrono::milliseconds kQuietStillFresh{2};
-
 std::atomic<unsigned long> g_moves{0};
 
 struct KnownPosition {
@@ -67,7 +62,9 @@ bool pointerPosition(XDisplay* x, POINT* position) {
   if (x->hasRawMotion) {
     // Takes in what the server has sent by now (one read, no round trip):
     // a movement made before this call is seen here.
-    if (Clock::now() - detail::connectionQuietAt() >= kQuietStillFresh) routeArrivedEvents(x);
+    // A timer's handler asking right after its wake-up is spared the system
+    // call (motion arriving since is noted by the input reader all the same).
+    if (!detail::connectionJustQuiet()) routeArrivedEvents(x);
     std::lock_guard<std::mutex> lock(k.mutex);
     if (k.known && k.moves == g_moves.load() && Clock::now() - k.at < kRequeryAfter) {
       *position = k.position;
