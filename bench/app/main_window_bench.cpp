@@ -184,6 +184,6 @@ int main(int argc, char** argv) {
   std::printf("  idle, main window up                     %6.2f %%   (goal < 0.5 %%)\n", idle);
   std::printf("  recording both sources, both waveforms   %6.2f %%   (goal < 5 %%)\n", recording);
   std::printf("  the same recording without any window    %6.2f %%\n", alone);
-  std::printf("  a bare loop waking 64 times a second      %6.2f %%\n", wakes);
+  std::printf("  a bare loop waking 64 times a second     %6.2f %%\n", wakes);
   return 0;
 }

@@ -134,7 +134,6 @@ WKE_EXPORT bool wkeFireMouseEvent(wkeWebView v, UINT message, int x, int y, UINT
 }
 
 WKE_EXPORT bool wkeMouseEvent(wkeWebView v, UINT message, int x, int y, UINT flags) {
-  wke::EngineCalled();
   return wkeFireMouseEvent(v, message, x, y, flags);
 }
 
