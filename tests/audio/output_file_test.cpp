@@ -126,6 +126,39 @@ TEST_F(OutputFileTest, ExplicitPathAndRingtoneMuxer) {
     file.Close();
 }
 
+// Recordings named in one millisecond, or after the clock was set back,
+// meet a name already in use: while the first file is still being written,
+// and after it was closed. Each keeps its own audio; none is truncated.
+TEST_F(OutputFileTest, ANameInUseIsNeverTruncated) {
+    const std::string taken = dir + "/录音/2024-03-05__14-07-09-0042.mp3";
+    settings.output_file = Utf8ToWide(taken);
+    COutputFile first, second, third;
+    ASSERT_EQ(first.OpenForRecord(settings), 0);
+    WriteTone(first, 1.0, 1000);
+    ASSERT_EQ(second.OpenForRecord(settings), 0);  // the first is still open
+    WriteTone(second, 1.0, 500);
+    ASSERT_EQ(first.Close(), 0);
+    ASSERT_EQ(second.Close(), 0);
+    ASSERT_EQ(third.OpenForRecord(settings), 0);  // the first is finished
+    WriteTone(third, 1.0, 700);
+    ASSERT_EQ(third.Close(), 0);
+
+    EXPECT_EQ(WideToUtf8(first.GetPath()), taken);
+    EXPECT_EQ(WideToUtf8(second.GetPath()), dir + "/录音/2024-03-05__14-07-09-0042(0).mp3");
+    EXPECT_EQ(WideToUtf8(third.GetPath()), dir + "/录音/2024-03-05__14-07-09-0042(1).mp3");
+    const struct {
+        const COutputFile* file;
+        double frequency;
+    } expected[] = {{&first, 1000}, {&second, 500}, {&third, 700}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(WideToUtf8(e.file->GetPath()));
+        const auto d = audio_test::DecodeFile(WideToUtf8(e.file->GetPath()));
+        ASSERT_TRUE(d.ok) << d.error;
+        EXPECT_NEAR(d.duration, 1.0, 0.1);
+        EXPECT_NEAR(audio_test::DominantFrequency(d.mono, d.rate, 300, 1200), e.frequency, 6);
+    }
+}
+
 TEST_F(OutputFileTest, EachOpenStartsItsFileAtTimeZero) {
     COutputFile file;
     ASSERT_EQ(file.OpenForRecord(settings), 0);

@@ -56,6 +56,28 @@ AVSampleFormat PickSampleFormat(const AVCodec* codec) {
     return codec->sample_fmts[0];
 }
 
+// A name of the recording's form that no file holds yet, claimed for it:
+// two recordings named in the same millisecond (a clock set back, two
+// opens in one millisecond) must not truncate each other. A clash keeps
+// the form and adds a counter before the extension, as every unique name
+// of the program does: 2024-03-05__14-07-09-0042(0).mp3. A path that names
+// something other than a file (a device) is taken as it is. Empty when no
+// name can be created.
+std::wstring ClaimFreeName(const std::wstring& path) {
+    struct stat info {};
+    if (stat(WideToUtf8(path).c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return path;
+    const SStringW free = MakeUniqueFileName(SStringW(path.c_str(), static_cast<int>(path.size())), false);
+    return std::wstring(free.c_str(), static_cast<size_t>(free.GetLength()));
+}
+
+// Nothing was written into the file claimed for a recording: an empty file
+// would only look like one. Only regular files: the path may name a device.
+void RemoveClaimedFile(const std::wstring& path) {
+    const std::string file = WideToUtf8(path);
+    struct stat info {};
+    if (stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(file.c_str());
+}
+
 }  // namespace
 
 std::wstring MakeRecordingFileName(const SYSTEMTIME& t, const std::wstring& extension) {
@@ -141,11 +163,7 @@ void COutputFile::Discard() {
         avio_closep(&container_->pb);
         avformat_free_context(container_);
         container_ = nullptr;
-        // Nothing was written into it: an empty file would only look like a
-        // recording. Only regular files: the path may name a device.
-        const std::string file = WideToUtf8(path_);
-        struct stat info {};
-        if (stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(file.c_str());
+        RemoveClaimedFile(path_);
     }
     stream_ = nullptr;
     headerWritten_ = false;
@@ -157,8 +175,11 @@ int COutputFile::Open(const std::wstring& path) {
     path_ = path;
     WriteLine(L"");
 
-    container_ = CreateOutputContext(path);
+    const std::wstring claimed = ClaimFreeName(path);
+    if (!claimed.empty()) path_ = claimed;
+    container_ = claimed.empty() ? nullptr : CreateOutputContext(path_);
     if (!container_) {
+        if (!claimed.empty()) RemoveClaimedFile(path_);
         WriteLine(kTextNoContainer);
         return kOutputNoContainer;
     }
