@@ -288,6 +288,120 @@ TEST_F(RecorderTest, StopWaitsForASourceThatHandsOnItsBlocksLate) {
     EXPECT_GE(stopped, 1.6);
 }
 
+// What the file holds around a pause, read from a tone whose frequency
+// tells the three stretches apart: 1000 Hz before the pause, 2000 Hz while
+// paused, 1500 Hz after the resume.
+struct PauseJoins {
+    double duration = 0;     // seconds of the file
+    double join = -1;        // where 1500 Hz first follows 1000 Hz
+    double last1000 = -1;    // where the last 1000 Hz window ends
+    double pausedTone = 0;   // seconds of 2000 Hz in the file
+};
+
+PauseJoins FindPauseJoins(const std::vector<short>& mono, int rate) {
+    PauseJoins out;
+    out.duration = double(mono.size()) / rate;
+    const int window = rate / 200;  // 5 ms
+    for (size_t at = 0; at + window <= mono.size(); at += window) {
+        const std::vector<short> part(mono.begin() + at, mono.begin() + at + window);
+        const double a1000 = ToneAmplitude(part, rate, 1000);
+        const double a1500 = ToneAmplitude(part, rate, 1500);
+        const double a2000 = ToneAmplitude(part, rate, 2000);
+        const double loudest = std::max({a1000, a1500, a2000});
+        if (loudest < 1000) continue;
+        const double t = double(at) / rate;
+        if (loudest == a1000) out.last1000 = t + double(window) / rate;
+        if (loudest == a1500 && out.join < 0) out.join = t;
+        if (loudest == a2000) out.pausedTone += double(window) / rate;
+    }
+    return out;
+}
+
+// A source that hands its audio on late (here 300 ms, as a loaded machine
+// or a device that follows another can): the pause and the resume still
+// cut its audio where they fell in it, not where its packets happened to
+// be when the commands came. Alone and mixed with a second, live source.
+TEST_F(RecorderTest, PauseAndResumeCutEachSourceAtTheMomentOfTheCommand) {
+    struct Case {
+        const char* name;
+        bool mixed;
+    };
+    for (const Case c : {Case{"system sound alone", false}, Case{"mixed with a live source", true}}) {
+        SCOPED_TRACE(c.name);
+        // The late source's device opens and delivers nothing itself: the
+        // test hands on its packets.
+        audio_test::ScopedModule late(
+            "module-null-sink sink_name=late_sink sink_properties=device.description=late");
+        ASSERT_TRUE(late.Loaded());
+        audio_test::Pactl("suspend-sink late_sink 1");
+        std::unique_ptr<audio_test::ScopedModule> lateMic;
+        int lateKey = 1;
+        if (c.mixed) {
+            // The microphone is late; the speakers' twin delivers on time.
+            lateMic = std::make_unique<audio_test::ScopedModule>(
+                "module-remap-source master=late_sink.monitor source_name=latemic "
+                "source_properties=device.description=latemic");
+            ASSERT_TRUE(lateMic->Loaded());
+            lateKey = 0;
+            recorder.settings.output_device = 2;
+            recorder.settings.output_speaker_name = L"speakers";
+            recorder.settings.output_speaker_id = L"speakers";
+            recorder.settings.output_mic_name = L"latemic";
+            recorder.settings.output_mic_id = L"latemic";
+        } else {
+            recorder.settings.output_device = 1;
+            recorder.settings.output_speaker_name = L"late";
+            recorder.settings.output_speaker_id = L"late_sink";
+        }
+        recorder.settings.output_file =
+            Utf8ToWide(folder.path() + (c.mixed ? "/pause-mixed.wav" : "/pause-alone.wav"));
+        recorder.Start();
+        const auto started = std::chrono::steady_clock::now();
+
+        constexpr auto kLate = 300ms, kPause = 1000ms, kResume = 1600ms, kStop = 2400ms;
+        constexpr int kRate = 48000, kFrames = kRate / 100;
+        std::atomic<bool> done{false};
+        std::thread source([&] {
+            double phase = 0;
+            for (int k = 0; !done; ++k) {
+                const auto standsFor = k * 10ms;
+                std::this_thread::sleep_until(started + kLate + standsFor);
+                const double frequency = standsFor < kPause ? 1000 : standsFor < kResume ? 2000 : 1500;
+                std::vector<int16_t> samples(kFrames * 2);
+                for (int i = 0; i < kFrames; ++i) {
+                    samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(std::lround(std::sin(phase) * 16000));
+                    phase = std::fmod(phase + 2 * M_PI * frequency / kRate, 2 * M_PI);
+                }
+                CAudioPacket packet(std::move(samples), 10, kFrames, 2, kRate, lateKey);
+                recorder.OnCapture(packet);
+            }
+        });
+        std::this_thread::sleep_until(started + kPause);
+        recorder.Pause();
+        std::this_thread::sleep_until(started + kResume);
+        recorder.Resume();
+        std::this_thread::sleep_until(started + kStop);
+        recorder.Stop();
+        done = true;
+        source.join();
+
+        ASSERT_TRUE(events.WaitFor(2, 1s));
+        const auto d = DecodeFile(WideToUtf8(recorder.settings.output_file));
+        ASSERT_TRUE(d.ok) << d.error;
+        const PauseJoins j = FindPauseJoins(d.mono, d.rate);
+        // 1.0 s before the pause and 0.8 s after the resume, joined where the
+        // pause fell. Cut as the packets arrived, the file would lose the
+        // last 0.3 s before the pause and take 0.3 s of the paused tone in.
+        std::printf("[ figures ] %s: duration %.4f s (expected 1.8000), join %.4f s and last 1000 Hz "
+                    "%.4f s (expected 1.0000), paused tone %.4f s (expected 0)\n",
+                    c.name, j.duration, j.join, j.last1000, j.pausedTone);
+        EXPECT_NEAR(j.duration, 1.8, 0.010);
+        EXPECT_NEAR(j.join, 1.0, 0.010);
+        EXPECT_NEAR(j.last1000, 1.0, 0.010);
+        EXPECT_LE(j.pausedTone, 0.010);
+    }
+}
+
 // A device that stays open and delivers nothing: the silence standing in
 // for it is held back in case its audio comes late, and a stop, once it has
 // waited for that audio, hands the held silence on, so the file still runs

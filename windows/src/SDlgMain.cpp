@@ -226,10 +226,11 @@ void SDlgMain::OnStartPause() {
     bll.StartRecord(true);
     return;
   }
+  // Through the recorder, which cuts each source at this moment.
   if (state & kRecorderPaused)
-    recorder.state.fetch_and(~static_cast<uint32_t>(kRecorderPaused));
+    recorder.Resume();
   else
-    recorder.state.fetch_or(kRecorderPaused);
+    recorder.Pause();
   RefreshState();
 }
 

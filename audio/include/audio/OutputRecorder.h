@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "audio/AudioPacket.h"
 #include "audio/CmdQueue.h"
@@ -103,6 +104,24 @@ private:
     // Where a stop falls in each source's audio: what a source hands on
     // past it (while the stop waits for a late source) is left out.
     std::atomic<int64_t> stopAtNs_[kSourceKeys] = {};
+    // The stretches of each source's audio that a pause leaves out, from the
+    // moment of the pause to that of the resume (open while paused), in the
+    // same nanoseconds as capturedNs_. A source hands its audio on late, so
+    // a packet that arrives after the pause may hold audio from before it,
+    // and one that arrives after the resume audio from the pause.
+    struct PausedStretch {
+        int64_t fromNs, toNs;
+    };
+    std::mutex pausesMutex_;
+    std::vector<PausedStretch> pauses_[kSourceKeys];
+    // Brings the paused stretches of a source in line with the paused bit
+    // when the bit was changed directly.
+    void FollowStateBits(int key);
+    // Nanoseconds of a source's audio since its device opened, now.
+    int64_t CaptureClockNs(int key) const;
+    // Leaves the parts of `packet`, which starts at capture time `at`, that
+    // a pause or the stop left out out of it.
+    void CutPausedAndStopped(CAudioPacket& packet, int64_t at);
     // Both sources are mixed from one common moment, when the later device
     // opened: each source's audio from before it is left out (a source
     // opened 100 ms earlier would otherwise sound 100 ms late in the mix and

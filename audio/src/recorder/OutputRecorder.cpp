@@ -1,5 +1,6 @@
 #include "audio/OutputRecorder.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 #include <vector>
@@ -66,10 +67,14 @@ bool COutputRecorder::StartSource(int key, const std::wstring& name, const std::
 bool COutputRecorder::Start() {
     Stop();
     WriteLine(L"");
-    for (int key = 0; key < kSourceKeys; ++key) {
-        opened_[key] = false;
-        capturedNs_[key] = 0;
-        stopAtNs_[key] = INT64_MAX;
+    {
+        std::lock_guard<std::mutex> lock(pausesMutex_);
+        for (int key = 0; key < kSourceKeys; ++key) {
+            opened_[key] = false;
+            capturedNs_[key] = 0;
+            stopAtNs_[key] = INT64_MAX;
+            pauses_[key].clear();
+        }
     }
     state.exchange(kRecorderRecording);
     if (!settings.output_speaker_name.empty() && settings.output_device != 0)
@@ -93,8 +98,9 @@ void COutputRecorder::Stop() {
         return;
     }
     // What was played up to now is still on its way from the server (a
-    // fragment, or more on a loaded machine): it belongs to the recording.
-    if (!(state.load() & (kRecorderStopRequested | kRecorderPaused))) WaitForSourcesToCatchUp();
+    // fragment, or more on a loaded machine): it belongs to the recording,
+    // up to the pause when the recording is paused.
+    if (!(state.load() & kRecorderStopRequested)) WaitForSourcesToCatchUp();
     state.fetch_or(kRecorderStopRequested);
     wake_->Signal();
     worker_->join();
@@ -106,8 +112,7 @@ void COutputRecorder::WaitForSourcesToCatchUp() {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point now = Clock::now();
     for (int key = 0; key < kSourceKeys; ++key)
-        if (opened_[key])
-            stopAtNs_[key] = std::chrono::duration_cast<std::chrono::nanoseconds>(now - openedAt_[key]).count();
+        if (opened_[key]) stopAtNs_[key] = CaptureClockNs(key);
     auto caughtUp = [&](Clock::time_point deadline) {
         for (;;) {
             bool behind = false;
@@ -129,9 +134,74 @@ void COutputRecorder::WaitForSourcesToCatchUp() {
         WriteLine(L"stopped before every source had caught up with the clock");
 }
 
-void COutputRecorder::Pause() { state.fetch_or(kRecorderPaused); }
+int64_t COutputRecorder::CaptureClockNs(int key) const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                                openedAt_[key])
+        .count();
+}
 
-void COutputRecorder::Resume() { state.fetch_and(~static_cast<uint32_t>(kRecorderPaused)); }
+void COutputRecorder::Pause() {
+    std::lock_guard<std::mutex> lock(pausesMutex_);
+    if (state.fetch_or(kRecorderPaused) & kRecorderPaused) return;
+    for (int key = 0; key < kSourceKeys; ++key)
+        if (opened_[key]) pauses_[key].push_back({CaptureClockNs(key), INT64_MAX});
+}
+
+void COutputRecorder::Resume() {
+    std::lock_guard<std::mutex> lock(pausesMutex_);
+    if (!(state.fetch_and(~static_cast<uint32_t>(kRecorderPaused)) & kRecorderPaused)) return;
+    for (int key = 0; key < kSourceKeys; ++key)
+        if (opened_[key] && !pauses_[key].empty() && pauses_[key].back().toNs == INT64_MAX)
+            pauses_[key].back().toNs = CaptureClockNs(key);
+}
+
+void COutputRecorder::FollowStateBits(int key) {
+    std::lock_guard<std::mutex> lock(pausesMutex_);
+    std::vector<PausedStretch>& pauses = pauses_[key];
+    const bool open = !pauses.empty() && pauses.back().toNs == INT64_MAX;
+    const bool paused = state.load() & kRecorderPaused;
+    // The paused bit set or cleared directly, not through Pause or Resume:
+    // the pause begins or ends when this source learns of it.
+    if (paused && !open) pauses.push_back({CaptureClockNs(key), INT64_MAX});
+    if (!paused && open) pauses.back().toNs = CaptureClockNs(key);
+}
+
+void COutputRecorder::CutPausedAndStopped(CAudioPacket& packet, int64_t at) {
+    const int64_t length = static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
+    std::vector<PausedStretch> cuts;
+    {
+        std::lock_guard<std::mutex> lock(pausesMutex_);
+        std::vector<PausedStretch>& pauses = pauses_[packet.tag];
+        // Stretches this source's audio has passed are done with: it is
+        // handed on in order.
+        while (!pauses.empty() && pauses.front().toNs <= at) pauses.erase(pauses.begin());
+        for (const PausedStretch& p : pauses)
+            if (p.fromNs < at + length) cuts.push_back(p);
+    }
+    const int64_t stop = stopAtNs_[packet.tag].load();
+    if (stop < at + length) cuts.push_back({stop, INT64_MAX});
+    if (cuts.empty()) return;
+
+    // The frame at a capture time, rounded to the nearest, within the packet.
+    auto frameAt = [&](int64_t ns) -> int64_t {
+        if (ns <= at) return 0;
+        if (ns >= at + length) return packet.frames;
+        return std::min<int64_t>(packet.frames, ((ns - at) * packet.rate + 500000000) / 1000000000);
+    };
+    std::vector<bool> dropped(static_cast<size_t>(packet.frames), false);
+    for (const PausedStretch& c : cuts)
+        for (int64_t f = frameAt(c.fromNs), end = frameAt(c.toNs); f < end; ++f) dropped[f] = true;
+    size_t kept = 0;
+    const size_t channels = static_cast<size_t>(packet.channels);
+    for (size_t f = 0; f < dropped.size(); ++f) {
+        if (dropped[f]) continue;
+        if (kept != f)
+            std::copy_n(packet.samples.begin() + f * channels, channels, packet.samples.begin() + kept * channels);
+        ++kept;
+    }
+    packet.frames = static_cast<int32_t>(kept);
+    packet.samples.resize(kept * channels);
+}
 
 void COutputRecorder::SetVolume(int key, float volume) {
     commands_.Push(std::make_shared<CCmdProcessSetVolume>(key, SaturatingCast<int>(volume * 255.0, 0)));
@@ -140,18 +210,21 @@ void COutputRecorder::SetVolume(int key, float volume) {
 
 int COutputRecorder::OnCapture(CAudioPacket& packet) {
     // Counted paused or not: a stop compares it with the clock.
-    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0) {
+    // Pauses and the stop cut each source at the moment of the command in
+    // its own audio, not when its audio happens to arrive.
+    bool timed = false;
+    if (packet.tag >= 0 && packet.tag < kSourceKeys && packet.rate > 0 && packet.frames > 0) {
         const int64_t length = static_cast<int64_t>(packet.frames) * 1000000000 / packet.rate;
         const int64_t at = capturedNs_[packet.tag].fetch_add(length);
-        const int64_t stop = stopAtNs_[packet.tag].load();
-        if (at >= stop) return 0;
-        if (at + length > stop) {
-            // The stop falls inside this block: the part after it is left out.
-            packet.frames = static_cast<int32_t>((stop - at) * packet.rate / 1000000000);
-            packet.samples.resize(static_cast<size_t>(packet.frames) * packet.channels);
-        }
+        if (at >= stopAtNs_[packet.tag].load()) return 0;
+        timed = opened_[packet.tag];
+        if (timed) FollowStateBits(packet.tag);
+        CutPausedAndStopped(packet, at);
+        if (packet.frames <= 0) return 0;
     }
-    if (state.load() & (kRecorderStopRequested | kRecorderPaused)) return 0;
+    if (state.load() & kRecorderStopRequested) return 0;
+    // A packet of no known source time can only go by the state now.
+    if (!timed && (state.load() & kRecorderPaused)) return 0;
     // The packet is the capture worker's to discard after this call: its
     // samples move into the command instead of being copied.
     commands_.Push(std::make_shared<CCmdProcessCapture>(
