@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 
@@ -156,6 +158,54 @@ TEST_F(OutputFileTest, ANameInUseIsNeverTruncated) {
         ASSERT_TRUE(d.ok) << d.error;
         EXPECT_NEAR(d.duration, 1.0, 0.1);
         EXPECT_NEAR(audio_test::DominantFrequency(d.mono, d.rate, 300, 1200), e.frequency, 6);
+    }
+}
+
+// The mp4 family (m4a, m4r) keeps its index in the file: a file cut off
+// mid-recording must still play up to its last second, a finished one must
+// have the usual layout (one index, at the front, no fragments).
+TEST_F(OutputFileTest, Mp4FamilyPlaysWhenCutOffAndIsPlainWhenFinished) {
+    auto bytesOf = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const int format : {5, 6}) {
+        SCOPED_TRACE(format);
+        settings.output_format = format;
+        settings.output_quality = 128;
+        settings.output_id3_title = L"片段";
+        COutputFile file;
+        ASSERT_EQ(file.OpenForRecord(settings), 0);
+        const std::string path = WideToUtf8(file.GetPath());
+        WriteTone(file, 3.5, 1000);
+        // The file as a kill now would leave it.
+        const std::string cut = dir + "/cut" + std::to_string(format) + ".m4a";
+        fs::copy_file(path, cut);
+        const auto c = audio_test::DecodeFile(cut);
+        ASSERT_TRUE(c.ok) << c.error;
+        EXPECT_EQ(c.codec, "aac");
+        EXPECT_GE(c.duration, 2.5);
+        EXPECT_LE(c.duration, 3.6);
+        EXPECT_NEAR(audio_test::DominantFrequency(c.mono, c.rate, 800, 1200), 1000, 6);
+
+        WriteTone(file, 0.5, 1000);
+        ASSERT_EQ(file.Close(), 0) << WideToUtf8(file.GetLastText());
+        const std::string whole = bytesOf(path);
+        EXPECT_EQ(whole.find("moof"), std::string::npos);
+        EXPECT_EQ(whole.find("mvex"), std::string::npos);
+        ASSERT_NE(whole.find("moov"), std::string::npos);
+        EXPECT_LT(whole.find("moov"), whole.find("mdat"));
+        const auto d = audio_test::DecodeFile(path);
+        ASSERT_TRUE(d.ok) << d.error;
+        EXPECT_NEAR(d.duration, 4.0, 0.1);
+        EXPECT_EQ(d.tags.count("title") ? d.tags.at("title") : "", "片段");
+        size_t files = 0;
+        for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path())) {
+            ++files;
+            EXPECT_EQ(entry.path().string(), path);  // no rewrite left beside it
+        }
+        EXPECT_EQ(files, 1u);
+        fs::remove(path);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "audio/AudioFormatTable.h"
 #include "audio/EncoderSettings.h"
+#include "Mp4Layout.h"
 #include "base/CodePage.h"
 #include "base/FileNaming.h"
 #include "base/FolderOps.h"
@@ -210,7 +211,9 @@ int COutputFile::Open(const std::wstring& path) {
     }
 
     WriteTags();
-    const int rc = avformat_write_header(container_, nullptr);
+    AVDictionary* options = RecordingMuxerOptions(container_->oformat);
+    const int rc = avformat_write_header(container_, &options);
+    av_dict_free(&options);
     if (rc < 0) {
         Discard();
         WriteLine(std::wstring(kTextNoContainer) + L" " + AvErrorText(rc));
@@ -303,11 +306,24 @@ int COutputFile::Close() {
         rc = av_write_trailer(container_);
         if (rc < 0 && result >= 0) result = LogError(L"写入文件失败：", rc);
     }
+    const bool finished = encoder_ && container_ && headerWritten_;
     if (encoder_) avcodec_free_context(&encoder_);
     if (container_) {
         const int rc = avio_closep(&container_->pb);
         if (rc < 0 && result >= 0) result = LogError(L"写入文件失败：", rc);
+        const AVOutputFormat* format = container_->oformat;
         avformat_free_context(container_);
+        if (finished && result >= 0 && IsFragmentedWhileRecording(format)) {
+            // Fragments were for a recording cut off; a finished one gets the
+            // layout every player reads. Should that fail, the fragmented
+            // file stays, playable, and the failure is reported.
+            std::string error;
+            const int rc = RewriteInPlainLayout(WideToUtf8(path_), format, &error);
+            if (rc < 0) {
+                WriteLine(L"写入文件失败：" + Utf8ToWide(error));
+                result = rc;
+            }
+        }
     }
     container_ = nullptr;
     stream_ = nullptr;
