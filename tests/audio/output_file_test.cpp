@@ -209,6 +209,29 @@ TEST_F(OutputFileTest, Mp4FamilyPlaysWhenCutOffAndIsPlainWhenFinished) {
     }
 }
 
+// The rewrite in the usual layout cannot be written (here its name is
+// taken by a folder; in use, a disk too full for a second copy): the
+// fragmented file stays as the recording, complete and playable, the close
+// succeeds with a note, and the folder in the way is left alone.
+TEST_F(OutputFileTest, Mp4ThatCannotBeRewrittenKeepsItsFragmentedFile) {
+    settings.output_file = Utf8ToWide(dir + "/kept.m4a");
+    settings.output_format = 5;
+    settings.output_quality = 128;
+    COutputFile file;
+    ASSERT_EQ(file.OpenForRecord(settings), 0);
+    WriteTone(file, 2.0, 1000);
+    ASSERT_TRUE(fs::create_directory(dir + "/.kept.m4a.rewrite"));
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(file.GetLastText().rfind(L"文件以分段格式保存：", 0), 0u) << WideToUtf8(file.GetLastText());
+    EXPECT_TRUE(fs::is_directory(dir + "/.kept.m4a.rewrite"));
+    std::ifstream in(dir + "/kept.m4a", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(bytes.find("moof"), std::string::npos);
+    const auto d = audio_test::DecodeFile(dir + "/kept.m4a");
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_NEAR(d.duration, 2.0, 0.1);
+}
+
 TEST_F(OutputFileTest, EachOpenStartsItsFileAtTimeZero) {
     COutputFile file;
     ASSERT_EQ(file.OpenForRecord(settings), 0);

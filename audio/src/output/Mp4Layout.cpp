@@ -1,5 +1,8 @@
 #include "Mp4Layout.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -115,6 +118,9 @@ int RewriteInPlainLayout(const std::string& path, const AVOutputFormat* format, 
         rc = AVERROR(errno);
         *error = ErrorText("replacing the recording with its rewrite", rc);
     }
-    if (rc < 0) std::remove(target.c_str());
+    // Only a file the rewrite made: the name might, however unlikely, be
+    // something else of the user's.
+    struct stat info {};
+    if (rc < 0 && lstat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(target.c_str());
     return rc < 0 ? rc : 0;
 }

@@ -315,14 +315,13 @@ int COutputFile::Close() {
         avformat_free_context(container_);
         if (finished && result >= 0 && IsFragmentedWhileRecording(format)) {
             // Fragments were for a recording cut off; a finished one gets the
-            // layout every player reads. Should that fail, the fragmented
-            // file stays, playable, and the failure is reported.
+            // layout every player reads. Should that fail (a disk too full
+            // for a second copy), the fragmented file stays: complete and
+            // playable, it is still a good recording, and the message says
+            // why it kept that layout.
             std::string error;
-            const int rc = RewriteInPlainLayout(WideToUtf8(path_), format, &error);
-            if (rc < 0) {
-                WriteLine(L"写入文件失败：" + Utf8ToWide(error));
-                result = rc;
-            }
+            if (RewriteInPlainLayout(WideToUtf8(path_), format, &error) < 0)
+                WriteLine(L"文件以分段格式保存：" + Utf8ToWide(error));
         }
     }
     container_ = nullptr;

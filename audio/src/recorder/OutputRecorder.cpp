@@ -259,7 +259,8 @@ int COutputRecorder::CloseOutput(COutputFile& writer, const CArgOutput& s) {
     COutputCallInfo info;
     info.type = COutputCallInfo::kFileClosed;
     info.code = result;
-    info.text = result == 0 ? std::wstring() : writer.GetLastText();
+    // The writer's last text: its error, or a note on a file closed well.
+    info.text = writer.GetLastText();
     info.path = writer.GetPath();
     if (result != 0) WriteLine(info.text);
     Notify(info, s);
