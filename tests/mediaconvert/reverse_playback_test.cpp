@@ -75,4 +75,28 @@ TEST(ReversePlayback, OutputIsTheInputBackwardsSampleForSample) {
   }
 }
 
+// Pictures and sound together: the colours come in reverse order and the
+// length stays that of the input.
+TEST(ReversePlayback, VideoWithSoundRunsBackwards) {
+  const std::string dir = mctest::MakeTempDir("reverse-video");
+  const std::string in = dir + "/three.mp4";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i color=c=red:s=96x64:r=25:d=1.2 -f lavfi -i color=c=lime:s=96x64:r=25:d=1.2 "
+                             "-f lavfi -i color=c=blue:s=96x64:r=25:d=1.2 -f lavfi -i sine=d=3.6 "
+                             "-filter_complex \"[0][1][2]concat=n=3:v=1:a=0[v]\" -map \"[v]\" -map 3 -c:v libx264 "
+                             "-preset ultrafast -g 10 -c:a aac '" + in + "'"));
+  const std::string out = dir + "/back.mp4";
+  MCConvertParam p;
+  p.stream.reverse = true;
+  MCMediaConvert job;
+  ASSERT_EQ(job.Convert(in.c_str(), out.c_str(), p, nullptr), 0) << job.GetErrorInfo().message;
+  auto facts = mctest::Probe(out);
+  EXPECT_NEAR(std::atof(facts["format.duration"].c_str()), 3.6, 0.1);
+  EXPECT_EQ(mctest::ColorAt(out, 0.5), "blue");
+  EXPECT_EQ(mctest::ColorAt(out, 1.8), "green");
+  EXPECT_EQ(mctest::ColorAt(out, 3.1), "red");
+  const DecodedFile sound = DecodeFile(out);
+  ASSERT_TRUE(sound.ok) << sound.error;
+  EXPECT_NEAR(sound.duration, 3.6, 0.1);
+}
+
 }  // namespace
