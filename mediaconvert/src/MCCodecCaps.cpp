@@ -126,6 +126,9 @@ void MCFixAudioParams(AVCodecID codecId, int64_t* bitRate, int* sampleRate, int*
       break;
     case AV_CODEC_ID_MP2:
       FixMp2(bitRate, sampleRate);
+      // At the lowest rate two channels above 16 kHz leave too few bits per
+      // band: the encoder writes a stream that decodes to noise.
+      if (*bitRate <= 8000 && *channels > 1) *sampleRate = std::min(*sampleRate, 16000);
       break;
     case AV_CODEC_ID_MP3:
       FixMp3(*bitRate, sampleRate);

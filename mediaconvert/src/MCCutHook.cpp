@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cstdio>
 #include <limits>
 #include <thread>
 
@@ -6,6 +7,7 @@
 #include "base/CodePage.h"
 #include "base/FileNaming.h"
 #include "mediaconvert/MCJobHooks.h"
+#include "mediaconvert/MCLog.h"
 
 using mchook::kMicroseconds;
 
@@ -107,6 +109,32 @@ void CutHook::OnDecoded(MCStateMachine* m) {
   }
 }
 
+// A range that selects nothing of the input would give an empty output
+// that looks like a success: the job fails instead, naming the range.
+int CutHook::CheckRanges(MCStateMachine* m, int64_t duration) {
+  const int64_t first = m->startTime;
+  const int64_t last = first + duration;
+  for (const MCTimeRange& r : ranges_) {
+    const bool outside = duration > 0 && (r.start >= last || r.end <= first);
+    const bool empty = r.end <= r.start;
+    if (!empty && !outside) continue;
+    char text[160];
+    if (!outside) {
+      std::snprintf(text, sizeof text, "the range %.3f-%.3f s is empty", r.start / 1e6, r.end / 1e6);
+    } else {
+      std::snprintf(text, sizeof text, "the range %.3f-%.3f s lies outside the media (%.3f-%.3f s)", r.start / 1e6,
+                    r.end / 1e6, first / 1e6, last / 1e6);
+    }
+    m->error.SetError(AVERROR(EINVAL), "CutHook::NextRange");
+    m->error.message = text;
+    MCLogPrintf("%s\n", text);
+    m->previous = kStateInit;
+    m->current = kStateError;
+    return AVERROR(EINVAL);
+  }
+  return 0;
+}
+
 void CutHook::OnItemToEncoder(MCStateMachine* m) {
   const int s = m->slot;
   if (s < 0 || s > 3 || m->encoders[s] == nullptr) return;
@@ -140,6 +168,7 @@ int CutHook::NextRange(MCStateMachine* m) {
     for (const MCTimeRange& r : ranges_) total_ += std::max<int64_t>(0, r.end - r.start);
     if (duration > 0) total_ = std::min(total_, duration);
     label_ = WStringFromUtf8(m->inputPath);
+    if (const int rc = CheckRanges(m, duration); rc < 0) return rc;
   }
   if (index_ >= ranges_.size()) {
     m->error.SetError(AVERROR(EINVAL), "CutHook::NextRange");

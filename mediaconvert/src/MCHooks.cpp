@@ -1,5 +1,6 @@
 #include "mediaconvert/MCHooks.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -99,7 +100,10 @@ int MCFrameStack::Push(AVFrame* frame) {
   if (kept == nullptr) return AVERROR(ENOMEM);
   av_frame_move_ref(kept, frame);
   if (kept->nb_samples != 0) MCReverseAudioFrame(kept);
-  if (kept->pts != AV_NOPTS_VALUE && kept->pts > maxPts_) maxPts_ = kept->pts;
+  if (kept->pts != AV_NOPTS_VALUE) {
+    if (kept->pts > maxPts_) maxPts_ = kept->pts;
+    if (kept->pts + kept->nb_samples > maxEnd_) maxEnd_ = kept->pts + kept->nb_samples;
+  }
   frames_.push_back(kept);
   return 0;
 }
@@ -110,7 +114,10 @@ int MCFrameStack::Pop(AVFrame* frame) {
   AVFrame* last = frames_.back();
   frames_.pop_back();
   av_frame_move_ref(frame, last);
-  frame->pts = maxPts_ - frame->pts;
+  // Sound is mirrored by the end of each frame, so that frames of any
+  // length follow each other without a gap or an overlap; a picture is a
+  // point in time.
+  frame->pts = frame->nb_samples != 0 ? maxEnd_ - (frame->pts + frame->nb_samples) : maxPts_ - frame->pts;
   av_frame_free(&last);
   return 0;
 }
@@ -121,25 +128,39 @@ void MCFrameStack::Clear() {
   frames_.shrink_to_fit();
 }
 
+AVRational UpEndHook::SlotTimeBase(const MCStateMachine* m, int s) {
+  if (s == 1 && m->decoders[1] != nullptr) return AVRational{1, m->decoders[1]->Context()->sample_rate};
+  return m->inStreams[s]->time_base;
+}
+
 void UpEndHook::StartWindow(MCStateMachine* m) {
-  const int64_t start = windowStart_ == INT64_MAX ? InputDuration(m) : windowStart_;
-  windowEnd_ = windowStart_ = start - 100;
+  // The window reads up to the earliest of the slots' ends; each slot
+  // keeps only what lies below its own end, the first item the last
+  // window kept of it.
+  int64_t end = m->startTime + InputDuration(m);
+  for (int s = 0; s < 5; ++s) {
+    if (slotEnd_[s] == INT64_MAX || m->inStreams[s] == nullptr) continue;
+    end = std::min(end, av_rescale_q(slotEnd_[s], SlotTimeBase(m, s), kMicroseconds));
+  }
+  windowEnd_ = end;
+  windowStart_ = INT64_MAX;
   cursor_ = -1;
   doneCount_ = 0;
   for (int s = 0; s < 5; ++s) {
     if (m->decoders[s] != nullptr) m->decoders[s]->Flush();
     slotDone_[s] = m->outStreams[s] == nullptr;
     if (slotDone_[s]) ++doneCount_;
+    slotFirst_[s] = INT64_MAX;
   }
   if (m->imageConverter != nullptr && m->decoders[0] && m->encoders[0]) {
     m->imageConverter->Setup().subtitleSource.clear();
     m->imageConverter->Init(m->decoders[0]->Context(), m->encoders[0]->Context(), -1);
   }
   // Seek a stretch before the window's end: an input that seeks exactly
-  // would otherwise land on the end itself and yield no frame below it,
-  // and the windows would creep back one frame at a time.
+  // would otherwise land on the end itself and yield nothing below it.
   int64_t target = windowEnd_ - kWindowUs;
-  if (target < m->startTime) target = m->startTime;
+  lastWindow_ = target <= m->startTime;
+  if (lastWindow_) target = m->startTime;
   for (int attempt = 0; attempt < 10; ++attempt) {
     if (m->demuxer->SeekStream(-1, target) >= 0) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -148,39 +169,70 @@ void UpEndHook::StartWindow(MCStateMachine* m) {
   m->current = kStateError;
 }
 
+// Keeps what of the decoded item lies below its slot's end: a sound frame
+// cut to the sample, a picture whole or not at all.
+void UpEndHook::KeepDecoded(MCStateMachine* m) {
+  const int s = m->slot;
+  AVFrame* f = m->frame;
+  const int64_t pts = f->pts != AV_NOPTS_VALUE ? f->pts : f->best_effort_timestamp;
+  const int64_t end = slotEnd_[s];
+  // Sound: the number of samples kept; a picture: 1 or 0.
+  const int64_t whole = f->nb_samples != 0 ? f->nb_samples : 1;
+  int64_t keep = pts == AV_NOPTS_VALUE ? 0 : whole;
+  if (keep > 0 && end != INT64_MAX) {
+    keep = f->nb_samples != 0 ? std::min<int64_t>(f->nb_samples, end - pts) : (pts < end ? 1 : 0);
+  }
+  const bool reachedEnd = keep <= 0 || (f->nb_samples != 0 && keep < f->nb_samples);
+  if (reachedEnd && !slotDone_[s]) {
+    slotDone_[s] = true;
+    ++doneCount_;
+  }
+  if (keep <= 0) return;
+  if (f->nb_samples != 0) f->nb_samples = static_cast<int>(keep);
+  f->pts = pts;
+  slotFirst_[s] = std::min(slotFirst_[s], pts);
+  (s == 1 ? audioStack_ : videoStack_).Push(f);
+  const int64_t t = av_rescale_q(pts, SlotTimeBase(m, s), kMicroseconds);
+  if (t < windowStart_) {
+    windowStart_ = t;
+    if (m->inStreams[0] != nullptr && m->decoders[0] != nullptr) {
+      const AVRational rate = av_guess_frame_rate(m->demuxer->Context(), m->inStreams[0], nullptr);
+      const int64_t frames = rate.num > 0 ? av_rescale_q(windowEnd_ - windowStart_, kMicroseconds, av_inv_q(rate)) : 0;
+      const AVCodecContext* d = m->decoders[0]->Context();
+      if (frames * d->width * d->height * 3 > (int64_t{1} << 30)) {
+        m->error.SetError(AVERROR(ENOMEM), "UpEndHook::StatePrepare");
+        m->previous = kStateError;
+        m->current = kStateDone;
+      }
+    }
+  }
+}
+
+// After a window is emitted: the next one ends where this one began, slot
+// by slot; none follows once the input's start has been read.
+bool UpEndHook::NextWindowEnds() {
+  if (lastWindow_) return false;
+  bool kept = false;
+  for (int s = 0; s < 5; ++s) {
+    if (slotFirst_[s] == INT64_MAX) continue;
+    slotEnd_[s] = slotFirst_[s];
+    kept = true;
+  }
+  // A window that kept nothing would be read again for ever.
+  return kept;
+}
+
 int UpEndHook::StatePrepare(MCStateMachine* m) {
   if (m->current == kStateInit) {
     m->param.copyWhenSame = false;
     m->param.fixTimestamps = false;
   }
   if (m->previous == kStateDeCode && m->current == kStateConvert) {
-    const int s = m->slot;
-    const AVRational tb = s == 1 && m->decoders[1] ? AVRational{1, m->decoders[1]->Context()->sample_rate}
-                                                   : m->inStreams[s]->time_base;
-    const int64_t t = av_rescale_q(m->frame->pts, tb, kMicroseconds);
-    if (t >= windowEnd_) {
-      if (!slotDone_[s]) {
-        slotDone_[s] = true;
-        ++doneCount_;
-      }
-    } else {
-      (s == 1 ? audioStack_ : videoStack_).Push(m->frame);
-    }
-    m->previous = kStateConvert;
-    m->current = kStateDeCode;
+    KeepDecoded(m);
     av_frame_unref(m->frame);
-    if (t < windowStart_) {
-      windowStart_ = t;
-      if (m->inStreams[0] != nullptr && m->decoders[0] != nullptr) {
-        const AVRational rate = av_guess_frame_rate(m->demuxer->Context(), m->inStreams[0], nullptr);
-        const int64_t frames = rate.num > 0 ? av_rescale_q(windowEnd_ - windowStart_, kMicroseconds, av_inv_q(rate)) : 0;
-        const AVCodecContext* d = m->decoders[0]->Context();
-        if (frames * d->width * d->height * 3 > (int64_t{1} << 30)) {
-          m->error.SetError(AVERROR(ENOMEM), "UpEndHook::StatePrepare");
-          m->previous = kStateError;
-          m->current = kStateDone;
-        }
-      }
+    if (m->previous != kStateError) {
+      m->previous = kStateConvert;
+      m->current = kStateDeCode;
     }
   }
   if (m->current == kStateFlush && !finished_) {
@@ -209,7 +261,7 @@ int UpEndHook::StatePrepare(MCStateMachine* m) {
       m->slot = 0;
       m->previous = kStateDeCode;
       m->current = kStateConvert;
-    } else if (windowEnd_ <= m->startTime) {
+    } else if (!NextWindowEnds()) {
       m->previous = kStateDeMux;
       m->current = kStateFlush;
       finished_ = true;

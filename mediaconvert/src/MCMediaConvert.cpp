@@ -3,6 +3,7 @@
 #include "base/CodePage.h"
 #include "mediaconvert/MCHooks.h"
 #include "mediaconvert/MCLog.h"
+#include "mediaconvert/MCMuxer.h"
 
 MCMediaConvert::~MCMediaConvert() {
   delete machine_;
@@ -42,6 +43,9 @@ int MCMediaConvert::RunJob(const char* input, const char* output, const MCConver
     machine_->error.SetError(AVERROR_EXIT, "MCMediaConvert::Convert");
     result = AVERROR_EXIT;
   }
+  // A run that failed removes what it began; a file that was at the
+  // output path before stays as it was.
+  if (result != 0 && machine_->muxer != nullptr) machine_->muxer->Abandon();
   return result;
 }
 

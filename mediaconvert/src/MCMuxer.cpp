@@ -14,10 +14,18 @@ bool NameIs(const char* a, const char* b) { return a != nullptr && std::strcmp(a
 }  // namespace
 
 MCMuxerBase::~MCMuxerBase() {
-  if (context_ != nullptr) {
-    if (!(context_->oformat->flags & AVFMT_NOFILE)) avio_closep(&context_->pb);
-    avformat_free_context(context_);
-  }
+  CloseFile();
+  if (context_ != nullptr) avformat_free_context(context_);
+}
+
+int MCMuxerBase::CloseFile() {
+  if (context_ == nullptr || (context_->oformat->flags & AVFMT_NOFILE) || context_->pb == nullptr) return 0;
+  return avio_closep(&context_->pb);
+}
+
+void MCMuxerBase::Abandon() {
+  CloseFile();
+  file_.Discard();
 }
 
 const char* MCMuxerBase::FormatName() const {
@@ -138,7 +146,16 @@ int MCMuxerBase::WriteHead(AVDictionary** options) {
   AVDictionary** opts = options ? options : &local;
   if (NameIs(FormatName(), "mp3")) av_dict_set(opts, "id3v2_version", "3", 0);
   int rc = 0;
-  if (!(context_->oformat->flags & AVFMT_NOFILE)) rc = avio_open(&context_->pb, path_.c_str(), AVIO_FLAG_WRITE);
+  if (!(context_->oformat->flags & AVFMT_NOFILE)) {
+    rc = file_.Begin(path_);
+    if (rc >= 0) rc = avio_open(&context_->pb, file_.WritePath().c_str(), AVIO_FLAG_WRITE);
+    // Muxers that read their own output back (moving an index to the
+    // front) open it by this name.
+    if (rc >= 0) {
+      av_free(context_->url);
+      context_->url = av_strdup(file_.WritePath().c_str());
+    }
+  }
   if (rc >= 0) rc = avformat_write_header(context_, opts);
   av_dict_free(&local);
   if (rc < 0) error_.SetError(rc, kName);
@@ -150,8 +167,15 @@ int MCMuxerBase::WriteTrailer() {
     error_.SetError(AVERROR(EINVAL), "MCMuxerBase::WriteTrailer");
     return AVERROR(EINVAL);
   }
-  const int rc = av_write_trailer(context_);
-  if (rc < 0) error_.SetError(rc, "MCMuxerBase::WriteTrailer");
+  int rc = av_write_trailer(context_);
+  // A write that failed on the way (a full disk) shows only at the close.
+  const int closed = CloseFile();
+  if (rc >= 0 && closed < 0) rc = closed;
+  if (rc >= 0) rc = file_.Commit();
+  if (rc < 0) {
+    file_.Discard();
+    error_.SetError(rc, "MCMuxerBase::WriteTrailer");
+  }
   return rc;
 }
 

@@ -165,6 +165,13 @@ int StateInit::Build(MCStateMachine* m) {
   }
   rc = MCCopyMetadata(p.tags, m->demuxer, m->muxer);
   if (rc != 0) return rc;
+  if (m->muxer->Context()->nb_streams == 0) {
+    // Nothing of the input is kept (a picture-only job on a sound file):
+    // said plainly rather than as the container's refusal of an empty file.
+    m->error.SetError(AVERROR_STREAM_NOT_FOUND, "StateInit::StateHandle");
+    m->error.message = "the input has none of the streams the output keeps";
+    return AVERROR_STREAM_NOT_FOUND;
+  }
   rc = m->muxer->WriteHead(nullptr);
   if (rc < 0) return rc;
   // A copied cover picture never travels as a packet of the input: write

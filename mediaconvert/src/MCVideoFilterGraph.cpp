@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 
 #include "mediaconvert/MCImageConvert.h"
@@ -75,6 +78,44 @@ int MCVideoFilterGraph::AddPictureOverlay(const std::string& path, int w, int h,
 
 int MCVideoFilterGraph::AddWatermark(const std::string& path, int height, const std::string& position) {
   return AddOverlayChain(path, "-1:" + std::to_string(height), position);
+}
+
+int MCVideoFilterGraph::AddText(const std::string& text, const std::string& fontFile, int size, int x, int y) {
+  // The filter would quietly fall back on some other font: a file that
+  // cannot be read is the caller's error.
+  if (access(fontFile.c_str(), R_OK) != 0) return AVERROR(errno);
+  return AddDrawText(text, "fontfile", fontFile, size, x, y);
+}
+
+int MCVideoFilterGraph::AddText(const std::string& text, const MCFontName& font, int size, int x, int y) {
+  return AddDrawText(text, "font", font.family, size, x, y);
+}
+
+// The options are set one by one rather than through an argument text: a
+// text or a font path with quotes, colons or backslashes reaches the filter
+// unchanged, with nothing to escape.
+int MCVideoFilterGraph::AddDrawText(const std::string& text, const char* fontKey, const std::string& font, int size,
+                                    int x, int y) {
+  if (graph_ == nullptr) return 0;
+  const AVFilter* drawtext = avfilter_get_by_name("drawtext");
+  if (drawtext == nullptr) return AVERROR_FILTER_NOT_FOUND;
+  AVFilterContext* ctx = avfilter_graph_alloc_filter(graph_, drawtext, NextName("drawtext").c_str());
+  if (ctx == nullptr) return AVERROR(ENOMEM);
+  int rc = av_opt_set(ctx, fontKey, font.c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = av_opt_set(ctx, "text", text.c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = av_opt_set(ctx, "expansion", "none", AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = av_opt_set(ctx, "fontcolor", "0xFFFFFF@1", AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = av_opt_set(ctx, "x", std::to_string(x).c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = av_opt_set(ctx, "y", std::to_string(y).c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = av_opt_set(ctx, "fontsize", std::to_string(size).c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (rc >= 0) rc = avfilter_init_str(ctx, nullptr);
+  if (rc >= 0) rc = avfilter_link(end_, 0, ctx, 0);
+  if (rc < 0) {
+    avfilter_free(ctx);
+    return rc;
+  }
+  end_ = ctx;
+  return 0;
 }
 
 int MCVideoFilterGraph::AddPad(int w, int h, int x, int y) {

@@ -64,9 +64,11 @@ AVStream* FFmpegFile::StreamAt(int index) const {
 }
 
 MCMedia* FFmpegFile::Open(const char* path, bool openAudio, bool openVideo) {
+  openError_ = AVERROR(EINVAL);
   if (path == nullptr) return nullptr;
   path_ = WStringFromUtf8(path);
-  if (OpenInput(path, openAudio, openVideo) != 0) return nullptr;
+  openError_ = OpenInput(path, openAudio, openVideo);
+  if (openError_ != 0) return nullptr;
   return BuildMedia();
 }
 
@@ -118,7 +120,7 @@ int FFmpegFile::OpenInput(const char* path, bool openAudio, bool openVideo) {
           // that asked to decode the picture has lost something.
           if (videoCodec == nullptr && openVideo) {
             MCLogPrintf("can't create vcodec \n%s %d\n", __FILE__, __LINE__);
-            return fail(-1);
+            return fail(AVERROR_DECODER_NOT_FOUND);
           }
         }
         break;
@@ -128,7 +130,7 @@ int FFmpegFile::OpenInput(const char* path, bool openAudio, bool openVideo) {
           audioCodec = avcodec_find_decoder(s->codecpar->codec_id);
           if (audioCodec == nullptr) {
             MCLogPrintf("can't create acodec \n%s %d\n", __FILE__, __LINE__);
-            return fail(-1);
+            return fail(AVERROR_DECODER_NOT_FOUND);
           }
         }
         break;
@@ -149,7 +151,7 @@ int FFmpegFile::OpenInput(const char* path, bool openAudio, bool openVideo) {
     audio = avcodec_alloc_context3(audioCodec);
     if (audio == nullptr) {
       MCLogPrintf("can't create audioctx \n%s %d\n", __FILE__, __LINE__);
-      return fail(-1);
+      return fail(AVERROR(ENOMEM));
     }
     if ((rc = avcodec_parameters_to_context(audio, s->codecpar)) < 0) {
       MCLogPrintf("copy context error\n%s %d\n", __FILE__, __LINE__);
@@ -166,7 +168,7 @@ int FFmpegFile::OpenInput(const char* path, bool openAudio, bool openVideo) {
     video = avcodec_alloc_context3(videoCodec);
     if (video == nullptr) {
       MCLogPrintf("can't create videoctx\n%s %d\n", __FILE__, __LINE__);
-      return fail(-1);
+      return fail(AVERROR(ENOMEM));
     }
     if ((rc = avcodec_parameters_to_context(video, s->codecpar)) < 0) {
       MCLogPrintf("copy context error\n%s %d\n", __FILE__, __LINE__);
@@ -183,7 +185,7 @@ int FFmpegFile::OpenInput(const char* path, bool openAudio, bool openVideo) {
     subtitle = avcodec_alloc_context3(subtitleCodec);
     if (subtitle == nullptr) {
       MCLogPrintf("can't create subtitilectx\n%s %d\n", __FILE__, __LINE__);
-      return fail(-1);
+      return fail(AVERROR(ENOMEM));
     }
     if ((rc = avcodec_parameters_to_context(subtitle, s->codecpar)) < 0) {
       MCLogPrintf("copy context error\n%s %d\n", __FILE__, __LINE__);

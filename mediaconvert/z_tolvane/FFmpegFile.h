@@ -6,6 +6,7 @@
 
 #include "mediaconvert/MCConvertParam.h"
 #include "mediaconvert/MCFFmpeg.h"
+#include "mediaconvert/MCPendingOutput.h"
 #include "z_tolvane/MCMedia.h"
 
 class FFmpegFile {
@@ -18,6 +19,8 @@ class FFmpegFile {
   // A new probe result owned by the caller, or null when the file cannot
   // be opened (path: UTF-8).
   MCMedia* Open(const char* path, bool openAudio, bool openVideo);
+  // Why the last Open failed (a negative FFmpeg code), 0 after a success.
+  int OpenError() const { return openError_; }
   int OpenInput(const char* path, bool openAudio, bool openVideo);
   MCMedia* BuildMedia() const;
 
@@ -29,14 +32,22 @@ class FFmpegFile {
   bool WritePacket(AVPacket* packet);
   bool WriteHeader();
   bool WriteTrailer();
+  // An output opened as pending: Commit moves it onto its path (false
+  // when that fails), Abandon closes and removes it; one neither committed
+  // nor abandoned is removed with the object.
+  bool CommitOutput();
+  void AbandonOutput();
+  // Packets written to the output so far, over all its streams.
+  int64_t PacketsWritten() const;
   bool FlushVideoDecoder();
   void CloseInput();
   std::string GetRotateTag() const;
   void CheckDisplayRotation() const;
 
   // Output side: a context named after the path (UTF-8) with an encoded
-  // stream for each of the input's decoded ones, and the file opened.
-  bool OpenOutputFile(const char* path, FFmpegFile* input, MCConvertParam& param);
+  // stream for each of the input's decoded ones, and the file opened;
+  // with `pending`, under a temporary name until CommitOutput.
+  bool OpenOutputFile(const char* path, FFmpegFile* input, MCConvertParam& param, bool pending = false);
   int CreateOutput(const char* path, FFmpegFile* input, MCConvertParam& param);
   // 0 on success; 1 when the input decodes no video; 0 without a stream
   // when there is no encoder or input stream; else an error.
@@ -57,6 +68,7 @@ class FFmpegFile {
   void FreeDecoders();
 
   std::wstring path_;
+  MCPendingOutput outputFile_;
   AVFormatContext* format_ = nullptr;
   AVCodecContext* audioCtx_ = nullptr;
   AVCodecContext* videoCtx_ = nullptr;
@@ -64,6 +76,7 @@ class FFmpegFile {
   int subtitleIndex_ = -1;
   int videoIndex_ = -1;
   int audioIndex_ = -1;
+  int openError_ = 0;
   int64_t nextVideoTime_ = 0;
   int64_t audioEndTime_ = 0;
   int64_t subtitleEndTime_ = 0;

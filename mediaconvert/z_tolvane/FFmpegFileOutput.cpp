@@ -27,12 +27,38 @@ AVRational ReducedAtLeast24(AVRational rate) {
 
 }  // namespace
 
-bool FFmpegFile::OpenOutputFile(const char* path, FFmpegFile* input, MCConvertParam& param) {
+bool FFmpegFile::OpenOutputFile(const char* path, FFmpegFile* input, MCConvertParam& param, bool pending) {
   if (path == nullptr) return false;
   path_ = WStringFromUtf8(path);
   if (CreateOutput(path, input, param) < 0) return false;
   if (format_->oformat->flags & AVFMT_NOFILE) return true;
-  return avio_open(&format_->pb, path, AVIO_FLAG_WRITE) >= 0;
+  if (!pending) return avio_open(&format_->pb, path, AVIO_FLAG_WRITE) >= 0;
+  if (outputFile_.Begin(path) < 0) return false;
+  return avio_open(&format_->pb, outputFile_.WritePath().c_str(), AVIO_FLAG_WRITE) >= 0;
+}
+
+bool FFmpegFile::CommitOutput() {
+  if (format_ == nullptr || format_->iformat != nullptr) return false;
+  if (!(format_->oformat->flags & AVFMT_NOFILE) && format_->pb != nullptr && avio_closep(&format_->pb) < 0) {
+    outputFile_.Discard();
+    return false;
+  }
+  return outputFile_.Commit() == 0;
+}
+
+void FFmpegFile::AbandonOutput() {
+  if (format_ != nullptr && format_->iformat == nullptr && format_->oformat != nullptr &&
+      !(format_->oformat->flags & AVFMT_NOFILE)) {
+    avio_closep(&format_->pb);
+  }
+  outputFile_.Discard();
+}
+
+int64_t FFmpegFile::PacketsWritten() const {
+  if (format_ == nullptr || format_->iformat != nullptr) return 0;
+  int64_t total = 0;
+  for (unsigned i = 0; i < format_->nb_streams; ++i) total += format_->streams[i]->nb_frames;
+  return total;
 }
 
 int FFmpegFile::CreateOutput(const char* path, FFmpegFile* input, MCConvertParam& param) {

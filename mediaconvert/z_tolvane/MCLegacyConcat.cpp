@@ -2,6 +2,7 @@
 // into one output, its sound and picture times running on where the last
 // input ended.
 
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -99,12 +100,13 @@ int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* o
     FFmpegFile reference;
     std::unique_ptr<MCMedia> media(reference.Open(inputs[refIndex].c_str(), p.keepAudio, p.keepVideo));
     if (media == nullptr) {
-      MCLogPrintf("Cannot open the reference input %s\n", inputs[refIndex].c_str());
-      jobError_.SetError(AVERROR(ENOENT), "MCMediaConvert::Concat");
+      MCLogPrintf("Cannot open the reference input %s (error '%s')\n", inputs[refIndex].c_str(),
+                  MCErrorText(reference.OpenError()).c_str());
+      jobError_.SetError(reference.OpenError(), "MCMediaConvert::Concat");
       return -1;
     }
     MCConvertParam outputParam = p;
-    bool ok = state->output.OpenOutputFile(output, &reference, outputParam);
+    bool ok = state->output.OpenOutputFile(output, &reference, outputParam, true);
     if (ok) ok = state->output.WriteOutputTags(&reference, outputParam);
     if (ok) ok = state->output.WriteHeader();
     int rc = 0;
@@ -114,12 +116,9 @@ int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* o
     if (!ok || rc < 0) {
       MCLogPrintf("Cannot create the output %s\n", output);
       jobError_.SetError(rc < 0 ? rc : AVERROR(EIO), "MCMediaConvert::Concat");
-      // A file this job created is removed again; one it never opened
-      // (the container could not even be set up) is not touched.
-      const AVFormatContext* made = state->output.FormatContext();
-      const bool created = made != nullptr && made->pb != nullptr;
-      state.reset();
-      if (created) std::remove(output);
+      // Written under a temporary name, removed with the state: a file
+      // that was at the output path is not touched.
+      state->output.AbandonOutput();
       return -1;
     }
   }
@@ -160,8 +159,20 @@ int MCMediaConvert::Concat(const std::vector<std::string>& inputs, const char* o
     if (rc >= 0 && state->video.Ready()) rc = state->video.FlushEncoder();
     if (rc < 0) result = -1;
   }
-  // What was written so far is finished as a playable file in every case.
-  if (!state->output.WriteTrailer()) result = -1;
+  // What was written so far is finished as a playable file; an output
+  // that holds nothing (the first input could not be read, or the job was
+  // cancelled before any of it) is removed instead.
+  const bool trailer = state->output.WriteTrailer();
+  if (!trailer) result = -1;
+  if (trailer && (result == 0 || state->output.PacketsWritten() > 0)) {
+    if (!state->output.CommitOutput()) {
+      MCLogPrintf("Cannot move the finished output to %s\n", output);
+      jobError_.SetError(AVERROR(errno ? errno : EIO), "MCMediaConvert::Concat");
+      result = -1;
+    }
+  } else {
+    state->output.AbandonOutput();
+  }
   if (!enabled.load()) return AVERROR_EXIT;
   return result;
 }
@@ -171,7 +182,7 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
   std::unique_ptr<MCMedia> media(input.Open(path.c_str(), param.keepAudio, param.keepVideo));
   if (media == nullptr) {
     MCLogPrintf("Cannot open input %s\n", path.c_str());
-    return AVERROR(ENOENT);
+    return input.OpenError();
   }
   FFmpegFile replacement;
   const bool replaced = !param.secondInputPath.empty();
@@ -179,7 +190,8 @@ int MCMediaConvert::TranscodeFile(MCLegacyState& state, const std::string& path)
     std::unique_ptr<MCMedia> second(replacement.Open(param.secondInputPath.c_str(), true, false));
     if (second == nullptr || replacement.AudioContext() == nullptr) {
       MCLogPrintf("Cannot open the replacement sound %s\n", param.secondInputPath.c_str());
-      return AVERROR(ENOENT);
+      // A file that opens but holds no sound has no error of its own.
+      return second == nullptr ? replacement.OpenError() : AVERROR_STREAM_NOT_FOUND;
     }
   }
   FFmpegFile* soundSource = replaced ? &replacement : &input;

@@ -59,6 +59,10 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return mono_;
     }
+    std::vector<short> RightSamples() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return right_;
+    }
 
 private:
     void Run() {
@@ -66,9 +70,11 @@ private:
         while (!stop_) {
             if (pa_simple_read(stream_, block.data(), block.size() * sizeof(short), nullptr) < 0) return;
             std::vector<short> left = Channel(block, 2, 0);
+            std::vector<short> right = Channel(block, 2, 1);
             std::lock_guard<std::mutex> lock(mutex_);
             rms_.push_back(Rms(left));
             mono_.insert(mono_.end(), left.begin(), left.end());
+            right_.insert(right_.end(), right.begin(), right.end());
         }
     }
     pa_simple* stream_ = nullptr;
@@ -77,6 +83,7 @@ private:
     std::mutex mutex_;
     std::vector<double> rms_;
     std::vector<short> mono_;
+    std::vector<short> right_;
 };
 
 // A message-only window of this thread that counts end notices.
@@ -161,6 +168,47 @@ INSTANTIATE_TEST_SUITE_P(Formats, MusicPlayFile,
                                            FileCase{"wav_mono_22050", "tone.wav", "-ac 1 -ar 22050", 1, 22050},
                                            FileCase{"flac", "tone.flac", "", 2, 44100}),
                          [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
+
+// A 5.1 file whose tone is on the centre channel alone: the stereo sink
+// hears it on both sides alike, at the level of the standard down-mix.
+TEST(MusicPlay, SurroundFileIsMixedDownForAStereoSink) {
+    const std::string path = TempPath("centre.wav");
+    const std::string command =
+        "ffmpeg -v error -y -f lavfi -i \"sine=frequency=440:sample_rate=44100:duration=1\" -af "
+        "\"volume=4,pan=5.1|FC=c0\" \"" + path + "\"";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    NoticeWindow window;
+    MonitorRecorder monitor;
+    ASSERT_TRUE(monitor.Recording());
+    MusicPlay player;
+    ASSERT_TRUE(player.Open(Wide(path)));
+    EXPECT_EQ(player.Channels(), 2);
+    player.SetNotifyWindow([hwnd = window.hwnd] { return hwnd; });
+    const size_t start = monitor.Blocks();
+    ASSERT_TRUE(player.Play());
+    EXPECT_TRUE(Eventually([&] { return window.TakeNotices() > 0; }, 10s)) << "no end notice";
+    player.Close();
+    const std::vector<short> left = monitor.Samples(), right = monitor.RightSamples();
+    const size_t from = start * kBlock, to = std::min(left.size(), right.size());
+    ASSERT_GT(to, from + kRate / 2);
+    // The loud stretch of either side, measured on both.
+    size_t first = to, last = from;
+    for (size_t i = from; i < to; ++i) {
+        if (std::abs(left[i]) > 3000 || std::abs(right[i]) > 3000) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    ASSERT_GT(last, first + kRate / 2) << "no tone on the sink";
+    const double l = Rms(std::vector<short>(left.begin() + first, left.begin() + last));
+    const double r = Rms(std::vector<short>(right.begin() + first, right.begin() + last));
+    // Half scale is 11585 RMS; the centre goes into each side at -3 dB
+    // (8192), less the level the sound server's mixing takes off.
+    EXPECT_GT(l, 1500);
+    EXPECT_GT(r, 1500);
+    EXPECT_NEAR(l / r, 1.0, 0.1) << "left " << l << ", right " << r;
+    std::remove(path.c_str());
+}
 
 TEST(MusicPlay, StopSilencesTheSinkWithoutNoticeAndOpenPlayStartsAgain) {
     const std::string path = MakeTone("long.wav", 4.0, "");

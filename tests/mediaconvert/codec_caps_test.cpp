@@ -65,7 +65,10 @@ TEST(FixAudioParams, Table) {
       {AV_CODEC_ID_MP2, 128000, 32000, 2, 128000, 32000, 2},
       {AV_CODEC_ID_MP2, 144000, 44100, 2, 144000, 24000, 2},
       {AV_CODEC_ID_MP2, 128000, 22050, 2, 128000, 22050, 2},
-      {AV_CODEC_ID_MP2, 8000, 48000, 2, 8000, 24000, 2},
+      // 8 kbit/s: two channels only up to 16 kHz (above, noise); one
+      // channel at MPEG-2's highest rate.
+      {AV_CODEC_ID_MP2, 8000, 48000, 2, 8000, 16000, 2},
+      {AV_CODEC_ID_MP2, 8000, 48000, 1, 8000, 24000, 1},
       {AV_CODEC_ID_MP3, 128000, 22050, 2, 128000, 32000, 2},
       {AV_CODEC_ID_MP3, 64000, 22050, 2, 64000, 22050, 2},
       {AV_CODEC_ID_MP3, 144000, 44100, 2, 144000, 24000, 2},

@@ -76,6 +76,11 @@ private:
     void DecodeLoop();
     bool InitializePortAudio();
     void TerminatePortAudio();
+    // The output device's channel count (0 unknown); a file with more is
+    // mixed down to it.
+    int DeviceChannels() const;
+    void FitChannelsToDevice();
+    bool DownMixTo(int channels);
 
     std::unique_ptr<std::thread> m_decodeThread;
     SwrContext* m_converter = nullptr;

@@ -1,6 +1,10 @@
 // The player's life cycle and its PortAudio output.
 #include "audio/MusicPlay.h"
 
+#include <string>
+
+#include "SinkChannels.h"
+
 #include "AudioLog.h"
 
 extern "C" {
@@ -64,6 +68,7 @@ bool MusicPlay::Open(const SStringW& path) {
     Close();
     if (!OpenDecoder(path)) return false;
     if (!FindDefaultOutput()) AudioLog("player: no default output device; the file cannot be played");
+    else FitChannelsToDevice();
     return InitFifo();
 }
 
@@ -99,6 +104,27 @@ void MusicPlay::TerminatePortAudio() {
     Pa_Terminate();
     m_portAudioUp = false;
     m_outputDevice = -1;
+}
+
+int MusicPlay::DeviceChannels() const {
+    const PaDeviceInfo* device = m_outputDevice >= 0 ? Pa_GetDeviceInfo(m_outputDevice) : nullptr;
+    if (!device) return 0;
+    int channels = device->maxOutputChannels;
+    // ALSA's default device routes to the sound server, whatever channel
+    // count it is given: the server's sink says what is really there.
+    const std::string name = device->name ? device->name : "";
+    if (name == "default" || name == "pulse") {
+        const int sink = DefaultSinkChannels();
+        if (sink > 0 && (channels <= 0 || sink < channels)) channels = sink;
+    }
+    return channels;
+}
+
+void MusicPlay::FitChannelsToDevice() {
+    const int device = DeviceChannels();
+    if (device < 1 || m_shared->channels <= device) return;
+    if (!DownMixTo(device)) return;
+    AudioLog("player: the file's channels mixed down to the device's %d", device);
 }
 
 bool MusicPlay::FindDefaultOutput() {

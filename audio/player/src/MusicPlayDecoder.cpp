@@ -97,6 +97,34 @@ bool MusicPlay::OpenDecoder(const SStringW& path) {
     return true;
 }
 
+// The resampler's standard matrix (a centre at -3 dB into both sides, and
+// so on) from the file's layout to the default layout of `channels`.
+bool MusicPlay::DownMixTo(int channels) {
+    if (!m_decoder) return false;
+    AVChannelLayout in{};
+    if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&in, m_decoder->ch_layout.nb_channels);
+    else
+        av_channel_layout_copy(&in, &m_decoder->ch_layout);
+    AVChannelLayout out{};
+    av_channel_layout_default(&out, channels);
+    SwrContext* mixer = nullptr;
+    int error = swr_alloc_set_opts2(&mixer, &out, AV_SAMPLE_FMT_S16, m_decoder->sample_rate, &in,
+                                    m_decoder->sample_fmt, m_decoder->sample_rate, 0, nullptr);
+    if (error >= 0) error = swr_init(mixer);
+    av_channel_layout_uninit(&in);
+    av_channel_layout_uninit(&out);
+    if (error < 0) {
+        AudioLog("player: no down-mix to %d channels: %s", channels, FfmpegText(error).c_str());
+        swr_free(&mixer);
+        return false;
+    }
+    swr_free(&m_converter);
+    m_converter = mixer;
+    m_shared->channels = channels;
+    return true;
+}
+
 void MusicPlay::ReleaseDecoder() {
     if (m_decoder) avcodec_free_context(&m_decoder);
     if (m_container) avformat_close_input(&m_container);

@@ -37,6 +37,7 @@ class MCFrameStack {
  private:
   std::vector<AVFrame*> frames_;
   int64_t maxPts_ = 0;
+  int64_t maxEnd_ = 0;  // the largest pts plus sample count pushed
 };
 
 // Reverses the order of an audio frame's samples in place.
@@ -48,7 +49,10 @@ class UpEndHook : public IStateMachineHook {
   int StatePrepare(MCStateMachine* m) override;
 
  private:
+  static AVRational SlotTimeBase(const MCStateMachine* m, int slot);
   void StartWindow(MCStateMachine* m);
+  void KeepDecoded(MCStateMachine* m);
+  bool NextWindowEnds();
 
   MCMediaConvert* job_;
   int64_t windowStart_ = INT64_MAX;
@@ -57,6 +61,11 @@ class UpEndHook : public IStateMachineHook {
   int cursor_ = -1;
   bool finished_ = false;
   bool slotDone_[5] = {};
+  // Per slot, in its own time base (sound: samples): what a window keeps
+  // lies below slotEnd_, and slotFirst_ is the earliest it kept.
+  int64_t slotEnd_[5] = {INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX};
+  int64_t slotFirst_[5] = {INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX, INT64_MAX};
+  bool lastWindow_ = false;  // the window reads from the input's start
   int writeCountdown_ = 0;
   MCFrameStack videoStack_;
   MCFrameStack audioStack_;

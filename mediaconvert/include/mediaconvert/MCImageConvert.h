@@ -15,6 +15,11 @@ class IVideoFilterInit {
   virtual int BuildFilterGraph(AVFilterGraph** graph, AVFilterContext** source, AVFilterContext** sink) = 0;
 };
 
+// A font chosen by its family name through fontconfig ("Noto Sans CJK SC").
+struct MCFontName {
+  std::string family;
+};
+
 // A single chain of filters from the buffer source to the sink; every
 // builder appends after the chain end.
 class MCVideoFilterGraph {
@@ -32,6 +37,11 @@ class MCVideoFilterGraph {
   int AddPad(int w, int h, int x, int y);
   int AddScale(int w, int h);
   int AddRotation(double angle);
+  // White text of `size` pixels with its top left at (x, y), in the font
+  // of a file or of a family name. The text is drawn as it stands: no
+  // escapes and no %{...} expansion.
+  int AddText(const std::string& text, const std::string& fontFile, int size, int x, int y);
+  int AddText(const std::string& text, const MCFontName& font, int size, int x, int y);
   // Text subtitles through the "subtitles" filter; bitmap ones drawn on a
   // canvas that an overlay lays over the picture.
   int AddSubtitles(const std::string& path, int width, int height, AVRational sampleAspect);
@@ -57,6 +67,7 @@ class MCVideoFilterGraph {
   };
 
   std::string NextName(const char* kind);
+  int AddDrawText(const std::string& text, const char* fontKey, const std::string& font, int size, int x, int y);
   int AddOverlayChain(const std::string& path, const std::string& scaleArgs, const std::string& overlayArgs);
   int AddBitmapSubtitles(MCSubtitleInput* input, int width, int height, AVRational sampleAspect);
   int FeedSubtitles(SubtitleFeed& feed, int64_t t);

@@ -47,6 +47,7 @@ class CutHook : public IStateMachineHook {
 
  private:
   int NextRange(MCStateMachine* m);
+  int CheckRanges(MCStateMachine* m, int64_t duration);
   void OnDecoded(MCStateMachine* m);
   bool KeepSound(MCStateMachine* m);
   void OnItemToEncoder(MCStateMachine* m);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mediaconvert/MCConvertParam.h"
+#include "mediaconvert/MCPendingOutput.h"
 
 class MCDeMuxerBase;
 
@@ -30,8 +31,13 @@ class MCMuxerBase {
   // negative code.
   virtual int AddStream(AVCodecParameters* params, AVRational* timeBase);
   virtual int WritePacket(AVPacket* packet);
+  // The file is written under a temporary name; a successful trailer
+  // moves it onto the path, and a muxer destroyed or abandoned before that
+  // removes it.
   virtual int WriteHead(AVDictionary** options);
   virtual int WriteTrailer();
+  // Closes and removes an output that will not be finished.
+  void Abandon();
   MCDefaultCodecs GetDefaultCodecs() const;
 
   AVFormatContext* Context() const { return context_; }
@@ -40,8 +46,11 @@ class MCMuxerBase {
   MCErrorInfo error_;
 
  private:
+  int CloseFile();
+
   AVFormatContext* context_ = nullptr;
   std::string path_;
+  MCPendingOutput file_;
 };
 
 // Output codec parameters (new, owned by the caller), encoder options
