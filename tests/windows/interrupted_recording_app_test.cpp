@@ -1,0 +1,201 @@
+// The program as its own process, killed with SIGKILL while it records:
+// the next start lists the cut-short file with the length its audio really
+// has, in every format it writes, and a WAV's header is put right so that
+// a player reads all of it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/AppFolders.h"
+#include "base/CodePage.h"
+#include "base/FileIni.h"
+#include "decoded_file_helper.h"
+#include "logic/DataFiles.h"
+#include "pulse_tools_helper.h"
+// Last: Xlib's macros (Status, None, Bool) would rename the program's names.
+#include "../platform-display/display_helper.h"
+#include <X11/keysym.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+// One run of the program; killed at the end when it is still there.
+class Program {
+ public:
+  Program() {
+    const std::string path = WideToUtf8(std::wstring(GetExeDir().c_str())) + "/quorvale";
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~Program() { Kill(); }
+  bool Started() const { return pid_ > 0; }
+  void Kill() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// The rows of the program's list of recordings: path and duration text.
+std::vector<std::pair<std::string, std::string>> ListedRecordings() {
+  std::vector<std::pair<std::string, std::string>> rows;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(WideToUtf8(GetFileListDbPath()).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_exec(
+        db, "select FilePath, Duration from RecordInfo",
+        [](void* out, int, char** v, char**) {
+          static_cast<decltype(rows)*>(out)->emplace_back(v[0] ? v[0] : "", v[1] ? v[1] : "");
+          return 0;
+        },
+        &rows, nullptr);
+  }
+  sqlite3_close(db);
+  return rows;
+}
+
+// "hh:mm:ss" in seconds; -1 when the text is not of that form.
+int Seconds(const std::string& text) {
+  int h = 0, m = 0, s = 0;
+  return std::sscanf(text.c_str(), "%d:%d:%d", &h, &m, &s) == 3 ? h * 3600 + m * 60 + s : -1;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> files;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec))
+    if (entry.is_regular_file()) files.push_back(entry.path().string());
+  return files;
+}
+
+uint32_t Le32At(const std::string& path, std::streamoff offset) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(offset);
+  unsigned char b[4] = {};
+  in.read(reinterpret_cast<char*>(b), 4);
+  return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
+}
+
+class InterruptedRecording : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(userDisplay(), nullptr) << "these tests need an X display";
+    fs::remove(WideToUtf8(GetFileListDbPath()));
+  }
+  static void SeedOutput(int format, const std::string& dir) {
+    CFileIni ini;
+    ini.SetFile(GetOutputIniPath().c_str());
+    ini.SetSection(L"OUTPUT");
+    ini.WriteInt(L"output_format", format);
+    ini.WriteInt(L"output_device", 1);  // the system sound, where the tone plays
+    ini.WriteString(L"output_dir", Utf8ToWide(dir + "/").c_str());
+  }
+};
+
+TEST_F(InterruptedRecording, AKilledRecordingIsListedAtTheNextStartWithItsRealLength) {
+  audio_test::TonePlayer tone("speakers", 440, 0.5);
+  ASSERT_TRUE(tone.Started());
+  const struct {
+    const char* ext;
+    int format;
+  } cases[] = {{"mp3", 0}, {"wav", 1}, {"ogg", 2}, {"flac", 3}, {"m4a", 5}};
+  const std::string root = WideToUtf8(std::wstring(GetDataDir().c_str())) + "interrupted";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ext);
+    const std::string dir = root + "/" + c.ext;
+    fs::create_directories(dir);
+    SeedOutput(c.format, dir);
+    std::string file;
+    {
+      Program first;
+      ASSERT_TRUE(first.Started());
+      // Ctrl+F2 starts a recording once the window has registered it.
+      ASSERT_TRUE(WaitFor(
+          [&] {
+            pressKey(XK_Control_L);
+            tapKey(XK_F2);
+            releaseKey(XK_Control_L);
+            return WaitFor([&] { return !FilesIn(dir).empty(); }, 1500);
+          },
+          30000))
+          << "no recording started";
+      file = FilesIn(dir).front();
+      Sleep(3500);
+      first.Kill();
+    }
+    ASSERT_EQ(FilesIn(dir).size(), 1u);
+    // Nothing listed it: the program never closed the file.
+    for (const auto& row : ListedRecordings()) ASSERT_NE(row.first, file);
+
+    {
+      Program second;
+      ASSERT_TRUE(second.Started());
+      ASSERT_TRUE(WaitFor(
+          [&] {
+            for (const auto& row : ListedRecordings())
+              if (row.first == file) return true;
+            return false;
+          },
+          30000))
+          << file << " is not listed";
+      second.Kill();
+    }
+    std::string duration;
+    for (const auto& row : ListedRecordings())
+      if (row.first == file) duration = row.second;
+    const int listed = Seconds(duration);
+    const audio_test::DecodedFile decoded = audio_test::DecodeFile(file);
+    if (decoded.ok) {
+      // What a player gets out of the file, whole: the writer's buffer
+      // (a second or so of ogg pages) died with the process.
+      EXPECT_GE(decoded.duration, 1.0);
+      EXPECT_NEAR(listed, decoded.duration, 1.01) << duration;
+    } else {
+      // A container that cannot be read without its ending has no length
+      // to show; it is listed all the same, for the user to find.
+      EXPECT_EQ(duration, "00:00:00") << decoded.error;
+    }
+    if (std::string(c.ext) == "wav") {
+      const uintmax_t size = fs::file_size(file);
+      EXPECT_EQ(Le32At(file, 4), size - 8);
+      EXPECT_NEAR(decoded.duration, audio_test::ProbeEntry(file, "format=duration").empty()
+                                        ? 0.0
+                                        : std::stod(audio_test::ProbeEntry(file, "format=duration")),
+                  0.05);
+    }
+  }
+}
+
+}  // namespace
