@@ -1,7 +1,8 @@
 // The program as its own process, killed with SIGKILL while it records:
 // the next start lists the cut-short file with the length its audio really
 // has, in every format it writes, and a WAV's header is put right so that
-// a player reads all of it.
+// a player reads all of it. And a list of recordings another process holds
+// locked at start is shown and saved, with the run's recording, once free.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +26,7 @@
 #include "base/FileIni.h"
 #include "decoded_file_helper.h"
 #include "logic/DataFiles.h"
+#include "logic/RecordFileStore.h"
 #include "pulse_tools_helper.h"
 // Last: Xlib's macros (Status, None, Bool) would rename the program's names.
 #include "../platform-display/display_helper.h"
@@ -68,6 +71,57 @@ class Program {
  private:
   pid_t pid_ = -1;
 };
+
+// Another process holding the database with a writer's exclusive lock.
+class LockingProcess {
+ public:
+  explicit LockingProcess(const std::string& db) {
+    int locked[2], release[2];
+    if (pipe(locked) != 0 || pipe(release) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      sqlite3* conn = nullptr;
+      char ok = sqlite3_open(db.c_str(), &conn) == SQLITE_OK &&
+                        sqlite3_exec(conn, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK
+                    ? 'y'
+                    : 'n';
+      if (write(locked[1], &ok, 1) != 1) _exit(1);
+      char go = 0;
+      if (read(release[0], &go, 1) < 0) _exit(1);
+      sqlite3_exec(conn, "COMMIT", nullptr, nullptr, nullptr);
+      sqlite3_close(conn);
+      _exit(0);
+    }
+    close(locked[1]);
+    close(release[0]);
+    release_ = release[1];
+    char ok = 0;
+    locked_ = read(locked[0], &ok, 1) == 1 && ok == 'y';
+    close(locked[0]);
+  }
+  ~LockingProcess() { Release(); }
+  bool Locked() const { return locked_; }
+  void Release() {
+    if (pid_ <= 0) return;
+    char go = 'g';
+    if (write(release_, &go, 1) != 1) kill(pid_, SIGKILL);
+    close(release_);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool locked_ = false;
+};
+
+void PressStartStop() {
+  pressKey(XK_Control_L);
+  tapKey(XK_F2);
+  releaseKey(XK_Control_L);
+}
 
 // The rows of the program's list of recordings: path and duration text.
 std::vector<std::pair<std::string, std::string>> ListedRecordings() {
@@ -144,9 +198,7 @@ TEST_F(InterruptedRecording, AKilledRecordingIsListedAtTheNextStartWithItsRealLe
       // Ctrl+F2 starts a recording once the window has registered it.
       ASSERT_TRUE(WaitFor(
           [&] {
-            pressKey(XK_Control_L);
-            tapKey(XK_F2);
-            releaseKey(XK_Control_L);
+            PressStartStop();
             return WaitFor([&] { return !FilesIn(dir).empty(); }, 1500);
           },
           30000))
@@ -196,6 +248,55 @@ TEST_F(InterruptedRecording, AKilledRecordingIsListedAtTheNextStartWithItsRealLe
                   0.05);
     }
   }
+}
+
+TEST_F(InterruptedRecording, AListLockedAtStartIsShownAndSavedWithTheRunsRecordingOnceFree) {
+  const std::string dir = WideToUtf8(std::wstring(GetDataDir().c_str())) + "locked";
+  fs::create_directories(dir + "/out");
+  const std::string old = dir + "/old.wav";
+  ASSERT_TRUE(std::system(("ffmpeg -nostdin -v error -f lavfi -i sine=d=1 -y '" + old + "'").c_str()) == 0);
+  {
+    CRecordFileStore store;
+    CRecordFileInfo info;
+    info.FilePath = Utf8ToWide(old).c_str();
+    info.FileName = L"old.wav";
+    info.Duration = L"00:00:01";
+    store.m_records.push_back(info);
+  }
+  SeedOutput(1, dir + "/out");
+  audio_test::TonePlayer tone("speakers", 440, 0.5);
+  ASSERT_TRUE(tone.Started());
+
+  LockingProcess other(WideToUtf8(GetFileListDbPath()));
+  ASSERT_TRUE(other.Locked());
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        PressStartStop();
+        return WaitFor([&] { return !FilesIn(dir + "/out").empty(); }, 1500);
+      },
+      30000))
+      << "no recording started";
+  Sleep(1500);
+  PressStartStop();
+  const std::string made = FilesIn(dir + "/out").front();
+  // The finished recording's save meets the lock: kept aside meanwhile.
+  EXPECT_TRUE(WaitFor([] { return fs::exists(WideToUtf8(GetFileListUnsavedPath())); }, 15000));
+  other.Release();
+  // Once free, the old row is read and both are saved, newest first,
+  // while the program runs on.
+  std::vector<std::pair<std::string, std::string>> rows;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        rows = ListedRecordings();
+        return rows.size() == 2;
+      },
+      15000));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].first, made);
+  EXPECT_EQ(rows[1].first, old);
+  EXPECT_FALSE(fs::exists(WideToUtf8(GetFileListUnsavedPath())));
 }
 
 }  // namespace
