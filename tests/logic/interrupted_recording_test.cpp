@@ -122,4 +122,30 @@ TEST(InterruptedRecording, LengthIsMeasuredFromTheAudioNotTheHeader) {
   }
 }
 
+TEST(InterruptedRecording, AFlacWithoutItsTotalOfSamplesGetsTheOneItHolds) {
+  const std::string dir = mctest::MakeTempDir("flac");
+  const std::string whole = dir + "/whole.flac", cut = dir + "/cut.flac";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=4 -ac 2 -ar 44100 -c:a flac '" + whole + "'"));
+  std::string bytes = mctest::ReadFile(whole);
+  bytes.resize(bytes.size() / 2);
+  // As a writer killed before its end leaves it: the total is 0.
+  bytes[21] = static_cast<char>(bytes[21] & 0xF0);
+  for (int i = 22; i < 26; ++i) bytes[i] = 0;
+  mctest::WriteFile(cut, bytes);
+  EXPECT_EQ(mctest::Probe(cut)["format.duration"], "N/A");
+
+  const CInterruptedRecording found = RecoverInterruptedRecording(WStringFromUtf8(cut));
+  ASSERT_TRUE(found.readable);
+  const double truth = DecodedSeconds(cut);
+  EXPECT_NEAR(found.seconds, truth, 0.15);
+  // Every player now reads the length from the header.
+  EXPECT_NEAR(std::stod(mctest::Probe(cut)["format.duration"]), found.seconds, 0.01);
+  const std::string after = mctest::ReadFile(cut);
+  EXPECT_EQ(after.substr(26), bytes.substr(26));  // the sound itself untouched
+  // A total already there is left alone.
+  EXPECT_TRUE(RepairFlacLength(cut, 1.0));
+  EXPECT_EQ(mctest::ReadFile(cut), after);
+  EXPECT_FALSE(RepairFlacLength(dir + "/missing.flac", 1.0));
+}
+
 }  // namespace

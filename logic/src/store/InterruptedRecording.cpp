@@ -85,6 +85,33 @@ bool RepairWavSizes(const std::string& path) {
   return ok;
 }
 
+bool RepairFlacLength(const std::string& path, double seconds) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return false;
+  // "fLaC", then the STREAMINFO block (type 0) whose bytes 10..17 hold,
+  // big-endian: sample rate (20 bits), channels (3), bits (5), and the
+  // total of samples (36), 0 when the writer never came to its end.
+  unsigned char head[26];
+  bool ok = ReadAt(fd, 0, head, sizeof head) && std::memcmp(head, "fLaC", 4) == 0 && (head[4] & 0x7F) == 0;
+  if (ok) {
+    uint64_t packed = 0;
+    for (int i = 0; i < 8; ++i) packed = packed << 8 | head[18 + i];
+    const uint64_t rate = packed >> 44;
+    const uint64_t total = packed & ((uint64_t{1} << 36) - 1);
+    ok = rate > 0 && seconds >= 0;
+    if (ok && total == 0) {
+      const uint64_t samples = std::min<uint64_t>(static_cast<uint64_t>(seconds * static_cast<double>(rate) + 0.5),
+                                                  (uint64_t{1} << 36) - 1);
+      packed = (packed & ~((uint64_t{1} << 36) - 1)) | samples;
+      unsigned char bytes[8];
+      for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(packed >> (8 * (7 - i)));
+      ok = ::pwrite(fd, bytes, 8, 18) == 8 && ::fsync(fd) == 0;
+    }
+  }
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
 double MeasureAudioSeconds(const std::string& path) {
   AVFormatContext* format = nullptr;
   if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return -1;
@@ -119,6 +146,7 @@ CInterruptedRecording RecoverInterruptedRecording(const std::wstring& path) {
   RepairWavSizes(file);  // nothing to do for other formats
   const double seconds = MeasureAudioSeconds(file);
   result.readable = seconds >= 0;
+  if (result.readable) RepairFlacLength(file, seconds);  // nothing to do for other formats
   result.seconds = std::max(0.0, seconds);
   struct stat st {};
   if (::stat(file.c_str(), &st) == 0) result.bytes = static_cast<uint64_t>(st.st_size);
