@@ -213,6 +213,7 @@ bool CRecordFileStore::RetryPending() {
   if (!m_db && !OpenDatabase()) return false;
   ScopedBusyWait noWait(m_db.get(), 0);
   const size_t before = m_records.size();
+  const bool wasPending = m_rowsPending;
   if (m_rowsPending && LoadFromDb()) m_rowsPending = false;
   const bool added = m_records.size() != before;
   if (!m_rowsPending && m_db->Exec(nullptr, nullptr, RowsSql(m_records) + L"COMMIT;")) {
@@ -220,8 +221,9 @@ bool CRecordFileStore::RetryPending() {
     m_unsaved = false;
     m_error.clear();
     base::OutputDebugText(L"the list of recordings is saved in " + GetFileListDbPath() + L" again\r\n");
-  } else if (added || !m_rowsPending) {
-    // The side file follows what the list now is.
+  } else if (added || wasPending != m_rowsPending) {
+    // The side file follows what the list now is; an unchanged list is
+    // not written again at every attempt.
     WriteUnsaved();
     m_unsaved = true;
   }
