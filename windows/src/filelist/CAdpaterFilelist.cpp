@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <vector>
 
 #include "base/CodePage.h"
 #include "base/DebugStr.h"
@@ -38,18 +39,19 @@ void CAdpaterFilelist::SetStore(CRecordFileStore* store) {
 
 int CAdpaterFilelist::ListInterruptedRecordings() {
   if (!store_) return 0;
-  int listed = 0;
-  for (const std::wstring& path : store_->InterruptedRecordings()) {
-    const CInterruptedRecording found = RecoverInterruptedRecording(path);
+  const std::vector<std::wstring> found = store_->InterruptedRecordings();
+  for (const std::wstring& path : found) {
+    const CInterruptedRecording recording = RecoverInterruptedRecording(path);
     // One that does not open as media is listed all the same: the user
     // finds the file and decides what becomes of it.
-    InsertRecord(path, FormatRecordDuration(found.seconds), found.bytes);
+    InsertRecord(path, FormatRecordDuration(recording.seconds), recording.bytes);
     base::OutputDebugText(L"a recording cut short was listed: " + path + L"\r\n");
-    store_->Journal().Remove(path);
-    ++listed;
   }
-  if (listed > 0) Save();
-  return listed;
+  if (found.empty()) return 0;
+  // Out of the journal only once saved (to the database or its side file).
+  Save();
+  for (const std::wstring& path : found) store_->Journal().Remove(path);
+  return static_cast<int>(found.size());
 }
 
 void CAdpaterFilelist::RetryPendingStore() {
