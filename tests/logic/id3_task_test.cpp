@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -208,6 +210,99 @@ TEST_F(Id3TaskTest, FailuresKeepTheSourceAndReportMinusTwo) {
     EXPECT_EQ(mctest::ReadFile(path), junk);
     EXPECT_EQ(mctest::ListDir(folder), std::vector<std::string>{c.name});
   }
+}
+
+// What the rewrite must leave of a recording's place in the file system.
+struct FileFacts {
+  mode_t mode;
+  uid_t uid;
+  gid_t gid;
+};
+FileFacts Facts(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return {st.st_mode, st.st_uid, st.st_gid};
+}
+
+TEST_F(Id3TaskTest, KeepsModeAndOwnerAndEditsTheFileALinkNames) {
+  const struct {
+    const char* name;
+    mode_t mode;
+    uid_t uid;  // -1: the test's own
+    gid_t gid;
+  } cases[] = {
+      {"private.mp3", 0600, static_cast<uid_t>(-1), static_cast<gid_t>(-1)},
+      {"shared.mp3", 0664, static_cast<uid_t>(-1), static_cast<gid_t>(-1)},
+      // Only a privileged run can hand a file to someone else.
+      {"other-owner.mp3", 0640, ::geteuid() == 0 ? 12345u : static_cast<uid_t>(-1),
+       ::geteuid() == 0 ? 23456u : static_cast<gid_t>(-1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = mctest::MakeTempDir("mode");
+    const std::string path = folder + "/" + c.name;
+    ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -metadata title=Old '" + path + "'"));
+    ASSERT_EQ(::chown(path.c_str(), c.uid, c.gid), 0);
+    ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+    const FileFacts before = Facts(path);
+
+    EXPECT_EQ(RunTask(path, 0, NewTags(path)), kId3ResultDone);
+
+    const FileFacts after = Facts(path);
+    EXPECT_EQ(after.mode, before.mode);
+    EXPECT_EQ(after.uid, before.uid);
+    EXPECT_EQ(after.gid, before.gid);
+    auto facts = Probe(path);
+    EXPECT_EQ(Tag(facts, "title"), "新标题");
+  }
+
+  // A recording reached through a link: the real file gets the tags, the
+  // link stays a link to it, and nothing is left in either folder.
+  const std::string realFolder = mctest::MakeTempDir("real");
+  const std::string linkFolder = mctest::MakeTempDir("link");
+  const std::string real = realFolder + "/real.mp3";
+  const std::string link = linkFolder + "/link.mp3";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -metadata title=Old '" + real + "'"));
+  ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+
+  EXPECT_EQ(RunTask(link, 0, NewTags(link)), kId3ResultDone);
+
+  EXPECT_TRUE(S_ISLNK(Facts(link).mode));
+  char target[4096] = {};
+  ASSERT_GT(::readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string(target), real);
+  auto facts = Probe(real);
+  EXPECT_EQ(Tag(facts, "title"), "新标题");
+  EXPECT_EQ(Facts(real).mode & 07777, 0600u);
+  EXPECT_EQ(mctest::ListDir(realFolder), std::vector<std::string>{"real.mp3"});
+  EXPECT_EQ(mctest::ListDir(linkFolder), std::vector<std::string>{"link.mp3"});
+}
+
+TEST_F(Id3TaskTest, ReadOnlyRecordingIsRefusedUntouched) {
+  const std::string path = dir_ + "/kept.mp3";
+  ASSERT_TRUE(mctest::Ffmpeg("-f lavfi -i sine=d=1 -c:a libmp3lame -metadata title=Old '" + path + "'"));
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const std::string original = mctest::ReadFile(path);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+  // Through a link as well as by its own name.
+  const std::string link = dir_ + "/to-kept.mp3";
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  for (const std::string& named : {path, link}) {
+    SCOPED_TRACE(named);
+    EXPECT_EQ(RunTask(named, 0, NewTags(path)), kId3ResultFailed);
+  }
+
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced by a copy
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(mctest::ReadFile(path), original);
+  std::vector<std::string> names = mctest::ListDir(dir_);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"kept.mp3", "to-kept.mp3"}));
 }
 
 TEST(Id3Fields, AbsentTagsAndRealTexts) {

@@ -100,6 +100,8 @@ BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     case WM_TIMER:
       if (static_cast<uint8_t>(wParam) == kElapsedTimer) {
         SViewMain::RefreshElapsedTime(CBllMain::Instance().GetRecorder());
+        // A database another program held is read, or saved to, once free.
+        CAdpaterFilelist::Instance().RetryPendingStore();
         result = 0;
         return TRUE;
       }
@@ -240,7 +242,12 @@ void SDlgMain::OnStop() {
   recorder.Stop();
 }
 
-void SDlgMain::AddClosedRecording(const std::wstring& path) { CAdpaterFilelist::Instance().AddRecord(path); }
+void SDlgMain::AddClosedRecording(const std::wstring& path) {
+  CAdpaterFilelist& list = CAdpaterFilelist::Instance();
+  list.AddRecord(path);
+  // Listed (or not media at all): no longer a recording being written.
+  if (CRecordFileStore* store = list.GetStore()) store->Journal().Remove(path);
+}
 
 void SDlgMain::OnOutputEvent(COutputCallInfo* info) {
   std::unique_ptr<COutputCallInfo> owned(info);

@@ -15,6 +15,7 @@
 // return false and leave a message in GetLastErrorText().
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,8 +31,12 @@ class DALSQLite {
   // As sqlite3_exec's callback: values and names are UTF-8, a NULL value
   // is a null pointer; a non-zero return stops the statement.
   using RowCallback = int (*)(void* context, int count, char** values, char** names);
+  static constexpr int kDefaultBusyTimeoutMs = 5000;
 
-  DALSQLite(const std::wstring& databasePath, const std::wstring& createTableSql);
+  // busyTimeoutMs: how long each statement waits for another connection's
+  // lock before it fails with SQLITE_BUSY.
+  DALSQLite(const std::wstring& databasePath, const std::wstring& createTableSql,
+            int busyTimeoutMs = kDefaultBusyTimeoutMs);
   virtual ~DALSQLite();
   DALSQLite(const DALSQLite&) = delete;
   DALSQLite& operator=(const DALSQLite&) = delete;
@@ -59,6 +64,9 @@ class DALSQLite {
   RowSet Select(const std::wstring& table, const Row& columns, const Row& condition,
                 const std::wstring& comparison, bool joinWithAnd);
 
+  // The wait of the statements from now on (0: fail at once on a lock).
+  void SetBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
+
   // Keeps one connection open until Close; throws "打开数据库连接失败"
   // (GBK) when it cannot be opened.
   void Connect();
@@ -83,4 +91,5 @@ class DALSQLite {
   mutable std::mutex m_errorLock;
   std::wstring m_lastError;
   int m_lastCode = 0;
+  std::atomic<int> m_busyTimeoutMs;
 };

@@ -16,8 +16,6 @@ namespace {
 // SQLITE_OPEN_FULLMUTEX: SQLite lets NOMUTEX win, and every statement has a
 // connection of its own anyway.
 constexpr int kOpenFlags = 0x18006;
-// How long a statement waits for another connection's lock.
-constexpr int kBusyTimeoutMs = 5000;
 
 // Messages of set-up failures are GBK, as the rest of the program expects
 // of exception texts.
@@ -54,8 +52,8 @@ bool QueryFirstText(sqlite3* db, const char* sql, const std::string* parameter, 
 
 }  // namespace
 
-DALSQLite::DALSQLite(const std::wstring& databasePath, const std::wstring& createTableSql)
-    : m_createSql(createTableSql), m_path(databasePath) {
+DALSQLite::DALSQLite(const std::wstring& databasePath, const std::wstring& createTableSql, int busyTimeoutMs)
+    : m_createSql(createTableSql), m_path(databasePath), m_busyTimeoutMs(busyTimeoutMs) {
   EnsureTable();
 }
 
@@ -94,7 +92,7 @@ sqlite3* DALSQLite::Open() {
     sqlite3_close(db);  // SQLite hands out a handle even when opening fails
     return nullptr;
   }
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_busy_timeout(db, m_busyTimeoutMs.load());
   return db;
 }
 

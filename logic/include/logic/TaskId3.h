@@ -1,8 +1,10 @@
 #pragma once
 // Rewriting a recording's tags on a worker of the task pool: the file is
 // copied stream by stream with the new tags into a free name beside it,
-// which then replaces it in one rename. The result goes to the dialog as
-// UM_ID3_RESULT.
+// which then replaces it in one rename. The new file keeps the original's
+// mode, owner and group; a path through a symbolic link rewrites the file
+// the link names; a read-only file is refused and left as it is. The
+// result goes to the dialog as UM_ID3_RESULT.
 
 #include <atomic>
 #include <mutex>

@@ -120,6 +120,10 @@ int CBllMain::SetRecordFlag(bool pause) {
 
 int CBllMain::OnOutput(COutputCallInfo* info) {
   if (!info) return 0;
+  // Known from the moment its file is open, before any sound is in it: a
+  // kill from now on still leaves the recording to be listed.
+  if (info->type == COutputCallInfo::kFileOpened && info->code == 0 && !info->path.empty())
+    GetStore().Journal().Add(info->path);
   if (info->type == COutputCallInfo::kRecordingEnded && info->semaphore) {
     HANDLE done = info->semaphore;
     m_taskDone.compare_exchange_strong(done, nullptr);

@@ -21,6 +21,8 @@ std::wstring GetTimerXmlPath() { return InDataFolder(L"data-timer-tasks.xml"); }
 std::wstring GetTimerLogPath() { return InDataFolder(L"logger-timer-exception.log"); }
 std::wstring GetFileListDbPath() { return InDataFolder(L"data-file-list.db"); }
 std::wstring GetHistoryIniPath() { return InDataFolder(L"history.ini"); }
+std::wstring GetFileListUnsavedPath() { return InDataFolder(L"data-file-list-unsaved.db"); }
+std::wstring GetOpenRecordingsPath() { return InDataFolder(L"data-recordings-open.lst"); }
 
 bool EnsureDataFolder() {
   SStringW dir = GetDataDir();

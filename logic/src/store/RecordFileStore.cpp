@@ -20,6 +20,14 @@
 namespace {
 
 const wchar_t kTable[] = L"RecordInfo";
+// How long a save or the start waits for another program's lock on the
+// database: long enough for a reader's moment, short enough not to hold up
+// the window or the exit.
+constexpr int kStoreBusyWaitMs = 1000;
+// The side file's user_version: its list replaces the database's rows (the
+// run had read them), or goes before them (it never could).
+constexpr int kUnsavedWhole = 1;
+constexpr int kUnsavedAdditions = 2;
 
 std::wstring Column(const SqlRow& row, const wchar_t* name) {
   auto it = row.find(name);
@@ -61,12 +69,66 @@ bool IsDamagedCode(int code) {
   return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
+
+std::wstring RowsSql(const std::vector<CRecordFileInfo>& records) {
+  std::wstring sql = L"BEGIN IMMEDIATE;DELETE FROM RecordInfo;";
+  for (const CRecordFileInfo& info : records) {
+    SqlRow row{{L"FileName", info.FileName.c_str()},
+               {L"FilePath", info.FilePath.c_str()},
+               {L"Duration", info.Duration.c_str()},
+               {L"Size", info.Size.c_str()},
+               {L"Date", info.Date.c_str()}};
+    sql += sql_text::Insert(kTable, row);
+  }
+  return sql;
+}
+
+CRecordFileInfo RecordOfRow(const SqlRow& row) {
+  CRecordFileInfo info;
+  info.FileName = Column(row, L"FileName").c_str();
+  info.FilePath = Column(row, L"FilePath").c_str();
+  info.Duration = Column(row, L"Duration").c_str();
+  info.Date = Column(row, L"Date").c_str();
+  info.Size = Column(row, L"Size").c_str();
+  return info;
+}
+
+// Sets a database's wait for the length of a scope.
+class ScopedBusyWait {
+ public:
+  ScopedBusyWait(DALSQLite* db, int milliseconds) : m_db(db) {
+    if (m_db) m_db->SetBusyTimeout(milliseconds);
+  }
+  ~ScopedBusyWait() {
+    if (m_db) m_db->SetBusyTimeout(kStoreBusyWaitMs);
+  }
+
+ private:
+  DALSQLite* m_db;
+};
+
 }  // namespace
 
-CRecordFileStore::CRecordFileStore() {
+CRecordFileStore::CRecordFileStore() : m_journal(GetOpenRecordingsPath()) {
   EnsureDataFolder();
-  if (OpenDatabase()) LoadOrKeepAside();
+  const bool unsavedIsWhole = TakeUpUnsaved();
+  // A whole list left by the last run is newer than every row of the file.
+  if (OpenDatabase() && !unsavedIsWhole) LoadOrKeepAside();
   ImportHistoryIni();
+  if (m_unsaved) SaveToDb();
+}
+
+CRecordFileStore::~CRecordFileStore() { SaveToDb(); }
+
+void CRecordFileStore::Fail(const std::wstring& text) {
+  m_error = text;
+  base::OutputDebugText(m_error + L"\r\n");
+}
+
+bool CRecordFileStore::Lists(const std::wstring& path) const {
+  for (const CRecordFileInfo& info : m_records)
+    if (path == info.FilePath.c_str()) return true;
+  return false;
 }
 
 void CRecordFileStore::LoadOrKeepAside() {
@@ -81,22 +143,18 @@ void CRecordFileStore::LoadOrKeepAside() {
   }
   std::wstring problem = m_error;
   if (!IsDamagedCode(code)) {
-    // Rows that could not be read must not be replaced at exit: the list
-    // lives in memory for this run and the file stays as it is.
-    m_keepFile = true;
-    m_error = problem + L"; the file is left as it is and this run's list will not be saved";
-    base::OutputDebugText(m_error + L"\r\n");
+    // Rows that could not be read must not be replaced: they are read
+    // when the file frees, and this run's records go before them.
+    m_rowsPending = true;
+    Fail(problem + L"; the file is left as it is and read again when it frees");
     return;
   }
   // A damaged file: keep its bytes under another name and start anew.
   std::wstring aside = logic::SetFileAside(GetFileListDbPath());
   m_db.reset();
   if (!aside.empty()) OpenDatabase();
-  m_error = problem + L"; set aside as " + (aside.empty() ? L"(could not be moved)" : aside);
-  base::OutputDebugText(m_error + L"\r\n");
+  Fail(problem + L"; set aside as " + (aside.empty() ? L"(could not be moved)" : aside));
 }
-
-CRecordFileStore::~CRecordFileStore() { SaveToDb(); }
 
 bool CRecordFileStore::OpenDatabase() {
   std::wstring path = GetFileListDbPath();
@@ -105,10 +163,10 @@ bool CRecordFileStore::OpenDatabase() {
     return false;
   }
   try {
-    m_db = std::make_shared<DALSQLite>(path, g_recordInfoCreateSql);
+    m_db = std::make_shared<DALSQLite>(path, g_recordInfoCreateSql, kStoreBusyWaitMs);
     return true;
   } catch (const std::exception& e) {
-    // The list then lives in memory only, for this run.
+    // The list then lives in memory (and in the side file) for now.
     m_error = L"database of recordings unusable: " + Utf8ToWStringRet(AnsiToUtf8(e.what()));
     m_db.reset();
     return false;
@@ -121,40 +179,103 @@ bool CRecordFileStore::LoadFromDb() {
   bool ok = m_db->Exec(&DALSQLite::OnRow, &rows, L"select * from RecordInfo");
   if (!ok) m_error = L"reading the list of recordings failed: " + m_db->GetLastErrorText();
   for (const SqlRow& row : rows) {
-    CRecordFileInfo info;
-    info.FileName = Column(row, L"FileName").c_str();
-    info.FilePath = Column(row, L"FilePath").c_str();
-    info.Duration = Column(row, L"Duration").c_str();
-    info.Date = Column(row, L"Date").c_str();
-    info.Size = Column(row, L"Size").c_str();
-    if (FileExists(info.FilePath.c_str())) m_records.push_back(info);
+    CRecordFileInfo info = RecordOfRow(row);
+    if (FileExists(info.FilePath.c_str()) && !Lists(info.FilePath.c_str())) m_records.push_back(info);
   }
   return ok;
 }
 
 bool CRecordFileStore::SaveToDb() {
-  if (!m_db) return false;
-  if (m_keepFile) {
-    m_error = L"the list of recordings was not saved: " + GetFileListDbPath() +
-              L" could not be read at start and is left as it is";
-    base::OutputDebugText(m_error + L"\r\n");
+  if (!m_db) OpenDatabase();
+  if (m_rowsPending && m_db && LoadFromDb()) m_rowsPending = false;
+  if (!m_rowsPending && m_db) {
+    // One connection, one transaction: a failure anywhere leaves the old
+    // rows as they were (the open transaction is rolled back on close).
+    if (m_db->Exec(nullptr, nullptr, RowsSql(m_records) + L"COMMIT;")) {
+      if (m_unsaved) std::remove(WStringToUtf8Ret(GetFileListUnsavedPath()).c_str());
+      m_unsaved = false;
+      return true;
+    }
+    m_error = L"saving the list of recordings failed: " + m_db->GetLastErrorText();
+  } else if (m_db) {
+    m_error = L"the list of recordings was not saved: " + GetFileListDbPath() + L" could not be read yet (" +
+              m_db->GetLastErrorText() + L")";
+  }
+  const bool kept = WriteUnsaved();
+  m_unsaved = true;
+  Fail(m_error + (kept ? L"; the list is kept in " + GetFileListUnsavedPath() + L" until it can be saved"
+                       : L"; the list could not be kept in " + GetFileListUnsavedPath() + L" either"));
+  return false;
+}
+
+bool CRecordFileStore::RetryPending() {
+  if (!HasPendingWork()) return false;
+  if (!m_db && !OpenDatabase()) return false;
+  ScopedBusyWait noWait(m_db.get(), 0);
+  const size_t before = m_records.size();
+  const bool wasPending = m_rowsPending;
+  if (m_rowsPending && LoadFromDb()) m_rowsPending = false;
+  const bool added = m_records.size() != before;
+  if (!m_rowsPending && m_db->Exec(nullptr, nullptr, RowsSql(m_records) + L"COMMIT;")) {
+    std::remove(WStringToUtf8Ret(GetFileListUnsavedPath()).c_str());
+    m_unsaved = false;
+    m_error.clear();
+    base::OutputDebugText(L"the list of recordings is saved in " + GetFileListDbPath() + L" again\r\n");
+  } else if (added || wasPending != m_rowsPending) {
+    // The side file follows what the list now is; an unchanged list is
+    // not written again at every attempt.
+    WriteUnsaved();
+    m_unsaved = true;
+  }
+  return added;
+}
+
+bool CRecordFileStore::WriteUnsaved() {
+  const std::wstring path = GetFileListUnsavedPath();
+  if (path.empty()) return false;
+  try {
+    DALSQLite side(path, g_recordInfoCreateSql, kStoreBusyWaitMs);
+    const int kind = m_rowsPending ? kUnsavedAdditions : kUnsavedWhole;
+    return side.Exec(nullptr, nullptr,
+                     RowsSql(m_records) + L"PRAGMA user_version=" + std::to_wstring(kind) + L";COMMIT;");
+  } catch (const std::exception&) {
     return false;
   }
-  std::wstring sql = L"BEGIN TRANSACTION;DELETE FROM RecordInfo;";
-  for (const CRecordFileInfo& info : m_records) {
-    SqlRow row{{L"FileName", info.FileName.c_str()},
-               {L"FilePath", info.FilePath.c_str()},
-               {L"Duration", info.Duration.c_str()},
-               {L"Size", info.Size.c_str()},
-               {L"Date", info.Date.c_str()}};
-    sql += sql_text::Insert(kTable, row);
+}
+
+bool CRecordFileStore::TakeUpUnsaved() {
+  const std::wstring path = GetFileListUnsavedPath();
+  if (path.empty() || !FileExists(path)) return false;
+  DALSQLite::RowSet rows, version;
+  try {
+    DALSQLite side(path, g_recordInfoCreateSql, kStoreBusyWaitMs);
+    if (!side.Exec(&DALSQLite::OnRow, &rows, L"select * from RecordInfo") ||
+        !side.Exec(&DALSQLite::OnRow, &version, L"PRAGMA user_version")) {
+      Fail(L"the list an earlier run could not save is unreadable: " + side.GetLastErrorText());
+      return false;
+    }
+  } catch (const std::exception& e) {
+    Fail(L"the list an earlier run could not save is unreadable: " + Utf8ToWStringRet(AnsiToUtf8(e.what())));
+    return false;
   }
-  sql += L"COMMIT;";
-  // One connection, one transaction: a failure anywhere leaves the old
-  // rows as they were (the open transaction is rolled back on close).
-  if (m_db->Exec(nullptr, nullptr, sql)) return true;
-  m_error = L"saving the list of recordings failed: " + m_db->GetLastErrorText();
-  return false;
+  for (const SqlRow& row : rows) {
+    CRecordFileInfo info = RecordOfRow(row);
+    if (FileExists(info.FilePath.c_str()) && !Lists(info.FilePath.c_str())) m_records.push_back(info);
+  }
+  // Saved into the database by the start, and then removed.
+  m_unsaved = true;
+  return !version.empty() && Column(version.front(), L"user_version") == std::to_wstring(kUnsavedWhole);
+}
+
+std::vector<std::wstring> CRecordFileStore::InterruptedRecordings() {
+  std::vector<std::wstring> found;
+  for (const std::wstring& path : m_journal.Entries()) {
+    if (FileExists(path) && !Lists(path))
+      found.push_back(path);
+    else
+      m_journal.Remove(path);  // gone, or listed after all
+  }
+  return found;
 }
 
 bool CRecordFileStore::ImportHistoryIni() {
@@ -169,9 +290,7 @@ bool CRecordFileStore::ImportHistoryIni() {
     m_historyIni.SetSection(std::to_wstring(i).c_str());
     std::wstring name = m_historyIni.ReadString(L"name", L"");
     if (name.empty() || !FileExists(name)) continue;
-    bool listed = false;
-    for (const CRecordFileInfo& info : m_records) listed = listed || name == info.FilePath.c_str();
-    if (listed) continue;  // already taken over by an earlier start
+    if (Lists(name)) continue;  // already taken over by an earlier start
     CRecordFileInfo info;
     info.FileName = LastComponent(name).c_str();
     info.FilePath = name.c_str();

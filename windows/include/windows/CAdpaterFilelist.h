@@ -9,6 +9,7 @@
 // clicked: the path, not the row index, is looked up again after a modal
 // dialog, since a recording that ends meanwhile moves every row down.
 
+#include <cstdint>
 #include <string>
 
 #include "control/SAdapterBase.h"
@@ -27,6 +28,7 @@ class CAdpaterFilelist : public ORIEL::SAdapterBase, public IFileListAdapter {
   CAdpaterFilelist() = default;
 
   // IFileListAdapter: the store whose records the rows show; null detaches.
+  // Recordings a kill cut short in an earlier run are listed first.
   void SetStore(CRecordFileStore* store) override;
   CRecordFileStore* GetStore() const { return store_; }
 
@@ -40,6 +42,13 @@ class CAdpaterFilelist : public ORIEL::SAdapterBase, public IFileListAdapter {
   // Probes the finished recording and puts it at the top: false (nothing
   // added) when it cannot be opened as media.
   bool AddRecord(const std::wstring& path);
+  // Each recording the store's journal holds that the list does not gets
+  // its header repaired where the format allows and is listed with the
+  // length it really has (an unreadable one with none); the number listed.
+  int ListInterruptedRecordings();
+  // One attempt at the store's pending load or save; the rows follow when
+  // the load brought any.
+  void RetryPendingStore();
   // The page by the count, then the observers rebuild their rows; nothing
   // while no window is attached.
   void NotifyChanged();
@@ -73,6 +82,7 @@ class CAdpaterFilelist : public ORIEL::SAdapterBase, public IFileListAdapter {
   std::wstring PathOfSender(ORIEL::EventCmd* e) const;
   HWND OwnerHwnd() const;
   void Save();
+  void InsertRecord(const std::wstring& path, const std::wstring& duration, uint64_t bytes);
 
   CRecordFileStore* store_ = nullptr;
   SDlgFilelist* owner_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <vector>
 
 #include "base/CodePage.h"
 #include "base/DebugStr.h"
@@ -13,6 +14,7 @@
 #include "controls/CDlgStack.h"
 #include "event/SEventSlot.h"
 #include "logic/BllMain.h"
+#include "logic/InterruptedRecording.h"
 #include "shell/shellapi.h"
 #include "win32/windows.h"
 #include "windows/FileListTexts.h"
@@ -31,7 +33,41 @@ CAdpaterFilelist& CAdpaterFilelist::Instance() {
 
 void CAdpaterFilelist::SetStore(CRecordFileStore* store) {
   store_ = store;
+  if (store_) ListInterruptedRecordings();
   NotifyChanged();
+}
+
+int CAdpaterFilelist::ListInterruptedRecordings() {
+  if (!store_) return 0;
+  const std::vector<std::wstring> found = store_->InterruptedRecordings();
+  for (const std::wstring& path : found) {
+    const CInterruptedRecording recording = RecoverInterruptedRecording(path);
+    // One that does not open as media is listed all the same: the user
+    // finds the file and decides what becomes of it.
+    InsertRecord(path, FormatRecordDuration(recording.seconds), recording.bytes);
+    base::OutputDebugText(L"a recording cut short was listed: " + path + L"\r\n");
+  }
+  if (found.empty()) return 0;
+  // Out of the journal only once saved (to the database or its side file).
+  Save();
+  for (const std::wstring& path : found) store_->Journal().Remove(path);
+  return static_cast<int>(found.size());
+}
+
+void CAdpaterFilelist::RetryPendingStore() {
+  if (store_ && store_->HasPendingWork() && store_->RetryPending()) NotifyChanged();
+}
+
+void CAdpaterFilelist::InsertRecord(const std::wstring& path, const std::wstring& duration, uint64_t bytes) {
+  CFileInfo facts(path);
+  CRecordFileInfo record;
+  const size_t slash = path.find_last_of(L"/\\");
+  record.FileName = (slash == std::wstring::npos ? path : path.substr(slash + 1)).c_str();
+  record.FilePath = path.c_str();
+  record.Date = facts.FormatTime(CFileInfo::kCreationTime, true, true, true, true, true, true, L"-").c_str();
+  record.Size = FormatRecordSize(bytes).c_str();
+  record.Duration = duration.c_str();
+  store_->m_records.insert(store_->m_records.begin(), record);
 }
 
 int CAdpaterFilelist::GetCount() { return store_ ? static_cast<int>(store_->m_records.size()) : 0; }
@@ -75,18 +111,10 @@ void CAdpaterFilelist::BindItemView(int position, SWindow* item, pugi::xml_node 
 
 bool CAdpaterFilelist::AddRecord(const std::wstring& path) {
   const std::string utf8 = WStringToUtf8Ret(path);
-  CFileInfo facts(path);
   FFmpegFile probe;
   std::unique_ptr<MCMedia> media(probe.Open(utf8.c_str(), true, false));
   if (!media || !store_) return false;
-  CRecordFileInfo record;
-  const size_t slash = path.find_last_of(L"/\\");
-  record.FileName = (slash == std::wstring::npos ? path : path.substr(slash + 1)).c_str();
-  record.FilePath = path.c_str();
-  record.Date = facts.FormatTime(CFileInfo::kCreationTime, true, true, true, true, true, true, L"-").c_str();
-  record.Size = FormatRecordSize(media->size).c_str();
-  record.Duration = FormatRecordDuration(media->duration).c_str();
-  store_->m_records.insert(store_->m_records.begin(), record);
+  InsertRecord(path, FormatRecordDuration(media->duration), media->size);
   Save();
   NotifyChanged();
   return true;
