@@ -212,6 +212,11 @@ std::vector<Damage> Damages() {
       {"truncated", bytes(good.substr(0, good.size() - 5)), good.substr(0, good.size() - 5)},
       {"UTF-8, the wrong encoding", bytes(utf8), utf8},
       {"a second byte-order mark", bytes("\xFF\xFE" + good), "\xFF\xFE" + good},
+      // Far beyond any real settings: not read into memory at all.
+      {"far too large", [](const std::wstring& p) {
+         WriteFileBytes(p, "\xFF\xFE");
+         fs::resize_file(Native(p), 17 * 1024 * 1024);
+       }, ""},
       {"a folder", [](const std::wstring& p) { fs::create_directory(Native(p)); }, ""},
       {"a dangling link", link("nowhere/settings.ini"), ""},
       {"a loop of links",
@@ -270,6 +275,7 @@ TEST_F(SettingsSaves, ADamagedFileAtStartIsSetAsideAndNamedInOneLogLine) {
       // The damaged thing itself is kept, whatever it was.
       if (!damage.bytes.empty()) EXPECT_EQ(ReadFileBytes(path + L".damaged"), damage.bytes);
       if (std::string(damage.what) == "a folder") EXPECT_TRUE(fs::is_directory(aside));
+      if (std::string(damage.what) == "far too large") EXPECT_EQ(fs::file_size(aside), 17u * 1024 * 1024);
       if (std::string(damage.what).find("link") != std::string::npos) EXPECT_TRUE(fs::is_symlink(aside));
       // The program's save started the file anew.
       EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Native(path))));
