@@ -44,6 +44,9 @@ std::vector<Damage> DamagedFiles() {
       {"big-endian UTF-16", std::string("\xFE\xFF\x00[\x00O", 6)},
       {"NUL characters", Utf16File(L"[OUTPUT]\r\noutput_format=3\r\n") + std::string(64, '\0')},
       {"broken surrogate", loneSurrogate},
+      // The second mark would hide "[OUTPUT]": a file of defaults in disguise.
+      {"a second byte-order mark", std::string("\xFF\xFE", 2) + good},
+      {"two files joined", good + good},
   };
 }
 

@@ -1,12 +1,16 @@
 // Settings files that are not private to one write: a file reached through
 // symbolic links, and one file written by two programs at once.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -159,6 +163,86 @@ TEST_F(IniTwoProcesses, WritersOfOneFileKeepEveryKey) {
   int files = 0;
   for (const auto& entry : fs::directory_iterator(root_)) files += entry.is_regular_file();
   EXPECT_EQ(files, 1);
+}
+
+// A child process that takes the settings folder's lock and keeps it until
+// it is killed: a second program stuck in the middle of a write.
+class LockHolder {
+ public:
+  explicit LockHolder(const std::string& folder) {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+      const char done = fd >= 0 && flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+      (void)!write(ready[1], &done, 1);
+      for (;;) pause();
+    }
+    close(ready[1]);
+    char answer = 'n';
+    locked_ = pid_ > 0 && read(ready[0], &answer, 1) == 1 && answer == 'y';
+    close(ready[0]);
+  }
+  ~LockHolder() { Release(); }
+  bool Locked() const { return locked_; }
+  void Release() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  bool locked_ = false;
+};
+
+TEST_F(IniTwoProcesses, AStuckLockDelaysAWriteOnlyAFewSecondsAndIsReported) {
+  const std::wstring file = WPath("settings.ini");
+  LockHolder holder(root_.string());
+  ASSERT_TRUE(holder.Locked());
+  const auto start = std::chrono::steady_clock::now();
+  std::future<std::pair<BOOL, std::wstring>> write = std::async(std::launch::async, [&] {
+    const BOOL done = WritePrivateProfileStringW(L"S", L"k", L"v", file.c_str());
+    return std::make_pair(done, base::IniLastErrorText());
+  });
+  // A writer that waits for ever is set free here, so the test ends.
+  const bool returned = write.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  holder.Release();
+  const auto [done, problem] = write.get();
+  ASSERT_TRUE(returned) << "the write waited for the lock for more than 30 s";
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500)) << "it did wait a while";
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(Get(file, L"S", L"k"), L"v");
+  EXPECT_NE(problem.find(L"locked"), std::wstring::npos) << problem;
+}
+
+// Temporary files left by writers killed before their rename: the next
+// write removes those of processes that are gone and keeps a live one's.
+TEST_F(IniTwoProcesses, AWriteRemovesTheTemporaryFilesOfDeadWriters) {
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const pid_t alive = fork();
+  if (alive == 0) {
+    for (;;) pause();
+  }
+  ASSERT_GT(alive, 0);
+  const std::string deadTemp = "settings.ini.tmp-" + std::to_string(dead) + "-3";
+  const std::string liveTemp = "settings.ini.tmp-" + std::to_string(alive) + "-0";
+  const std::string notOurs = "settings.ini.tmp-notes";
+  for (const std::string& name : {deadTemp, liveTemp, notOurs}) WriteBytes(Path(name), "half a file");
+  WriteBytes(Path("settings.ini"), Utf16File(L"[S]\r\nk=1\r\n"));
+
+  EXPECT_EQ(WritePrivateProfileStringW(L"S", L"k", L"2", WPath("settings.ini").c_str()), 1);
+  kill(alive, SIGKILL);
+  waitpid(alive, nullptr, 0);
+  EXPECT_FALSE(fs::exists(Path(deadTemp)));
+  EXPECT_TRUE(fs::exists(Path(liveTemp))) << "a live writer's file stays";
+  EXPECT_TRUE(fs::exists(Path(notOurs)));
+  EXPECT_EQ(ReadText(Path("settings.ini")), L"[S]\r\nk=2\r\n");
 }
 
 }  // namespace

@@ -8,9 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace base {
+class IniFileBatch;
+}
 
 class CFileIni {
  public:
@@ -55,6 +60,13 @@ class CFileIni {
   bool WriteList(const std::wstring& key, const std::vector<std::wstring>& items);
   bool WriteList(const wchar_t* key, const std::vector<std::wstring>& items);
 
+  // From BeginBatch to EndBatch, reads come from one reading of the file
+  // and writes are gathered; EndBatch writes them all in one replace of the
+  // file, so a crash leaves the old settings or the new ones, never a mix.
+  // EndBatch is true when the file holds every change (and with no batch).
+  void BeginBatch();
+  bool EndBatch();
+
   // What went wrong in the last operation on this object; empty when
   // nothing did.
   const std::wstring& GetLastErrorText() const { return m_lastError; }
@@ -74,6 +86,7 @@ class CFileIni {
   std::wstring m_section;
   std::wstring m_name;  // for subclasses; unused here
   mutable std::wstring m_lastError;
+  std::shared_ptr<base::IniFileBatch> m_batch;  // during a batch only
 };
 
 // The pieces between occurrences of delimiter, each trimmed of blanks, tabs,

@@ -16,6 +16,7 @@
 // nothing, in IniLastErrorText() of the calling thread.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "win32/types.h"
@@ -52,5 +53,37 @@ bool IniReadValue(const std::wstring& file, const std::wstring& section, const s
 
 // Creates a file holding only FF FE when it does not exist yet.
 bool IniCreateEmptyFile(const std::wstring& file);
+
+// One settings file read once and written once: a reader of many keys
+// parses the file one time, not once per key, and a writer of many keys
+// replaces the file one time, so a crash in the middle of a save leaves
+// the whole old file or the whole new one. The same rules as the profile
+// functions above apply to names, values and damaged files.
+class IniFileBatch {
+ public:
+  // Reads the file now.
+  explicit IniFileBatch(std::wstring file);
+  ~IniFileBatch();
+  IniFileBatch(const IniFileBatch&) = delete;
+  IniFileBatch& operator=(const IniFileBatch&) = delete;
+
+  // The whole value as read at construction with this batch's own changes
+  // applied. False when the section or key is missing or the file could
+  // not be read (problem() says why).
+  bool Find(const std::wstring& section, const std::wstring& key, std::wstring& value) const;
+  // Keeps the change for Commit; false (problem() says why) when the names
+  // or the value would break the file's lines.
+  bool Set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+  // Applies every kept change to the file as it is now, under the folder
+  // lock, in one replace; the changes are then dropped. True when the file
+  // holds them all; problem() may hold a note even then.
+  bool Commit();
+  // What went wrong in the last operation; empty when nothing.
+  const std::wstring& problem() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_state;
+};
 
 }  // namespace base

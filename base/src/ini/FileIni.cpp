@@ -21,12 +21,33 @@ void CFileIni::SetSection(const wchar_t* section) { m_section = section ? sectio
 
 void CFileIni::SetName(const wchar_t* name) { m_name = name ? name : L""; }
 
+void CFileIni::BeginBatch() {
+  m_lastError.clear();
+  if (m_file.empty()) return;
+  m_batch = std::make_shared<base::IniFileBatch>(m_file);
+}
+
+bool CFileIni::EndBatch() {
+  if (!m_batch) return true;
+  std::shared_ptr<base::IniFileBatch> batch = std::move(m_batch);
+  m_batch.reset();
+  const bool done = batch->Commit();
+  m_lastError = batch->problem();
+  return done;
+}
+
 bool CFileIni::ReadValue(const wchar_t* key, std::wstring& value) const {
   m_lastError.clear();
   if (!key || m_file.empty()) return false;
   std::wstring found;
-  bool present = base::IniReadValue(m_file, m_section, key, found);
-  m_lastError = base::IniLastErrorText();
+  bool present = false;
+  if (m_batch) {
+    present = m_batch->Find(m_section, key, found);
+    m_lastError = m_batch->problem();
+  } else {
+    present = base::IniReadValue(m_file, m_section, key, found);
+    m_lastError = base::IniLastErrorText();
+  }
   if (!present || found.empty()) return false;
   value = std::move(found);
   return true;
@@ -82,7 +103,11 @@ bool CFileIni::ReadBool(const wchar_t* key, bool defaultValue) const {
 }
 
 int CFileIni::ReadIntRaw(const wchar_t* key, int defaultValue) const {
-  if (!ReadNumber(key, &base::ini::ParseInt32)) return defaultValue;
+  std::optional<int32_t> number = ReadNumber(key, &base::ini::ParseInt32);
+  if (!number) return defaultValue;
+  // The whole value is a 32-bit number here, which is what the profile
+  // function would find in it too.
+  if (m_batch) return *number;
   return static_cast<int>(
       GetPrivateProfileIntW(m_section.c_str(), key, defaultValue, m_file.c_str()));
 }
@@ -98,6 +123,11 @@ bool CFileIni::Write(const wchar_t* key, const std::wstring& value) {
   if (m_file.empty()) {
     m_lastError = L"no settings file set";
     return false;
+  }
+  if (m_batch) {
+    const bool kept = m_batch->Set(m_section, key ? key : L"", value);
+    m_lastError = m_batch->problem();
+    return kept;
   }
   BOOL done = WritePrivateProfileStringW(m_section.c_str(), key, value.c_str(), m_file.c_str());
   m_lastError = base::IniLastErrorText();

@@ -100,18 +100,20 @@ std::vector<std::wstring> IniDocument::KeyNames(std::wstring_view section) const
   return names;
 }
 
-void IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
   std::wstring_view name = TrimBlanks(key);
   std::optional<Span> span = FindSection(section);
   if (!span) {
     lines_.push_back(Classify(L"[" + std::wstring(TrimBlanks(section)) + L"]"));
     lines_.push_back(Classify(std::wstring(name) + L"=" + std::wstring(value)));
-    return;
+    return true;
   }
   if (std::optional<size_t> at = FindKey(*span, name)) {
     Line& line = lines_[*at];
-    lines_[*at] = Classify(line.name + L"=" + std::wstring(value));
-    return;
+    std::wstring text = line.name + L"=" + std::wstring(value);
+    if (text == line.text) return false;
+    lines_[*at] = Classify(std::move(text));
+    return true;
   }
   size_t insertAt = span->first;
   for (size_t i = span->first; i < span->end; ++i) {
@@ -119,6 +121,7 @@ void IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wst
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
                 Classify(std::wstring(name) + L"=" + std::wstring(value)));
+  return true;
 }
 
 bool IniDocument::RemoveKey(std::wstring_view section, std::wstring_view key) {

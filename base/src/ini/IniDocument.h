@@ -29,8 +29,8 @@ class IniDocument {
 
   // Updates the key in place (keeping its spelling) or adds it after the
   // last non-blank line of its section; a missing section is added at the
-  // end of the file.
-  void Set(std::wstring_view section, std::wstring_view key, std::wstring_view value);
+  // end of the file. Returns whether the text changed.
+  bool Set(std::wstring_view section, std::wstring_view key, std::wstring_view value);
   // Both return whether something was removed.
   bool RemoveKey(std::wstring_view section, std::wstring_view key);
   // Removes the header and every line up to the next section.

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,9 +42,14 @@ bool WriteAll(int fd, std::string_view bytes) {
 // what is wrong with them.
 std::wstring Utf16Problem(std::string_view units) {
   if (units.size() % 2 != 0) return L"it ends in the middle of a character (truncated)";
+  uint16_t previous = L'\n';  // the text begins a line
   for (size_t i = 0; i < units.size(); i += 2) {
     uint16_t u = static_cast<uint8_t>(units[i]) | (static_cast<uint8_t>(units[i + 1]) << 8);
     if (u == 0) return L"it holds NUL characters";
+    // A second mark (two files joined, or a mark written into a file that
+    // had one) hides the line it starts: its section or key would be lost.
+    if (u == 0xFEFF && (previous == L'\n' || previous == L'\r')) return L"a byte-order mark starts a line";
+    previous = u;
     if (u >= 0xDC00 && u <= 0xDFFF) return L"it holds a broken surrogate pair";
     if (u >= 0xD800 && u <= 0xDBFF) {
       if (i + 3 >= units.size()) return L"it holds a broken surrogate pair";
@@ -52,6 +59,47 @@ std::wstring Utf16Problem(std::string_view units) {
     }
   }
   return {};
+}
+
+// Whether a process of this id may still be running: only "no such
+// process" says it is gone (a process of another user answers EPERM).
+bool ProcessMayRun(long pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH); }
+
+// "<pid>-<n>" in decimal, as SaveIniFile names its temporary files; the
+// pid, or -1 for any other text.
+long TempFileOwner(std::string_view tail) {
+  const size_t dash = tail.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash + 1 == tail.size()) return -1;
+  long pid = 0;
+  for (size_t i = 0; i < tail.size(); ++i) {
+    if (i == dash) continue;
+    if (tail[i] < '0' || tail[i] > '9') return -1;
+    if (i < dash) {
+      if (pid > 100000000) return -1;
+      pid = pid * 10 + (tail[i] - '0');
+    }
+  }
+  return pid;
+}
+
+// A writer killed between writing its temporary file and renaming it
+// leaves "<file>.tmp-<pid>-<n>" behind; the next write of the file removes
+// those whose process is gone. A live writer's file is left alone.
+void RemoveStaleTempFiles(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+  const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  const long self = static_cast<long>(::getpid());
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const long owner = TempFileOwner(name.substr(prefix.size()));
+    if (owner < 0 || owner == self || ProcessMayRun(owner)) continue;
+    ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
 }
 
 // Writes bytes to a descriptor and closes it; 0 or the errno of the failure.
@@ -136,6 +184,7 @@ bool SaveIniFile(const std::wstring& path, const IniDocument& document, std::wst
   struct stat st {};
   if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
 
+  RemoveStaleTempFiles(target);
   const std::string temp = target + ".tmp-" + std::to_string(::getpid()) + "-" +
                            std::to_string(counter.fetch_add(1));
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);

@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +19,13 @@ namespace {
 
 // As many links as the kernel itself follows before it gives up.
 constexpr int kMostLinks = 40;
+
+// A write of a settings file holds the lock for milliseconds; a program
+// that holds it longer is stuck, and the settings are written without it
+// rather than the writer hanging with them (at exit: the program).
+constexpr std::chrono::milliseconds kLongestLockWait{3000};
+
+std::wstring SystemError(int error) { return Utf8ToWStringRet(std::strerror(error)); }
 
 std::wstring FolderOf(const std::wstring& path) {
   const size_t slash = path.rfind(L'/');
@@ -57,15 +67,29 @@ IniWriteGuard::IniWriteGuard(const std::wstring& file) {
   const std::wstring folder = FolderOf(file);
   m_fd = ::open(WStringToUtf8Ret(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (m_fd < 0) {
-    m_problem = L"cannot lock the folder " + folder + L": " + Utf8ToWStringRet(std::strerror(errno));
+    m_problem = L"cannot lock the folder " + folder + L": " + SystemError(errno);
     return;
   }
-  while (::flock(m_fd, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    m_problem = L"cannot lock the folder " + folder + L": " + Utf8ToWStringRet(std::strerror(errno));
+  const auto giveUpAt = std::chrono::steady_clock::now() + kLongestLockWait;
+  std::chrono::milliseconds pause{1};
+  while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    if (error == EINTR) continue;
+    if (error != EWOULDBLOCK) {
+      m_problem = L"cannot lock the folder " + folder + L": " + SystemError(error);
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= giveUpAt) {
+      m_problem = L"the folder " + folder + L" stayed locked by another program for " +
+                  std::to_wstring(kLongestLockWait.count() / 1000) + L" s; written without the lock";
+      break;
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds{50});
+  }
+  if (!m_problem.empty()) {
     ::close(m_fd);
     m_fd = -1;
-    return;
   }
 }
 

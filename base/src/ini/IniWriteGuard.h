@@ -24,8 +24,10 @@ class IniWriteGuard {
   IniWriteGuard(const IniWriteGuard&) = delete;
   IniWriteGuard& operator=(const IniWriteGuard&) = delete;
 
-  // Empty when the lock is held; otherwise why not (the write goes on
-  // unlocked, as a missing folder makes the write itself fail anyway).
+  // Waits a few seconds at most for another program's lock. Empty when
+  // the lock is held; otherwise why not (the write goes on unlocked: a
+  // missing folder makes the write itself fail anyway, and settings saved
+  // without the lock beat settings lost to a stuck program).
   const std::wstring& problem() const { return m_problem; }
 
  private:

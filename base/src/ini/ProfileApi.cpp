@@ -6,10 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "damaged/SetAside.h"
+#include "ini/IniEdits.h"
 #include "ini/IniFile.h"
 #include "ini/IniText.h"
-#include "ini/IniWriteGuard.h"
 
 namespace {
 
@@ -17,13 +16,7 @@ using base::ini::IniDocument;
 using base::ini::IniFileContent;
 using base::ini::IniFileStatus;
 
-// One profile call at a time inside the process, so that two threads that
-// update the same file never lose each other's keys; writes also hold a
-// lock across processes (IniWriteGuard).
-std::mutex& EngineMutex() {
-  static std::mutex m;
-  return m;
-}
+using base::ini::EngineMutex;
 
 thread_local std::wstring t_lastError;
 
@@ -75,28 +68,6 @@ DWORD CopyList(const std::vector<std::wstring>& names, LPWSTR out, DWORD size) {
   out[size - 2] = L'\0';
   out[size - 1] = L'\0';
   return size - 2;
-}
-
-bool HasLineBreak(std::wstring_view text) {
-  return text.find_first_of(L"\r\n") != std::wstring_view::npos;
-}
-
-// Text that would turn into other lines or another kind of line once
-// written; empty when the write is safe.
-std::wstring RefusalReason(LPCWSTR app, LPCWSTR key, LPCWSTR value) {
-  std::wstring_view section = base::ini::TrimBlanks(app);
-  if (section.empty() || HasLineBreak(section) || section.find(L']') != std::wstring_view::npos) {
-    return L"the section name is empty or holds ']' or a line break";
-  }
-  if (key) {
-    std::wstring_view name = base::ini::TrimBlanks(key);
-    if (name.empty() || HasLineBreak(name) || name.find(L'=') != std::wstring_view::npos ||
-        name.front() == L'[' || name.front() == L';') {
-      return L"the key is empty, holds '=' or a line break, or starts with '[' or ';'";
-    }
-  }
-  if (value && HasLineBreak(value)) return L"the value holds a line break";
-  return {};
 }
 
 }  // namespace
@@ -154,55 +125,18 @@ BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lp
     Report(L"no section or file name given");
     return FALSE;
   }
-  std::wstring refusal = RefusalReason(lpAppName, lpKeyName, lpString);
+  base::ini::IniEdit edit{lpAppName, std::nullopt, std::nullopt};
+  if (lpKeyName) edit.key = lpKeyName;
+  if (lpKeyName && lpString) edit.value = lpString;
+  std::wstring refusal = base::ini::RefusalReason(edit);
   if (!refusal.empty()) {
     Report(L"write to " + std::wstring(lpFileName) + L" refused: " + refusal);
     return FALSE;
   }
-
-  // Through a symbolic link the file it names is written, and the link
-  // stays; the folder lock keeps another process from writing the file
-  // between our read and our replace.
-  const std::wstring file = base::ini::FollowLinks(lpFileName);
-  base::ini::IniWriteGuard guard(file);
-  IniFileContent content = base::ini::LoadIniFile(file);
-  std::wstring note = guard.problem();
-  if (content.status == IniFileStatus::kUnreadable) {
-    Report(content.problem);
-    return FALSE;
-  }
-  const bool deleting = !lpKeyName || !lpString;
-  if (content.status == IniFileStatus::kDamaged) {
-    if (deleting) return TRUE;  // nothing of ours to delete in it
-    std::wstring asidePath;
-    std::wstring problem;
-    if (!base::damaged::SetAsideDamagedFile(file, asidePath, problem)) {
-      Report(content.problem + L"; " + problem);
-      return FALSE;
-    }
-    if (!note.empty()) note += L"; ";
-    note += content.problem + L"; it was kept as " + asidePath + L" and started anew";
-    content.document = IniDocument();
-  }
-
-  bool changed = true;
-  if (!lpKeyName) {
-    changed = content.document.RemoveSection(lpAppName);
-  } else if (!lpString) {
-    changed = content.document.RemoveKey(lpAppName, lpKeyName);
-  } else {
-    content.document.Set(lpAppName, lpKeyName, lpString);
-  }
-  if (!changed) {
-    return TRUE;
-  }
   std::wstring problem;
-  if (!base::ini::SaveIniFile(file, content.document, problem)) {
-    Report(note.empty() ? problem : note + L"; " + problem);
-    return FALSE;
-  }
-  if (!note.empty()) Report(note);
-  return TRUE;
+  const bool written = base::ini::ApplyEdits(lpFileName, {edit}, problem);
+  Report(problem);
+  return written ? TRUE : FALSE;
 }
 
 namespace base {

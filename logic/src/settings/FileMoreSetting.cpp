@@ -1,5 +1,6 @@
 #include "logic/FileMoreSetting.h"
 
+#include "SettingsFileLog.h"
 #include "logic/DataFiles.h"
 
 namespace {
@@ -19,6 +20,7 @@ CFileMoreSetting::CFileMoreSetting() {
   std::wstring path = GetMoreIniPath();
   if (!path.empty()) {
     EnsureDataFolder();
+    logic::SetAsideDamagedSettings(path);
     SetFile(path.c_str());
     m_bound = true;
     Read();
@@ -29,6 +31,7 @@ CFileMoreSetting::~CFileMoreSetting() { Write(); }
 
 bool CFileMoreSetting::Read() {
   if (!m_bound) return true;
+  BeginBatch();  // one reading of the file for every key
   SetSection(L"Common");
   common_showflow_desktop = ReadBool(L"common_showflow_desktop", common_showflow_desktop > 0) ? 1 : 0;
   common_showflow_recording = ReadBool(L"common_showflow_recording", common_showflow_recording > 0) ? 1 : 0;
@@ -43,11 +46,13 @@ bool CFileMoreSetting::Read() {
     item.vk = static_cast<uint16_t>(ReadInt(kKeyNames[id], kVkF1 + id) & 0xFFFF);
     item.mod = static_cast<uint16_t>(ReadInt(kModNames[id], kModControl) & 0xFFFF);
   }
+  EndBatch();
   return true;
 }
 
 bool CFileMoreSetting::Write() {
   if (!m_bound) return false;
+  BeginBatch();  // both sections in one replace of the file
   bool ok = true;
   SetSection(L"Common");
   ok &= WriteInt(L"common_showflow_desktop", common_showflow_desktop);
@@ -61,5 +66,5 @@ bool CFileMoreSetting::Write() {
     ok &= WriteInt(kKeyNames[id], item.vk);
     ok &= WriteInt(kModNames[id], item.mod);
   }
-  return ok;
+  return logic::FinishSettingsSave(*this, ok);
 }

@@ -1,5 +1,6 @@
 #include "logic/FileOtptionTimertask.h"
 
+#include "SettingsFileLog.h"
 #include "logic/DataFiles.h"
 
 CFileOtptionTimertask::CFileOtptionTimertask() : CFileOutputArgument(false) {
@@ -11,16 +12,21 @@ CFileOtptionTimertask::CFileOtptionTimertask() : CFileOutputArgument(false) {
 CFileOtptionTimertask::~CFileOtptionTimertask() { CFileOtptionTimertask::Write(); }
 
 bool CFileOtptionTimertask::Read() {
+  BeginBatch();  // one reading of the file for both sections
   if (HasFile()) {
     SetSection(L"OPTION");
     option_everyday = ReadBool(L"option_everyday", option_everyday > 0) ? 1 : 0;
   }
-  return ReadOutput();
+  const bool read = ReadOutput();
+  EndBatch();
+  return read;
 }
 
 bool CFileOtptionTimertask::Write() {
   if (!HasFile()) return false;
+  BeginBatch();  // both sections in one replace of the file
   SetSection(L"OPTION");
   bool ok = WriteInt(L"option_everyday", option_everyday ? 1 : 0);
-  return WriteOutput() && ok;
+  ok = WriteOutput() && ok;
+  return logic::FinishSettingsSave(*this, ok);
 }

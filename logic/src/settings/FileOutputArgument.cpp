@@ -1,5 +1,6 @@
 #include "logic/FileOutputArgument.h"
 
+#include "SettingsFileLog.h"
 #include "logic/DataFiles.h"
 
 namespace {
@@ -15,14 +16,25 @@ CFileOutputArgument::~CFileOutputArgument() { CFileOutputArgument::Write(); }
 bool CFileOutputArgument::Bind(const std::wstring& path) {
   if (path.empty()) return false;
   EnsureDataFolder();
+  logic::SetAsideDamagedSettings(path);
   SetFile(path.c_str());
   m_bound = true;
   return true;
 }
 
-bool CFileOutputArgument::Read() { return ReadOutput(); }
+bool CFileOutputArgument::Read() {
+  BeginBatch();  // one reading of the file for every key
+  const bool read = ReadOutput();
+  EndBatch();
+  return read;
+}
 
-bool CFileOutputArgument::Write() { return WriteOutput(); }
+bool CFileOutputArgument::Write() {
+  if (!m_bound) return false;
+  BeginBatch();
+  const bool kept = WriteOutput();
+  return logic::FinishSettingsSave(*this, kept);
+}
 
 bool CFileOutputArgument::ReadOutput() {
   // Whatever the record held before, every field starts from its default.
