@@ -92,8 +92,7 @@ bool SearchTable(int fd, const ElfW(Ehdr)& header, unsigned type, ElfW(Addr) tar
     if (length > kNameBytes - 1) length = kNameBytes - 1;
     const ssize_t got = pread(fd, g_rawName, length, strings.sh_offset + best.st_name);
     if (got <= 0) continue;
-    g_rawName[got] = '\0';
-    g_rawName[strnlen(g_rawName, static_cast<size_t>(got))] = '\0';
+    g_rawName[got] = '\0';  // the name ends at its own NUL, if that came first
     offset = target - best.st_value;
     return true;
   }
