@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -35,6 +36,7 @@ int CountOccurrences(const std::string& text, const std::string& needle) {
 }
 
 struct CrashRun {
+  bool hung = false;       // still running at the deadline (then killed)
   int termSignal = 0;      // 0 when the child did not die of a signal
   int exitCode = -1;
   std::vector<fs::path> reports;
@@ -64,7 +66,19 @@ class CrashReportTest : public ::testing::Test {
     }
     CrashRun run;
     int status = 0;
-    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    // A report takes well under a second; a handler that hangs is stopped
+    // after a minute, a margin no loaded machine needs.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+      usleep(20000);
+    if (done == 0) {
+      run.hung = true;
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return run;
+    }
+    EXPECT_EQ(done, pid);
     if (WIFSIGNALED(status)) run.termSignal = WTERMSIG(status);
     if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
     fs::path folder = root_ / "data" / "Quorvale";
@@ -112,6 +126,45 @@ INSTANTIATE_TEST_SUITE_P(Signals, CrashKinds,
                                            CrashCase{"abort", SIGABRT, "SIGABRT"},
                                            CrashCase{"fpe", SIGFPE, "SIGFPE"}),
                          [](const auto& info) { return std::string(info.param.how); });
+
+struct AllocatorCase {
+  const char* how;
+  int signal;
+  const char* function;  // the frame the report must name
+};
+void PrintTo(const AllocatorCase& c, std::ostream* out) { *out << c.how; }
+
+class AllocatorTaken : public CrashReportTest, public ::testing::WithParamInterface<AllocatorCase> {};
+
+// The handler allocates nothing: a crash while the allocator's lock is held,
+// by another thread or by the crashing code itself, is still reported whole
+// and the observer still hears of it.
+TEST_P(AllocatorTaken, TheReportIsWrittenAndTheProcessDiesOfItsSignal) {
+  const AllocatorCase& c = GetParam();
+  CrashRun run = Run(c.how);
+  ASSERT_FALSE(run.hung) << "the crash handler hung";
+  EXPECT_EQ(run.termSignal, c.signal) << "exit code " << run.exitCode;
+  ASSERT_EQ(run.reports.size(), 1u);
+  std::string report = ReadAll(run.reports[0]);
+  EXPECT_NE(report.find("crashing_program.cpp("), std::string::npos) << report;
+  EXPECT_NE(report.find(std::string(") : crash_capture_child at (anonymous namespace)::") + c.function + "()"),
+            std::string::npos)
+      << report;
+  EXPECT_LT(report.find(c.function), report.find(" at main()")) << report;
+  EXPECT_EQ(CountOccurrences(run.observerLog, "OnCatch "), 1) << run.observerLog;
+  EXPECT_NE(run.observerLog.find(c.function), std::string::npos) << run.observerLog;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Crashes, AllocatorTaken,
+    ::testing::Values(AllocatorCase{"allocator-held-segv", SIGSEGV, "CrashOnPurposeInNamedFunction"},
+                      AllocatorCase{"allocator-abort", SIGABRT, "FreeTwiceInNamedFunction"}),
+    [](const auto& info) {
+      std::string name = info.param.how;
+      for (char& ch : name)
+        if (ch == '-') ch = '_';
+      return name;
+    });
 
 TEST_F(CrashReportTest, ObserverThatCrashesItselfIsCalledOnceAndTheProcessStillEnds) {
   CrashRun run = Run("observer-crash");

@@ -7,11 +7,16 @@
 //   module was loaded) | createthread-overflow (on a CreateThread thread) |
 //   pulse-overflow (on PulseAudio's main-loop thread) | observer-signal
 //   (abort; the observer raises a signal whose handler runs on the signal
-//   stack)
+//   stack) | allocator-held-segv (another thread holds the allocator's lock
+//   when the crash comes) | allocator-abort (the allocator finds a double
+//   free and aborts with its lock held)
 // The observer appends one line per call to the file named by the second
-// argument, then the text it was given.
+// argument, then the text it was given; like the handler that calls it,
+// it allocates nothing.
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +25,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <pulse/thread-mainloop.h>
 
@@ -43,9 +49,19 @@ class FileObserver : public CDumpCatchObserverBase {
   int OnCatch(int code, const char* crashText) override {
     int fd = open(g_observerLog, O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (fd >= 0) {
-      std::string line = "OnCatch " + std::to_string(code) + "\n" + crashText + "\n";
-      ssize_t ignored = write(fd, line.data(), line.size());
-      (void)ignored;
+      char number[16];
+      int n = 0;
+      do {
+        number[n++] = static_cast<char>('0' + code % 10);
+        code /= 10;
+      } while (code > 0 && n < 15);
+      char line[32] = "OnCatch ";
+      size_t length = strlen(line);
+      while (n) line[length++] = number[--n];
+      line[length++] = '\n';
+      for (auto [text, size] : {std::pair<const char*, size_t>{line, length}, {crashText, strlen(crashText)},
+                                {"\n", 1}})
+        (void)!write(fd, text, size);
       close(fd);
     }
     if (g_observerRaises) raise(SIGUSR1);
@@ -69,6 +85,50 @@ __attribute__((noinline)) void CrashOnPurposeInNamedFunction(const std::string& 
   }
   volatile int* nowhere = nullptr;
   *nowhere = 42;
+}
+
+__attribute__((noinline)) void FreeTwiceInNamedFunction() {
+  // Too large for the per-thread cache: the second free reaches the
+  // arena, takes its lock and aborts there.
+  char* block = static_cast<char*>(malloc(2000));
+  block[0] = 1;
+  free(block);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+  free(block);
+#pragma GCC diagnostic pop
+}
+
+// The state letter of a thread of this process ('S' while it waits on a
+// lock), read without allocating.
+char ThreadState(long tid) {
+  char path[64];
+  snprintf(path, sizeof path, "/proc/self/task/%ld/stat", tid);
+  const int fd = open(path, O_RDONLY);
+  if (fd < 0) return '?';
+  char text[512];
+  const ssize_t n = read(fd, text, sizeof text - 1);
+  close(fd);
+  if (n <= 0) return '?';
+  text[n] = '\0';
+  const char* end = strrchr(text, ')');  // the name may hold blanks
+  return end && end[1] == ' ' ? end[2] : '?';
+}
+
+std::atomic<long> g_statsThread{0};
+
+// malloc_stats holds the main arena's lock while it prints to stderr; with
+// stderr's lock held here, it stays inside, the allocator taken, until the
+// process ends.
+void HoldTheAllocatorFromAnotherThread() {
+  flockfile(stderr);
+  std::thread([] {
+    g_statsThread.store(syscall(SYS_gettid));
+    malloc_stats();
+  }).detach();
+  while (g_statsThread.load() == 0) usleep(1000);
+  while (ThreadState(g_statsThread.load()) != 'S') usleep(1000);
+  usleep(100000);
 }
 
 volatile bool g_deeper = true;  // always true; the compiler cannot tell
@@ -149,6 +209,14 @@ int main(int argc, char** argv) {
     pa_mainloop_api_once(pa_threaded_mainloop_get_api(loop), OverflowOnPulseThread, nullptr);
     if (pa_threaded_mainloop_start(loop) != 0) return 7;
     WaitForTheCrash();
+  }
+  if (how == "allocator-held-segv") {
+    HoldTheAllocatorFromAnotherThread();
+    CrashOnPurposeInNamedFunction("segv");
+  }
+  if (how == "allocator-abort") {
+    std::thread([] {}).join();  // a process that has had threads locks its arenas
+    FreeTwiceInNamedFunction();
   }
   if (how == "thread-segv") {
     std::thread worker([] { CrashOnPurposeInNamedFunction("segv"); });

@@ -245,4 +245,33 @@ TEST(HttpRequest, VerboseRequestWritesLibcurlsTextToTheDebugChannel) {
   EXPECT_TRUE(outputs.empty());
 }
 
+// A body limit takes a reply of exactly that size, and stops one that is a
+// byte longer whether it announced its length or not; the next request of
+// the same object starts with the flag cleared.
+TEST(HttpRequest, BodyLimitTakesUpToItsSizeAndStopsOneByteMore) {
+  LocalServer server;
+  ASSERT_TRUE(server.running());
+  struct Case {
+    std::string path;
+    bool taken;
+  } cases[] = {
+      {"/files/a.bin?size=1000", true},
+      {"/files/a.bin?size=1000&nolength=1", true},
+      {"/files/a.bin?size=1001", false},
+      {"/files/a.bin?size=1001&nolength=1", false},
+      {"/endless?chunk=300", false},
+  };
+  CCurlHttpBase http("", "", 0, 5000, false);
+  http.setBodyLimit(1000);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    http.setUrl(server.url(c.path));
+    EXPECT_EQ(http.performSafe(), c.taken) << Error(http);
+    EXPECT_EQ(http.isBodyLimitExceeded(), !c.taken);
+    EXPECT_LE(http.getBodySize(), 1000u);
+    if (c.taken) EXPECT_EQ(http.getBodySize(), 1000u);
+    else EXPECT_FALSE(Error(http).empty());
+  }
+}
+
 }  // namespace

@@ -12,7 +12,13 @@ Routes (query parameters in brackets):
   /html/<page>/...      the path segment <page>, form-decoded, as an HTML page
   /loop                 a redirect to itself
   /redirect [to]        a redirect to the path `to`
+  /hops [n, to]         n redirects in a row (each to /hops with n - 1),
+                        the last one to the path `to`
   /stall                reads the request, never answers
+  /endless [chunk, delay_ms, length]  a 200 reply whose body never ends:
+                        `chunk` bytes (default 65536) at a time, `delay_ms`
+                        between them; without a length (the end would be
+                        the closing), or announcing `length` bytes
   /file [size, disposition, drop, first_size, ignore_range, nolength,
          chunk, delay_ms, claim]
   /files/<name>         the same, 1000 bytes unless size says otherwise
@@ -114,8 +120,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.reply(302, b"again", [("Location", self.path)])
             elif url.path == "/redirect":
                 self.reply(302, b"moved", [("Location", query.get("to", "/"))])
+            elif url.path == "/hops":
+                left = int(query.get("n", "1")) - 1
+                to = query.get("to", "/")
+                if left > 0:
+                    to = "/hops?" + urllib.parse.urlencode({"n": left, "to": to})
+                self.reply(302, b"moved", [("Location", to)])
             elif url.path == "/stall":
                 time.sleep(3600)
+            elif url.path == "/endless":
+                self.serve_endless(query)
             elif url.path == "/file":
                 self.serve_file(query)
             elif url.path.startswith("/named/"):
@@ -129,6 +143,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.reply(404, b"no such route")
         except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             self.close_connection = True
+
+    def serve_endless(self, query):
+        self.send_response(200)
+        if "length" in query:
+            self.send_header("Content-Length", query["length"])
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        piece = b"{" * int(query.get("chunk", "65536"))
+        delay = int(query.get("delay_ms", "0")) / 1000.0
+        while True:  # until the client gives up: a broken pipe ends it
+            self.wfile.write(piece)
+            self.wfile.flush()
+            if delay:
+                time.sleep(delay)
 
     def serve_file(self, query):
         if "claim" in query:

@@ -5,8 +5,8 @@
 // files and lines come from binutils' addr2line where the module carries
 // line tables (without either, a frame shows " (0)" for them).
 //
-// This file and its sources depend on nothing else of the base library, so
-// the crash-capture module can compile them into itself.
+// These allocate, so a crash handler cannot use them: the crash-capture
+// module writes the same lines with a signal-safe writer of its own.
 
 #include <ostream>
 #include <string>

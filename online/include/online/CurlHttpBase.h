@@ -92,6 +92,12 @@ class CCurlHttpBase : public CUniteBase {
   int getTimeout() const { return timeoutMs_; }
   void setVerbose(bool verbose) { verbose_ = verbose; }
   bool isVerbose() const { return verbose_; }
+  // The most body bytes a request takes; 0 takes any amount. A reply that
+  // announces more is refused before its body, one that sends more is
+  // stopped there: the request fails and isBodyLimitExceeded tells why.
+  void setBodyLimit(size_t bytes) { bodyLimit_ = bytes; }
+  size_t getBodyLimit() const { return bodyLimit_; }
+  bool isBodyLimitExceeded() const { return bodyLimitExceeded_; }
 
  protected:
   // Runs the prepared transfer and reports a libcurl failure; otherwise
@@ -116,5 +122,7 @@ class CCurlHttpBase : public CUniteBase {
   std::atomic<bool> performing_{false};
   bool succeeded_ = false;
   std::atomic<bool> busy_{false};
+  size_t bodyLimit_ = 0;
+  bool bodyLimitExceeded_ = false;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
 };

@@ -6,7 +6,8 @@
 // renamed over the local path, so a failed download never damages or
 // replaces a good file. With resume on, a later request continues the
 // part, and a local file that already has the remote size is taken as done
-// without a transfer.
+// without a transfer. A part whose writing found the disk full is removed
+// instead of kept for a resume: it would keep the disk full.
 //
 // The probe before the transfer and the transfer itself fail on an HTTP
 // status of 400 or more, follow at most kMaxRedirects redirects, give up
@@ -99,6 +100,8 @@ class CCurlHttpFile : public CCurlHttpBase {
   // Puts the complete part in place of the local file.
   bool commitLocalFile();
   bool finishComplete();
+  // Removes the part file after a write that found the disk full, and says so.
+  void discardPartOfFullDisk();
 
   std::atomic<int64_t> downloadedSize_{0};
   int64_t remoteSize_ = 0;
@@ -112,6 +115,8 @@ class CCurlHttpFile : public CCurlHttpBase {
   // The local file itself already had the size (nothing to rename).
   bool completeInPlace_ = false;
   bool resume_ = false;
+  // A write of this request failed for want of room on the disk.
+  bool diskFull_ = false;
   CCurlHttpFileInterface* listener_ = nullptr;
   uint32_t userData_ = 0;
   long lowSpeedBytes_ = kDefaultLowSpeedBytes;

@@ -15,10 +15,17 @@
 
 namespace {
 
-// The query, keeping the status libcurl saw.
+// The query, keeping the status libcurl saw. The information is a few
+// hundred bytes: a reply past the limit is not it, and is not read on until
+// the time-out. A provider that moved is followed, a few hops at most.
 class UpdateQuery : public CCurlHttpQuery {
  public:
-  using CCurlHttpQuery::CCurlHttpQuery;
+  explicit UpdateQuery(const std::string& url) : CCurlHttpQuery(url) { setBodyLimit(kUpdateInfoLimitBytes); }
+  bool curSetOpt() override {
+    return curl_easy_setopt(curl_, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+           curl_easy_setopt(curl_, CURLOPT_MAXREDIRS, kUpdateMaxRedirects) == CURLE_OK &&
+           curl_easy_setopt(curl_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK;
+  }
   bool onPerformEnd(CURLcode code) override {
     status = 0;
     if (code == CURLE_OK) curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status);
@@ -73,6 +80,10 @@ bool FetchUpdateInfo(const std::wstring& url, UpdateInfo& info, std::wstring& re
   }
   UpdateQuery query(WStringToUtf8Ret(url));
   if (!query.performSafe()) {
+    if (query.isBodyLimitExceeded()) {
+      reason = L"更新信息超过" + std::to_wstring(kUpdateInfoLimitBytes) + L"字节";
+      return false;
+    }
     const wchar_t* error = query.getLastError();
     reason = error ? error : L"";
     return false;

@@ -26,6 +26,9 @@ int64_t FileSizeAt(const std::wstring& path) {
 
 std::wstring SystemErrorText(int error) { return AnsiToWStringRet(std::strerror(error)); }
 
+// The volume (or the user's share of it) has no room left.
+bool IsDiskFull(int error) { return error == ENOSPC || error == EDQUOT; }
+
 int ProgressTrampoline(void* object, curl_off_t, curl_off_t downloadedNow, curl_off_t, curl_off_t) {
   if (!object) return 0;
   return static_cast<CCurlHttpFile*>(object)->onProgress(static_cast<int64_t>(downloadedNow));
@@ -89,6 +92,7 @@ void CCurlHttpFile::clearState() {
   localFile_.reset();
   complete_ = false;
   completeInPlace_ = false;
+  diskFull_ = false;
 }
 
 bool CCurlHttpFile::performSafe() { return CCurlHttpBase::performSafe(); }
@@ -325,6 +329,7 @@ size_t CCurlHttpFile::onWrite(const char* data, size_t size, size_t count) {
   }
   if (fwrite(data, 1, bytes, localFile_.get()) != bytes) {
     const int error = errno;
+    diskFull_ = IsDiskFull(error);
     setLastError(L"file down size is not match,%s", L"CCurlHttpFile::onWrite");
     SetLastErrorText(std::wstring(getLastError()) + L"\r\n" + SystemErrorText(error));
     return 0;
@@ -343,6 +348,7 @@ int CCurlHttpFile::onProgress(int64_t downloadedNow) {
 
 bool CCurlHttpFile::onPerformEnd(CURLcode code) {
   const bool written = closeLocalFile();
+  if (diskFull_) discardPartOfFullDisk();
   long status = 0;
   const bool rangeRefused = code == CURLE_HTTP_RETURNED_ERROR && startOffset_ > 0 &&
                             curl_easy_getinfo(curl_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
@@ -362,9 +368,22 @@ bool CCurlHttpFile::closeLocalFile() {
   const int error = errno;
   localFile_.reset();
   if (flushed) return true;
+  diskFull_ = diskFull_ || IsDiskFull(error);
   setLastError(L"file can't write,%s,%s", getPartPath().c_str(), L"CCurlHttpFile::closeLocalFile");
   SetLastErrorText(std::wstring(getLastError()) + L"\r\n" + SystemErrorText(error));
   return false;
+}
+
+void CCurlHttpFile::discardPartOfFullDisk() {
+  // A full disk is seldom freed by the time the download is tried again.
+  const std::wstring part = getPartPath();
+  std::wstring note = L"the disk is full: " + part;
+  if (std::remove(WStringToUtf8Ret(part).c_str()) == 0 || errno == ENOENT)
+    note += L" removed";
+  else
+    note += L" could not be removed: " + SystemErrorText(errno);
+  const std::wstring earlier = getLastError();
+  SetLastErrorText(earlier.empty() ? note : earlier + L"\r\n" + note);
 }
 
 bool CCurlHttpFile::downloadChkFinish() {

@@ -1,5 +1,7 @@
 #include "online/CurlHttpBase.h"
 
+#include <algorithm>
+
 #include "base/CodePage.h"
 #include "base/DebugStr.h"
 #include "base/UrlCoding.h"
@@ -54,6 +56,8 @@ void CCurlHttpBase::reset() {
   performing_.store(false);
   succeeded_ = false;
   busy_.store(false);
+  bodyLimit_ = 0;
+  bodyLimitExceeded_ = false;
 }
 
 bool CCurlHttpBase::prepare() {
@@ -83,6 +87,7 @@ bool CCurlHttpBase::runTransfer() {
   errorBuffer_[0] = '\0';
   performing_.store(true);
   const CURLcode code = curl_easy_perform(curl_);
+  if (code == CURLE_FILESIZE_EXCEEDED) bodyLimitExceeded_ = true;
   const bool accepted = onPerformEnd(code);
   performing_.store(false);
   if (code != CURLE_OK) {
@@ -141,6 +146,7 @@ bool CCurlHttpBase::curSetOptPre() {
       SetCurlOption(curl_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeoutMs_));
     if (timeoutMs_ != 0) SetCurlOption(curl_, CURLOPT_TIMEOUT_MS, static_cast<long>(timeoutMs_));
     if (headers_) SetCurlOption(curl_, CURLOPT_HTTPHEADER, headers_);
+    if (bodyLimit_ != 0) SetCurlOption(curl_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(bodyLimit_));
   } catch (const CurlFailure& failure) {
     SetLastErrorText(CurlErrorText(failure.code(), nullptr));
     return false;
@@ -173,6 +179,7 @@ void CCurlHttpBase::clearState() {
   body_.clear();
   performing_.store(false);
   succeeded_ = false;
+  bodyLimitExceeded_ = false;
 }
 
 bool CCurlHttpBase::initCurl() {
@@ -203,6 +210,12 @@ int CCurlHttpBase::onDebug(curl_infotype type, const char* data, size_t size) {
 
 size_t CCurlHttpBase::onWrite(const char* data, size_t size, size_t count) {
   if (!data) return static_cast<size_t>(-1);
-  body_.append(data, size * count);
-  return size * count;
+  const size_t bytes = size * count;
+  if (bodyLimit_ != 0 && bytes > bodyLimit_ - std::min(body_.size(), bodyLimit_)) {
+    bodyLimitExceeded_ = true;
+    SetLastErrorText(L"reply larger than " + std::to_wstring(bodyLimit_) + L" bytes,CCurlHttpBase::onWrite");
+    return CURL_WRITEFUNC_ERROR;
+  }
+  body_.append(data, bytes);
+  return bytes;
 }

@@ -1,5 +1,7 @@
 // Installs the fatal-signal handlers, and on a crash writes the report,
 // tells the registered observer once and lets the process die of its signal.
+// From the signal on, only async-signal-safe calls run, on memory set aside
+// when the handlers were installed.
 #include <execinfo.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -8,8 +10,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -61,19 +65,44 @@ void* FaultingPc(void* context) {
   return uc ? reinterpret_cast<void*>(uc->uc_mcontext.gregs[REG_RIP]) : nullptr;
 }
 
+// The report, its ANSI copy and the file's path: set aside with the module,
+// since the handler may not allocate (the crash may have happened inside
+// the allocator, or while another thread holds it).
+char g_reportText[64 * 1024];
+char g_ansiText[64 * 1024];
+char g_reportPath[4096];
+
+void WriteToStandardError(const char* text, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(STDERR_FILENO, text, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    text += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+void WriteToStandardError(const char* text) { WriteToStandardError(text, strlen(text)); }
+
 void WriteReportAndTellTheObserver() {
   const PendingReport& pending = g_pending;
-  std::string text = BuildCrashReport(pending.signal, pending.hasFaultAddress, pending.faultAddress,
-                                      pending.stack, pending.count);
-  std::string path = StoreCrashReport(g_reportFolder, text);
-  if (path.empty())
-    fprintf(stderr, "crash report could not be written to %s\n", g_reportFolder.c_str());
-  else
-    fprintf(stderr, "crash report written to %s\n", path.c_str());
-  fputs(text.c_str(), stderr);
+  FixedText text(g_reportText, sizeof g_reportText);
+  BuildCrashReport(text, pending.signal, pending.hasFaultAddress, pending.faultAddress, pending.stack,
+                   pending.count);
+  FixedText path(g_reportPath, sizeof g_reportPath);
+  if (StoreCrashReport(g_reportFolder.c_str(), text, path)) {
+    WriteToStandardError("crash report written to ");
+    WriteToStandardError(path.c_str());
+  } else {
+    WriteToStandardError("crash report could not be written to ");
+    WriteToStandardError(g_reportFolder.c_str());
+  }
+  WriteToStandardError("\n");
+  WriteToStandardError(text.c_str(), text.size());
 
   if (CDumpCatchObserverBase* observer = g_observer.load()) {
-    std::string ansi = ToAnsiCodePage(text);
+    FixedText ansi(g_ansiText, sizeof g_ansiText);
+    ToAnsiCodePage(text, ansi);
     observer->OnCatch(pending.signal, ansi.c_str());
   }
 }
@@ -158,6 +187,7 @@ char* MapReportStack() {
 
 bool InstallHandlers() {
   g_reportFolder = DataFolder();
+  PrepareCrashReport();
   // Load the unwinder now: its first use may allocate and open files.
   void* warm[4];
   backtrace(warm, 4);

@@ -8,6 +8,7 @@
 // {"version": "3.7.0", "ForceUpdate": 0, "verinfo": "…"}.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "win32/windows.h"
@@ -18,9 +19,15 @@ struct UpdateInfo {
   std::wstring verinfo;      // handed to the updater unchanged
 };
 
-// GET `url` (time-outs of CCurlHttpQuery). False, with the reason, for
-// "none" or an empty address, a failed request, a status of 400 or more,
-// or a reply that is not such an object.
+// The most the provider's reply may hold, and the redirects followed to it.
+inline constexpr size_t kUpdateInfoLimitBytes = 1024 * 1024;
+inline constexpr long kUpdateMaxRedirects = 5;
+
+// GET `url` (time-outs of CCurlHttpQuery, held also against a reply that
+// never ends), following up to kUpdateMaxRedirects redirects over HTTP or
+// HTTPS. False, with the reason, for "none" or an empty address, a failed
+// request, a reply over kUpdateInfoLimitBytes, a status of 400 or more, or
+// a reply that is not such an object.
 bool FetchUpdateInfo(const std::wstring& url, UpdateInfo& info, std::wstring& reason);
 
 // Versions compared part by part as numbers ("3.10.0" is newer than
