@@ -353,7 +353,8 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event, const KeyLookup& key) {
                                                : screenRectOf(x, e.window, e.width, e.height);
       // Our own requests come back as plain events; a window manager's
       // placements come as synthetic ones or differ from what we asked.
-      if (!e.send_event && takeOwnConfigure(hwnd, rect)) break;
+      // A plain one made before our latest request was handled is stale.
+      if (!e.send_event && takeOwnConfigure(hwnd, rect, e.serial)) break;
       detail::placementFromDisplay(hwnd, rect);
       break;
     }

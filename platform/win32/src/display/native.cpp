@@ -305,10 +305,11 @@ void nativeMoveResize(HWND hwnd, const RECT& rect) {
   if (!native) return;
   native->width = std::max<LONG>(1, rect.right - rect.left);
   native->height = std::max<LONG>(1, rect.bottom - rect.top);
+  const unsigned long serial = NextRequest(x->dpy);
   XMoveResizeWindow(x->dpy, native->xid, rect.left, rect.top, static_cast<unsigned>(native->width),
                     static_cast<unsigned>(native->height));
-  native->ownConfigures.push_back(RECT{rect.left, rect.top, rect.left + native->width,
-                                       rect.top + native->height});
+  native->ownConfigures.push_back(
+      {RECT{rect.left, rect.top, rect.left + native->width, rect.top + native->height}, serial});
   if (native->ownConfigures.size() > 64) native->ownConfigures.pop_front();
   if (native->xsurface) cairo_xlib_surface_set_size(native->xsurface, native->width, native->height);
   XFlush(x->dpy);
@@ -325,19 +326,20 @@ void wakeEventReaders() {
   }
 }
 
-bool takeOwnConfigure(HWND hwnd, const RECT& rect) {
+bool takeOwnConfigure(HWND hwnd, const RECT& rect, unsigned long serial) {
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
   Native* native = nativeLocked(hwnd);
   if (!native) return false;
   auto& pending = native->ownConfigures;
-  for (auto it = pending.begin(); it != pending.end(); ++it) {
-    if (it->left == rect.left && it->top == rect.top && it->right == rect.right &&
-        it->bottom == rect.bottom) {
-      pending.erase(pending.begin(), it + 1);
-      return true;
-    }
-  }
-  return false;
+  if (pending.empty()) return false;
+  // The server handles requests in order: a configure made before our
+  // latest placement was handled (a raise on mapping, an older echo) shows
+  // a state that placement replaces.
+  const Native::OwnConfigure latest = pending.back();
+  while (!pending.empty() && pending.front().serial <= serial) pending.pop_front();
+  if (serial < latest.serial) return true;
+  const RECT& r = latest.rect;
+  return r.left == rect.left && r.top == rect.top && r.right == rect.right && r.bottom == rect.bottom;
 }
 
 void nativeMap(HWND hwnd) {

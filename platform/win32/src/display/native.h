@@ -39,9 +39,14 @@ struct Native {
   int width = 0, height = 0;
   bool mapped = false;
   int ownUnmaps = 0;         // unmaps we asked for, so the echo is not an iconify
-  // Placements we asked the server for and whose ConfigureNotify has not
-  // come back yet: their echoes must not undo a later placement.
-  std::deque<RECT> ownConfigures;
+  // Placements we asked the server for, with the serial of each request,
+  // whose ConfigureNotify has not come back yet: neither their echoes nor
+  // any configure the server made before the latest of them may undo it.
+  struct OwnConfigure {
+    RECT rect;
+    unsigned long serial;
+  };
+  std::deque<OwnConfigure> ownConfigures;
   bool parentIsRoot = true;  // false once a window manager reparents it
   cairo_surface_t* xsurface = nullptr;
   cairo_surface_t* layeredImage = nullptr;  // the image last shown, with its look
@@ -95,9 +100,11 @@ void nativeMinimumSize(HWND hwnd, int width, int height);
 void nativeSetIcons(HWND hwnd, HICON big, HICON small);
 // The Cairo image surface an icon holds (through the installed reader), or null.
 void* iconSurfaceOf(HICON icon);
-// True when a ConfigureNotify with this placement is the echo of our own
-// request (it is then dropped with the requests before it).
-bool takeOwnConfigure(HWND hwnd, const RECT& rect);
+// True when a ConfigureNotify (non-synthetic, made after the server had
+// handled request `serial`) must not move the window: the echo of our own
+// latest placement, or a configure made before that placement was handled,
+// which it outdates. Requests the event has seen handled are dropped.
+bool takeOwnConfigure(HWND hwnd, const RECT& rect, unsigned long serial);
 // Copies `clientRect` of the window's backing surface to the screen.
 void presentRect(HWND hwnd, const RECT& clientRect);
 // Shows the `dirty` part of an ARGB32 premultiplied image of the whole
