@@ -434,12 +434,25 @@ void nativeMaximizedHint(HWND hwnd, bool maximized) {
   XFlush(x->dpy);
 }
 
+namespace {
+// The serial from which on the server has seen our latest activation: focus
+// events made before it show a focus that activation replaced.
+std::atomic<unsigned long> g_activationSerial{0};
+}  // namespace
+
+bool focusEventIsStale(unsigned long serial) { return serial < g_activationSerial.load(); }
+
 void nativeFocus(HWND hwnd) {
   XDisplay* x = activeDisplay();
   if (!x) return;
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
   Native* native = nativeLocked(hwnd);
-  if (!native || !native->mapped || native->overrideRedirect) return;
+  if (!native) return;
+  // Recorded even when the window cannot take the focus yet (not mapped):
+  // the activation is ours and newer than any focus the server reports
+  // from before it.
+  g_activationSerial = NextRequest(x->dpy);
+  if (!native->mapped || native->overrideRedirect) return;
   // The window may not be viewable yet (just mapped): the error is harmless.
   withErrorTrap(x, [&] { XSetInputFocus(x->dpy, native->xid, RevertToParent, CurrentTime); });
   if (native->ic) XSetICFocus(native->ic);

@@ -86,6 +86,9 @@ void nativeRestackBelow(HWND hwnd, HWND above);
 void nativeSetTopmost(HWND hwnd, bool topmost);
 void nativeMaximizedHint(HWND hwnd, bool maximized);
 void nativeFocus(HWND hwnd);
+// True for a FocusIn or FocusOut (made after the server had handled request
+// `serial`) that predates our latest activation.
+bool focusEventIsStale(unsigned long serial);
 void nativeActivateRequest(HWND hwnd);
 void nativePublishStyle(HWND hwnd, LONG style);
 void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set);
