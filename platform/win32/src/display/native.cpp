@@ -280,6 +280,7 @@ void nativeWindowDestroyed(HWND hwnd, void* context) {
     natives().erase(it);
     if (native.xsurface) cairo_surface_destroy(native.xsurface);
     if (native.layeredImage) cairo_surface_destroy(native.layeredImage);
+    if (native.backdrop) cairo_surface_destroy(native.backdrop);
     if (native.ic) XDestroyIC(native.ic);
     // A real child's subwindow is gone already when its root went first.
     if (native.child) withErrorTrap(x, [&] { XDestroyWindow(x->dpy, native.xid); });

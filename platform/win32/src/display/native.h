@@ -51,6 +51,9 @@ struct Native {
   cairo_surface_t* xsurface = nullptr;
   cairo_surface_t* layeredImage = nullptr;  // the image last shown, with its look
   LayeredLook look;
+  // What the screen showed beneath a window faded by a constant alpha, for
+  // blending it there when no compositor runs; null until needed.
+  cairo_surface_t* backdrop = nullptr;
   // The image size last shown whole (and shaped for); 0 until one is.
   int shapedWidth = 0, shapedHeight = 0;
   bool animating = false;  // AnimateWindow has cut the window's shape
