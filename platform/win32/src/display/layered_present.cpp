@@ -1,6 +1,7 @@
 // Showing layered windows. Under a compositor the window has a 32-bit
 // visual and gets the image with its alpha; without one the window is
-// opaque, cut to shape by a mask from the per-pixel alpha. Either way only
+// opaque, cut to shape by a mask from the per-pixel alpha, and a constant
+// alpha is blended over what the screen showed beneath. Either way only
 // the dirty rectangle is converted, drawn and (without a compositor)
 // re-shaped: a small update of a large window costs what it covers.
 #include <X11/Xatom.h>
@@ -20,8 +21,8 @@ namespace {
 
 // Without a compositor, pixels at least half covered keep their colour at
 // full strength (premultiplied colour would darken them towards black) and
-// the rest are cut away. The constant alpha cannot show here, so it takes
-// no part in the shape: a faded window keeps its outline.
+// the rest are cut away. The constant alpha fades the colours over the
+// backdrop and takes no part in the shape: a faded window keeps its outline.
 constexpr uint32_t kShapeAlphaThreshold = 128;
 
 bool isKey(uint32_t pixel, const LayeredLook& look) {
