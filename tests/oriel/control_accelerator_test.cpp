@@ -22,6 +22,8 @@ TEST(AcceleratorText, ParsesModifiersAndKeyWords) {
       {L"pagedown", 0x22},        {L"space", 0x20},             {L"ctrl+,", 0x200BC},
       {L"`", 0xC0},               {L"'", 0xDE},                 {L"5", 0x35},
       {L"num 5", 0x65},           {L"num del", 0x6E},           {L"num *", 0x6A},
+      {L"ctrl+num +", 0x2006B},   {L"num +", 0x6B},             {L"num 12", 0},
+      {L"num x", 0},              {L"num ", 0},
       {L"ctrl+a+b", 0x20041},     {L"ctrl+nothing", 0x20000},   {L"", 0},
       // Only F1-F24 are function keys; other "f" words name no key.
       {L"f25", 0},                {L"f0", 0},                   {L"fx", 0},
@@ -56,6 +58,39 @@ TEST(AcceleratorText, NamesKeys) {
       {0x10, L""},      {0x11, L"",},     {0x12, L""},       {0x7C, L""},      {0xFF, L""},
   };
   for (const auto& [vk, name] : names) EXPECT_EQ(CAccelerator::KeyNameOf(vk), SStringW(name)) << vk;
+}
+
+// Every key that has a name reads back from its own text, under every set
+// of modifiers, and every key word names a key whose text is that word.
+TEST(AcceleratorText, EveryKeyNameReadsBackAsItsKey) {
+  int named = 0;
+  for (UINT vk = 1; vk <= 0xFF; ++vk) {
+    if (CAccelerator::KeyNameOf(vk).IsEmpty()) continue;
+    ++named;
+    // The keypad's minus and slash show as the main keys' characters and
+    // so read back as those keys.
+    const UINT readsAs = vk == 0x6D ? 0xBD : vk == 0x6F ? 0xBF : vk;
+    for (WORD mods = 0; mods <= 7; ++mods) {
+      const DWORD packed = (static_cast<DWORD>(mods) << 16) | vk;
+      const SStringW text = CAccelerator(packed).FormatHotkey();
+      const DWORD parsed = CAccelerator::TranslateAccelKey(text);
+      EXPECT_EQ(parsed, (static_cast<DWORD>(mods) << 16) | readsAs) << XmlUtf8(text).c_str();
+      EXPECT_EQ(XmlUtf8(CAccelerator(parsed).FormatHotkey()), XmlUtf8(text));
+    }
+  }
+  // Enter..Delete, digits, letters, the keypad's names, F1-F12, punctuation.
+  EXPECT_EQ(named, 14 + 10 + 26 + 13 + 12 + 11 + 2);
+
+  const wchar_t* words[] = {L"esc",    L"enter",  L"up",     L"down",  L"left",    L"right",  L"home",
+                            L"pageup", L"pagedown", L"insert", L"space", L"delete", L"print",  L"end",
+                            L"num 0",  L"num 9",  L"num *",  L"num +", L"num del", L"f1",     L"f12",
+                            L"a",      L"z",      L"0",      L"9",     L",",       L"'",      L"`"};
+  for (const wchar_t* word : words) {
+    const DWORD packed = CAccelerator::TranslateAccelKey(SStringW(word));
+    SStringW name = CAccelerator::KeyNameOf(packed);
+    name.MakeLower();
+    EXPECT_EQ(XmlUtf8(name), XmlUtf8(SStringW(word)));
+  }
 }
 
 }  // namespace

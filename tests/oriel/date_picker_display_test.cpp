@@ -109,8 +109,10 @@ TEST_F(DatePickerDisplayTest, KeysDigitsAndTheWheelEditSegmentsWithoutTheChangeE
       {"a month left at 0 returns", 20240310, SDateTimePicker::kMonth, {XK_2, XK_0}, 0, 20240310},
       {"a day left at 0 returns", 20240310, SDateTimePicker::kDay, {XK_4, XK_0}, 0, 20240310},
       {"day 2 then 9 in February", 20230205, SDateTimePicker::kDay, {XK_2, XK_9}, 0, 20230209},
-      {"a fifth year digit starts again", 20240310, SDateTimePicker::kYear, {XK_2, XK_0, XK_2, XK_4, XK_1}, 0,
-       16000310},
+      {"a fifth year digit starts again", 20230310, SDateTimePicker::kYear, {XK_2, XK_0, XK_2, XK_4, XK_1, XK_9,
+       XK_9, XK_0}, 0, 19900310},
+      {"a half-typed year returns", 20240310, SDateTimePicker::kYear, {XK_1, XK_9}, 0, 20240310},
+      {"31 January, month 2 then 0", 20240131, SDateTimePicker::kMonth, {XK_2, XK_0}, 0, 20240131},
       {"a typed year beyond 6999", 20240310, SDateTimePicker::kYear, {XK_9, XK_9, XK_9, XK_9}, 0, 69990310},
       {"the year steps no further", 69991231, SDateTimePicker::kYear, {XK_Up}, 0, 69991231},
       {"nor below 1600", 16000101, SDateTimePicker::kYear, {XK_Down}, 0, 16000101},
@@ -141,6 +143,42 @@ TEST_F(DatePickerDisplayTest, KeysDigitsAndTheWheelEditSegmentsWithoutTheChangeE
   ASSERT_TRUE(pumpUntil([&] { return picker->GetTime().wHour == 5; }, 2000)) << picker->GetTime().wHour;
   EXPECT_EQ(picker->GetText(), SStringW(L"2024-03-10 05:20:30"));
   EXPECT_TRUE(changes.empty());
+}
+
+// What a caller reads while a segment is still being typed (a dialog's
+// default button pressed by Enter reads it so) is a valid date: the typed
+// field when complete, else its value before the typing.
+TEST_F(DatePickerDisplayTest, AHalfTypedSegmentReadsAsAValidDate) {
+  Make(kX, kY);
+  struct Case {
+    const char* what;
+    int start;  // yyyymmdd
+    int segment;
+    std::vector<KeySym> keys;
+    int expected;
+  };
+  const Case cases[] = {
+      {"month 2 then 0", 20240310, SDateTimePicker::kMonth, {XK_2, XK_0}, 20240310},
+      {"31 January, month 2 then 0", 20240131, SDateTimePicker::kMonth, {XK_2, XK_0}, 20240131},
+      {"month 1", 20240310, SDateTimePicker::kMonth, {XK_1}, 20240110},
+      {"31 January, month 2", 20240131, SDateTimePicker::kMonth, {XK_2}, 20240229},
+      {"year 2", 20240310, SDateTimePicker::kYear, {XK_2}, 20240310},
+      {"year 2, 0, 2", 20240310, SDateTimePicker::kYear, {XK_2, XK_0, XK_2}, 20240310},
+      {"year 2026", 20240310, SDateTimePicker::kYear, {XK_2, XK_0, XK_2, XK_6}, 20260310},
+      {"day 4 then 0", 20240310, SDateTimePicker::kDay, {XK_4, XK_0}, 20240310},
+  };
+  for (const Case& c : cases) {
+    picker->SetTime(static_cast<WORD>(c.start / 10000), static_cast<WORD>(c.start / 100 % 100),
+                    static_cast<WORD>(c.start % 100), 10, 20, 30);
+    ClickSegment(c.segment);
+    for (KeySym k : c.keys) tapKey(k);
+    // The last key has arrived once the segment shows it being typed.
+    ASSERT_TRUE(pumpUntil([&] { return picker->GetSelectedSegment() == c.segment && picker->GetTypedDigits() == static_cast<int>(c.keys.size()); },
+                          2000))
+        << c.what;
+    EXPECT_EQ(Date(picker->GetTime()), c.expected) << c.what;
+    EXPECT_EQ(picker->GetSelectedSegment(), c.segment) << c.what << ": the read ends no typing";
+  }
 }
 
 TEST_F(DatePickerDisplayTest, TheDropButtonOpensTheCalendarBelowAndADayClickSetsTheDateOnce) {

@@ -129,7 +129,7 @@ TEST_F(EditDisplayTest, TypedLatinShowsAndCtrlZRestores) {
 TEST_F(EditDisplayTest, ChineseArrivesByAnotherClientsClipboardAndByTheInputMethod) {
   SEdit* a = E(L"a");
   Click(a);
-  const std::string probe = ProgramFolder() + "/platform_display_probe clipboard-hold '录音中文'";
+  const std::string probe = std::string(DISPLAY_PROBE) + " clipboard-hold '录音中文'";
   Display* d = userDisplay();
   const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
   const Window before = XGetSelectionOwner(d, clipboard);

@@ -12,6 +12,7 @@
 #include "dialog_player.h"
 #include "OrielTestApp.h"
 #include "core/SMessageLoop.h"
+#include "core/SWindowMgr.h"
 #include "../platform-display/display_helper.h"
 
 namespace {
@@ -25,6 +26,8 @@ const char* kOwnerLayout =
 const char* kDialogLayout =
     "<ORIEL width='200' height='120'>"
     "<root colorBkgnd='#ffffff'>"
+    "<window name='label' pos='10,10,50,30' colorBkgnd='#c0c0c0'/>"
+    "<window name='field' pos='60,10,140,40' focusable='1' colorBkgnd='#f0f0f0'/>"
     "<window id='1' name='ok' pos='60,80,140,110' colorBkgnd='#2080ff'/>"
     "<window id='2' name='close' pos='-30,0,-0,30' colorBkgnd='#ff4040'/>"
     "</root></ORIEL>";
@@ -124,6 +127,48 @@ TEST_F(HostDialogTest, EscapeAndTheCloseControlReturnTwo) {
   TestDialog bySystemClose;
   EXPECT_EQ(RunDialog(bySystemClose, [](HWND hwnd) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }), 2);
   ExpectOwnerBack();
+}
+
+// However the dialog before it ended (a click on its OK, a key, the
+// system's close), the next dialog becomes the active window, holds the
+// keyboard, and takes Esc and Enter itself; its first focusable control
+// has the focus.
+TEST_F(HostDialogTest, EveryDialogTakesTheKeyboardHoweverTheOneBeforeEnded) {
+  auto clickOk = [](TestDialog& d) {
+    return [&d](HWND hwnd) {
+      const POINT p = ScreenCentre(hwnd, d.FindDescendantByName(L"ok")->GetWindowRect());
+      moveMouse(p.x, p.y);
+      usleep(80000);
+      clickButton(1);
+    };
+  };
+  for (int round = 0; round < 3; ++round) {
+    TestDialog first;
+    ASSERT_EQ(RunDialog(first, clickOk(first)), 1) << "round " << round;
+    struct Step {
+      KeySym key;
+      INT_PTR code;
+    };
+    for (const Step step : {Step{XK_Escape, 2}, Step{XK_Return, 1}}) {
+      TestDialog next;
+      bool activeAtKey = false;
+      SStringW focusedAtKey;
+      const INT_PTR code = RunDialog(next, [&](HWND) { tapKey(step.key); },
+                                     [&](UINT msg) {
+                                       if (msg != WM_KEYDOWN) return;
+                                       activeAtKey = GetActiveWindow() == next.GetHwnd();
+                                       if (SWindow* f = SWindowMgr::getSingleton().LookupWindow(next.GetFocusWindow())) focusedAtKey = f->GetName();
+                                     });
+      EXPECT_EQ(code, step.code) << "round " << round;
+      EXPECT_TRUE(activeAtKey) << "round " << round;
+      EXPECT_EQ(XmlUtf8(focusedAtKey), "field") << "round " << round;
+      ExpectOwnerBack();
+      // The next round starts from a dialog the mouse ended again.
+      TestDialog clicked;
+      ASSERT_EQ(RunDialog(clicked, clickOk(clicked)), 1) << "round " << round;
+    }
+  }
+  EXPECT_EQ(ownerPresses_, 0);
 }
 
 TEST_F(HostDialogTest, QuitEndsTheDialogWithTheNotEndedCodeAndTheOuterLoopToo) {

@@ -160,6 +160,36 @@ TEST(ListAdapters, ARangeFromAnEmptySelectionNeverReadsAMissingEntry) {
   EXPECT_EQ(b->Selection(), (std::vector<int>{4, 3, 2}));
 }
 
+// Range ends far past the rows, or over an adapter without rows, never
+// fill the selection with rows that are not there.
+TEST(ListAdapters, RangesHoldBothEndsToTheRows) {
+  using V = std::vector<int>;
+  Held<SelectionAdapter> a(new SelectionAdapter(10));
+  a->ToggleSelection(7);
+  a->SelectRangeFromLast(2000000);
+  EXPECT_EQ(a->Selection(), (V{7, 8, 9}));
+  a->ToggleSelection(-500);  // a start outside the rows too
+  a->SelectRangeFromLast(-2000000);
+  EXPECT_EQ(a->Selection(), V{0});
+  a->SetAnchorAndSelect(2000000);
+  a->SelectRangeFromAnchor(7);
+  EXPECT_EQ(a->Selection(), (V{9, 8, 7}));
+
+  Held<SelectionAdapter> empty(new SelectionAdapter(0));
+  Held<CountingObserver> o(new CountingObserver);
+  empty->RegisterObserver(o.p);
+  empty->SelectRangeFromAnchor(2000000);
+  EXPECT_TRUE(empty->Selection().empty());
+  empty->SetAnchorAndSelect(1);
+  empty->SelectRangeFromAnchor(2000000);
+  EXPECT_TRUE(empty->Selection().empty());
+  empty->ToggleSelection(3);
+  empty->SelectRangeFromLast(2000000);
+  EXPECT_TRUE(empty->Selection().empty());
+  EXPECT_EQ(o->invalidated, 4);
+  empty->UnregisterObserver(o.p);
+}
+
 // --- locators -----------------------------------------------------------
 
 TEST(ListLocators, FixedLocatorTable) {

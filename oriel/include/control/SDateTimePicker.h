@@ -32,11 +32,16 @@ class SDateTimePicker : public SWindow, public ISDropDownOwner {
   SStringW GetText(bool raw = false) const override;
   void PaintFocusIndicator(IRenderTarget*) override {}
 
-  SYSTEMTIME GetTime() const { return value_; }
+  // The value, settled: a segment still being typed reads as its typed
+  // value when that is complete and valid, else as its value before the
+  // typing, so a half-typed date is never read.
+  SYSTEMTIME GetTime() const { return Settled(); }
   void SetTime(const SYSTEMTIME& time);
   void SetTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);
 
   int GetSelectedSegment() const { return sel_; }
+  // Digits typed into the selected segment since its typing began.
+  int GetTypedDigits() const { return typed_; }
   SCalendarEx* GetCalendar() const { return calendar_; }
   SDropDownWnd* GetDropDown() const { return dropDown_; }
   // The drop button's square in host coordinates.
@@ -65,8 +70,12 @@ class SDateTimePicker : public SWindow, public ISDropDownOwner {
   void OnDigit(int digit);
   void Step(bool up);
   void SelectSegment(int segment);
-  // Settles a typed value: the year within range, a month or day left at
-  // 0 back to its earlier value, the day within its month.
+  // The value with the segment being typed settled: a year of fewer than
+  // four digits back to its earlier value, a typed year within range, a
+  // month or day left at 0 back to its earlier value, the day within its
+  // month.
+  SYSTEMTIME Settled() const;
+  // Stores the settled value and ends the typing.
   void EndEditing();
   void SetButtonState(int state);
   bool OnCalendarChanged(EventArgs* e);

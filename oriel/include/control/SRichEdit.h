@@ -134,7 +134,7 @@ class SRichEdit : public SWindow {
   friend class STextHost;
 
  public:
-  static LPCWSTR BaseClassName() { return L"window"; }
+  static LPCWSTR BaseClassName() { return L"div"; }
 
   // Option bits.
   enum : DWORD {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "event/EventArgs.h"
+#include "win32/scroll_codes.h"
 #include "win32/types.h"
 
 namespace ORIEL {
@@ -18,19 +19,6 @@ struct SCROLLINFO {
 };
 
 enum : UINT { SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_TRACKPOS = 0x10 };
-
-enum : int {
-  SB_LINEUP = 0,
-  SB_LINEDOWN = 1,
-  SB_PAGEUP = 2,
-  SB_PAGEDOWN = 3,
-  SB_THUMBPOSITION = 4,
-  SB_THUMBTRACK = 5,
-  SB_TOP = 6,
-  SB_BOTTOM = 7,
-};
-
-enum : int { SB_HORZ = 0, SB_VERT = 1, SB_BOTH = 3 };
 
 // A scroll code raised by a scroll bar or a scrolling view.
 class EventScroll : public TplEventArgs<EventScroll> {

@@ -20,7 +20,7 @@ class SSliderBar : public SWindow {
   static int GetClassType() { return kObjWindow; }
   LPCWSTR GetObjectClass() const override { return L"sliderbar"; }
   int GetObjectType() const override { return kObjWindow; }
-  static LPCWSTR BaseClassName() { return L"window"; }
+  static LPCWSTR BaseClassName() { return L"progress"; }
   // The parts along the bar.
   enum Part { kPartNone = -1, kPartRail = 0, kPartPos = 1, kPartThumb = 2, kPartBkgnd = 3 };
 

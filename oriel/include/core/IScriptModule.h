@@ -8,6 +8,7 @@
 
 #include "core/SString.h"
 #include "render/IObjRef.h"
+#include "win32/types.h"
 
 namespace ORIEL {
 

@@ -44,6 +44,9 @@ class STipCtrl : public IToolTip, public CSimpleWnd {
   void MakeFont(int scale);
   void Hide();
   void PlaceAndShow();
+  // Starts the show delay at `pt` (client coordinates of `from`) unless
+  // the tip shows already or has no text.
+  void StartDelay(HWND from, POINT pt);
   void OnPaint(HWND hwnd);
 
   UINT delay_ = kShowDelayMs;
@@ -53,6 +56,13 @@ class STipCtrl : public IToolTip, public CSimpleWnd {
   RECT tipRect_{};
   HFONT font_ = nullptr;
   TipId id_{};
+  // The last move the loop saw, for a tip named after it went by.
+  HWND lastMoveHwnd_ = nullptr;
+  POINT lastMovePoint_{};
+  // The tip a click dismissed and where it was.
+  bool dismissed_ = false;
+  TipId dismissedId_{};
+  RECT dismissedRect_{};
 };
 
 }  // namespace ORIEL

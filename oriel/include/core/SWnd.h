@@ -67,7 +67,7 @@ class SWindow : public SWindowBase {
   SOBJ_CLASS(SWindow, SWindowBase, L"window", kObjWindow)
 
  public:
-  static LPCWSTR BaseClassName() { return L""; }
+  static LPCWSTR BaseClassName() { return L"object"; }
 
   // The window's own settings, apart from what its ancestors impose.
   enum : DWORD {

@@ -11,7 +11,7 @@ namespace ORIEL {
 class OrielLayout : public SObjectImpl<TObjRefImpl<ILayout>> {
   SOBJ_CLASS(OrielLayout, SObjectImpl<TObjRefImpl<ILayout>>, L"OrielLayout", kObjLayout)
  public:
-  static LPCWSTR BaseClassName() { return L""; }
+  static LPCWSTR BaseClassName() { return L"object"; }
 
   BOOL IsParamAcceptable(const ILayoutParam* param) const override;
   void PlaceAll(IWindow* window) override;

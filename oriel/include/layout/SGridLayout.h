@@ -10,7 +10,7 @@ namespace ORIEL {
 class SGridLayout : public SObjectImpl<TObjRefImpl<ILayout>> {
   SOBJ_CLASS(SGridLayout, SObjectImpl<TObjRefImpl<ILayout>>, L"gridLayout", kObjLayout)
  public:
-  static LPCWSTR BaseClassName() { return L""; }
+  static LPCWSTR BaseClassName() { return L"object"; }
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
   using SObjectImpl<TObjRefImpl<ILayout>>::ApplyAttribute;

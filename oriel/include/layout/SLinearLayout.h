@@ -14,7 +14,7 @@ namespace ORIEL {
 class SLinearLayout : public SObjectImpl<TObjRefImpl<ILayout>> {
   SOBJ_CLASS(SLinearLayout, SObjectImpl<TObjRefImpl<ILayout>>, L"linearLayout", kObjLayout)
  public:
-  static LPCWSTR BaseClassName() { return L""; }
+  static LPCWSTR BaseClassName() { return L"object"; }
 
   HRESULT ApplyAttribute(const SStringW& name, const SStringW& value, BOOL loading) override;
   using SObjectImpl<TObjRefImpl<ILayout>>::ApplyAttribute;

@@ -23,9 +23,13 @@ void SMcAdapterBaseEx::ToggleSelection(int index) {
   else selection_.AddTail(index);
 }
 
+// Both ends are held to the rows there are: a range past them, or over an
+// adapter without rows, never stores rows that do not exist.
 void SMcAdapterBaseEx::SelectRangeFromLast(int index) {
   if (selection_.IsEmpty()) return;
-  FillRange(selection_.GetTail(), index);
+  const int count = GetCount();
+  if (count <= 0) selection_.RemoveAll();
+  else FillRange(std::clamp(selection_.GetTail(), 0, count - 1), std::clamp(index, 0, count - 1));
   notifyDataSetInvalidated();
 }
 
@@ -44,11 +48,17 @@ void SMcAdapterBaseEx::SetAnchorAndSelect(int index) {
 
 // A range never starts from an entry that is not there: with an empty
 // list it runs from the anchor, and without an anchor it selects the row
-// alone. Both ends stay inside the rows the adapter has.
+// alone. Both ends stay inside the rows the adapter has; without rows
+// nothing is selected.
 void SMcAdapterBaseEx::SelectRangeFromAnchor(int index) {
   if (index == -1) return;
   const int count = GetCount();
-  auto clamp = [count](int i) { return count > 0 ? std::clamp(i, 0, count - 1) : i; };
+  if (count <= 0) {
+    selection_.RemoveAll();
+    notifyDataSetInvalidated();
+    return;
+  }
+  auto clamp = [count](int i) { return std::clamp(i, 0, count - 1); };
   index = clamp(index);
   if (!selection_.IsEmpty() && selection_.GetHead() == -1) {
     if (index >= count - 1) {

@@ -231,12 +231,21 @@ void SDateTimePicker::OnPaint(IRenderTarget* rt) {
 
 // --- editing ------------------------------------------------------------------
 
+SYSTEMTIME SDateTimePicker::Settled() const {
+  SYSTEMTIME t = value_;
+  if (typed_ == 0 && accum_ == 0) return t;
+  if (sel_ == kYear && typed_ < 4) t.wYear = before_.wYear;
+  t.wYear = static_cast<WORD>(std::clamp<int>(t.wYear, kMinYear, kMaxYear));
+  // A month restored takes back the day its typing shortened.
+  if (t.wMonth == 0) t.wMonth = before_.wMonth, t.wDay = before_.wDay;
+  if (t.wDay == 0) t.wDay = before_.wDay;
+  ClampDay(t);
+  return t;
+}
+
 void SDateTimePicker::EndEditing() {
   if (typed_ == 0 && accum_ == 0) return;
-  value_.wYear = static_cast<WORD>(std::clamp<int>(value_.wYear, kMinYear, kMaxYear));
-  if (value_.wMonth == 0) value_.wMonth = before_.wMonth;
-  if (value_.wDay == 0) value_.wDay = before_.wDay;
-  ClampDay(value_);
+  value_ = Settled();
   accum_ = 0;
   typed_ = 0;
   Invalidate();

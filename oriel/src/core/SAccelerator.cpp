@@ -4,8 +4,6 @@
 
 #include <cwctype>
 
-#include "core/SStringSplit.h"
-#include "crt/wtoi.h"
 
 namespace ORIEL {
 
@@ -72,7 +70,9 @@ UINT KeyOfWord(const SStringW& word) {
     if (rest == L"del") return 0x6E;
     if (rest == L"*") return 0x6A;
     if (rest == L"+") return 0x6B;
-    return static_cast<UINT>(96 + _wtoi(rest.c_str()));
+    // Num 0-9 only: "num x" or "num 12" names no key.
+    const int n = NumberAfter(word, 4);
+    return n >= 0 && n <= 9 ? static_cast<UINT>(0x60 + n) : 0;
   }
   return 0;
 }
@@ -106,11 +106,18 @@ DWORD CAccelerator::TranslateAccelKey(const SStringW& text) {
   if (text.GetLength() >= 100) return 0;
   SStringW lower = text;
   lower.MakeLower();
-  SArray<SStringW> words;
-  SplitByChar(lower, L'+', words);
   WORD modifiers = 0;
-  for (int i = 0; i < words.GetCount(); ++i) {
-    const SStringW& w = words[i];
+  const int len = lower.GetLength();
+  int start = 0;
+  while (start < len) {
+    int end = start;
+    while (end < len && lower[end] != L'+') ++end;
+    // "num +" holds the separator itself: the plus right after "num " is
+    // the key, not the end of the word.
+    if (end - start == 4 && lower.Mid(start, 4) == L"num " && end < len) ++end;
+    const SStringW w = lower.Mid(start, end - start);
+    start = end + 1;
+    if (w.IsEmpty()) continue;
     if (w == L"ctrl") modifiers |= kCtrl;
     else if (w == L"alt") modifiers |= kAlt;
     else if (w == L"shift") modifiers |= kShift;

@@ -52,16 +52,37 @@ BOOL STipCtrl::PreFilter(MSG* msg) {
 void STipCtrl::UpdateTip(const TipId& id, const RECT& rect, LPCWSTR text, int scale) {
   if (id == id_) return;
   id_ = id;
+  // The tip a click dismissed stays away while the pointer stays on it.
+  if (dismissed_ && id == dismissedId_) {
+    Hide();
+    return;
+  }
+  dismissed_ = false;
   tipRect_ = rect;
   text_ = text ? text : L"";
   if (scale != fontScale_) MakeFont(scale);
   text_.Replace(L"\\n", L"\n");
-  if (IsVisible(GetHwnd())) PlaceAndShow();
+  if (IsVisible(GetHwnd())) {
+    PlaceAndShow();
+    return;
+  }
+  // The move that named the tip went by before the tip had a rectangle:
+  // it starts the delay now.
+  if (lastMoveHwnd_ && PtInRect(&tipRect_, lastMovePoint_)) StartDelay(lastMoveHwnd_, lastMovePoint_);
 }
 
 void STipCtrl::ClearTip() {
   id_ = TipId{};
   Hide();
+}
+
+void STipCtrl::StartDelay(HWND from, POINT pt) {
+  HWND hwnd = GetHwnd();
+  if (!hwnd || IsVisible(hwnd) || text_.IsEmpty()) return;
+  ::SetTimer(hwnd, kTimerDelay, delay_, nullptr);
+  ClientToScreen(from, &pt);
+  SetWindowPos(hwnd, nullptr, pt.x, pt.y + kOffsetBelow, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
 }
 
 void STipCtrl::FeedMouse(MSG* msg) {
@@ -70,15 +91,14 @@ void STipCtrl::FeedMouse(MSG* msg) {
   switch (msg->message) {
     case WM_MOUSEMOVE: {
       POINT pt{static_cast<short>(LOWORD(msg->lParam)), static_cast<short>(HIWORD(msg->lParam))};
+      lastMoveHwnd_ = msg->hwnd;
+      lastMovePoint_ = pt;
+      if (dismissed_ && !PtInRect(&dismissedRect_, pt)) dismissed_ = false;
       if (!PtInRect(&tipRect_, pt)) {
         Hide();
         return;
       }
-      if (IsVisible(hwnd) || text_.IsEmpty()) return;
-      ::SetTimer(hwnd, kTimerDelay, delay_, nullptr);
-      ClientToScreen(msg->hwnd, &pt);
-      SetWindowPos(hwnd, nullptr, pt.x, pt.y + kOffsetBelow, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+      StartDelay(msg->hwnd, pt);
       return;
     }
     case WM_LBUTTONDOWN:
@@ -86,7 +106,15 @@ void STipCtrl::FeedMouse(MSG* msg) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP: Hide(); return;
+    case WM_MBUTTONUP:
+      // A click dismisses the tip it was on until the pointer leaves it.
+      if (!text_.IsEmpty() && !dismissed_) {
+        dismissed_ = true;
+        dismissedId_ = id_;
+        dismissedRect_ = tipRect_;
+      }
+      Hide();
+      return;
     default: return;
   }
 }

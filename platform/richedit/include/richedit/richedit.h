@@ -6,6 +6,7 @@
 
 #include "gdi/gdi.h"
 #include "win32/messages.h"
+#include "win32/scroll_codes.h"
 #include "win32/types.h"
 
 // Clipboard messages of every edit.
@@ -15,32 +16,6 @@
 #define WM_PASTE 0x0302
 #define WM_CLEAR 0x0303
 #define WM_UNDO 0x0304
-#endif
-
-// Scroll bars and scroll codes, as the host's scroll calls and
-// WM_HSCROLL/WM_VSCROLL carry them.
-#ifndef SB_HORZ
-#define SB_HORZ 0
-#define SB_VERT 1
-#define SB_CTL 2
-#define SB_BOTH 3
-#endif
-#ifndef SB_LINEUP
-#define SB_LINEUP 0
-#define SB_LINELEFT 0
-#define SB_LINEDOWN 1
-#define SB_LINERIGHT 1
-#define SB_PAGEUP 2
-#define SB_PAGELEFT 2
-#define SB_PAGEDOWN 3
-#define SB_PAGERIGHT 3
-#define SB_THUMBPOSITION 4
-#define SB_THUMBTRACK 5
-#define SB_TOP 6
-#define SB_LEFT 6
-#define SB_BOTTOM 7
-#define SB_RIGHT 7
-#define SB_ENDSCROLL 8
 #endif
 
 // Edit styles (the low word of an edit's window style).

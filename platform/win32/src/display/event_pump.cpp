@@ -353,7 +353,8 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event, const KeyLookup& key) {
                                                : screenRectOf(x, e.window, e.width, e.height);
       // Our own requests come back as plain events; a window manager's
       // placements come as synthetic ones or differ from what we asked.
-      if (!e.send_event && takeOwnConfigure(hwnd, rect)) break;
+      // A plain one made before our latest request was handled is stale.
+      if (!e.send_event && takeOwnConfigure(hwnd, rect, e.serial)) break;
       detail::placementFromDisplay(hwnd, rect);
       break;
     }
@@ -402,13 +403,19 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event, const KeyLookup& key) {
     case FocusIn:
       if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab) break;
       if (event.xfocus.detail == NotifyPointer) break;
-      if (!(exStyleOf(hwnd) & WS_EX_NOACTIVATE) && GetActiveWindow() != hwnd)
+      // A focus the server gave before our latest activation (the owner's,
+      // given back as a dialog closed, arriving after the next dialog was
+      // activated) must not take the activation back; nor can a disabled
+      // window become active.
+      if (!focusEventIsStale(event.xfocus.serial) && !(exStyleOf(hwnd) & WS_EX_NOACTIVATE) &&
+          detail::windowEnabled(hwnd) && GetActiveWindow() != hwnd)
         detail::activate(hwnd, WA_ACTIVE, false);
       break;
     case FocusOut:
       if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab) break;
       if (event.xfocus.detail == NotifyInferior || event.xfocus.detail == NotifyPointer) break;
-      if (GetActiveWindow() == hwnd && !focusIsOurs(x)) detail::activate(nullptr, WA_INACTIVE, false);
+      if (!focusEventIsStale(event.xfocus.serial) && GetActiveWindow() == hwnd && !focusIsOurs(x))
+        detail::activate(nullptr, WA_INACTIVE, false);
       break;
     case MotionNotify: {
       // Only the latest position of a burst matters.

@@ -280,6 +280,7 @@ void nativeWindowDestroyed(HWND hwnd, void* context) {
     natives().erase(it);
     if (native.xsurface) cairo_surface_destroy(native.xsurface);
     if (native.layeredImage) cairo_surface_destroy(native.layeredImage);
+    if (native.backdrop) cairo_surface_destroy(native.backdrop);
     if (native.ic) XDestroyIC(native.ic);
     // A real child's subwindow is gone already when its root went first.
     if (native.child) withErrorTrap(x, [&] { XDestroyWindow(x->dpy, native.xid); });
@@ -305,10 +306,11 @@ void nativeMoveResize(HWND hwnd, const RECT& rect) {
   if (!native) return;
   native->width = std::max<LONG>(1, rect.right - rect.left);
   native->height = std::max<LONG>(1, rect.bottom - rect.top);
+  const unsigned long serial = NextRequest(x->dpy);
   XMoveResizeWindow(x->dpy, native->xid, rect.left, rect.top, static_cast<unsigned>(native->width),
                     static_cast<unsigned>(native->height));
-  native->ownConfigures.push_back(RECT{rect.left, rect.top, rect.left + native->width,
-                                       rect.top + native->height});
+  native->ownConfigures.push_back(
+      {RECT{rect.left, rect.top, rect.left + native->width, rect.top + native->height}, serial});
   if (native->ownConfigures.size() > 64) native->ownConfigures.pop_front();
   if (native->xsurface) cairo_xlib_surface_set_size(native->xsurface, native->width, native->height);
   XFlush(x->dpy);
@@ -325,19 +327,20 @@ void wakeEventReaders() {
   }
 }
 
-bool takeOwnConfigure(HWND hwnd, const RECT& rect) {
+bool takeOwnConfigure(HWND hwnd, const RECT& rect, unsigned long serial) {
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
   Native* native = nativeLocked(hwnd);
   if (!native) return false;
   auto& pending = native->ownConfigures;
-  for (auto it = pending.begin(); it != pending.end(); ++it) {
-    if (it->left == rect.left && it->top == rect.top && it->right == rect.right &&
-        it->bottom == rect.bottom) {
-      pending.erase(pending.begin(), it + 1);
-      return true;
-    }
-  }
-  return false;
+  if (pending.empty()) return false;
+  // The server handles requests in order: a configure made before our
+  // latest placement was handled (a raise on mapping, an older echo) shows
+  // a state that placement replaces.
+  const Native::OwnConfigure latest = pending.back();
+  while (!pending.empty() && pending.front().serial <= serial) pending.pop_front();
+  if (serial < latest.serial) return true;
+  const RECT& r = latest.rect;
+  return r.left == rect.left && r.top == rect.top && r.right == rect.right && r.bottom == rect.bottom;
 }
 
 void nativeMap(HWND hwnd) {
@@ -432,12 +435,25 @@ void nativeMaximizedHint(HWND hwnd, bool maximized) {
   XFlush(x->dpy);
 }
 
+namespace {
+// The serial from which on the server has seen our latest activation: focus
+// events made before it show a focus that activation replaced.
+std::atomic<unsigned long> g_activationSerial{0};
+}  // namespace
+
+bool focusEventIsStale(unsigned long serial) { return serial < g_activationSerial.load(); }
+
 void nativeFocus(HWND hwnd) {
   XDisplay* x = activeDisplay();
   if (!x) return;
   std::lock_guard<std::recursive_mutex> lock(displayMutex());
   Native* native = nativeLocked(hwnd);
-  if (!native || !native->mapped || native->overrideRedirect) return;
+  if (!native) return;
+  // Recorded even when the window cannot take the focus yet (not mapped):
+  // the activation is ours and newer than any focus the server reports
+  // from before it.
+  g_activationSerial = NextRequest(x->dpy);
+  if (!native->mapped || native->overrideRedirect) return;
   // The window may not be viewable yet (just mapped): the error is harmless.
   withErrorTrap(x, [&] { XSetInputFocus(x->dpy, native->xid, RevertToParent, CurrentTime); });
   if (native->ic) XSetICFocus(native->ic);

@@ -39,13 +39,21 @@ struct Native {
   int width = 0, height = 0;
   bool mapped = false;
   int ownUnmaps = 0;         // unmaps we asked for, so the echo is not an iconify
-  // Placements we asked the server for and whose ConfigureNotify has not
-  // come back yet: their echoes must not undo a later placement.
-  std::deque<RECT> ownConfigures;
+  // Placements we asked the server for, with the serial of each request,
+  // whose ConfigureNotify has not come back yet: neither their echoes nor
+  // any configure the server made before the latest of them may undo it.
+  struct OwnConfigure {
+    RECT rect;
+    unsigned long serial;
+  };
+  std::deque<OwnConfigure> ownConfigures;
   bool parentIsRoot = true;  // false once a window manager reparents it
   cairo_surface_t* xsurface = nullptr;
   cairo_surface_t* layeredImage = nullptr;  // the image last shown, with its look
   LayeredLook look;
+  // What the screen showed beneath a window faded by a constant alpha, for
+  // blending it there when no compositor runs; null until needed.
+  cairo_surface_t* backdrop = nullptr;
   // The image size last shown whole (and shaped for); 0 until one is.
   int shapedWidth = 0, shapedHeight = 0;
   bool animating = false;  // AnimateWindow has cut the window's shape
@@ -81,6 +89,9 @@ void nativeRestackBelow(HWND hwnd, HWND above);
 void nativeSetTopmost(HWND hwnd, bool topmost);
 void nativeMaximizedHint(HWND hwnd, bool maximized);
 void nativeFocus(HWND hwnd);
+// True for a FocusIn or FocusOut (made after the server had handled request
+// `serial`) that predates our latest activation.
+bool focusEventIsStale(unsigned long serial);
 void nativeActivateRequest(HWND hwnd);
 void nativePublishStyle(HWND hwnd, LONG style);
 void nativeSetOpacity(HWND hwnd, BYTE alpha, bool set);
@@ -95,9 +106,11 @@ void nativeMinimumSize(HWND hwnd, int width, int height);
 void nativeSetIcons(HWND hwnd, HICON big, HICON small);
 // The Cairo image surface an icon holds (through the installed reader), or null.
 void* iconSurfaceOf(HICON icon);
-// True when a ConfigureNotify with this placement is the echo of our own
-// request (it is then dropped with the requests before it).
-bool takeOwnConfigure(HWND hwnd, const RECT& rect);
+// True when a ConfigureNotify (non-synthetic, made after the server had
+// handled request `serial`) must not move the window: the echo of our own
+// latest placement, or a configure made before that placement was handled,
+// which it outdates. Requests the event has seen handled are dropped.
+bool takeOwnConfigure(HWND hwnd, const RECT& rect, unsigned long serial);
 // Copies `clientRect` of the window's backing surface to the screen.
 void presentRect(HWND hwnd, const RECT& clientRect);
 // Shows the `dirty` part of an ARGB32 premultiplied image of the whole

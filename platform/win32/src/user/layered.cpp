@@ -1,7 +1,8 @@
 // Layered windows: SetLayeredWindowAttributes for windows painted through
 // WM_PAINT, UpdateLayeredWindow for windows that hand over a whole
 // premultiplied ARGB image. The display shows the result with per-pixel
-// alpha under a compositor, or opaque with a shape mask without one.
+// alpha under a compositor, or with a shape mask and the constant alpha
+// blended over the backdrop without one.
 #include <cstring>
 
 #include "../display/native.h"
