@@ -24,7 +24,7 @@ sigset_t ExitSignalSet() {
 }
 
 void PostExit() {
-  PostMessageW(g_target, WM_COMMAND, kMenuExit, 0);
+  PostMessageW(g_target, UM_EXIT_REQUEST, 0, 0);
 }
 
 }  // namespace

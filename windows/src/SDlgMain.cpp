@@ -131,6 +131,10 @@ BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       OnFlowCommand(wParam);
       result = kFlowCommandResult;
       return TRUE;
+    case UM_EXIT_REQUEST:
+      ExitApp();
+      result = 0;
+      return TRUE;
     case UM_DEVICES_CHANGED:
       RefreshState();
       result = 0;
@@ -372,7 +376,7 @@ bool SDlgMain::EndOpenDialogsFirst() {
   // Each recalled loop returns once the message it is handling is done,
   // innermost first; the exit runs when this message reaches the main loop.
   stack.RecallAll();
-  PostMessageW(GetHwnd(), WM_COMMAND, kMenuExit, 0);
+  PostMessageW(GetHwnd(), UM_EXIT_REQUEST, 0, 0);
   return true;
 }
 

@@ -18,6 +18,10 @@ inline constexpr LRESULT kFlowCommandResult = static_cast<LRESULT>(0x80004001);
 // The elapsed-time timer of the main window.
 inline constexpr UINT_PTR kElapsedTimer = 10;
 // Tray-menu commands.
+// Posted to the main window to end the program (wParam and lParam 0): the
+// exit once the open dialogs have ended, or a session's end signal. The
+// main loop's result is the last message's wParam, hence 0.
+inline constexpr UINT UM_EXIT_REQUEST = WM_APP + 1;
 // The tray icon's element in the main layout.
 inline constexpr int kTrayIconElementId = 110;
 enum : int { kMenuShowMain = 42, kMenuExit = 43, kMenuShowFlow = 44, kMenuHideFlow = 45, kMenuNothing = 100 };

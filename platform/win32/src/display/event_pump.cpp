@@ -400,6 +400,8 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event, const KeyLookup& key) {
       break;
     }
     case FocusIn:
+      // Whatever we missed while another client had the keyboard.
+      resyncKeysWithServer(x->dpy);
       if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab) break;
       if (event.xfocus.detail == NotifyPointer) break;
       if (!(exStyleOf(hwnd) & WS_EX_NOACTIVATE) && GetActiveWindow() != hwnd)
