@@ -397,5 +397,9 @@ void SDlgMain::ExitApp() {
   // The controller, and with it the store, goes after the loop.
   bll.AttachAdapters(nullptr, nullptr);
   CAdpaterFilelist::Instance().SetStore(nullptr);
-  if (SMessageLoop* loop = GetMessageLoop()) loop->Quit();
+  // WM_QUIT rather than the loop's quit flag: the loop's result is then
+  // 0, not the wParam of whatever message brought the exit (the tray
+  // icon's callback carries its id), and a menu or message box still
+  // running ends with it.
+  PostQuitMessage(0);
 }
