@@ -1,8 +1,10 @@
 #include "windows/ExitSignals.h"
 
-#include <pthread.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
 #include <thread>
 
@@ -13,30 +15,36 @@ namespace {
 std::mutex g_lock;
 HWND g_target = nullptr;
 bool g_pending = false;
+int g_wake[2] = {-1, -1};
 
-sigset_t ExitSignalSet() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
-  sigaddset(&set, SIGINT);
-  return set;
+constexpr int kExitSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+// All a signal handler may do: tell the watcher through a pipe.
+void OnExitSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(g_wake[1], &byte, 1);
+  errno = saved;
 }
 
-void PostExit() {
-  PostMessageW(g_target, UM_EXIT_REQUEST, 0, 0);
-}
+void PostExit() { PostMessageW(g_target, UM_EXIT_REQUEST, 0, 0); }
 
 }  // namespace
 
 void WatchExitSignals() {
-  const sigset_t set = ExitSignalSet();
-  if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
+  // A handler, not a blocked mask: the programs the recorder starts (a
+  // player, the file manager) inherit the mask, and must still end on
+  // SIGTERM. Handlers go back to the default in them at exec.
+  if (g_wake[0] >= 0 || pipe2(g_wake, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  const int readEnd = g_wake[0];
+  fcntl(readEnd, F_SETFL, 0);  // the watcher waits; the handler never does
   // Lives as long as the process: it only waits, and posts under the lock.
-  std::thread([set] {
+  std::thread([readEnd] {
     for (;;) {
-      int signal = 0;
-      if (sigwait(&set, &signal) != 0) continue;
+      char byte = 0;
+      const ssize_t got = read(readEnd, &byte, 1);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return;
       std::lock_guard<std::mutex> lock(g_lock);
       if (g_target)
         PostExit();
@@ -44,6 +52,11 @@ void WatchExitSignals() {
         g_pending = true;
     }
   }).detach();
+  struct sigaction action {};
+  action.sa_handler = OnExitSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : kExitSignals) sigaction(signal, &action, nullptr);
 }
 
 void SetExitSignalTarget(HWND main) {

@@ -6,8 +6,7 @@
 
 #include "win32/windows.h"
 
-// Blocks the signals in the calling thread and every thread it starts
-// later; call first, before any thread exists. Starts the watcher.
+// Installs the signals' handler and starts the watcher; once per process.
 void WatchExitSignals();
 // The window the exit command goes to (null: none yet, or none any more).
 // A signal that came before the window is delivered when it is set.
