@@ -59,6 +59,12 @@ LRESULT CShellNotifyHwnd2::OnTrayNotify(LPARAM mouseMessage) {
         SetForegroundWindow(host_);
       }
       return 0;
+    case WM_LBUTTONDBLCLK:
+      // Its first press may have hidden the window: a double click always
+      // ends with the window shown.
+      ShowWindow(host_, SW_SHOW);
+      SetForegroundWindow(host_);
+      return 0;
     case WM_RBUTTONDOWN:
       icon_->ShowMenu();
       return 0;

@@ -139,6 +139,11 @@ BOOL SShellNotifyIcon::AddToTray() {
 
 BOOL SShellNotifyIcon::RemoveFromTray() { return Shell_NotifyIconW(NIM_DELETE, &record_); }
 
+bool SShellNotifyIcon::IsInTray() {
+  // Only an icon the tray holds can be changed; this changes nothing.
+  return record_.cbSize == sizeof(NOTIFYICONDATAW) && Shell_NotifyIconW(NIM_MODIFY, &record_);
+}
+
 void SShellNotifyIcon::ShowIcon(HICON icon) {
   record_.uFlags = (record_.uFlags & ~NIF_INFO) | NIF_ICON;
   record_.hIcon = icon;

@@ -16,6 +16,8 @@
 #include "logic/RecordFileStore.h"
 #include "pulse_tools_helper.h"
 #include "app_fixture.h"
+// Last among the program's: it brings Xlib's macros.
+#include "../platform-display/tray_manager.h"
 
 namespace {
 
@@ -166,6 +168,10 @@ TEST_F(RecordingApp, ClosingWhileRecordingExitsAndKeepsTheChoicesAndTheFile) {
 }
 
 TEST_F(RecordingApp, ClosingToHideKeepsItRunningAndCtrlF1BringsItBack) {
+  // Hidden only with a tray to bring it back from (without one it goes to
+  // the taskbar): the icon docks once the tray announces itself.
+  TrayManager tray;
+  ASSERT_TRUE(pumpUntil([&] { return tray.docked() > 0; })) << "the tray icon docks";
   Bll().GetMoreSetting().common_show_closetip = 0;
   Bll().GetMoreSetting().common_close_hide = 1;
   PostMessageW(Hwnd(), WM_CLOSE, 0, 0);

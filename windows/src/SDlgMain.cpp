@@ -11,6 +11,7 @@
 #include "control/SSliderBar.h"
 #include "controls/CDlgFileSel.h"
 #include "controls/CDlgStack.h"
+#include "controls/SShellNotifyIcon.h"
 #include "core/SMessageLoop.h"
 #include "logic/BllMain.h"
 #include "logic/LogicMessages.h"
@@ -131,6 +132,10 @@ BOOL SDlgMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     case UM_FLOW_COMMAND:
       OnFlowCommand(wParam);
       result = kFlowCommandResult;
+      return TRUE;
+    case UM_EXIT_REQUEST:
+      ExitApp();
+      result = 0;
       return TRUE;
     case UM_DEVICES_CHANGED:
       RefreshState();
@@ -313,13 +318,22 @@ void SDlgMain::OnCloseRequest() {
   CloseAction action = CloseBySetting(more.common_close_hide);
   if (more.common_show_closetip) {
     const ClosePromptAnswer answer = RunClosePrompt(!more.common_close_hide);
-    action = DecideClose(answer.result, answer.exitChosen, answer.remember, more.common_show_closetip,
+    // A prompt ended by an exit from elsewhere was not answered.
+    const int result = answer.result == CDlgStack::kRecalled ? kClosePromptCancelled : answer.result;
+    action = DecideClose(result, answer.exitChosen, answer.remember, more.common_show_closetip,
                          more.common_close_hide);
   }
   if (action == CloseAction::kHide)
-    ShowWindow(GetHwnd(), SW_HIDE);
+    HideMainWindow();
   else if (action == CloseAction::kExit)
     ExitApp();
+}
+
+void SDlgMain::HideMainWindow() {
+  auto* tray = FindChildByID2<SShellNotifyIcon>(kTrayIconElementId);
+  // Hidden with no tray icon to bring it back, the window would be out of
+  // reach: it goes to the taskbar instead.
+  ShowWindow(GetHwnd(), tray && tray->IsInTray() ? SW_HIDE : SW_MINIMIZE);
 }
 
 void SDlgMain::OpenOutputFolder() {
@@ -362,7 +376,24 @@ void SDlgMain::DrainOutputEvents() {
   }
 }
 
+bool SDlgMain::EndOpenDialogsFirst() {
+  CDlgStack& stack = CDlgStack::Instance();
+  if (stack.IsEmpty()) return false;
+  // A dialog that will not end must not keep the program from ending.
+  if (++exitDeferrals_ > kMaxExitDeferrals) return false;
+  // Each recalled loop returns once the message it is handling is done,
+  // innermost first; the exit runs when this message reaches the main loop.
+  stack.RecallAll();
+  PostMessageW(GetHwnd(), UM_EXIT_REQUEST, 0, 0);
+  return true;
+}
+
 void SDlgMain::ExitApp() {
+  if (exited_) return;
+  // Windows the open dialogs' loops still use are destroyed below: those
+  // loops end before anything is taken down.
+  if (EndOpenDialogsFirst()) return;
+  exited_ = true;
   CBllMain& bll = CBllMain::Instance();
   SViewMain::RegisterHotKeys(bll.GetMoreSetting().hotkeys, false);
   COutputRecorder& recorder = bll.GetRecorder();
@@ -374,5 +405,9 @@ void SDlgMain::ExitApp() {
   // The controller, and with it the store, goes after the loop.
   bll.AttachAdapters(nullptr, nullptr);
   CAdpaterFilelist::Instance().SetStore(nullptr);
-  if (SMessageLoop* loop = GetMessageLoop()) loop->Quit();
+  // WM_QUIT rather than the loop's quit flag: the loop's result is then
+  // 0, not the wParam of whatever message brought the exit (the tray
+  // icon's callback carries its id), and a menu or message box still
+  // running ends with it.
+  PostQuitMessage(0);
 }

@@ -231,4 +231,7 @@ void SViewMain::ShowFloatingWindow(bool show) {
 void SViewMain::DestroyChildWindows() {
   if (fileList_ && IsWindow(fileList_->GetHwnd())) fileList_->DestroyHostWindow();
   if (flow_ && IsWindow(flow_->GetHwnd())) flow_->DestroyHostWindow();
+  // A refresh after this (a timer still due) must not reach a window that
+  // is gone.
+  flow_ = nullptr;
 }

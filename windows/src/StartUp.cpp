@@ -9,6 +9,7 @@
 #include "core/SObjectFactory.h"
 #include "logic/BllMain.h"
 #include "res.mgr/IResProvider.h"
+#include "windows/ExitSignals.h"
 #include "windows/ModuleFiles.h"
 #include "windows/ResourceNames.h"
 #include "windows/UpdateTipDialog.h"
@@ -123,6 +124,7 @@ void CQuorvaleApp::ReleasePlugins() {
 }
 
 int CQuorvaleApp::ShutDown(int code) {
+  SetExitSignalTarget(nullptr);
   SetUpdateTipShower(nullptr);
   if (notifier_) ReleaseDeviceNotifier();
   notifier_ = false;
@@ -141,6 +143,7 @@ int CQuorvaleApp::ShutDown(int code) {
 }
 
 int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  WatchExitSignals();
   CQuorvaleApp program;
   switch (program.StartUp(instance)) {
     case CQuorvaleApp::kStartOtherInstance:
@@ -150,6 +153,7 @@ int wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     case CQuorvaleApp::kStartRun:
       break;
   }
+  SetExitSignalTarget(program.MainWindow()->GetHwnd());
   const int code = program.Run();
   return program.ShutDown(code);
 }

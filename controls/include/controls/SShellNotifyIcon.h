@@ -93,6 +93,9 @@ class SShellNotifyIcon : public SWindow {
   BOOL SetMenu(const SStringW& resName);
   BOOL AddToTray();
   BOOL RemoveFromTray();
+  // Whether the desktop's notification area holds the icon now (a tray
+  // that went away took it along).
+  bool IsInTray();
 
   HWND GetMessageWindow() const { return msgWnd_ ? msgWnd_->GetHwnd() : nullptr; }
   const NOTIFYICONDATAW& GetRecord() const { return record_; }

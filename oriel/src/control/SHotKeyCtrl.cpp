@@ -78,8 +78,12 @@ void SHotKeyCtrl::OnKeyUp(UINT vk) {
     inEntry_ = false;
     return;
   }
+  // Once a key is chosen the combination is the one held at its press: a
+  // modifier let go before the key (as a quick hand or a tool types Ctrl+F9)
+  // does not take itself out of it.
+  if (GetKey() != 0) return;
   const bool anyHeld = Held(VK_MENU) || Held(VK_CONTROL) || Held(VK_SHIFT);
-  if (GetKey() != 0 || anyHeld) {
+  if (anyHeld) {
     if (!IsModifierKey(vk)) return;
   } else {
     inEntry_ = false;

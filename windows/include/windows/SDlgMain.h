@@ -18,6 +18,12 @@ inline constexpr LRESULT kFlowCommandResult = static_cast<LRESULT>(0x80004001);
 // The elapsed-time timer of the main window.
 inline constexpr UINT_PTR kElapsedTimer = 10;
 // Tray-menu commands.
+// Posted to the main window to end the program (wParam and lParam 0): the
+// exit once the open dialogs have ended, or a session's end signal. The
+// main loop's result is the last message's wParam, hence 0.
+inline constexpr UINT UM_EXIT_REQUEST = WM_APP + 1;
+// The tray icon's element in the main layout.
+inline constexpr int kTrayIconElementId = 110;
 enum : int { kMenuShowMain = 42, kMenuExit = 43, kMenuShowFlow = 44, kMenuHideFlow = 45, kMenuNothing = 100 };
 
 class SDlgMain : public SViewMain, public IMainWindow {
@@ -52,6 +58,8 @@ class SDlgMain : public SViewMain, public IMainWindow {
   void ChooseOutputFolder();
   void OnVolumeSlider(bool mic, int position);
   void OnMuteToggle(bool mic);
+  // Ends the program from any entry point: open dialogs end first, then
+  // the windows go and the main loop is told to quit. Once only.
   void ExitApp();
   // The settings and timer-task dialogs, modal over the main window.
   void OpenSettings();
@@ -69,11 +77,20 @@ class SDlgMain : public SViewMain, public IMainWindow {
  private:
   void RefreshState();
   void OnSize(UINT type);
+  // "Minimise" of the close prompt: to the tray, or to the taskbar when no
+  // tray holds the icon.
+  void HideMainWindow();
   // A closed recording joins the list of recordings, newest first.
   void AddClosedRecording(const std::wstring& path);
   // The events the recorder posted before it stopped, handled before the
   // loop ends: their files reach the store, their records are freed.
   void DrainOutputEvents();
+  // With a modal dialog open: ends every open dialog and posts the exit
+  // again, true. False when nothing is open (or the dialogs would not end).
+  bool EndOpenDialogsFirst();
+  static constexpr int kMaxExitDeferrals = 20;
+  int exitDeferrals_ = 0;
+  bool exited_ = false;
 
   bool initialised_ = false;
   std::unique_ptr<SDlgFlow> flowWindow_;

@@ -401,6 +401,8 @@ void handle(XDisplay* x, HWND hwnd, XEvent& event, const KeyLookup& key) {
       break;
     }
     case FocusIn:
+      // Whatever we missed while another client had the keyboard.
+      resyncKeysWithServer(x->dpy);
       if (event.xfocus.mode == NotifyGrab || event.xfocus.mode == NotifyUngrab) break;
       if (event.xfocus.detail == NotifyPointer) break;
       // A focus the server gave before our latest activation (the owner's,

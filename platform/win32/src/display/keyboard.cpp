@@ -101,6 +101,28 @@ void setKeyDown(UINT vk, bool down) {
 
 bool keyDown(UINT vk) { return vk < 256 && (g_keys[vk].load() & 0x80); }
 
+void resyncKeysWithServer(Display* dpy) {
+  char keymap[32] = {};
+  XQueryKeymap(dpy, keymap);
+  bool down[256] = {};
+  int minKeycode = 0, maxKeycode = 0;
+  XDisplayKeycodes(dpy, &minKeycode, &maxKeycode);
+  for (int keycode = minKeycode; keycode <= maxKeycode && keycode < 256; ++keycode) {
+    if (!(keymap[keycode / 8] & (1 << (keycode % 8)))) continue;
+    const UINT vk = virtualKeyOf(XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(keycode), 0, 0));
+    if (vk && vk < 256) down[vk] = true;
+  }
+  for (UINT vk = 0; vk < 256; ++vk) {
+    // The mouse buttons (0x05 and 0x06 the extra ones) have their own way
+    // back (managerDragHolds).
+    if (vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON || vk == 0x05 || vk == 0x06)
+      continue;
+    const unsigned char state = g_keys[vk].load();
+    // Up or down as the server has it; a lock key's toggle stays as it was.
+    if (((state & 0x80) != 0) != down[vk]) g_keys[vk].store(down[vk] ? (state | 0x80) : (state & 0x7F));
+  }
+}
+
 namespace {
 std::atomic<bool> g_managerDrag{false};
 }  // namespace

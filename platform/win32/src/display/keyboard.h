@@ -16,6 +16,9 @@ namespace win32::display {
 UINT virtualKeyOf(KeySym keysym);
 void setKeyDown(UINT vk, bool down);
 bool keyDown(UINT vk);
+// Takes the keyboard as the server has it now: a key whose release went to
+// someone else (a window manager's Alt+F4) is no longer held.
+void resyncKeysWithServer(Display* dpy);
 // The whole key table as it is now, for the input message it goes with.
 std::shared_ptr<const detail::KeyStates> keyStatesNow();
 // A window manager's move or size loop took the pointer with the left
