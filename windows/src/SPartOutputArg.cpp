@@ -111,8 +111,13 @@ void SPartOutputArg::ReloadLists() {
 void SPartOutputArg::SelectCurrent() {
   if (!record_) return;
   CArgOutput& arg = *record_;
-  const OutputArgSelection sel = CorrectOutputArg(arg, ListedFormatIds(), QualityValuesOfFormat(arg.output_format),
-                                                  SampleRatesOfFormat(arg.output_format));
+  OutputArgSelection sel = CorrectOutputArg(arg, ListedFormatIds(), QualityValuesOfFormat(arg.output_format),
+                                            SampleRatesOfFormat(arg.output_format));
+  // Shown is what the file will get: the rate and bit rate the encoder
+  // takes for this choice, which are among the lists again.
+  FitToRecordedChoice(arg, QualityValuesOfFormat(arg.output_format));
+  sel = CorrectOutputArg(arg, ListedFormatIds(), QualityValuesOfFormat(arg.output_format),
+                         SampleRatesOfFormat(arg.output_format));
   // The format may have been corrected: the lists follow the one it holds now.
   if (type_) {
     MutedEvents quiet(type_);
