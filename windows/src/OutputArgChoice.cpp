@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "audio/AudioFormatTable.h"
+#include "audio/EncoderSettings.h"
 #include "mediaconvert/MCCodecCaps.h"
 
 int CorrectSampleRate(const std::vector<int>& rates, int rate) {
@@ -45,6 +46,13 @@ OutputArgSelection CorrectOutputArg(CArgOutput& arg, const std::vector<int>& for
     sel.rate = static_cast<int>(std::find(rates.begin(), rates.end(), arg.output_samplerate) - rates.begin());
   }
   return sel;
+}
+
+void FitToRecordedChoice(CArgOutput& arg, const std::vector<double>& options) {
+  const RecordChoice real = FitRecordChoice(arg.output_format, arg.output_quality, arg.output_samplerate,
+                                            arg.output_channel);
+  arg.output_samplerate = real.sampleRate;
+  if (FindQualityIndex(options, real.quality) >= 0) arg.output_quality = real.quality;
 }
 
 std::vector<int> SampleRatesOfFormat(int formatId) {

@@ -80,6 +80,8 @@ BOOL SDlgFlowBase::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         result = 0;
         return TRUE;
       case WM_INITDIALOG:
+        // The screen's scale first: the placement keeps the size it finds.
+        HandleDpiMessage(msg, wParam, lParam, result);
         OnInitPlacement();
         result = 0;
         return TRUE;

@@ -111,8 +111,14 @@ void SPartOutputArg::ReloadLists() {
 void SPartOutputArg::SelectCurrent() {
   if (!record_) return;
   CArgOutput& arg = *record_;
-  const OutputArgSelection sel = CorrectOutputArg(arg, ListedFormatIds(), QualityValuesOfFormat(arg.output_format),
-                                                  SampleRatesOfFormat(arg.output_format));
+  wantedRate_ = arg.output_samplerate;
+  OutputArgSelection sel = CorrectOutputArg(arg, ListedFormatIds(), QualityValuesOfFormat(arg.output_format),
+                                            SampleRatesOfFormat(arg.output_format));
+  // Shown is what the file will get: the rate and bit rate the encoder
+  // takes for this choice, which are among the lists again.
+  FitToRecordedChoice(arg, QualityValuesOfFormat(arg.output_format));
+  sel = CorrectOutputArg(arg, ListedFormatIds(), QualityValuesOfFormat(arg.output_format),
+                         SampleRatesOfFormat(arg.output_format));
   // The format may have been corrected: the lists follow the one it holds now.
   if (type_) {
     MutedEvents quiet(type_);
@@ -144,6 +150,7 @@ void SPartOutputArg::SelectCurrent() {
 bool SPartOutputArg::OnFormatChanged(EventArgs*) {
   if (!record_ || !type_ || type_->GetCurSel() < 0) return false;
   record_->output_format = static_cast<int>(type_->GetItemData(type_->GetCurSel()));
+  if (wantedRate_ > 0) record_->output_samplerate = wantedRate_;
   SelectCurrent();
   return false;
 }
@@ -160,6 +167,7 @@ bool SPartOutputArg::OnQualityChanged(EventArgs*) {
   const std::vector<double> values = QualityValuesOfFormat(record_->output_format);
   const auto index = static_cast<size_t>(quality_->GetItemData(quality_->GetCurSel()));
   if (index < values.size()) record_->output_quality = values[index];
+  if (wantedRate_ > 0) record_->output_samplerate = wantedRate_;
   SelectCurrent();
   return false;
 }

@@ -34,6 +34,15 @@ EncoderSetup MakeEncoderSetup(const EncoderRequest& request);
 void FitToEncoder(const AVCodec* encoder, AVCodecID muxerCodec, int64_t* bitRate, int* rate,
                   int* channels);
 
+// What a recording of a format really gets for the asked quality (kbit/s
+// for the bit-rate formats) and sample rate: the writer's own fitting to
+// its encoder. Other formats' quality comes back as asked.
+struct RecordChoice {
+    int sampleRate = 0;
+    double quality = 0;
+};
+RecordChoice FitRecordChoice(int formatId, double quality, int sampleRate, int channels);
+
 // The mp3 muxer writes a real ID3 year frame only for the generic "date"
 // key; "TYER" would end up in a user-defined text frame.
 void RenameYearForMuxer(AVDictionary** dict, const char* muxerName);

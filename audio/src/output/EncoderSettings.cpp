@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "audio/AudioFormatTable.h"
 #include "mediaconvert/MCCodecCaps.h"
 #include "../SaturatingCast.h"
 
@@ -22,11 +23,42 @@ EncoderSetup MakeEncoderSetup(const EncoderRequest& request) {
     return setup;
 }
 
+namespace {
+
+// MPEG-1 Layer II's encoder writes silence at 8 kbit/s, and at 16000 Hz
+// below 40 kbit/s a signal a tenth of its level: the nearest combinations
+// that carry the sound instead.
+void KeepMp2Audible(int64_t* bitRate, int* rate) {
+    if (*bitRate < 16000) *bitRate = 16000;
+    if (*rate == 16000 && *bitRate < 40000) *rate = 22050;
+}
+
+}  // namespace
+
 void FitToEncoder(const AVCodec* encoder, AVCodecID muxerCodec, int64_t* bitRate, int* rate,
                   int* channels) {
     *rate = MCSnapToList(MCGetEncoderSampleRates(encoder), *rate);
     *channels = MCSnapToList(MCGetEncoderChannels(encoder), *channels);
     MCFixAudioParams(muxerCodec, bitRate, rate, channels);
+    if (muxerCodec == AV_CODEC_ID_MP2) KeepMp2Audible(bitRate, rate);
+}
+
+RecordChoice FitRecordChoice(int formatId, double quality, int sampleRate, int channels) {
+    RecordChoice choice{sampleRate, quality};
+    const char* name = GetEncoderName(formatId);
+    const AVCodec* encoder = name ? avcodec_find_encoder_by_name(name) : nullptr;
+    if (!encoder) return choice;
+    EncoderRequest request;
+    request.codecId = encoder->id;
+    request.sampleRate = sampleRate;
+    request.channels = channels;
+    request.quality = quality;
+    const EncoderSetup setup = MakeEncoderSetup(request);
+    int64_t bitRate = setup.bitRate;
+    int ch = setup.channels;
+    FitToEncoder(encoder, encoder->id, &bitRate, &choice.sampleRate, &ch);
+    if (setup.bitRate > 0 && bitRate != setup.bitRate) choice.quality = static_cast<double>(bitRate) / 1000.0;
+    return choice;
 }
 
 void RenameYearForMuxer(AVDictionary** dict, const char* muxerName) {

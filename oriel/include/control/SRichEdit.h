@@ -214,6 +214,9 @@ class SRichEdit : public SWindow {
 
  private:
   void BuildDefaultCharFormat(IFont* font);
+  // The font the text is drawn in: the edit's own, else the nearest
+  // ancestor's, as every other control's text inherits it.
+  IFont* FontInEffect();
   void BuildDefaultParaFormat();
   void UpdateInsets();
   void NotifyBits(DWORD bits);

@@ -27,6 +27,11 @@ SWindow* BuildComboList(SComboBase* combo, pugi::xml_node comboElement, LPCWSTR 
   pugi::xml_node own = style ? copy.append_copy(style) : copy.append_child("listStyle");
   own.remove_attribute(XmlAttr(own, L"wndclass"));
   list->LoadXmlNode(own);
+  // The pop-up's back buffer starts black: a list whose style paints no
+  // background would show its rows' text on black. Lists are white unless
+  // the layout says otherwise.
+  if (list->GetStyle().GetBkgndColor() == kRenderNoColor && !list->GetBkgndSkin())
+    list->ApplyAttribute(SStringW(L"colorBkgnd"), SStringW(L"#FFFFFF"), TRUE);
   list->ApplyAttribute(SStringW(L"pos"), SStringW(L"0,0,-0,-0"), TRUE);
   list->ApplyAttribute(SStringW(L"hotTrack"), SStringW(L"1"), TRUE);
   list->SetOwner(combo);

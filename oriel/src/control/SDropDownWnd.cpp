@@ -132,7 +132,8 @@ BOOL SDropDownWnd_ComboBox::PreFilter(MSG* msg) {
   if (!hwnd || msg->hwnd == hwnd) return FALSE;
   const bool key = (message == WM_KEYDOWN || message == WM_KEYUP) &&
                    (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE || msg->wParam == VK_UP ||
-                    msg->wParam == VK_DOWN);
+                    msg->wParam == VK_DOWN || msg->wParam == VK_HOME || msg->wParam == VK_END ||
+                    msg->wParam == VK_PRIOR || msg->wParam == VK_NEXT);
   if (!key && message != WM_MOUSEWHEEL) return FALSE;
   SendMessageW(hwnd, message, msg->wParam, msg->lParam);
   return TRUE;

@@ -329,17 +329,26 @@ void SListBox::OnMove(POINT pt) {
 }
 
 void SListBox::OnKey(UINT key) {
-  if (key != VK_DOWN && key != VK_UP) return;
   const int n = GetCount();
-  if (key == VK_DOWN && selected_ >= n - 1) return;
-  if (key == VK_UP && selected_ <= 0) return;
+  if (n == 0) return;
   const int from = hotTrack_ && hover_ != -1 ? hover_ : selected_;
-  const int next = from + (key == VK_DOWN ? 1 : -1);
+  const int page = std::max(1, static_cast<int>((ClientRect().bottom - ClientRect().top) / GetItemPixelHeight()));
+  int next = -1;
+  switch (key) {
+    case VK_DOWN: next = from + 1; break;
+    case VK_UP: next = from <= 0 ? -1 : from - 1; break;
+    case VK_HOME: next = 0; break;
+    case VK_END: next = n - 1; break;
+    case VK_NEXT: next = std::min(std::max(from, 0) + page, n - 1); break;
+    case VK_PRIOR: next = std::max(from - page, 0); break;
+    default: return;
+  }
   if (next < 0 || next >= n) return;
   const int oldHover = hover_;
   if (hotTrack_) hover_ = -1;
   EnsureVisible(next);
-  FireSelectionChange(selected_, next);
+  if (next != selected_) FireSelectionChange(selected_, next);
+  else RedrawRow(next);
   if (oldHover != -1 && oldHover != selected_ && oldHover != next) RedrawRow(oldHover);
 }
 

@@ -271,7 +271,11 @@ void SWindow::PaintZRange(IRenderTarget* rt, const IRegion* rgn, int low, int hi
   if (font) target->SelectObject(font, &oldFont);
   const COLORREF color = style_->GetTextColorForState(StateIndex());
   const COLORREF oldColor = color != kRenderNoColor ? target->SetTextColor(color) : kRenderNoColor;
-  for (SWindow* c = firstChild_; c; c = c->nextSibling_) {
+  // A window laid out to no area shows nothing of its subtree either: its
+  // children's anchors would otherwise place them around an empty box,
+  // drawn over its neighbours where no click can reach them.
+  const bool collapsed = IsRectEmpty(&rect_) != FALSE;
+  for (SWindow* c = collapsed ? nullptr : firstChild_; c; c = c->nextSibling_) {
     if (c->zorder_ >= high) break;
     if (c->zorder_ < low) {
       // A subtree wholly below `low` is skipped without a visit.

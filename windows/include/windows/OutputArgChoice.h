@@ -30,6 +30,11 @@ struct OutputArgSelection {
 OutputArgSelection CorrectOutputArg(CArgOutput& arg, const std::vector<int>& formatIds,
                                     const std::vector<double>& options, const std::vector<int>& rates);
 
+// The record moved to the sample rate and bit rate its recording really
+// gets (the writer's fitting to the encoder), so that the panel shows what
+// the file will hold; a bit rate missing from `options` is not taken.
+void FitToRecordedChoice(CArgOutput& arg, const std::vector<double>& options);
+
 // The rates of a format's encoder (ascending; empty without an encoder) and
 // its option values, as the format table and FFmpeg give them.
 std::vector<int> SampleRatesOfFormat(int formatId);

@@ -54,6 +54,9 @@ class SPartOutputArg {
   void* owner_ = nullptr;
   ORIEL::SWindow* root_ = nullptr;
   CArgOutput* record_ = nullptr;
+  // The rate last asked for (by the user or the record shown): a bit rate
+  // that forced a lower one gives way to it again when the choice changes.
+  int wantedRate_ = 0;
   ORIEL::SRadioBox* mix_ = nullptr;
   ORIEL::SRadioBox* mic_ = nullptr;
   ORIEL::SRadioBox* speaker_ = nullptr;

@@ -53,7 +53,7 @@ BOOL SRichEdit::SendToServices(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
 int SRichEdit::OnCreate() {
   const int base = SWindow::OnCreate();
   if (base != 0) return base;
-  BuildDefaultCharFormat(GetStyle().GetFontForState(0));
+  BuildDefaultCharFormat(FontInEffect());
   BuildDefaultParaFormat();
   host_ = new STextHost(this);
   host_->AddRef();
@@ -174,9 +174,15 @@ void SRichEdit::OnShowWindow(BOOL show, UINT status) {
   }
 }
 
+IFont* SRichEdit::FontInEffect() {
+  for (SWindow* w = this; w; w = w->GetParent())
+    if (IFont* font = w->GetStyle().GetFontForState(0)) return font;
+  return nullptr;
+}
+
 void SRichEdit::UpdateScale(int scale) {
   SWindow::UpdateScale(scale);
-  BuildDefaultCharFormat(GetStyle().GetFontForState(0));
+  BuildDefaultCharFormat(FontInEffect());
   NotifyBits(TXTBIT_CHARFORMATCHANGE);
 }
 
@@ -378,7 +384,7 @@ BOOL SRichEdit::HandleSwndMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
       return TRUE;
     case WM_SETFONT: {
       IFont* font = reinterpret_cast<IFont*>(wParam);
-      BuildDefaultCharFormat(font ? font : GetStyle().GetFontForState(0));
+      BuildDefaultCharFormat(font ? font : FontInEffect());
       NotifyBits(TXTBIT_CHARFORMATCHANGE);
       return TRUE;
     }
