@@ -273,8 +273,34 @@ std::vector<std::string> netWmStates(HWND hwnd) {
   return names;
 }
 
+namespace {
+
+// Another process's windows may vanish between the tree query and the
+// questions asked of each: that error means "not there", not a failure.
+int IgnoreVanishedWindow(Display*, XErrorEvent* e) {
+  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
+    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code) << " while listing windows";
+  return 0;
+}
+
+class VanishingWindowsAllowed {
+ public:
+  explicit VanishingWindowsAllowed(Display* d) : display_(d), previous_(XSetErrorHandler(&IgnoreVanishedWindow)) {}
+  ~VanishingWindowsAllowed() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+  }
+
+ private:
+  Display* display_;
+  XErrorHandler previous_;
+};
+
+}  // namespace
+
 std::vector<::Window> viewableWindowsTitled(const std::string& title) {
   Display* d = userDisplay();
+  const VanishingWindowsAllowed allowed(d);
   const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
   ::Window root = 0, parent = 0, *children = nullptr;
