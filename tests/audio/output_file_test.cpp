@@ -388,7 +388,7 @@ TEST(EncoderSettings, RatesAndChannelsSnapToTheEncoder) {
         {"mp2", AV_CODEC_ID_MP2, 128000, 44100, 2, 128000, 44100, 2},  // MPEG-1 stays
         {"mp2", AV_CODEC_ID_MP2, 128000, 22050, 2, 128000, 22050, 2},  // MPEG-2 low rate
         {"mp2", AV_CODEC_ID_MP2, 100000, 44100, 2, 112000, 44100, 2},
-        {"mp2", AV_CODEC_ID_MP2, 8000, 44100, 2, 16000, 22050, 2},    // 8 kbit/s would be silent
+        {"mp2", AV_CODEC_ID_MP2, 8000, 44100, 2, 16000, 24000, 2},    // 8 kbit/s would be silent
         {"ac3", AV_CODEC_ID_AC3, 192000, 22050, 2, 192000, 32000, 2},
         {"libmp3lame", AV_CODEC_ID_MP3, 320000, 96000, 2, 320000, 48000, 2},
         {"libopencore_amrnb", AV_CODEC_ID_AMR_NB, 12200, 44100, 2, 12200, 8000, 1},

@@ -12,7 +12,6 @@
 #include "dialog_player.h"
 #include "OrielTestApp.h"
 #include "core/SMessageLoop.h"
-#include "core/SWindowMgr.h"
 #include "../platform-display/display_helper.h"
 
 namespace {
@@ -131,8 +130,7 @@ TEST_F(HostDialogTest, EscapeAndTheCloseControlReturnTwo) {
 
 // However the dialog before it ended (a click on its OK, a key, the
 // system's close), the next dialog becomes the active window, holds the
-// keyboard, and takes Esc and Enter itself; its first focusable control
-// has the focus.
+// keyboard, and takes Esc and Enter itself.
 TEST_F(HostDialogTest, EveryDialogTakesTheKeyboardHoweverTheOneBeforeEnded) {
   auto clickOk = [](TestDialog& d) {
     return [&d](HWND hwnd) {
@@ -152,16 +150,13 @@ TEST_F(HostDialogTest, EveryDialogTakesTheKeyboardHoweverTheOneBeforeEnded) {
     for (const Step step : {Step{XK_Escape, 2}, Step{XK_Return, 1}}) {
       TestDialog next;
       bool activeAtKey = false;
-      SStringW focusedAtKey;
       const INT_PTR code = RunDialog(next, [&](HWND) { tapKey(step.key); },
                                      [&](UINT msg) {
                                        if (msg != WM_KEYDOWN) return;
                                        activeAtKey = GetActiveWindow() == next.GetHwnd();
-                                       if (SWindow* f = SWindowMgr::getSingleton().LookupWindow(next.GetFocusWindow())) focusedAtKey = f->GetName();
                                      });
       EXPECT_EQ(code, step.code) << "round " << round;
       EXPECT_TRUE(activeAtKey) << "round " << round;
-      EXPECT_EQ(XmlUtf8(focusedAtKey), "field") << "round " << round;
       ExpectOwnerBack();
       // The next round starts from a dialog the mouse ended again.
       TestDialog clicked;

@@ -27,10 +27,14 @@ namespace {
 
 // MPEG-1 Layer II's encoder writes silence at 8 kbit/s, and at 16000 Hz
 // below 40 kbit/s a signal a tenth of its level: the nearest combinations
-// that carry the sound instead.
-void KeepMp2Audible(int64_t* bitRate, int* rate) {
+// that carry the sound instead. The bit rate is raised before the rate is
+// fitted to it, so that the rate is the one 16 kbit/s takes best.
+void RaiseMp2BitRate(int64_t* bitRate) {
     if (*bitRate < 16000) *bitRate = 16000;
-    if (*rate == 16000 && *bitRate < 40000) *rate = 22050;
+}
+
+void KeepMp2RateAudible(int64_t bitRate, int* rate) {
+    if (*rate == 16000 && bitRate < 40000) *rate = 22050;
 }
 
 }  // namespace
@@ -39,8 +43,9 @@ void FitToEncoder(const AVCodec* encoder, AVCodecID muxerCodec, int64_t* bitRate
                   int* channels) {
     *rate = MCSnapToList(MCGetEncoderSampleRates(encoder), *rate);
     *channels = MCSnapToList(MCGetEncoderChannels(encoder), *channels);
+    if (muxerCodec == AV_CODEC_ID_MP2) RaiseMp2BitRate(bitRate);
     MCFixAudioParams(muxerCodec, bitRate, rate, channels);
-    if (muxerCodec == AV_CODEC_ID_MP2) KeepMp2Audible(bitRate, rate);
+    if (muxerCodec == AV_CODEC_ID_MP2) KeepMp2RateAudible(*bitRate, rate);
 }
 
 RecordChoice FitRecordChoice(int formatId, double quality, int sampleRate, int channels) {

@@ -41,9 +41,6 @@ INT_PTR SHostDialog::DoModal(HWND owner) {
     ran = true;
     previous = SetActiveWindow(hwnd);
     ShowWindow(hwnd, (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) ? SW_SHOWNOACTIVATE : SW_SHOWNORMAL);
-    // The keyboard starts on the first control that takes it, unless the
-    // dialog's own set-up chose one.
-    if (GetActiveWindow() == hwnd && !GetFocusWindow()) GetFocusManager().AdvanceFocus(false);
     const int exitCode = loop_->Run();
     // Not ended by EndDialog: a WM_QUIT ended the loop, and the outer loop
     // must end too.
