@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <memory>
 #include <regex>
 #include <string>
 #include <thread>
@@ -46,17 +47,27 @@ double SecondsBetween(SystemClock::time_point from, SystemClock::time_point to) 
     return std::chrono::duration<double>(to - from).count();
 }
 
-class RecordingClockTest : public ::testing::Test {
+// Sound playing, or none: a silent source hands on nothing until it stands
+// in silence for it, seconds later, and the encoder waits for it.
+class RecordingClockTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
+        if (GetParam()) {
+            tone = std::make_unique<audio_test::TonePlayer>("speakers", 1000, 0.4);
+            ASSERT_TRUE(tone->Started());
+        }
         recorder.settings.output_dir = Utf8ToWide(folder.path());
         recorder.settings.output_format = 1;  // wav: exact sample counts
         recorder.settings.output_device = 1;
         recorder.settings.output_call = &events;
     }
-    void TearDown() override { recorder.Stop(); }
+    void TearDown() override {
+        recorder.Stop();
+        tone.reset();
+    }
 
+    std::unique_ptr<audio_test::TonePlayer> tone;
     audio_test::ScratchFolder folder;
     audio_test::EventLog events;
     COutputRecorder recorder;
@@ -65,9 +76,7 @@ protected:
 // The time shown runs with the audio captured, not behind it by what is
 // still between the server and the file; and it is what the file holds at
 // the stop.
-TEST_F(RecordingClockTest, ElapsedTimeKeepsUpWithTheCaptureAndMatchesTheFile) {
-    audio_test::TonePlayer tone("speakers", 1000, 0.4);
-    ASSERT_TRUE(tone.Started());
+TEST_P(RecordingClockTest, ElapsedTimeKeepsUpWithTheCaptureAndMatchesTheFile) {
     const SteadyClock::time_point called = SteadyClock::now();
     recorder.Start();
     const SteadyClock::time_point started = SteadyClock::now();
@@ -96,9 +105,7 @@ TEST_F(RecordingClockTest, ElapsedTimeKeepsUpWithTheCaptureAndMatchesTheFile) {
 // Each file of a split recording is named by the moment its first sample
 // was captured: the start of the recording plus the audio of the files
 // before it.
-TEST_F(RecordingClockTest, SplitFilesAreNamedByTheCaptureOfTheirFirstSample) {
-    audio_test::TonePlayer tone("speakers", 1000, 0.4);
-    ASSERT_TRUE(tone.Started());
+TEST_P(RecordingClockTest, SplitFilesAreNamedByTheCaptureOfTheirFirstSample) {
     recorder.settings.output_open_split = true;
     recorder.settings.output_split_time = 1000;
     const SystemClock::time_point called = SystemClock::now();
@@ -129,5 +136,10 @@ TEST_F(RecordingClockTest, SplitFilesAreNamedByTheCaptureOfTheirFirstSample) {
         EXPECT_NEAR(SecondsBetween(first, named), before, 0.1) << paths[i];
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sound, RecordingClockTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Playing" : "Silent";
+                         });
 
 }  // namespace
