@@ -137,6 +137,35 @@ TEST_P(RecordingClockTest, SplitFilesAreNamedByTheCaptureOfTheirFirstSample) {
     }
 }
 
+// A pause moves the capture of what follows it on by its length: a file
+// begun after it is named that much later than its place in the audio.
+TEST_P(RecordingClockTest, SplitFileAfterAPauseIsNamedPastThePause) {
+    recorder.settings.output_open_split = true;
+    recorder.settings.output_split_time = 1000;
+    recorder.Start();
+    std::this_thread::sleep_for(600ms);
+    const SteadyClock::time_point paused = SteadyClock::now();
+    recorder.Pause();
+    std::this_thread::sleep_for(800ms);
+    recorder.Resume();
+    const double pauseLength = Seconds(SteadyClock::now() - paused);
+    std::this_thread::sleep_for(1700ms);
+    recorder.Stop();
+    ASSERT_TRUE(events.WaitFor(2, 1s));
+
+    std::vector<std::string> paths;
+    for (const COutputCallInfo& e : events.Events())
+        if (e.type == 16 && e.code == 0) paths.push_back(WideToUtf8(e.path));
+    ASSERT_GE(paths.size(), 2u);
+    SystemClock::time_point first, second;
+    ASSERT_TRUE(TimeFromName(paths[0], first)) << paths[0];
+    ASSERT_TRUE(TimeFromName(paths[1], second)) << paths[1];
+    const auto firstFile = audio_test::DecodeFile(paths[0]);
+    ASSERT_TRUE(firstFile.ok) << firstFile.error;
+    // The first file holds 0.6 s from before the pause and the rest after.
+    EXPECT_NEAR(SecondsBetween(first, second), firstFile.duration + pauseLength, 0.1) << paths[1];
+}
+
 INSTANTIATE_TEST_SUITE_P(Sound, RecordingClockTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? "Playing" : "Silent";
