@@ -46,7 +46,8 @@ public:
     COutputFile() = default;
     ~COutputFile();
 
-    int OpenForRecord(const CArgOutput& settings);
+    // Names the file by `nameTime` (local), by the time now without it.
+    int OpenForRecord(const CArgOutput& settings, const SYSTEMTIME* nameTime = nullptr);
     int Open(const std::wstring& path);
     // Drains the encoder, writes the trailer and closes. 0, or the first
     // FFmpeg error met while draining or writing the trailer.

@@ -61,7 +61,10 @@ public:
 
     int OnCapture(CAudioPacket& packet) override;
 
-    int64_t GetElapsedMs() const { return elapsedMs_.load(); }
+    // The length of the recording so far by the capture clock: what a stop
+    // now would leave in the files, whether or not the worker has encoded
+    // it yet. 0 when no recording runs.
+    int64_t GetElapsedMs() const;
     uint32_t GetState() const { return state.load(); }
 
     // The settings of the next recording, assigned before Start.
@@ -74,7 +77,9 @@ private:
     int64_t diskCheckedAt_ = -1;
     static void WakeWorker(void* wake);
     void WorkerMain(CArgOutput s);
-    int OpenOutput(COutputFile& writer, const CArgOutput& s);
+    // Names the file by the capture time of the audio `recordedNs` into the
+    // recording, its first sample.
+    int OpenOutput(COutputFile& writer, const CArgOutput& s, int64_t recordedNs);
     int CloseOutput(COutputFile& writer, const CArgOutput& s);
     // Encodes every whole frame the sources make; with `lastPart`, at the
     // end, also what is left of less than a frame, where the encoder takes
@@ -112,8 +117,32 @@ private:
     struct PausedStretch {
         int64_t fromNs, toNs;
     };
-    std::mutex pausesMutex_;
+    mutable std::mutex pausesMutex_;
     std::vector<PausedStretch> pauses_[kSourceKeys];
+
+    // The recording's own clock, from the common start (see startLeadNs_):
+    // its capture time, and the local wall time it began at (FILETIME
+    // ticks) to name each file by when its first sample was captured.
+    std::atomic<bool> clockRunning_{false};
+    std::chrono::steady_clock::time_point recordingStart_;
+    uint64_t recordingStartLocalTicks_ = 0;
+    // The recording's pauses on that clock (under pausesMutex_): each
+    // closed one by where it falls in the recorded audio and how long it
+    // lasted, the one open (-1 when none) by when it began.
+    struct RecordedPause {
+        int64_t recordedAtNs, lengthNs;
+    };
+    std::vector<RecordedPause> recordedPauses_;
+    int64_t pausedNs_ = 0;
+    int64_t pausedSinceNs_ = -1;
+    int64_t RecordingClockNs() const;
+    // Starts the clock at `common`, the moment both sources' audio begins.
+    void StartRecordingClock(std::chrono::steady_clock::time_point common);
+    // Opens or closes the open pause to match `paused`; under pausesMutex_.
+    void FollowPauseOnClock(bool paused);
+    // The local time at which the audio `recordedNs` into the recording was
+    // captured: the start plus the recorded audio plus the pauses before it.
+    SYSTEMTIME CaptureLocalTime(int64_t recordedNs) const;
     // Brings the paused stretches of a source in line with the paused bit
     // when the bit was changed directly.
     void FollowStateBits(int key);
@@ -132,7 +161,6 @@ private:
     int SkipStartLead(const CAudioPacket& packet, int key);
 
     std::atomic<int64_t> sampleCounter_{0};
-    std::atomic<int64_t> elapsedMs_{0};
     std::mutex sourcesMutex_;
     std::map<int, std::unique_ptr<CAudioRecoder>> sources_;
     std::unique_ptr<CWakeSignal> wake_;  // released after every queued command and by Stop

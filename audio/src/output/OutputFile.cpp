@@ -107,14 +107,15 @@ AVFormatContext* CreateOutputContext(const std::wstring& path) {
 
 COutputFile::~COutputFile() { Close(); }
 
-int COutputFile::OpenForRecord(const CArgOutput& settings) {
+int COutputFile::OpenForRecord(const CArgOutput& settings, const SYSTEMTIME* nameTime) {
     settings_ = settings;
     if (!FolderExists(settings_.output_dir)) CreateFolderChain(settings_.output_dir);
     if (!settings_.output_file.empty()) return Open(settings_.output_file);
 
     const CAudioFormat format = GetFormatById(settings_.output_format);
     SYSTEMTIME now{};
-    GetLocalTime(&now);
+    if (nameTime) now = *nameTime;
+    else GetLocalTime(&now);
     return Open(JoinFolder(settings_.output_dir,
                            MakeRecordingFileName(now, format.extension.c_str())));
 }

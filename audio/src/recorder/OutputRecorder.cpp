@@ -75,6 +75,9 @@ bool COutputRecorder::Start() {
             stopAtNs_[key] = INT64_MAX;
             pauses_[key].clear();
         }
+        recordedPauses_.clear();
+        pausedNs_ = 0;
+        pausedSinceNs_ = -1;
     }
     state.exchange(kRecorderRecording);
     if (!settings.output_speaker_name.empty() && settings.output_device != 0)
@@ -88,6 +91,7 @@ bool COutputRecorder::Start() {
         startLeadNs_[key] = opened_[key]
             ? std::chrono::duration_cast<std::chrono::nanoseconds>(common - openedAt_[key]).count()
             : 0;
+    StartRecordingClock(common);
     worker_ = new std::thread(&COutputRecorder::WorkerMain, this, CArgOutput(settings));
     return true;
 }
@@ -100,7 +104,14 @@ void COutputRecorder::Stop() {
     // What was played up to now is still on its way from the server (a
     // fragment, or more on a loaded machine): it belongs to the recording,
     // up to the pause when the recording is paused.
-    if (!(state.load() & kRecorderStopRequested)) WaitForSourcesToCatchUp();
+    if (!(state.load() & kRecorderStopRequested)) {
+        {
+            // The recording ends here: its time stops with it.
+            std::lock_guard<std::mutex> lock(pausesMutex_);
+            FollowPauseOnClock(true);
+        }
+        WaitForSourcesToCatchUp();
+    }
     state.fetch_or(kRecorderStopRequested);
     wake_->Signal();
     worker_->join();
@@ -134,6 +145,62 @@ void COutputRecorder::WaitForSourcesToCatchUp() {
         WriteLine(L"stopped before every source had caught up with the clock");
 }
 
+void COutputRecorder::StartRecordingClock(std::chrono::steady_clock::time_point common) {
+    if (common == std::chrono::steady_clock::time_point{}) return;  // nothing to record
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    const auto now = std::chrono::steady_clock::now();
+    FILETIME ticks{};
+    SystemTimeToFileTime(&local, &ticks);
+    const uint64_t nowTicks = (static_cast<uint64_t>(ticks.dwHighDateTime) << 32) | ticks.dwLowDateTime;
+    recordingStart_ = common;
+    recordingStartLocalTicks_ =
+        nowTicks - std::chrono::duration_cast<std::chrono::nanoseconds>(now - common).count() / 100;
+    clockRunning_ = true;
+}
+
+int64_t COutputRecorder::RecordingClockNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                                recordingStart_)
+        .count();
+}
+
+void COutputRecorder::FollowPauseOnClock(bool paused) {
+    if (!clockRunning_) return;
+    if (paused && pausedSinceNs_ < 0) pausedSinceNs_ = RecordingClockNs();
+    if (!paused && pausedSinceNs_ >= 0) {
+        const int64_t length = RecordingClockNs() - pausedSinceNs_;
+        recordedPauses_.push_back({pausedSinceNs_ - pausedNs_, length});
+        pausedNs_ += length;
+        pausedSinceNs_ = -1;
+    }
+}
+
+int64_t COutputRecorder::GetElapsedMs() const {
+    if (!clockRunning_) return 0;
+    std::lock_guard<std::mutex> lock(pausesMutex_);
+    const int64_t until = pausedSinceNs_ >= 0 ? pausedSinceNs_ : RecordingClockNs();
+    return std::max<int64_t>(0, until - pausedNs_) / 1000000;
+}
+
+SYSTEMTIME COutputRecorder::CaptureLocalTime(int64_t recordedNs) const {
+    int64_t captureNs = recordedNs;
+    {
+        std::lock_guard<std::mutex> lock(pausesMutex_);
+        for (const RecordedPause& p : recordedPauses_)
+            if (p.recordedAtNs <= recordedNs) captureNs += p.lengthNs;
+        // Audio after a pause still open comes after its resume, at the
+        // earliest now.
+        if (pausedSinceNs_ >= 0 && pausedSinceNs_ - pausedNs_ <= recordedNs)
+            captureNs += RecordingClockNs() - pausedSinceNs_;
+    }
+    const uint64_t ticks = recordingStartLocalTicks_ + static_cast<uint64_t>(captureNs / 100);
+    FILETIME time{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME local{};
+    if (!clockRunning_ || !FileTimeToSystemTime(&time, &local)) GetLocalTime(&local);
+    return local;
+}
+
 int64_t COutputRecorder::CaptureClockNs(int key) const {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
                                                                 openedAt_[key])
@@ -143,6 +210,7 @@ int64_t COutputRecorder::CaptureClockNs(int key) const {
 void COutputRecorder::Pause() {
     std::lock_guard<std::mutex> lock(pausesMutex_);
     if (state.fetch_or(kRecorderPaused) & kRecorderPaused) return;
+    FollowPauseOnClock(true);
     for (int key = 0; key < kSourceKeys; ++key)
         if (opened_[key]) pauses_[key].push_back({CaptureClockNs(key), INT64_MAX});
 }
@@ -150,6 +218,7 @@ void COutputRecorder::Pause() {
 void COutputRecorder::Resume() {
     std::lock_guard<std::mutex> lock(pausesMutex_);
     if (!(state.fetch_and(~static_cast<uint32_t>(kRecorderPaused)) & kRecorderPaused)) return;
+    FollowPauseOnClock(false);
     for (int key = 0; key < kSourceKeys; ++key)
         if (opened_[key] && !pauses_[key].empty() && pauses_[key].back().toNs == INT64_MAX)
             pauses_[key].back().toNs = CaptureClockNs(key);
@@ -164,6 +233,7 @@ void COutputRecorder::FollowStateBits(int key) {
     // the pause begins or ends when this source learns of it.
     if (paused && !open) pauses.push_back({CaptureClockNs(key), INT64_MAX});
     if (!paused && open) pauses.back().toNs = CaptureClockNs(key);
+    FollowPauseOnClock(paused);
 }
 
 void COutputRecorder::CutPausedAndStopped(CAudioPacket& packet, int64_t at) {
@@ -242,8 +312,9 @@ void COutputRecorder::Notify(COutputCallInfo& info, const CArgOutput& s) {
     s.output_call->OnOutput(&info);
 }
 
-int COutputRecorder::OpenOutput(COutputFile& writer, const CArgOutput& s) {
-    const int result = writer.OpenForRecord(s);
+int COutputRecorder::OpenOutput(COutputFile& writer, const CArgOutput& s, int64_t recordedNs) {
+    const SYSTEMTIME captured = CaptureLocalTime(recordedNs);
+    const int result = writer.OpenForRecord(s, &captured);
     COutputCallInfo info;
     info.type = COutputCallInfo::kFileOpened;
     info.code = result;
@@ -304,7 +375,6 @@ int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const 
             return 0;
         }
         const int64_t counter = sampleCounter_.fetch_add(frame->nb_samples) + frame->nb_samples;
-        elapsedMs_ = av_rescale_q(counter, AVRational{1, e->sample_rate}, AVRational{1, 1000});
         const int rc = writer.EncodeFrame(frame);
         av_frame_free(&frame);
         if (rc != 0) {
@@ -336,7 +406,10 @@ int COutputRecorder::EncodeMixed(CAudioMixer& mixer, COutputFile& writer, const 
         if (s.output_open_split && writer.GetPtsIn(AVRational{1, 1000}) >= s.output_split_time) {
             const int closed = CloseOutput(writer, s);
             if (closed != 0) return IsDiskFullError(closed) ? kOutputDiskFull : closed;
-            const int opened = OpenOutput(writer, s);
+            // Named by when its first sample was captured, not by when the
+            // audio reached this worker, which is later by the pipeline.
+            const int opened =
+                OpenOutput(writer, s, av_rescale_q(counter, AVRational{1, e->sample_rate}, AVRational{1, 1000000000}));
             if (opened != 0) return opened;
             e = writer.Encoder();
         }
@@ -417,7 +490,7 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
         return;
     }
 
-    const int opened = OpenOutput(writer, s);
+    const int opened = OpenOutput(writer, s, 0);
     if (opened != 0) {
         ReportResult(opened, L"", s);
         return;
@@ -432,7 +505,6 @@ void COutputRecorder::WorkerMain(CArgOutput s) {
     if (formats.size() == 2) mixer.SetMode(CAudioMixer::kBoth);
     else mixer.SetMode(formats.front().key == 0 ? CAudioMixer::kMicrophone : CAudioMixer::kSystemSound);
     sampleCounter_ = 0;
-    elapsedMs_ = 0;
     diskCheckedAt_ = -1;
 
     for (;;) {
@@ -467,7 +539,7 @@ int COutputRecorder::ReportResult(int code, const std::wstring& path, const CArg
     }
     commands_.Clear();
     sampleCounter_ = 0;
-    elapsedMs_ = 0;
+    clockRunning_ = false;
     state.exchange(0);
 
     COutputCallInfo info;
