@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -157,19 +158,12 @@ void Do(Act act, const Geometry& prompt) {
   }
 }
 
-// The program's windows come and go while the tree is read: a window gone
-// between the listing and the look at it is no error.
-int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
-  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
-  return 0;
-}
-
 class ProgramClose : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(userDisplay(), nullptr) << "these tests need an X display";
-    previousHandler_ = XSetErrorHandler(&IgnoreVanishedWindows);
+    // The program's windows come and go while the tree is read.
+    vanishingWindowsAllowed_.emplace();
     screen_ = DisplayWidth(userDisplay(), DefaultScreen(userDisplay()));
     std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
     std::filesystem::remove(WideToUtf8(GetOutputIniPath()));
@@ -221,9 +215,9 @@ class ProgramClose : public ::testing::Test {
     ini.WriteInt(L"common_show_closetip", showCloseTip);
     ini.WriteInt(L"common_close_hide", closeHide);
   }
-  void TearDown() override { XSetErrorHandler(previousHandler_); }
+  void TearDown() override { vanishingWindowsAllowed_.reset(); }
   int screen_ = 0;
-  XErrorHandler previousHandler_ = nullptr;
+  std::optional<VanishingWindowsAllowed> vanishingWindowsAllowed_;
 };
 
 enum class After { kHidden, kExited, kUnchanged };

@@ -16,12 +16,6 @@ namespace {
 
 using namespace program_process;
 
-int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
-  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
-  return 0;
-}
-
 int HotKeyValue(const wchar_t* key) {
   CFileIni ini;
   ini.SetFile(GetMoreIniPath().c_str());
@@ -31,7 +25,7 @@ int HotKeyValue(const wchar_t* key) {
 
 TEST(ProgramHotKey, QuicklyTypedCombinationsKeepTheirModifiers) {
   ASSERT_NE(userDisplay(), nullptr);
-  const XErrorHandler previous = XSetErrorHandler(&IgnoreVanishedWindows);
+  const VanishingWindowsAllowed vanishingWindowsAllowed;
   std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
   ScopedDesktop desktop(false);
   ASSERT_TRUE(desktop.running()) << "openbox runs";
@@ -74,7 +68,6 @@ TEST(ProgramHotKey, QuicklyTypedCombinationsKeepTheirModifiers) {
     EXPECT_EQ(HotKeyValue(row.keyName), row.vk);
     EXPECT_EQ(HotKeyValue(row.modName), row.mod);
   }
-  XSetErrorHandler(previous);
 }
 
 }  // namespace

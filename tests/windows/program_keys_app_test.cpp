@@ -15,15 +15,9 @@ namespace {
 
 using namespace program_process;
 
-int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
-  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
-  return 0;
-}
-
 TEST(ProgramKeys, AfterTheWindowManagerTookAltF4TheNextDialogTakesEsc) {
   ASSERT_NE(userDisplay(), nullptr);
-  const XErrorHandler previous = XSetErrorHandler(&IgnoreVanishedWindows);
+  const VanishingWindowsAllowed vanishingWindowsAllowed;
   std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
   ScopedDesktop desktop(false);
   ASSERT_TRUE(desktop.running()) << "openbox runs";
@@ -58,7 +52,6 @@ TEST(ProgramKeys, AfterTheWindowManagerTookAltF4TheNextDialogTakesEsc) {
   EXPECT_TRUE(WaitFor([] { return !Find(kSettingsTitle).viewable; }, 5000)) << "Esc closed the dialog";
   program.Signal(SIGTERM);
   EXPECT_TRUE(program.EndsCleanly()) << program.HowItEnded();
-  XSetErrorHandler(previous);
 }
 
 }  // namespace
