@@ -29,48 +29,13 @@
 #include "logic/RecordFileStore.h"
 #include "pulse_tools_helper.h"
 // Last: Xlib's macros (Status, None, Bool) would rename the program's names.
-#include "../platform-display/display_helper.h"
+#include "program_process.h"
 #include <X11/keysym.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-// One run of the program; killed at the end when it is still there.
-class Program {
- public:
-  Program() {
-    const std::string path = WideToUtf8(std::wstring(GetExeDir().c_str())) + "/quorvale";
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~Program() { Kill(); }
-  bool Started() const { return pid_ > 0; }
-  void Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-};
+using namespace program_process;
 
 // Another process holding the database with a writer's exclusive lock.
 class LockingProcess {
