@@ -51,14 +51,6 @@ class ProgramClose : public ::testing::Test {
     std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
     std::filesystem::remove(WideToUtf8(GetOutputIniPath()));
   }
-  // Waits for the main window of a new run; the mouse stays clear of the
-  // floating window so that it docks away.
-  ::testing::AssertionResult MainUp() {
-    moveMouse(300, 300);
-    if (!WaitFor([] { return Find(kMainTitle).viewable; }, 20000)) return ::testing::AssertionFailure() << "no main window";
-    Sleep(600);  // its first paint
-    return ::testing::AssertionSuccess();
-  }
   void CloseMain() {
     const Geometry main = Find(kMainTitle);
     // The caption's close button: 30 x 30, 6 pixels from the right, 44 high.
@@ -129,7 +121,7 @@ TEST_F(ProgramClose, ThePromptsAnswersAsTheProcessCarriesThemOut) {
     std::filesystem::remove(WideToUtf8(GetOutputIniPath()));
     Program program;
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(MainUp());
+    ASSERT_TRUE(MainWindowUp());
     CloseMain();
     const Geometry prompt = Prompt();
     ASSERT_TRUE(prompt.viewable) << "closing asks first";
@@ -171,7 +163,7 @@ TEST_F(ProgramClose, ARememberedChoiceIsNotAskedAgain) {
   {
     Program program;
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(MainUp());
+    ASSERT_TRUE(MainWindowUp());
     CloseMain();
     const Geometry prompt = Prompt();
     ASSERT_TRUE(prompt.viewable);
@@ -200,7 +192,7 @@ TEST_F(ProgramClose, ARememberedChoiceIsNotAskedAgain) {
     SeedMoreSettings(0, hide);
     Program program;
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(MainUp());
+    ASSERT_TRUE(MainWindowUp());
     CloseMain();
     if (hide) {
       EXPECT_TRUE(WaitFor([] { return !Find(kMainTitle).viewable; })) << "hidden";

@@ -34,13 +34,6 @@ class ProgramExit : public ::testing::Test {
   }
   void TearDown() override { vanishingWindowsAllowed_.reset(); }
 
-  static ::testing::AssertionResult MainUp() {
-    moveMouse(300, 300);
-    if (!WaitFor([] { return Find(kMainTitle).viewable; }, 20000))
-      return ::testing::AssertionFailure() << "no main window";
-    Sleep(800);  // its first paint
-    return ::testing::AssertionSuccess();
-  }
 
   // Opens the dialog by real clicks at its button's place in the 760 x 640
   // main layout at 100 %; the dialog's title.
@@ -142,7 +135,7 @@ TEST_F(ProgramExit, EveryExitPathWithADialogOpenEndsCleanlyAndSavesTheSettings) 
       std::filesystem::remove(WideToUtf8(GetTimerXmlPath()));
       Program program;
       ASSERT_TRUE(program.Started());
-      ASSERT_TRUE(MainUp());
+      ASSERT_TRUE(MainWindowUp());
       const char* title = Open(dialog);
       ASSERT_TRUE(WaitFor([&] { return Find(title).viewable; }, 10000)) << "the dialog opens: " << title;
       Sleep(1500);  // the elapsed-time timer ticks inside the dialog's loop

@@ -31,14 +31,8 @@ TEST(ProgramHotKey, QuicklyTypedCombinationsKeepTheirModifiers) {
   ASSERT_TRUE(desktop.running()) << "openbox runs";
   Program program;
   ASSERT_TRUE(program.Started());
-  moveMouse(300, 300);
-  ASSERT_TRUE(WaitFor([] { return Find(kMainTitle).viewable; }, 20000));
-  Sleep(800);
-  // "更多设置", at its place in the 760 x 640 main layout.
-  const Geometry main = Find(kMainTitle);
-  ClickAt(main.x + 604, main.y + 555);
-  ASSERT_TRUE(WaitFor([] { return Find(kSettingsTitle).viewable; }, 8000)) << "the settings dialog opens";
-  Sleep(500);
+  ASSERT_TRUE(MainWindowUp());
+  ASSERT_TRUE(OpenSettings()) << "the settings dialog opens";
   const Geometry dialog = Find(kSettingsTitle);
   ClickAt(dialog.x + 60, dialog.y + 94);  // the "快捷键" page
   struct Row {

@@ -140,6 +140,26 @@ inline const char* const kSettingsTitle = "设置";
 inline const char* const kTimerTasksTitle = "定时任务";
 inline const char* const kAboutTitle = "关于我们";
 
+// Waits for the main window of a new run and its first paint; the pointer
+// stays clear of the floating window so that it docks away.
+inline ::testing::AssertionResult MainWindowUp() {
+  moveMouse(300, 300);
+  if (!WaitFor([] { return Find(kMainTitle).viewable; }, 20000))
+    return ::testing::AssertionFailure() << "no main window";
+  Sleep(800);
+  return ::testing::AssertionSuccess();
+}
+
+// Opens the settings dialog with a real click on "更多设置", at its place in
+// the 760 x 640 main layout at 100 %; whether the dialog came up.
+inline bool OpenSettings() {
+  const Geometry main = Find(kMainTitle);
+  ClickAt(main.x + 604, main.y + 555);
+  const bool up = WaitFor([] { return Find(kSettingsTitle).viewable; }, 8000);
+  Sleep(500);
+  return up;
+}
+
 // One run of the program, killed at the end when it is still there. With
 // `stderrLog` its standard error (the debug channel, its log) goes to that
 // file, emptied first.

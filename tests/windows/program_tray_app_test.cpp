@@ -29,13 +29,6 @@ class ProgramTray : public ::testing::Test {
   }
   void TearDown() override { vanishingWindowsAllowed_.reset(); }
 
-  static ::testing::AssertionResult MainUp() {
-    moveMouse(300, 300);
-    if (!WaitFor([] { return Find(kMainTitle).viewable; }, 20000))
-      return ::testing::AssertionFailure() << "no main window";
-    Sleep(800);
-    return ::testing::AssertionSuccess();
-  }
   static void ClickIcon(unsigned button = 1) {
     const Geometry icon = FindTrayIcon();
     ClickAt(icon.x + icon.width / 2, icon.y + icon.height / 2, button);
@@ -77,7 +70,7 @@ TEST_F(ProgramTray, TheIconDocksAndItsClicksAndMenuDriveTheWindows) {
   ASSERT_TRUE(desktop.running()) << "openbox and trayer run";
   Program program;
   ASSERT_TRUE(program.Started());
-  ASSERT_TRUE(MainUp());
+  ASSERT_TRUE(MainWindowUp());
   ASSERT_TRUE(WaitFor([] { return FindTrayIcon().viewable; }, 10000)) << "the icon is docked in the tray";
   const Geometry icon = FindTrayIcon();
   EXPECT_GT(icon.y, -1);
@@ -140,7 +133,7 @@ TEST_F(ProgramTray, WithNoTrayOnTheScreenMinimisingGoesToTheTaskbar) {
   ASSERT_TRUE(desktop.running()) << "openbox and trayer run";
   Program program;
   ASSERT_TRUE(program.Started());
-  ASSERT_TRUE(MainUp());
+  ASSERT_TRUE(MainWindowUp());
   ASSERT_TRUE(WaitFor([] { return FindTrayIcon().viewable; }, 10000)) << "docked first";
   // The tray goes away (a panel that crashed, a desktop without one).
   desktop.StopTray();
