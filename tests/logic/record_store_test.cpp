@@ -19,6 +19,7 @@
 #include "base/FolderOps.h"
 #include "base/PathHelpers.h"
 #include "data_files.h"
+#include "locking_process.h"
 #include "logic/DataFiles.h"
 #include "logic/RecordFileStore.h"
 
@@ -73,55 +74,6 @@ class LockingConnection {
 
  private:
   sqlite3* m_conn = nullptr;
-};
-
-// Another process that holds the database: a writer's exclusive lock, or a
-// reader's open transaction, which keeps any writer from committing.
-class LockingProcess {
- public:
-  enum Kind { kWriter, kReader };
-  LockingProcess(const std::wstring& db, Kind kind) {
-    int locked[2], release[2];
-    if (pipe(locked) != 0 || pipe(release) != 0) return;
-    m_pid = fork();
-    if (m_pid == 0) {
-      close(locked[0]);
-      close(release[1]);
-      sqlite3* conn = nullptr;
-      const char* sql = kind == kWriter ? "BEGIN EXCLUSIVE" : "BEGIN; SELECT count(*) FROM RecordInfo;";
-      char ok = sqlite3_open(WStringToUtf8Ret(db).c_str(), &conn) == SQLITE_OK &&
-                        sqlite3_exec(conn, sql, nullptr, nullptr, nullptr) == SQLITE_OK
-                    ? 'y'
-                    : 'n';
-      if (write(locked[1], &ok, 1) != 1) _exit(1);
-      char go = 0;
-      if (read(release[0], &go, 1) < 0) _exit(1);
-      sqlite3_exec(conn, "COMMIT", nullptr, nullptr, nullptr);
-      sqlite3_close(conn);
-      _exit(0);
-    }
-    close(locked[1]);
-    close(release[0]);
-    m_release = release[1];
-    char ok = 0;
-    m_locked = read(locked[0], &ok, 1) == 1 && ok == 'y';
-    close(locked[0]);
-  }
-  ~LockingProcess() { Release(); }
-  bool Locked() const { return m_locked; }
-  void Release() {
-    if (m_pid <= 0) return;
-    char go = 'g';
-    if (write(m_release, &go, 1) != 1) kill(m_pid, SIGKILL);
-    close(m_release);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-  }
-
- private:
-  pid_t m_pid = -1;
-  int m_release = -1;
-  bool m_locked = false;
 };
 
 // What the program writes to its debug log while it lives.
@@ -334,7 +286,7 @@ TEST_F(RecordStoreTest, ADatabaseBusyAtStartIsReadWhenItFreesAndTheRunsRecording
   }
   const std::string before = ReadFileBytes(GetFileListDbPath());
   DebugLog log;
-  LockingProcess other(GetFileListDbPath(), LockingProcess::kWriter);
+  LockingProcess other(WStringToUtf8Ret(GetFileListDbPath()), LockingProcess::kWriter);
   ASSERT_TRUE(other.Locked());
   CRecordFileStore store;
   EXPECT_TRUE(store.m_records.empty());
@@ -381,12 +333,12 @@ TEST_F(RecordStoreTest, ASaveThatCannotGetTheDatabaseIsBoundedLoggedAndKeptForTh
     DebugLog log;
     {
       std::unique_ptr<LockingProcess> other;
-      if (c.lockedAtStart) other = std::make_unique<LockingProcess>(GetFileListDbPath(), c.lock);
+      if (c.lockedAtStart) other = std::make_unique<LockingProcess>(WStringToUtf8Ret(GetFileListDbPath()), c.lock);
       auto store = std::make_unique<CRecordFileStore>();
       if (!other) {
         ASSERT_EQ(store->m_records.size(), 2u);
         store->m_records.pop_back();  // the user takes "removed" off the list
-        other = std::make_unique<LockingProcess>(GetFileListDbPath(), c.lock);
+        other = std::make_unique<LockingProcess>(WStringToUtf8Ret(GetFileListDbPath()), c.lock);
       }
       ASSERT_TRUE(other->Locked());
       store->m_records.insert(store->m_records.begin(), Record(added));

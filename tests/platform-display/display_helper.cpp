@@ -275,31 +275,29 @@ std::vector<std::string> netWmStates(HWND hwnd) {
 
 namespace {
 
-// Another process's windows may vanish between the tree query and the
-// questions asked of each: that error means "not there", not a failure.
-int IgnoreVanishedWindow(Display*, XErrorEvent* e) {
+// A window gone between the question that named it and the next one asked
+// of it is "not there", not a failure; any other X error fails the test.
+int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
   if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code) << " while listing windows";
+    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
   return 0;
 }
 
-class VanishingWindowsAllowed {
- public:
-  explicit VanishingWindowsAllowed(Display* d) : display_(d), previous_(XSetErrorHandler(&IgnoreVanishedWindow)) {}
-  ~VanishingWindowsAllowed() {
-    XSync(display_, False);
-    XSetErrorHandler(previous_);
-  }
-
- private:
-  Display* display_;
-  XErrorHandler previous_;
-};
-
 }  // namespace
+
+VanishingWindowsAllowed::VanishingWindowsAllowed(Display* display)
+    : display_(display), previous_(XSetErrorHandler(&IgnoreVanishedWindows)) {}
+
+VanishingWindowsAllowed::~VanishingWindowsAllowed() {
+  // The errors of requests still on their way belong to this guard too.
+  if (display_) XSync(display_, False);
+  XSetErrorHandler(previous_);
+}
 
 std::vector<::Window> viewableWindowsTitled(const std::string& title) {
   Display* d = userDisplay();
+  // Another process's windows may vanish between the tree query and the
+  // questions asked of each.
   const VanishingWindowsAllowed allowed(d);
   const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
   const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);

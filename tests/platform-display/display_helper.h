@@ -39,6 +39,22 @@ bool hasInputFocus(HWND hwnd);
 // The names of the atoms in a window's _NET_WM_STATE, as the server has them.
 std::vector<std::string> netWmStates(HWND hwnd);
 
+// While it lives, an X error about a window that is gone (BadWindow,
+// BadDrawable, BadMatch) is taken as "not there": other processes' windows
+// come and go while a test reads the tree. Any other X error fails the
+// test. Guards nest: each puts back the handler it found.
+class VanishingWindowsAllowed {
+ public:
+  explicit VanishingWindowsAllowed(Display* display = userDisplay());
+  ~VanishingWindowsAllowed();
+  VanishingWindowsAllowed(const VanishingWindowsAllowed&) = delete;
+  VanishingWindowsAllowed& operator=(const VanishingWindowsAllowed&) = delete;
+
+ private:
+  Display* display_;
+  XErrorHandler previous_;
+};
+
 // The colour of a screen pixel as 0xRRGGBB.
 unsigned long screenPixel(int x, int y);
 // Viewable top-level windows of any client titled `title` (_NET_WM_NAME, UTF-8).

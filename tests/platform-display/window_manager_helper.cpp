@@ -5,13 +5,29 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <vector>
+
 #include "display_helper.h"
 #include "win32/backend.h"
 
 extern char** environ;
 
-namespace {
-bool ManagerNamedItself(Display* d) {
+pid_t SpawnQuietly(std::initializer_list<const char*> args) {
+  std::vector<char*> argv;
+  for (const char* a : args) argv.push_back(const_cast<char*>(a));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : 0;
+}
+
+bool WindowManagerNamedItself() {
+  Display* d = userDisplay();
   const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
   Atom type = 0;
   int format = 0;
@@ -23,23 +39,24 @@ bool ManagerNamedItself(Display* d) {
   if (data) XFree(data);
   return present;
 }
-}  // namespace
+
+void StopWindowManager(pid_t& pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  pid = 0;
+  if (Display* d = userDisplay()) {
+    XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False));
+    XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTED", False));
+    XSync(d, False);
+  }
+}
 
 ScopedWindowManager::ScopedWindowManager() {
-  char program[] = "openbox";
-  char* argv[] = {program, nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawnp(&pid_, "openbox", &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    pid_ = 0;
-    return;
-  }
+  pid_ = SpawnQuietly({"openbox"});
+  if (!pid_) return;
   Display* d = userDisplay();
-  if (!pumpUntil([&] { return ManagerNamedItself(d); })) return;
+  if (!pumpUntil(WindowManagerNamedItself)) return;
   // The manager names itself before it takes windows and drops those mapped
   // while it starts: probe windows are mapped until one is taken.
   WNDCLASSW wc{};
@@ -64,12 +81,4 @@ ScopedWindowManager::ScopedWindowManager() {
   }
 }
 
-ScopedWindowManager::~ScopedWindowManager() {
-  if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
-  waitpid(pid_, nullptr, 0);
-  Display* d = userDisplay();
-  XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False));
-  XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTED", False));
-  XSync(d, False);
-}
+ScopedWindowManager::~ScopedWindowManager() { StopWindowManager(pid_); }

@@ -4,11 +4,7 @@
 // a player reads all of it. And a list of recordings another process holds
 // locked at start is shown and saved, with the run's recording, once free.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -27,95 +23,16 @@
 #include "decoded_file_helper.h"
 #include "logic/DataFiles.h"
 #include "logic/RecordFileStore.h"
+#include "../logic/locking_process.h"
 #include "pulse_tools_helper.h"
 // Last: Xlib's macros (Status, None, Bool) would rename the program's names.
-#include "../platform-display/display_helper.h"
+#include "program_process.h"
 #include <X11/keysym.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-// One run of the program; killed at the end when it is still there.
-class Program {
- public:
-  Program() {
-    const std::string path = WideToUtf8(std::wstring(GetExeDir().c_str())) + "/quorvale";
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~Program() { Kill(); }
-  bool Started() const { return pid_ > 0; }
-  void Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-};
-
-// Another process holding the database with a writer's exclusive lock.
-class LockingProcess {
- public:
-  explicit LockingProcess(const std::string& db) {
-    int locked[2], release[2];
-    if (pipe(locked) != 0 || pipe(release) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      sqlite3* conn = nullptr;
-      char ok = sqlite3_open(db.c_str(), &conn) == SQLITE_OK &&
-                        sqlite3_exec(conn, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK
-                    ? 'y'
-                    : 'n';
-      if (write(locked[1], &ok, 1) != 1) _exit(1);
-      char go = 0;
-      if (read(release[0], &go, 1) < 0) _exit(1);
-      sqlite3_exec(conn, "COMMIT", nullptr, nullptr, nullptr);
-      sqlite3_close(conn);
-      _exit(0);
-    }
-    close(locked[1]);
-    close(release[0]);
-    release_ = release[1];
-    char ok = 0;
-    locked_ = read(locked[0], &ok, 1) == 1 && ok == 'y';
-    close(locked[0]);
-  }
-  ~LockingProcess() { Release(); }
-  bool Locked() const { return locked_; }
-  void Release() {
-    if (pid_ <= 0) return;
-    char go = 'g';
-    if (write(release_, &go, 1) != 1) kill(pid_, SIGKILL);
-    close(release_);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int release_ = -1;
-  bool locked_ = false;
-};
+using namespace program_process;
 
 void PressStartStop() {
   pressKey(XK_Control_L);

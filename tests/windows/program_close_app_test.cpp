@@ -5,138 +5,22 @@
 // window's menu, each checked by the process, its windows and the settings
 // it leaves in config-more.ini and config-output.ini.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <thread>
+#include <optional>
 #include <vector>
 
-#include "base/AppFolders.h"
-#include "base/CodePage.h"
 #include "base/FileIni.h"
 #include "logic/DataFiles.h"
+#include "program_process.h"
 // Last: Xlib's macros (Status, None, Bool) would rename the program's names.
-#include "../platform-display/display_helper.h"
 #include "../platform-display/popup_levels.h"
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace {
 
-void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-struct Geometry {
-  bool found = false;
-  bool viewable = false;
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
-// The top-level window titled `title`, its place on the screen and whether
-// it is mapped.
-Geometry Find(const std::string& title) {
-  Display* d = userDisplay();
-  Geometry g;
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return g;
-  const Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
-  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-  // Children are listed bottom to top: the last match is the topmost.
-  for (unsigned i = 0; i < count; ++i) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, children[i], netName, 0, 1024, False, utf8, &type, &format, &items, &after, &data) !=
-            Success ||
-        !data)
-      continue;
-    const bool match = title == reinterpret_cast<char*>(data);
-    XFree(data);
-    if (!match) continue;
-    XWindowAttributes a{};
-    if (!XGetWindowAttributes(d, children[i], &a)) continue;
-    if (g.found && g.viewable && a.map_state != IsViewable) continue;
-    Window child = 0;
-    XTranslateCoordinates(d, children[i], DefaultRootWindow(d), 0, 0, &g.x, &g.y, &child);
-    g.found = true;
-    g.viewable = a.map_state == IsViewable;
-    g.width = a.width;
-    g.height = a.height;
-  }
-  if (children) XFree(children);
-  return g;
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-void ClickAt(int x, int y, unsigned button = 1) {
-  moveMouse(x, y);
-  Sleep(120);
-  clickButton(button);
-  Sleep(250);
-}
-
-const char* const kMainTitle = "Velmora电脑录音软件";
-const char* const kPromptTitle = "dlg_close";
-const char* const kFlowTitle = "悬浮窗";
-
-// One run of the program, killed at the end when it is still there.
-class Program {
- public:
-  Program() {
-    const std::string path = WideToUtf8(std::wstring(GetExeDir().c_str())) + "/quorvale";
-    pid_ = fork();
-    if (pid_ == 0) {
-      // Never left behind by a test that dies.
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    started_ = pid_ > 0;
-  }
-  ~Program() {
-    if (Alive()) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  bool Started() const { return started_; }
-  bool Alive() {
-    if (exited_ || !started_) return false;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      exited_ = true;
-      status_ = status;
-    }
-    return !exited_;
-  }
-  // Waits for the end of the process; true when it ended by itself with 0.
-  bool EndsCleanly(int ms = 15000) {
-    WaitFor([&] { return !Alive(); }, ms);
-    return exited_ && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool started_ = false;
-  bool exited_ = false;
-  int status_ = 0;
-};
+using namespace program_process;
 
 // What the user does in the close prompt, at the places of its 340 x 189
 // layout at 100 %.
@@ -157,30 +41,15 @@ void Do(Act act, const Geometry& prompt) {
   }
 }
 
-// The program's windows come and go while the tree is read: a window gone
-// between the listing and the look at it is no error.
-int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
-  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
-  return 0;
-}
-
 class ProgramClose : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(userDisplay(), nullptr) << "these tests need an X display";
-    previousHandler_ = XSetErrorHandler(&IgnoreVanishedWindows);
+    // The program's windows come and go while the tree is read.
+    vanishingWindowsAllowed_.emplace();
     screen_ = DisplayWidth(userDisplay(), DefaultScreen(userDisplay()));
     std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
     std::filesystem::remove(WideToUtf8(GetOutputIniPath()));
-  }
-  // Waits for the main window of a new run; the mouse stays clear of the
-  // floating window so that it docks away.
-  ::testing::AssertionResult MainUp() {
-    moveMouse(300, 300);
-    if (!WaitFor([] { return Find(kMainTitle).viewable; }, 20000)) return ::testing::AssertionFailure() << "no main window";
-    Sleep(600);  // its first paint
-    return ::testing::AssertionSuccess();
   }
   void CloseMain() {
     const Geometry main = Find(kMainTitle);
@@ -221,9 +90,9 @@ class ProgramClose : public ::testing::Test {
     ini.WriteInt(L"common_show_closetip", showCloseTip);
     ini.WriteInt(L"common_close_hide", closeHide);
   }
-  void TearDown() override { XSetErrorHandler(previousHandler_); }
+  void TearDown() override { vanishingWindowsAllowed_.reset(); }
   int screen_ = 0;
-  XErrorHandler previousHandler_ = nullptr;
+  std::optional<VanishingWindowsAllowed> vanishingWindowsAllowed_;
 };
 
 enum class After { kHidden, kExited, kUnchanged };
@@ -252,7 +121,7 @@ TEST_F(ProgramClose, ThePromptsAnswersAsTheProcessCarriesThemOut) {
     std::filesystem::remove(WideToUtf8(GetOutputIniPath()));
     Program program;
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(MainUp());
+    ASSERT_TRUE(MainWindowUp());
     CloseMain();
     const Geometry prompt = Prompt();
     ASSERT_TRUE(prompt.viewable) << "closing asks first";
@@ -294,7 +163,7 @@ TEST_F(ProgramClose, ARememberedChoiceIsNotAskedAgain) {
   {
     Program program;
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(MainUp());
+    ASSERT_TRUE(MainWindowUp());
     CloseMain();
     const Geometry prompt = Prompt();
     ASSERT_TRUE(prompt.viewable);
@@ -323,7 +192,7 @@ TEST_F(ProgramClose, ARememberedChoiceIsNotAskedAgain) {
     SeedMoreSettings(0, hide);
     Program program;
     ASSERT_TRUE(program.Started());
-    ASSERT_TRUE(MainUp());
+    ASSERT_TRUE(MainWindowUp());
     CloseMain();
     if (hide) {
       EXPECT_TRUE(WaitFor([] { return !Find(kMainTitle).viewable; })) << "hidden";

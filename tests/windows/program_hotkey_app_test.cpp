@@ -16,12 +16,6 @@ namespace {
 
 using namespace program_process;
 
-int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
-  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
-  return 0;
-}
-
 int HotKeyValue(const wchar_t* key) {
   CFileIni ini;
   ini.SetFile(GetMoreIniPath().c_str());
@@ -31,20 +25,14 @@ int HotKeyValue(const wchar_t* key) {
 
 TEST(ProgramHotKey, QuicklyTypedCombinationsKeepTheirModifiers) {
   ASSERT_NE(userDisplay(), nullptr);
-  const XErrorHandler previous = XSetErrorHandler(&IgnoreVanishedWindows);
+  const VanishingWindowsAllowed vanishingWindowsAllowed;
   std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
   ScopedDesktop desktop(false);
   ASSERT_TRUE(desktop.running()) << "openbox runs";
   Program program;
   ASSERT_TRUE(program.Started());
-  moveMouse(300, 300);
-  ASSERT_TRUE(WaitFor([] { return Find(kMainTitle).viewable; }, 20000));
-  Sleep(800);
-  // "更多设置", at its place in the 760 x 640 main layout.
-  const Geometry main = Find(kMainTitle);
-  ClickAt(main.x + 604, main.y + 555);
-  ASSERT_TRUE(WaitFor([] { return Find(kSettingsTitle).viewable; }, 8000)) << "the settings dialog opens";
-  Sleep(500);
+  ASSERT_TRUE(MainWindowUp());
+  ASSERT_TRUE(OpenSettings()) << "the settings dialog opens";
   const Geometry dialog = Find(kSettingsTitle);
   ClickAt(dialog.x + 60, dialog.y + 94);  // the "快捷键" page
   struct Row {
@@ -74,7 +62,6 @@ TEST(ProgramHotKey, QuicklyTypedCombinationsKeepTheirModifiers) {
     EXPECT_EQ(HotKeyValue(row.keyName), row.vk);
     EXPECT_EQ(HotKeyValue(row.modName), row.mod);
   }
-  XSetErrorHandler(previous);
 }
 
 }  // namespace

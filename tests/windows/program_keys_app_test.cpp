@@ -15,32 +15,16 @@ namespace {
 
 using namespace program_process;
 
-int IgnoreVanishedWindows(Display*, XErrorEvent* e) {
-  if (e->error_code != BadWindow && e->error_code != BadDrawable && e->error_code != BadMatch)
-    ADD_FAILURE() << "X error " << static_cast<int>(e->error_code);
-  return 0;
-}
-
 TEST(ProgramKeys, AfterTheWindowManagerTookAltF4TheNextDialogTakesEsc) {
   ASSERT_NE(userDisplay(), nullptr);
-  const XErrorHandler previous = XSetErrorHandler(&IgnoreVanishedWindows);
+  const VanishingWindowsAllowed vanishingWindowsAllowed;
   std::filesystem::remove(WideToUtf8(GetMoreIniPath()));
   ScopedDesktop desktop(false);
   ASSERT_TRUE(desktop.running()) << "openbox runs";
   Program program;
   ASSERT_TRUE(program.Started());
-  moveMouse(300, 300);
-  ASSERT_TRUE(WaitFor([] { return Find(kMainTitle).viewable; }, 20000));
-  Sleep(800);
-  // "更多设置", at its place in the 760 x 640 main layout.
-  const auto openSettings = [] {
-    const Geometry main = Find(kMainTitle);
-    ClickAt(main.x + 604, main.y + 555);
-    const bool up = WaitFor([] { return Find(kSettingsTitle).viewable; }, 8000);
-    Sleep(500);
-    return up;
-  };
-  ASSERT_TRUE(openSettings()) << "the settings dialog opens";
+  ASSERT_TRUE(MainWindowUp());
+  ASSERT_TRUE(OpenSettings()) << "the settings dialog opens";
   // Openbox closes the dialog. Alt is let go before F4, while openbox's
   // grab of the keyboard holds: that release goes to openbox alone.
   pressKey(XK_Alt_L);
@@ -53,12 +37,11 @@ TEST(ProgramKeys, AfterTheWindowManagerTookAltF4TheNextDialogTakesEsc) {
 
   // The dialog's close button answers Esc; with Alt still held in the
   // program's key state the key would be Alt+Esc, which nothing answers.
-  ASSERT_TRUE(openSettings()) << "the settings dialog opens again";
+  ASSERT_TRUE(OpenSettings()) << "the settings dialog opens again";
   tapKey(XK_Escape);
   EXPECT_TRUE(WaitFor([] { return !Find(kSettingsTitle).viewable; }, 5000)) << "Esc closed the dialog";
   program.Signal(SIGTERM);
   EXPECT_TRUE(program.EndsCleanly()) << program.HowItEnded();
-  XSetErrorHandler(previous);
 }
 
 }  // namespace

@@ -3,13 +3,16 @@
 // a window manager's frames too), real clicks and keys, its end.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -137,26 +140,47 @@ inline const char* const kSettingsTitle = "设置";
 inline const char* const kTimerTasksTitle = "定时任务";
 inline const char* const kAboutTitle = "关于我们";
 
-// One run of the program, killed at the end when it is still there.
+// Waits for the main window of a new run and its first paint; the pointer
+// stays clear of the floating window so that it docks away.
+inline ::testing::AssertionResult MainWindowUp() {
+  moveMouse(300, 300);
+  if (!WaitFor([] { return Find(kMainTitle).viewable; }, 20000))
+    return ::testing::AssertionFailure() << "no main window";
+  Sleep(800);
+  return ::testing::AssertionSuccess();
+}
+
+// Opens the settings dialog with a real click on "更多设置", at its place in
+// the 760 x 640 main layout at 100 %; whether the dialog came up.
+inline bool OpenSettings() {
+  const Geometry main = Find(kMainTitle);
+  ClickAt(main.x + 604, main.y + 555);
+  const bool up = WaitFor([] { return Find(kSettingsTitle).viewable; }, 8000);
+  Sleep(500);
+  return up;
+}
+
+// One run of the program, killed at the end when it is still there. With
+// `stderrLog` its standard error (the debug channel, its log) goes to that
+// file, emptied first.
 class Program {
  public:
-  Program() {
+  explicit Program(const std::string& stderrLog = {}) : stderrLog_(stderrLog) {
     const std::string path = WideToUtf8(std::wstring(GetExeDir().c_str())) + "/quorvale";
     pid_ = fork();
     if (pid_ == 0) {
       // Never left behind by a test that dies.
       prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (!stderrLog.empty()) {
+        const int fd = open(stderrLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0 && dup2(fd, STDERR_FILENO) >= 0 && fd != STDERR_FILENO) close(fd);
+      }
       execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
     started_ = pid_ > 0;
   }
-  ~Program() {
-    if (Alive()) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
+  ~Program() { Kill(); }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
   bool Started() const { return started_; }
@@ -170,6 +194,13 @@ class Program {
     return !exited_;
   }
   void Signal(int signal) { kill(pid_, signal); }
+  // Ends it at once, as a crash or a power cut would, when it still runs.
+  void Kill() {
+    if (!Alive()) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+    exited_ = true;
+  }
   // Waits for the end of the process; true when it ended by itself with 0.
   bool EndsCleanly(int ms = 15000) {
     WaitFor([&] { return !Alive(); }, ms);
@@ -181,8 +212,14 @@ class Program {
     if (WIFSIGNALED(status_)) return "killed by signal " + std::to_string(WTERMSIG(status_));
     return "exit code " + std::to_string(WEXITSTATUS(status_));
   }
+  // What it has written to its standard error so far (with `stderrLog`).
+  std::string Log() const {
+    std::ifstream in(stderrLog_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
 
  private:
+  std::string stderrLog_;
   pid_t pid_ = -1;
   bool started_ = false;
   bool exited_ = false;

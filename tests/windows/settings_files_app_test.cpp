@@ -4,11 +4,7 @@
 // each damaged file and where the damaged copy went, and the huge file
 // does not hold up its main window.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/inotify.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -24,65 +20,19 @@
 #include "base/Utf16.h"
 #include "logic/DataFiles.h"
 // Last: Xlib's macros (Status, None, Bool) would rename the program's names.
-#include "../platform-display/display_helper.h"
+#include "program_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace program_process;
 using Clock = std::chrono::steady_clock;
-
-const char* const kMainTitle = "Velmora电脑录音软件";
 
 fs::path Native(const std::wstring& path) { return fs::path(WideToUtf8(path)); }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < until) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
-
-// One run of the program with its standard error (the debug channel, its
-// log) in a file; killed at the end.
-class Program {
- public:
-  explicit Program(const fs::path& log) : log_(log) {
-    const std::string path = WideToUtf8(std::wstring(GetExeDir().c_str())) + "/quorvale";
-    pid_ = fork();
-    if (pid_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd >= 0) dup2(fd, STDERR_FILENO);
-      execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-  }
-  ~Program() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  bool Started() const { return pid_ > 0; }
-  std::string Log() const { return ReadBytes(log_); }
-
- private:
-  fs::path log_;
-  pid_t pid_ = -1;
-};
 
 bool MainWindowUp() { return !viewableWindowsTitled(kMainTitle).empty(); }
 
@@ -143,7 +93,7 @@ TEST_F(SettingsFilesApp, EachDamagedFileIsNamedInTheLogWithWhereItWasSetAside) {
   for (const auto& start : starts) {
     Clean();
     for (const Damaged& d : start) d.make(Native(d.file()));
-    Program program(Log());
+    Program program(Log().string());
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(WaitFor(MainWindowUp, 30000)) << "the program starts with its defaults\n" << program.Log();
     for (const Damaged& d : start) {
@@ -176,7 +126,7 @@ TEST_F(SettingsFilesApp, AValidEightMegabyteSettingsFileDoesNotHoldUpTheMainWind
   ASSERT_GE(inotify_add_watch(watcher, Native(GetOutputIniPath()).c_str(), IN_OPEN | IN_CLOSE), 0);
 
   const auto start = Clock::now();
-  Program program(Log());
+  Program program(Log().string());
   ASSERT_TRUE(program.Started());
   // Only a bound for a start that hangs; the cost is counted below.
   ASSERT_TRUE(WaitFor(MainWindowUp, 60000)) << "no main window within 60 s\n" << program.Log();
