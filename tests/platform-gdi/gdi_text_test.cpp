@@ -171,3 +171,34 @@ TEST(GdiText, ColourAndBackgroundMode) {
 }
 
 }  // namespace
+
+// A name too long for its box: the end ellipsis leaves two names that differ
+// only at their end looking the same; the path ellipsis gives up the middle,
+// so both ends show and the names stay apart, still inside the box.
+TEST(GdiText, PathEllipsisKeepsTheEndsOfALongName) {
+  const wchar_t* const names[] = {L"2026-12-11__13-45-07-0123.mp3", L"2026-12-11__13-45-07-0999.mp3"};
+  auto drawBoth = [&](UINT cut, bool* same, int* widest) {
+    TextDc a(16), b(16);
+    SetBkMode(a.dc, TRANSPARENT);
+    SetBkMode(b.dc, TRANSPARENT);
+    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | cut;
+    RECT ra{10, 0, 130, 40}, rb = ra;
+    DrawTextW(a.dc, names[0], -1, &ra, format);
+    DrawTextW(b.dc, names[1], -1, &rb, format);
+    *same = true;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 200; ++x) *same = *same && a.at(x, y) == b.at(x, y);
+    RECT ink = a.Ink();
+    *widest = ink.right;
+    RECT calc{10, 0, 130, 40};
+    DrawTextW(a.dc, names[0], -1, &calc, format | DT_CALCRECT);
+    EXPECT_LE(calc.right, 130) << cut;
+  };
+  bool same = false;
+  int right = 0;
+  drawBoth(DT_END_ELLIPSIS, &same, &right);
+  EXPECT_TRUE(same) << "the end ellipsis hides where they differ";
+  drawBoth(DT_PATH_ELLIPSIS, &same, &right);
+  EXPECT_FALSE(same) << "the path ellipsis shows where they differ";
+  EXPECT_LE(right, 132);
+}

@@ -163,3 +163,14 @@ TEST(CloseRequest, ThePromptsAnswerDecides) {
 }
 
 }  // namespace
+
+TEST(RecordingErrorTip, ConfirmAndCancelWithTheRecordersTextAsItStands) {
+  // A percent sign in the recorder's text must come out as written.
+  const RecordingErrorTip tip = MakeRecordingErrorTip(L"设备 %s 已断开 100%");
+  EXPECT_STREQ(tip.title.c_str(), L"提示");
+  ASSERT_EQ(tip.lines.size(), 2u);
+  EXPECT_STREQ(tip.lines[0].c_str(), L"录制过程出现异常！");
+  EXPECT_STREQ(tip.lines[1].c_str(), L"错误详情：设备 %s 已断开 100%");
+  EXPECT_STREQ(tip.okText.c_str(), L"确认");
+  EXPECT_STREQ(tip.noText.c_str(), L"取消");
+}

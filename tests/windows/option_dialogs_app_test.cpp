@@ -19,6 +19,7 @@
 #include "base/CodePage.h"
 #include "control/SComboBox.h"
 #include "control/SHotKeyCtrl.h"
+#include "controls/SMCListViewEx.h"
 #include "logic/BllMain.h"
 #include "logic/DataFiles.h"
 #include "windows/CAdpaterTimerList.h"
@@ -549,6 +550,54 @@ TEST_F(OptionDialogsLook, TimerTasksAt100PercentMatchItsGoldenAndScaleTo150And20
   CheckLookAndScales(*this, {[this] { return std::make_unique<SDlgOptionTimerTask>(controller_->GetOutput()); },
                              730, 650, L"btn_no", L"btn_no", {{60, 200}, {640, 300}, {100, 330}},
                              "timer_task_dialog_100"});
+}
+
+// A selected task row keeps the list's light look and its dark text: the
+// row tinted a shade deeper than a hovered one, the cells readable.
+TEST_F(OptionDialogsLook, ASelectedTaskRowIsLightWithItsTextDark) {
+  SDlgOptionTimerTask dlg(controller_->GetOutput());
+  SMCListViewEx* list = nullptr;
+  RECT row{};
+  bool matched = false;
+  unsigned long rowBack = 0;
+  ModalScript script({
+      [&] { return Shown(dlg) && waitViewable(dlg.GetHwnd()); },
+      [&] {
+        EXPECT_TRUE(dlg.AddTask());
+        list = static_cast<SMCListViewEx*>(dlg.FindDescendantByName(L"lv_task"));
+        return true;
+      },
+      [&] {
+        // A click in the name cell, away from the row's remove button.
+        const RECT rc = list->RowRect(0);
+        POINT pt{rc.left + 40, (rc.top + rc.bottom) / 2};
+        ClientToScreen(dlg.GetHwnd(), &pt);
+        moveMouse(pt.x, pt.y);
+        clickButton(1);
+        return true;
+      },
+      [&] {
+        moveMouse(0, 0);  // no row hovered
+        pumpFor(300);
+        const RECT rc = list->RowRect(0);
+        POINT tl{rc.left, rc.top}, br{rc.right, rc.bottom};
+        ClientToScreen(dlg.GetHwnd(), &tl);
+        ClientToScreen(dlg.GetHwnd(), &br);
+        row = RECT{tl.x, tl.y, br.x, br.y};
+        rowBack = screenPixel(row.left + 3, row.bottom - 3);
+        matched = ScreenMatchesGolden(row, "timer_task_row_selected_100", 8);
+        ClickElement(dlg, L"btn_no");
+        return true;
+      },
+  });
+  dlg.DoModal(nullptr);
+  ASSERT_TRUE(script.finished());
+  ASSERT_NE(list, nullptr);
+  const unsigned long selected = 0xE3ECFB;
+  for (int shift : {16, 8, 0})
+    EXPECT_NEAR(static_cast<int>((rowBack >> shift) & 0xFF), static_cast<int>((selected >> shift) & 0xFF), 8)
+        << std::hex << rowBack;
+  EXPECT_TRUE(matched);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "control/SListView.h"
 #include "controls/CDlgStack.h"
 #include "control/SItemPanel.h"
+#include "core/SMessageLoop.h"
 #include "core/SwndStyle.h"
 #include "logic/DataFiles.h"
 #include "windows/CAdpaterFilelist.h"
@@ -400,31 +401,49 @@ TEST_F(WindowLooks, ListWindowEmptyAndWithRows) {
   ExpectPixels(shot, {kLogo, {"caption", 300, 20, kWhite}, {"rule", 300, 40, kRule}, {"page", 300, 250, kWhite}});
   ExpectGolden(shot, "file_list_empty_100");
 
-  // Two rows of fixed files; their dates come from the clock: masked.
+  // Rows of fixed files; their dates come from the clock: masked. Two carry
+  // the names the recorder gives, too long for the column and alike but
+  // for their end.
+  ASSERT_TRUE(CAdpaterFilelist::Instance().AddRecord(MakeFile("2026-12-11__13-45-07-0123.mp3", 1)));
+  ASSERT_TRUE(CAdpaterFilelist::Instance().AddRecord(MakeFile("2026-12-11__13-45-07-0456.mp3", 1)));
   ASSERT_TRUE(CAdpaterFilelist::Instance().AddRecord(MakeFile("会议记录 1.mp3", 2)));
   ASSERT_TRUE(CAdpaterFilelist::Instance().AddRecord(MakeFile("采访.mp3", 3)));
   pumpFor(400);
   SListView* view = List().GetListView();
   ASSERT_NE(view, nullptr);
-  std::vector<RECT> dates;
-  for (int row = 0; row < 2; ++row) {
+  std::vector<RECT> dates, names;
+  for (int row = 0; row < 4; ++row) {
     SItemPanel* panel = view->GetItemPanelByIndex(row);
     ASSERT_NE(panel, nullptr);
     const RECT item = panel->GetItemRect();
     dates.push_back(InBody(List(), panel->FindDescendantByName(L"filedata"), {item.left, item.top}));
+    names.push_back(InBody(List(), panel->FindDescendantByName(L"filename"), {item.left, item.top}));
+  }
+  for (int row = 0; row < 2; ++row) {
+    SItemPanel* panel = view->GetItemPanelByIndex(row);
+    ASSERT_NE(panel, nullptr);
+    const RECT item = panel->GetItemRect();
     SWindow* name = panel->FindDescendantByName(L"filename");
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(std::wstring(name->GetText().c_str()), row == 0 ? L"采访.mp3" : L"会议记录 1.mp3");
     ExpectCjkFace(name, 14);
     ExpectCjkFace(WithText(panel, L"时长"), 12);
     EXPECT_EQ(item.bottom - item.top, S(54));
-    ExpectElementSize(panel, L"filedata", 170, -1);
-    ExpectElementSize(panel, L"filetime", 90, -1);
+    ExpectElementSize(panel, L"filetime", 64, -1);
     ExpectElementSize(panel, L"btn_remove", 24, 24);
   }
   shot = TakeShot(BodyRect(List().GetHwnd()));
-  ExpectPixels(shot, {kLogo, {"under the rows", 300, 250, kWhite}});
+  ExpectPixels(shot, {kLogo, {"under the rows", 300, 300, kWhite}});
   ExpectGolden(shot, "file_list_rows_100", dates);
+
+  // The two long names look different on the screen: the middle of a long
+  // name gives way, not the end where recordings differ.
+  const RECT a = names[2], b = names[3];
+  ASSERT_EQ(a.right - a.left, b.right - b.left);
+  long differing = 0;
+  for (int y = 0; y < a.bottom - a.top; ++y)
+    for (int x = 0; x < a.right - a.left; ++x) differing += shot.At(a.left + x, a.top + y) != shot.At(b.left + x, b.top + y);
+  EXPECT_GT(differing, 20) << "the names' differing ends are shown";
 }
 
 TEST_F(WindowLooks, RemoveDialog) {
@@ -487,6 +506,32 @@ TEST_F(WindowLooks, AboutBox) {
                         {"OK, left", 342, 232, kLogoRed}, {"OK, top right", 405, 223, kLogoRed}});
     ExpectGolden(shot, "about_box_100");
   });
+}
+
+// A tip reads as part of the program: the bottom bar's web button names
+// itself in the face of the window's own texts, not in one of the framework's.
+TEST_F(WindowLooks, TipsInTheProgramsFace) {
+  SWindow* web = Element(L"btn_web");
+  ASSERT_NE(web, nullptr);
+  const RECT button = OnScreen(Main(), web);
+  const POINT at{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+  moveMouse(at.x, at.y);
+  SMessageLoop* loop = Main().GetMessageLoop();
+  // Each window has a tip of its own; the one shown is the one viewable.
+  std::vector<::Window> tips;
+  auto shown = [&] { return !(tips = viewableWindowsTitled("oriel tooltip")).empty(); };
+  ASSERT_TRUE(pumpUntilVia([loop](MSG* msg) { loop->DispatchOne(msg); }, shown, 5000)) << "no tip";
+  ASSERT_EQ(tips.size(), 1u);
+  pumpFor(200);
+  Display* d = userDisplay();
+  XWindowAttributes attrs{};
+  ASSERT_TRUE(XGetWindowAttributes(d, tips[0], &attrs));
+  int x = 0, y = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(d, tips[0], DefaultRootWindow(d), 0, 0, &x, &y, &child);
+  const Shot shot = TakeShot(RECT{x, y, x + attrs.width, y + attrs.height});
+  moveMouse(1, 1);
+  ExpectGolden(shot, "tooltip_web_100");
 }
 
 TEST_F(WindowLooks, BottomBar) {

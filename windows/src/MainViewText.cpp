@@ -78,3 +78,16 @@ CloseAction DecideClose(int promptResult, bool exitChosen, bool remember, int32_
   closeHide = exitChosen ? 0 : 1;
   return CloseBySetting(closeHide);
 }
+
+RecordingErrorTip MakeRecordingErrorTip(const SStringW& errorText) {
+  RecordingErrorTip tip;
+  tip.title = L"提示";
+  tip.lines.push_back(L"录制过程出现异常！");
+  // The text goes in as an argument, never as the format itself.
+  SStringW detail;
+  detail.Format(L"错误详情：%s", errorText.c_str());
+  tip.lines.push_back(detail);
+  tip.okText = L"确认";
+  tip.noText = L"取消";
+  return tip;
+}

@@ -11,6 +11,7 @@
 #include "control/SSliderBar.h"
 #include "controls/CDlgFileSel.h"
 #include "controls/CDlgStack.h"
+#include "controls/SDlgTip.h"
 #include "controls/SShellNotifyIcon.h"
 #include "core/SMessageLoop.h"
 #include "logic/BllMain.h"
@@ -261,10 +262,11 @@ void SDlgMain::OnOutputEvent(COutputCallInfo* info) {
     if (info->code == 0 || info->code == -1) {
       ShowAndActivate();
     } else {
-      SStringW detail;
-      detail.Format(L"错误详情：%s", info->text.c_str());
-      const SStringW text = SStringW(L"录制过程出现异常！\n") + detail;
-      MessageBoxW(CDlgStack::Instance().Top(), text.c_str(), L"提示", MB_OKCANCEL);
+      const RecordingErrorTip texts = MakeRecordingErrorTip(SStringW(info->text.c_str()));
+      ORIEL::SDlgTip tip;
+      tip.SetTitle(texts.title).SetOkText(texts.okText).SetNoText(texts.noText);
+      for (const SStringW& line : texts.lines) tip.AddText(line);
+      tip.DoModal(CDlgStack::Instance().Top());
     }
     RefreshState();
     return;

@@ -1,14 +1,23 @@
 #include "core/STipCtrl.h"
 
 #include "core/SLog.h"
+#include "res.mgr/SUiDef.h"
 
 namespace ORIEL {
 namespace {
 
 constexpr DWORD kTipStyle = 0x80000003;  // WS_POPUP with the low bits 1 and 2
 constexpr DWORD kTipExStyle = WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-constexpr wchar_t kTipFace[] = L"宋体";
+constexpr wchar_t kTipFace[] = L"宋体";  // without a UI definition
 constexpr int kPadding = 5;
+
+// Tips read as part of the program: the face of its UI definition's
+// default font, the one its windows' texts fall back to.
+SStringW TipFace() {
+  IUiDefInfo* def = SUiDef::CurrentInfo();
+  if (def && !def->GetDefFontInfo().strFace.IsEmpty()) return def->GetDefFontInfo().strFace;
+  return SStringW(kTipFace);
+}
 
 bool IsVisible(HWND hwnd) { return hwnd && (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
@@ -24,7 +33,7 @@ void STipCtrl::MakeFont(int scale) {
   LOGFONTW lf{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
   lf.lfHeight = scale * -12 / 100;
-  wcsncpy(lf.lfFaceName, kTipFace, LF_FACESIZE - 1);
+  wcsncpy(lf.lfFaceName, TipFace().c_str(), LF_FACESIZE - 1);
   lf.lfFaceName[LF_FACESIZE - 1] = 0;
   HFONT font = CreateFontIndirectW(&lf);
   if (!font) {

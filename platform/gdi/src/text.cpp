@@ -118,9 +118,9 @@ class LayoutCache {
 };
 
 std::string CacheKey(const GdiTextFont& font, LPCWSTR text, int len, const RECT& rc, UINT format) {
-  const UINT shaping = format & (DT_SINGLELINE | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX);
+  const UINT shaping = format & (DT_SINGLELINE | DT_WORDBREAK | DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_NOPREFIX);
   const bool wrap = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE);
-  const bool sized = wrap || (format & DT_END_ELLIPSIS);
+  const bool sized = wrap || (format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS));
   char* desc = pango_font_description_to_string(font.desc);
   std::string key = desc;
   g_free(desc);
@@ -163,6 +163,9 @@ void BuildLayout(TextLayout& t, const GdiTextFont& font, LPCWSTR text, int len, 
   const bool single = format & DT_SINGLELINE;
   const bool wrap = (format & DT_WORDBREAK) && !single;
   const bool ellipsis = format & DT_END_ELLIPSIS;
+  // A path keeps its start and its end, where names differ, and gives up
+  // the middle.
+  const bool middle = (format & DT_PATH_ELLIPSIS) && !ellipsis;
   if (single) pango_layout_set_single_paragraph_mode(t.layout, TRUE);
   if (wrap) {
     pango_layout_set_width(t.layout, (rw > 0 ? rw : 1) * PANGO_SCALE);
@@ -174,6 +177,11 @@ void BuildLayout(TextLayout& t, const GdiTextFont& font, LPCWSTR text, int len, 
     // Wrapped text ellipsises its last line that fits; otherwise each line
     // is cut on its own.
     pango_layout_set_height(t.layout, wrap && rh > 0 ? rh * PANGO_SCALE : -1);
+  }
+  if (middle && rw > 0) {
+    pango_layout_set_width(t.layout, rw * PANGO_SCALE);
+    pango_layout_set_ellipsize(t.layout, PANGO_ELLIPSIZE_MIDDLE);
+    pango_layout_set_height(t.layout, -1);
   }
   PangoRectangle logical;
   pango_layout_get_pixel_extents(t.layout, nullptr, &logical);

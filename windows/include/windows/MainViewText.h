@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "core/SString.h"
 #include "logic/FileMoreSetting.h"
@@ -59,3 +60,13 @@ inline constexpr int kClosePromptCancelled = 8;
 CloseAction DecideClose(int promptResult, bool exitChosen, bool remember, int32_t& showCloseTip, int32_t& closeHide);
 // Without a prompt, the setting alone decides.
 inline CloseAction CloseBySetting(int32_t closeHide) { return closeHide ? CloseAction::kHide : CloseAction::kExit; }
+
+// The tip shown when a recording ends in error: its title, its lines (the
+// second carries the recorder's own text), its confirm and cancel texts.
+struct RecordingErrorTip {
+  SStringW title;
+  std::vector<SStringW> lines;
+  SStringW okText;
+  SStringW noText;
+};
+RecordingErrorTip MakeRecordingErrorTip(const SStringW& errorText);
